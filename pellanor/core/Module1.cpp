@@ -1,0 +1,45 @@
+// Module1.cpp
+// The program's entry: one copy only, find and load the verse library, then
+// hand over to the main window.
+#include "Module1.h"
+
+#include "common/win32/handles.h"
+#include "dataManipulation.h"
+#include "seams.h"
+
+namespace Module1 {
+
+namespace {
+const char* const kStartupFailureText =
+    "A program error occurred - please run the program again.  If this does not work, please "
+    "re-install using the Windows Control Panel.  ";
+const char* const kStartupFailureCaption = "Program Error Occurred.... Exiting";
+} // namespace
+
+int Main() {
+    gErrorShown = false;
+    gNoErrorLog = false;
+    gForceOptions = false;
+
+    // The mutex lives as long as this copy runs; a second copy sees it and
+    // leaves without a word.
+    win32::Handle instance(CreateMutexA(nullptr, FALSE, kInstanceMutexName));
+    DWORD mutexError = GetLastError();
+    if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_ACCESS_DENIED) return 0;
+
+    try {
+        gHelpFile = seams::programFolder() + "\\help.chm";
+        gErrorShown = false;
+        if (dataManipulation::findTranslations()) return 1;
+        gErrorShown = false;
+        bool quiet = false;
+        if (dataManipulation::loadAllTranslations(nullptr, quiet)) return 1;
+        return 0;
+    } catch (...) {
+        dataManipulation::showMessage(nullptr, kStartupFailureText, kStartupFailureCaption,
+                                      MB_ICONSTOP);
+        return 1;
+    }
+}
+
+} // namespace Module1

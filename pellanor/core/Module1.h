@@ -1,0 +1,50 @@
+// Module1.h
+// The program-wide variables of the verse reminder and its entry routine.
+// Every window and module reads and changes these on the one UI thread.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "verse_types.h"
+
+class frmMain;
+
+// Verse library and message state.
+inline std::string gVerseRoot;                        // program folder, no trailing "\"
+inline std::vector<TranslationRecord> gTranslations;  // in the order the folders were found
+inline long gCurTranslation = 0;
+inline TopicList gTopics;
+inline VerseArray gVerses;
+inline long gVerseIndex = 1;                           // 1-based, setting "newVerseIndex"
+inline bool gErrorShown = false;                       // a box was shown in this user action
+inline bool gNoErrorLog = false;                       // logging is off for the rest of the run
+inline bool gForceOptions = false;
+inline frmMain* gMainForm = nullptr;
+inline std::string gHelpFile;                          // program folder + "\help.chm"
+
+// User settings, read at start-up and saved when the main window closes.
+inline std::array<long, 2> gRepeatCount{1, 1};
+inline long gSnoozeTime = 15;
+inline bool gAudioAlert = true;
+inline bool gVisualAlert = true;
+inline bool gDesktopAlert = true;
+inline long gVerseFontSize = 10;
+inline bool gParallelTranslation = true;
+inline bool gUseWindowsScheduler = false;
+inline bool gSchedulerEnabled = false;
+inline std::string gSchedulerTime = "8:00:00 AM";
+inline bool gFirstTimeRun = true;
+inline bool gIsWinNT = true;
+
+namespace Module1 {
+
+// Name of the mutex by which a second copy knows that one already runs.
+inline constexpr const char* kInstanceMutexName = "Local\\Tamberly.Pellanor.Instance";
+
+// The program's start-up; returns the process exit code.
+int Main();
+
+} // namespace Module1

@@ -1,0 +1,293 @@
+// dataManipulation.cpp
+#include "dataManipulation.h"
+
+#include <htmlhelp.h>
+
+#include <stdexcept>
+
+#include "Module1.h"
+#include "common/win32/files.h"
+#include "registry.h"
+#include "seams.h"
+#include "settings_rules.h"
+#include "text_fields.h"
+
+namespace dataManipulation {
+
+namespace {
+
+const char* const kCrLf = "\r\n";
+
+std::string localDate() {
+    char buf[128];
+    int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buf, sizeof buf);
+    return n > 0 ? std::string(buf) : std::string();
+}
+
+std::string localTime() {
+    char buf[128];
+    int n = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buf, sizeof buf);
+    return n > 0 ? std::string(buf) : std::string();
+}
+
+bool endsWithTxt(const std::string& name) {
+    return name.size() >= 4 && text_rules::equalsNoCase(name.substr(name.size() - 4), ".txt");
+}
+
+// Topic files of a folder: "*.txt" entries that are files and whose long
+// name really ends in ".txt" (a short name can match where the long one
+// does not, and a file set aside must never load as a topic).
+std::vector<std::string> topicFilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const win32::FoundEntry& e : win32::findEntries(folder + "*.txt"))
+        if (!e.isFolder && endsWithTxt(e.name)) names.push_back(e.name);
+    return names;
+}
+
+} // namespace
+
+int showMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+    int result = 0;
+    bool shown = false;
+    if (!gErrorShown) {
+        result = seams::messageBox(owner, text, caption, flags);
+        gErrorShown = true;
+        shown = true;
+    }
+    if (!gNoErrorLog) {
+        if (settings_rules::trimBlanks(gVerseRoot).empty()) gVerseRoot = seams::programFolder();
+        std::string line = text_rules::logLine(localDate(), localTime(), text);
+        if (!win32::appendToFile(gVerseRoot + "\\" + kLogFileName, line)) {
+            gNoErrorLog = true;
+            // The answer of a box the user saw always stands.
+            if (!shown) return -1;
+        }
+    }
+    return result;
+}
+
+bool findTranslations() {
+    try {
+        gVerseRoot = seams::programFolder();
+        std::vector<win32::FoundEntry> entries = win32::findEntries(gVerseRoot + "\\TRANSLATION_*.*");
+        if (entries.empty()) {
+            showMessage(nullptr,
+                        std::string("The folders containing the scripture verses have been deleted.  "
+                                    "You will need to re-install the program using the Windows "
+                                    "Control Panel.  ") +
+                            kCrLf +
+                            ">>> NOTE: If you have copied the program icon instead of creating a "
+                            "shortcut, delete the copy and create a shortcut instead <<<",
+                        kMissingFoldersCaption, MB_ICONSTOP);
+            return true;
+        }
+        gTranslations.clear();
+        for (const win32::FoundEntry& e : entries) {
+            if (topicFilesIn(gVerseRoot + "\\" + e.name + "\\").empty()) continue;
+            TranslationRecord t;
+            t.folder = e.name;
+            size_t us = e.name.find('_');
+            std::string name = us == std::string::npos ? std::string() : e.name.substr(us + 1);
+            size_t first = name.find_first_not_of(' ');
+            t.name = first == std::string::npos ? std::string() : name.substr(first);
+            gTranslations.push_back(std::move(t));
+        }
+        if (gTranslations.empty()) return true;
+        gTranslations[0].count = static_cast<long>(gTranslations.size());
+
+        std::string saved = registry::getSetting(settings_rules::kProgramTitle,
+                                                 settings_rules::kUserSettings, "translation",
+                                                 settings_rules::kDefaultTranslation);
+        for (size_t i = 0; i < gTranslations.size(); ++i) {
+            if (text_rules::equalsNoCase(saved, gTranslations[i].folder)) {
+                gCurTranslation = static_cast<long>(i);
+                return false;
+            }
+        }
+        gCurTranslation = 0;
+        registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings,
+                              "translation", gTranslations[0].folder);
+        return false;
+    } catch (...) {
+        return true;
+    }
+}
+
+bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& indexToCheck,
+                   std::string& message, std::string& caption, long& flags, VerseArray& verses) {
+    (void)owner;
+    lineCount = 0;
+    verses.assign(1, VerseRecord{});
+    auto openFailure = [&] {
+        message = verse_file::openFailureText(path);
+        caption = verse_file::kOpenFailureCaption;
+        flags = MB_ICONSTOP;
+        gErrorShown = false;
+        return true;
+    };
+    try {
+        std::string content;
+        if (!win32::readWholeFile(path, content)) return openFailure();
+        size_t slash = path.find_last_of('\\');
+        std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+
+        verse_file::Result r = verse_file::parseTopicFile(content, fileName, verses);
+        lineCount = r.lineCount;
+        bool failed = false;
+        for (long line : r.badLines) {
+            failed = true;
+            message = verse_file::parseFailureText(path, line);
+            caption = verse_file::kOpenFailureCaption;
+            flags = MB_ICONSTOP;
+            gErrorShown = true; // logged only, never a box
+            showMessage(nullptr, verse_file::parseFailureLogText(path, line), "", MB_ICONINFORMATION);
+        }
+        if (r.status == verse_file::Status::Unreadable) return openFailure();
+        if (r.lineCount == 0) {
+            message = verse_file::emptyFileText(path);
+            caption = verse_file::kEmptyFileCaption;
+            flags = MB_ICONSTOP;
+            failed = true;
+        } else {
+            verse_file::checkVerseIndex(indexToCheck, r.lineCount);
+        }
+        gErrorShown = false;
+        return failed;
+    } catch (...) {
+        return openFailure();
+    }
+}
+
+bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
+                    std::vector<std::string>& failedFiles, long& failedCount,
+                    bool includeUserFiles, VerseArray& firstVerses) {
+    try {
+        topics.assign(1, TopicRecord{});
+        long topicCount = 0;
+        std::string savedFile = settings_rules::topicFile(registry::getSetting(
+            settings_rules::kProgramTitle, settings_rules::kUserSettings, "fileName",
+            settings_rules::kDefaultTopicFile));
+        topics[0].currentTopic = -1;
+        long savedIndex = verseIndex;
+        verseIndex = 1;
+        if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
+            throw std::out_of_range("current translation");
+        TranslationRecord& current = gTranslations[static_cast<size_t>(gCurTranslation)];
+
+        auto loadFolder = [&](const std::string& folder, bool isUser) {
+            for (const std::string& name : topicFilesIn(folder)) {
+                long lines = 0, unusedIndex = 1, flags = 0;
+                std::string message, caption;
+                if (loadVerseFile(folder + name, lines, owner, unusedIndex, message, caption, flags,
+                                  gVerses)) {
+                    std::string entry = folder + name + "   " + kCrLf;
+                    // Each translation lists the same user files again.
+                    bool known = false;
+                    for (const std::string& f : failedFiles) known = known || f == entry;
+                    if (!known) {
+                        ++failedCount;
+                        failedFiles.push_back(entry);
+                    }
+                    continue;
+                }
+                // The first topic in the list; user files come after the
+                // translation's own, so they fill it only when none loaded.
+                if (topicCount == 0) firstVerses = gVerses;
+                TopicRecord t;
+                t.fileName = name;
+                size_t first = name.find_first_not_of(' ');
+                std::string trimmed = first == std::string::npos ? std::string() : name.substr(first);
+                t.name = trimmed.substr(0, trimmed.find('.'));
+                t.folder = folder;
+                t.isUserFile = isUser;
+                t.verseCount = lines;
+                if (topicCount == 0) {
+                    t.currentTopic = topics[0].currentTopic;
+                    topics[0] = t;
+                } else {
+                    topics.push_back(t);
+                }
+                if (name == savedFile) {
+                    verseIndex = savedIndex <= lines ? savedIndex : lines;
+                    topics[0].currentTopic = topicCount;
+                    current.verses = gVerses;
+                }
+                ++topicCount;
+            }
+        };
+        loadFolder(gVerseRoot + "\\" + current.folder + "\\", false);
+        if (includeUserFiles) loadFolder(gVerseRoot + "\\" + kUserFolder + "\\", true);
+        return topicCount == 0;
+    } catch (...) {
+        showMessage(owner, "An error occurred in function getFileListing", "Program Error Occurred....",
+                    MB_ICONSTOP);
+        return true;
+    }
+}
+
+bool loadAllTranslations(HWND owner, bool& quiet) {
+    gErrorShown = false;
+    long current = gCurTranslation;
+    try {
+        if (current < 0 || current >= static_cast<long>(gTranslations.size()))
+            throw std::out_of_range("current translation");
+        gVerseIndex = settings_rules::verseIndex(registry::getSetting(
+            settings_rules::kProgramTitle, settings_rules::kUserSettings, "newVerseIndex", "1"));
+        std::vector<std::string> failedFiles;
+        long failedCount = 0;
+        for (size_t i = 0; i < gTranslations.size(); ++i) {
+            gCurTranslation = static_cast<long>(i);
+            long working = gVerseIndex;
+            TopicList topics;
+            VerseArray first;
+            bool failed = getFileListing(nullptr, topics, working, failedFiles, failedCount, true, first);
+            TranslationRecord& t = gTranslations[i];
+            if (static_cast<long>(i) == current) {
+                if (failed) {
+                    seams::messageBox(owner,
+                                      "All of the files in the folder " + t.folder +
+                                          " are corrupt.  Please remove the folder.   ",
+                                      kCorruptCaption, MB_ICONSTOP);
+                    gCurTranslation = current;
+                    return true;
+                }
+                if (topics[0].currentTopic == -1) {
+                    seams::messageBox(owner,
+                                      "The last topic file you were studying is not available or "
+                                      "has been deleted.  A new topic has been selected.    ",
+                                      kTopicMissingCaption, MB_ICONINFORMATION);
+                    t.verses = first;
+                    gVerseIndex = 1;
+                    topics[0].currentTopic = 0;
+                } else {
+                    gVerseIndex = working;
+                }
+            }
+            t.topics = std::move(topics);
+        }
+        gCurTranslation = current;
+        gVerses = gTranslations[static_cast<size_t>(current)].verses;
+        if (!quiet && failedCount >= 1) {
+            std::string text =
+                std::string("The following files have errors.  This is generally caused when the "
+                            "files have been edited by hand.") +
+                kCrLf +
+                "Please see HELP for information on file format requirements, or re-install the "
+                "program in the Windows Control Panel.  " +
+                kCrLf +
+                "If this does not fix the problem, you will need to manually delete the damaged "
+                "files." +
+                kCrLf + kCrLf;
+            for (const std::string& f : failedFiles) text += f;
+            gErrorShown = false;
+            showMessage(owner, text, kFileErrorsCaption, MB_ICONSTOP);
+            seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1001);
+        }
+        return false;
+    } catch (...) {
+        gCurTranslation = current;
+        return true;
+    }
+}
+
+} // namespace dataManipulation

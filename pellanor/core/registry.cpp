@@ -1,0 +1,194 @@
+// registry.cpp
+#include "registry.h"
+
+#include <vector>
+
+#include "Module1.h"
+#include "common/win32/handles.h"
+#include "dataManipulation.h"
+#include "seams.h"
+#include "settings_rules.h"
+
+namespace registry {
+
+using namespace settings_rules;
+
+std::string userKeyPath(const std::string& section) {
+    return std::string(kCompanyKey) + kProgramTitle + "\\" + section;
+}
+
+std::string machineKeyPath() { return std::string(kCompanyKey) + kProgramTitle; }
+
+long setValue(HKEY key, const std::string& name, DWORD type, const Value& value) {
+    try {
+        if (type == REG_SZ) {
+            std::string text = std::holds_alternative<std::string>(value)
+                                   ? std::get<std::string>(value)
+                                   : std::to_string(std::get<long>(value));
+            return RegSetValueExA(key, name.c_str(), 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(text.c_str()),
+                                  static_cast<DWORD>(text.size() + 1));
+        }
+        if (type == REG_DWORD) {
+            DWORD n = 0;
+            if (std::holds_alternative<long>(value)) {
+                n = static_cast<DWORD>(std::get<long>(value));
+            } else {
+                long parsed = 0;
+                if (!parseLong(std::get<std::string>(value), parsed)) return -1;
+                n = static_cast<DWORD>(parsed);
+            }
+            return RegSetValueExA(key, name.c_str(), 0, REG_DWORD,
+                                  reinterpret_cast<const BYTE*>(&n), sizeof n);
+        }
+        return 0;
+    } catch (...) {
+        return -1;
+    }
+}
+
+long queryValue(HKEY key, const std::string& name, std::string& value) {
+    try {
+        DWORD type = 0, size = 0;
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            return -1;
+        if (type == REG_SZ) {
+            std::vector<char> buf(size + 1, '\0');
+            LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(buf.data()), &size);
+            if (rc != ERROR_SUCCESS) {
+                value.clear();
+                return rc;
+            }
+            // The stored length counts the NUL; a value written without one
+            // keeps its last character rather than losing it.
+            size_t n = size;
+            if (n > 0 && buf[n - 1] == '\0') --n;
+            value.assign(buf.data(), n);
+            return 0;
+        }
+        if (type == REG_DWORD) {
+            DWORD n = 0;
+            size = sizeof n;
+            LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(&n), &size);
+            if (rc != ERROR_SUCCESS) return rc;
+            value = std::to_string(static_cast<long>(n));
+            return 0;
+        }
+        return -1;
+    } catch (...) {
+        return -1;
+    }
+}
+
+bool regWrite(HKEY root, const std::string& keyPath, const std::string& name,
+              const Value& value, DWORD type) {
+    win32::RegKey key;
+    if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+        return true;
+    return setValue(key.get(), name, type, value) != 0;
+}
+
+bool regRead(HKEY root, const std::string& keyPath, const std::string& name, std::string& value) {
+    win32::RegKey key;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+        return true;
+    return queryValue(key.get(), name, value) != 0;
+}
+
+std::string getSetting(const std::string& title, const std::string& section,
+                       const std::string& name, const std::string& defaultValue) {
+    win32::RegKey key;
+    std::string path = std::string(kCompanyKey) + title + "\\" + section;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
+        ERROR_SUCCESS)
+        return defaultValue;
+    std::string value;
+    if (queryValue(key.get(), name, value) != 0) return defaultValue;
+    if (isBooleanText(defaultValue)) value = normaliseBoolean(value);
+    return value;
+}
+
+void saveSetting(const std::string& title, const std::string& section,
+                 const std::string& name, const std::string& value) {
+    regWrite(HKEY_CURRENT_USER, std::string(kCompanyKey) + title + "\\" + section, name, value,
+             REG_SZ);
+}
+
+bool writeLastUpdate(bool reset) {
+    try {
+        SYSTEMTIME st;
+        GetSystemTime(&st);
+        FILETIME ft;
+        SystemTimeToFileTime(&st, &ft);
+        unsigned long long t = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) |
+                               ft.dwLowDateTime;
+        win32::RegKey key;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, machineKeyPath().c_str(), 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(),
+                            nullptr) != ERROR_SUCCESS)
+            return false;
+        setValue(key.get(), "lastUpdate", REG_SZ,
+                 reset ? std::string("0") : lastUpdateText(t));
+        return false;
+    } catch (...) {
+        return true;
+    }
+}
+
+bool seeIfRestrictedUser() {
+    try {
+        auto canRead = [] {
+            win32::RegKey key;
+            return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCompanyKey, 0, KEY_READ, key.put()) ==
+                   ERROR_SUCCESS;
+        };
+        if (canRead()) return false;
+        if (!gIsWinNT) return true;
+        // The tool may be missing on a damaged installation; that is not an
+        // error of ours, the second try simply decides.
+        seams::startProcess(kRegIniCommand, SW_SHOWMAXIMIZED);
+        return !canRead();
+    } catch (...) {
+        dataManipulation::showMessage(nullptr, "An error occurred in function seeIfRestrictedUser",
+                                      "Program Error Occurred.... ", MB_ICONSTOP);
+        return true;
+    }
+}
+
+void readUserSettings(std::array<long, 2>& lRepeatCtr) {
+    auto get = [](const char* name, const std::string& def) {
+        return getSetting(kProgramTitle, kUserSettings, name, def);
+    };
+    gRepeatCount[0] = repeatCounter(get("repeatCounter", "1"));
+    gRepeatCount[1] = repeatTopicCtr(get("repeatTopicCtr", "1"));
+    lRepeatCtr[0] = repeatCounter(get("lRepeatCtr(0)", std::to_string(gRepeatCount[0])));
+    lRepeatCtr[1] = repeatTopicCtr(get("lRepeatCtr(1)", std::to_string(gRepeatCount[1])));
+    gSnoozeTime = snoozeTime(get("snoozeTime", "15"));
+    gAudioAlert = toBoolean(get("audioAlert", "true"));
+    gVisualAlert = toBoolean(get("visualAlert", "true"));
+    gDesktopAlert = toBoolean(get("desktopAlert", "true"));
+    fixAlerts(gAudioAlert, gVisualAlert, gDesktopAlert);
+    gVerseFontSize = verseFontSize(get("verseFontSize", "10"));
+    gParallelTranslation = toBoolean(get("parallelTranslation", "true"));
+}
+
+void readSchedulerSettings() {
+    auto get = [](const char* name, const std::string& def) {
+        return getSetting(kProgramTitle, kUserSettings, name, def);
+    };
+    gUseWindowsScheduler = toBoolean(get("useTheWindowsScheduler", "false"));
+    gSchedulerEnabled =
+        gUseWindowsScheduler ? false : toBoolean(get("TamberlyschedulerEnabled", "false"));
+    gSchedulerTime = schedulerTime(get("TamberlyschedulerTime", kDefaultSchedulerTime));
+}
+
+bool readAutoStart() {
+    std::string value;
+    bool failed = regRead(HKEY_CURRENT_USER, kRunKey, kRunValue, value);
+    return autoStartIsOn(!failed, value);
+}
+
+} // namespace registry

@@ -1,0 +1,60 @@
+// registry.h
+// Every persistent setting lives in the registry as REG_SZ text (its NUL
+// counted in the stored length). Reads never fail toward the caller: a
+// missing key or value gives the default. Failure flags: true = failed.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <variant>
+
+namespace registry {
+
+using Value = std::variant<std::string, long>;
+
+// Creates or opens root\keyPath and writes one value (REG_SZ or REG_DWORD).
+bool regWrite(HKEY root, const std::string& keyPath, const std::string& name,
+              const Value& value, DWORD type);
+// Opens root\keyPath for reading and reads one value into text form.
+bool regRead(HKEY root, const std::string& keyPath, const std::string& name, std::string& value);
+
+// The system's result code (0 = success), -1 on an unexpected failure.
+// Types other than REG_SZ and REG_DWORD write nothing and report success.
+long setValue(HKEY key, const std::string& name, DWORD type, const Value& value);
+// 0 on success; the system's code for a failed read; -1 for a missing value,
+// a type other than REG_SZ or REG_DWORD, or an unexpected failure. A DWORD
+// comes back as its decimal text.
+long queryValue(HKEY key, const std::string& name, std::string& value);
+
+// One per-user setting under HKCU "SOFTWARE\Tamberly, Inc.\<title>\<section>".
+// With a "true"/"false" default the value comes back normalised.
+std::string getSetting(const std::string& title, const std::string& section,
+                       const std::string& name, const std::string& defaultValue);
+void saveSetting(const std::string& title, const std::string& section,
+                 const std::string& name, const std::string& value);
+
+// Machine-wide "lastUpdate": "0" when reset, else the current time.
+bool writeLastUpdate(bool reset);
+
+// True when the machine-wide company key cannot be read (limited access).
+bool seeIfRestrictedUser();
+
+// The registry-permission tool run once before the second try.
+inline constexpr const char* kRegIniCommand =
+    "c:\\progra~1\\tamberly\\regini.exe c:\\progra~1\\tamberly\\pellanorreg.ini";
+
+std::string userKeyPath(const std::string& section);
+std::string machineKeyPath();
+
+// Reads the user settings into the program-wide variables, in the order the
+// main window's load takes them, with their limits applied; lRepeatCtr gets
+// the main window's two repeat counters.
+void readUserSettings(std::array<long, 2>& lRepeatCtr);
+// Reads the scheduler choice, state and time.
+void readSchedulerSettings();
+// Whether the program starts with Windows (the Run value).
+bool readAutoStart();
+
+} // namespace registry

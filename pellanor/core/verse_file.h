@@ -1,0 +1,72 @@
+// verse_file.h
+// Reading topic files: one verse or thought per non-empty line, four fields
+// separated by TAB. Works on the file's bytes only, so that it builds and is
+// tested natively as well as for Windows.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "verse_types.h"
+
+namespace verse_file {
+
+inline constexpr const char* kCrLf = "\r\n";
+inline constexpr const char* kYourVersesFile = "Your Verses.txt";
+inline constexpr const char* kYourThoughtsFile = "Your Inspirational Thoughts.txt";
+inline constexpr const char* kNoTranslation = "No Translation";
+
+// Removes leading and trailing space characters; TABs stay.
+std::string_view trimBlanks(std::string_view s);
+
+// Splits file bytes into lines. CR LF, a lone CR and a lone LF all end a
+// line, so files saved by other editors read the same.
+std::vector<std::string_view> splitLines(std::string_view content);
+
+enum class Status {
+    Ok,
+    BadLines,   // at least one line lacked four fields (logged per line)
+    Empty,      // no non-empty line
+    Unreadable, // a "Your Verses.txt" record without the translation colon
+};
+
+struct Result {
+    Status status = Status::Ok;
+    long lineCount = 0;             // non-empty lines counted
+    std::vector<long> badLines;     // 1-based numbers of lines that failed
+};
+
+// Parses a whole topic file into verses (element 0 left empty). fileName
+// decides the user-file rules: "Your Verses.txt" splits field 4 into the
+// translation and the text, "Your Inspirational Thoughts.txt" marks every
+// record "No Translation". Failed lines stay in the array as far as set.
+Result parseTopicFile(std::string_view content, std::string_view fileName,
+                      VerseArray& verses);
+
+// An index to check that lies past the file's lines becomes 1.
+void checkVerseIndex(long& index, long lineCount);
+
+// Message texts of a file that failed, as shown to the user and logged.
+std::string parseFailureText(const std::string& path, long line);
+std::string parseFailureLogText(const std::string& path, long line);
+std::string emptyFileText(const std::string& path);
+std::string openFailureText(const std::string& path);
+inline constexpr const char* kEmptyFileCaption = "Error: File is Empty ";
+inline constexpr const char* kOpenFailureCaption = "Error: File Could Not Be Opened";
+
+} // namespace verse_file
+
+namespace dataManipulation {
+
+// Grows the array to upper bound index and fills that record from a line of
+// exactly three TABs. Returns true (failed) for any other TAB count.
+bool parseVerseLine(std::string_view line, VerseArray& verses, long index);
+
+// Raw copies: -1 when an address or the count is 0, else 0 after copying.
+long copyMemory(const void* source, void* destination, long count);
+// Copies count bytes of text into bytes at offset; -1 when either is short.
+long stringToBytes(const std::string& text, std::vector<unsigned char>& bytes,
+                   long count, long offset);
+
+} // namespace dataManipulation

@@ -1,0 +1,24 @@
+// library_fixture.h
+// Builds small program folders with translation folders and topic files,
+// and resets the program-wide state between tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "win_test_support.h"
+
+namespace testsupport {
+
+// One topic file's lines, joined with CR LF.
+std::string topicText(const std::vector<std::string>& lines);
+// n valid verse lines "Book TAB 1 TAB i TAB <tag> verse i".
+std::string verses(int n, const std::string& tag = "v");
+
+void addTopic(const TempDir& root, const std::string& translationFolder,
+              const std::string& fileName, const std::string& content);
+
+// Clears the program-wide library variables and the error flags.
+void resetLibraryState();
+
+} // namespace testsupport

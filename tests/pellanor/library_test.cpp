@@ -1,0 +1,298 @@
+// library_test.cpp
+// The verse library against real folders and the real registry.
+#include <windows.h>
+#include <htmlhelp.h>
+
+#include <gtest/gtest.h>
+
+#include "GlobalFunctions.h"
+#include "Module1.h"
+#include "dataManipulation.h"
+#include "library_fixture.h"
+#include "seams.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char* const KJV = "TRANSLATION_King James Version";
+const char* const WEB = "TRANSLATION_World English Bible";
+
+class Library : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clearProgramRegistry();
+        resetLibraryState();
+        seams::setProgramFolder(root.path());
+        seams::setHtmlHelp([this](HWND, const std::string& file, UINT cmd, DWORD_PTR data) {
+            helpCalls.push_back({file, cmd, data});
+            return HWND{};
+        });
+    }
+    void TearDown() override {
+        seams::setProgramFolder("");
+        seams::setHtmlHelp(nullptr);
+        clearProgramRegistry();
+    }
+    bool loadAll() {
+        bool quiet = false;
+        return dataManipulation::loadAllTranslations(nullptr, quiet);
+    }
+    std::string log() { return readBytes(root / "error_log.txt"); }
+
+    struct HelpCall {
+        std::string file;
+        UINT command;
+        DWORD_PTR data;
+    };
+    TempDir root;
+    std::vector<HelpCall> helpCalls;
+};
+
+TEST_F(Library, NoTranslationEntryShowsMissingFolders) {
+    BoxRecorder boxes;
+    EXPECT_TRUE(dataManipulation::findTranslations());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Folders Containing the Scriptures are Missing");
+    EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
+    EXPECT_NE(boxes.boxes[0].text.find("\r\n>>> NOTE: If you have copied the program icon"), std::string::npos);
+    EXPECT_NE(log().find("The folders containing the scripture verses have been deleted."), std::string::npos);
+}
+
+TEST_F(Library, EntriesWithoutTopicFilesEndSilently) {
+    CreateDirectoryA((root / "TRANSLATION_Empty").c_str(), nullptr);
+    writeBytes(root / "TRANSLATION_Empty\\readme.doc", "x");
+    CreateDirectoryA((root / "TRANSLATION_Empty\\sub.txt").c_str(), nullptr);
+    writeBytes(root / "TRANSLATION_file.txt", "a file, not a folder");
+    BoxRecorder boxes;
+    EXPECT_TRUE(dataManipulation::findTranslations());
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(log(), "");
+}
+
+TEST_F(Library, SavedTranslationMatchesInAnyCase) {
+    addTopic(root, KJV, "Peace and Trust.txt", verses(3));
+    addTopic(root, WEB, "Peace and Trust.txt", verses(3));
+    setUserSetting("translation", "translation_world english BIBLE");
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(gTranslations.size(), 2u);
+    EXPECT_EQ(gTranslations[0].count, 2);
+    EXPECT_EQ(gTranslations[static_cast<size_t>(gCurTranslation)].folder, WEB);
+    EXPECT_EQ(gTranslations[static_cast<size_t>(gCurTranslation)].name, "World English Bible");
+    EXPECT_EQ(gVerseRoot, root.path());
+}
+
+TEST_F(Library, UnknownSavedTranslationSelectsFirstAndSavesIt) {
+    addTopic(root, "TRANSLATION_ Spaced Name", "Hope.txt", verses(2));
+    setUserSetting("translation", "TRANSLATION_Gone");
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    EXPECT_EQ(gCurTranslation, 0);
+    EXPECT_EQ(gTranslations[0].name, "Spaced Name") << "leading blanks of the name removed";
+    char buf[256];
+    DWORD size = sizeof buf;
+    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "SOFTWARE\\Tamberly, Inc.\\Pellanor\\UserSettings",
+                           "translation", RRF_RT_REG_SZ, nullptr, buf, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(buf, "TRANSLATION_ Spaced Name");
+}
+
+TEST_F(Library, LoadsEveryTranslationAndFitsSavedIndex) {
+    addTopic(root, KJV, "Hope.txt", verses(4, "kjv hope"));
+    addTopic(root, KJV, "Peace and Trust.txt", verses(5, "kjv peace"));
+    addTopic(root, WEB, "Peace and Trust.txt", verses(5, "web peace"));
+    setUserSetting("newVerseIndex", "7");
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    BoxRecorder boxes;
+    ASSERT_FALSE(loadAll());
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(gVerseIndex, 5) << "index 7 of 5 starts at the last verse";
+    const TopicList& kjv = gTranslations[0].folder == KJV ? gTranslations[0].topics : gTranslations[1].topics;
+    ASSERT_EQ(kjv.size(), 2u);
+    long cur = kjv[0].currentTopic;
+    ASSERT_GE(cur, 0);
+    EXPECT_EQ(kjv[static_cast<size_t>(cur)].fileName, "Peace and Trust.txt");
+    EXPECT_EQ(kjv[static_cast<size_t>(cur)].name, "Peace and Trust");
+    EXPECT_EQ(kjv[static_cast<size_t>(cur)].verseCount, 5);
+    EXPECT_EQ(kjv[static_cast<size_t>(cur)].folder, root.path() + "\\" + KJV + "\\");
+    ASSERT_EQ(verseCountOf(gVerses), 5);
+    EXPECT_EQ(gVerses[1].text, "kjv peace verse 1");
+}
+
+TEST_F(Library, MissingSavedTopicPicksFirstWithInformationBox) {
+    addTopic(root, KJV, "Hope.txt", verses(3, "hope"));
+    setUserSetting("fileName", "Gone.txt");
+    setUserSetting("newVerseIndex", "2");
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    BoxRecorder boxes;
+    ASSERT_FALSE(loadAll());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Topic is Not Available");
+    EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_EQ(gVerseIndex, 1);
+    EXPECT_EQ(gTranslations[0].topics[0].currentTopic, 0);
+    ASSERT_EQ(verseCountOf(gVerses), 3);
+    EXPECT_EQ(gVerses[3].text, "hope verse 3");
+}
+
+TEST_F(Library, CorruptCurrentTranslationEndsWithDirectBox) {
+    addTopic(root, KJV, "Bad.txt", "only\ttwo\ttabs\r\n");
+    addTopic(root, KJV, "Empty.txt", "\r\n  \r\n");
+    addTopic(root, WEB, "Peace and Trust.txt", verses(2));
+    setUserSetting("translation", KJV);
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    long before = gCurTranslation;
+    BoxRecorder boxes;
+    EXPECT_TRUE(loadAll());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Verse Files are Corrupt");
+    EXPECT_EQ(boxes.boxes[0].text, std::string("All of the files in the folder ") + KJV +
+                                       " are corrupt.  Please remove the folder.   ");
+    EXPECT_EQ(gCurTranslation, before);
+    EXPECT_NE(log().find("Bad.txt could not be parsed.  Line 1 failed.  \r\n"), std::string::npos)
+        << "the bad line is logged without a box";
+}
+
+TEST_F(Library, FailedFilesAreListedOnceAndHelpOpens) {
+    addTopic(root, KJV, "Peace and Trust.txt", verses(2));
+    addTopic(root, KJV, "Broken.txt", "a\tb\tc\td\r\nthree\tfields\tonly\r\n");
+    addTopic(root, WEB, "Peace and Trust.txt", verses(2));
+    writeBytes(root / "Your Verses\\Your Verses.txt", "John\t3\t16\tno colon\r\n");
+    writeBytes(root / "Your Verses\\Your Inspirational Thoughts.txt",
+               "Augustine\tConfessions\t\tOur heart is restless.\r\n");
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    gHelpFile = root / "help.chm";
+    BoxRecorder boxes;
+    ASSERT_FALSE(loadAll());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Errors Were Identified in the Verse Files");
+    const std::string& t = boxes.boxes[0].text;
+    EXPECT_EQ(t.find("The following files have errors."), 0u);
+    std::string yv = root.path() + "\\Your Verses\\Your Verses.txt   \r\n";
+    EXPECT_NE(t.find(root.path() + "\\" + KJV + "\\Broken.txt   \r\n"), std::string::npos);
+    EXPECT_NE(t.find(yv), std::string::npos);
+    EXPECT_EQ(t.find(yv), t.rfind(yv)) << "a user file failing in every translation is listed once";
+    ASSERT_EQ(helpCalls.size(), 1u);
+    EXPECT_EQ(helpCalls[0].command, static_cast<UINT>(HH_HELP_CONTEXT));
+    EXPECT_EQ(helpCalls[0].data, 1001u);
+    // The thoughts file loaded as a user topic after the translation's own.
+    const TopicList& topics = gTranslations[static_cast<size_t>(gCurTranslation)].topics;
+    ASSERT_EQ(topics.size(), 2u);
+    EXPECT_TRUE(topics[1].isUserFile);
+    EXPECT_EQ(topics[1].name, "Your Inspirational Thoughts");
+    EXPECT_EQ(topics[1].folder, root.path() + "\\Your Verses\\");
+}
+
+TEST_F(Library, SetAsideFilesAreNotTopics) {
+    addTopic(root, KJV, "Peace and Trust.txt", verses(2));
+    writeBytes(root / "Your Verses\\Your Verses.txt.bad", "garbage");
+    writeBytes(root / "Your Verses\\Your Verses.txtold", "garbage");
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    BoxRecorder boxes;
+    ASSERT_FALSE(loadAll());
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(gTranslations[0].topics.size(), 1u);
+}
+
+TEST_F(Library, BadCurrentTranslationIndexFailsInsteadOfReading) {
+    addTopic(root, KJV, "Peace and Trust.txt", verses(2));
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    gCurTranslation = 5;
+    BoxRecorder boxes;
+    EXPECT_TRUE(loadAll());
+    TopicList topics;
+    long index = 1, failed = 0;
+    std::vector<std::string> failedFiles;
+    VerseArray first;
+    EXPECT_TRUE(dataManipulation::getFileListing(nullptr, topics, index, failedFiles, failed, true, first));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "An error occurred in function getFileListing");
+}
+
+TEST_F(Library, LoadVerseFileReportsEachFailureKind) {
+    long lines = 0, index = 9, flags = 0;
+    std::string msg, cap;
+    VerseArray v;
+    std::string path = root / "t.txt";
+    EXPECT_TRUE(dataManipulation::loadVerseFile(path, lines, nullptr, index, msg, cap, flags, v));
+    EXPECT_EQ(cap, "Error: File Could Not Be Opened");
+    EXPECT_EQ(msg.find("The file " + path + " could not be opened.  \r\nThis is usually caused"), 0u);
+
+    writeBytes(path, "  \r\n");
+    EXPECT_TRUE(dataManipulation::loadVerseFile(path, lines, nullptr, index, msg, cap, flags, v));
+    EXPECT_EQ(cap, "Error: File is Empty ");
+    EXPECT_EQ(flags, 16);
+
+    writeBytes(path, verses(5));
+    EXPECT_FALSE(dataManipulation::loadVerseFile(path, lines, nullptr, index, msg, cap, flags, v));
+    EXPECT_EQ(lines, 5);
+    EXPECT_EQ(index, 1) << "an index to check of 9 for 5 verses becomes 1";
+    EXPECT_FALSE(gErrorShown);
+}
+
+TEST_F(Library, ShowMessageShowsFirstBoxAndLogsBoth) {
+    gVerseRoot = root.path();
+    BoxRecorder boxes(IDRETRY);
+    EXPECT_EQ(dataManipulation::showMessage(nullptr, "first", "A", MB_OK), IDRETRY);
+    EXPECT_EQ(dataManipulation::showMessage(nullptr, "second", "B", MB_OK), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    std::string l = log();
+    // date TAB time TAB text CR LF, twice
+    size_t firstEnd = l.find("\r\n");
+    ASSERT_NE(firstEnd, std::string::npos);
+    std::string line = l.substr(0, firstEnd);
+    size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1);
+    ASSERT_NE(t2, std::string::npos);
+    EXPECT_GT(t1, 0u);
+    EXPECT_GT(t2, t1 + 1);
+    EXPECT_EQ(line.substr(t2 + 1), "first");
+    EXPECT_EQ(l.substr(firstEnd + 2).substr(l.substr(firstEnd + 2).rfind('\t') + 1), "second\r\n");
+}
+
+TEST_F(Library, UnwritableLogTurnsLoggingOffButKeepsTheAnswer) {
+    gVerseRoot = root.path();
+    // A folder where the log file should be makes every append fail.
+    CreateDirectoryA((root / "error_log.txt").c_str(), nullptr);
+    BoxRecorder boxes(IDYES);
+    EXPECT_EQ(dataManipulation::showMessage(nullptr, "asked", "Q", MB_YESNO), IDYES)
+        << "the answer of a box the user saw stands";
+    EXPECT_TRUE(gNoErrorLog);
+    gNoErrorLog = false;
+    EXPECT_EQ(dataManipulation::showMessage(nullptr, "no box", "Q", MB_OK), -1);
+    EXPECT_TRUE(gNoErrorLog);
+    EXPECT_EQ(dataManipulation::showMessage(nullptr, "later", "Q", MB_OK), 0) << "logging stays off";
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+}
+
+TEST_F(Library, SmallFileRoutines) {
+    std::string deep = root / "a\\b c\\d\\file.txt";
+    EXPECT_FALSE(GlobalFunctions::makePath(deep));
+    EXPECT_TRUE(exists(root / "a\\b c\\d"));
+    EXPECT_FALSE(exists(deep)) << "the file name is dropped";
+    EXPECT_FALSE(GlobalFunctions::makePath(root / "x\\y\\"));
+    EXPECT_TRUE(exists(root / "x\\y"));
+
+    writeBytes(root / "gone.txt", "x");
+    EXPECT_FALSE(GlobalFunctions::deleteFile(root / "gone.txt"));
+    EXPECT_TRUE(GlobalFunctions::deleteFile(root / "gone.txt")) << "a missing file is not deleted";
+
+    gErrorShown = false;
+    EXPECT_FALSE(GlobalFunctions::testForControlCodes("Psalm 23: The LORD & me", nullptr));
+    EXPECT_TRUE(gErrorShown) << "the test silences the caller's next box";
+    EXPECT_TRUE(GlobalFunctions::testForControlCodes("{x}", nullptr));
+    EXPECT_TRUE(GlobalFunctions::testForControlCodes("line\r\nbreak", nullptr));
+}
+
+TEST_F(Library, RunVerifyStartsItFromTheProgramFolder) {
+    std::vector<std::pair<std::string, int>> started;
+    seams::setStartProcess([&](const std::string& cmd, int show) {
+        started.push_back({cmd, show});
+        return true;
+    });
+    GlobalFunctions::runVerify(nullptr);
+    seams::setStartProcess(nullptr);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].first, "\"" + root.path() + "\\verify.exe\"");
+    EXPECT_EQ(started[0].second, SW_SHOWNORMAL);
+}
+
+} // namespace

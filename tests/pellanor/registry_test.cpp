@@ -1,0 +1,243 @@
+// registry_test.cpp
+// Settings read back from real registry values written by the test.
+#include <gtest/gtest.h>
+
+#include "GlobalFunctions.h"
+#include "Module1.h"
+#include "registry.h"
+#include "seams.h"
+#include "win_test_support.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char* const kUserKey = "SOFTWARE\\Tamberly, Inc.\\Pellanor\\UserSettings";
+const char* const kRunKey = "SOFTWARE\\microsoft\\windows\\currentversion\\run";
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clearProgramRegistry();
+        gErrorShown = false;
+        gNoErrorLog = true; // these tests read boxes, not the log
+    }
+    void TearDown() override { clearProgramRegistry(); }
+
+    std::array<long, 2> readAll() {
+        std::array<long, 2> ctr{};
+        registry::readUserSettings(ctr);
+        return ctr;
+    }
+    static void setRaw(HKEY root, const char* key, const char* name, DWORD type, const void* data, DWORD size) {
+        HKEY k;
+        ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_SUCCESS);
+        RegSetValueExA(k, name, 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(k);
+    }
+};
+
+TEST_F(Settings, DefaultsWhenNothingIsStored) {
+    auto ctr = readAll();
+    EXPECT_EQ(gRepeatCount[0], 1);
+    EXPECT_EQ(gRepeatCount[1], 1);
+    EXPECT_EQ(ctr[0], 1);
+    EXPECT_EQ(ctr[1], 1);
+    EXPECT_EQ(gSnoozeTime, 15);
+    EXPECT_TRUE(gAudioAlert && gVisualAlert && gDesktopAlert);
+    EXPECT_EQ(gVerseFontSize, 10);
+    EXPECT_TRUE(gParallelTranslation);
+    registry::readSchedulerSettings();
+    EXPECT_FALSE(gUseWindowsScheduler);
+    EXPECT_FALSE(gSchedulerEnabled);
+    EXPECT_EQ(gSchedulerTime, "8:00:00 AM");
+    EXPECT_FALSE(registry::readAutoStart());
+}
+
+TEST_F(Settings, LimitsApplyToStoredValues) {
+    struct Row {
+        const char* name;
+        const char* stored;
+        long expected;
+        long* var;
+    };
+    std::array<long, 2> ctr{};
+    for (Row r : {Row{"snoozeTime", "999", 999, &gSnoozeTime}, Row{"snoozeTime", "241", 1, &gSnoozeTime},
+                  Row{"snoozeTime", "0", 1, &gSnoozeTime}, Row{"snoozeTime", "240", 240, &gSnoozeTime},
+                  Row{"repeatCounter", "10", 10, &gRepeatCount[0]},
+                  Row{"repeatCounter", "11", 1, &gRepeatCount[0]},
+                  Row{"repeatTopicCtr", "6", 1, &gRepeatCount[1]},
+                  Row{"repeatTopicCtr", "5", 5, &gRepeatCount[1]},
+                  Row{"verseFontSize", "7", 10, &gVerseFontSize},
+                  Row{"verseFontSize", "15", 10, &gVerseFontSize},
+                  Row{"verseFontSize", "14", 14, &gVerseFontSize},
+                  Row{"lRepeatCtr(0)", "11", 1, &ctr[0]}, Row{"lRepeatCtr(0)", "3", 3, &ctr[0]},
+                  Row{"lRepeatCtr(1)", "6", 1, &ctr[1]}}) {
+        setUserSetting(r.name, r.stored);
+        registry::readUserSettings(ctr);
+        EXPECT_EQ(*r.var, r.expected) << r.name << " = " << r.stored;
+    }
+}
+
+TEST_F(Settings, RepeatCountersDefaultToTheRepeatCounts) {
+    setUserSetting("repeatCounter", "4");
+    setUserSetting("repeatTopicCtr", "3");
+    auto ctr = readAll();
+    EXPECT_EQ(ctr[0], 4);
+    EXPECT_EQ(ctr[1], 3);
+}
+
+TEST_F(Settings, BooleansAndAlerts) {
+    setUserSetting("audioAlert", "TRUE ");
+    setUserSetting("visualAlert", "yes");
+    setUserSetting("desktopAlert", "false");
+    readAll();
+    EXPECT_TRUE(gAudioAlert);
+    EXPECT_FALSE(gVisualAlert) << "any other word reads as false";
+    EXPECT_FALSE(gDesktopAlert);
+
+    setUserSetting("audioAlert", "false");
+    setUserSetting("visualAlert", "false");
+    readAll();
+    EXPECT_TRUE(gAudioAlert);
+    EXPECT_TRUE(gVisualAlert);
+    EXPECT_FALSE(gDesktopAlert);
+
+    EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "visualAlert", "True"), "false")
+        << "a Boolean default normalises the stored value";
+    setUserSetting("other", "yes");
+    EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "other", "x"), "yes");
+    EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "missing", "42"), "42");
+}
+
+TEST_F(Settings, SchedulerSettings) {
+    setUserSetting("useTheWindowsScheduler", "true");
+    setUserSetting("TamberlyschedulerEnabled", "true");
+    setUserSetting("TamberlyschedulerTime", "");
+    registry::readSchedulerSettings();
+    EXPECT_TRUE(gUseWindowsScheduler);
+    EXPECT_FALSE(gSchedulerEnabled) << "forced off while the Windows scheduler is chosen";
+    EXPECT_EQ(gSchedulerTime, "8:00 AM");
+    setUserSetting("useTheWindowsScheduler", "false");
+    registry::readSchedulerSettings();
+    EXPECT_TRUE(gSchedulerEnabled);
+}
+
+TEST_F(Settings, StringsAreStoredWithTheirNul) {
+    registry::saveSetting("Pellanor", "UserSettings", "fileName", "Hope.txt");
+    HKEY k;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kUserKey, 0, KEY_READ, &k), ERROR_SUCCESS);
+    DWORD type = 0, size = 0;
+    ASSERT_EQ(RegQueryValueExA(k, "fileName", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    RegCloseKey(k);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(size, 9u) << "\"Hope.txt\" plus its NUL";
+    EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "fileName", ""), "Hope.txt");
+}
+
+TEST_F(Settings, QueryValueTypes) {
+    DWORD n = 1234;
+    setRaw(HKEY_CURRENT_USER, kUserKey, "dword", REG_DWORD, &n, sizeof n);
+    setRaw(HKEY_CURRENT_USER, kUserKey, "binary", REG_BINARY, "ab", 2);
+    setRaw(HKEY_CURRENT_USER, kUserKey, "noNul", REG_SZ, "abc", 3);
+    HKEY k;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kUserKey, 0, KEY_READ, &k), ERROR_SUCCESS);
+    std::string v;
+    EXPECT_EQ(registry::queryValue(k, "dword", v), 0);
+    EXPECT_EQ(v, "1234");
+    EXPECT_EQ(registry::queryValue(k, "binary", v), -1);
+    EXPECT_EQ(registry::queryValue(k, "missing", v), -1);
+    EXPECT_EQ(registry::queryValue(k, "noNul", v), 0);
+    EXPECT_EQ(v, "abc") << "a value stored without its NUL keeps its last character";
+    RegCloseKey(k);
+
+    EXPECT_FALSE(registry::regWrite(HKEY_CURRENT_USER, kUserKey, "num", 77L, REG_DWORD));
+    EXPECT_FALSE(registry::regRead(HKEY_CURRENT_USER, kUserKey, "num", v));
+    EXPECT_EQ(v, "77");
+    EXPECT_TRUE(registry::regRead(HKEY_CURRENT_USER, "SOFTWARE\\Tamberly, Inc.\\Nowhere", "num", v));
+}
+
+TEST_F(Settings, RunValueStates) {
+    auto setRun = [&](const char* s) {
+        setRaw(HKEY_CURRENT_USER, kRunKey, "TamberlyPellanor", REG_SZ, s, static_cast<DWORD>(strlen(s) + 1));
+    };
+    setRun("   ");
+    EXPECT_FALSE(registry::readAutoStart());
+    setRun("C:\\Somewhere\\else.exe");
+    EXPECT_TRUE(registry::readAutoStart()) << "any other content means on";
+
+    EXPECT_FALSE(GlobalFunctions::regNonAuto(nullptr));
+    std::string v;
+    EXPECT_FALSE(registry::regRead(HKEY_CURRENT_USER, kRunKey, "TamberlyPellanor", v))
+        << "switching off writes a value, it does not delete one";
+    EXPECT_EQ(v, "(value not set)");
+    EXPECT_FALSE(registry::readAutoStart());
+
+    EXPECT_FALSE(GlobalFunctions::regAuto(nullptr));
+    EXPECT_FALSE(registry::regRead(HKEY_CURRENT_USER, kRunKey, "TamberlyPellanor", v));
+    EXPECT_EQ(v, GlobalFunctions::autoStartCommand());
+    EXPECT_EQ(v.front(), '"');
+    EXPECT_EQ(v.substr(v.size() - 5), ".exe\"");
+    EXPECT_TRUE(registry::readAutoStart());
+}
+
+TEST_F(Settings, MachineWideValues) {
+    GlobalFunctions::saveVersionNumbers();
+    std::string v;
+    const std::string key = "SOFTWARE\\Tamberly, Inc.\\Pellanor";
+    EXPECT_FALSE(registry::regRead(HKEY_LOCAL_MACHINE, key, "revMajor", v));
+    EXPECT_EQ(v, "1");
+    EXPECT_FALSE(registry::regRead(HKEY_LOCAL_MACHINE, key, "revMinor", v));
+    EXPECT_EQ(v, "5");
+    EXPECT_FALSE(registry::regRead(HKEY_LOCAL_MACHINE, key, "revRevision", v));
+    EXPECT_EQ(v, "95");
+
+    EXPECT_FALSE(registry::writeLastUpdate(true));
+    EXPECT_FALSE(registry::regRead(HKEY_LOCAL_MACHINE, key, "lastUpdate", v));
+    EXPECT_EQ(v, "0");
+    EXPECT_FALSE(registry::writeLastUpdate(false));
+    EXPECT_FALSE(registry::regRead(HKEY_LOCAL_MACHINE, key, "lastUpdate", v));
+    // Milliseconds since 1601: about 1.3e13 for any date this century.
+    double ms = std::stod(v);
+    EXPECT_GT(ms, 1.2e13);
+    EXPECT_LT(ms, 1.6e13);
+}
+
+TEST_F(Settings, RestrictedUserRunsThePermissionToolOnce) {
+    std::vector<std::pair<std::string, int>> started;
+    seams::setStartProcess([&](const std::string& cmd, int show) {
+        started.push_back({cmd, show});
+        return false;
+    });
+    gIsWinNT = true;
+    EXPECT_TRUE(registry::seeIfRestrictedUser()) << "the company key is missing";
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].first,
+              "c:\\progra~1\\tamberly\\regini.exe c:\\progra~1\\tamberly\\pellanorreg.ini");
+    EXPECT_EQ(started[0].second, SW_SHOWMAXIMIZED);
+
+    // A tool that makes the key readable lets the second try succeed.
+    started.clear();
+    seams::setStartProcess([&](const std::string& cmd, int show) {
+        started.push_back({cmd, show});
+        HKEY k;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamberly, Inc.", 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &k, nullptr);
+        RegCloseKey(k);
+        return true;
+    });
+    EXPECT_FALSE(registry::seeIfRestrictedUser());
+    EXPECT_EQ(started.size(), 1u);
+    started.clear();
+    EXPECT_FALSE(registry::seeIfRestrictedUser());
+    EXPECT_TRUE(started.empty()) << "a readable key needs no tool";
+
+    clearProgramRegistry();
+    gIsWinNT = false;
+    EXPECT_TRUE(registry::seeIfRestrictedUser());
+    EXPECT_TRUE(started.empty()) << "the tool runs on the NT family only";
+    gIsWinNT = true;
+    seams::setStartProcess(nullptr);
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+// settings_rules_test.cpp
+#include "settings_rules.h"
+
+#include <gtest/gtest.h>
+
+using namespace settings_rules;
+
+TEST(SettingsRules, NumbersOutsideTheirRangeReadAsFallback) {
+    EXPECT_EQ(snoozeTime("999"), 999);
+    EXPECT_EQ(snoozeTime("240"), 240);
+    EXPECT_EQ(snoozeTime("241"), 1);
+    EXPECT_EQ(snoozeTime("0"), 1);
+    EXPECT_EQ(snoozeTime("abc"), 1);
+    EXPECT_EQ(snoozeTime(" 30 "), 30);
+    EXPECT_EQ(repeatCounter("10"), 10);
+    EXPECT_EQ(repeatCounter("11"), 1);
+    EXPECT_EQ(repeatTopicCtr("5"), 5);
+    EXPECT_EQ(repeatTopicCtr("6"), 1);
+    EXPECT_EQ(verseFontSize("7"), 10);
+    EXPECT_EQ(verseFontSize("15"), 10);
+    EXPECT_EQ(verseFontSize("14"), 14);
+    EXPECT_EQ(verseFontSize("12.5"), 10);
+    EXPECT_EQ(verseIndex("-3"), 1);
+    EXPECT_EQ(verseIndex("7"), 7);
+    EXPECT_EQ(snoozeTime("99999999999999999999"), 1);
+}
+
+TEST(SettingsRules, BooleansNormalise) {
+    EXPECT_TRUE(isBooleanText(" TRUE "));
+    EXPECT_TRUE(isBooleanText("False"));
+    EXPECT_FALSE(isBooleanText("1"));
+    EXPECT_EQ(normaliseBoolean("TRUE "), "true");
+    EXPECT_EQ(normaliseBoolean("yes"), "false");
+    EXPECT_TRUE(toBoolean("true"));
+    EXPECT_FALSE(toBoolean("false"));
+}
+
+TEST(SettingsRules, AllAlertsOffTurnsAudioAndVisualOn) {
+    bool a = false, v = false, d = false;
+    fixAlerts(a, v, d);
+    EXPECT_TRUE(a);
+    EXPECT_TRUE(v);
+    EXPECT_FALSE(d);
+    a = false, v = false, d = true;
+    fixAlerts(a, v, d);
+    EXPECT_FALSE(a);
+}
+
+TEST(SettingsRules, RunValueStates) {
+    EXPECT_FALSE(autoStartIsOn(false, "\"C:\\x.exe\""));
+    EXPECT_FALSE(autoStartIsOn(true, "   "));
+    EXPECT_FALSE(autoStartIsOn(true, " (value not set) "));
+    EXPECT_TRUE(autoStartIsOn(true, "C:\\other\\tool.exe"));
+    EXPECT_EQ(quotedProgramPath("C:\\Program Files\\Pellanor", "pellanor"),
+              "\"C:\\Program Files\\Pellanor\\pellanor.exe\"");
+}
+
+TEST(SettingsRules, TopicFileAndSchedulerDefaults) {
+    EXPECT_EQ(topicFile("   "), "Peace and Trust.txt");
+    EXPECT_EQ(topicFile("Hope.TXT"), "Peace and Trust.txt") << "\".txt\" is matched case-sensitively";
+    EXPECT_EQ(topicFile("Hope.txt"), "Hope.txt");
+    EXPECT_EQ(schedulerTime(""), "8:00 AM");
+    EXPECT_EQ(schedulerTime("9:30:00 PM"), "9:30:00 PM");
+}
+
+TEST(SettingsRules, LastUpdateIsMillisecondsPlus69) {
+    // 2026-01-01 00:00:00 UTC as a FILETIME, plus 1234 hundred-nanoseconds.
+    EXPECT_EQ(lastUpdateText(134116992000001234ULL), "13411699200069.1");
+    EXPECT_EQ(lastUpdateText(0), "69");
+}

@@ -1,0 +1,131 @@
+// verse_file_test.cpp
+#include "verse_file.h"
+
+#include <gtest/gtest.h>
+
+using verse_file::Status;
+
+namespace {
+
+verse_file::Result parse(const std::string& content, VerseArray& v,
+                         const std::string& name = "Peace and Trust.txt") {
+    return verse_file::parseTopicFile(content, name, v);
+}
+
+} // namespace
+
+TEST(ParseVerseLine, FieldCountDecides) {
+    VerseArray v;
+    EXPECT_TRUE(dataManipulation::parseVerseLine("John\t3\t16", v, 1));
+    EXPECT_TRUE(dataManipulation::parseVerseLine("John\t3\t16\tFor God\textra", v, 2));
+    ASSERT_FALSE(dataManipulation::parseVerseLine("\t\t\tJust text", v, 3));
+    ASSERT_EQ(v.size(), 4u) << "the array grows to the index";
+    EXPECT_EQ(v[3].book, "");
+    EXPECT_EQ(v[3].text, "Just text");
+    ASSERT_FALSE(dataManipulation::parseVerseLine("1 John\t4\t18\tThere is no fear in love; ", v, 2));
+    EXPECT_EQ(v[2].book, "1 John");
+    EXPECT_EQ(v[2].chapter, "4");
+    EXPECT_EQ(v[2].verse, "18");
+    EXPECT_EQ(v[2].text, "There is no fear in love; ") << "fields are taken as they stand";
+}
+
+TEST(TopicFile, LinesCountAndSkip) {
+    VerseArray v;
+    auto r = parse("  \r\nPsalms\t23\t1\tThe LORD is my shepherd.  \r\n\r\n   \r\n"
+                   "\tx\t2\tLeading tab kept\r\nJohn\t14\t27\tPeace I leave with you.",
+                   v);
+    EXPECT_EQ(r.status, Status::Ok);
+    EXPECT_EQ(r.lineCount, 3);
+    ASSERT_EQ(verseCountOf(v), 3);
+    EXPECT_EQ(v[1].text, "The LORD is my shepherd.") << "trailing blanks trimmed";
+    EXPECT_EQ(v[2].book, "") << "a leading TAB is an empty first field";
+    EXPECT_EQ(v[2].chapter, "x");
+    EXPECT_EQ(v[3].book, "John") << "a last line without a line end still counts";
+    EXPECT_EQ(v[1].translation, "");
+}
+
+TEST(TopicFile, BadLinesAreNumberedAmongNonEmptyLines) {
+    VerseArray v;
+    auto r = parse("a\tb\tc\td\r\n\r\nthree\tfields\tonly\r\na\tb\tc\td\r\nfive\tf\tf\tf\tf\r\n", v);
+    EXPECT_EQ(r.status, Status::BadLines);
+    EXPECT_EQ(r.lineCount, 4);
+    EXPECT_EQ(r.badLines, (std::vector<long>{2, 4}));
+    EXPECT_EQ(verseCountOf(v), 4) << "failed records stay in the array";
+}
+
+TEST(TopicFile, EmptyAndBlankFilesAreEmpty) {
+    VerseArray v;
+    EXPECT_EQ(parse("", v).status, Status::Empty);
+    EXPECT_EQ(parse("   \r\n\r\n \n", v).status, Status::Empty);
+    EXPECT_EQ(verseCountOf(v), 0);
+}
+
+TEST(TopicFile, OtherLineEndsReadAsLineEnds) {
+    VerseArray v;
+    auto r = parse("a\tb\tc\tone\nd\te\tf\ttwo\rg\th\ti\tthree\r\n", v);
+    EXPECT_EQ(r.lineCount, 3);
+    EXPECT_EQ(v[2].text, "two");
+}
+
+TEST(TopicFile, YourVersesSplitsTranslationAtFirstColon) {
+    VerseArray v;
+    auto r = parse("John\t3\t16\tKing James Version: For God so loved: the world\r\n"
+                   "Ruth\t1\t16\tWEB:no blank\r\n",
+                   v, "Your Verses.txt");
+    EXPECT_EQ(r.status, Status::Ok);
+    EXPECT_EQ(v[1].translation, "King James Version");
+    EXPECT_EQ(v[1].text, "For God so loved: the world");
+    EXPECT_EQ(v[2].translation, "WEB");
+    EXPECT_EQ(v[2].text, "o blank") << "the character after the colon is always skipped";
+
+    VerseArray w;
+    EXPECT_EQ(parse("John\t3\t16\tno colon here\r\n", w, "Your Verses.txt").status,
+              Status::Unreadable);
+    VerseArray x;
+    EXPECT_EQ(parse("John\t3\t16\tKJV:\r\n", x, "Your Verses.txt").status, Status::Ok);
+    EXPECT_EQ(x[1].text, "");
+    VerseArray y;
+    EXPECT_EQ(parse("John\t3\t16\tno colon\r\n", y, "your verses.txt").status, Status::Ok)
+        << "the user-file name is matched case-sensitively";
+}
+
+TEST(TopicFile, ThoughtsAreMarkedNoTranslation) {
+    VerseArray v;
+    parse("Augustine\tConfessions\t\tOur heart is restless.\r\n", v, "Your Inspirational Thoughts.txt");
+    EXPECT_EQ(v[1].translation, "No Translation");
+    EXPECT_EQ(v[1].verse, "");
+}
+
+TEST(TopicFile, IndexToCheckPastTheEndBecomesOne) {
+    long i = 7;
+    verse_file::checkVerseIndex(i, 5);
+    EXPECT_EQ(i, 1);
+    i = 5;
+    verse_file::checkVerseIndex(i, 5);
+    EXPECT_EQ(i, 5);
+}
+
+TEST(TopicFile, MessageTexts) {
+    EXPECT_EQ(verse_file::parseFailureLogText("C:\\p\\a.txt", 12),
+              "The file C:\\p\\a.txt could not be parsed.  Line 12 failed.  ");
+    EXPECT_EQ(verse_file::parseFailureText("x", 1),
+              "The file x could not be parsed.  Line 1 failed.  \r\nIf you have modified this file, "
+              "then please make sure it conforms to the requirements outlined in HELP.  \r\nIf you "
+              "have not modified this file, then re-install the program in the Windows Control "
+              "Panel.  ");
+    EXPECT_EQ(verse_file::emptyFileText("x"),
+              "The file x does not have any valid verses or inspirational thoughts in it.  ");
+}
+
+TEST(ByteCopies, RefuseShortOrNull) {
+    std::vector<unsigned char> bytes(4);
+    EXPECT_EQ(dataManipulation::stringToBytes("abc", bytes, 3, 1), 0);
+    EXPECT_EQ(bytes[1], 'a');
+    EXPECT_EQ(dataManipulation::stringToBytes("abc", bytes, 3, 2), -1) << "array too short";
+    EXPECT_EQ(dataManipulation::stringToBytes("ab", bytes, 3, 0), -1) << "text too short";
+    char dst[3] = {};
+    EXPECT_EQ(dataManipulation::copyMemory("xy", dst, 2), 0);
+    EXPECT_EQ(dst[1], 'y');
+    EXPECT_EQ(dataManipulation::copyMemory(nullptr, dst, 2), -1);
+    EXPECT_EQ(dataManipulation::copyMemory("xy", dst, 0), -1);
+}
