@@ -5,7 +5,10 @@
 
 #include "common/win32/handles.h"
 #include "dataManipulation.h"
+#include "frmMain.h"
 #include "seams.h"
+
+#include <stdexcept>
 
 namespace Module1 {
 
@@ -34,7 +37,19 @@ int Main() {
         gErrorShown = false;
         bool quiet = false;
         if (dataManipulation::loadAllTranslations(nullptr, quiet)) return 1;
-        return 0;
+
+        frmMain form;
+        gMainForm = &form;
+        struct ClearMainForm {
+            ~ClearMainForm() { gMainForm = nullptr; }
+        } clearMainForm;
+        if (!form.create()) throw std::runtime_error("main window");
+        form.Form_Load();
+        // The load closed the window (its own message, if any, stands alone).
+        if (!form.isOpen()) throw std::runtime_error("main window closed during load");
+        ShowWindow(form.hwnd(), SW_SHOW);
+        SetForegroundWindow(form.hwnd());
+        return ui::runMessageLoop();
     } catch (...) {
         dataManipulation::showMessage(nullptr, kStartupFailureText, kStartupFailureCaption,
                                       MB_ICONSTOP);

@@ -37,7 +37,16 @@ inline bool gUseWindowsScheduler = false;
 inline bool gSchedulerEnabled = false;
 inline std::string gSchedulerTime = "8:00:00 AM";
 inline bool gFirstTimeRun = true;
-inline bool gIsWinNT = true;
+
+// Set by the main window's load.
+inline bool gIsWinNT = false;
+inline std::string gWindowsUser;
+inline OSVERSIONINFOEXA gOSVersion{};
+inline bool gAutoStart = false;
+inline bool gAgreementAccepted = false;
+inline bool gAutoStartChoice = false;
+inline std::vector<char> gButtonSound;               // the WAVE resource "BUTTON01"
+inline bool gLimitedAccess = false;                   // machine-wide key unreadable
 
 namespace Module1 {
 

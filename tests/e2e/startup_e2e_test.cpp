@@ -3,7 +3,11 @@
 // what it shows and leaves behind.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "Module1.h"
+#include "registry.h"
 #include "library_fixture.h"
 #include "win_test_support.h"
 
@@ -47,6 +51,19 @@ protected:
         std::string text = messageBoxText(box);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return text;
+    }
+
+    // A status bar panel's text, read through memory in the program's
+    // process (the message carries a pointer that is not marshalled).
+    std::string remoteStatusText(HWND status, int part) {
+        void* remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
+        if (!remote) return "<no memory>";
+        SendMessageA(status, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(remote));
+        char buf[4096] = {};
+        SIZE_T got = 0;
+        ReadProcessMemory(process, remote, buf, sizeof buf - 1, &got);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        return buf;
     }
 
     TempDir root;
@@ -101,11 +118,51 @@ TEST_F(Startup, SecondCopyEndsAtOnce) {
     EXPECT_FALSE(exists(root / "error_log.txt"));
 }
 
-TEST_F(Startup, GoodLibraryLoadsWithoutAWord) {
+TEST_F(Startup, MissingHelpFileEndsAfterItsOwnBox) {
     addTopic(root, "TRANSLATION_King James Version", "Peace and Trust.txt", verses(3));
-    addTopic(root, "TRANSLATION_World English Bible", "Peace and Trust.txt", verses(3));
     start();
+    std::string text = answerBox("Help File is Missing");
+    EXPECT_EQ(text.find("The help file is missing."), 0u) << text;
+    EXPECT_EQ(finish(), 1);
+    std::string log = readBytes(root / "error_log.txt");
+    EXPECT_NE(log.find("The help file is missing."), std::string::npos);
+    EXPECT_NE(log.find("A program error occurred - please run the program again."), std::string::npos)
+        << "the start-up failure is logged without a second box";
+    EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "newVerseIndex", "none"), "none");
+}
+
+// The shipped library: the first verse of "Peace and Trust" in both
+// translations, read from the running program; closing saves the settings.
+TEST_F(Startup, ShowsTheFirstVerseAndSavesAtClose) {
+    ASSERT_GE(gArgs.size(), 2u) << "pass the program folder";
+    std::string dist = fromUnixPath(gArgs[1]);
+    for (const char* t : {"TRANSLATION_King James Version", "TRANSLATION_World English Bible"}) {
+        std::string file = std::string(t) + "\\Peace and Trust.txt";
+        writeBytes(root / file, readBytes(dist + "\\" + file));
+    }
+    writeBytes(root / "help.chm", readBytes(dist + "\\help.chm"));
+    start();
+    HWND main = waitForWindow("Pellanor 2004", 20000, GetProcessId(process));
+    ASSERT_NE(main, nullptr);
+    HWND verse = FindWindowExA(main, nullptr, "RichEdit20A", nullptr);
+    ASSERT_NE(verse, nullptr);
+    char text[4096] = {};
+    SendMessageA(verse, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    std::string shown = text;
+    EXPECT_EQ(shown.find("King James Version\r\nThou wilt keep him in perfect peace"), 0u) << shown;
+    EXPECT_NE(shown.find("\r\n\r\nWorld English Bible\r\nYou will keep whoever"), std::string::npos) << shown;
+    HWND status = FindWindowExA(main, nullptr, "msctls_statusbar32", nullptr);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(remoteStatusText(status, 1), "Verse 1 of 27");
+    EXPECT_EQ(remoteStatusText(status, 2), "King James Version");
+    EXPECT_EQ(remoteStatusText(status, 3), "\t\tSleep time: 15 min");
+    PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(finish(), 0);
+    EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "newVerseIndex", "none"), "2");
+    EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "fileName", "none"), "Peace and Trust.txt");
+    EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "translation", "none"),
+              "TRANSLATION_King James Version");
+    EXPECT_NE(registry::getSetting("Pellanor", "Settings", "MainWidth", "none"), "none");
     EXPECT_FALSE(exists(root / "error_log.txt"));
 }
 

@@ -1,0 +1,181 @@
+// Window.cpp
+#include "Window.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ui {
+
+namespace {
+constexpr UINT kDeferredClose = WM_APP + 0x3F0;
+
+// Open forms in the order they were created (one UI thread).
+std::vector<Window*>& openForms() {
+    static std::vector<Window*> forms;
+    return forms;
+}
+
+void forget(Window* w) {
+    auto& f = openForms();
+    f.erase(std::remove(f.begin(), f.end(), w), f.end());
+}
+} // namespace
+
+void Window::closeOtherForms(Window* keep) {
+    std::vector<Window*> forms = openForms();
+    for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
+        Window* w = *it;
+        auto& now = openForms();
+        // A form closed by an earlier one's close is gone already.
+        if (w != keep && std::find(now.begin(), now.end(), w) != now.end()) w->closeNow();
+    }
+}
+
+Window::~Window() {
+    forget(this);
+    if (m_hwnd) {
+        // The object is going away: detach so no message reaches it.
+        SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(m_hwnd);
+    }
+}
+
+bool Window::create(const char* className, const std::string& caption, DWORD style,
+                    DWORD exStyle, int x, int y, int width, int height, HWND owner, HICON icon) {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    if (!GetClassInfoExA(inst, className, &wc)) {
+        wc.cbSize = sizeof wc;
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = staticProc;
+        wc.hInstance = inst;
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = className;
+        wc.hIcon = icon;
+        if (!RegisterClassExA(&wc)) return false;
+    }
+    HWND h = CreateWindowExA(exStyle, className, caption.c_str(), style, x, y, width, height, owner,
+                             nullptr, inst, this);
+    return h != nullptr;
+}
+
+LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        self->m_hwnd = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        openForms().push_back(self);
+    } else {
+        self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+
+    if (msg == kDeferredClose || msg == WM_CLOSE) {
+        self->closeNow();
+        return 0;
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->m_hwnd = nullptr;
+        forget(self);
+        LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
+        try {
+            self->onDestroyed();
+        } catch (...) {
+        }
+        return r;
+    }
+    try {
+        return self->handleMessage(msg, wp, lp);
+    } catch (...) {
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+}
+
+LRESULT Window::handleMessage(UINT msg, WPARAM wp, LPARAM lp) { return defaultProc(msg, wp, lp); }
+
+void Window::close() {
+    if (m_hwnd) PostMessageA(m_hwnd, kDeferredClose, 0, 0);
+}
+
+void Window::closeNow() {
+    if (!m_hwnd || m_closing) return;
+    m_closing = true;
+    try {
+        onClose();
+    } catch (...) {
+    }
+    destroy();
+}
+
+void Window::destroy() {
+    if (!m_hwnd) return;
+    // A modal window gives the owner back before it goes, so activation
+    // returns to the owner rather than to some other program.
+    if (m_modal && m_modalOwner) EnableWindow(m_modalOwner, TRUE);
+    DestroyWindow(m_hwnd);
+}
+
+INT_PTR Window::showModal(HWND owner) {
+    if (!m_hwnd) return m_modalResult;
+    m_modal = true;
+    m_modalOwner = owner;
+    bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (owner) EnableWindow(owner, FALSE);
+    ShowWindow(m_hwnd, SW_SHOW);
+    SetForegroundWindow(m_hwnd);
+    MSG msg;
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (m_hwnd) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quit = true;
+            quitCode = msg.wParam;
+            closeNow();
+            break;
+        }
+        if (got == -1) break;
+        if (!IsDialogMessageA(m_hwnd, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    if (owner && ownerWasEnabled) {
+        EnableWindow(owner, TRUE);
+        SetActiveWindow(owner);
+    }
+    m_modal = false;
+    // The loop ended because the program is quitting: pass that on.
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    return m_modalResult;
+}
+
+int runMessageLoop() {
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1) return -1;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+int twipsPerPixelX() {
+    HDC dc = GetDC(nullptr);
+    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? 1440 / dpi : 15;
+}
+
+int twipsPerPixelY() {
+    HDC dc = GetDC(nullptr);
+    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? 1440 / dpi : 15;
+}
+
+} // namespace ui

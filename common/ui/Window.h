@@ -1,0 +1,77 @@
+// Window.h
+// The one window base every form of the programs derives from: a window
+// class per form, the hand-over of `this` at WM_NCCREATE, one virtual
+// message dispatch, a modal loop that disables the owner as a modal form
+// does, and a deferred close so that no handler destroys the window it is
+// running in.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ui {
+
+class Window {
+public:
+    Window() = default;
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND hwnd() const { return m_hwnd; }
+    bool isOpen() const { return m_hwnd != nullptr; }
+
+    // Registers the class (once per name) and creates the window, hidden
+    // unless style holds WS_VISIBLE. False when the window could not be made.
+    bool create(const char* className, const std::string& caption, DWORD style, DWORD exStyle,
+                int x, int y, int width, int height, HWND owner, HICON icon = nullptr);
+
+    // Shows the window modally over owner: the owner is disabled until the
+    // window closes. Returns the value given to endModal (0 by default).
+    INT_PTR showModal(HWND owner);
+    void endModal(INT_PTR result) { m_modalResult = result; close(); }
+
+    // Asks the window to close once the current message is handled.
+    void close();
+    // Closes at once: runs onClose and destroys the window. Only for callers
+    // outside the window's own handlers.
+    void closeNow();
+
+    // Closes every open form of the thread but keep, the most recently
+    // opened first.
+    static void closeOtherForms(Window* keep);
+
+protected:
+    // Every message of the window; return DefWindowProc's answer for what is
+    // not handled. Exceptions must not escape (the dispatcher stops them and
+    // answers with DefWindowProc).
+    virtual LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // Called once when the window is about to be destroyed, for any reason.
+    virtual void onClose() {}
+    // Called after the window is gone.
+    virtual void onDestroyed() {}
+
+    LRESULT defaultProc(UINT msg, WPARAM wp, LPARAM lp) {
+        return DefWindowProcA(m_hwnd, msg, wp, lp);
+    }
+
+private:
+    static LRESULT CALLBACK staticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void destroy();
+
+    HWND m_hwnd = nullptr;
+    HWND m_modalOwner = nullptr;
+    bool m_modal = false;
+    bool m_closing = false;
+    INT_PTR m_modalResult = 0;
+};
+
+// Runs the thread's message loop until WM_QUIT; returns its exit code.
+int runMessageLoop();
+
+// Pixels and twips (1/1440 inch) at the screen's resolution.
+int twipsPerPixelX();
+int twipsPerPixelY();
+
+} // namespace ui

@@ -1,0 +1,389 @@
+// frmMain.cpp
+// The main window's life: creation, the load steps, layout and shutdown.
+#include "frmMain.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <htmlhelp.h>
+#include <mmsystem.h>
+#include <richedit.h>
+#define SECURITY_WIN32
+#include <security.h>
+
+#include <stdexcept>
+
+#include "GlobalFunctions.h"
+#include "Module1.h"
+#include "dataManipulation.h"
+#include "registry.h"
+#include "seams.h"
+#include "settings_rules.h"
+
+namespace {
+
+const char* const kDefaultVerseText =
+    "My son, forget not my law; but let thine heart keep my commandments:  For length of days, "
+    "and long life, and peace, shall they add to thee.  Let not mercy and truth forsake thee:  "
+    "bind them about thy neck; write them upon the table of thine heart:  So shalt thou find "
+    "favour and good understanding in the sight of God and man.  Trust in the LORD with all "
+    "thine heart; and lean not unto thine own understanding.  In all thy ways acknowledge him, "
+    "and He shall direct thy paths.";
+
+enum ControlId : int {
+    IDC_VERSE = 100,
+    IDC_LOCATION0 = 110,
+    IDC_STATUS = 120,
+    IDC_TOPICS = 130,
+    IDC_TRANSLATIONS = 131,
+};
+
+// Designed size (twips) and the widths of the controls the layout keeps.
+constexpr int kDesignWidthTw = 9000;
+constexpr int kDesignHeightTw = 6600;
+constexpr int kTopicComboWidth = 170;   // px
+constexpr int kFrame1TopTw = 840;
+constexpr int kFrame1HeightTw = 405;
+
+int twToPxX(int tw) { return tw / ui::twipsPerPixelX(); }
+int twToPxY(int tw) { return tw / ui::twipsPerPixelY(); }
+
+void saveUser(const char* name, const std::string& value) {
+    registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, name, value);
+}
+
+} // namespace
+
+frmMain::frmMain() = default;
+
+frmMain::~frmMain() {
+    if (m_uiFont) DeleteObject(m_uiFont);
+    if (m_locationFont) DeleteObject(m_locationFont);
+}
+
+bool frmMain::create() {
+    static bool richEditLoaded = LoadLibraryA("riched20.dll") != nullptr;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    if (!richEditLoaded) return false;
+
+    int w = twToPxX(kDesignWidthTw), h = twToPxY(kDesignHeightTw);
+    int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), "APPICON");
+    if (!ui::Window::create(kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
+                            x < 0 ? 0 : x, y < 0 ? 0 : y, w, h, nullptr, icon))
+        return false;
+    createControls();
+    return RichTxtVerse && StatusBar1 && ComboTopics && comboTranslations;
+}
+
+void frmMain::createControls() {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    NONCLIENTMETRICSA ncm{};
+    ncm.cbSize = sizeof ncm;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+    m_uiFont = CreateFontIndirectA(&ncm.lfMessageFont);
+
+    auto child = [&](DWORD ex, const char* cls, DWORD style, int id) {
+        HWND h = CreateWindowExA(ex, cls, "", WS_CHILD | style, 0, 0, 10, 10, hwnd(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
+        if (h && m_uiFont) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(m_uiFont), FALSE);
+        return h;
+    };
+    RichTxtVerse = child(WS_EX_CLIENTEDGE, RICHEDIT_CLASSA,
+                         WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                             ES_NOHIDESEL,
+                         IDC_VERSE);
+    for (int i = 0; i < 3; ++i)
+        txtLocation[static_cast<size_t>(i)] =
+            child(WS_EX_CLIENTEDGE, "EDIT", ES_CENTER | ES_READONLY | ES_AUTOHSCROLL, IDC_LOCATION0 + i);
+    StatusBar1 = child(0, STATUSCLASSNAMEA, WS_VISIBLE | WS_CLIPSIBLINGS | CCS_BOTTOM, IDC_STATUS);
+    ComboTopics = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                        IDC_TOPICS);
+    comboTranslations = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                              IDC_TRANSLATIONS);
+    // The lists drop below the window's bottom edge; give them room.
+    SetWindowPos(ComboTopics, HWND_TOP, 0, 0, kTopicComboWidth, 240, SWP_NOMOVE);
+    SetWindowPos(comboTranslations, HWND_TOP, 0, 0, 150, 240, SWP_NOMOVE);
+    // The closed height of a drop-down combo is its selection field's.
+    m_comboHeight = static_cast<int>(SendMessageA(ComboTopics, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0)) + 6;
+    if (RichTxtVerse) SendMessageA(RichTxtVerse, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_WINDOW));
+    m_tooltips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
+                                 nullptr, inst, nullptr);
+}
+
+long frmMain::currentTopicIndex() const {
+    if (gTopics.empty()) return -1;
+    long k = gTopics[0].currentTopic;
+    return k >= 0 && static_cast<size_t>(k) < gTopics.size() ? k : -1;
+}
+
+void frmMain::Form_Load() {
+    try {
+        // 1-2: defaults while the load runs.
+        gErrorShown = false;
+        formLoaded = false;
+        SetWindowTextA(RichTxtVerse, kDefaultVerseText);
+        HCURSOR previousCursor = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
+        SetWindowTextA(hwnd(), kCaption);
+        auto restoreCursor = [&] { SetCursor(previousCursor ? previousCursor : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW))); };
+
+        // 3-4: the help file belongs to a complete installation.
+        std::string helpFile = seams::programFolder() + "\\help.chm";
+        if (GetFileAttributesA(helpFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            dataManipulation::showMessage(
+                hwnd(),
+                "The help file is missing.  This indicates that the program installation has become "
+                "corrupt.   \r\nPlease re-install the program in the Windows Control Panel.   ",
+                "Help File is Missing", MB_ICONSTOP);
+            closeNow();
+            restoreCursor();
+            return;
+        }
+        gHelpFile = helpFile;
+
+        // 5: Windows version (a failure is ignored).
+        gOSVersion = OSVERSIONINFOEXA{};
+        gOSVersion.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
+        GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&gOSVersion));
+        if (gOSVersion.dwMajorVersion >= 5) gIsWinNT = true;
+        else if (gOSVersion.dwMajorVersion == 4 && gOSVersion.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) gIsWinNT = false;
+        else if (gOSVersion.dwPlatformId == VER_PLATFORM_WIN32_NT) gIsWinNT = true;
+
+        // 6: the account name, DOMAIN\user when the system gives it.
+        if (gIsWinNT) {
+            char name[256] = {};
+            ULONG size = sizeof name;
+            if (GetUserNameExA(NameSamCompatible, name, &size)) {
+                gWindowsUser = settings_rules::trimBlanks(std::string(name, size < sizeof name ? size : 0));
+            } else {
+                DWORD n = sizeof name;
+                name[0] = '\0';
+                GetUserNameA(name, &n);
+                gWindowsUser = settings_rules::trimBlanks(name);
+            }
+        }
+
+        // 7-9: the subclass components, button tags, tooltip window and the
+        // sleep timer join the load with the window's layout and tray.
+        gErrorShown = false;
+
+        // 10-11: topics of the current translation, status bar and lists.
+        if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
+            throw std::out_of_range("translation");
+        gTopics = gTranslations[static_cast<size_t>(gCurTranslation)].topics;
+        if (prepStatusBar()) {
+            failurePath();
+            restoreCursor();
+            return;
+        }
+
+        // 12: the saved place, only when the window was not at the left edge.
+        auto getPos = [](const char* name, const char* def) {
+            return registry::getSetting(settings_rules::kProgramTitle,
+                                        settings_rules::kWindowSettings, name, def);
+        };
+        long left = 0;
+        settings_rules::parseLong(getPos("MainLeft", "0"), left);
+        if (left > 0) {
+            long top = 1000, width = 6500, height = 6500;
+            settings_rules::parseLong(getPos("MainTop", "1000"), top);
+            settings_rules::parseLong(getPos("MainWidth", "6500"), width);
+            settings_rules::parseLong(getPos("MainHeight", "6500"), height);
+            MoveWindow(hwnd(), left / ui::twipsPerPixelX(), top / ui::twipsPerPixelY(),
+                       width / ui::twipsPerPixelX(), height / ui::twipsPerPixelY(), FALSE);
+        }
+
+        // 13-14: user settings and the verse font.
+        registry::readUserSettings(lRepeatCtr);
+        applyVerseFont();
+
+        // 15-16: start with Windows and the scheduler.
+        gAutoStart = registry::readAutoStart();
+        registry::readSchedulerSettings();
+
+        // 17-18: the first verse.
+        SetWindowTextA(RichTxtVerse, "");
+        if (UpdateStatusBar() || displayVerses()) {
+            failurePath();
+            restoreCursor();
+            return;
+        }
+
+        // 19-20: limited access, button sound.
+        gLimitedAccess = registry::seeIfRestrictedUser();
+        if (gLimitedAccess) {
+            buttonSoundsOn = false;
+        } else {
+            if (waveOutGetNumDevs() == 0) {
+                buttonSoundsOn = false;
+            } else {
+                buttonSoundsOn = settings_rules::toBoolean(registry::getSetting(
+                    settings_rules::kProgramTitle, settings_rules::kUserSettings, "buttonSounds", "true"));
+                gButtonSound.clear();
+                if (HRSRC res = FindResourceA(nullptr, "BUTTON01", "WAVE")) {
+                    HGLOBAL data = LoadResource(nullptr, res);
+                    const char* bytes = data ? static_cast<const char*>(LockResource(data)) : nullptr;
+                    if (bytes) gButtonSound.assign(bytes, bytes + SizeofResource(nullptr, res));
+                }
+            }
+        }
+
+        // 21-24: first run, tip of the day and the post-update help come
+        // with their dialogs.
+        gFirstTimeRun = settings_rules::toBoolean(registry::getSetting(
+            settings_rules::kProgramTitle, settings_rules::kUserSettings, "First Time Run", "True"));
+
+        // 25-27: the tray carrier comes with sleep; the load is complete.
+        formLoaded = true;
+        restoreCursor();
+    } catch (...) {
+        failurePath();
+    }
+}
+
+void frmMain::failurePath() {
+    GlobalFunctions::runVerify(hwnd());
+    closeNow();
+}
+
+void frmMain::applyVerseFont() {
+    CHARFORMAT2A cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_SIZE;
+    cf.yHeight = gVerseFontSize * 20;
+    SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+    SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+
+    if (m_locationFont) DeleteObject(m_locationFont);
+    HDC dc = GetDC(hwnd());
+    int height = -MulDiv(gVerseFontSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(hwnd(), dc);
+    m_locationFont = CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_SWISS, "Arial");
+    for (HWND box : txtLocation) SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_locationFont), TRUE);
+    int shown = -1;
+    if (gVerseFontSize == 8) shown = 0;
+    else if (gVerseFontSize == 10 || gVerseFontSize == 12) shown = 1;
+    else if (gVerseFontSize == 14) shown = 2;
+    if (shown >= 0)
+        for (int i = 0; i < 3; ++i)
+            ShowWindow(txtLocation[static_cast<size_t>(i)], i == shown ? SW_SHOWNA : SW_HIDE);
+    Form_Resize();
+}
+
+void frmMain::Form_Resize() {
+    if (!hwnd() || IsIconic(hwnd())) return;
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    int sw = client.right, sh = client.bottom;
+    SendMessageA(StatusBar1, WM_SIZE, 0, 0);
+    RECT sb;
+    GetWindowRect(StatusBar1, &sb);
+    int sbHeight = sb.bottom - sb.top;
+
+    // The topic combo lies over panel 1, the translation combo over panel 3.
+    SetWindowPos(ComboTopics, HWND_TOP, 0, sh - m_comboHeight + 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    RECT p3{};
+    SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
+    SetWindowPos(comboTranslations, HWND_TOP, p3.left, sh - m_comboHeight + 2,
+                 p3.right - p3.left + 2, 240, SWP_NOACTIVATE);
+
+    // The reference row (Frame1) and the verse box below it.
+    int rowTop = twToPxY(kFrame1TopTw), rowHeight = twToPxY(kFrame1HeightTw);
+    int locLeft = twToPxX(1000), locWidth = sw - 2 * locLeft;
+    for (HWND box : txtLocation)
+        MoveWindow(box, locLeft, rowTop, locWidth < 40 ? 40 : locWidth, rowHeight, TRUE);
+    int verseTop = rowTop + rowHeight + 4;
+    int verseHeight = sh - m_comboHeight - 90;
+    (void)sbHeight;
+    MoveWindow(RichTxtVerse, 5, verseTop, sw - 10 < 10 ? 10 : sw - 10, verseHeight < 20 ? 20 : verseHeight, TRUE);
+    if (m_tooltips) {
+        for (int part = 0; part < 4; ++part) {
+            TOOLINFOA ti{};
+            ti.cbSize = sizeof ti;
+            ti.hwnd = StatusBar1;
+            ti.uId = static_cast<UINT_PTR>(part + 1);
+            SendMessageA(StatusBar1, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&ti.rect));
+            SendMessageA(m_tooltips, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&ti));
+        }
+    }
+}
+
+LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_SIZE:
+        Form_Resize();
+        return 0;
+    case WM_GETMINMAXINFO:
+        return defaultProc(msg, wp, lp);
+    default:
+        return defaultProc(msg, wp, lp);
+    }
+}
+
+void frmMain::Form_QueryUnload() {
+    // Closing is never refused.
+}
+
+void frmMain::onClose() {
+    Form_QueryUnload();
+    Form_Unload();
+}
+
+void frmMain::Form_Unload() {
+    try {
+        // 1: every other form, the most recently opened first.
+        ui::Window::closeOtherForms(this);
+        if (formLoaded) {
+            // 3: the place, unless minimised.
+            if (!IsIconic(hwnd())) {
+                RECT r;
+                GetWindowRect(hwnd(), &r);
+                auto savePos = [](const char* name, long v) {
+                    registry::saveSetting(settings_rules::kProgramTitle,
+                                          settings_rules::kWindowSettings, name, std::to_string(v));
+                };
+                savePos("MainLeft", r.left * ui::twipsPerPixelX());
+                savePos("MainTop", r.top * ui::twipsPerPixelY());
+                savePos("MainWidth", (r.right - r.left) * ui::twipsPerPixelX());
+                savePos("MainHeight", (r.bottom - r.top) * ui::twipsPerPixelY());
+            }
+            // 4: this showing counts; the next start shows the next verse
+            // once the verse has been shown often enough.
+            lRepeatCtr[0] -= 1;
+            if (lRepeatCtr[0] <= 0) {
+                getNewVerseIndex();
+                lRepeatCtr[0] = gRepeatCount[0];
+            }
+            // 5: the settings, in this order.
+            using settings_rules::booleanText;
+            saveUser("repeatCounter", std::to_string(gRepeatCount[0]));
+            saveUser("repeatTopicCtr", std::to_string(gRepeatCount[1]));
+            saveUser("filePath", gVerseRoot);
+            long k = currentTopicIndex();
+            saveUser("fileName", k >= 0 ? gTopics[static_cast<size_t>(k)].fileName : std::string());
+            saveUser("snoozeTime", std::to_string(gSnoozeTime));
+            if (gCurTranslation >= 0 && gCurTranslation < static_cast<long>(gTranslations.size()))
+                saveUser("translation", gTranslations[static_cast<size_t>(gCurTranslation)].folder);
+            saveUser("audioAlert", booleanText(gAudioAlert));
+            saveUser("visualAlert", booleanText(gVisualAlert));
+            saveUser("desktopAlert", booleanText(gDesktopAlert));
+            saveUser("verseFontSize", std::to_string(gVerseFontSize));
+            saveUser("newVerseIndex", std::to_string(gVerseIndex));
+            saveUser("First Time Run", booleanText(false));
+            saveUser("lRepeatCtr(0)", std::to_string(lRepeatCtr[0]));
+            saveUser("lRepeatCtr(1)", std::to_string(lRepeatCtr[1]));
+            saveUser("buttonSounds", booleanText(buttonSoundsOn));
+            saveUser("parallelTranslation", booleanText(gParallelTranslation));
+        }
+    } catch (...) {
+    }
+    // 6: in every case the help windows go too.
+    seams::htmlHelp(nullptr, std::string(), HH_CLOSE_ALL, 0);
+}
+
+void frmMain::onDestroyed() {
+    if (gMainForm == this) PostQuitMessage(0);
+}

@@ -1,0 +1,342 @@
+// frmMain_display.cpp
+// The main window's verse display, status bar and navigation through
+// verses, topics and translations.
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <stdexcept>
+
+#include "Module1.h"
+#include "dataManipulation.h"
+#include "frmMain.h"
+#include "seams.h"
+#include "settings_rules.h"
+#include "verse_display.h"
+
+namespace {
+
+const char* const kErrorCaption = "Program Error Occurred.... ";
+
+bool reportFailure(HWND owner, const char* routine) {
+    dataManipulation::showMessage(owner, std::string("An error occurred in function ") + routine,
+                                  kErrorCaption, MB_ICONSTOP);
+    return true;
+}
+
+template <typename T>
+T& at(std::vector<T>& v, long i) {
+    if (i < 0 || static_cast<size_t>(i) >= v.size()) throw std::out_of_range("index");
+    return v[static_cast<size_t>(i)];
+}
+
+std::string windowText(HWND h) {
+    int n = GetWindowTextLengthA(h);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    int got = GetWindowTextA(h, s.data(), n + 1);
+    s.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return s;
+}
+
+} // namespace
+
+std::string frmMain::verseBoxText() const { return windowText(RichTxtVerse); }
+
+std::string frmMain::locationText(int element) const {
+    return element >= 0 && element < 3 ? windowText(txtLocation[static_cast<size_t>(element)]) : std::string();
+}
+
+std::string frmMain::panelText(int panel) const {
+    char buf[512] = {};
+    LRESULT r = SendMessageA(StatusBar1, SB_GETTEXTLENGTHA, static_cast<WPARAM>(panel - 1), 0);
+    if (LOWORD(r) >= sizeof buf) return {};
+    SendMessageA(StatusBar1, SB_GETTEXTA, static_cast<WPARAM>(panel - 1), reinterpret_cast<LPARAM>(buf));
+    std::string s = buf;
+    // The last panel is right-aligned with leading TABs.
+    while (!s.empty() && s[0] == '\t') s.erase(0, 1);
+    return s;
+}
+
+void frmMain::setPanel(int panel, const std::string& text) {
+    std::string t = panel == 4 ? "\t\t" + text : text;
+    SendMessageA(StatusBar1, SB_SETTEXTA, static_cast<WPARAM>(panel - 1), reinterpret_cast<LPARAM>(t.c_str()));
+}
+
+bool frmMain::displayVerses() {
+    gErrorShown = false;
+    bool failed = false;
+    try {
+        const VerseRecord v = at(gVerses, gVerseIndex);
+        std::string reference = verse_display::referenceText(v);
+        for (HWND box : txtLocation) SetWindowTextA(box, reference.c_str());
+        ShowWindow(RichTxtVerse, SW_HIDE);
+
+        long shownTopic = gTopics.empty() ? -1 : gTopics[0].currentTopic;
+        bool userTopic = at(gTopics, shownTopic).isUserFile;
+        for (TranslationRecord& t : gTranslations) t.nameStart = -1;
+        at(gTranslations, gCurTranslation);
+
+        SetWindowTextA(RichTxtVerse, "");
+        if (userTopic) {
+            SetWindowTextA(RichTxtVerse, v.text.c_str());
+            setPanel(3, v.translation);
+        } else {
+            std::string text = verse_display::buildVerseText(gTranslations, gCurTranslation,
+                                                             gVerseIndex, v, gParallelTranslation);
+            SetWindowTextA(RichTxtVerse, text.c_str());
+            for (const TranslationRecord& t : gTranslations) {
+                if (t.topics.empty() || t.topics[0].currentTopic <= -1 || t.nameStart <= -1) continue;
+                CHARRANGE range{verse_display::richEditPosition(text, t.nameStart),
+                                verse_display::richEditPosition(text, t.nameStart + t.nameLength)};
+                SendMessageA(RichTxtVerse, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+                CHARFORMAT2A cf{};
+                cf.cbSize = sizeof cf;
+                cf.dwMask = CFM_BOLD | CFM_COLOR;
+                cf.dwEffects = CFE_BOLD;
+                cf.crTextColor = kNameColour;
+                SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+            }
+            CHARRANGE start{0, 0};
+            SendMessageA(RichTxtVerse, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+        }
+    } catch (...) {
+        failed = reportFailure(hwnd(), "displayVerses");
+    }
+    ShowWindow(RichTxtVerse, SW_SHOWNA);
+    return failed;
+}
+
+bool frmMain::UpdateStatusBar() {
+    gErrorShown = false;
+    try {
+        const TopicRecord& topic = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic);
+        SetWindowTextA(ComboTopics, (" " + topic.name).c_str());
+        setPanel(2, verse_display::versePanelText(gVerseIndex, topic.verseCount));
+        const VerseRecord& v = at(gVerses, gVerseIndex);
+        if (v.translation.empty()) {
+            const TranslationRecord& t = at(gTranslations, gCurTranslation);
+            setPanel(3, t.name);
+            SetWindowTextA(comboTranslations, (" " + t.name).c_str());
+        } else {
+            setPanel(3, v.translation);
+            SetWindowTextA(comboTranslations, v.translation.c_str());
+        }
+        setPanel(4, verse_display::sleepPanelText(gSnoozeTime));
+        return false;
+    } catch (...) {
+        return reportFailure(hwnd(), "UpdateStatusBar");
+    }
+}
+
+bool frmMain::prepStatusBar() {
+    try {
+        SendMessageA(StatusBar1, SB_SETMINHEIGHT, static_cast<WPARAM>(m_comboHeight), 0);
+        SendMessageA(StatusBar1, WM_SIZE, 0, 0);
+        RECT combo;
+        GetWindowRect(ComboTopics, &combo);
+        int w1 = (combo.right - combo.left) - 3;
+        int edges[4] = {w1, w1 + 85, w1 + 85 + 150, -1};
+        SendMessageA(StatusBar1, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+        for (int p = 1; p <= 4; ++p) setPanel(p, "");
+        addTooltips();
+        PostMessageA(StatusBar1, SB_SETBKCOLOR, 0, 0xFFFFFF);
+
+        SendMessageA(ComboTopics, CB_RESETCONTENT, 0, 0);
+        for (const TopicRecord& t : gTopics)
+            SendMessageA(ComboTopics, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>((" " + t.name).c_str()));
+        SetWindowTextA(ComboTopics, (" " + at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).name).c_str());
+
+        SendMessageA(comboTranslations, CB_RESETCONTENT, 0, 0);
+        long count = gTranslations.empty() ? 0 : gTranslations[0].count;
+        for (long i = 0; i < count; ++i)
+            SendMessageA(comboTranslations, CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>((" " + at(gTranslations, i).name).c_str()));
+        SetWindowTextA(comboTranslations, (" " + at(gTranslations, gCurTranslation).name).c_str());
+        Form_Resize();
+        return false;
+    } catch (...) {
+        return reportFailure(hwnd(), "prepStatusBar");
+    }
+}
+
+void frmMain::addTooltips() {
+    if (!m_tooltips) return;
+    auto add = [&](HWND owner, UINT_PTR id, UINT flags, const char* text) {
+        TOOLINFOA ti{};
+        ti.cbSize = sizeof ti;
+        ti.uFlags = flags | TTF_SUBCLASS;
+        ti.hwnd = owner;
+        ti.uId = id;
+        ti.lpszText = const_cast<char*>(text);
+        if (!(flags & TTF_IDISHWND)) SendMessageA(owner, SB_GETRECT, id - 1, reinterpret_cast<LPARAM>(&ti.rect));
+        SendMessageA(m_tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    };
+    const char* topicTip = "Click here to change the subject you are studying.";
+    const char* translationTip = "Click here to change the Bible Translation you are studying.";
+    add(hwnd(), reinterpret_cast<UINT_PTR>(ComboTopics), TTF_IDISHWND, topicTip);
+    add(hwnd(), reinterpret_cast<UINT_PTR>(comboTranslations), TTF_IDISHWND, translationTip);
+    // A drop-down combo's edit field takes the pointer; it carries the tip too.
+    if (HWND edit = ChildWindowFromPoint(ComboTopics, POINT{15, 15}); edit && edit != ComboTopics)
+        add(hwnd(), reinterpret_cast<UINT_PTR>(edit), TTF_IDISHWND, topicTip);
+    if (HWND edit = ChildWindowFromPoint(comboTranslations, POINT{15, 15}); edit && edit != comboTranslations)
+        add(hwnd(), reinterpret_cast<UINT_PTR>(edit), TTF_IDISHWND, translationTip);
+    add(StatusBar1, 1, 0, topicTip);
+    add(StatusBar1, 2, 0, "The total number of verses in this subject.");
+    add(StatusBar1, 3, 0, "The Bible Translation you are viewing.");
+    add(StatusBar1, 4, 0, "This panel displays the Sleep time.");
+}
+
+bool frmMain::nextVerse() {
+    gErrorShown = false;
+    try {
+        long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
+        gVerseIndex += 1;
+        if (gVerseIndex > count) gVerseIndex = 1;
+        if (displayVerses() || UpdateStatusBar()) return reportFailure(hwnd(), "nextVerse");
+        return false;
+    } catch (...) {
+        return reportFailure(hwnd(), "nextVerse");
+    }
+}
+
+bool frmMain::prevVerse() {
+    gErrorShown = false;
+    try {
+        long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
+        gVerseIndex -= 1;
+        if (gVerseIndex < 1) gVerseIndex = count;
+        if (displayVerses() || UpdateStatusBar()) return reportFailure(hwnd(), "prevVerse");
+        return false;
+    } catch (...) {
+        return reportFailure(hwnd(), "prevVerse");
+    }
+}
+
+bool frmMain::getNewVerseIndex() {
+    gErrorShown = false;
+    try {
+        long shown = gTopics.empty() ? -1 : gTopics[0].currentTopic;
+        if (gVerseIndex < at(gTopics, shown).verseCount) {
+            gVerseIndex += 1;
+            return false;
+        }
+        lRepeatCtr[1] -= 1;
+        if (lRepeatCtr[1] > 0) {
+            gVerseIndex = 1;
+            if (UpdateStatusBar() || displayVerses()) return reportFailure(hwnd(), "getNewVerseIndex");
+            return false;
+        }
+        long next = shown + 1;
+        if (next > static_cast<long>(gTopics.size()) - 1) next = 0;
+        if (changeTopics(next) || UpdateStatusBar() || displayVerses())
+            return reportFailure(hwnd(), "getNewVerseIndex");
+        return false;
+    } catch (...) {
+        return reportFailure(hwnd(), "getNewVerseIndex");
+    }
+}
+
+bool frmMain::loadParallelTranslations(const std::string& fileName) {
+    for (long i = 0; i < static_cast<long>(gTranslations.size()); ++i) {
+        if (i == gCurTranslation) continue;
+        TranslationRecord& t = gTranslations[static_cast<size_t>(i)];
+        if (t.topics.empty()) t.topics.assign(1, TopicRecord{});
+        long lines = 0, index = 1, flags = 0;
+        std::string message, caption;
+        VerseArray loaded;
+        std::string path = gVerseRoot + "\\" + t.folder + "\\" + fileName;
+        // A translation that fails here is marked unavailable as a whole.
+        if (dataManipulation::loadVerseFile(path, lines, hwnd(), index, message, caption, flags, loaded)) {
+            t.verses.assign(1, VerseRecord{});
+            t.topics[0].currentTopic = -1;
+        } else {
+            t.verses = std::move(loaded);
+            t.topics[0].currentTopic = 0;
+        }
+    }
+    return false;
+}
+
+bool frmMain::changeTopics(long& topicIndex) {
+    gErrorShown = false;
+    try {
+        TopicRecord& topic = at(gTopics, topicIndex);
+        long lines = 0, index = 1, flags = 0;
+        std::string message, caption;
+        VerseArray loaded;
+        if (dataManipulation::loadVerseFile(topic.folder + topic.fileName, lines, hwnd(), index, message,
+                                            caption, flags, loaded)) {
+            gErrorShown = false;
+            seams::messageBox(hwnd(),
+                              "The following error occurred trying to change subjects:\r\n\r\n" + message +
+                                  "\r\n\r\nThe subject will NOT be changed",
+                              "Error Changing Subjects", MB_ICONINFORMATION);
+            SendMessageA(ComboTopics, CB_SETCURSEL, static_cast<WPARAM>(gTopics[0].currentTopic), 0);
+            return true;
+        }
+        gTopics[0].currentTopic = topicIndex;
+        gVerses = std::move(loaded);
+        at(gTranslations, gCurTranslation).verses = gVerses;
+        gVerseIndex = 1;
+        lRepeatCtr[0] = gRepeatCount[0];
+        lRepeatCtr[1] = gRepeatCount[1];
+        topic.verseCount = lines;
+        if (gParallelTranslation && !topic.isUserFile) loadParallelTranslations(topic.fileName);
+        return false;
+    } catch (...) {
+        return reportFailure(hwnd(), "changeTopics");
+    }
+}
+
+bool frmMain::changeTranslations(long translationIndex) {
+    gErrorShown = false;
+    try {
+        long remembered = gVerseIndex;
+        const TopicRecord& shownTopic = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic);
+        std::string file = shownTopic.fileName;
+        std::string shownFolder = shownTopic.folder;
+        TranslationRecord& t = at(gTranslations, translationIndex);
+        if (t.topics.empty()) throw std::out_of_range("topics");
+        std::string path;
+        long found = -1;
+        for (size_t j = 0; j < t.topics.size(); ++j)
+            if (t.topics[j].fileName == file) {
+                found = static_cast<long>(j);
+                break;
+            }
+        if (found >= 0) {
+            t.topics[0].currentTopic = found;
+            path = t.topics[static_cast<size_t>(found)].isUserFile ? shownFolder + file
+                                                                   : gVerseRoot + "\\" + t.folder + "\\" + file;
+        } else {
+            t.topics[0].currentTopic = 0;
+            remembered = 1;
+            file = t.topics[0].fileName;
+            path = gVerseRoot + "\\" + t.folder + "\\" + file;
+        }
+        long lines = 0, index = 1, flags = 0;
+        std::string message, caption;
+        VerseArray loaded;
+        if (dataManipulation::loadVerseFile(path, lines, hwnd(), index, message, caption, flags, loaded)) {
+            gErrorShown = false;
+            seams::messageBox(hwnd(),
+                              "The following error occurred trying to change Translations:\r\n\r\n" + message +
+                                  "\r\n\r\nThe translation will NOT be changed",
+                              "Error Changing Translations", MB_ICONINFORMATION);
+            SendMessageA(comboTranslations, CB_SETCURSEL, static_cast<WPARAM>(gCurTranslation), 0);
+            return false;
+        }
+        // The same verse number, when this translation's file has it.
+        gVerseIndex = remembered <= lines ? remembered : 1;
+        gCurTranslation = translationIndex;
+        gVerses = std::move(loaded);
+        t.verses = gVerses;
+        TopicRecord& current = t.topics[static_cast<size_t>(t.topics[0].currentTopic)];
+        current.verseCount = lines;
+        gTopics = t.topics;
+        if (gParallelTranslation && !current.isUserFile) loadParallelTranslations(file);
+        return false;
+    } catch (...) {
+        return reportFailure(hwnd(), "changeTranslations");
+    }
+}

@@ -1,0 +1,420 @@
+// frmMain_test.cpp
+// The main window, hidden, over prepared program folders and the real
+// registry: start-up and shutdown, the verse box, navigation.
+#include <windows.h>
+#include <htmlhelp.h>
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include "Module1.h"
+#include "dataManipulation.h"
+#include "frmMain.h"
+#include "library_fixture.h"
+#include "registry.h"
+#include "seams.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char* const KJV = "TRANSLATION_King James Version";
+const char* const WEB = "TRANSLATION_World English Bible";
+
+std::string userSetting(const char* name) {
+    return registry::getSetting("Pellanor", "UserSettings", name, "<missing>");
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clearProgramRegistry();
+        resetLibraryState();
+        gParallelTranslation = true;
+        seams::setProgramFolder(root.path());
+        seams::setHtmlHelp([this](HWND, const std::string&, UINT cmd, DWORD_PTR data) {
+            help.push_back({cmd, data});
+            return HWND{};
+        });
+        seams::setStartProcess([this](const std::string& cmd, int) {
+            started.push_back(cmd);
+            return true;
+        });
+        writeBytes(root / "help.chm", "placeholder");
+        // The machine-wide key of an installation, so the load is not limited.
+        HKEY k;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tamberly, Inc.\\Pellanor", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &k, nullptr);
+        RegCloseKey(k);
+    }
+    void TearDown() override {
+        form.reset();
+        seams::setProgramFolder("");
+        seams::setHtmlHelp(nullptr);
+        seams::setStartProcess(nullptr);
+        clearProgramRegistry();
+    }
+
+    // Two translations of "Peace and Trust" (3 verses) and "Hope" (2 verses);
+    // the second lacks Hope and has no verse 3 of Peace and Trust.
+    void standardLibrary() {
+        addTopic(root, KJV, "Peace and Trust.txt",
+                 topicText({"Isaiah\t26\t3\tThou wilt keep him in perfect peace",
+                            "John\t14\t27\tPeace I leave with you", "Psalms\t4\t8\tI will both lay me down"}));
+        addTopic(root, KJV, "Hope.txt", topicText({"Romans\t15\t13\tNow the God of hope", "Psalms\t42\t11\tHope thou in God"}));
+        addTopic(root, WEB, "Peace and Trust.txt",
+                 topicText({"Isaiah\t26\t3\tYou will keep whoever's mind is steadfast",
+                            "John\t14\t27\tPeace I leave with you; my peace"}));
+    }
+
+    // Finds and loads the library, creates the window and runs its load.
+    void start() {
+        ASSERT_FALSE(dataManipulation::findTranslations());
+        bool quiet = false;
+        ASSERT_FALSE(dataManipulation::loadAllTranslations(nullptr, quiet));
+        form = std::make_unique<frmMain>();
+        ASSERT_TRUE(form->create());
+        form->Form_Load();
+    }
+
+    // Bold runs of the verse box, as [start, end) positions in its text.
+    std::vector<std::pair<long, long>> boldRuns() {
+        std::vector<std::pair<long, long>> runs;
+        HWND re = form->RichTxtVerse;
+        GETTEXTLENGTHEX len{GTL_NUMCHARS, CP_ACP};
+        long n = static_cast<long>(SendMessageA(re, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&len), 0));
+        long runStart = -1;
+        for (long i = 0; i <= n; ++i) {
+            bool bold = false;
+            if (i < n) {
+                CHARRANGE r{i, i + 1};
+                SendMessageA(re, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+                CHARFORMAT2A cf{};
+                cf.cbSize = sizeof cf;
+                SendMessageA(re, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+                bold = (cf.dwMask & CFM_BOLD) && (cf.dwEffects & CFE_BOLD);
+                if (bold) {
+                    EXPECT_EQ(cf.crTextColor, frmMain::kNameColour) << "at " << i;
+                }
+            }
+            if (bold && runStart < 0) runStart = i;
+            if (!bold && runStart >= 0) {
+                runs.push_back({runStart, i});
+                runStart = -1;
+            }
+        }
+        return runs;
+    }
+    // The text as the rich edit counts it: one CR per line end.
+    std::string richText() {
+        GETTEXTEX gt{};
+        gt.cb = 4096;
+        gt.flags = GT_DEFAULT;
+        gt.codepage = CP_ACP;
+        char buf[4096] = {};
+        SendMessageA(form->RichTxtVerse, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(buf));
+        return buf;
+    }
+    std::string runText(std::pair<long, long> run) {
+        return richText().substr(static_cast<size_t>(run.first), static_cast<size_t>(run.second - run.first));
+    }
+
+    struct HelpCall {
+        UINT command;
+        DWORD_PTR data;
+    };
+    TempDir root;
+    std::unique_ptr<frmMain> form;
+    std::vector<HelpCall> help;
+    std::vector<std::string> started;
+};
+
+TEST_F(MainWindow, MissingHelpFileClosesAndSavesNothing) {
+    standardLibrary();
+    DeleteFileA((root / "help.chm").c_str());
+    BoxRecorder boxes;
+    start();
+    EXPECT_FALSE(form->isOpen());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Help File is Missing");
+    EXPECT_EQ(boxes.boxes[0].text,
+              "The help file is missing.  This indicates that the program installation has become corrupt.   "
+              "\r\nPlease re-install the program in the Windows Control Panel.   ");
+    EXPECT_EQ(userSetting("repeatCounter"), "<missing>");
+    EXPECT_EQ(userSetting("newVerseIndex"), "<missing>");
+    EXPECT_TRUE(started.empty()) << "a missing help file does not start verify";
+    ASSERT_FALSE(help.empty());
+    EXPECT_EQ(help.back().command, static_cast<UINT>(HH_CLOSE_ALL));
+}
+
+TEST_F(MainWindow, TwoTranslationsWithNamesEmphasised) {
+    standardLibrary();
+    BoxRecorder boxes;
+    start();
+    ASSERT_TRUE(form->isOpen());
+    EXPECT_TRUE(form->formLoaded);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(form->verseBoxText(),
+              "King James Version\r\nThou wilt keep him in perfect peace\r\n\r\n"
+              "World English Bible\r\nYou will keep whoever's mind is steadfast\r\n\r\n");
+    auto runs = boldRuns();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runText(runs[0]), "King James Version");
+    EXPECT_EQ(runText(runs[1]), "World English Bible");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(form->locationText(i), "Isaiah 26:3");
+    EXPECT_EQ(form->panelText(2), "Verse 1 of 3");
+    EXPECT_EQ(form->panelText(3), "King James Version");
+    EXPECT_EQ(form->panelText(4), "Sleep time: 15 min");
+    char caption[64];
+    GetWindowTextA(form->hwnd(), caption, sizeof caption);
+    EXPECT_STREQ(caption, "Pellanor 2004");
+}
+
+TEST_F(MainWindow, TranslationWithoutTheVerseOrTopicAddsNothing) {
+    standardLibrary();
+    setUserSetting("newVerseIndex", "3");
+    start();
+    ASSERT_TRUE(form->isOpen());
+    EXPECT_EQ(form->verseBoxText(), "King James Version\r\nI will both lay me down\r\n\r\n");
+    ASSERT_EQ(boldRuns().size(), 1u);
+    EXPECT_EQ(gTranslations[1].nameStart, -1);
+
+    long hope = -1;
+    for (size_t i = 0; i < gTopics.size(); ++i)
+        if (gTopics[i].fileName == "Hope.txt") hope = static_cast<long>(i);
+    ASSERT_GE(hope, 0);
+    ASSERT_FALSE(form->changeTopics(hope));
+    EXPECT_EQ(gTranslations[1].topics[0].currentTopic, -1) << "World English Bible lacks Hope";
+    EXPECT_EQ(gTranslations[1].verses.size(), 1u) << "a single blank record, not half-filled";
+    EXPECT_EQ(gTranslations[1].verses[0].text, "");
+    ASSERT_FALSE(form->displayVerses());
+    EXPECT_EQ(form->verseBoxText(), "King James Version\r\nNow the God of hope\r\n\r\n");
+}
+
+TEST_F(MainWindow, ParallelViewOffShowsOneTranslation) {
+    standardLibrary();
+    setUserSetting("parallelTranslation", "False");
+    start();
+    EXPECT_EQ(form->verseBoxText(), "King James Version\r\nThou wilt keep him in perfect peace\r\n\r\n");
+}
+
+TEST_F(MainWindow, UserTopicShowsTheTextAloneWithItsTranslation) {
+    standardLibrary();
+    writeBytes(root / "Your Verses\\Your Verses.txt", "Ruth\t1\t16\tMy Version: Whither thou goest\r\n");
+    writeBytes(root / "Your Verses\\Your Inspirational Thoughts.txt",
+               "Augustine\tConfessions\t\tOur heart is restless\r\nAnon\t\t\tAuthor only\r\n");
+    setUserSetting("fileName", "Your Verses.txt");
+    start();
+    ASSERT_TRUE(form->isOpen());
+    EXPECT_EQ(form->verseBoxText(), "Whither thou goest");
+    EXPECT_TRUE(boldRuns().empty());
+    EXPECT_EQ(form->panelText(3), "My Version");
+    EXPECT_EQ(form->locationText(1), "Ruth 1:16");
+
+    long thoughts = -1;
+    for (size_t i = 0; i < gTopics.size(); ++i)
+        if (gTopics[i].fileName == "Your Inspirational Thoughts.txt") thoughts = static_cast<long>(i);
+    ASSERT_GE(thoughts, 0);
+    ASSERT_FALSE(form->changeTopics(thoughts));
+    ASSERT_FALSE(form->UpdateStatusBar());
+    ASSERT_FALSE(form->displayVerses());
+    EXPECT_EQ(form->locationText(0), "Augustine - Confessions");
+    EXPECT_EQ(form->panelText(3), "No Translation");
+    ASSERT_FALSE(form->nextVerse());
+    EXPECT_EQ(form->locationText(2), "Anon");
+}
+
+TEST_F(MainWindow, StepsWrapWithinTheTopic) {
+    standardLibrary();
+    start();
+    ASSERT_FALSE(form->prevVerse());
+    EXPECT_EQ(gVerseIndex, 3) << "previous on the first verse shows the last";
+    ASSERT_FALSE(form->nextVerse());
+    EXPECT_EQ(gVerseIndex, 1) << "next on the last verse shows the first";
+    EXPECT_EQ(form->panelText(2), "Verse 1 of 3");
+    EXPECT_EQ(form->lRepeatCtr[0], 1);
+}
+
+TEST_F(MainWindow, VerseOrderRepeatsTopicsThenWraps) {
+    standardLibrary();
+    setUserSetting("repeatTopicCtr", "2");
+    start();
+    long shown = gTopics[0].currentTopic;
+    gVerseIndex = 3;
+    ASSERT_FALSE(form->getNewVerseIndex());
+    EXPECT_EQ(gTopics[0].currentTopic, shown) << "a second pass through the same topic";
+    EXPECT_EQ(gVerseIndex, 1);
+    EXPECT_EQ(form->lRepeatCtr[1], 1);
+    gVerseIndex = 3;
+    ASSERT_FALSE(form->getNewVerseIndex());
+    long expected = shown + 1 > static_cast<long>(gTopics.size()) - 1 ? 0 : shown + 1;
+    EXPECT_EQ(gTopics[0].currentTopic, expected) << "then the next topic, wrapping to topic 0";
+    EXPECT_EQ(gVerseIndex, 1);
+    EXPECT_EQ(form->lRepeatCtr[1], 2) << "counters reloaded";
+    // From the last topic the order wraps to the first.
+    long last = static_cast<long>(gTopics.size()) - 1;
+    ASSERT_FALSE(form->changeTopics(last));
+    gVerseIndex = gTopics[static_cast<size_t>(last)].verseCount;
+    form->lRepeatCtr[1] = 1;
+    ASSERT_FALSE(form->getNewVerseIndex());
+    EXPECT_EQ(gTopics[0].currentTopic, 0);
+}
+
+TEST_F(MainWindow, ChangingTranslationKeepsTheVerseWhenItCan) {
+    standardLibrary();
+    start();
+    gVerseIndex = 2;
+    ASSERT_FALSE(form->changeTranslations(1));
+    EXPECT_EQ(gCurTranslation, 1);
+    EXPECT_EQ(gVerseIndex, 2);
+    ASSERT_FALSE(form->displayVerses());
+    EXPECT_EQ(form->verseBoxText(),
+              "World English Bible\r\nPeace I leave with you; my peace\r\n\r\n"
+              "King James Version\r\nPeace I leave with you\r\n\r\n");
+    // Back to the first translation on a topic the other lacks.
+    ASSERT_FALSE(form->changeTranslations(0));
+    long hope = -1;
+    for (size_t i = 0; i < gTopics.size(); ++i)
+        if (gTopics[i].fileName == "Hope.txt") hope = static_cast<long>(i);
+    ASSERT_FALSE(form->changeTopics(hope));
+    gVerseIndex = 2;
+    ASSERT_FALSE(form->changeTranslations(1));
+    EXPECT_EQ(gTopics[static_cast<size_t>(gTopics[0].currentTopic)].fileName, "Peace and Trust.txt")
+        << "a translation without the topic shows its first topic";
+    EXPECT_EQ(gVerseIndex, 1);
+}
+
+TEST_F(MainWindow, UnreadableTopicLeavesEverythingAsItWas) {
+    standardLibrary();
+    start();
+    long hope = -1;
+    for (size_t i = 0; i < gTopics.size(); ++i)
+        if (gTopics[i].fileName == "Hope.txt") hope = static_cast<long>(i);
+    writeBytes(root / (std::string(KJV) + "\\Hope.txt"), "broken line\r\n");
+    std::string before = form->verseBoxText();
+    long shown = gTopics[0].currentTopic;
+    BoxRecorder boxes;
+    EXPECT_TRUE(form->changeTopics(hope));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error Changing Subjects");
+    EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_EQ(boxes.boxes[0].text.find("The following error occurred trying to change subjects:\r\n\r\nThe file "), 0u);
+    EXPECT_NE(boxes.boxes[0].text.find("\r\n\r\nThe subject will NOT be changed"), std::string::npos);
+    EXPECT_EQ(gTopics[0].currentTopic, shown);
+    EXPECT_EQ(SendMessageA(form->ComboTopics, CB_GETCURSEL, 0, 0), shown);
+    EXPECT_EQ(form->verseBoxText(), before);
+
+    DeleteFileA((root / (std::string(WEB) + "\\Peace and Trust.txt")).c_str());
+    boxes.boxes.clear();
+    EXPECT_FALSE(form->changeTranslations(1));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error Changing Translations");
+    EXPECT_EQ(gCurTranslation, 0);
+    EXPECT_EQ(SendMessageA(form->comboTranslations, CB_GETCURSEL, 0, 0), 0);
+}
+
+TEST_F(MainWindow, BadIndexesTakeTheFailurePath) {
+    standardLibrary();
+    start();
+    BoxRecorder boxes;
+    long bad = 99;
+    EXPECT_TRUE(form->changeTopics(bad));
+    EXPECT_TRUE(form->changeTranslations(-1));
+    gVerseIndex = 42;
+    EXPECT_TRUE(form->displayVerses());
+    ASSERT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_EQ(boxes.boxes[0].text, "An error occurred in function changeTopics");
+    EXPECT_EQ(boxes.boxes[0].caption, "Program Error Occurred.... ");
+    EXPECT_TRUE(IsWindowVisible(form->RichTxtVerse) || !IsWindowVisible(form->hwnd()))
+        << "the verse box comes back after a failure";
+}
+
+TEST_F(MainWindow, CloseSavesAndNextStartShowsNextVerse) {
+    standardLibrary();
+    setUserSetting("lRepeatCtr(0)", "2");
+    setUserSetting("repeatCounter", "3");
+    start();
+    ASSERT_TRUE(form->formLoaded);
+    form->closeNow();
+    EXPECT_FALSE(form->isOpen());
+    EXPECT_EQ(userSetting("newVerseIndex"), "1") << "a count of 2 keeps the verse";
+    EXPECT_EQ(userSetting("lRepeatCtr(0)"), "1");
+    EXPECT_EQ(userSetting("repeatCounter"), "3");
+    EXPECT_EQ(userSetting("fileName"), "Peace and Trust.txt");
+    EXPECT_EQ(userSetting("translation"), KJV);
+    EXPECT_EQ(userSetting("filePath"), root.path());
+    EXPECT_EQ(userSetting("First Time Run"), "False");
+    EXPECT_EQ(userSetting("parallelTranslation"), "True");
+    EXPECT_EQ(help.back().command, static_cast<UINT>(HH_CLOSE_ALL));
+
+    // The second start counts the last showing and moves on.
+    resetLibraryState();
+    start();
+    EXPECT_EQ(gVerseIndex, 1);
+    form->closeNow();
+    EXPECT_EQ(userSetting("newVerseIndex"), "2");
+    EXPECT_EQ(userSetting("lRepeatCtr(0)"), "3") << "reset to the repeat count";
+    resetLibraryState();
+    start();
+    EXPECT_EQ(form->panelText(2), "Verse 2 of 3");
+}
+
+TEST_F(MainWindow, WindowPlace) {
+    standardLibrary();
+    HKEY k;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Tamberly, Inc.\\Pellanor\\Settings", 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &k, nullptr);
+    auto put = [&](const char* n, const char* v) {
+        RegSetValueExA(k, n, 0, REG_SZ, reinterpret_cast<const BYTE*>(v), static_cast<DWORD>(strlen(v) + 1));
+    };
+    put("MainLeft", "0");
+    put("MainTop", "3000");
+    start();
+    RECT designed;
+    GetWindowRect(form->hwnd(), &designed);
+    EXPECT_NE(designed.top, 200) << "MainLeft 0 keeps the designed place";
+    form->closeNow();
+
+    put("MainLeft", "1500");
+    put("MainTop", "1200");
+    put("MainWidth", "9000");
+    put("MainHeight", "6000");
+    resetLibraryState();
+    start();
+    RECT r;
+    GetWindowRect(form->hwnd(), &r);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 80);
+    EXPECT_EQ(r.right - r.left, 600);
+    EXPECT_EQ(r.bottom - r.top, 400);
+    // A minimised close leaves the saved place alone.
+    ShowWindow(form->hwnd(), SW_MINIMIZE);
+    form->closeNow();
+    char buf[32];
+    DWORD size = sizeof buf;
+    RegQueryValueExA(k, "MainLeft", nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size);
+    EXPECT_STREQ(buf, "1500");
+    RegCloseKey(k);
+}
+
+TEST_F(MainWindow, FailedFirstVerseStartsVerify) {
+    standardLibrary();
+    start();
+    form->closeNow();
+    // A saved index the topic file no longer has once the load reads it.
+    resetLibraryState();
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    bool quiet = false;
+    ASSERT_FALSE(dataManipulation::loadAllTranslations(nullptr, quiet));
+    gVerseIndex = 50;
+    form = std::make_unique<frmMain>();
+    ASSERT_TRUE(form->create());
+    BoxRecorder boxes;
+    started.clear();
+    form->Form_Load();
+    EXPECT_FALSE(form->isOpen());
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0], "\"" + root.path() + "\\verify.exe\"");
+}
+
+} // namespace
