@@ -34,7 +34,13 @@ ensure_display() {
     export DISPLAY=":$n"
     local i
     for i in $(seq 1 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
+      if xdpyinfo >/dev/null 2>&1; then
+        # A window manager: without one, Wine waits about two seconds for
+        # every visible window it hides or destroys.
+        openbox >/dev/null 2>&1 &
+        WM_PID=$!
+        return 0
+      fi
       sleep 0.1
     done
     kill "$XVFB_PID" 2>/dev/null || true
@@ -44,8 +50,10 @@ ensure_display() {
 }
 
 stop_display() {
+  [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null || true
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
   XVFB_PID=
+  WM_PID=
 }
 
 # Makes $WINEPREFIX ready and keeps one wineserver running under the

@@ -48,6 +48,18 @@ inline bool gAutoStartChoice = false;
 inline std::vector<char> gButtonSound;               // the WAVE resource "BUTTON01"
 inline bool gLimitedAccess = false;                   // machine-wide key unreadable
 
+// Dialogs and updates.
+inline bool gDialogCancelled = true;                  // a dialog changed nothing
+inline long gChosenTranslation = 0;
+inline bool gPatchDownloaded = false;
+inline bool gLogonOK = false;
+inline std::string gAdminUser;
+inline std::string gAdminPassword;
+
+// Sleep and wake-up.
+inline long gMinutesLeft = 0;
+inline bool gSleepCountdown = false;                  // countdown (true) or time of day
+
 namespace Module1 {
 
 // Name of the mutex by which a second copy knows that one already runs.

@@ -17,6 +17,9 @@
 #include "dataManipulation.h"
 #include "registry.h"
 #include "seams.h"
+#include "sysTray.h"
+#include "FrmSysTray.h"
+#include "ToolTips.h"
 #include "settings_rules.h"
 
 namespace {
@@ -56,6 +59,8 @@ void saveUser(const char* name, const std::string& value) {
 frmMain::frmMain() = default;
 
 frmMain::~frmMain() {
+    // However the window goes, its unload runs (tray icon, hook, settings).
+    closeNow();
     if (m_uiFont) DeleteObject(m_uiFont);
     if (m_locationFont) DeleteObject(m_locationFont);
 }
@@ -73,6 +78,9 @@ bool frmMain::create() {
                             x < 0 ? 0 : x, y < 0 ? 0 : y, w, h, nullptr, icon))
         return false;
     createControls();
+    createButtons();
+    createMenus();
+    for (FormTimer* t : {&timerVerse, &timerSchedule, &TimerTooltips, &tmrPrevNext}) t->attach(hwnd());
     return RichTxtVerse && StatusBar1 && ComboTopics && comboTranslations;
 }
 
@@ -96,7 +104,7 @@ void frmMain::createControls() {
     for (int i = 0; i < 3; ++i)
         txtLocation[static_cast<size_t>(i)] =
             child(WS_EX_CLIENTEDGE, "EDIT", ES_CENTER | ES_READONLY | ES_AUTOHSCROLL, IDC_LOCATION0 + i);
-    StatusBar1 = child(0, STATUSCLASSNAMEA, WS_VISIBLE | WS_CLIPSIBLINGS | CCS_BOTTOM, IDC_STATUS);
+    StatusBar1 = child(0, STATUSCLASSNAMEA, WS_VISIBLE | WS_CLIPSIBLINGS | CCS_BOTTOM | SBARS_SIZEGRIP, IDC_STATUS);
     ComboTopics = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
                         IDC_TOPICS);
     comboTranslations = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
@@ -164,9 +172,17 @@ void frmMain::Form_Load() {
             }
         }
 
-        // 7-9: the subclass components, button tags, tooltip window and the
-        // sleep timer join the load with the window's layout and tray.
+        // 7: the combo boxes' edit fields and the status bar are watched
+        // through the subclass component; the main window's own messages
+        // reach SubClassMain_WndMessage from its window procedure.
         gErrorShown = false;
+        attachSubclasses();
+
+        // 8-9: button tags, the tooltip window, the sleep timer stopped.
+        LoadTagProperties();
+        m_toolTipForm = std::make_unique<ToolTipForm>();
+        m_toolTipForm->create(hwnd());
+        timerVerse.setEnabled(false);
 
         // 10-11: topics of the current translation, status bar and lists.
         if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
@@ -196,14 +212,19 @@ void frmMain::Form_Load() {
 
         // 13-14: user settings and the verse font.
         registry::readUserSettings(lRepeatCtr);
+        checkMenu(mnuParallel, gParallelTranslation);
         applyVerseFont();
 
         // 15-16: start with Windows and the scheduler.
         gAutoStart = registry::readAutoStart();
+        checkMenu(mnuAutoStart, gAutoStart);
         registry::readSchedulerSettings();
+        ShowWindow(picButton[7], gSchedulerEnabled || gUseWindowsScheduler ? SW_SHOWNA : SW_HIDE);
+        Form_Resize();
 
         // 17-18: the first verse.
         SetWindowTextA(RichTxtVerse, "");
+        if (gForceOptions && openOptionsDialog) openOptionsDialog(hwnd());
         if (UpdateStatusBar() || displayVerses()) {
             failurePath();
             restoreCursor();
@@ -212,11 +233,22 @@ void frmMain::Form_Load() {
 
         // 19-20: limited access, button sound.
         gLimitedAccess = registry::seeIfRestrictedUser();
+        bool newVersion = false;
         if (gLimitedAccess) {
             buttonSoundsOn = false;
+            EnableMenuItem(mnuPopupHelp, mnuButtonSounds, MF_BYCOMMAND | MF_GRAYED);
+            EnableMenuItem(mnuPopupHelp, mnuUpdates, MF_BYCOMMAND | MF_GRAYED);
         } else {
             if (waveOutGetNumDevs() == 0) {
                 buttonSoundsOn = false;
+                // No sound device: the item and the separator above it go.
+                int pos = -1;
+                for (int i = 0; i < GetMenuItemCount(mnuPopupHelp); ++i)
+                    if (GetMenuItemID(mnuPopupHelp, i) == mnuButtonSounds) pos = i;
+                if (pos > 0) {
+                    RemoveMenu(mnuPopupHelp, static_cast<UINT>(pos), MF_BYPOSITION);
+                    RemoveMenu(mnuPopupHelp, static_cast<UINT>(pos - 1), MF_BYPOSITION);
+                }
             } else {
                 buttonSoundsOn = settings_rules::toBoolean(registry::getSetting(
                     settings_rules::kProgramTitle, settings_rules::kUserSettings, "buttonSounds", "true"));
@@ -226,15 +258,34 @@ void frmMain::Form_Load() {
                     const char* bytes = data ? static_cast<const char*>(LockResource(data)) : nullptr;
                     if (bytes) gButtonSound.assign(bytes, bytes + SizeofResource(nullptr, res));
                 }
+                checkMenu(mnuButtonSounds, buttonSoundsOn);
             }
+            bool updateStarted = false;
+            checkRevisions(updateStarted, newVersion);
         }
 
-        // 21-24: first run, tip of the day and the post-update help come
-        // with their dialogs.
+        // 21-24: first run, tip of the day, the post-update help.
         gFirstTimeRun = settings_rules::toBoolean(registry::getSetting(
             settings_rules::kProgramTitle, settings_rules::kUserSettings, "First Time Run", "True"));
+        if (gFirstTimeRun && openFirstTimeDialog) {
+            if (!firstRun(newVersion)) {
+                restoreCursor();
+                return;
+            }
+        } else if (!gFirstTimeRun && openTipDialog &&
+                   registry::getSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings,
+                                        "Show Tips at Startup", "1") == "1") {
+            openTipDialog(hwnd());
+        }
+        if (!gLimitedAccess && newVersion) {
+            seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1015);
+            ShowWindow(hwnd(), SW_SHOW);
+            SetForegroundWindow(hwnd());
+        }
 
-        // 25-27: the tray carrier comes with sleep; the load is complete.
+        // 25-27: the tray carrier, the buttons; the load is complete.
+        if (!m_sysTrayForm) m_sysTrayForm = std::make_unique<FrmSysTray>();
+        for (HWND b : picButton) EnableWindow(b, TRUE);
         formLoaded = true;
         restoreCursor();
     } catch (...) {
@@ -292,12 +343,18 @@ void frmMain::Form_Resize() {
 
     // The reference row (Frame1) and the verse box below it.
     int rowTop = twToPxY(kFrame1TopTw), rowHeight = twToPxY(kFrame1HeightTw);
-    int locLeft = twToPxX(1000), locWidth = sw - 2 * locLeft;
+    RECT prev;
+    GetWindowRect(picButton[5], &prev);
+    int locLeft = twToPxX(80) + (prev.right - prev.left) + 8;
+    int locWidth = sw - 2 * locLeft;
     for (HWND box : txtLocation)
         MoveWindow(box, locLeft, rowTop, locWidth < 40 ? 40 : locWidth, rowHeight, TRUE);
     int verseTop = rowTop + rowHeight + 4;
     int verseHeight = sh - m_comboHeight - 90;
     (void)sbHeight;
+    RECT outer;
+    GetWindowRect(hwnd(), &outer);
+    layoutButtons((outer.right - outer.left) * ui::twipsPerPixelX());
     MoveWindow(RichTxtVerse, 5, verseTop, sw - 10 < 10 ? 10 : sw - 10, verseHeight < 20 ? 20 : verseHeight, TRUE);
     if (m_tooltips) {
         for (int part = 0; part < 4; ++part) {
@@ -312,12 +369,54 @@ void frmMain::Form_Resize() {
 }
 
 LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    bool suppress = false;
+    SubClassMain_WndMessage(hwnd(), msg, wp, lp, result, suppress);
+    if (suppress) return result;
+    if (msg == picButtonEventMessage()) return picButtonEvent(wp, lp);
     switch (msg) {
     case WM_SIZE:
-        Form_Resize();
+        gErrorShown = false;
+        try {
+            Form_Resize();
+        } catch (...) {
+            dataManipulation::showMessage(hwnd(), "An error occurred in function Resize", "Program Error Occurred....",
+                                          MB_ICONSTOP);
+        }
         return 0;
-    case WM_GETMINMAXINFO:
+    case WM_TIMER:
+        if (wp == timerVerse.id()) timerVerse_Timer();
+        else if (wp == timerSchedule.id()) timerSchedule_Timer();
+        else if (wp == TimerTooltips.id()) TimerTooltips_Timer();
+        else if (wp == tmrPrevNext.id()) tmrPrevNext_Timer();
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wp) == CBN_SELCHANGE && reinterpret_cast<HWND>(lp) == ComboTopics) {
+            ComboTopics_Click();
+            return 0;
+        }
+        if (HIWORD(wp) == CBN_SELCHANGE && reinterpret_cast<HWND>(lp) == comboTranslations) {
+            comboTranslations_Click();
+            return 0;
+        }
+        if (lp == 0 && menuCommand(LOWORD(wp))) return 0;
         return defaultProc(msg, wp, lp);
+    case WM_PAINT: {
+        // Line1: the separator under the top button bar.
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd(), &ps);
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        int y = twToPxY(780);
+        HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+        HGDIOBJ old = SelectObject(dc, pen);
+        MoveToEx(dc, 0, y, nullptr);
+        LineTo(dc, client.right, y);
+        SelectObject(dc, old);
+        DeleteObject(pen);
+        EndPaint(hwnd(), &ps);
+        return 0;
+    }
     default:
         return defaultProc(msg, wp, lp);
     }
@@ -333,6 +432,11 @@ void frmMain::onClose() {
 }
 
 void frmMain::Form_Unload() {
+    // Whatever road ends the program while it sleeps, the icon goes and the
+    // window procedure comes back.
+    if (sysTray::gHooked && sysTray::gHookedWnd == hwnd()) sysTray::unhookWindow();
+    if (sysTray::gIconShown) sysTray::deleteTrayIcon();
+    for (FormTimer* t : {&timerVerse, &timerSchedule, &TimerTooltips, &tmrPrevNext}) t->setEnabled(false);
     try {
         // 1: every other form, the most recently opened first.
         ui::Window::closeOtherForms(this);
@@ -385,5 +489,54 @@ void frmMain::Form_Unload() {
 }
 
 void frmMain::onDestroyed() {
+    destroyMenus();
+    for (auto& images : m_buttonImages)
+        for (HBITMAP& b : images) {
+            if (b) DeleteObject(b);
+            b = nullptr;
+        }
     if (gMainForm == this) PostQuitMessage(0);
 }
+
+bool frmMain::firstRun(bool& newVersion) {
+    gAgreementAccepted = false;
+    openFirstTimeDialog(hwnd());
+    if (!gAgreementAccepted) {
+        seams::messageBox(hwnd(),
+                          "You did not accept the user agreement, so the program will now close.   ",
+                          "License Agreement Declined by User", MB_ICONINFORMATION);
+        closeNow();
+        return false;
+    }
+    registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, "First Time Run", "False");
+    if (gAutoStartChoice) {
+        GlobalFunctions::regAuto(hwnd());
+        gAutoStart = true;
+    } else {
+        GlobalFunctions::regNonAuto(hwnd());
+        gAutoStart = false;
+    }
+    checkMenu(mnuAutoStart, gAutoStart);
+    registry::writeLastUpdate(true);
+    newVersion = false;
+    seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1015);
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+    return true;
+}
+
+void frmMain::addVersesButton() {
+    gDialogCancelled = true;
+    if (openAddVerseDialog) openAddVerseDialog(hwnd());
+    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
+    if (!gDialogCancelled && addYourVerses()) {
+        if (!gTopics.empty()) {
+            gTopics[0].currentTopic = 0;
+            long first = 0;
+            if (!changeTopics(first) && !UpdateStatusBar()) displayVerses();
+        }
+    }
+    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
+
+void frmMain::attachSubclasses() {}

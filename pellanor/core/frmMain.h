@@ -7,9 +7,15 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "FormTimer.h"
 #include "common/ui/Window.h"
+
+class ToolTipForm;
+class FrmSysTray;
 
 class frmMain : public ui::Window {
 public:
@@ -36,17 +42,110 @@ public:
     // Lays the controls out for the current client size.
     void Form_Resize();
 
+    // Sleep, wake-up and the notification area.
+    void sleepButton();
+    void schedulerButton();
+    bool sendToSysTray();
+    void SysTrayMouseEventHandler();
+    void mnuRCPrestore();
+    void mnuRCPsend_Click();
+    void mnuRCPquit_Click();
+    void timerVerse_Timer();
+    void timerSchedule_Timer();
+
+    // Picture buttons, tooltips and combo boxes.
+    void LoadTagProperties();
+    void picButton_MouseDown(int index, int button, int shift, int x, int y);
+    void picButton_MouseUp(int index, int button, int shift, int x, int y);
+    void picButton_MouseMove(int index, int button, int shift, int x, int y);
+    void picButton_Click(int index);
+    void tmrPrevNext_Timer();
+    void TimerTooltips_Timer();
+    void SbcEasy1_MouseEnter(const std::string& tag);
+    void SbcEasy1_MouseExit(const std::string& tag);
+    void ComboTopics_Click();
+    void comboTranslations_Click();
+    bool addYourVerses();
+    bool rebuildTopics();
+    void addVersesButton();
+    // The picture a button shows: 0 up, 1 pressed, 2 hover, -1 none loaded.
+    int buttonPicture(int index) const;
+    // Tag text of a picture button's tooltip ("/text/style/").
+    std::string buttonTipText(int index) const;
+    // Handlers for the messages of the main window, the status bar and the
+    // combo boxes' edit fields; set suppress to keep the message from the
+    // window's own handling, with result as its answer.
+    void SubClassMain_WndMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result, bool& suppress);
+    void SubClassSB_WndMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result, bool& suppress);
+    void SubClassCBtopic_WndMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result, bool& suppress);
+    void SubClassCBtranslation_WndMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result, bool& suppress);
+
     // What the window shows, for the program's own callers and tests.
     std::string verseBoxText() const;
     std::string panelText(int panel) const; // 1..4
     std::string locationText(int element) const;
+
+    // Menus and updates.
+    enum MenuItem : UINT {
+        mnuOptions = 0x401, mnuParallel, mnuAutoStart, mnuSchedule,
+        mnuHelp = 0x411, mnuUpdates, mnuButtonSounds, mnuContact, mnuCopyrights, mnuLordJesus, mnuAbout,
+        mnuRCPsend = 0x421, mnuRCPquit,
+    };
+    HMENU mnuPopUpOptions = nullptr;
+    HMENU mnuPopupHelp = nullptr;
+    void showOptionsMenu();
+    void showHelpMenu();
+    bool menuCommand(UINT id);
+    bool menuChecked(UINT item) const;
+    bool menuEnabled(UINT item) const;
+    bool menuPresent(UINT item) const;
+    void mnuOptions_Click();
+    void mnuParallel_Click();
+    void mnuAutoStart_Click();
+    void mnuSchedule_Click();
+    void mnuHelp_Click();
+    void mnuUpdates_Click();
+    void mnuButtonSounds_Click();
+    void mnuContact_Click();
+    void mnuCopyrights_Click();
+    void mnuLordJesus_Click();
+    void mnuAbout_Click();
+    bool checkForUpdates();
+    bool checkRevisions(bool& updateStarted, bool& newVersion);
+    bool handleFailedPatchInstall(bool& updateStarted);
+
+    // The dialogs the menus and buttons open, each modal over the owner.
+    // One not set here belongs to a dialog the program does not have yet.
+    std::function<void(HWND)> openOptionsDialog;
+    std::function<void(HWND)> openScheduleDialog;
+    std::function<void(HWND)> openAboutDialog;
+    std::function<void(HWND)> openCopyrightsDialog;
+    std::function<void(HWND)> openUpdateDialog;
+    std::function<void(HWND)> openLogonDialog;
+    std::function<void(HWND)> openAddVerseDialog;
+    std::function<void(HWND)> openTipDialog;
+    std::function<void(HWND)> openFirstTimeDialog;
 
     // Form-level state.
     bool formLoaded = false;
     std::array<long, 2> lRepeatCtr{1, 1};
     bool buttonSoundsOn = false;
 
+    std::string tipText;
+    int hoverButton = -1;
+    int downMouseButton = 0;
+    int repeatButton = -1;
+
+    // Timers (identifiers are the WM_TIMER ids).
+    FormTimer timerVerse{1, 30000};
+    FormTimer timerSchedule{2, 15000};
+    FormTimer TimerTooltips{3, 1000};
+    FormTimer tmrPrevNext{4, 500};
+
     // Controls.
+    static constexpr int kButtons = 8;
+    std::array<HWND, kButtons> picButton{};
+    std::array<std::string, kButtons> picButtonTag;
     HWND RichTxtVerse = nullptr;
     std::array<HWND, 3> txtLocation{};
     HWND StatusBar1 = nullptr;
@@ -67,13 +166,32 @@ private:
     void Form_QueryUnload();
     void Form_Unload();
     void failurePath();
+    bool wakeUp(const char* routine, const char* caption, bool stopSchedule);
+    bool alertsAndVerseStep();
+    void setButtonPicture(int index, int which);
+    void createButtons();
+    void closeComboLists();
+    void layoutButtons(int widthTw);
+    void createMenus();
+    void attachSubclasses();
+    bool firstRun(bool& newVersion);
+    void destroyMenus();
+    void checkMenu(UINT item, bool on);
+    LRESULT picButtonEvent(WPARAM id, LPARAM lp);
+    static UINT picButtonEventMessage();
     void applyVerseFont();
     void setPanel(int panel, const std::string& text);
     bool loadParallelTranslations(const std::string& fileName);
+    friend class frmMainTestAccess;
     void createControls();
     void addTooltips();
     long currentTopicIndex() const;
 
+    std::unique_ptr<ToolTipForm> m_toolTipForm;
+    std::unique_ptr<FrmSysTray> m_sysTrayForm;
+    std::array<std::array<HBITMAP, 3>, kButtons> m_buttonImages{};
+    bool m_inTimerTick = false;
+    HMENU m_rcPopup = nullptr;
     HFONT m_uiFont = nullptr;
     HFONT m_locationFont = nullptr;
     HWND m_tooltips = nullptr;

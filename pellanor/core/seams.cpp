@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/win32/files.h"
+#include "common/win32/handles.h"
 
 namespace seams {
 namespace {
@@ -14,6 +15,12 @@ MessageBoxFn& messageBoxHook() { static MessageBoxFn f; return f; }
 StartProcessFn& startProcessHook() { static StartProcessFn f; return f; }
 HtmlHelpFn& htmlHelpHook() { static HtmlHelpFn f; return f; }
 std::string& folderOverride() { static std::string s; return s; }
+LogonUserFn& logonUserHook() { static LogonUserFn f; return f; }
+NotifyIconFn& notifyIconHook() { static NotifyIconFn f; return f; }
+TimeOfDayFn& timeOfDayHook() { static TimeOfDayFn f; return f; }
+ShellOpenFn& shellOpenHook() { static ShellOpenFn f; return f; }
+StartAsUserFn& startAsUserHook() { static StartAsUserFn f; return f; }
+AlertFn& alertHook() { static AlertFn f; return f; }
 
 using HtmlHelpAProc = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
 
@@ -64,6 +71,72 @@ HWND htmlHelp(HWND owner, const std::string& file, UINT command, DWORD_PTR data)
 }
 
 void setHtmlHelp(HtmlHelpFn fn) { htmlHelpHook() = std::move(fn); }
+
+BOOL notifyIcon(DWORD message, NOTIFYICONDATAA* data) {
+    if (notifyIconHook()) return notifyIconHook()(message, data);
+    return Shell_NotifyIconA(message, data);
+}
+
+void setNotifyIcon(NotifyIconFn fn) { notifyIconHook() = std::move(fn); }
+
+long timeOfDaySeconds() {
+    if (timeOfDayHook()) return timeOfDayHook()();
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return st.wHour * 3600L + st.wMinute * 60L + st.wSecond;
+}
+
+void setTimeOfDay(TimeOfDayFn fn) { timeOfDayHook() = std::move(fn); }
+
+void shellOpen(const std::string& file) {
+    if (shellOpenHook()) return shellOpenHook()(file);
+    ShellExecuteA(nullptr, nullptr, file.c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
+}
+
+void setShellOpen(ShellOpenFn fn) { shellOpenHook() = std::move(fn); }
+
+bool startAsUser(const std::wstring& user, const std::wstring& password, const std::wstring& application) {
+    if (startAsUserHook()) return startAsUserHook()(user, password, application);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring pw = password;
+    BOOL ok = CreateProcessWithLogonW(user.c_str(), L"", pw.c_str(), LOGON_WITH_PROFILE, application.c_str(),
+                                      nullptr, CREATE_DEFAULT_ERROR_MODE | CREATE_NEW_PROCESS_GROUP | CREATE_NEW_CONSOLE,
+                                      nullptr, nullptr, &si, &pi);
+    SecureZeroMemory(pw.data(), pw.size() * sizeof(wchar_t));
+    if (!ok) return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+void setStartAsUser(StartAsUserFn fn) { startAsUserHook() = std::move(fn); }
+
+void flashWindow(HWND window) {
+    if (alertHook()) return alertHook()("flash", window);
+    FLASHWINFO fi{sizeof(FLASHWINFO), window, FLASHW_ALL | FLASHW_TIMER, 3, 0};
+    FlashWindowEx(&fi);
+}
+
+void informationSound() {
+    if (alertHook()) return alertHook()("sound", nullptr);
+    MessageBeep(MB_ICONINFORMATION);
+}
+
+void setAlertObserver(AlertFn fn) { alertHook() = std::move(fn); }
+
+bool logonUser(const std::string& user, const std::string& domain, const std::string& password) {
+    if (logonUserHook()) return logonUserHook()(user, domain, password);
+    HANDLE token = nullptr;
+    if (!LogonUserA(user.c_str(), domain.c_str(), password.c_str(), LOGON32_LOGON_NETWORK,
+                    LOGON32_PROVIDER_DEFAULT, &token))
+        return false;
+    win32::Handle owned(token);
+    return true;
+}
+
+void setLogonUser(LogonUserFn fn) { logonUserHook() = std::move(fn); }
 
 std::string programFolder() {
     if (!folderOverride().empty()) return folderOverride();

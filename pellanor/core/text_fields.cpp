@@ -32,6 +32,22 @@ std::string getField(std::string_view text, long n, std::string_view delimiter) 
 
 } // namespace OrvaneAutoUpdateMod
 
+namespace ToolTips {
+
+std::string getTipField(std::string_view text, long n) {
+    size_t p = text.find('/');
+    if (p == std::string_view::npos) return {};
+    size_t start = 0;
+    for (long i = 0; i < n; ++i) {
+        start = p + 1;
+        p = text.find('/', start);
+        if (p == std::string_view::npos) return kTipFieldError;
+    }
+    return std::string(text.substr(start, p - start));
+}
+
+} // namespace ToolTips
+
 namespace text_rules {
 
 bool hasControlCodes(std::string_view ansiText) {

@@ -19,6 +19,15 @@ std::string getField(std::string_view text, long n, std::string_view delimiter);
 
 } // namespace OrvaneAutoUpdateMod
 
+namespace ToolTips {
+
+// Field n (0-based) of a "/"-separated tooltip tag text; "" when the text has
+// no "/", and the error text when the field runs past the last "/".
+std::string getTipField(std::string_view text, long n);
+inline constexpr const char* kTipFieldError = "An error occurred getting this tooltip message";
+
+} // namespace ToolTips
+
 namespace text_rules {
 
 // True when any byte is outside the range the user files accept: below a

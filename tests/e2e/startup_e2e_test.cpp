@@ -166,4 +166,38 @@ TEST_F(Startup, ShowsTheFirstVerseAndSavesAtClose) {
     EXPECT_FALSE(exists(root / "error_log.txt"));
 }
 
+// Sleep pressed on the running program: the window leaves the desktop and,
+// with the snooze value 999, comes back about 1.5 seconds later.
+TEST_F(Startup, SleepButtonSendsToTheTrayAndWakes) {
+    ASSERT_GE(gArgs.size(), 2u) << "pass the program folder";
+    std::string dist = fromUnixPath(gArgs[1]);
+    std::string file = "TRANSLATION_King James Version\\Peace and Trust.txt";
+    writeBytes(root / file, readBytes(dist + "\\" + file));
+    writeBytes(root / "help.chm", readBytes(dist + "\\help.chm"));
+    setUserSetting("snoozeTime", "999");
+    start();
+    HWND main = waitForWindow("Pellanor 2004", 20000, GetProcessId(process));
+    ASSERT_NE(main, nullptr);
+    // The load enables the buttons when it completes.
+    HWND sleep = nullptr;
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 10000; Sleep(20))
+        if ((sleep = GetDlgItem(main, 200)) && IsWindowEnabled(sleep) && IsWindowVisible(main)) break;
+    ASSERT_NE(sleep, nullptr);
+    ASSERT_TRUE(IsWindowEnabled(sleep));
+    PostMessageA(sleep, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(sleep, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    DWORD pressed = GetTickCount();
+    bool left = false;
+    while (GetTickCount() - pressed < 5000 && !(left = !IsWindowVisible(main))) Sleep(20);
+    EXPECT_TRUE(left) << "the window leaves the desktop";
+    bool back = false;
+    while (GetTickCount() - pressed < 10000 && !(back = IsWindowVisible(main) != FALSE)) Sleep(20);
+    DWORD took = GetTickCount() - pressed;
+    EXPECT_TRUE(back) << "and comes back";
+    EXPECT_GE(took, 1000u);
+    EXPECT_LE(took, 6000u);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(finish(), 0);
+}
+
 } // namespace

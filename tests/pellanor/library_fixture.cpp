@@ -33,6 +33,15 @@ void resetLibraryState() {
     gErrorShown = false;
     gNoErrorLog = false;
     gHelpFile.clear();
+    gSnoozeTime = 15;
+    gMinutesLeft = 0;
+    gSleepCountdown = false;
+    gRepeatCount = {1, 1};
+    gAudioAlert = gVisualAlert = gDesktopAlert = true;
+    gSchedulerTime = "8:00:00 AM";
+    gUseWindowsScheduler = false;
+    gSchedulerEnabled = false;
+    gDialogCancelled = true;
 }
 
 } // namespace testsupport

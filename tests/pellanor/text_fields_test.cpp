@@ -37,3 +37,14 @@ TEST(ControlCodes, PrintableRangeEndsAtZ) {
 TEST(LogLine, DateTabTimeTabTextCrLf) {
     EXPECT_EQ(text_rules::logLine("12/8/2026", "7:28:13 PM", "msg"), "12/8/2026\t7:28:13 PM\tmsg\r\n");
 }
+
+TEST(TipField, FieldsBetweenSlashes) {
+    const char* sleep = "/Press this button to put the program to sleep.  It will wake up again in//";
+    EXPECT_EQ(ToolTips::getTipField(sleep, 0), "");
+    EXPECT_EQ(ToolTips::getTipField(sleep, 1), "Press this button to put the program to sleep.  It will wake up again in");
+    EXPECT_EQ(ToolTips::getTipField(sleep, 2), "");
+    EXPECT_EQ(ToolTips::getTipField("/Low disk/Warning/", 2), "Warning");
+    EXPECT_EQ(ToolTips::getTipField("no slash", 1), "");
+    EXPECT_EQ(ToolTips::getTipField("/a/b/", 3), "An error occurred getting this tooltip message")
+        << "a field after the last slash cannot be taken";
+}

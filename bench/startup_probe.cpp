@@ -1,0 +1,304 @@
+// startup_probe.cpp
+// Times cold starts of pellanor.exe in prepared program folders and sets
+// them beside a floor: the time a fresh process takes to read the same
+// bytes (read_floor.exe, started the same way).
+//
+//   startup_probe.exe [--runs N] READ_FLOOR_EXE LABEL=PROGRAM_FOLDER ...
+//
+// A start is timed from just before CreateProcess until WaitForInputIdle
+// returns: the program first waits idle in its message loop, after the
+// first verse is shown. As a cross-check a second thread watches for the
+// main window to be visible with text in its verse box. Then the window
+// gets WM_CLOSE and the process is awaited (closing saves the settings).
+// Each kind of run is done once untimed first, so the timed starts see
+// warm settings and a warm file cache but are still fresh processes.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/win32/handles.h"
+
+namespace {
+
+constexpr const char* kCaption = "Pellanor 2004";
+constexpr const char* kVerseClass = "RichEdit20A";
+constexpr DWORD kStartTimeoutMs = 60000;
+constexpr DWORD kExitTimeoutMs = 30000;
+
+double g_ticksPerMs = 1.0;
+
+LONGLONG ticks() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+double msSince(LONGLONG t0) { return static_cast<double>(ticks() - t0) / g_ticksPerMs; }
+
+struct Stats {
+    double median = 0, min = 0, max = 0;
+};
+
+Stats summarise(std::vector<double> v) {
+    Stats s;
+    if (v.empty()) return s;
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    s.median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    s.min = v.front();
+    s.max = v.back();
+    return s;
+}
+
+void printStats(const char* what, const std::vector<double>& samples) {
+    Stats s = summarise(samples);
+    std::printf("  %-46s median %8.1f ms   min %8.1f   max %8.1f\n", what, s.median, s.min, s.max);
+}
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+struct Child {
+    win32::Handle process, thread;
+    DWORD pid = 0;
+};
+
+// Starts exe in folder; the command line is the quoted program path and args.
+bool startChild(const std::string& exe, const std::string& args, const std::string& folder,
+                STARTUPINFOA& si, bool inheritHandles, Child& child) {
+    std::string cmd = quoted(exe) + (args.empty() ? "" : " " + args);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, inheritHandles, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+        std::fprintf(stderr, "cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
+        return false;
+    }
+    child.process.reset(pi.hProcess);
+    child.thread.reset(pi.hThread);
+    child.pid = pi.dwProcessId;
+    return true;
+}
+
+bool hasEnded(const Child& child) { return WaitForSingleObject(child.process.get(), 0) == WAIT_OBJECT_0; }
+
+// The top-level windows of a process: its main window, and a description of
+// all visible ones for when a run goes wrong (a message box, say).
+struct WindowSearch {
+    DWORD pid = 0;
+    HWND main = nullptr;
+    std::string visible;
+};
+
+BOOL CALLBACK searchWindow(HWND h, LPARAM lp) {
+    auto* search = reinterpret_cast<WindowSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid != search->pid) return TRUE;
+    char title[256] = {}, cls[128] = {};
+    GetWindowTextA(h, title, sizeof title);
+    GetClassNameA(h, cls, sizeof cls);
+    if (!search->main && std::string(title) == kCaption) search->main = h;
+    if (IsWindowVisible(h)) search->visible += std::string(" [") + cls + " \"" + title + "\"]";
+    return TRUE;
+}
+
+WindowSearch windowsOf(DWORD pid) {
+    WindowSearch search;
+    search.pid = pid;
+    EnumWindows(searchWindow, reinterpret_cast<LPARAM>(&search));
+    return search;
+}
+
+// The verse box gets a default text while the load still runs, so the first
+// verse counts as shown only once the main window is visible too (it is
+// shown when the load is complete) and its verse box holds text.
+bool verseShown(DWORD pid) {
+    HWND main = windowsOf(pid).main;
+    if (!main || !IsWindowVisible(main)) return false;
+    HWND verse = FindWindowExA(main, nullptr, kVerseClass, nullptr);
+    DWORD_PTR length = 0;
+    return verse &&
+           SendMessageTimeoutA(verse, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length) &&
+           length > 0;
+}
+
+// Ends a run: WM_CLOSE to the main window, then the process must end. A
+// process that does not is described and ended, and the run fails.
+bool closeAndWait(const Child& child, const char* why) {
+    if (HWND main = windowsOf(child.pid).main) PostMessageA(main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(child.process.get(), kExitTimeoutMs) == WAIT_OBJECT_0 && !why) return true;
+    std::string seen = windowsOf(child.pid).visible;
+    std::fprintf(stderr, "pellanor.exe run failed: %s; visible windows:%s\n",
+                 why ? why : "it did not end after WM_CLOSE", seen.empty() ? " none" : seen.c_str());
+    TerminateProcess(child.process.get(), 1);
+    WaitForSingleObject(child.process.get(), kExitTimeoutMs);
+    return false;
+}
+
+struct StartSample {
+    double idleMs = 0;
+    double verseMs = 0;
+};
+
+bool timeStart(const std::string& folder, StartSample& sample) {
+    std::string exe = folder + "\\pellanor.exe";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    Child child;
+    LONGLONG t0 = ticks();
+    if (!startChild(exe, "", folder, si, false, child)) return false;
+
+    std::atomic<double> verseMs{-1};
+    std::thread watcher([&] {
+        while (msSince(t0) < kStartTimeoutMs && !hasEnded(child)) {
+            if (verseShown(child.pid)) {
+                verseMs = msSince(t0);
+                return;
+            }
+            Sleep(1);
+        }
+    });
+    DWORD idle = WaitForInputIdle(child.process.get(), kStartTimeoutMs);
+    double idleMs = msSince(t0);
+    watcher.join();
+
+    const char* why = nullptr;
+    if (idle != 0) why = "WaitForInputIdle did not return 0";
+    else if (verseMs < 0) why = "the main window never showed a verse";
+    if (!closeAndWait(child, why)) return false;
+    sample.idleMs = idleMs;
+    sample.verseMs = verseMs;
+    return true;
+}
+
+struct ReadSample {
+    double ms = 0;
+    unsigned long long bytes = 0;
+    unsigned long files = 0;
+};
+
+// One run of read_floor.exe (folder empty: it reads nothing). The time runs
+// until its result line arrives, the point where its work is done.
+bool timeRead(const std::string& reader, const std::string& folder, ReadSample& sample) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    win32::Handle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.put(), writeEnd.put(), &sa, 0)) return false;
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd.get();
+    si.hStdError = writeEnd.get();
+    Child child;
+    LONGLONG t0 = ticks();
+    if (!startChild(reader, folder.empty() ? "" : quoted(folder), folder, si, true, child)) return false;
+    writeEnd.reset(); // the pipe ends when the child's copy closes
+
+    std::string line;
+    char buf[256];
+    DWORD got = 0;
+    while (line.find('\n') == std::string::npos &&
+           ReadFile(readEnd.get(), buf, sizeof buf, &got, nullptr) && got > 0)
+        line.append(buf, got);
+    double ms = msSince(t0);
+    DWORD code = 1;
+    if (WaitForSingleObject(child.process.get(), kExitTimeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(child.process.get(), 1);
+        WaitForSingleObject(child.process.get(), kExitTimeoutMs);
+    } else {
+        GetExitCodeProcess(child.process.get(), &code);
+    }
+    if (code != 0 || std::sscanf(line.c_str(), "%llu %lu", &sample.bytes, &sample.files) != 2) {
+        std::fprintf(stderr, "read_floor.exe failed (exit code %lu, output \"%s\")\n", code, line.c_str());
+        return false;
+    }
+    sample.ms = ms;
+    return true;
+}
+
+struct Library {
+    std::string label, folder;
+    unsigned long long bytes = 0;
+    unsigned long files = 0;
+    std::vector<double> read, idle, verse;
+};
+
+// One round per timed run, each an empty start, a read and a program start
+// in turn, so a change of machine load falls on all three alike. Round 0
+// is untimed: the program's first start writes its first-run settings.
+bool measureLibrary(const std::string& reader, int runs, Library& lib, std::vector<double>& empty) {
+    for (int i = 0; i <= runs; ++i) {
+        ReadSample none, read;
+        StartSample start;
+        if (!timeRead(reader, "", none) || !timeRead(reader, lib.folder, read) ||
+            !timeStart(lib.folder, start))
+            return false;
+        lib.bytes = read.bytes;
+        lib.files = read.files;
+        if (i == 0) continue;
+        empty.push_back(none.ms);
+        lib.read.push_back(read.ms);
+        lib.idle.push_back(start.idleMs);
+        lib.verse.push_back(start.verseMs);
+    }
+    std::printf("%s: %s\n  %lu files, %llu bytes in its TRANSLATION_* folders\n", lib.label.c_str(),
+                lib.folder.c_str(), lib.files, lib.bytes);
+    printStats("read floor (fresh process reads every file)", lib.read);
+    printStats("start to first verse (WaitForInputIdle)", lib.idle);
+    printStats("start to verse window seen (cross-check)", lib.verse);
+    std::fflush(stdout);
+    return true;
+}
+
+void printTable(const std::vector<Library>& libs, const std::vector<double>& empty) {
+    std::printf("\n%-12s %12s %6s %16s %24s %7s\n", "library", "bytes", "files", "floor (read) ms",
+                "start-to-first-verse ms", "ratio");
+    for (const Library& lib : libs) {
+        double floor = summarise(lib.read).median, start = summarise(lib.idle).median;
+        std::printf("%-12s %12llu %6lu %16.1f %24.1f %7.2f\n", lib.label.c_str(), lib.bytes, lib.files,
+                    floor, start, floor > 0 ? start / floor : 0.0);
+    }
+    std::printf("(medians; Wine process start floor, an empty program: %.1f ms)\n", summarise(empty).median);
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: startup_probe.exe [--runs N] READ_FLOOR_EXE LABEL=PROGRAM_FOLDER ...\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    LARGE_INTEGER freq;
+    QueryPerformanceFrequency(&freq);
+    g_ticksPerMs = static_cast<double>(freq.QuadPart) / 1000.0;
+
+    int runs = 10, at = 1;
+    if (argc > 2 && std::string(argv[1]) == "--runs") {
+        runs = std::atoi(argv[2]);
+        at = 3;
+    }
+    if (runs < 1 || argc - at < 2) return usage();
+    std::string reader = argv[at++];
+    std::vector<Library> libs;
+    for (; at < argc; ++at) {
+        std::string arg = argv[at];
+        size_t eq = arg.find('=');
+        if (eq == std::string::npos || eq == 0 || eq + 1 == arg.size()) return usage();
+        libs.push_back({arg.substr(0, eq), arg.substr(eq + 1)});
+    }
+
+    std::printf("%d timed runs each, after one untimed run\n", runs);
+    std::fflush(stdout);
+    std::vector<double> empty;
+    for (Library& lib : libs)
+        if (!measureLibrary(reader, runs, lib, empty)) return 1;
+    printStats("Wine process start floor (empty program)", empty);
+    printTable(libs, empty);
+    return 0;
+}

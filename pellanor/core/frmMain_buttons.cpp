@@ -1,0 +1,518 @@
+// frmMain_buttons.cpp
+// The main window's shape and button bar: layout, the eight picture buttons
+// with their pictures, sound, auto-repeat and tooltips, the combo boxes'
+// selections, and the reload after the add-verses dialog.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <stdexcept>
+
+#include "Module1.h"
+#include "ToolTips.h"
+#include "dataManipulation.h"
+#include "frmMain.h"
+#include "registry.h"
+#include "settings_rules.h"
+#include "verse_display.h"
+
+namespace {
+
+const char* const kButtonClass = "PellanorPictureButton";
+constexpr UINT kPicButtonEvent = WM_APP + 0x20;
+
+enum class MouseEvent { Down, Up, Move };
+struct PicButtonMessage {
+    MouseEvent event;
+    int button;   // 1 left, 2 right, 4 middle (for Move: the buttons held)
+    int shift;    // 1 shift, 2 control
+    int x, y;     // pixels in the button
+    bool click;   // Up inside the button after a press on it
+};
+
+int shiftState(WPARAM wp) { return ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0); }
+
+int heldButtons(WPARAM wp) {
+    return ((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0);
+}
+
+// A picture box that shows one bitmap and tells its parent about the mouse.
+LRESULT CALLBACK picButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto notify = [&](MouseEvent e, int button, bool click) {
+        PicButtonMessage m{e, button, shiftState(wp), static_cast<short>(LOWORD(lp)),
+                           static_cast<short>(HIWORD(lp)), click};
+        SendMessageA(GetParent(h), kPicButtonEvent, static_cast<WPARAM>(GetDlgCtrlID(h)),
+                     reinterpret_cast<LPARAM>(&m));
+    };
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        SetCapture(h);
+        notify(MouseEvent::Down, msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4, false);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        bool captured = GetCapture() == h;
+        if (captured) ReleaseCapture();
+        RECT r;
+        GetClientRect(h, &r);
+        POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        notify(MouseEvent::Up, msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4,
+               captured && PtInRect(&r, p));
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        notify(MouseEvent::Move, heldButtons(wp), false);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(h, &ps);
+        RECT r;
+        GetClientRect(h, &r);
+        auto bmp = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(h, GWLP_USERDATA));
+        if (bmp) {
+            HDC mem = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(mem, bmp);
+            BITMAP bm;
+            GetObjectA(bmp, sizeof bm, &bm);
+            StretchBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+            SelectObject(mem, old);
+            DeleteDC(mem);
+        } else {
+            // Without its pictures a button still says what it does.
+            char text[64];
+            GetWindowTextA(h, text, sizeof text);
+            DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+            SetBkMode(dc, TRANSPARENT);
+            HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+            DrawTextA(dc, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            SelectObject(dc, old);
+        }
+        EndPaint(h, &ps);
+        return 0;
+    }
+    }
+    return DefWindowProcA(h, msg, wp, lp);
+}
+
+const char* const kButtonNames[frmMain::kButtons] = {"Sleep", "Options", "Add Verses", "Info",
+                                                     "Quit", "Previous", "Next", "Scheduler"};
+constexpr int kButtonId0 = 200;
+
+void report(HWND owner, const char* routine, const char* caption = "Program Error Occurred.... ") {
+    dataManipulation::showMessage(owner, std::string("An error occurred in function ") + routine, caption,
+                                  MB_ICONSTOP);
+}
+
+} // namespace
+
+void frmMain::createButtons() {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    if (!GetClassInfoExA(inst, kButtonClass, &wc)) {
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = picButtonProc;
+        wc.hInstance = inst;
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND));
+        wc.lpszClassName = kButtonClass;
+        RegisterClassExA(&wc);
+    }
+    static const char* const kinds[3] = {"UP", "DOWN", "HOVER"};
+    for (int i = 0; i < kButtons; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            std::string name = "BUTTON" + std::to_string(i) + "_" + kinds[k];
+            m_buttonImages[static_cast<size_t>(i)][static_cast<size_t>(k)] =
+                static_cast<HBITMAP>(LoadImageA(inst, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        }
+        SIZE size = i == 5 || i == 6 ? SIZE{40, 24} : SIZE{48, 40};
+        if (HBITMAP up = m_buttonImages[static_cast<size_t>(i)][0]) {
+            BITMAP bm;
+            GetObjectA(up, sizeof bm, &bm);
+            size = SIZE{bm.bmWidth, bm.bmHeight};
+        }
+        // Buttons start disabled; the load enables them once it completed.
+        picButton[static_cast<size_t>(i)] =
+            CreateWindowExA(0, kButtonClass, kButtonNames[i], WS_CHILD | WS_VISIBLE | WS_DISABLED, 0, 0, size.cx,
+                            size.cy, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId0 + i)), inst,
+                            nullptr);
+        setButtonPicture(i, 0);
+    }
+}
+
+void frmMain::setButtonPicture(int index, int which) {
+    if (index < 0 || index >= kButtons) return;
+    HWND b = picButton[static_cast<size_t>(index)];
+    SetWindowLongPtrA(b, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(m_buttonImages[static_cast<size_t>(index)][static_cast<size_t>(which)]));
+    InvalidateRect(b, nullptr, FALSE);
+}
+
+int frmMain::buttonPicture(int index) const {
+    if (index < 0 || index >= kButtons) return -1;
+    auto bmp = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(picButton[static_cast<size_t>(index)], GWLP_USERDATA));
+    for (int k = 0; k < 3; ++k)
+        if (bmp && m_buttonImages[static_cast<size_t>(index)][static_cast<size_t>(k)] == bmp) return k;
+    return -1;
+}
+
+void frmMain::LoadTagProperties() {
+    try {
+        for (int i = 0; i < kButtons; ++i) picButtonTag[static_cast<size_t>(i)] = "button" + std::to_string(i);
+    } catch (...) {
+        report(hwnd(), "LoadTagProperties");
+    }
+}
+
+std::string frmMain::buttonTipText(int index) const {
+    switch (index) {
+    case 0: return "/Press this button to put the program to sleep.  It will wake up again in//";
+    case 1: return "/Tell the program how long to sleep, startup options, alerts, etc.//";
+    case 2: return "/Add your own verses to the program//";
+    case 3: return "/Information about the program and Tamberly, Inc.//";
+    case 4: return "/Quit out of this program - saves all settings automatically//";
+    case 5: return "/View the Previous Verse in this subject - HOLD DOWN TO SCROLL//";
+    case 6: return "/View the Next Verse in this subject - HOLD DOWN TO SCROLL//";
+    case 7: return "/Run using the Pellanor Scheduler - wake up at " + gSchedulerTime + "//";
+    default: return {};
+    }
+}
+
+void frmMain::closeComboLists() {
+    PostMessageA(ComboTopics, CB_SHOWDROPDOWN, 0, 0);
+    PostMessageA(comboTranslations, CB_SHOWDROPDOWN, 0, 0);
+}
+
+void frmMain::layoutButtons(int widthTw) {
+    int tx = ui::twipsPerPixelX(), ty = ui::twipsPerPixelY();
+    auto width = [&](int i) {
+        RECT r;
+        GetWindowRect(picButton[static_cast<size_t>(i)], &r);
+        return static_cast<int>(r.right - r.left) * tx;
+    };
+    auto height = [&](int i) {
+        RECT r;
+        GetWindowRect(picButton[static_cast<size_t>(i)], &r);
+        return static_cast<int>(r.bottom - r.top) * ty;
+    };
+    // Picture4 (the top bar) starts at 3570 twips; its buttons pack against
+    // its right edge. Positions here are twips in the bar, turned into pixels.
+    const int barLeft = 3570, barTop = 30, barHeight = 735;
+    int barWidth = widthTw - barLeft;
+    int left[kButtons] = {};
+    left[4] = barWidth - width(4) - 300;
+    left[3] = left[4] - width(3) - 200;
+    left[1] = left[3] - width(1) - 150;
+    left[2] = left[1] - width(1) - 125;
+    // The button's own visibility, whether or not the window is shown yet.
+    if (GetWindowLongPtrA(picButton[7], GWL_STYLE) & WS_VISIBLE) {
+        left[7] = left[2] - width(7) - 125;
+        left[0] = left[7] - width(0) - 75;
+    } else {
+        left[0] = left[2] - width(0) - 125;
+    }
+    for (int i : {0, 1, 2, 3, 4, 7}) {
+        int top = barTop + (barHeight - height(i)) / 2;
+        SetWindowPos(picButton[static_cast<size_t>(i)], nullptr, (barLeft + left[i]) / tx, top / ty, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // Frame1, the second row: Previous at the left, Next near the right.
+    const int rowTop = 840, rowHeight = 405;
+    SetWindowPos(picButton[5], nullptr, 80 / tx, (rowTop + (rowHeight - height(5)) / 2) / ty, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(picButton[6], nullptr, (widthTw - 1000) / tx, (rowTop + (rowHeight - height(6)) / 2) / ty, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmMain::picButton_MouseDown(int index, int button, int, int, int) {
+    gErrorShown = false;
+    try {
+        closeComboLists();
+        hoverButton = -1;
+        setButtonPicture(index, 1);
+        downMouseButton = button;
+        // Only the left button arms the repeat of Previous and Next.
+        if ((index == 5 || index == 6) && button == 1) {
+            repeatButton = index;
+            tmrPrevNext.setEnabled(true);
+        }
+    } catch (...) {
+        report(hwnd(), "picbutton_MouseDown");
+    }
+}
+
+void frmMain::picButton_MouseUp(int index, int, int, int, int) {
+    gErrorShown = false;
+    try {
+        tmrPrevNext.setEnabled(false);
+        tmrPrevNext.setInterval(500);
+        repeatButton = -1;
+        gErrorShown = false;
+        setButtonPicture(index, 0);
+    } catch (...) {
+        report(hwnd(), "picButton_MouseUp");
+    }
+}
+
+void frmMain::picButton_MouseMove(int index, int button, int, int x, int y) {
+    gErrorShown = false;
+    try {
+        if (button != 1) return;
+        RECT r;
+        GetClientRect(picButton[static_cast<size_t>(index)], &r);
+        bool outside = x <= 0 || x > r.right || y < 0 || y > r.bottom;
+        setButtonPicture(index, outside ? 0 : 1);
+    } catch (...) {
+        report(hwnd(), "picbutton_MouseMove");
+    }
+}
+
+void frmMain::tmrPrevNext_Timer() {
+    tmrPrevNext.setInterval(300);
+    if (repeatButton == 5) {
+        prevVerse();
+    } else if (repeatButton == 6) {
+        nextVerse();
+    } else {
+        tmrPrevNext.setInterval(500);
+        tmrPrevNext.setEnabled(false);
+    }
+}
+
+void frmMain::picButton_Click(int index) {
+    gErrorShown = false;
+    if (downMouseButton == 2 || index < 0 || index > 7) return;
+    auto failure = [&] {
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+        dataManipulation::showMessage(hwnd(), "An error occurred in function picButton_click",
+                                      "Program Error Occurred.... Exiting", MB_ICONSTOP);
+        close();
+    };
+    try {
+        switch (index) {
+        case 0:
+            sleepButton();
+            break;
+        case 1:
+            showOptionsMenu();
+            break;
+        case 2:
+            addVersesButton();
+            break;
+        case 3:
+            showHelpMenu();
+            break;
+        case 4:
+            close();
+            break;
+        case 5:
+            if (prevVerse()) failure();
+            break;
+        case 6:
+            if (nextVerse()) failure();
+            break;
+        case 7:
+            schedulerButton();
+            break;
+        }
+    } catch (...) {
+        failure();
+    }
+}
+
+void frmMain::TimerTooltips_Timer() {
+    gErrorShown = false;
+    try {
+        TimerTooltips.setEnabled(false);
+        if (m_toolTipForm) ToolTips::showToolTip(*m_toolTipForm, tipText);
+    } catch (...) {
+        report(hwnd(), "TimerTooltips_Timer");
+    }
+}
+
+void frmMain::SbcEasy1_MouseEnter(const std::string& tag) {
+    gErrorShown = false;
+    try {
+        if (tag.find("frameNoCombo") != std::string::npos) closeComboLists();
+        HWND active = GetActiveWindow();
+        if (!active || active != hwnd() || tag.empty()) return;
+        TimerTooltips.setEnabled(true);
+        tipText.clear();
+        if (tag.find("button") == std::string::npos) return;
+        closeComboLists();
+        if (buttonSoundsOn && !gButtonSound.empty())
+            sndPlaySoundA(gButtonSound.data(), SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
+        long n = 0;
+        hoverButton = settings_rules::parseLong(tag.substr(6), n) ? static_cast<int>(n) : -1;
+        if (hoverButton >= 0 && hoverButton <= 7) {
+            tipText = buttonTipText(hoverButton);
+            setButtonPicture(hoverButton, 2);
+        }
+    } catch (...) {
+        report(hwnd(), "SbcEasy1_MouseEnter");
+    }
+}
+
+void frmMain::SbcEasy1_MouseExit(const std::string&) {
+    gErrorShown = false;
+    int step = 0;
+    try {
+        step = 1;
+        tmrPrevNext.setEnabled(false);
+        step = 2;
+        step = 3;
+        if (hoverButton >= 0) setButtonPicture(hoverButton, 0);
+        step = 4;
+        tipText.clear();
+        step = 5;
+        TimerTooltips.setEnabled(false);
+        step = 6;
+        if (m_toolTipForm) ToolTips::showToolTip(*m_toolTipForm, tipText);
+        step = 7;
+    } catch (...) {
+        dataManipulation::showMessage(hwnd(),
+                                      "An error occurred in function SbcEasy1_MouseExit - line" +
+                                          verse_display::statusNumber(step) + "  " +
+                                          verse_display::statusNumber(hoverButton),
+                                      "Program Error Occurred.... ", MB_ICONSTOP);
+    }
+}
+
+void frmMain::ComboTopics_Click() {
+    gErrorShown = false;
+    try {
+        long i = static_cast<long>(SendMessageA(ComboTopics, CB_GETCURSEL, 0, 0));
+        if (i >= 0 && !gTopics.empty() && i != gTopics[0].currentTopic) {
+            if (changeTopics(i)) return;
+            if (UpdateStatusBar()) return;
+            displayVerses();
+        }
+    } catch (...) {
+        report(hwnd(), "comboTopics_click");
+    }
+}
+
+void frmMain::comboTranslations_Click() {
+    gErrorShown = false;
+    try {
+        long i = static_cast<long>(SendMessageA(comboTranslations, CB_GETCURSEL, 0, 0));
+        if (i >= 0 && i != gCurTranslation) {
+            if (changeTranslations(i)) return;
+            if (displayVerses()) return;
+            if (rebuildTopics()) return;
+            // The verse number and translation panels follow the change.
+            UpdateStatusBar();
+        }
+    } catch (...) {
+        report(hwnd(), "comboTranslations_click");
+    }
+}
+
+bool frmMain::rebuildTopics() {
+    try {
+        SendMessageA(ComboTopics, CB_RESETCONTENT, 0, 0);
+        for (const TopicRecord& t : gTopics)
+            SendMessageA(ComboTopics, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>((" " + t.name).c_str()));
+        long k = currentTopicIndex();
+        if (k < 0) throw std::out_of_range("topic");
+        SetWindowTextA(ComboTopics, (" " + gTopics[static_cast<size_t>(k)].name).c_str());
+        return false;
+    } catch (...) {
+        report(hwnd(), "rebuildTopics");
+        return true;
+    }
+}
+
+bool frmMain::addYourVerses() {
+    try {
+        registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, "newVerseIndex",
+                              std::to_string(gVerseIndex));
+        long k = currentTopicIndex();
+        if (k >= 0)
+            registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, "fileName",
+                                  gTopics[static_cast<size_t>(k)].fileName);
+        bool quiet = true;
+        dataManipulation::loadAllTranslations(hwnd(), quiet);
+        if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
+            throw std::out_of_range("translation");
+        gTopics = gTranslations[static_cast<size_t>(gCurTranslation)].topics;
+        if (rebuildTopics() || UpdateStatusBar() || displayVerses()) return false;
+        return false;
+    } catch (...) {
+        report(hwnd(), "addYourVerses");
+        return true;
+    }
+}
+
+void frmMain::SubClassMain_WndMessage(HWND, UINT msg, WPARAM, LPARAM lp, LRESULT& result, bool& suppress) {
+    try {
+        if (msg == WM_GETMINMAXINFO) {
+            MINMAXINFO info = *reinterpret_cast<MINMAXINFO*>(lp);
+            info.ptMinTrackSize.x = 510;
+            info.ptMinTrackSize.y = 200;
+            *reinterpret_cast<MINMAXINFO*>(lp) = info;
+            result = 0;
+            suppress = true;
+        }
+    } catch (...) {
+        report(hwnd(), "SubClassMain_WndMessage");
+    }
+}
+
+namespace {
+void comboOrStatusMessage(HWND combo, UINT msg, LRESULT& result, bool& suppress) {
+    if (msg == WM_SETFONT) {
+        result = 1;
+        suppress = true;
+    } else if (combo && msg == WM_LBUTTONDOWN) {
+        PostMessageA(combo, CB_SHOWDROPDOWN, 1, 0);
+        result = 1;
+        suppress = true;
+    }
+}
+} // namespace
+
+void frmMain::SubClassSB_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result, bool& suppress) {
+    try {
+        comboOrStatusMessage(nullptr, msg, result, suppress);
+    } catch (...) {
+        report(hwnd(), "SubClassSB_WndMessage");
+    }
+}
+
+void frmMain::SubClassCBtopic_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result, bool& suppress) {
+    try {
+        comboOrStatusMessage(ComboTopics, msg, result, suppress);
+    } catch (...) {
+        report(hwnd(), "SubClassCBtopic_WndMessage");
+    }
+}
+
+void frmMain::SubClassCBtranslation_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result, bool& suppress) {
+    try {
+        comboOrStatusMessage(comboTranslations, msg, result, suppress);
+    } catch (...) {
+        report(hwnd(), "SubClassCBtranslation_WndMessage");
+    }
+}
+
+LRESULT frmMain::picButtonEvent(WPARAM id, LPARAM lp) {
+    int index = static_cast<int>(id) - kButtonId0;
+    if (index < 0 || index >= kButtons) return 0;
+    const auto& m = *reinterpret_cast<const PicButtonMessage*>(lp);
+    switch (m.event) {
+    case MouseEvent::Down:
+        picButton_MouseDown(index, m.button, m.shift, m.x, m.y);
+        break;
+    case MouseEvent::Move:
+        picButton_MouseMove(index, m.button, m.shift, m.x, m.y);
+        break;
+    case MouseEvent::Up:
+        picButton_MouseUp(index, m.button, m.shift, m.x, m.y);
+        if (m.click) picButton_Click(index);
+        break;
+    }
+    return 0;
+}
+
+UINT frmMain::picButtonEventMessage() { return kPicButtonEvent; }

@@ -1,0 +1,310 @@
+// frmMain_menus.cpp
+// The options and information pop-up menus, their handlers, and the main
+// window's side of program updates.
+#include <windows.h>
+#include <htmlhelp.h>
+#include <richedit.h>
+
+#include <stdexcept>
+
+#include "GlobalFunctions.h"
+#include "Module1.h"
+#include "dataManipulation.h"
+#include "frmMain.h"
+#include "modHyperLink.h"
+#include "registry.h"
+#include "seams.h"
+#include "settings_rules.h"
+
+namespace {
+
+const char* const kErrorCaption = "Program Error Occurred....";
+
+void report(HWND owner, const char* text, const char* caption) {
+    dataManipulation::showMessage(owner, text, caption, MB_ICONSTOP);
+}
+
+// A stored version number: unreadable or not a number counts as 0.
+long storedNumber(const char* name) {
+    std::string text;
+    if (registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), name, text)) return 0;
+    long n = 0;
+    return settings_rules::parseLong(text, n) ? n : 0;
+}
+
+} // namespace
+
+void frmMain::createMenus() {
+    mnuPopUpOptions = CreatePopupMenu();
+    AppendMenuA(mnuPopUpOptions, MF_STRING, mnuOptions, "Program Options");
+    AppendMenuA(mnuPopUpOptions, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(mnuPopUpOptions, MF_STRING, mnuParallel, "Display Parallel Translations");
+    AppendMenuA(mnuPopUpOptions, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(mnuPopUpOptions, MF_STRING, mnuAutoStart, "Automatically Run when you start your computer/log in");
+    AppendMenuA(mnuPopUpOptions, MF_STRING, mnuSchedule, "Choose a Specific Time to Run Pellanor");
+
+    mnuPopupHelp = CreatePopupMenu();
+    AppendMenuA(mnuPopupHelp, MF_STRING, mnuHelp, "Help");
+    AppendMenuA(mnuPopupHelp, MF_STRING, mnuUpdates, "Check for Program Updates");
+    AppendMenuA(mnuPopupHelp, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(mnuPopupHelp, MF_STRING, mnuButtonSounds, "Button Sounds");
+    AppendMenuA(mnuPopupHelp, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(mnuPopupHelp, MF_STRING, mnuContact, "Contact Us");
+    AppendMenuA(mnuPopupHelp, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(mnuPopupHelp, MF_STRING, mnuCopyrights, "Copyrights");
+    AppendMenuA(mnuPopupHelp, MF_STRING, mnuLordJesus, "Learn More about Jesus");
+    AppendMenuA(mnuPopupHelp, MF_STRING, mnuAbout, "About Pellanor");
+}
+
+void frmMain::destroyMenus() {
+    for (HMENU* m : {&mnuPopUpOptions, &mnuPopupHelp, &m_rcPopup}) {
+        if (*m) DestroyMenu(*m);
+        *m = nullptr;
+    }
+}
+
+void frmMain::checkMenu(UINT item, bool on) {
+    CheckMenuItem(item == mnuButtonSounds || item == mnuUpdates ? mnuPopupHelp : mnuPopUpOptions, item,
+                  MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool frmMain::menuChecked(UINT item) const {
+    HMENU m = item == mnuButtonSounds || item == mnuUpdates ? mnuPopupHelp : mnuPopUpOptions;
+    return (GetMenuState(m, item, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+bool frmMain::menuEnabled(UINT item) const {
+    HMENU m = item == mnuButtonSounds || item == mnuUpdates ? mnuPopupHelp : mnuPopUpOptions;
+    UINT state = GetMenuState(m, item, MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && !(state & (MF_DISABLED | MF_GRAYED));
+}
+
+bool frmMain::menuPresent(UINT item) const {
+    HMENU m = item == mnuButtonSounds || item == mnuUpdates ? mnuPopupHelp : mnuPopUpOptions;
+    return GetMenuState(m, item, MF_BYCOMMAND) != static_cast<UINT>(-1);
+}
+
+void frmMain::showOptionsMenu() {
+    POINT p;
+    GetCursorPos(&p);
+    SetForegroundWindow(hwnd());
+    TrackPopupMenu(mnuPopUpOptions, TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd(), nullptr);
+}
+
+void frmMain::showHelpMenu() {
+    POINT p;
+    GetCursorPos(&p);
+    SetForegroundWindow(hwnd());
+    TrackPopupMenu(mnuPopupHelp, TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd(), nullptr);
+}
+
+bool frmMain::menuCommand(UINT id) {
+    switch (id) {
+    case mnuOptions: mnuOptions_Click(); return true;
+    case mnuParallel: mnuParallel_Click(); return true;
+    case mnuAutoStart: mnuAutoStart_Click(); return true;
+    case mnuSchedule: mnuSchedule_Click(); return true;
+    case mnuHelp: mnuHelp_Click(); return true;
+    case mnuUpdates: mnuUpdates_Click(); return true;
+    case mnuButtonSounds: mnuButtonSounds_Click(); return true;
+    case mnuContact: mnuContact_Click(); return true;
+    case mnuCopyrights: mnuCopyrights_Click(); return true;
+    case mnuLordJesus: mnuLordJesus_Click(); return true;
+    case mnuAbout: mnuAbout_Click(); return true;
+    case mnuRCPsend: mnuRCPsend_Click(); return true;
+    case mnuRCPquit: mnuRCPquit_Click(); return true;
+    default: return false;
+    }
+}
+
+void frmMain::mnuOptions_Click() {
+    gErrorShown = false;
+    gChosenTranslation = gCurTranslation;
+    gDialogCancelled = true;
+    if (openOptionsDialog) openOptionsDialog(hwnd());
+    if (!gDialogCancelled) {
+        lRepeatCtr[0] = gRepeatCount[0];
+        lRepeatCtr[1] = gRepeatCount[1];
+        if (gChosenTranslation != gCurTranslation) {
+            if (changeTranslations(gChosenTranslation) || displayVerses() || rebuildTopics()) return;
+        }
+    }
+    if (UpdateStatusBar() || displayVerses())
+        report(hwnd(), "An error occurred in function mnuOptions_click", kErrorCaption);
+}
+
+void frmMain::mnuParallel_Click() {
+    gParallelTranslation = !gParallelTranslation;
+    checkMenu(mnuParallel, gParallelTranslation);
+    // Turning the view on shows the other translations of the current topic.
+    if (gParallelTranslation) {
+        long k = currentTopicIndex();
+        if (k >= 0 && !gTopics[static_cast<size_t>(k)].isUserFile) loadParallelTranslations(gTopics[static_cast<size_t>(k)].fileName);
+    }
+    if (displayVerses()) report(hwnd(), "An error occurred in function mnuParallel_click", kErrorCaption);
+}
+
+void frmMain::mnuAutoStart_Click() {
+    try {
+        if (!gAutoStart) {
+            GlobalFunctions::regAuto(hwnd());
+            gAutoStart = true;
+        } else {
+            GlobalFunctions::regNonAuto(hwnd());
+            gAutoStart = false;
+        }
+        checkMenu(mnuAutoStart, gAutoStart);
+    } catch (...) {
+        report(hwnd(), "An error occurred in function mnuAuto_click_click", kErrorCaption);
+    }
+}
+
+void frmMain::mnuSchedule_Click() {
+    try {
+        if (openScheduleDialog) openScheduleDialog(hwnd());
+    } catch (...) {
+    }
+    ShowWindow(picButton[7], gSchedulerEnabled || gUseWindowsScheduler ? SW_SHOWNA : SW_HIDE);
+    Form_Resize();
+    displayVerses();
+}
+
+void frmMain::mnuHelp_Click() {
+    if (GetFileAttributesA(gHelpFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        char caption[256] = {};
+        GetWindowTextA(hwnd(), caption, sizeof caption);
+        seams::messageBox(hwnd(), "Unable to display Help Contents. There is no Help associated with this project.  ",
+                          caption, MB_ICONINFORMATION);
+        return;
+    }
+    seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1010);
+}
+
+void frmMain::mnuContact_Click() { seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1004); }
+
+void frmMain::mnuButtonSounds_Click() {
+    buttonSoundsOn = !buttonSoundsOn;
+    checkMenu(mnuButtonSounds, buttonSoundsOn);
+}
+
+void frmMain::mnuCopyrights_Click() {
+    if (openCopyrightsDialog) openCopyrightsDialog(hwnd());
+}
+
+void frmMain::mnuAbout_Click() {
+    if (openAboutDialog) openAboutDialog(hwnd());
+}
+
+void frmMain::mnuLordJesus_Click() { modHyperLink::openURL(modHyperLink::kSalvationPage); }
+
+void frmMain::mnuUpdates_Click() {
+    checkForUpdates();
+    if (gPatchDownloaded) close();
+}
+
+bool frmMain::checkForUpdates() {
+    gErrorShown = false;
+    try {
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+        // The check is recorded only when the update dialog really ran.
+        if (!openUpdateDialog) return false;
+        openUpdateDialog(hwnd());
+        registry::writeLastUpdate(false);
+        return false;
+    } catch (...) {
+        report(hwnd(), "An error occurred in function checkForUpdates", "Program Error Occurred.... ");
+        return true;
+    }
+}
+
+bool frmMain::checkRevisions(bool& updateStarted, bool& newVersion) {
+    gErrorShown = false;
+    updateStarted = false;
+    try {
+        long sm = storedNumber("revMajor"), sn = storedNumber("revMinor"), sr = storedNumber("revRevision");
+        const long rm = settings_rules::kRevMajor, rn = settings_rules::kRevMinor, rr = settings_rules::kRevRevision;
+        bool older = sm > rm || (sm == rm && sn > rn) || (sm == rm && sn == rn && sr > rr);
+        bool newer = sm < rm || (sm == rm && sn < rn) || (sm == rm && sn == rn && sr < rr);
+        if (older) {
+            seams::messageBox(hwnd(),
+                              "This version of Pellanor is Older than the version you were previously running.  "
+                              "You installed an older version.   ",
+                              "Version Warning", MB_ICONSTOP);
+            registry::writeLastUpdate(true);
+        } else if (newer) {
+            newVersion = true;
+        } else {
+            std::string patch;
+            bool patchExecuted = !registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(),
+                                                    "patchExecuted", patch) &&
+                                 settings_rules::toBoolean(patch);
+            if (!patchExecuted) return false;
+            if (!handleFailedPatchInstall(updateStarted) && updateStarted) return false;
+        }
+        GlobalFunctions::saveVersionNumbers();
+        GlobalFunctions::deleteFile(seams::programFolder() + "\\update.exe");
+        registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted", std::string("False"),
+                           REG_SZ);
+        return false;
+    } catch (...) {
+        report(hwnd(), "An error occurred in function checkRevisions", "Program Error Occurred.... ");
+        return true;
+    }
+}
+
+bool frmMain::handleFailedPatchInstall(bool& updateStarted) {
+    gErrorShown = false;
+    updateStarted = false;
+    try {
+        const std::string notInstalled = "The last Program Update was not able to be completely installed.   \r\n";
+        const std::string goTo = std::string("Please go to ") + modHyperLink::kUpdatesPage +
+                                 " for the latest program updates.   ";
+        if (gOSVersion.dwPlatformId != VER_PLATFORM_WIN32_NT) {
+            dataManipulation::showMessage(hwnd(), notInstalled + goTo, "Program Update Was Not Installed...",
+                                          MB_ICONINFORMATION);
+            return false;
+        }
+        int answer = dataManipulation::showMessage(
+            hwnd(), notInstalled + ">>> Do you want to run the update under the admin account?  <<<   ",
+            "Program Patch Needs To Be Installed...", MB_ICONQUESTION | MB_YESNO);
+        if (answer != IDYES) {
+            gErrorShown = false;
+            dataManipulation::showMessage(hwnd(), goTo, "Program Update Was Not Installed", MB_ICONINFORMATION);
+            return false;
+        }
+        gLogonOK = false;
+        if (openLogonDialog) openLogonDialog(hwnd());
+        if (!gLogonOK) {
+            gErrorShown = false;
+            dataManipulation::showMessage(hwnd(), goTo, "Program Update Was Not Installed", MB_ICONINFORMATION);
+            return false;
+        }
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
+        UpdateWindow(hwnd());
+        std::string app = seams::programFolder() + "\\update.exe";
+        auto widen = [](const std::string& s) {
+            int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()), nullptr, 0);
+            std::wstring w(static_cast<size_t>(n), L'\0');
+            MultiByteToWideChar(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()), w.data(), n);
+            return w;
+        };
+        std::wstring password = widen(gAdminPassword);
+        bool started = seams::startAsUser(widen(gAdminUser), password, widen(app));
+        // The password is not kept once it has been used.
+        SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
+        SecureZeroMemory(gAdminPassword.data(), gAdminPassword.size());
+        gAdminPassword.clear();
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+        if (started) {
+            updateStarted = true;
+        } else {
+            gErrorShown = false;
+            dataManipulation::showMessage(hwnd(), "The update was not able to be run.  " + goTo,
+                                          "Program Update Was Not Installed", MB_ICONINFORMATION);
+        }
+        return false;
+    } catch (...) {
+        report(hwnd(), "An error occurred in function handleFailedPatchInstall", "Program Error Occurred.... ");
+        return true;
+    }
+}

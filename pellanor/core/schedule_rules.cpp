@@ -1,0 +1,51 @@
+// schedule_rules.cpp
+#include "schedule_rules.h"
+
+#include "text_fields.h"
+#include "verse_file.h"
+
+namespace schedule_rules {
+
+namespace {
+// Reads 1 or 2 digits at pos; -1 when there are none.
+long digits(std::string_view s, size_t& pos) {
+    long v = 0;
+    size_t start = pos;
+    while (pos < s.size() && pos - start < 2 && s[pos] >= '0' && s[pos] <= '9') v = v * 10 + (s[pos++] - '0');
+    return pos == start ? -1 : v;
+}
+} // namespace
+
+long parseTimeOfDay(std::string_view text) {
+    std::string_view s = verse_file::trimBlanks(text);
+    size_t pos = 0;
+    long h = digits(s, pos);
+    if (h < 0 || pos >= s.size() || s[pos] != ':') return -1;
+    ++pos;
+    long m = digits(s, pos);
+    if (m < 0 || m > 59) return -1;
+    long sec = 0;
+    if (pos < s.size() && s[pos] == ':') {
+        ++pos;
+        sec = digits(s, pos);
+        if (sec < 0 || sec > 59) return -1;
+    }
+    std::string_view rest = verse_file::trimBlanks(s.substr(pos));
+    if (rest.empty()) {
+        if (h > 23) return -1;
+    } else {
+        std::string ampm = text_rules::lower(rest);
+        if ((ampm != "am" && ampm != "pm") || h < 1 || h > 12) return -1;
+        if (h == 12) h = 0;
+        if (ampm == "pm") h += 12;
+    }
+    return h * 3600 + m * 60 + sec;
+}
+
+bool scheduleDue(long nowSeconds, long scheduledSeconds) {
+    long d = (nowSeconds - scheduledSeconds) % kSecondsPerDay;
+    if (d < 0) d += kSecondsPerDay;
+    return d > 0 && d <= 15;
+}
+
+} // namespace schedule_rules

@@ -1,0 +1,23 @@
+// schedule_rules.h
+// Times of day for the program's own scheduler, and the poll's test of
+// whether the scheduled time has just passed. Portable.
+#pragma once
+
+#include <string_view>
+
+namespace schedule_rules {
+
+inline constexpr long kSecondsPerDay = 24L * 60 * 60;
+
+// Parses a stored time of day: "8:00:00 AM", "8:05 PM", "20:00:00", "20:00"
+// (blanks around allowed, AM/PM in any case). Seconds since midnight, or -1
+// when the text is not a time of day.
+long parseTimeOfDay(std::string_view text);
+
+// The poll wakes the program when the time of day now lies more than 0 and
+// at most a quarter of a minute after the scheduled time. The difference is
+// taken modulo a day, so a time just before midnight is not missed by a poll
+// just after it.
+bool scheduleDue(long nowSeconds, long scheduledSeconds);
+
+} // namespace schedule_rules

@@ -1,0 +1,187 @@
+// frmMain_layout_test.cpp
+// The main window's layout, picture buttons, auto-repeat, tooltips and the
+// combo boxes.
+#include "ToolTips.h"
+#include "main_window_fixture.h"
+
+using namespace testsupport;
+
+namespace {
+
+class Layout : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        standardLibrary();
+    }
+    RECT rectOf(HWND h) {
+        RECT r;
+        GetWindowRect(h, &r);
+        return r;
+    }
+};
+
+TEST_F(Layout, ControlsFollowTheWindowSize) {
+    start();
+    for (SIZE size : {SIZE{520, 260}, SIZE{640, 480}, SIZE{1000, 700}}) {
+        SetWindowPos(form->hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client;
+        GetClientRect(form->hwnd(), &client);
+        POINT origin{0, 0};
+        ClientToScreen(form->hwnd(), &origin);
+        RECT verse = rectOf(form->RichTxtVerse);
+        EXPECT_EQ(verse.left - origin.x, 5) << size.cx;
+        EXPECT_EQ(verse.right - verse.left, client.right - 10) << size.cx;
+        RECT quit = rectOf(form->picButton[4]);
+        // Quit sits 300 twips (20 pixels) in from the right of the bar.
+        RECT outer = rectOf(form->hwnd());
+        EXPECT_EQ(outer.right - outer.left - (quit.right - origin.x) - 20 + (origin.x - outer.left) >= 0, true);
+        RECT next = rectOf(form->picButton[6]);
+        EXPECT_EQ(next.left - origin.x, ((outer.right - outer.left) * 15 - 1000) / 15) << size.cx;
+        RECT prev = rectOf(form->picButton[5]);
+        EXPECT_EQ(prev.left - origin.x, 80 / 15);
+        RECT topic = rectOf(form->ComboTopics);
+        EXPECT_EQ(topic.left - origin.x, 0);
+        // The sleep button sits left of Add verses, the scheduler hidden.
+        RECT sleep = rectOf(form->picButton[0]), add = rectOf(form->picButton[2]);
+        EXPECT_EQ(add.left - sleep.right, 125 / 15) << size.cx;
+    }
+}
+
+TEST_F(Layout, SchedulerButtonMakesItsGap) {
+    setUserSetting("TamberlyschedulerEnabled", "true");
+    start();
+    ASSERT_TRUE(GetWindowLongPtrA(form->picButton[7], GWL_STYLE) & WS_VISIBLE);
+    RECT sleep = rectOf(form->picButton[0]), sched = rectOf(form->picButton[7]), add = rectOf(form->picButton[2]);
+    EXPECT_EQ(sched.left - sleep.right, 75 / 15);
+    EXPECT_EQ(add.left - sched.right, 125 / 15);
+}
+
+TEST_F(Layout, MinimumTrackSize) {
+    start();
+    MINMAXINFO info{};
+    SendMessageA(form->hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 510);
+    EXPECT_EQ(info.ptMinTrackSize.y, 200);
+}
+
+TEST_F(Layout, ButtonsEnabledOnlyAfterTheLoad) {
+    standardLibrary();
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    bool quiet = false;
+    ASSERT_FALSE(dataManipulation::loadAllTranslations(nullptr, quiet));
+    form = std::make_unique<frmMain>();
+    ASSERT_TRUE(form->create());
+    EXPECT_FALSE(IsWindowEnabled(form->picButton[6]));
+    form->Form_Load();
+    for (HWND b : form->picButton) EXPECT_TRUE(IsWindowEnabled(b));
+}
+
+TEST_F(Layout, NextHeldRepeatsAfterHalfASecondThenEvery300ms) {
+    start();
+    form->picButton_MouseDown(6, 1, 0, 5, 5);
+    EXPECT_TRUE(form->tmrPrevNext.enabled());
+    EXPECT_EQ(form->tmrPrevNext.interval(), 500u);
+    EXPECT_EQ(form->buttonPicture(6), form->buttonPicture(6) < 0 ? -1 : 1);
+    form->tmrPrevNext_Timer();
+    EXPECT_EQ(gVerseIndex, 2);
+    EXPECT_EQ(form->tmrPrevNext.interval(), 300u);
+    form->tmrPrevNext_Timer();
+    EXPECT_EQ(gVerseIndex, 3);
+    form->picButton_MouseUp(6, 1, 0, 5, 5);
+    EXPECT_FALSE(form->tmrPrevNext.enabled());
+    EXPECT_EQ(form->tmrPrevNext.interval(), 500u);
+    form->picButton_Click(6);
+    EXPECT_EQ(gVerseIndex, 1) << "the click on release adds one more step, wrapping";
+
+    form->picButton_MouseDown(5, 2, 0, 5, 5);
+    EXPECT_FALSE(form->tmrPrevNext.enabled()) << "only the left button repeats";
+    form->picButton_MouseUp(5, 2, 0, 5, 5);
+    form->picButton_Click(5);
+    EXPECT_EQ(gVerseIndex, 1) << "a right click does nothing";
+    form->picButton_MouseDown(5, 1, 0, 5, 5);
+    form->picButton_MouseUp(5, 1, 0, 5, 5);
+    form->picButton_Click(5);
+    EXPECT_EQ(gVerseIndex, 3) << "the next left press clears that state";
+}
+
+TEST_F(Layout, PressedPictureFollowsThePointer) {
+    start();
+    if (form->buttonPicture(6) < 0) GTEST_SKIP() << "no button pictures in this build";
+    RECT r;
+    GetClientRect(form->picButton[6], &r);
+    form->picButton_MouseDown(6, 1, 0, 5, 5);
+    EXPECT_EQ(form->buttonPicture(6), 1);
+    form->picButton_MouseMove(6, 1, 0, 0, 5);
+    EXPECT_EQ(form->buttonPicture(6), 0) << "X = 0 counts as outside";
+    form->picButton_MouseMove(6, 1, 0, 3, 0);
+    EXPECT_EQ(form->buttonPicture(6), 1) << "Y = 0 counts as inside";
+    form->picButton_MouseMove(6, 1, 0, r.right + 1, 3);
+    EXPECT_EQ(form->buttonPicture(6), 0);
+    form->picButton_MouseUp(6, 1, 0, 3, 3);
+    EXPECT_EQ(form->buttonPicture(6), 0);
+}
+
+TEST_F(Layout, TooltipTexts) {
+    start();
+    EXPECT_EQ(form->buttonTipText(7), "/Run using the Pellanor Scheduler - wake up at 8:00:00 AM//");
+    EXPECT_EQ(form->buttonTipText(4), "/Quit out of this program - saves all settings automatically//");
+    ToolTipForm tip;
+    ASSERT_TRUE(tip.create(form->hwnd()));
+    gSnoozeTime = 999;
+    ToolTips::showToolTip(tip, form->buttonTipText(0));
+    EXPECT_EQ(tip.caption(),
+              "Press this button to put the program to sleep.  It will wake up again in 999 minutes");
+    EXPECT_TRUE(IsWindowVisible(tip.hwnd()));
+    ToolTips::showToolTip(tip, "/Careful/Warning/");
+    EXPECT_EQ(tip.backColour(), ToolTips::kWarningBack);
+    EXPECT_EQ(tip.textColour(), ToolTips::kWarningText);
+    ToolTips::showToolTip(tip, "");
+    EXPECT_FALSE(IsWindowVisible(tip.hwnd()));
+    EXPECT_EQ(tip.backColour(), ToolTips::kNormalBack);
+    EXPECT_EQ(tip.textColour(), 0u);
+}
+
+TEST_F(Layout, HoverOnlyWhileTheWindowIsActive) {
+    start();
+    form->SbcEasy1_MouseEnter("button3");
+    if (GetActiveWindow() != form->hwnd()) {
+        EXPECT_EQ(form->tipText, "");
+        EXPECT_FALSE(form->TimerTooltips.enabled());
+    }
+    form->SbcEasy1_MouseExit("button3");
+    EXPECT_FALSE(form->TimerTooltips.enabled());
+    EXPECT_EQ(form->tipText, "");
+}
+
+TEST_F(Layout, ComboSelectionsChangeTopicAndTranslation) {
+    start();
+    long hope = -1;
+    for (size_t i = 0; i < gTopics.size(); ++i)
+        if (gTopics[i].fileName == "Hope.txt") hope = static_cast<long>(i);
+    SendMessageA(form->ComboTopics, CB_SETCURSEL, static_cast<WPARAM>(hope), 0);
+    form->ComboTopics_Click();
+    EXPECT_EQ(gTopics[0].currentTopic, hope);
+    EXPECT_EQ(form->verseBoxText(), "King James Version\r\nNow the God of hope\r\n\r\n");
+    SendMessageA(form->comboTranslations, CB_SETCURSEL, 1, 0);
+    form->comboTranslations_Click();
+    EXPECT_EQ(gCurTranslation, 1);
+    EXPECT_EQ(form->panelText(3), "World English Bible") << "the status bar follows the change";
+    EXPECT_EQ(form->panelText(2), "Verse 1 of 2");
+    char text[64];
+    GetWindowTextA(form->ComboTopics, text, sizeof text);
+    EXPECT_STREQ(text, " Peace and Trust");
+    EXPECT_EQ(SendMessageA(form->ComboTopics, CB_GETCOUNT, 0, 0), 1) << "the list is the new translation's";
+}
+
+TEST_F(Layout, AddYourVersesReloadsTheTopicList) {
+    start();
+    writeBytes(root / "Your Verses\\Your Verses.txt", "Ruth\t1\t16\tKJV: Whither thou goest\r\n");
+    EXPECT_FALSE(form->addYourVerses());
+    EXPECT_EQ(SendMessageA(form->ComboTopics, CB_GETCOUNT, 0, 0), 3);
+    char item[64] = {};
+    SendMessageA(form->ComboTopics, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(item));
+    EXPECT_STREQ(item, " Your Verses");
+}
+
+} // namespace

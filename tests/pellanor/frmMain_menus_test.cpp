@@ -1,0 +1,222 @@
+// frmMain_menus_test.cpp
+// The pop-up menus' check marks and handlers, and the start-up comparison
+// of the stored and the running version.
+#include "main_window_fixture.h"
+#include "modHyperLink.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char* const kMachineKey = "SOFTWARE\\Tamberly, Inc.\\Pellanor";
+
+std::string machineValue(const char* name) {
+    std::string v;
+    return registry::regRead(HKEY_LOCAL_MACHINE, kMachineKey, name, v) ? "<missing>" : v;
+}
+
+void setMachine(const char* name, const char* value) {
+    registry::regWrite(HKEY_LOCAL_MACHINE, kMachineKey, name, std::string(value), REG_SZ);
+}
+
+class Menus : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        standardLibrary();
+    }
+};
+
+TEST_F(Menus, CheckMarksFollowSettingsAndToggles) {
+    setUserSetting("parallelTranslation", "false");
+    start();
+    EXPECT_FALSE(form->menuChecked(frmMain::mnuParallel));
+    EXPECT_FALSE(form->menuChecked(frmMain::mnuAutoStart));
+    form->mnuParallel_Click();
+    EXPECT_TRUE(form->menuChecked(frmMain::mnuParallel));
+    EXPECT_TRUE(gParallelTranslation);
+    EXPECT_NE(form->verseBoxText().find("World English Bible"), std::string::npos)
+        << "the other translations appear at once";
+    form->mnuAutoStart_Click();
+    EXPECT_TRUE(form->menuChecked(frmMain::mnuAutoStart));
+    EXPECT_TRUE(registry::readAutoStart());
+    form->mnuAutoStart_Click();
+    EXPECT_FALSE(registry::readAutoStart());
+    if (form->menuPresent(frmMain::mnuButtonSounds)) {
+        bool before = form->buttonSoundsOn;
+        form->mnuButtonSounds_Click();
+        EXPECT_EQ(form->menuChecked(frmMain::mnuButtonSounds), !before);
+    }
+    form->closeNow();
+    EXPECT_EQ(userSetting("parallelTranslation"), "True");
+}
+
+TEST_F(Menus, LimitedAccessDisablesSoundsAndUpdates) {
+    seams::setStartProcess([](const std::string&, int) { return false; });
+    start();
+    EXPECT_TRUE(form->menuEnabled(frmMain::mnuUpdates));
+    form->closeNow();
+    clearProgramRegistry(); // no machine-wide key: limited access
+    resetLibraryState();
+    start();
+    EXPECT_FALSE(form->menuEnabled(frmMain::mnuUpdates));
+    EXPECT_FALSE(form->buttonSoundsOn);
+}
+
+TEST_F(Menus, HelpAndLinks) {
+    start();
+    help.clear();
+    form->mnuHelp_Click();
+    form->mnuContact_Click();
+    ASSERT_EQ(help.size(), 2u);
+    EXPECT_EQ(help[0].data, 1010u);
+    EXPECT_EQ(help[1].data, 1004u);
+    std::vector<std::string> opened;
+    seams::setShellOpen([&](const std::string& f) { opened.push_back(f); });
+    form->mnuLordJesus_Click();
+    modHyperLink::sendMail("help@example.org");
+    seams::setShellOpen(nullptr);
+    EXPECT_EQ(opened, (std::vector<std::string>{modHyperLink::kSalvationPage, "mailto:help@example.org"}));
+    DeleteFileA(gHelpFile.c_str());
+    BoxRecorder boxes;
+    form->mnuHelp_Click();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Unable to display Help Contents. There is no Help associated with this project.  ");
+    EXPECT_EQ(boxes.boxes[0].caption, "Pellanor 2004");
+}
+
+// Runs the start-up comparison on a loaded window with the given stored values.
+class Revisions : public Menus {
+protected:
+    void SetUp() override {
+        Menus::SetUp();
+        start();
+        clearProgramRegistry();
+        HKEY k;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+        RegCloseKey(k);
+        writeBytes(root / "update.exe", "MZ");
+        seams::setStartAsUser([this](const std::wstring& user, const std::wstring& password, const std::wstring& app) {
+            runs.push_back({user, password, app});
+            return startSucceeds;
+        });
+        form->openLogonDialog = [this](HWND) {
+            gLogonOK = logonAccepted;
+            gAdminUser = "admin";
+            gAdminPassword = "secret";
+        };
+    }
+    void TearDown() override {
+        seams::setStartAsUser(nullptr);
+        Menus::TearDown();
+    }
+    void check() {
+        updateStarted = newVersion = false;
+        EXPECT_FALSE(form->checkRevisions(updateStarted, newVersion));
+    }
+    void storeVersion(const char* major, const char* minor, const char* rev) {
+        setMachine("revMajor", major);
+        setMachine("revMinor", minor);
+        setMachine("revRevision", rev);
+    }
+    struct Run {
+        std::wstring user, password, app;
+    };
+    std::vector<Run> runs;
+    bool startSucceeds = true, logonAccepted = true;
+    bool updateStarted = false, newVersion = false;
+};
+
+TEST_F(Revisions, NoValuesCountAsOlderStoredVersion) {
+    BoxRecorder boxes;
+    check();
+    EXPECT_TRUE(newVersion);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(machineValue("revMajor"), "1");
+    EXPECT_EQ(machineValue("revMinor"), "5");
+    EXPECT_EQ(machineValue("revRevision"), "95");
+    EXPECT_EQ(machineValue("patchExecuted"), "False");
+    EXPECT_FALSE(exists(root / "update.exe"));
+}
+
+TEST_F(Revisions, NotANumberCountsAsZeroAndIsRepaired) {
+    storeVersion("one", "5", "95");
+    BoxRecorder boxes;
+    check();
+    EXPECT_TRUE(newVersion);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(machineValue("revMajor"), "1");
+}
+
+TEST_F(Revisions, OlderRunningVersionWarns) {
+    storeVersion("1", "6", "0");
+    BoxRecorder boxes;
+    check();
+    EXPECT_FALSE(newVersion);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Version Warning");
+    EXPECT_EQ(machineValue("lastUpdate"), "0");
+    EXPECT_EQ(machineValue("revMinor"), "5");
+    EXPECT_FALSE(exists(root / "update.exe"));
+}
+
+TEST_F(Revisions, SameVersionWithoutAPatchChangesNothing) {
+    storeVersion("1", "5", "95");
+    setMachine("patchExecuted", "False");
+    BoxRecorder boxes;
+    check();
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(exists(root / "update.exe"));
+}
+
+TEST_F(Revisions, FailedPatchOnNineXGivesOnlyInformation) {
+    storeVersion("1", "5", "95");
+    setMachine("patchExecuted", "true");
+    gOSVersion.dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
+    BoxRecorder boxes;
+    check();
+    gOSVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Program Update Was Not Installed...");
+    EXPECT_EQ(machineValue("patchExecuted"), "False");
+    EXPECT_TRUE(runs.empty());
+}
+
+TEST_F(Revisions, FailedPatchAnsweredNoOrLogonRefused) {
+    gOSVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    for (int variant = 0; variant < 3; ++variant) {
+        storeVersion("1", "5", "95");
+        setMachine("patchExecuted", "true");
+        writeBytes(root / "update.exe", "MZ");
+        BoxRecorder boxes(variant == 0 ? IDNO : IDYES);
+        logonAccepted = variant != 1;
+        startSucceeds = variant != 2;
+        runs.clear();
+        check();
+        EXPECT_FALSE(updateStarted) << variant;
+        EXPECT_EQ(machineValue("patchExecuted"), "False") << variant;
+        EXPECT_FALSE(exists(root / "update.exe")) << variant;
+        ASSERT_EQ(boxes.boxes.size(), 2u) << variant;
+        EXPECT_EQ(boxes.boxes[0].caption, "Program Patch Needs To Be Installed...");
+        EXPECT_EQ(boxes.boxes[1].caption, "Program Update Was Not Installed");
+        EXPECT_EQ(runs.size(), variant == 2 ? 1u : 0u);
+    }
+}
+
+TEST_F(Revisions, FailedPatchRunsTheUpdateUnderTheAdministrator) {
+    gOSVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    storeVersion("1", "5", "95");
+    setMachine("patchExecuted", "true");
+    BoxRecorder boxes(IDYES);
+    check();
+    EXPECT_TRUE(updateStarted);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].user, L"admin");
+    EXPECT_EQ(runs[0].password, L"secret");
+    EXPECT_EQ(runs[0].app.substr(runs[0].app.size() - 11), L"\\update.exe");
+    EXPECT_EQ(machineValue("patchExecuted"), "true") << "nothing is reset while the updater runs";
+    EXPECT_TRUE(exists(root / "update.exe"));
+    EXPECT_TRUE(gAdminPassword.empty()) << "the password is not kept";
+}
+
+} // namespace

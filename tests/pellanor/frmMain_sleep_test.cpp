@@ -1,0 +1,232 @@
+// frmMain_sleep_test.cpp
+// Sleep, the notification-area icon, the two wake-up timers and the alerts,
+// through the real window and its hooked window procedure.
+#include "main_window_fixture.h"
+#include "sysTray.h"
+
+using namespace testsupport;
+
+namespace {
+
+void CALLBACK endMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+class Sleep : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        standardLibrary();
+    }
+    std::string caption() {
+        char buf[128] = {};
+        GetWindowTextA(form->hwnd(), buf, sizeof buf);
+        return buf;
+    }
+    std::string tip() { return sysTray::gTrayIconData.szTip; }
+};
+
+TEST_F(Sleep, SnoozeCountsDownInTheTipAndWakesOnTheLastTick) {
+    setUserSetting("snoozeTime", "15");
+    start();
+    ShowWindow(form->hwnd(), SW_SHOW);
+    form->sleepButton();
+    EXPECT_EQ(caption(), "15 min left-Pellanor");
+    EXPECT_EQ(form->timerVerse.interval(), 60000u);
+    EXPECT_TRUE(form->timerVerse.enabled());
+    EXPECT_FALSE(IsWindowVisible(form->hwnd()));
+    EXPECT_TRUE(sysTray::gHooked);
+    ASSERT_FALSE(tray.empty());
+    EXPECT_EQ(tray[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(tray[0].size, 88u);
+    EXPECT_EQ(tray[0].callback, 0x205u);
+    EXPECT_EQ(tray[0].tip, "Double click this icon to send the program to the Desktop");
+
+    form->timerVerse_Timer();
+    // Any message through the hooked procedure brings the tip up to date.
+    SendMessageA(form->hwnd(), WM_NULL, 0, 0);
+    EXPECT_EQ(tip(), "Pellanor - 14 minute(s) left");
+    EXPECT_EQ(tray.back().message, static_cast<DWORD>(NIM_MODIFY));
+    for (int i = 0; i < 13; ++i) form->timerVerse_Timer();
+    EXPECT_FALSE(IsWindowVisible(form->hwnd())) << "still asleep after 14 ticks";
+    form->timerVerse_Timer();
+    EXPECT_TRUE(IsWindowVisible(form->hwnd()));
+    EXPECT_EQ(caption(), "Pellanor 2004");
+    EXPECT_FALSE(form->timerVerse.enabled());
+    EXPECT_FALSE(sysTray::gHooked);
+    EXPECT_EQ(tray.back().message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(Sleep, Snooze999WakesOnTheFirstShortTick) {
+    setUserSetting("snoozeTime", "999");
+    start();
+    form->sleepButton();
+    EXPECT_EQ(caption(), "Pellanor 2004") << "the caption stays";
+    EXPECT_EQ(form->timerVerse.interval(), 1500u);
+    EXPECT_EQ(form->panelText(4), "Sleep time: 999 min");
+    form->timerVerse_Timer();
+    EXPECT_TRUE(IsWindowVisible(form->hwnd()));
+    EXPECT_FALSE(form->timerVerse.enabled());
+}
+
+TEST_F(Sleep, ResetQuestionWhileTheCountdownRuns) {
+    start();
+    form->sleepButton();
+    form->timerVerse_Timer();
+    form->mnuRCPrestore();
+    EXPECT_FALSE(form->timerVerse.enabled()) << "restore drops the countdown";
+    form->sleepButton();
+    form->timerVerse_Timer();
+    ShowWindow(form->hwnd(), SW_SHOW);
+    sysTray::unhookWindow();
+    {
+        BoxRecorder no(IDNO);
+        form->sleepButton();
+        ASSERT_EQ(no.boxes.size(), 1u);
+        EXPECT_EQ(no.boxes[0].caption, "Reset Sleep Timer??");
+        EXPECT_EQ(no.boxes[0].text, "The Sleep timer is already running.  Do you want to reset it to 15 minutes?   ");
+        EXPECT_EQ(no.boxes[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    }
+    EXPECT_EQ(gMinutesLeft, 14) << "No keeps the countdown";
+    EXPECT_FALSE(IsWindowVisible(form->hwnd()));
+    sysTray::unhookWindow();
+    BoxRecorder yes(IDYES);
+    form->sleepButton();
+    EXPECT_EQ(gMinutesLeft, 15);
+}
+
+TEST_F(Sleep, SchedulerPollWakesWithinAQuarterMinute) {
+    setUserSetting("TamberlyschedulerTime", "8:00:00 AM");
+    start();
+    form->schedulerButton();
+    EXPECT_TRUE(form->timerSchedule.enabled());
+    EXPECT_FALSE(gSleepCountdown);
+    SendMessageA(form->hwnd(), WM_NULL, 0, 0);
+    EXPECT_EQ(tip(), "Pellanor - Program will wake up at 8:00:00 AM");
+    for (long t : {8 * 3600L, 8 * 3600L + 20, 7 * 3600L + 59 * 60 + 59}) {
+        now = t;
+        form->timerSchedule_Timer();
+        EXPECT_FALSE(IsWindowVisible(form->hwnd())) << t;
+    }
+    now = 8 * 3600 + 10;
+    form->timerSchedule_Timer();
+    EXPECT_TRUE(IsWindowVisible(form->hwnd()));
+    EXPECT_FALSE(form->timerSchedule.enabled()) << "the poll stops itself";
+
+    gSchedulerTime = "8:00:00 AM";
+    form->schedulerButton();
+    now = 8 * 3600 + 15;
+    form->timerSchedule_Timer();
+    EXPECT_TRUE(IsWindowVisible(form->hwnd())) << "a quarter minute exactly still wakes";
+
+    gSchedulerTime = "11:59:55 PM";
+    form->schedulerButton();
+    now = 5;
+    form->timerSchedule_Timer();
+    EXPECT_TRUE(IsWindowVisible(form->hwnd())) << "a time just before midnight is not missed";
+}
+
+TEST_F(Sleep, AlertsInOrderAndOnlyWhenOn) {
+    start();
+    ShowWindow(form->hwnd(), SW_SHOWMINNOACTIVE);
+    gSnoozeTime = 999;
+    form->sleepButton();
+    form->timerVerse_Timer();
+    EXPECT_EQ(alerts, (std::vector<std::string>{"flash", "sound"}));
+    EXPECT_FALSE(IsIconic(form->hwnd())) << "the desktop alert restores the window";
+
+    alerts.clear();
+    gVisualAlert = false;
+    gDesktopAlert = false;
+    ShowWindow(form->hwnd(), SW_SHOWMINNOACTIVE);
+    form->sleepButton();
+    form->timerVerse_Timer();
+    EXPECT_EQ(alerts, (std::vector<std::string>{"sound"}));
+    EXPECT_TRUE(IsIconic(form->hwnd())) << "without the desktop alert it stays as it was";
+}
+
+TEST_F(Sleep, RepeatCountShowsAVerseOnSeveralWakeUps) {
+    setUserSetting("repeatCounter", "3");
+    setUserSetting("snoozeTime", "999");
+    start();
+    std::vector<long> shown;
+    for (int i = 0; i < 6; ++i) {
+        form->sleepButton();
+        form->timerVerse_Timer();
+        shown.push_back(gVerseIndex);
+    }
+    EXPECT_EQ(shown, (std::vector<long>{1, 1, 2, 2, 2, 3}));
+    EXPECT_EQ(form->lRepeatCtr[0], 3);
+}
+
+TEST_F(Sleep, TrayCallbackThroughTheHookedProcedure) {
+    start();
+    form->sleepButton();
+    LRESULT r = SendMessageA(form->hwnd(), 0x205, 0, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(r, 0);
+    EXPECT_TRUE(IsWindowVisible(form->hwnd()));
+    EXPECT_FALSE(sysTray::gHooked);
+    EXPECT_FALSE(form->timerVerse.enabled());
+
+    form->sleepButton();
+    // The pop-up menu runs its own loop; a timer ends it.
+    SetTimer(nullptr, 0, 200, endMenuSoon);
+    r = SendMessageA(form->hwnd(), 0x205, 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(r, -1);
+    // Not the callback: passed on to the window's own procedure.
+    EXPECT_EQ(SendMessageA(form->hwnd(), WM_GETTEXTLENGTH, 0, WM_LBUTTONDBLCLK),
+              static_cast<LRESULT>(strlen("15 min left-Pellanor")));
+    EXPECT_FALSE(IsWindowVisible(form->hwnd()));
+}
+
+TEST_F(Sleep, QuitFromTheTrayRemovesIconAndHook) {
+    start();
+    form->sleepButton();
+    form->mnuRCPquit_Click();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    EXPECT_FALSE(form->isOpen());
+    EXPECT_FALSE(sysTray::gHooked);
+    EXPECT_EQ(tray.back().message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(Sleep, ClosingWhileAsleepCleansUp) {
+    start();
+    form->sleepButton();
+    ASSERT_TRUE(sysTray::gHooked);
+    form->closeNow();
+    EXPECT_FALSE(sysTray::gHooked);
+    EXPECT_FALSE(sysTray::gIconShown);
+    EXPECT_EQ(tray.back().message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(Sleep, WindowsSchedulerMethodEndsTheProgram) {
+    setUserSetting("useTheWindowsScheduler", "true");
+    start();
+    form->schedulerButton();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    EXPECT_FALSE(form->isOpen());
+}
+
+TEST_F(Sleep, FailingTickShowsOneBoxAtATime) {
+    start();
+    gSnoozeTime = 999;
+    form->sleepButton();
+    gVerseIndex = 99; // the display fails on this tick
+    form->lRepeatCtr[0] = 5;
+    int boxes = 0;
+    seams::setMessageBox([&](HWND, const std::string&, const std::string&, UINT) {
+        ++boxes;
+        // Ticks that arrive while the box is open change nothing.
+        form->timerVerse_Timer();
+        form->timerVerse_Timer();
+        return IDOK;
+    });
+    form->timerVerse_Timer();
+    seams::setMessageBox(nullptr);
+    EXPECT_EQ(boxes, 1);
+}
+
+} // namespace

@@ -1,0 +1,30 @@
+// schedule_rules_test.cpp
+#include "schedule_rules.h"
+
+#include <gtest/gtest.h>
+
+using namespace schedule_rules;
+
+TEST(TimeOfDay, StoredForms) {
+    EXPECT_EQ(parseTimeOfDay("8:00:00 AM"), 8 * 3600);
+    EXPECT_EQ(parseTimeOfDay("8:00 AM"), 8 * 3600);
+    EXPECT_EQ(parseTimeOfDay(" 12:30:15 am "), 30 * 60 + 15);
+    EXPECT_EQ(parseTimeOfDay("12:00:00 PM"), 12 * 3600);
+    EXPECT_EQ(parseTimeOfDay("11:59:55 PM"), 23 * 3600 + 59 * 60 + 55);
+    EXPECT_EQ(parseTimeOfDay("20:05"), 20 * 3600 + 5 * 60);
+    EXPECT_EQ(parseTimeOfDay("0:00:00"), 0);
+    for (const char* bad : {"", "8", "25:00", "13:00 PM", "0:10 AM", "8:60", "8:00:61", "8:00 XM", "x:00"})
+        EXPECT_EQ(parseTimeOfDay(bad), -1) << bad;
+}
+
+TEST(SchedulePoll, QuarterMinuteAfterTheTime) {
+    long eight = 8 * 3600;
+    EXPECT_FALSE(scheduleDue(eight, eight)) << "exactly on time is not yet";
+    EXPECT_TRUE(scheduleDue(eight + 10, eight));
+    EXPECT_TRUE(scheduleDue(eight + 15, eight));
+    EXPECT_FALSE(scheduleDue(eight + 20, eight));
+    EXPECT_FALSE(scheduleDue(eight - 5, eight));
+    long late = 23 * 3600 + 59 * 60 + 55;
+    EXPECT_TRUE(scheduleDue(5, late)) << "a poll just after midnight";
+    EXPECT_FALSE(scheduleDue(15, late));
+}
