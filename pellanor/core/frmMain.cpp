@@ -172,14 +172,14 @@ void frmMain::Form_Load() {
             }
         }
 
-        // 7: the combo boxes' edit fields and the status bar are watched
-        // through the subclass component; the main window's own messages
-        // reach SubClassMain_WndMessage from its window procedure.
+        // 7: the subclass components watch the window, the combo boxes'
+        // edit fields and the status bar.
         gErrorShown = false;
+        LoadTagProperties();
         attachSubclasses();
 
-        // 8-9: button tags, the tooltip window, the sleep timer stopped.
-        LoadTagProperties();
+        // 8-9: the tooltip window, the sleep timer stopped (the buttons were
+        // tagged above, before the pointer component watches them).
         m_toolTipForm = std::make_unique<ToolTipForm>();
         m_toolTipForm->create(hwnd());
         timerVerse.setEnabled(false);
@@ -369,10 +369,6 @@ void frmMain::Form_Resize() {
 }
 
 LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
-    bool suppress = false;
-    SubClassMain_WndMessage(hwnd(), msg, wp, lp, result, suppress);
-    if (suppress) return result;
     if (msg == picButtonEventMessage()) return picButtonEvent(wp, lp);
     switch (msg) {
     case WM_SIZE:
@@ -539,4 +535,24 @@ void frmMain::addVersesButton() {
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
 }
 
-void frmMain::attachSubclasses() {}
+void frmMain::attachSubclasses() {
+    auto route = [this](void (frmMain::*handler)(HWND, UINT, WPARAM, LPARAM, LRESULT&, bool&)) {
+        return [this, handler](HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& r, bool& s) { (this->*handler)(h, m, w, l, r, s); };
+    };
+    SubClassMain.setHandler(route(&frmMain::SubClassMain_WndMessage));
+    SubClassMain.setHWnd(hwnd());
+    SubClassCBtopic.setHandler(route(&frmMain::SubClassCBtopic_WndMessage));
+    SubClassCBtopic.setHWnd(ChildWindowFromPoint(ComboTopics, POINT{15, 15}));
+    SubClassCBtranslation.setHandler(route(&frmMain::SubClassCBtranslation_WndMessage));
+    SubClassCBtranslation.setHWnd(ChildWindowFromPoint(comboTranslations, POINT{15, 15}));
+    SubClassSB.setHandler(route(&frmMain::SubClassSB_WndMessage));
+    SubClassSB.setHWnd(StatusBar1);
+
+    SbcEasy1.setMouseEnter([this](const std::string& tag) { SbcEasy1_MouseEnter(tag); });
+    SbcEasy1.setMouseExit([this](const std::string& tag) { SbcEasy1_MouseExit(tag); });
+    // The window's background stands for the verse frame and the top bar.
+    SbcEasy1.attach(hwnd(), "frameNoCombo");
+    SbcEasy1.watch(StatusBar1, "frameNoCombo");
+    for (int i = 0; i < kButtons; ++i)
+        SbcEasy1.watch(picButton[static_cast<size_t>(i)], picButtonTag[static_cast<size_t>(i)]);
+}

@@ -12,6 +12,8 @@
 #include <string>
 
 #include "FormTimer.h"
+#include "SbcEasy.h"
+#include "SubClass.h"
 #include "common/ui/Window.h"
 
 class ToolTipForm;
@@ -141,6 +143,15 @@ public:
     FormTimer timerSchedule{2, 15000};
     FormTimer TimerTooltips{3, 1000};
     FormTimer tmrPrevNext{4, 500};
+
+    // The components that deliver the messages of the main window, the
+    // status bar and the combo boxes' edit fields, and report the pointer
+    // entering and leaving the buttons.
+    outside::SubClass SubClassMain;
+    outside::SubClass SubClassSB;
+    outside::SubClass SubClassCBtopic;
+    outside::SubClass SubClassCBtranslation;
+    outside::SbcEasy SbcEasy1;
 
     // Controls.
     static constexpr int kButtons = 8;

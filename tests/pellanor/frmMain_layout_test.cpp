@@ -65,6 +65,23 @@ TEST_F(Layout, MinimumTrackSize) {
     EXPECT_EQ(info.ptMinTrackSize.y, 200);
 }
 
+TEST_F(Layout, ClickInAComboEditFieldOpensItsList) {
+    start();
+    ShowWindow(form->hwnd(), SW_SHOW);
+    HWND edit = ChildWindowFromPoint(form->ComboTopics, POINT{15, 15});
+    ASSERT_NE(edit, form->ComboTopics);
+    EXPECT_EQ(SendMessageA(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3)), 1);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    EXPECT_TRUE(SendMessageA(form->ComboTopics, CB_GETDROPPEDSTATE, 0, 0));
+    // Entering the background frame closes it again.
+    form->SbcEasy1_MouseEnter("frameNoCombo");
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    EXPECT_FALSE(SendMessageA(form->ComboTopics, CB_GETDROPPEDSTATE, 0, 0));
+    // The status bar keeps its font.
+    EXPECT_EQ(SendMessageA(form->StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FONT)), TRUE), 1);
+}
+
 TEST_F(Layout, ButtonsEnabledOnlyAfterTheLoad) {
     standardLibrary();
     ASSERT_FALSE(dataManipulation::findTranslations());
