@@ -505,14 +505,7 @@ bool frmMain::firstRun(bool& newVersion) {
         return false;
     }
     registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, "First Time Run", "False");
-    if (gAutoStartChoice) {
-        GlobalFunctions::regAuto(hwnd());
-        gAutoStart = true;
-    } else {
-        GlobalFunctions::regNonAuto(hwnd());
-        gAutoStart = false;
-    }
-    checkMenu(mnuAutoStart, gAutoStart);
+    setAutoStart(gAutoStartChoice);
     registry::writeLastUpdate(true);
     newVersion = false;
     seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1015);

@@ -186,6 +186,7 @@ private:
     void createMenus();
     void attachSubclasses();
     bool firstRun(bool& newVersion);
+    void setAutoStart(bool on);
     void destroyMenus();
     void checkMenu(UINT item, bool on);
     LRESULT picButtonEvent(WPARAM id, LPARAM lp);

@@ -144,16 +144,18 @@ void frmMain::mnuParallel_Click() {
     if (displayVerses()) report(hwnd(), "An error occurred in function mnuParallel_click", kErrorCaption);
 }
 
+// The Run value's writers report their own failure; the flag and the check
+// mark follow the choice either way.
+void frmMain::setAutoStart(bool on) {
+    if (on) GlobalFunctions::regAuto(hwnd());
+    else GlobalFunctions::regNonAuto(hwnd());
+    gAutoStart = on;
+    checkMenu(mnuAutoStart, gAutoStart);
+}
+
 void frmMain::mnuAutoStart_Click() {
     try {
-        if (!gAutoStart) {
-            GlobalFunctions::regAuto(hwnd());
-            gAutoStart = true;
-        } else {
-            GlobalFunctions::regNonAuto(hwnd());
-            gAutoStart = false;
-        }
-        checkMenu(mnuAutoStart, gAutoStart);
+        setAutoStart(!gAutoStart);
     } catch (...) {
         report(hwnd(), "An error occurred in function mnuAuto_click_click", kErrorCaption);
     }

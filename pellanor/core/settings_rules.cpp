@@ -4,15 +4,11 @@
 #include <cstdio>
 
 #include "text_fields.h"
+#include "verse_file.h"
 
 namespace settings_rules {
 
-std::string trimBlanks(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && s[e - 1] == ' ') --e;
-    return std::string(s.substr(b, e - b));
-}
+std::string trimBlanks(std::string_view s) { return std::string(verse_file::trimBlanks(s)); }
 
 bool isBooleanText(std::string_view s) {
     std::string t = text_rules::lower(trimBlanks(s));
