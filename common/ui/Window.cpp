@@ -34,8 +34,11 @@ void Window::closeOtherForms(Window* keep) {
 Window::~Window() {
     forget(this);
     if (m_hwnd) {
-        // The object is going away: detach so no message reaches it.
+        // The object is going away: detach so no message reaches it, and
+        // give an adopted window its own procedure back for its last ones.
         SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+        if (m_prevProc)
+            SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_prevProc));
         DestroyWindow(m_hwnd);
     }
 }
@@ -60,11 +63,22 @@ bool Window::create(const char* className, const std::string& caption, DWORD sty
     return h != nullptr;
 }
 
+void Window::adopt(HWND hwnd) {
+    m_hwnd = hwnd;
+    m_closing = false;
+    m_closeRequested = false;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    openForms().push_back(this);
+    m_prevProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(staticProc)));
+}
+
 LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* self = nullptr;
     if (msg == WM_NCCREATE) {
         self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
         self->m_hwnd = hwnd;
+        self->m_closeRequested = false;
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         openForms().push_back(self);
     } else {
@@ -77,10 +91,11 @@ LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (msg == WM_NCDESTROY) {
+        LRESULT r = self->defaultProc(msg, wp, lp);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->m_hwnd = nullptr;
+        self->m_prevProc = nullptr;
         forget(self);
-        LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
         try {
             self->onDestroyed();
         } catch (...) {
@@ -90,14 +105,16 @@ LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         return self->handleMessage(msg, wp, lp);
     } catch (...) {
-        return DefWindowProcA(hwnd, msg, wp, lp);
+        return self->m_hwnd ? self->defaultProc(msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
     }
 }
 
 LRESULT Window::handleMessage(UINT msg, WPARAM wp, LPARAM lp) { return defaultProc(msg, wp, lp); }
 
 void Window::close() {
-    if (m_hwnd) PostMessageA(m_hwnd, kDeferredClose, 0, 0);
+    if (!m_hwnd) return;
+    m_closeRequested = true;
+    PostMessageA(m_hwnd, kDeferredClose, 0, 0);
 }
 
 void Window::closeNow() {

@@ -52,15 +52,28 @@ protected:
     // Called after the window is gone.
     virtual void onDestroyed() {}
 
+    // What the window does with a message nobody handled: DefWindowProc, or
+    // for an adopted window the procedure it had before.
     LRESULT defaultProc(UINT msg, WPARAM wp, LPARAM lp) {
-        return DefWindowProcA(m_hwnd, msg, wp, lp);
+        return m_prevProc ? CallWindowProcA(m_prevProc, m_hwnd, msg, wp, lp)
+                          : DefWindowProcA(m_hwnd, msg, wp, lp);
     }
+
+    // Takes over a window made elsewhere (a dialog built from a template):
+    // its messages then pass through handleMessage like those of a window
+    // made by create, and defaultProc hands the rest to its own procedure.
+    void adopt(HWND hwnd);
+
+    // True once close (or endModal) asked the window to go.
+    bool closeRequested() const { return m_closeRequested; }
 
 private:
     static LRESULT CALLBACK staticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void destroy();
 
     HWND m_hwnd = nullptr;
+    WNDPROC m_prevProc = nullptr;
+    bool m_closeRequested = false;
     HWND m_modalOwner = nullptr;
     bool m_modal = false;
     bool m_closing = false;

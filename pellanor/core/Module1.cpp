@@ -5,7 +5,16 @@
 
 #include "common/win32/handles.h"
 #include "dataManipulation.h"
+#include "OrvaneAutoUpdate.h"
+#include "frmAbout.h"
+#include "frmCopyrights.h"
+#include "frmFirstTime.h"
 #include "frmMain.h"
+#include "frmOptions.h"
+#include "frmSchedule.h"
+#include "frmTip.h"
+#include "frmAddVerse.h"
+#include "frmLogin.h"
 #include "seams.h"
 
 #include <stdexcept>
@@ -13,6 +22,20 @@
 namespace Module1 {
 
 namespace {
+
+// The dialogs the main window opens from its load, menus and buttons.
+void wireDialogs(frmMain& form) {
+    form.openOptionsDialog = &frmOptions::showDialog;
+    form.openTipDialog = &frmTip::showDialog;
+    form.openFirstTimeDialog = &frmFirstTime::showDialog;
+    form.openAboutDialog = &frmAbout::showDialog;
+    form.openCopyrightsDialog = &frmCopyrights::showDialog;
+    form.openScheduleDialog = [](HWND owner) { frmSchedule::showDialog(owner); };
+    form.openUpdateDialog = [](HWND owner) { OrvaneAutoUpdate::showDialog(owner); };
+    form.openAddVerseDialog = [](HWND owner) { frmAddVerse::showDialog(owner); };
+    form.openLogonDialog = [](HWND owner) { frmLogin::askForLogon(owner); };
+}
+
 const char* const kStartupFailureText =
     "A program error occurred - please run the program again.  If this does not work, please "
     "re-install using the Windows Control Panel.  ";
@@ -44,6 +67,7 @@ int Main() {
             ~ClearMainForm() { gMainForm = nullptr; }
         } clearMainForm;
         if (!form.create()) throw std::runtime_error("main window");
+        wireDialogs(form);
         form.Form_Load();
         // The load closed the window (its own message, if any, stands alone).
         if (!form.isOpen()) throw std::runtime_error("main window closed during load");

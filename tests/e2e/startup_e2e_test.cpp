@@ -30,6 +30,11 @@ protected:
         }
         clearProgramRegistry();
     }
+    // A user who has run the program before: no agreement, no tip.
+    void returningUser() {
+        setUserSetting("First Time Run", "False");
+        setUserSetting("Show Tips at Startup", "0");
+    }
     void start() {
         process = startProgram(exe, root.path());
         ASSERT_NE(process, nullptr);
@@ -141,6 +146,7 @@ TEST_F(Startup, ShowsTheFirstVerseAndSavesAtClose) {
         writeBytes(root / file, readBytes(dist + "\\" + file));
     }
     writeBytes(root / "help.chm", readBytes(dist + "\\help.chm"));
+    returningUser();
     start();
     HWND main = waitForWindow("Pellanor 2004", 20000, GetProcessId(process));
     ASSERT_NE(main, nullptr);
@@ -175,6 +181,7 @@ TEST_F(Startup, SleepButtonSendsToTheTrayAndWakes) {
     writeBytes(root / file, readBytes(dist + "\\" + file));
     writeBytes(root / "help.chm", readBytes(dist + "\\help.chm"));
     setUserSetting("snoozeTime", "999");
+    returningUser();
     start();
     HWND main = waitForWindow("Pellanor 2004", 20000, GetProcessId(process));
     ASSERT_NE(main, nullptr);

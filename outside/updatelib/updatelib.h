@@ -1,0 +1,114 @@
+// updatelib.h
+// The program's own update library: fetches update lists and files from
+// the update web server over HTTP (WinINet, optionally through an HTTP
+// proxy), stores each file through a temporary file in its target folder,
+// dates files and registers downloaded components. Plain C++ classes, used
+// on the user-interface thread; nothing here starts a thread.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "update_list.h"
+
+namespace Tamberly_orvane6 {
+
+// Fetches one update list file.
+class UpdateListDownloader {
+public:
+    // "host:port" of an HTTP proxy for later fetches; empty: direct.
+    void proxy(const std::string& address) { m_proxy = address; }
+    const std::string& proxy() const { return m_proxy; }
+
+    // Fills list from the file at url. failed: 0 on success; 1 when the
+    // file could not be fetched (no connection, a status other than 200);
+    // 2 when it was fetched but is not a valid list (list is then empty).
+    void fetchList(const std::string& url, UpdateList& list, short& failed);
+    // What went wrong in the last fetch, for the error log.
+    const std::string& lastError() const { return m_lastError; }
+
+private:
+    std::string m_proxy;
+    std::string m_lastError;
+};
+
+// Results of FileDownloader::download.
+enum DownloadResult : long {
+    dlOK = 0,
+    dlBadRequest = 1,   // not an http:// address, or an unsafe file name
+    dlNetwork = 2,      // no connection, time-out, broken transfer
+    dlHttpStatus = 3,   // the server answered other than 200
+    dlIncomplete = 4,   // fewer bytes arrived than the server announced
+    dlFileError = 5,    // the file could not be written or put in place
+    dlAborted = 6,      // abort() was called
+};
+
+// Downloads one file, raising progress while it runs. download blocks its
+// caller but dispatches the thread's pending window messages between
+// blocks, so the caller's windows stay live and may call abort().
+class FileDownloader {
+public:
+    // The limit of one download: seconds to wait for the connection and
+    // for each block of data (at least 1).
+    void timeout(long seconds) { m_timeout = seconds < 1 ? 1 : seconds; }
+    long timeout() const { return m_timeout; }
+    // "host:port" of an HTTP proxy; empty: direct.
+    void proxy(const std::string& address) { m_proxy = address; }
+
+    // Bytes of the current file received so far; raised after each block.
+    std::function<void(long bytes)> progress;
+
+    // Stores the file at url at localPath. A localPath ending in "\" is a
+    // folder: the file keeps the name the address ends in. The name is
+    // checked (isPlainFileName) and the folder must exist. The data go to a
+    // temporary file in that folder, which replaces the old file only once
+    // every byte has arrived; on any failure the old file is untouched and
+    // the temporary file removed. result: a DownloadResult.
+    void download(const std::string& url, const std::string& localPath, long& result);
+    // Ends a running download, which then returns dlAborted.
+    void abort() { m_abort = true; }
+
+    // Where the last successful download was stored.
+    const std::string& storedPath() const { return m_storedPath; }
+    const std::string& lastError() const { return m_lastError; }
+
+private:
+    long m_timeout = 60;
+    std::string m_proxy;
+    bool m_abort = false;
+    std::string m_storedPath;
+    std::string m_lastError;
+};
+
+// Hands downloaded files over for installation.
+class ComponentInstaller {
+public:
+    // A component (".dll" or ".ocx") is registered (its DllRegisterServer
+    // is called) when matchedPath names the same file as localPath, i.e.
+    // the download was the component the list entry names. Other files
+    // need nothing. result: 0 done or nothing to do, else failed.
+    void install(const std::string& localPath, const std::string& matchedPath, long& result);
+    // Registration can be switched off (tests, or a limited account).
+    void registerComponents(bool on) { m_register = on; }
+
+private:
+    bool m_register = true;
+};
+
+// Gives a file a last-write date.
+class FileDateSetter {
+public:
+    void fileName(const std::string& path) { m_fileName = path; }
+    // The date in local time, as the update lists give it.
+    void fileDate(const FileDate& date) { m_date = date; }
+    // result: 0 set, else failed (no such file, an impossible date).
+    void apply(long& result);
+
+private:
+    std::string m_fileName;
+    FileDate m_date;
+};
+
+} // namespace Tamberly_orvane6

@@ -1,0 +1,130 @@
+// OrvaneAutoUpdate.h
+// The auto-update dialog: fetches the nine update lists and the patch list
+// of the running version from the update server, lets the user pick the
+// offered files and downloads them into place through the update library,
+// dating each file and handing it to the component installer. A download
+// that holds "update.exe" is recorded in the machine-wide key and started
+// when the dialog ends; the main window then closes (gPatchDownloaded).
+//
+// The update server is the per-user setting "updateServer" (section
+// "Settings", "host" or "host:port"), kDefaultUpdateServer when missing or
+// not a plain host name.
+//
+// Every destination a list names must lie in the program folder or the
+// Windows system folder; a list that names another place has that entry
+// refused. An old file is replaced only once its new copy has arrived whole.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/ui/Dialog.h"
+#include "updatelib.h"
+
+// One offered entry of all lists, in list order.
+struct SelectedUpdate {
+    bool selected = false;
+    std::string localPath; // where the file goes ("...\" for a program subfolder)
+    std::string fileName;  // the entry's name from the list
+    std::string urlDate;   // "address,date"
+    long size = 0;
+};
+
+namespace OrvaneAutoUpdateMod {
+
+inline constexpr const char* kDefaultUpdateServer = "update.pellanor.example";
+inline constexpr const char* kListPath = "/autoUpdate/pellanor/orvaneUpdateList";
+inline constexpr const char* kServerSetting = "updateServer";
+inline constexpr const char* kProductName = "Pellanor 2004";
+inline constexpr int kHelpContext = 1003;
+inline constexpr int kUpdateClip = 256;
+
+// Index 0 to 8: lists 1 to 9; index 9: the patch list of this version.
+inline std::array<std::unique_ptr<Tamberly_orvane6::UpdateList>, 10> gUpdateLists;
+inline std::string gUpdateListBase;
+inline std::vector<SelectedUpdate> gSelectedUpdates; // element i is record i + 1
+inline std::string gSystemDir;                       // ends in "\"; empty when unknown
+inline bool gDownloading = false;
+inline bool gUpdateAbort = false;
+
+// The text after the last delim; the whole text when there is none.
+std::string afterLast(const std::string& text, const std::string& delim);
+// The 0-based n-th delim-separated field; empty past the end.
+std::string getField(const std::string& text, long n, const std::string& delim);
+
+// The update server from the setting, or the default.
+std::string updateServer();
+// The address of list n (1 to 9) and of the patch list of a version.
+std::string listAddress(const std::string& base, int n);
+std::string patchListAddress(const std::string& base, long major, long minor);
+
+// True when path lies inside folder (both compared without case; folder
+// with or without its trailing "\").
+bool isInside(const std::string& path, const std::string& folder);
+
+} // namespace OrvaneAutoUpdateMod
+
+class OrvaneAutoUpdate : public ui::Dialog {
+public:
+    explicit OrvaneAutoUpdate(HWND owner);
+    ~OrvaneAutoUpdate() override;
+
+    // What the main window's update menu calls: the dialog, modal over owner.
+    static void showDialog(HWND owner);
+
+    void StartVerifyBut_Click();
+    void UpdateBut_Click();
+    void cmdSelect_Click(int index);
+    void abortBut_Click();
+    void exitBut_Click();
+    void chkProxy_Click();
+    void cmdHelp_Click();
+    void orvaneftp_progress(long bytes);
+    void prepFileLists();
+    void addListItem(HWND list, const std::string& name, const std::string& text);
+
+    HWND cmdHelp = nullptr, StartVerifyBut = nullptr, List1 = nullptr, ProgressBar1 = nullptr;
+    HWND lblFilename = nullptr, lblBytes = nullptr, UpdateBut = nullptr, exitBut = nullptr;
+    HWND abortBut = nullptr, chkProxy = nullptr, txtProxyServer = nullptr, StatusLab = nullptr;
+    std::array<HWND, 2> cmdSelect{};
+    IDispatch* animation = nullptr; // the animation control, driven late-bound (one reference)
+
+    long totalBytes = 0;
+    long doneBytes = 0;
+    long widestItem = 0;
+
+    // The component installer registers downloaded components unless a
+    // test switches that off.
+    static inline bool registerComponents = true;
+
+protected:
+    bool OnInit() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void OnOK() override {}
+    void OnCancel() override { exitBut_Click(); }
+    void onClose() override; // Form_Unload
+
+private:
+    void Form_Load();
+    void setStatus(const std::string& text);
+    void setBusy(bool busy);
+    void stopRun();
+    // Animation module: open a clip by number, play it, close it.
+    void openAVI(long clip);
+    void playAVI();
+    void closeAVI();
+    void showAnimation(bool show);
+
+    std::unique_ptr<Tamberly_orvane6::FileDownloader> orvaneftp;
+    std::unique_ptr<Tamberly_orvane6::ComponentInstaller> m_installer;
+    HFONT m_boldFont = nullptr;
+    HICON m_helpIcon = nullptr;
+    HBRUSH m_whiteBrush = nullptr;
+    HBRUSH m_greyBrush = nullptr;
+};

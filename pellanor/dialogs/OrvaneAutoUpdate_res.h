@@ -1,0 +1,26 @@
+// OrvaneAutoUpdate_res.h
+// Template and control IDs of the auto-update dialog (5000-5999).
+#pragma once
+
+#define IDD_AUTOUPDATE 5000
+#define IDC_AU_INFOFRAME 5001
+#define IDC_AU_INFOTITLE 5002
+#define IDC_AU_INFOTEXT 5003
+#define IDC_AU_HELP 5004
+#define IDC_AU_STEP1 5010
+#define IDC_AU_STARTVERIFY 5011
+#define IDC_AU_STEP2 5020
+#define IDC_AU_LIST1 5021
+#define IDC_AU_ANIMATION 5022
+#define IDC_AU_PROGRESS 5023
+#define IDC_AU_FILENAME 5024
+#define IDC_AU_BYTES 5025
+#define IDC_AU_SELECT0 5030
+#define IDC_AU_SELECT1 5031
+#define IDC_AU_UPDATE 5032
+#define IDC_AU_EXIT 5033
+#define IDC_AU_ABORT 5034
+#define IDC_AU_PROXYFRAME 5040
+#define IDC_AU_CHKPROXY 5041
+#define IDC_AU_PROXYSERVER 5042
+#define IDC_AU_STATUS 5050

@@ -1,0 +1,43 @@
+// dialog_shared.h
+// What the program's dialogs share: the lines of the plain-text files
+// beside the program, the one-message rule around a handler's body, the
+// maker's addresses the dialogs link to, and the verse text size they put
+// on the main window.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dialog_shared {
+
+inline constexpr const char* kCrLf = "\r\n";
+inline constexpr const char* kProductTitle = "Pellanor 2004";
+inline constexpr const char* kMakerWebAddress = "https://pellanor.example/";
+inline constexpr const char* kSupportMailAddress = "support@pellanor.example";
+
+// The lines of a text file's content: CR LF, a lone CR and a lone LF each
+// end a line; a line end at the very end makes no further (empty) line.
+std::vector<std::string> splitLines(std::string_view content);
+
+// The lines of the file at path; false (and no lines) when it cannot be read.
+bool readLines(const std::string& path, std::vector<std::string>& lines);
+
+// Runs a handler's body; a failure is reported through the program's
+// message routine with failureText under caption, and the handler ends.
+void guarded(HWND owner, const char* failureText, const char* caption, UINT flags,
+             const std::function<void()>& body);
+
+// Runs a step whose failure is skipped silently.
+void quietly(const std::function<void()>& step);
+
+// Puts size (points) on the main window's (gMainForm) verse box and, with
+// references, on its three reference boxes, then repaints the main window.
+// Nothing when there is no main window. The reference boxes' fonts live as
+// long as the program, so a box may keep one after a dialog has gone.
+void setVerseFontSize(long size, bool references);
+
+} // namespace dialog_shared

@@ -1,0 +1,51 @@
+// dialogs_res.h
+// Template and control IDs of the program's dialogs. No control uses ID 0:
+// the dialogs clear their default button with DM_SETDEFID 0.
+#pragma once
+
+// Add-verses dialog.
+#define IDD_ADDVERSE 200
+#define IDC_AV_INSTRUCTIONS 1001
+#define IDC_AV_HELP 1002
+#define IDC_AV_FRAME1 1003
+#define IDC_AV_OPTION0 1010
+#define IDC_AV_OPTION1 1011
+#define IDC_AV_FRAMEVERSE 1020
+#define IDC_AV_COMBOVERSE 1021
+#define IDC_AV_LBLVERSE0 1030
+#define IDC_AV_LBLVERSE1 1031
+#define IDC_AV_LBLVERSE2 1032
+#define IDC_AV_LBLVERSE3 1033
+#define IDC_AV_LBLVERSE6 1036
+#define IDC_AV_LBLVERSE7 1037
+#define IDC_AV_TXTVERSE0 1040
+#define IDC_AV_TXTVERSE1 1041
+#define IDC_AV_TXTVERSE2 1042
+#define IDC_AV_TXTVERSE3 1043
+#define IDC_AV_TXTVERSE4 1044
+#define IDC_AV_FRAMETHOUGHT 1050
+#define IDC_AV_TXTTHOUGHT0 1051
+#define IDC_AV_TXTTHOUGHT1 1052
+#define IDC_AV_TXTTHOUGHT2 1053
+#define IDC_AV_FRAME3 1060
+#define IDC_AV_FRAME4 1061
+#define IDC_AV_PICBUTTON0 1070
+#define IDC_AV_CMDPASTE 1071
+#define IDC_AV_ADD0 1080
+#define IDC_AV_ADD1 1081
+#define IDC_AV_FRAMEADDED0 1090
+#define IDC_AV_FRAMEADDED1 1091
+#define IDC_AV_LVADDED0 1092
+#define IDC_AV_LVADDED1 1093
+#define IDC_AV_DELETE0 1100
+#define IDC_AV_DELETE1 1101
+#define IDC_AV_CANCEL 1110
+#define IDC_AV_LINE0 1120
+#define IDC_AV_LINE1 1121
+
+// Administrator logon.
+#define IDD_LOGIN 210
+#define IDC_LOGIN_LABEL0 2001
+#define IDC_LOGIN_LABEL1 2002
+#define IDC_LOGIN_USERNAME0 2010
+#define IDC_LOGIN_USERNAME1 2011

@@ -1,0 +1,83 @@
+// frmFirstTime.cpp
+#include "frmFirstTime.h"
+
+#include <windows.h>
+#include <htmlhelp.h>
+
+#include "Module1.h"
+#include "dialog_shared.h"
+#include "frmFirstTime_res.h"
+#include "seams.h"
+
+using dialog_shared::kCrLf;
+using dialog_shared::quietly;
+
+std::string frmFirstTime::agreementText() {
+    return std::string("Thank you for using ") + dialog_shared::kProductTitle + kCrLf + kCrLf +
+           "Pellanor is given to you free of charge. You may install and use it on any number of your "
+           "computers, and give unchanged copies of the complete installation to others, as long as you "
+           "do not charge for them and keep this agreement and the copyright notices with them." +
+           kCrLf + kCrLf +
+           "The program is provided \"as is\", without warranty of any kind, express or implied. "
+           "Tamberly, Inc. is not liable for any loss or damage that comes from using it or from being "
+           "unable to use it." +
+           kCrLf + kCrLf + "The full agreement is in the help: press View License Agreement. "
+           "Questions are welcome at " + dialog_shared::kMakerWebAddress + " or " +
+           dialog_shared::kSupportMailAddress + ".";
+}
+
+std::string frmFirstTime::acceptanceText() {
+    return std::string("By pressing Accept Agreement you agree to the user agreement of ") +
+           dialog_shared::kProductTitle + ".";
+}
+
+frmFirstTime::frmFirstTime(HWND owner) { create(IDD_FIRSTTIME, owner); }
+
+void frmFirstTime::showDialog(HWND owner) {
+    frmFirstTime dialog(owner);
+    dialog.showModal(owner);
+}
+
+bool frmFirstTime::OnInit() {
+    Text1 = getItem(IDC_FT_TEXT1);
+    Command1 = getItem(IDC_FT_COMMAND1);
+    Command2 = getItem(IDCANCEL);
+    Command3 = getItem(IDC_FT_COMMAND3);
+    Label1_3 = getItem(IDC_FT_LABEL1_3);
+    chkSchedule = getItem(IDC_FT_SCHEDULE);
+    checkButton(IDC_FT_SCHEDULE, true);
+    Form_Load();
+    // The choice, not the agreement's text, has the focus.
+    gotoDlgCtrl(Command1);
+    return false;
+}
+
+void frmFirstTime::Form_Load() {
+    quietly([&] { ui::setWindowText(Text1, agreementText()); });
+    quietly([&] { ui::setWindowText(Label1_3, acceptanceText()); });
+    quietly([] { SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW))); });
+}
+
+void frmFirstTime::Command1_Click() {
+    quietly([&] { gAutoStartChoice = IsDlgButtonChecked(hwnd(), IDC_FT_SCHEDULE) == BST_CHECKED; });
+    gAgreementAccepted = true;
+    endModal(IDOK);
+}
+
+void frmFirstTime::Command2_Click() { endModal(IDCANCEL); }
+
+void frmFirstTime::Command3_Click() {
+    quietly([] {
+        gErrorShown = false;
+        seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kAgreementHelpContext);
+    });
+}
+
+bool frmFirstTime::OnCommand(int id, int code, HWND control) {
+    if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
+    switch (id) {
+    case IDC_FT_COMMAND1: Command1_Click(); return true;
+    case IDC_FT_COMMAND3: Command3_Click(); return true;
+    default: return ui::Dialog::OnCommand(id, code, control);
+    }
+}

@@ -1,0 +1,406 @@
+// frmOptions.cpp
+// The options dialog: load, the three validated number fields, the live
+// text-size preview on the main window, OK and Cancel.
+#include "frmOptions.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <htmlhelp.h>
+
+#include <climits>
+
+#include "Module1.h"
+#include "dataManipulation.h"
+#include "dialog_shared.h"
+#include "frmMain.h"
+#include "frmOptions_res.h"
+#include "frmTip.h"
+#include "seams.h"
+
+using dialog_shared::guarded;
+using dialog_shared::quietly;
+using dialog_shared::setVerseFontSize;
+
+namespace {
+
+const char* const kErrorCaption = "Program Error Occurred....";
+const char* const kWrongDataCaption = "Incorrect Data was Entered";
+const char* const kSleepNotNumeric = "You can only enter numeric values for the Sleep time.  The value will be reset.  ";
+const char* const kRepeatNotNumeric =
+    "You can only enter numeric values for the Repeat count.  The value will be reset.  ";
+
+// Posted by a field that lost the focus: its validation runs once the focus
+// has settled, so a message box or the focus going back to the field never
+// happens inside the focus change itself. wParam: 0 snooze, 1 and 2 repeat.
+constexpr UINT kValidateField = WM_APP + 0x130;
+
+// The list index of a size; -1 when the list does not offer it.
+int fontSizeIndex(long size) {
+    for (size_t i = 0; i < frmOptions::kFontSizes.size(); ++i)
+        if (frmOptions::kFontSizes[i] == size) return static_cast<int>(i);
+    return -1;
+}
+
+struct LoadFailed {};
+
+} // namespace
+
+bool frmOptions::isPlainWholeNumber(const std::string& text, long& value) {
+    size_t at = 0;
+    bool negative = false;
+    if (at < text.size() && text[at] == '-') {
+        negative = true;
+        ++at;
+    }
+    size_t digits = text.size() - at;
+    if (digits == 0) return false;
+    if (text[at] == '0' && (digits > 1 || negative)) return false;
+    long long v = 0;
+    for (size_t i = at; i < text.size(); ++i) {
+        char c = text[i];
+        if (c < '0' || c > '9') return false;
+        if (v < LLONG_MAX / 10) v = v * 10 + (c - '0');
+    }
+    if (negative) v = -v;
+    value = v > LONG_MAX ? LONG_MAX : v < LONG_MIN ? LONG_MIN : static_cast<long>(v);
+    return true;
+}
+
+std::string frmOptions::fontSizeText(long size) { return " " + std::to_string(size); }
+
+frmOptions::frmOptions(HWND owner) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    create(IDD_OPTIONS, owner);
+}
+
+frmOptions::~frmOptions() {
+    for (HWND field : {txtSnooze[0], txtRepeat[0], txtRepeat[1]})
+        if (field && IsWindow(field)) RemoveWindowSubclass(field, fieldClickProc, 0);
+}
+
+void frmOptions::showDialog(HWND owner) {
+    frmOptions dialog(owner);
+    dialog.showModal(owner);
+}
+
+// ---------------------------------------------------------------- load
+
+bool frmOptions::OnInit() {
+    comboTranslation = getItem(IDC_OPT_TRANSLATION);
+    chkAlert = {getItem(IDC_OPT_ALERT0), getItem(IDC_OPT_ALERT1), getItem(IDC_OPT_ALERT2)};
+    txtSnooze = {getItem(IDC_OPT_SNOOZE0)};
+    UpDownSnooze = {getItem(IDC_OPT_UPDOWNSNOOZE0)};
+    frameSleep = getItem(IDC_OPT_FRAMESLEEP);
+    comboFontSize = getItem(IDC_OPT_FONTSIZE);
+    cmdShowTip = getItem(IDC_OPT_SHOWTIP);
+    txtRepeat = {getItem(IDC_OPT_REPEAT0), getItem(IDC_OPT_REPEAT1)};
+    UpDownRepeat = {getItem(IDC_OPT_UPDOWNREPEAT0), getItem(IDC_OPT_UPDOWNREPEAT1)};
+    cmdOK = getItem(IDOK);
+    cmdCancel = getItem(IDCANCEL);
+    cmdHelp = getItem(IDC_OPT_HELP);
+    attachFields();
+    Form_Load();
+    return true;
+}
+
+void frmOptions::Form_Load() {
+    gErrorShown = false;
+    try {
+        if (gForceOptions) {
+            EnableWindow(cmdCancel, FALSE);
+            gForceOptions = false;
+        }
+        chosenTranslation = gCurTranslation;
+
+        SendMessageA(UpDownRepeat[0], UDM_SETRANGE32, 1, kRepeatMax[0]);
+        SendMessageA(UpDownRepeat[1], UDM_SETRANGE32, 1, kRepeatMax[1]);
+        SendMessageA(UpDownSnooze[0], UDM_SETRANGE32, kSnoozeMin, kSnoozeMax);
+        ui::setWindowText(frameSleep, "Sleep Time (" + std::to_string(kSnoozeMin) + " to" + " " +
+                                          std::to_string(kSnoozeMax) + " minutes)");
+
+        SendMessageA(comboFontSize, CB_RESETCONTENT, 0, 0);
+        for (long size : kFontSizes)
+            SendMessageA(comboFontSize, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fontSizeText(size).c_str()));
+        // A stored size the list does not offer (9, 11, 13) stays as it is:
+        // nothing is selected and OK keeps it.
+        int sizeIndex = fontSizeIndex(gVerseFontSize);
+        if (sizeIndex >= 0) {
+            SendMessageA(comboFontSize, CB_SETCURSEL, static_cast<WPARAM>(sizeIndex), 0);
+            comboFontSize_Click();
+        }
+
+        SendMessageA(comboTranslation, CB_RESETCONTENT, 0, 0);
+        size_t count = gTranslations.empty() ? 0 : static_cast<size_t>(gTranslations[0].count);
+        if (count > gTranslations.size()) count = gTranslations.size();
+        for (size_t i = 0; i < count; ++i)
+            SendMessageA(comboTranslation, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(gTranslations[i].name.c_str()));
+        SendMessageA(comboTranslation, CB_SETCURSEL, static_cast<WPARAM>(gCurTranslation), 0);
+        comboTranslation_Click();
+
+        checkButton(IDC_OPT_ALERT0, gVisualAlert);
+        checkButton(IDC_OPT_ALERT1, gAudioAlert);
+        checkButton(IDC_OPT_ALERT2, gDesktopAlert);
+
+        ui::setWindowText(txtSnooze[0], std::to_string(gSnoozeTime));
+        ui::setWindowText(txtRepeat[0], std::to_string(gRepeatCount[0]));
+        ui::setWindowText(txtRepeat[1], std::to_string(gRepeatCount[1]));
+
+        m_helpPicture = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_QUESTION));
+    } catch (...) {
+        dataManipulation::showMessage(hwnd(), "An error occurred loading the Options Dialog", kErrorCaption,
+                                      MB_ICONSTOP);
+    }
+}
+
+void frmOptions::attachFields() {
+    struct Names {
+        const char* gotFocus;
+        const char* keyPress;
+        const char* lostFocus;
+    };
+    const Names snooze{"An error occurred in function option_txtSnooze_gotfocus",
+                       "An error occurred in function option_txtSnooze_keypress",
+                       "An error occurred in function option_txtSnooze_lostfocus"};
+    const Names repeat{"An error occurred in function option_txtRepeat_gotfocus",
+                       "An error occurred in function option_txtRepeat_keypress",
+                       "An error occurred in function option_txtRepeat_lostfocus"};
+    const std::array<HWND, 3> fields{txtSnooze[0], txtRepeat[0], txtRepeat[1]};
+    for (size_t f = 0; f < fields.size(); ++f) {
+        const Names& names = f == 0 ? snooze : repeat;
+        auto validate = [this, f] { return f == 0 ? testSleep(0) : testRepeat(static_cast<int>(f) - 1); };
+        auto field = std::make_unique<ui::EnterField>();
+        field->attach(fields[f], IDOK,
+                      {[this, names] {
+                           guarded(hwnd(), names.gotFocus, kErrorCaption, MB_ICONINFORMATION,
+                                   [] { gErrorShown = false; });
+                       },
+                       [this, names, validate, box = fields[f]] {
+                           bool valid = false;
+                           guarded(hwnd(), names.keyPress, kErrorCaption, MB_ICONINFORMATION, [&] {
+                               gErrorShown = false;
+                               SendMessageA(box, EM_SETSEL, 0, -1);
+                               valid = !validate();
+                           });
+                           return valid;
+                       },
+                       [this, names, f] {
+                           guarded(hwnd(), names.lostFocus, kErrorCaption, MB_ICONINFORMATION, [&] {
+                               gErrorShown = false;
+                               PostMessageA(hwnd(), kValidateField, f, 0);
+                           });
+                       }});
+        m_fields[f] = std::move(field);
+        SetWindowSubclass(fields[f], fieldClickProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+}
+
+// A click into a number field selects its whole text, so typing replaces it.
+LRESULT CALLBACK frmOptions::fieldClickProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                            DWORD_PTR refData) {
+    LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+    if (msg != WM_LBUTTONUP) return r;
+    auto* self = reinterpret_cast<frmOptions*>(refData);
+    const char* name = hwnd == self->txtSnooze[0] ? "An error occurred in function option_txtSnooze_click"
+                                                  : "An error occurred in function option_txtRepeat_click";
+    guarded(self->hwnd(), name, kErrorCaption, MB_ICONINFORMATION, [&] {
+        gErrorShown = false;
+        if (GetFocus() != hwnd) SetFocus(hwnd);
+        SendMessageA(hwnd, EM_SETSEL, 0, -1);
+    });
+    return r;
+}
+
+// ---------------------------------------------------------------- validation
+
+void frmOptions::refocus(HWND field) {
+    if (GetFocus() != field) gotoDlgCtrl(field);
+    SendMessageA(field, EM_SETSEL, 0, -1);
+}
+
+bool frmOptions::testSleep(int index) {
+    bool replaced = false;
+    guarded(hwnd(), "An error occurred in function option_testSleep", kErrorCaption, MB_ICONINFORMATION, [&] {
+        gErrorShown = false;
+        HWND box = txtSnooze[0];
+        std::string entry = ui::getWindowText(box);
+        long value = 0;
+        if (!isPlainWholeNumber(entry, value)) {
+            seams::messageBox(hwnd(), kSleepNotNumeric, kWrongDataCaption, MB_ICONINFORMATION);
+            ui::setWindowText(box, std::to_string(gSnoozeTime));
+            replaced = true;
+        } else if (value < kSnoozeMin) {
+            ui::setWindowText(box, std::to_string(kSnoozeMin));
+            replaced = true;
+        } else if (value <= kSnoozeMax || entry == std::to_string(kSnoozeSpecial)) {
+            replaced = false;
+        } else {
+            ui::setWindowText(box, std::to_string(kSnoozeMax));
+            replaced = true;
+        }
+        if (replaced) refocus(txtSnooze.at(static_cast<size_t>(index)));
+    });
+    return replaced;
+}
+
+bool frmOptions::testRepeat(int index) {
+    bool replaced = false;
+    guarded(hwnd(), "An error occurred in function option_testRepeat", kErrorCaption, MB_ICONINFORMATION, [&] {
+        gErrorShown = false;
+        if (index < 0 || index > 1) return;
+        size_t i = static_cast<size_t>(index);
+        HWND box = txtRepeat[i];
+        long value = 0;
+        if (!isPlainWholeNumber(ui::getWindowText(box), value)) {
+            seams::messageBox(hwnd(), kRepeatNotNumeric, kWrongDataCaption, MB_ICONINFORMATION);
+            ui::setWindowText(box, std::to_string(gRepeatCount[i]));
+            replaced = true;
+        } else if (value < 1) {
+            ui::setWindowText(box, "1");
+            replaced = true;
+        } else if (value > kRepeatMax[i]) {
+            ui::setWindowText(box, std::to_string(kRepeatMax[i]));
+            replaced = true;
+        }
+        if (replaced) refocus(box);
+    });
+    return replaced;
+}
+
+// ---------------------------------------------------------------- handlers
+
+void frmOptions::comboFontSize_Click() {
+    guarded(hwnd(), "An error occurred in function option_comboFontSize_click", kErrorCaption,
+            MB_ICONINFORMATION, [&] {
+                gErrorShown = false;
+                LRESULT index = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
+                if (index < 0 || index >= static_cast<LRESULT>(kFontSizes.size())) return;
+                setVerseFontSize(8 + 2 * static_cast<long>(index), true);
+            });
+}
+
+void frmOptions::comboTranslation_Click() {
+    guarded(hwnd(), "An error occurred in function option_comboTranslation_click", kErrorCaption,
+            MB_ICONINFORMATION, [&] {
+                gErrorShown = false;
+                LRESULT index = SendMessageA(comboTranslation, CB_GETCURSEL, 0, 0);
+                chosenTranslation = index < 0 ? 0 : static_cast<long>(index);
+            });
+}
+
+void frmOptions::cmdOK_Click() {
+    gErrorShown = false;
+    // A field is validated when it is left; one that holds a wrong entry
+    // all the same is put right first, and the dialog stays open.
+    if (testSleep(0) || testRepeat(0) || testRepeat(1)) return;
+    guarded(hwnd(), "An error occurred in function option_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION, [&] {
+        long value = 0;
+        if (isPlainWholeNumber(ui::getWindowText(txtSnooze[0]), value)) gSnoozeTime = value;
+        LRESULT sizeIndex = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
+        if (sizeIndex >= 0 && sizeIndex < static_cast<LRESULT>(kFontSizes.size()))
+            gVerseFontSize = kFontSizes[static_cast<size_t>(sizeIndex)];
+        gChosenTranslation = chosenTranslation;
+        gVisualAlert = IsDlgButtonChecked(hwnd(), IDC_OPT_ALERT0) != BST_UNCHECKED;
+        gAudioAlert = IsDlgButtonChecked(hwnd(), IDC_OPT_ALERT1) != BST_UNCHECKED;
+        gDesktopAlert = IsDlgButtonChecked(hwnd(), IDC_OPT_ALERT2) != BST_UNCHECKED;
+        for (size_t i = 0; i < txtRepeat.size(); ++i)
+            if (isPlainWholeNumber(ui::getWindowText(txtRepeat[i]), value)) gRepeatCount[i] = value;
+        gDialogCancelled = false;
+
+        // One reference box shows, by text size: 8, then 10 and 12, then 14.
+        if (gMainForm && sizeIndex >= 0 && sizeIndex < static_cast<LRESULT>(kFontSizes.size())) {
+            size_t shown = sizeIndex == 0 ? 0 : sizeIndex == 3 ? 2 : 1;
+            for (size_t i = 0; i < gMainForm->txtLocation.size(); ++i)
+                ShowWindow(gMainForm->txtLocation[i], i == shown ? SW_SHOWNA : SW_HIDE);
+        }
+    });
+    endModal(IDOK);
+}
+
+void frmOptions::cmdCancel_Click() {
+    quietly([] { setVerseFontSize(gVerseFontSize, true); });
+    endModal(IDCANCEL);
+}
+
+void frmOptions::OnCancel() {
+    // Escape follows the Cancel button: not while it is disabled.
+    if (cmdCancel && IsWindowEnabled(cmdCancel)) cmdCancel_Click();
+}
+
+void frmOptions::Form_QueryUnload() {
+    // Every close shows the saved size again; the reference boxes too, so
+    // the close box never leaves them at a size that was not chosen.
+    quietly([] { setVerseFontSize(gVerseFontSize, true); });
+}
+
+void frmOptions::cmdShowTip_Click() {
+    quietly([&] { frmTip::showDialog(hwnd()); });
+}
+
+void frmOptions::cmdHelp_Click() {
+    quietly([&] {
+        seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kHelpContext);
+        UpdateWindow(hwnd());
+    });
+}
+
+// ---------------------------------------------------------------- dispatch
+
+bool frmOptions::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+    case IDC_OPT_FONTSIZE:
+        if (code == CBN_SELCHANGE) comboFontSize_Click();
+        return true;
+    case IDC_OPT_TRANSLATION:
+        if (code == CBN_SELCHANGE) comboTranslation_Click();
+        return true;
+    case IDC_OPT_SHOWTIP:
+        if (code == BN_CLICKED) cmdShowTip_Click();
+        return true;
+    case IDC_OPT_HELP:
+        if (code == BN_CLICKED) cmdHelp_Click();
+        return true;
+    default:
+        return ui::Dialog::OnCommand(id, code, control);
+    }
+}
+
+bool frmOptions::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case kValidateField:
+        if (wp == 0) testSleep(0);
+        else testRepeat(static_cast<int>(wp) - 1);
+        result = 0;
+        return true;
+    case WM_HELP:
+        cmdHelp_Click();
+        result = TRUE;
+        return true;
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (!item || item->hwndItem != cmdHelp) return false;
+        drawHelpButton(*item);
+        result = TRUE;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// The help button's two pictures: the question mark on a raised button, and
+// while it is pressed, on a sunken one and one pixel down and right.
+void frmOptions::drawHelpButton(const DRAWITEMSTRUCT& item) const {
+    RECT r = item.rcItem;
+    bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+    int size = 16;
+    int x = (r.left + r.right - size) / 2 + (pressed ? 1 : 0);
+    int y = (r.top + r.bottom - size) / 2 + (pressed ? 1 : 0);
+    if (m_helpPicture) DrawIconEx(item.hDC, x, y, m_helpPicture, size, size, 0, nullptr, DI_NORMAL);
+    if (item.itemState & ODS_FOCUS) {
+        RECT f = r;
+        InflateRect(&f, -3, -3);
+        DrawFocusRect(item.hDC, &f);
+    }
+}

@@ -1,0 +1,440 @@
+// frmSchedule.cpp
+#include "frmSchedule.h"
+
+#include <commctrl.h>
+#include <htmlhelp.h>
+
+#include <stdexcept>
+
+#include "GlobalFunctions.h"
+#include "Module1.h"
+#include "dataManipulation.h"
+#include "dialog_shared.h"
+#include "frmLogin.h"
+#include "frmSchedule_res.h"
+#include "registry.h"
+#include "schedule_rules.h"
+#include "seams.h"
+#include "settings_rules.h"
+
+namespace {
+
+using frmScheduleRules::check;
+using frmScheduleRules::kErrorCaption;
+using frmScheduleRules::normalPointer;
+
+constexpr long kEightAM = 8 * 3600;
+
+// Reads an edit box straight into target, leaving no other copy behind.
+void readSecret(HWND box, std::string& target) {
+    secureWipe(target);
+    int n = box ? GetWindowTextLengthA(box) : 0;
+    if (n <= 0) return;
+    target.resize(static_cast<size_t>(n) + 1);
+    int got = GetWindowTextA(box, target.data(), n + 1);
+    target.resize(got > 0 ? static_cast<size_t>(got) : 0);
+}
+
+// Runs a handler body; a failure shows the handler's own message and the
+// normal pointer comes back.
+template <typename Body>
+void guarded(HWND owner, const char* failureText, Body body) {
+    dialog_shared::guarded(owner, failureText, kErrorCaption, MB_ICONINFORMATION, [&] {
+        try {
+            body();
+        } catch (...) {
+            normalPointer();
+            throw;
+        }
+    });
+}
+
+// The frames of each tab and the controls they hold.
+constexpr int kTab0Controls[] = {IDC_SCH_FRAME7, IDC_SCH_CHK0, IDC_SCH_FRAME5, IDC_SCH_COMBO0};
+constexpr int kTab1Controls[] = {IDC_SCH_FRAME3, IDC_SCH_COMBO1, IDC_SCH_FRAME9, IDC_SCH_CHK1,
+                                 IDC_SCH_FRAME4, IDC_SCH_LABEL0, IDC_SCH_USER0, IDC_SCH_LABEL1,
+                                 IDC_SCH_USER1,  IDC_SCH_LABEL3};
+
+} // namespace
+
+// ---------------------------------------------------------------- the dialog
+
+frmSchedule::frmSchedule(HWND owner, TaskServiceFactory factory) : m_factory(std::move(factory)) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    create(IDD_SCHEDULE, owner);
+}
+
+frmSchedule::~frmSchedule() {
+    if (m_tooltips) DestroyWindow(m_tooltips);
+}
+
+void frmSchedule::showDialog(HWND owner) {
+    frmSchedule dialog(owner);
+    dialog.showModal(owner);
+}
+
+bool frmSchedule::OnInit() {
+    SSTab1 = getItem(IDC_SCH_TAB);
+    chkSchedule = {getItem(IDC_SCH_CHK0), getItem(IDC_SCH_CHK1)};
+    comboTime = {getItem(IDC_SCH_COMBO0), getItem(IDC_SCH_COMBO1)};
+    txtUserName = {getItem(IDC_SCH_USER0), getItem(IDC_SCH_USER1)};
+    cmdOK = getItem(IDOK);
+    cmdCancel = getItem(IDCANCEL);
+    cmdHelp = getItem(IDC_SCH_HELP);
+
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>("Use Pellanor Scheduler");
+    SendMessageA(SSTab1, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = const_cast<char*>("Use the Windows Task Scheduler");
+    SendMessageA(SSTab1, TCM_INSERTITEMA, 1, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(txtUserName[1], EM_SETPASSWORDCHAR, '*', 0);
+    attachFields();
+    Form_Load();
+    return true;
+}
+
+void frmSchedule::Form_Load() {
+    gErrorShown = false;
+    formLoaded = false;
+    timeValid = true;
+    try {
+        const auto times = frmScheduleRules::timeList();
+        for (size_t i = 0; i < 2; ++i) {
+            for (const std::string& t : times)
+                SendMessageA(comboTime[i], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
+            ui::setWindowText(comboTime[i], "8:00 AM");
+            lastValidTime[i] = kEightAM;
+            SendMessageA(chkSchedule[i], BM_SETCHECK, BST_CHECKED, 0);
+        }
+        selectTab(gUseWindowsScheduler ? 1 : 0);
+        if (!gSchedulerEnabled) SendMessageA(chkSchedule[0], BM_SETCHECK, BST_UNCHECKED, 0);
+        // A stored time that is no time of day leaves the box at 8:00 AM.
+        if (long stored = schedule_rules::parseTimeOfDay(gSchedulerTime); stored >= 0) {
+            ui::setWindowText(comboTime[0], gSchedulerTime);
+            lastValidTime[0] = stored;
+        }
+        if (gIsWinNT) {
+            ui::setWindowText(txtUserName[0], gWindowsUser);
+            ui::setWindowText(txtUserName[1], "");
+        } else {
+            EnableWindow(txtUserName[0], FALSE);
+            EnableWindow(txtUserName[1], FALSE);
+        }
+        taskName = frmScheduleRules::taskNameFor(gWindowsUser);
+        findExistingTask();
+        m_helpIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_QUESTION));
+        if (cmdHelp && m_helpIcon)
+            SendMessageA(cmdHelp, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(m_helpIcon));
+        createTooltips();
+    } catch (...) {
+        dataManipulation::showMessage(hwnd(), "An error occurred loading the frmSchedule Dialog", kErrorCaption,
+                                      MB_ICONSTOP);
+        GlobalFunctions::runVerify(hwnd());
+    }
+    formLoaded = true;
+}
+
+bool frmSchedule::makeTaskService() {
+    if (!taskService && m_factory) {
+        std::unique_ptr<taskscheduler::TaskCollection> made;
+        if (SUCCEEDED(m_factory(made))) taskService = std::move(made);
+    }
+    return taskService != nullptr;
+}
+
+void frmSchedule::findExistingTask() {
+    using namespace taskscheduler;
+    if (!makeTaskService()) throw std::runtime_error("task service");
+    check(taskService->refresh());
+    std::vector<std::shared_ptr<Task>> all;
+    check(taskService->tasks(all));
+    for (const auto& task : all) {
+        if (task->name() != taskName) continue;
+        std::shared_ptr<TriggerList> triggers;
+        check(task->triggers(triggers));
+        long count = 0;
+        check(triggers->count(count));
+        if (count < 1) return;
+        std::shared_ptr<Trigger> trigger;
+        check(triggers->item(1, trigger));
+        SYSTEMTIME start{};
+        check(trigger->startTime(start));
+        long seconds = start.wHour * 3600L + start.wMinute * 60L + start.wSecond;
+        ui::setWindowText(comboTime[1], frmScheduleRules::timeText(seconds));
+        lastValidTime[1] = seconds;
+        DWORD flags = 0;
+        check(task->flags(flags));
+        SendMessageA(chkSchedule[1], BM_SETCHECK, (flags & kFlagDisabled) ? BST_UNCHECKED : BST_CHECKED, 0);
+        return;
+    }
+}
+
+void frmSchedule::attachFields() {
+    // The text boxes follow the Enter rule through ui::EnterField; the time
+    // boxes are combo boxes whose edit field it cannot watch, so the dialog
+    // applies the same rule to them itself (comboTime_Focus, OnOK).
+    for (int i = 0; i < 2; ++i) {
+        auto field = std::make_unique<ui::EnterField>();
+        field->attach(txtUserName[static_cast<size_t>(i)], IDOK,
+                      {[this, i] {
+                           guarded(hwnd(), "An error occurred in function frmSchedule_txtUserName_gotfocus", [&] {
+                               gErrorShown = false;
+                               if (i == 1) SendMessageA(txtUserName[1], EM_SETPASSWORDCHAR, '*', 0);
+                           });
+                       },
+                       // Enter only makes OK the default, so the next Enter presses it.
+                       [this] {
+                           guarded(hwnd(), "An error occurred in function frmSchedule_txtUserName_keypress",
+                                   [] { gErrorShown = false; });
+                           return true;
+                       },
+                       {}});
+        m_fields[static_cast<size_t>(i)] = std::move(field);
+    }
+}
+
+void frmSchedule::createTooltips() {
+    m_tooltips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    if (!m_tooltips) return;
+    auto add = [&](HWND control, const char* tip) {
+        TTTOOLINFOA ti{};
+        ti.cbSize = sizeof ti;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = hwnd();
+        ti.uId = reinterpret_cast<UINT_PTR>(control);
+        ti.lpszText = const_cast<char*>(tip);
+        SendMessageA(m_tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    };
+    add(txtUserName[0],
+        "This is your Windows User Name - click help if you do not enter a  Windows User Name.");
+    add(txtUserName[1], "This is your Windows Password - click help if you do not enter a Windows Password.");
+    add(cmdHelp, "Help....");
+}
+
+int frmSchedule::currentTab() const {
+    return static_cast<int>(SendMessageA(SSTab1, TCM_GETCURSEL, 0, 0)) == 1 ? 1 : 0;
+}
+
+void frmSchedule::selectTab(int tab) {
+    SendMessageA(SSTab1, TCM_SETCURSEL, tab == 1 ? 1 : 0, 0);
+    SSTab1_Click();
+}
+
+void frmSchedule::SSTab1_Click() {
+    bool windows = currentTab() == 1;
+    for (int id : kTab0Controls) showItem(id, !windows);
+    for (int id : kTab1Controls) showItem(id, windows);
+}
+
+// ---------------------------------------------------------------- handlers
+
+void frmSchedule::comboTime_Validate(int index, bool& cancel) {
+    if (!formLoaded) return;
+    guarded(hwnd(), "An error occurred in function frmSchedule_comboTime_validate", [&] {
+        gErrorShown = false;
+        timeValid = false;
+        HWND box = comboTime[static_cast<size_t>(index)];
+        std::string text = ui::getWindowText(box);
+        for (char& c : text)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        ui::setWindowText(box, text);
+        long seconds = schedule_rules::parseTimeOfDay(text);
+        const char* refusal = nullptr;
+        const char* title = nullptr;
+        if (seconds < 0) {
+            refusal = "If you are going to enter the time, it needs to be formatted as follows 'hh:mm AM/PM'    ";
+            title = "The time was formatted incorrectly";
+        } else if (text.find("AM") == std::string::npos && text.find("PM") == std::string::npos) {
+            refusal = "You need to enter either AM or PM after the time";
+            title = "Timer Error...";
+        }
+        if (refusal) {
+            cancel = true;
+            seams::messageBox(hwnd(), refusal, title, MB_ICONINFORMATION);
+            ui::setWindowText(box, frmScheduleRules::timeText(lastValidTime[static_cast<size_t>(index)]));
+            SendMessageA(box, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+            return;
+        }
+        lastValidTime[static_cast<size_t>(index)] = seconds;
+        timeValid = true;
+    });
+}
+
+void frmSchedule::comboTime_Click() {
+    guarded(hwnd(), "An error occurred in function frmSchedule_combotime_click", [] { gErrorShown = false; });
+}
+
+void frmSchedule::chkSchedule_Click() {
+    guarded(hwnd(), "An error occurred in function frmSchedule_chkSchedule_Click", [] { gErrorShown = false; });
+}
+
+void frmSchedule::cmdOK_Click() {
+    gErrorShown = false;
+    if (!timeValid) return;
+    std::string password;
+    guarded(hwnd(), "An error occurred in function frmSchedule_cmdOK_Click", [&] {
+        int tab = currentTab();
+        chosenTime = ui::getWindowText(comboTime[static_cast<size_t>(tab)]);
+        if (tab == 1) {
+            // The choice takes effect only once the task is in place: a
+            // refused password or a failed task must not leave the program
+            // believing the Windows scheduler will start it.
+            bool enabled = SendMessageA(chkSchedule[1], BM_GETCHECK, 0, 0) == BST_CHECKED;
+            readSecret(txtUserName[1], password);
+            std::string user = ui::getWindowText(txtUserName[0]);
+            std::string testedUser = user, testedPassword = password;
+            secureWipe(password);
+            bool refused = testedPassword.find_first_not_of(' ') == std::string::npos ||
+                           GlobalFunctions::testPassword(testedUser, testedPassword, hwnd());
+            if (refused) {
+                secureWipe(testedPassword);
+                passwordRefusal();
+                return;
+            }
+            // The task gets the name and password the logon accepted (trimmed),
+            // so that it runs with what was proven and is found again at load.
+            bool failed = makeTaskService()
+                              ? GlobalFunctions::createScheduledTask(hwnd(), *taskService, chosenTime,
+                                                                     enabled ? 1 : 0, testedUser, testedPassword)
+                              : (frmScheduleRules::reportTaskNotCreated(hwnd(), frmScheduleRules::taskNameFor(testedUser)), true);
+            secureWipe(testedPassword);
+            // The user was told; the dialog stays open with nothing saved.
+            if (failed) return;
+            gUseWindowsScheduler = enabled;
+            gSchedulerEnabled = false;
+        } else {
+            gUseWindowsScheduler = false;
+            gSchedulerEnabled = SendMessageA(chkSchedule[0], BM_GETCHECK, 0, 0) == BST_CHECKED;
+            gSchedulerTime = ui::getWindowText(comboTime[0]);
+        }
+        saveSchedulerSettings();
+        endModal(IDOK);
+    });
+    secureWipe(password);
+    normalPointer();
+}
+
+void frmSchedule::passwordRefusal() {
+    seams::messageBox(hwnd(),
+                      "The Windows Scheduler requires you to enter a Windows Password.   \r\n"
+                      "If you do not enter a password when starting Windows, please click the Help button for "
+                      "more info.    ",
+                      "Windows Password Required", MB_ICONINFORMATION);
+    ui::setWindowText(txtUserName[1], kPasswordFiller);
+    gotoDlgCtrl(txtUserName[1]);
+    SendMessageA(txtUserName[1], EM_SETSEL, 0, -1);
+}
+
+void frmSchedule::saveSchedulerSettings() {
+    auto save = [](const char* name, const std::string& value) {
+        registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, name, value);
+    };
+    save("useTheWindowsScheduler", gUseWindowsScheduler ? "True" : "False");
+    save("TamberlyschedulerTime", gSchedulerTime);
+    save("TamberlyschedulerEnabled", gSchedulerEnabled ? "True" : "False");
+}
+
+void frmSchedule::cmdCancel_Click() { endModal(IDCANCEL); }
+
+void frmSchedule::cmdHelp_Click() {
+    seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kHelpContext);
+    // The help window took the focus; give it back to the dialog.
+    if (hwnd()) SetForegroundWindow(hwnd());
+}
+
+void frmSchedule::Form_QueryUnload() {
+    // The saved verse size goes back on the main window, whatever an
+    // earlier live preview left there.
+    dialog_shared::setVerseFontSize(gVerseFontSize, false);
+    // Overwrite the password box's text in place before it goes.
+    HWND box = txtUserName[1];
+    int n = box ? GetWindowTextLengthA(box) : 0;
+    if (n > 0) SetWindowTextA(box, std::string(static_cast<size_t>(n), '*').c_str());
+    if (box) SetWindowTextA(box, "");
+}
+
+// ---------------------------------------------------------------- dispatch
+
+bool frmSchedule::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+    case IDC_SCH_HELP:
+        if (code == BN_CLICKED) cmdHelp_Click();
+        return true;
+    case IDC_SCH_CHK0:
+    case IDC_SCH_CHK1:
+        if (code == BN_CLICKED) chkSchedule_Click();
+        return true;
+    case IDC_SCH_COMBO0:
+    case IDC_SCH_COMBO1: {
+        int index = id == IDC_SCH_COMBO1 ? 1 : 0;
+        if (code == CBN_SELCHANGE) comboTime_Click();
+        if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) m_enterDone[static_cast<size_t>(index)] = false;
+        if (code == CBN_SETFOCUS || code == CBN_KILLFOCUS) comboTime_Focus(index, code == CBN_SETFOCUS);
+        return true;
+    }
+    default:
+        return ui::Dialog::OnCommand(id, code, control);
+    }
+}
+
+int frmSchedule::focusedTimeBox() const {
+    HWND focus = GetFocus();
+    for (int i = 0; i < 2; ++i) {
+        HWND box = comboTime[static_cast<size_t>(i)];
+        if (focus && (focus == box || IsChild(box, focus))) return i;
+    }
+    return -1;
+}
+
+void frmSchedule::comboTime_Focus(int index, bool gotFocus) {
+    if (gotFocus) {
+        // While a time box has the focus, Enter checks the time.
+        gErrorShown = false;
+        m_enterDone[static_cast<size_t>(index)] = false;
+        setDefId(0);
+        return;
+    }
+    setDefId(IDOK);
+    // Only a move to another control of the dialog checks the time; a
+    // message box or another program taking the focus does not.
+    HWND to = GetFocus();
+    if (!to || !IsChild(hwnd(), to)) return;
+    bool cancel = false;
+    comboTime_Validate(index, cancel);
+    if (cancel)
+        PostMessageA(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(comboTime[static_cast<size_t>(index)]), TRUE);
+}
+
+void frmSchedule::OnOK() {
+    // Enter in a time box checks the time; a valid time makes OK the
+    // default, so the next Enter presses it.
+    int index = focusedTimeBox();
+    if (index >= 0 && !m_enterDone[static_cast<size_t>(index)]) {
+        bool cancel = false;
+        comboTime_Validate(index, cancel);
+        if (!cancel) {
+            m_enterDone[static_cast<size_t>(index)] = true;
+            setDefId(IDOK);
+        }
+        return;
+    }
+    cmdOK_Click();
+}
+
+bool frmSchedule::OnNotify(int, NMHDR* header, LRESULT& result) {
+    if (!header || header->hwndFrom != SSTab1 || header->code != TCN_SELCHANGE) return false;
+    SSTab1_Click();
+    result = 0;
+    return true;
+}
+
+bool frmSchedule::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != WM_HELP) return false;
+    cmdHelp_Click();
+    result = TRUE;
+    return true;
+}

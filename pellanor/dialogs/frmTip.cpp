@@ -1,0 +1,203 @@
+// frmTip.cpp
+#include "frmTip.h"
+
+#include <windows.h>
+#include <htmlhelp.h>
+
+#include <chrono>
+#include <cmath>
+
+#include "Module1.h"
+#include "dataManipulation.h"
+#include "dialog_shared.h"
+#include "frmTip_res.h"
+#include "modHyperLink.h"
+#include "registry.h"
+#include "seams.h"
+#include "settings_rules.h"
+
+using dialog_shared::kCrLf;
+using dialog_shared::quietly;
+
+namespace {
+const char* const kErrorCaption = "A Program Error Occurred";
+}
+
+std::string frmTip::purposeText() {
+    return std::string("OUR PURPOSE:") + kCrLf + kCrLf +
+           "This program was written because we believe in the absolute power of God's Word.  Proverbs "
+           "3:1-6 tell us that if we want to change our lives, we must keep God's word before us so that "
+           "we can meditate on it throughout the day." +
+           kCrLf +
+           "It is our hope and prayer that you will find this program easy to use as you are reminded to "
+           "see, speak, and meditate on God's Word." +
+           kCrLf + kCrLf + "The team at Tamberly, Inc.";
+}
+
+std::string frmTip::sleepNotice() {
+    return std::string(kCrLf) + "PLEASE READ.... press the " + "Sleep Button in the toolbar to put the " +
+           "program to sleep (like an alarm clock).  It will wake up in " +
+           "15 minutes to remind you to meditate on the Word of God again." + kCrLf +
+           "The Sleep Time can be changed by pressing the Options Button.";
+}
+
+std::string frmTip::missingFileText() {
+    return std::string("That the ") + kTipsFile + " file was not found? " + kCrLf + kCrLf +
+           "Create a text file named " + kTipsFile + " using NotePad with 1 tip per line. " +
+           "Then place it in the same directory as the application. ";
+}
+
+frmTip::frmTip(HWND owner) { create(IDD_TIP, owner); }
+
+void frmTip::showDialog(HWND owner) {
+    frmTip dialog(owner);
+    dialog.showModal(owner);
+}
+
+bool frmTip::OnInit() {
+    Label1 = getItem(IDC_TIP_LABEL1);
+    lblTipText = {getItem(IDC_TIP_TEXT0), getItem(IDC_TIP_TEXT1)};
+    Picture1 = getItem(IDC_TIP_PICTURE1);
+    chkLoadTipsAtStartup = getItem(IDC_TIP_SHOWATSTARTUP);
+    cmdNextTip = getItem(IDC_TIP_NEXTTIP);
+    cmdOK = getItem(IDOK);
+    Label2 = getItem(IDC_TIP_LABEL2);
+    m_images = {LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION)),
+                LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_EXCLAMATION))};
+    ui::setWindowText(Label2, dialog_shared::kMakerWebAddress);
+    showPicture(0);
+    Form_Load();
+    return true;
+}
+
+void frmTip::Form_Load() {
+    // Every opening stores the choice as 1: the box starts unticked, so
+    // ticking it runs its handler.
+    quietly([&] {
+        checkButton(IDC_TIP_SHOWATSTARTUP, true);
+        chkLoadTipsAtStartup_Click();
+    });
+    quietly([&] {
+        m_random.seed(static_cast<std::mt19937::result_type>(
+            std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    });
+    const std::string tipsPath = seams::programFolder() + "\\" + kTipsFile;
+    if (!gFirstTimeRun) {
+        quietly([&] {
+            if (!LoadTips(tipsPath)) ui::setWindowText(lblTipText[0], missingFileText());
+        });
+        quietly([&] {
+            ShowWindow(Picture1, SW_SHOWNA);
+            ShowWindow(lblTipText[1], SW_HIDE);
+        });
+        return;
+    }
+    quietly([] { seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kPurposeHelpContext); });
+    gFirstTimeRun = false;
+    quietly([&] {
+        ui::setWindowText(lblTipText[1], purposeText());
+        ShowWindow(Picture1, SW_HIDE);
+        ShowWindow(lblTipText[1], SW_SHOWNA);
+        // The tip read below waits under the purpose text; hidden, so the
+        // two never paint over each other.
+        ShowWindow(lblTipText[0], SW_HIDE);
+    });
+    quietly([&] { LoadTips(tipsPath); });
+    quietly([&] { EnableWindow(cmdNextTip, FALSE); });
+}
+
+bool frmTip::LoadTips(const std::string& fileName) {
+    gErrorShown = false;
+    try {
+        std::vector<std::string> lines;
+        if (!dialog_shared::readLines(fileName, lines)) return false;
+        tips = std::move(lines);
+        DoNextTip();
+        return true;
+    } catch (...) {
+        dataManipulation::showMessage(hwnd(), "An error occurred in function frmTip_LoadTips", kErrorCaption,
+                                      MB_ICONINFORMATION);
+        return false;
+    }
+}
+
+void frmTip::DoNextTip() {
+    dialog_shared::guarded(hwnd(), "An error occurred in function frmTip_DoNextTip", kErrorCaption,
+                         MB_ICONINFORMATION, [&] {
+                             gErrorShown = false;
+                             double r = std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
+                             double n = static_cast<double>(tips.size());
+                             long pick = static_cast<long>(std::floor(r * n + 1));
+                             // Rounding must never pick past the last tip.
+                             if (pick > static_cast<long>(tips.size())) pick = static_cast<long>(tips.size());
+                             currentTip = pick < 1 ? 1 : pick;
+                             DisplayCurrentTip();
+                         });
+}
+
+void frmTip::DisplayCurrentTip() {
+    if (tips.empty() || currentTip < 1 || currentTip > static_cast<long>(tips.size())) return;
+    ui::setWindowText(lblTipText[0], tips[static_cast<size_t>(currentTip - 1)]);
+}
+
+void frmTip::showPicture(int which) {
+    m_picture = which;
+    SendMessageA(Picture1, STM_SETICON, reinterpret_cast<WPARAM>(m_images[static_cast<size_t>(which)]), 0);
+}
+
+void frmTip::cmdNextTip_Click() {
+    quietly([&] {
+        showPicture(0);
+        ShowWindow(Picture1, SW_SHOWNA);
+        ShowWindow(lblTipText[1], SW_HIDE);
+        ShowWindow(lblTipText[0], SW_SHOWNA);
+        DoNextTip();
+    });
+}
+
+void frmTip::cmdOK_Click() {
+    bool firstRunDisplay = false;
+    quietly([&] { firstRunDisplay = ui::getWindowText(lblTipText[1]) == purposeText(); });
+    if (!firstRunDisplay) {
+        endModal(IDOK);
+        return;
+    }
+    quietly([&] {
+        ui::setWindowText(lblTipText[0], sleepNotice());
+        ShowWindow(lblTipText[0], SW_SHOWNA);
+        ShowWindow(Picture1, SW_SHOWNA);
+        ShowWindow(Label1, SW_HIDE);
+        showPicture(1);
+        ShowWindow(lblTipText[1], SW_HIDE);
+        ui::setWindowText(lblTipText[1], "");
+        EnableWindow(cmdNextTip, TRUE);
+    });
+}
+
+void frmTip::chkLoadTipsAtStartup_Click() {
+    quietly([&] {
+        int value = IsDlgButtonChecked(hwnd(), IDC_TIP_SHOWATSTARTUP) == BST_CHECKED ? 1 : 0;
+        registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings,
+                              "Show Tips at Startup", std::to_string(value));
+    });
+}
+
+void frmTip::Label2_Click() {
+    quietly([] { modHyperLink::openURL(dialog_shared::kMakerWebAddress); });
+}
+
+bool frmTip::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+    case IDC_TIP_NEXTTIP:
+        if (code == BN_CLICKED) cmdNextTip_Click();
+        return true;
+    case IDC_TIP_SHOWATSTARTUP:
+        if (code == BN_CLICKED) chkLoadTipsAtStartup_Click();
+        return true;
+    case IDC_TIP_LABEL2:
+        if (code == STN_CLICKED) Label2_Click();
+        return true;
+    default:
+        return ui::Dialog::OnCommand(id, code, control);
+    }
+}

@@ -1,0 +1,41 @@
+// exports.cpp
+// The four exports of sockloom6.dll: the class factory over the creatable
+// classes and self-registration under the ProgIDs automation hosts use,
+// "sockloom_v6." followed by the class name.
+#include "winsock_names.h"
+
+#include "common/com/module.h"
+#include "common/com/object.h"
+#include "common/com/registration.h"
+#include "zkSockName.h"
+#include "zkSockets.h"
+
+namespace {
+
+const com::ClassEntry kClasses[] = {
+    com::classEntry<sockloom::zkSockets>(CLSID_zkSockets),
+    com::classEntry<sockloom::zkSockName>(CLSID_zkSockName),
+};
+
+const com::ClassRegistration kRegistrations[] = {
+    {.clsid = &CLSID_zkSockets,
+     .description = "sockloom_v6.zkSockets",
+     .progId = "sockloom_v6.zkSockets",
+     .programmable = true},
+    {.clsid = &CLSID_zkSockName,
+     .description = "sockloom_v6.zkSockName",
+     .progId = "sockloom_v6.zkSockName",
+     .programmable = true},
+};
+
+} // namespace
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
+    return com::getClassObject(kClasses, clsid, riid, out);
+}
+
+STDAPI DllCanUnloadNow() { return com::canUnloadNow(); }
+
+STDAPI DllRegisterServer() { return com::registerServer(kRegistrations); }
+
+STDAPI DllUnregisterServer() { return com::unregisterServer(kRegistrations); }

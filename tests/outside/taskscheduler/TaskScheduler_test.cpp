@@ -1,0 +1,168 @@
+// TaskScheduler_test.cpp
+// The wrapper over the real Task Scheduler of the test prefix: a task is
+// stored, found again by name, refused as a duplicate, and deleted. What
+// the scheduler reads back only partly under Wine (triggers, account) is
+// tested through the dialog's fake.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "TaskScheduler.h"
+
+using namespace taskscheduler;
+
+namespace {
+
+constexpr const char* kName = "wrapper_test_Pellanor";
+
+std::shared_ptr<Task> findTask(TaskCollection& tasks, const std::string& name) {
+    std::vector<std::shared_ptr<Task>> all;
+    if (FAILED(tasks.refresh()) || FAILED(tasks.tasks(all))) return nullptr;
+    auto it = std::find_if(all.begin(), all.end(), [&](const auto& t) { return t->name() == name; });
+    return it == all.end() ? nullptr : *it;
+}
+
+class RealScheduler : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(createTaskCollection(tasks), S_OK);
+        tasks->remove(kName); // left from an earlier run
+    }
+    void TearDown() override {
+        if (tasks) tasks->remove(kName);
+    }
+    std::unique_ptr<TaskCollection> tasks;
+};
+
+TEST_F(RealScheduler, StoredTaskIsFoundByNameAndCanBeDeleted) {
+    EXPECT_EQ(findTask(*tasks, kName), nullptr);
+
+    std::shared_ptr<Task> task;
+    ASSERT_EQ(tasks->add(kName, task), S_OK);
+    std::string path = "x";
+    ASSERT_EQ(task->programPath(path), S_OK);
+    EXPECT_EQ(path, "") << "a new task starts no program";
+    ASSERT_EQ(task->setProgramPath("C:\\Program Files\\Pellanor\\pellanor"), S_OK);
+    ASSERT_EQ(task->programPath(path), S_OK);
+    EXPECT_EQ(path, "C:\\Program Files\\Pellanor\\pellanor");
+    ASSERT_EQ(task->setComment("Pellanor 2004 Program Scheduler"), S_OK);
+
+    std::shared_ptr<TriggerList> triggers;
+    ASSERT_EQ(task->triggers(triggers), S_OK);
+    long n = -1;
+    ASSERT_EQ(triggers->count(n), S_OK);
+    EXPECT_EQ(n, 0);
+    std::shared_ptr<Trigger> trigger;
+    ASSERT_EQ(triggers->add(trigger), S_OK);
+    ASSERT_EQ(trigger->setType(kTriggerDaily), S_OK);
+    SYSTEMTIME at{};
+    at.wHour = 6;
+    at.wMinute = 30;
+    ASSERT_EQ(trigger->setStartTime(at), S_OK);
+    SYSTEMTIME back{};
+    ASSERT_EQ(trigger->startTime(back), S_OK);
+    EXPECT_EQ(back.wHour, 6);
+    EXPECT_EQ(back.wMinute, 30);
+    EXPECT_EQ(back.wSecond, 0);
+    ASSERT_EQ(triggers->count(n), S_OK);
+    EXPECT_EQ(n, 1);
+
+    ASSERT_EQ(task->setFlags(kFlagInteractive | kFlagDisabled), S_OK);
+    DWORD flags = 0;
+    ASSERT_EQ(task->flags(flags), S_OK);
+    EXPECT_EQ(flags, kFlagInteractive | kFlagDisabled);
+    ASSERT_EQ(task->setAccountInformation("mary", "secret"), S_OK);
+    ASSERT_EQ(task->save(0), S_OK);
+
+    auto found = findTask(*tasks, kName);
+    ASSERT_NE(found, nullptr) << "the stored task is enumerated by its name";
+    EXPECT_EQ(found->name(), kName);
+    // Wine reads no actions, triggers or flags of a stored task back; the
+    // dialog's tests cover those through a fake.
+
+    std::shared_ptr<Task> second;
+    EXPECT_EQ(tasks->add(kName, second), HRESULT_FROM_WIN32(ERROR_FILE_EXISTS));
+    EXPECT_EQ(second, nullptr);
+
+    ASSERT_EQ(tasks->remove(kName), S_OK);
+    EXPECT_EQ(findTask(*tasks, kName), nullptr);
+}
+
+TEST_F(RealScheduler, RefusesWhatItCannotStore) {
+    std::shared_ptr<Task> task;
+    ASSERT_EQ(tasks->add(kName, task), S_OK);
+    EXPECT_EQ(task->setFlags(kFlagDisabled | 2), E_INVALIDARG);
+    EXPECT_EQ(task->save(1), E_INVALIDARG);
+    std::shared_ptr<TriggerList> triggers;
+    ASSERT_EQ(task->triggers(triggers), S_OK);
+    std::shared_ptr<Trigger> trigger;
+    EXPECT_EQ(triggers->item(1, trigger), E_INVALIDARG) << "no trigger yet";
+    ASSERT_EQ(triggers->add(trigger), S_OK);
+    EXPECT_EQ(trigger->setType(2), E_INVALIDARG);
+    SYSTEMTIME bad{};
+    bad.wHour = 24;
+    EXPECT_EQ(trigger->setStartTime(bad), E_INVALIDARG);
+    std::shared_ptr<Trigger> again;
+    EXPECT_EQ(triggers->item(1, again), S_OK);
+    EXPECT_EQ(triggers->item(0, again), E_INVALIDARG);
+    EXPECT_EQ(triggers->item(2, again), E_INVALIDARG);
+    std::shared_ptr<Task> empty;
+    EXPECT_EQ(tasks->add("", empty), E_INVALIDARG);
+}
+
+TEST_F(RealScheduler, BeginDayAndStartTimeShareTheBoundaryWithoutDisturbingEachOther) {
+    std::shared_ptr<Task> task;
+    ASSERT_EQ(tasks->add(kName, task), S_OK);
+    std::shared_ptr<TriggerList> triggers;
+    ASSERT_EQ(task->triggers(triggers), S_OK);
+    std::shared_ptr<Trigger> trigger;
+    ASSERT_EQ(triggers->add(trigger), S_OK);
+    SYSTEMTIME t{};
+    t.wHour = 20;
+    t.wMinute = 15;
+    t.wSecond = 5;
+    ASSERT_EQ(trigger->setStartTime(t), S_OK);
+    SYSTEMTIME day{};
+    day.wYear = 2031;
+    day.wMonth = 2;
+    day.wDay = 28;
+    day.wHour = 3; // the time of a begin day is not its business
+    ASSERT_EQ(trigger->setBeginDay(day), S_OK);
+    SYSTEMTIME back{};
+    ASSERT_EQ(trigger->startTime(back), S_OK);
+    EXPECT_EQ(formatBoundary(back), L"2031-02-28T20:15:05");
+}
+
+TEST(Boundary, FormatsAndParsesTheSchedulersText) {
+    SYSTEMTIME t{};
+    t.wYear = 2004;
+    t.wMonth = 7;
+    t.wDay = 9;
+    t.wHour = 8;
+    t.wMinute = 5;
+    EXPECT_EQ(formatBoundary(t), L"2004-07-09T08:05:00");
+
+    SYSTEMTIME back{};
+    ASSERT_TRUE(parseBoundary(L"2004-07-09T08:05:00", back));
+    EXPECT_EQ(back.wYear, 2004);
+    EXPECT_EQ(back.wMonth, 7);
+    EXPECT_EQ(back.wDay, 9);
+    EXPECT_EQ(back.wHour, 8);
+    EXPECT_EQ(back.wMinute, 5);
+    ASSERT_TRUE(parseBoundary(L"2004-07-09T23:59:59+02:00", back)) << "a zone suffix is allowed";
+    EXPECT_EQ(back.wSecond, 59);
+
+    SYSTEMTIME untouched{};
+    untouched.wYear = 1999;
+    for (const wchar_t* bad : {L"", L"2004-07-09", L"2004-07-09 08:05:00", L"2004-13-09T08:05:00",
+                               L"2004-07-09T24:00:00", L"2004-07-09T08:60:00", L"2004-07-00T08:05:00",
+                               L"20x4-07-09T08:05:00"}) {
+        EXPECT_FALSE(parseBoundary(bad, untouched)) << "refused";
+        EXPECT_EQ(untouched.wYear, 1999) << "left alone when refused";
+    }
+}
+
+} // namespace

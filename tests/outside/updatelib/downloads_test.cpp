@@ -1,0 +1,195 @@
+// downloads_test.cpp
+// Lists and files fetched from the test update server on 127.0.0.1, directly
+// and through it acting as an HTTP proxy.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "server_fixture.h"
+#include "updatelib.h"
+
+using namespace Tamberly_orvane6;
+using namespace updtest;
+
+namespace {
+
+const std::string kList = "ORVANEF 1\r\na.txt\t3\thttp://h/a.txt\t2004-03-01\t\t\tFirst\r\n";
+
+std::string payload(size_t n) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 131 + 7) & 0xFF);
+    return s;
+}
+
+bool sawRequest(const std::string& part) {
+    auto r = requests();
+    return std::any_of(r.begin(), r.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
+}
+
+TEST(ListDownloader, FetchesAndReadsAList) {
+    serve("lists/one.orvanef", kList);
+    UpdateListDownloader d;
+    UpdateList list;
+    short failed = -1;
+    d.fetchList(url("/lists/one.orvanef"), list, failed);
+    EXPECT_EQ(failed, 0) << d.lastError();
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.name(1), "a.txt");
+}
+
+TEST(ListDownloader, MissingListAndBadListFail) {
+    serve("lists/bad.orvanef", "<html>not a list</html>");
+    serve("lists/evil.orvanef", "ORVANEF 1\r\n..\\..\\boot.ini\t1\thttp://h/x\t\t\t\tx\r\n");
+    UpdateListDownloader d;
+    UpdateList list;
+    short failed = 0;
+    d.fetchList(url("/lists/none.orvanef"), list, failed);
+    EXPECT_EQ(failed, 1);
+    EXPECT_NE(d.lastError().find("404"), std::string::npos) << d.lastError();
+
+    d.fetchList(url("/lists/bad.orvanef"), list, failed);
+    EXPECT_EQ(failed, 2);
+    d.fetchList(url("/lists/evil.orvanef"), list, failed);
+    EXPECT_EQ(failed, 2);
+    EXPECT_NE(d.lastError().find("unsafe"), std::string::npos) << d.lastError();
+    EXPECT_EQ(list.count(), 0);
+
+    d.fetchList("http://127.0.0.1:1/x.orvanef", list, failed);
+    EXPECT_EQ(failed, 1) << "nobody listens on port 1";
+}
+
+TEST(ListDownloader, GoesThroughTheProxy) {
+    serve("autoUpdate/pellanor/orvaneUpdateList1.orvanef", kList);
+    clearRequests();
+    UpdateListDownloader d;
+    d.proxy(hostPort());
+    UpdateList list;
+    short failed = -1;
+    // The host does not exist: only the proxy can answer.
+    d.fetchList("http://update.pellanor.invalid/autoUpdate/pellanor/orvaneUpdateList1.orvanef", list, failed);
+    EXPECT_EQ(failed, 0) << d.lastError();
+    EXPECT_EQ(list.count(), 1);
+    EXPECT_TRUE(sawRequest("PROXY GET http://update.pellanor.invalid"));
+}
+
+class Download : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dl.progress = [this](long b) { progress.push_back(b); };
+    }
+    long get(const std::string& address, const std::string& local) {
+        long result = -1;
+        dl.download(address, local, result);
+        return result;
+    }
+    // Nothing but the expected names in the folder: no temporary left over.
+    void expectOnly(std::vector<std::string> names) {
+        auto got = listFolder(dir.path());
+        std::sort(got.begin(), got.end());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(got, names);
+    }
+    TempFolder dir;
+    FileDownloader dl;
+    std::vector<long> progress;
+};
+
+TEST_F(Download, ReplacesTheOldFileAndReportsProgress) {
+    const std::string data = payload(100000);
+    serve("files/big.bin", data);
+    writeFile(dir / "big.bin", "old");
+    EXPECT_EQ(get(url("/files/big.bin"), dir / "big.bin"), dlOK) << dl.lastError();
+    EXPECT_EQ(readFile(dir / "big.bin"), data);
+    EXPECT_EQ(dl.storedPath(), dir / "big.bin");
+    ASSERT_FALSE(progress.empty());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_GT(progress.front(), 0);
+    EXPECT_EQ(progress.back(), 100000);
+    expectOnly({"big.bin"});
+}
+
+TEST_F(Download, FolderDestinationKeepsTheAddressName) {
+    serve("files/Joy.txt", "joy");
+    EXPECT_EQ(get(url("/files/Joy.txt?v=2"), dir.path() + "\\"), dlOK) << dl.lastError();
+    EXPECT_EQ(readFile(dir / "Joy.txt"), "joy");
+    EXPECT_EQ(dl.storedPath(), dir / "Joy.txt");
+}
+
+TEST_F(Download, UnsafeNamesAreRefusedBeforeAnyRequest) {
+    clearRequests();
+    EXPECT_EQ(get(url("/files/.."), dir.path() + "\\"), dlBadRequest);
+    EXPECT_EQ(get(url("/files/"), dir.path() + "\\"), dlBadRequest);
+    EXPECT_EQ(get(url("/files/NUL"), dir.path() + "\\"), dlBadRequest);
+    EXPECT_EQ(get(url("/files/a.txt"), dir / "a*.txt"), dlBadRequest);
+    EXPECT_EQ(get("ftp://127.0.0.1/a.txt", dir / "a.txt"), dlBadRequest);
+    EXPECT_NE(dl.lastError(), "");
+    EXPECT_TRUE(requests().empty());
+    expectOnly({});
+}
+
+TEST_F(Download, IncompleteOrRefusedDownloadsLeaveTheOldFile) {
+    writeFile(dir / "keep.txt", "old content");
+    EXPECT_EQ(get(url("/truncated/keep.txt"), dir / "keep.txt"), dlIncomplete);
+    EXPECT_EQ(get(url("/status/404"), dir / "keep.txt"), dlHttpStatus);
+    EXPECT_EQ(get(url("/status/500"), dir / "keep.txt"), dlHttpStatus);
+    EXPECT_EQ(get("http://127.0.0.1:1/keep.txt", dir / "keep.txt"), dlNetwork);
+    EXPECT_EQ(readFile(dir / "keep.txt"), "old content");
+    expectOnly({"keep.txt"});
+}
+
+TEST_F(Download, MissingFolderIsAFileError) {
+    serve("files/a.txt", "a");
+    EXPECT_EQ(get(url("/files/a.txt"), dir / "no such folder\\a.txt"), dlFileError);
+}
+
+TEST_F(Download, AbortFromAProgressHandlerStopsAndKeepsTheOldFile) {
+    serve("files/slow.bin", payload(200000));
+    writeFile(dir / "slow.bin", "old");
+    dl.progress = [this](long b) {
+        progress.push_back(b);
+        if (progress.size() == 2) dl.abort();
+    };
+    EXPECT_EQ(get(url("/slow/files/slow.bin"), dir / "slow.bin"), dlAborted);
+    EXPECT_EQ(progress.size(), 2u);
+    EXPECT_EQ(readFile(dir / "slow.bin"), "old");
+    expectOnly({"slow.bin"});
+    // The next download starts afresh.
+    serve("files/b.txt", "b");
+    EXPECT_EQ(get(url("/files/b.txt"), dir / "b.txt"), dlOK);
+}
+
+bool delivered = false;
+LRESULT CALLBACK recordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_APP + 7) delivered = true;
+    return DefWindowProcA(h, m, w, l);
+}
+
+TEST_F(Download, WindowMessagesRunDuringADownload) {
+    // A posted message reaches its window while the download blocks.
+    serve("files/slow2.bin", payload(40000));
+    delivered = false;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = recordingProc;
+    wc.lpszClassName = "updtest_msg";
+    RegisterClassA(&wc);
+    HWND w = CreateWindowA("updtest_msg", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    delivered = false;
+    dl.progress = [&](long) {
+        if (!delivered) PostMessageA(w, WM_APP + 7, 0, 0);
+    };
+    EXPECT_EQ(get(url("/slow/files/slow2.bin"), dir / "slow2.bin"), dlOK);
+    EXPECT_TRUE(delivered);
+    DestroyWindow(w);
+}
+
+TEST_F(Download, GoesThroughTheProxy) {
+    serve("files/p.txt", "via proxy");
+    clearRequests();
+    dl.proxy(hostPort());
+    EXPECT_EQ(get("http://files.pellanor.invalid/files/p.txt", dir / "p.txt"), dlOK) << dl.lastError();
+    EXPECT_EQ(readFile(dir / "p.txt"), "via proxy");
+    EXPECT_TRUE(sawRequest("PROXY GET http://files.pellanor.invalid"));
+}
+
+} // namespace

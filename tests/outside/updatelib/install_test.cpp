@@ -1,0 +1,75 @@
+// install_test.cpp
+// File dates and the hand-over of downloaded components.
+#include <gtest/gtest.h>
+
+#include "server_fixture.h"
+#include "updatelib.h"
+
+using namespace Tamberly_orvane6;
+using namespace updtest;
+
+namespace {
+
+SYSTEMTIME localWriteTime(const std::string& path) {
+    SYSTEMTIME st{};
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return st;
+    FILETIME utc, local;
+    GetFileTime(h, nullptr, nullptr, &utc);
+    CloseHandle(h);
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &st);
+    return st;
+}
+
+TEST(FileDateSetter, GivesTheFileTheListDate) {
+    TempFolder dir;
+    writeFile(dir / "a.txt", "a");
+    FileDateSetter s;
+    s.fileName(dir / "a.txt");
+    s.fileDate({2004, 2, 29, 13, 45, 10});
+    long result = -1;
+    s.apply(result);
+    EXPECT_EQ(result, 0);
+    SYSTEMTIME st = localWriteTime(dir / "a.txt");
+    EXPECT_EQ(st.wYear, 2004);
+    EXPECT_EQ(st.wMonth, 2);
+    EXPECT_EQ(st.wDay, 29);
+    EXPECT_EQ(st.wHour, 13);
+    EXPECT_EQ(st.wMinute, 45);
+    EXPECT_EQ(st.wSecond, 10);
+}
+
+TEST(FileDateSetter, FailsForAMissingFileOrImpossibleDate) {
+    TempFolder dir;
+    FileDateSetter s;
+    long result = 0;
+    s.fileName(dir / "none.txt");
+    s.fileDate({2004, 1, 1, 0, 0, 0});
+    s.apply(result);
+    EXPECT_NE(result, 0);
+    writeFile(dir / "b.txt", "b");
+    s.fileName(dir / "b.txt");
+    s.fileDate({2004, 13, 1, 0, 0, 0});
+    s.apply(result);
+    EXPECT_NE(result, 0);
+}
+
+TEST(ComponentInstaller, RegistersOnlyTheNamedComponent) {
+    TempFolder dir;
+    writeFile(dir / "notes.txt", "text");
+    writeFile(dir / "broken.ocx", "MZ but not really a library");
+    ComponentInstaller inst;
+    long result = -1;
+    inst.install(dir / "notes.txt", dir / "notes.txt", result);
+    EXPECT_EQ(result, 0) << "plain files need nothing";
+    inst.install(dir / "broken.ocx", "", result);
+    EXPECT_EQ(result, 0) << "not the file the entry names: left alone";
+    inst.install(dir / "broken.ocx", dir / "BROKEN.OCX", result);
+    EXPECT_EQ(result, 1) << "a component that cannot be loaded fails";
+    inst.registerComponents(false);
+    inst.install(dir / "broken.ocx", dir / "broken.ocx", result);
+    EXPECT_EQ(result, 0);
+}
+
+} // namespace

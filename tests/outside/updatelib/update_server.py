@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""Update server for the tests: serves the files under --root over HTTP on
+127.0.0.1 (a free port, written to --portfile once listening) and also
+answers as an HTTP proxy (absolute-URI request lines). Every request line
+is appended to --log, proxied ones prefixed with "PROXY ".
+
+Special paths:
+  /truncated/<file>  announces 100000 bytes, sends 1000, then hangs up
+  /slow/<file>       sends <file> in 4 KiB blocks, 50 ms apart
+  /status/<code>     answers with that status and no body
+"""
+import argparse
+import http.server
+import os
+import socketserver
+import sys
+import time
+import urllib.parse
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.0"
+
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        line = self.requestline
+        path = self.path
+        if path.startswith("http://"):
+            line = "PROXY " + line
+            path = urllib.parse.urlsplit(path).path or "/"
+        with open(self.server.log_path, "a", encoding="latin-1") as log:
+            log.write(line + "\n")
+        path = urllib.parse.unquote(path.split("?", 1)[0])
+        if path.startswith("/status/"):
+            self.send_response(int(path[8:]))
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        if path.startswith("/truncated/"):
+            self.send_response(200)
+            self.send_header("Content-Length", "100000")
+            self.end_headers()
+            self.wfile.write(b"x" * 1000)
+            self.wfile.flush()
+            return
+        slow = path.startswith("/slow/")
+        if slow:
+            path = path[5:]
+        local = os.path.normpath(os.path.join(self.server.root, path.lstrip("/")))
+        if not local.startswith(self.server.root) or not os.path.isfile(local):
+            self.send_response(404)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        with open(local, "rb") as f:
+            data = f.read()
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(data)))
+        self.send_header("Content-Type", "application/octet-stream")
+        self.end_headers()
+        if not slow:
+            self.wfile.write(data)
+            return
+        for i in range(0, len(data), 4096):
+            try:
+                self.wfile.write(data[i:i + 4096])
+                self.wfile.flush()
+            except OSError:
+                return
+            time.sleep(0.05)
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--root", required=True)
+    ap.add_argument("--portfile", required=True)
+    ap.add_argument("--log", required=True)
+    a = ap.parse_args()
+    os.makedirs(a.root, exist_ok=True)
+    server = Server(("127.0.0.1", 0), Handler)
+    server.root = os.path.realpath(a.root)
+    server.log_path = a.log
+    open(a.log, "w").close()
+    tmp = a.portfile + ".tmp"
+    with open(tmp, "w") as f:
+        f.write(str(server.server_address[1]))
+    os.replace(tmp, a.portfile)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,456 @@
+// OrvaneAutoUpdate_test.cpp
+// The auto-update dialog, hidden, against the test update server on
+// 127.0.0.1 (the "updateServer" setting points it there): lists, picks,
+// downloads into a prepared program folder, the patch hand-over, refusals
+// and abort.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+#include "Module1.h"
+#include "OrvaneAutoUpdate.h"
+#include "OrvaneAutoUpdate_res.h"
+#include "dialog_driver.h"
+#include "registry.h"
+#include "seams.h"
+#include "server_fixture.h"
+#include "settings_rules.h"
+#include "win_test_support.h"
+
+using namespace testsupport;
+using namespace dialogdriver;
+using namespace OrvaneAutoUpdateMod;
+
+namespace {
+
+std::string listFile(int n) {
+    return n == 10 ? "autoUpdate/pellanor/orvaneUpdateListPatch15.orvanef"
+                   : "autoUpdate/pellanor/orvaneUpdateList" + std::to_string(n) + ".orvanef";
+}
+
+std::string entry(const std::string& name, long size, const std::string& address, const std::string& date,
+                  const std::string& text, const std::string& path = "") {
+    return name + "\t" + std::to_string(size) + "\t" + address + "\t" + date + "\t\t" + path + "\t" + text + "\r\n";
+}
+
+class UpdateDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        updtest::setServerFolder(gArgs.back());
+        clearProgramRegistry();
+        registry::saveSetting(settings_rules::kProgramTitle, "Settings", kServerSetting, updtest::hostPort());
+        seams::setProgramFolder(prog.path());
+        seams::setStartProcess([this](const std::string& cmd, int show) {
+            started.push_back(cmd);
+            shows.push_back(show);
+            return true;
+        });
+        seams::setHtmlHelp([this](HWND owner, const std::string&, UINT cmd, DWORD_PTR data) {
+            help.push_back({owner, cmd, data});
+            return static_cast<HWND>(nullptr);
+        });
+        gErrorShown = false;
+        gNoErrorLog = true;
+        gPatchDownloaded = false;
+        gOSVersion = {};
+        gOSVersion.dwMajorVersion = 5;
+        gOSVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
+        OrvaneAutoUpdate::registerComponents = false;
+        for (int n = 1; n <= 10; ++n) lists[n] = "ORVANEF 1\r\n";
+    }
+    void TearDown() override {
+        dlg.reset();
+        seams::setProgramFolder("");
+        seams::setStartProcess(nullptr);
+        seams::setHtmlHelp(nullptr);
+        gNoErrorLog = false;
+        clearProgramRegistry();
+    }
+    void publish() {
+        for (auto& [n, body] : lists) {
+            std::string p = updtest::serverRoot() + "\\" + listFile(n);
+            for (char& c : p)
+                if (c == '/') c = '\\';
+            if (body == "MISSING")
+                DeleteFileA(p.c_str());
+            else
+                updtest::serve(listFile(n), body);
+        }
+    }
+    void open() {
+        publish();
+        dlg = std::make_unique<OrvaneAutoUpdate>(nullptr);
+        ASSERT_TRUE(dlg->isOpen());
+        pump(h());
+    }
+    void check() {
+        click(h(), IDC_AU_STARTVERIFY);
+    }
+    HWND h() const { return dlg->hwnd(); }
+    HWND item(int id) const { return GetDlgItem(h(), id); }
+    bool enabled(int id) const { return IsWindowEnabled(item(id)) != FALSE; }
+    bool visible(int id) const { return (GetWindowLongA(item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    std::vector<std::string> items() const {
+        std::vector<std::string> r;
+        LRESULT n = SendMessageA(dlg->List1, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) {
+            char buf[512] = {};
+            SendMessageA(dlg->List1, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
+            r.push_back(buf);
+        }
+        return r;
+    }
+    void selectOnly(int index) {
+        click(h(), IDC_AU_SELECT0);
+        SendMessageA(dlg->List1, LB_SETSEL, TRUE, index);
+    }
+    std::string machineValue(const std::string& name) {
+        std::string v;
+        if (registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), name, v)) return "<missing>";
+        return v;
+    }
+
+    struct Help {
+        HWND owner;
+        UINT command;
+        DWORD_PTR data;
+    };
+    TempDir prog;
+    std::map<int, std::string> lists;
+    std::vector<std::string> started;
+    std::vector<int> shows;
+    std::vector<Help> help;
+    BoxRecorder boxes;
+    std::unique_ptr<OrvaneAutoUpdate> dlg;
+};
+
+TEST_F(UpdateDialog, OpensReadyToCheck) {
+    open();
+    EXPECT_EQ(text(h()), "Pellanor Auto Update");
+    EXPECT_EQ(defaultId(h()), IDC_AU_STARTVERIFY);
+    EXPECT_FALSE(enabled(IDC_AU_SELECT0));
+    EXPECT_FALSE(enabled(IDC_AU_SELECT1));
+    EXPECT_FALSE(enabled(IDC_AU_UPDATE));
+    EXPECT_FALSE(visible(IDC_AU_ABORT));
+    EXPECT_TRUE(visible(IDC_AU_EXIT));
+    EXPECT_FALSE(visible(IDC_AU_BYTES));
+    EXPECT_FALSE(enabled(IDC_AU_PROXYSERVER));
+    EXPECT_EQ(text(item(IDC_AU_PROXYSERVER)), "Enter the proxy address here");
+    EXPECT_NE(GetWindowLongA(dlg->List1, GWL_STYLE) & WS_HSCROLL, 0);
+    EXPECT_EQ(gUpdateListBase, "http://" + updtest::hostPort() + "/autoUpdate/pellanor/orvaneUpdateList");
+    ASSERT_FALSE(gSystemDir.empty());
+    EXPECT_EQ(gSystemDir.back(), '\\');
+
+    SendMessageA(item(IDC_AU_CHKPROXY), BM_SETCHECK, BST_CHECKED, 0);
+    click(h(), IDC_AU_CHKPROXY);
+    EXPECT_TRUE(enabled(IDC_AU_PROXYSERVER));
+    EXPECT_EQ(GetFocus(), item(IDC_AU_PROXYSERVER));
+    SendMessageA(item(IDC_AU_CHKPROXY), BM_SETCHECK, BST_UNCHECKED, 0);
+    click(h(), IDC_AU_CHKPROXY);
+    EXPECT_FALSE(enabled(IDC_AU_PROXYSERVER));
+
+    click(h(), IDC_AU_HELP);
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].owner, nullptr);
+    EXPECT_EQ(help[0].data, 1003u);
+}
+
+TEST_F(UpdateDialog, CheckOffersTheEntriesOfEveryListSelected) {
+    lists[2] = "ORVANEF 1\r\n" + entry("a.txt", 10, updtest::url("/f/a.txt"), "", "First file") +
+               entry("C:\\Prog\\b.dll", 20, updtest::url("/f/b.dll"), "", "TRANSLATION_X//Second file");
+    lists[10] = "ORVANEF 1\r\n" + entry("update.exe", 5, updtest::url("/f/update.exe"), "", "The patch");
+    updtest::clearRequests();
+    open();
+    check();
+    EXPECT_EQ(items(), (std::vector<std::string>{"a.txt:   First file", "b.dll:   Second file",
+                                                 "update.exe:   The patch"}));
+    EXPECT_EQ(SendMessageA(dlg->List1, LB_GETSELCOUNT, 0, 0), 3);
+    EXPECT_TRUE(enabled(IDC_AU_UPDATE));
+    EXPECT_TRUE(enabled(IDC_AU_SELECT0));
+    EXPECT_FALSE(enabled(IDC_AU_STARTVERIFY));
+    EXPECT_EQ(defaultId(h()), IDC_AU_UPDATE);
+    EXPECT_EQ(GetFocus(), dlg->UpdateBut);
+    EXPECT_EQ(text(item(IDC_AU_STATUS)), "");
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    auto reqs = updtest::requests();
+    ASSERT_EQ(reqs.size(), 10u);
+    for (int n = 1; n <= 9; ++n)
+        EXPECT_EQ(reqs[static_cast<size_t>(n - 1)],
+                  "GET /autoUpdate/pellanor/orvaneUpdateList" + std::to_string(n) + ".orvanef HTTP/1.1");
+    EXPECT_EQ(reqs[9], "GET /autoUpdate/pellanor/orvaneUpdateListPatch15.orvanef HTTP/1.1");
+
+    click(h(), IDC_AU_SELECT0);
+    EXPECT_EQ(SendMessageA(dlg->List1, LB_GETSELCOUNT, 0, 0), 0);
+    click(h(), IDC_AU_SELECT1);
+    EXPECT_EQ(SendMessageA(dlg->List1, LB_GETSELCOUNT, 0, 0), 3);
+}
+
+TEST_F(UpdateDialog, PatchListAddressCarriesTheVersion) {
+    EXPECT_EQ(patchListAddress("http://h/l", 2, 0), "http://h/lPatch20.orvanef");
+    EXPECT_EQ(patchListAddress("http://h/l", 1, 5), "http://h/lPatch15.orvanef");
+    EXPECT_EQ(listAddress("http://h/l", 9), "http://h/l9.orvanef");
+    EXPECT_EQ(afterLast("a\\b\\c.txt", "\\"), "c.txt");
+    EXPECT_EQ(afterLast("plain", "\\"), "plain");
+    EXPECT_EQ(getField("http://h/a,2004-01-01", 1, ","), "2004-01-01");
+    EXPECT_EQ(getField("http://h/a,", 1, ","), "");
+    EXPECT_EQ(getField("x", 3, ","), "");
+}
+
+TEST_F(UpdateDialog, AMissingListStopsTheCheckWithItsMessage) {
+    lists[3] = "MISSING";
+    open();
+    check();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    const std::string site = updtest::hostPort();
+    EXPECT_EQ(boxes.boxes[0].caption, "Could Not Download Update List ");
+    EXPECT_EQ(boxes.boxes[0].text, "An error occurred retrieving the file list from " + site +
+                                       " - Please try again later or verify your Proxy Settings.   NOTE: If you are "
+                                       "running a software firewall, make sure you select the 'Permit' option.");
+    EXPECT_TRUE(items().empty());
+    EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
+    EXPECT_TRUE(enabled(IDC_AU_EXIT));
+    EXPECT_FALSE(enabled(IDC_AU_UPDATE));
+
+    lists[3] = "ORVANEF 1\r\n";
+    lists[10] = "MISSING";
+    publish();
+    gErrorShown = false;
+    check();
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_NE(boxes.boxes[1].text.find("Settings.   \r\nNOTE:"), std::string::npos) << boxes.boxes[1].text;
+}
+
+TEST_F(UpdateDialog, NothingOfferedSaysUpToDate) {
+    open();
+    check();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Program is Up To Date");
+    EXPECT_EQ(boxes.boxes[0].text, "Pellanor 2004 is up to date.  There is nothing to do....   ");
+    EXPECT_EQ(boxes.boxes[0].owner, h());
+    EXPECT_FALSE(enabled(IDC_AU_UPDATE));
+    EXPECT_TRUE(enabled(IDC_AU_EXIT));
+}
+
+TEST_F(UpdateDialog, DownloadsOnlyThePickedEntryAndDatesIt) {
+    updtest::serve("f/one.txt", "one");
+    updtest::serve("f/two.txt", "second file");
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "one.txt", 3, updtest::url("/f/one.txt"), "", "One");
+    lists[2] = "ORVANEF 1\r\n" +
+               entry(prog / "two.txt", 11, updtest::url("/f/two.txt"), "2004-03-01 10:20:30", "Two");
+    writeBytes(prog / "two.txt", "old two");
+    open();
+    check();
+    selectOnly(1);
+    click(h(), IDC_AU_UPDATE);
+
+    EXPECT_FALSE(exists(prog / "one.txt"));
+    EXPECT_EQ(readBytes(prog / "two.txt"), "second file");
+    HANDLE f = CreateFileA((prog / "two.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    FILETIME utc, local;
+    SYSTEMTIME st{};
+    GetFileTime(f, nullptr, nullptr, &utc);
+    CloseHandle(f);
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &st);
+    EXPECT_EQ(st.wYear, 2004);
+    EXPECT_EQ(st.wMonth, 3);
+    EXPECT_EQ(st.wHour, 10);
+
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Successfully Completed....");
+    EXPECT_EQ(boxes.boxes[0].text, "All selected files were successfully downloaded and installed.    The changes "
+                                   "will be applied the next time you start the program.   ");
+    EXPECT_FALSE(dlg->isOpen()) << "the dialog closes itself";
+    EXPECT_FALSE(gPatchDownloaded);
+    EXPECT_TRUE(started.empty());
+    EXPECT_EQ(dlg->totalBytes, 11);
+}
+
+TEST_F(UpdateDialog, SubfolderEntriesLandInTheProgramFolder) {
+    updtest::serve("f/Hope.txt", "hope");
+    lists[4] = "ORVANEF 1\r\n" +
+               entry("Hope.txt", 4, updtest::url("/f/Hope.txt"), "", "TRANSLATION_New Bible//New translation");
+    open();
+    check();
+    EXPECT_EQ(items(), (std::vector<std::string>{"Hope.txt:   New translation"}));
+    click(h(), IDC_AU_UPDATE);
+    EXPECT_EQ(readBytes(prog / "TRANSLATION_New Bible\\Hope.txt"), "hope");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Successfully Completed....");
+}
+
+TEST_F(UpdateDialog, DestinationsFollowTheEntryName) {
+    lists[1] = "ORVANEF 1\r\n" + entry("comp.ocx", 1, updtest::url("/f/comp.ocx"), "", "Bare name") +
+               entry(prog / "sub\\x.txt", 1, updtest::url("/f/x.txt"), "", "Folder part");
+    open();
+    check();
+    dlg->prepFileLists();
+    ASSERT_EQ(gSelectedUpdates.size(), 2u);
+    EXPECT_EQ(gSelectedUpdates[0].localPath, gSystemDir + "comp.ocx");
+    EXPECT_EQ(gSelectedUpdates[1].localPath, prog / "sub\\x.txt");
+    EXPECT_TRUE(gSelectedUpdates[1].selected);
+    EXPECT_EQ(gSelectedUpdates[1].urlDate, updtest::url("/f/x.txt") + ",");
+    EXPECT_EQ(dlg->totalBytes, 2);
+}
+
+TEST_F(UpdateDialog, ADestinationOutsideTheProgramFoldersIsRefused) {
+    updtest::serve("f/win.ini", "[evil]");
+    lists[1] = "ORVANEF 1\r\n" + entry("C:\\windows\\win.ini", 6, updtest::url("/f/win.ini"), "", "Outside") +
+               entry("x.txt", 6, updtest::url("/f/win.ini"), "", "..\\..//Climbs out");
+    std::string before = readBytes("C:\\windows\\win.ini");
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+    ASSERT_GE(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Refused");
+    EXPECT_NE(boxes.boxes[0].text.find("C:\\windows\\win.ini"), std::string::npos);
+    EXPECT_EQ(readBytes("C:\\windows\\win.ini"), before);
+    EXPECT_FALSE(exists(prog.path() + "\\..\\..\\x.txt"));
+}
+
+TEST_F(UpdateDialog, PatchIsRecordedAndStarted) {
+    updtest::serve("f/update.exe", "MZpatch");
+    lists[10] = "ORVANEF 1\r\n" + entry(prog / "update.exe", 7, updtest::url("/f/update.exe"), "", "Patch");
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+    EXPECT_TRUE(gPatchDownloaded);
+    EXPECT_EQ(readBytes(prog / "update.exe"), "MZpatch");
+    EXPECT_EQ(machineValue("patchExecuted"), "true");
+    EXPECT_EQ(machineValue("revMajor"), "1");
+    EXPECT_EQ(machineValue("revMinor"), "5");
+    EXPECT_EQ(machineValue("revRevision"), "95");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Program Patch Needs To Be Installed...");
+    EXPECT_EQ(boxes.boxes[0].text, "You have downloaded a program update that requires you to quit out of "
+                                   "Pellanor.   \r\nThe program will automatically exit when you press OK, and "
+                                   "then launch the Microsoft Installer.   ");
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0], "\"" + prog.path() + "\\update.exe\"");
+    EXPECT_EQ(shows[0], SW_SHOWNORMAL);
+    EXPECT_FALSE(dlg->isOpen());
+}
+
+TEST_F(UpdateDialog, AFailedPatchDownloadIsNotAnnouncedNorStarted) {
+    updtest::serve("f/ok.txt", "ok");
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "ok.txt", 2, updtest::url("/f/ok.txt"), "", "Fine");
+    lists[10] = "ORVANEF 1\r\n" + entry(prog / "update.exe", 7, updtest::url("/status/404/update.exe"), "", "Patch");
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+    EXPECT_FALSE(gPatchDownloaded);
+    EXPECT_EQ(machineValue("patchExecuted"), "<missing>");
+    EXPECT_TRUE(started.empty());
+    EXPECT_EQ(readBytes(prog / "ok.txt"), "ok");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
+    EXPECT_NE(boxes.boxes[0].text.find("update.exe"), std::string::npos);
+}
+
+TEST_F(UpdateDialog, AFileThatCannotBeReplacedStopsTheRun) {
+    updtest::serve("f/locked.txt", "new");
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "locked.txt", 3, updtest::url("/f/locked.txt"), "", "Locked");
+    writeBytes(prog / "locked.txt", "old");
+    SetFileAttributesA((prog / "locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error: No Files were Updated");
+    EXPECT_EQ(boxes.boxes[0].text, "The update program was not able to delete the file located at: " +
+                                       (prog / "locked.txt") +
+                                       "\r\nPlease try running the update as administrator, or manually deleting "
+                                       "the file and then re-running the update program.   ");
+    EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
+    EXPECT_EQ(readBytes(prog / "locked.txt"), "old");
+    ASSERT_TRUE(dlg->isOpen());
+    EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
+    EXPECT_TRUE(visible(IDC_AU_EXIT));
+    EXPECT_FALSE(visible(IDC_AU_ABORT));
+    SetFileAttributesA((prog / "locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(UpdateDialog, AbortDuringADownloadKeepsTheOldFileAndStaysOpen) {
+    updtest::serve("f/big.bin", std::string(200000, 'n'));
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "big.bin", 200000, updtest::url("/slow/f/big.bin"), "", "Big") +
+               entry(prog / "next.txt", 1, updtest::url("/f/big.bin"), "", "Next");
+    writeBytes(prog / "big.bin", "old");
+    open();
+    check();
+    // The click waits in the queue until the download lets messages run.
+    PostMessageA(h(), WM_COMMAND, MAKEWPARAM(IDC_AU_ABORT, BN_CLICKED), reinterpret_cast<LPARAM>(item(IDC_AU_ABORT)));
+    click(h(), IDC_AU_UPDATE);
+    ASSERT_TRUE(dlg->isOpen());
+    EXPECT_EQ(text(item(IDC_AU_STATUS)), "User aborted Update");
+    EXPECT_EQ(readBytes(prog / "big.bin"), "old");
+    EXPECT_FALSE(exists(prog / "next.txt"));
+    EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
+    EXPECT_TRUE(enabled(IDC_AU_EXIT));
+    EXPECT_TRUE(visible(IDC_AU_EXIT));
+    EXPECT_FALSE(visible(IDC_AU_ABORT));
+    EXPECT_EQ(text(h()), "Pellanor 2004 Auto Update");
+    EXPECT_TRUE(visible(IDC_AU_BYTES)) << "progress was shown before the abort";
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(UpdateDialog, ClosingTheDialogDuringADownloadStopsIt) {
+    updtest::serve("f/big2.bin", std::string(200000, 'n'));
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "big2.bin", 200000, updtest::url("/slow/f/big2.bin"), "", "Big");
+    writeBytes(prog / "big2.bin", "old");
+    open();
+    check();
+    PostMessageA(h(), WM_CLOSE, 0, 0);
+    click(h(), IDC_AU_UPDATE);
+    EXPECT_FALSE(dlg->isOpen());
+    EXPECT_TRUE(gUpdateAbort);
+    EXPECT_FALSE(gDownloading);
+    EXPECT_EQ(readBytes(prog / "big2.bin"), "old");
+    EXPECT_TRUE(boxes.boxes.empty());
+    for (auto& list : gUpdateLists) EXPECT_EQ(list, nullptr) << "the lists go with the dialog";
+}
+
+TEST_F(UpdateDialog, UpdateWithNothingSelectedAsksForASelection) {
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "a.txt", 1, updtest::url("/f/a.txt"), "", "A");
+    open();
+    check();
+    click(h(), IDC_AU_SELECT0);
+    click(h(), IDC_AU_UPDATE);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "No Files Selected");
+    EXPECT_EQ(boxes.boxes[0].text, "You need to select at least one file to update.   ");
+    EXPECT_TRUE(dlg->isOpen());
+    EXPECT_TRUE(enabled(IDC_AU_UPDATE));
+}
+
+TEST_F(UpdateDialog, ProgressShowsBytesOfTheSelection) {
+    open();
+    dlg->totalBytes = 200;
+    dlg->doneBytes = 50;
+    dlg->orvaneftp_progress(49);
+    EXPECT_TRUE(visible(IDC_AU_BYTES));
+    EXPECT_EQ(text(item(IDC_AU_BYTES)), "Received 99 bytes of 200");
+    EXPECT_EQ(SendMessageA(dlg->ProgressBar1, PBM_GETPOS, 0, 0), 50) << "49.5 rounds up";
+    dlg->orvaneftp_progress(1000);
+    EXPECT_EQ(SendMessageA(dlg->ProgressBar1, PBM_GETPOS, 0, 0), 100);
+    dlg->totalBytes = 0;
+    dlg->orvaneftp_progress(10);
+    EXPECT_EQ(text(item(IDC_AU_BYTES)), "Received 60 bytes of 0");
+    EXPECT_TRUE(boxes.boxes.empty()) << "a list without sizes is no error";
+}
+
+TEST_F(UpdateDialog, ServerSettingMustBeAHostName) {
+    registry::saveSetting(settings_rules::kProgramTitle, "Settings", kServerSetting, "evil/path?x");
+    EXPECT_EQ(updateServer(), kDefaultUpdateServer);
+    registry::saveSetting(settings_rules::kProgramTitle, "Settings", kServerSetting, "host.example:99999");
+    EXPECT_EQ(updateServer(), kDefaultUpdateServer);
+    registry::saveSetting(settings_rules::kProgramTitle, "Settings", kServerSetting, "updates.example.org:8080");
+    EXPECT_EQ(updateServer(), "updates.example.org:8080");
+}
+
+} // namespace

@@ -1,0 +1,28 @@
+// dialog_driver.h
+// Drives dialogs as the user would: keys posted to the focused control and
+// run through the dialog manager, clicks sent as the buttons send them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace dialogdriver {
+
+// Runs every queued message through the dialog manager of dialog (as the
+// modal loop does) until the queue is empty.
+void pump(HWND dialog);
+// A key pressed and released on the focused control, then pumped.
+void key(HWND dialog, UINT vk);
+// Characters typed into the focused control, then pumped.
+void type(HWND dialog, const std::string& chars);
+// Moves the focus as the dialog manager does.
+void focus(HWND dialog, HWND control);
+// A push-button (or option-button) click.
+void click(HWND dialog, int id);
+// The default push button's ID; 0 when there is none.
+int defaultId(HWND dialog);
+std::string text(HWND control);
+void setText(HWND control, const std::string& text);
+
+} // namespace dialogdriver

@@ -1,0 +1,173 @@
+// frmTip_test.cpp
+// The tip of the day, hidden, over a prepared program folder, with the
+// help viewer and the shell recorded.
+#include <windows.h>
+#include <htmlhelp.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+#include "Module1.h"
+#include "dialog_driver.h"
+#include "frmTip.h"
+#include "frmTip_res.h"
+#include "registry.h"
+#include "seams.h"
+#include "recorded_fixture.h"
+
+using namespace testsupport;
+using namespace dialogdriver;
+
+namespace {
+
+class Tip : public RecordedDialogs {
+protected:
+    void SetUp() override {
+        RecordedDialogs::SetUp();
+        gFirstTimeRun = false;
+    }
+    void TearDown() override {
+        dlg.reset();
+        RecordedDialogs::TearDown();
+    }
+    void writeTips(const std::string& content) { writeBytes(root / "TIPOFDAY.TXT", content); }
+    void open() {
+        dlg = std::make_unique<frmTip>(nullptr);
+        ASSERT_TRUE(dlg->isOpen());
+        pump(dlg->hwnd());
+    }
+    HWND h() const { return dlg->hwnd(); }
+    std::string tipLabel() const { return text(dlg->lblTipText[0]); }
+    static bool visible(HWND w) { return (GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0; }
+    std::string showTipsSetting() {
+        return registry::getSetting("Pellanor", "UserSettings", "Show Tips at Startup", "<missing>");
+    }
+
+    std::unique_ptr<frmTip> dlg;
+};
+
+TEST_F(Tip, EveryLineIsATipEmptyOnesIncluded) {
+    writeTips("First tip\r\n\r\nThird tip & more\r\n");
+    open();
+    EXPECT_EQ(text(h()), "Tip of the Day");
+    EXPECT_EQ(text(dlg->Label1), "Did you know...");
+    ASSERT_EQ(dlg->tips, (std::vector<std::string>{"First tip", "", "Third tip & more"}));
+    ASSERT_GE(dlg->currentTip, 1);
+    ASSERT_LE(dlg->currentTip, 3);
+    EXPECT_EQ(tipLabel(), dlg->tips[static_cast<size_t>(dlg->currentTip - 1)]);
+    EXPECT_TRUE(visible(dlg->Picture1));
+    EXPECT_EQ(dlg->picture(), 0);
+    EXPECT_FALSE(visible(dlg->lblTipText[1]));
+    EXPECT_TRUE(IsWindowEnabled(dlg->cmdNextTip));
+    EXPECT_TRUE(help.empty());
+}
+
+TEST_F(Tip, NextTipReachesEveryTipAndNoOther) {
+    writeTips("a\r\nb\r\nc\r\n");
+    open();
+    std::set<std::string> seen;
+    for (int i = 0; i < 80; ++i) {
+        click(h(), IDC_TIP_NEXTTIP);
+        ASSERT_GE(dlg->currentTip, 1);
+        ASSERT_LE(dlg->currentTip, 3);
+        seen.insert(tipLabel());
+    }
+    EXPECT_EQ(seen, (std::set<std::string>{"a", "b", "c"}));
+}
+
+TEST_F(Tip, WithOneTipNextTipShowsItAgain) {
+    writeTips("Only tip");
+    open();
+    for (int i = 0; i < 5; ++i) {
+        click(h(), IDC_TIP_NEXTTIP);
+        EXPECT_EQ(dlg->currentTip, 1);
+        EXPECT_EQ(tipLabel(), "Only tip");
+    }
+}
+
+TEST_F(Tip, MissingFileIsExplainedAndNextTipLeavesTheText) {
+    open();
+    const std::string expected =
+        "That the TIPOFDAY.TXT file was not found? \r\n\r\nCreate a text file named TIPOFDAY.TXT using "
+        "NotePad with 1 tip per line. Then place it in the same directory as the application. ";
+    EXPECT_EQ(tipLabel(), expected);
+    click(h(), IDC_TIP_NEXTTIP);
+    EXPECT_EQ(tipLabel(), expected);
+    EXPECT_TRUE(dlg->tips.empty());
+    EXPECT_TRUE(boxes.boxes.empty()) << "a missing file is no error";
+    EXPECT_FALSE(dlg->LoadTips(""));
+}
+
+TEST_F(Tip, EveryOpeningStoresShowTipsAsOneAndTheBoxStoresTheChoice) {
+    writeTips("t\r\n");
+    setUserSetting("Show Tips at Startup", "0");
+    open();
+    EXPECT_EQ(IsDlgButtonChecked(h(), IDC_TIP_SHOWATSTARTUP), BST_CHECKED);
+    EXPECT_EQ(showTipsSetting(), "1");
+    CheckDlgButton(h(), IDC_TIP_SHOWATSTARTUP, BST_UNCHECKED);
+    click(h(), IDC_TIP_SHOWATSTARTUP);
+    EXPECT_EQ(showTipsSetting(), "0");
+    click(h(), IDOK);
+    EXPECT_FALSE(dlg->isOpen());
+    EXPECT_EQ(showTipsSetting(), "0");
+}
+
+TEST_F(Tip, FirstRunShowsThePurposeThenTheSleepNoticeThenCloses) {
+    writeTips("A tip\r\n");
+    gFirstTimeRun = true;
+    open();
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].command, static_cast<UINT>(HH_HELP_CONTEXT));
+    EXPECT_EQ(help[0].data, 1009u);
+    EXPECT_FALSE(gFirstTimeRun);
+    EXPECT_EQ(text(dlg->lblTipText[1]), frmTip::purposeText());
+    EXPECT_EQ(frmTip::purposeText().substr(0, 16), "OUR PURPOSE:\r\n\r\n");
+    EXPECT_TRUE(visible(dlg->lblTipText[1]));
+    EXPECT_FALSE(visible(dlg->Picture1));
+    EXPECT_FALSE(IsWindowEnabled(dlg->cmdNextTip));
+    EXPECT_EQ(tipLabel(), "A tip") << "the tip is read behind the purpose text";
+
+    click(h(), IDOK);
+    ASSERT_TRUE(dlg->isOpen());
+    EXPECT_EQ(tipLabel(), frmTip::sleepNotice());
+    EXPECT_EQ(tipLabel().substr(0, 28), "\r\nPLEASE READ.... press the ");
+    EXPECT_NE(tipLabel().find("wake up in 15 minutes"), std::string::npos);
+    EXPECT_TRUE(visible(dlg->Picture1));
+    EXPECT_EQ(dlg->picture(), 1);
+    EXPECT_FALSE(visible(dlg->Label1));
+    EXPECT_FALSE(visible(dlg->lblTipText[1]));
+    EXPECT_EQ(text(dlg->lblTipText[1]), "");
+    EXPECT_TRUE(IsWindowEnabled(dlg->cmdNextTip));
+
+    click(h(), IDC_TIP_NEXTTIP);
+    EXPECT_EQ(tipLabel(), "A tip");
+    EXPECT_EQ(dlg->picture(), 0);
+    EXPECT_FALSE(visible(dlg->Label1)) << "Next Tip does not bring the heading back";
+
+    click(h(), IDOK);
+    EXPECT_FALSE(dlg->isOpen());
+
+    open();
+    EXPECT_EQ(tipLabel(), "A tip") << "a later opening in the same run shows tips";
+    EXPECT_EQ(help.size(), 1u);
+}
+
+TEST_F(Tip, AddressLabelOpensTheMakersSite) {
+    open();
+    SendMessageA(h(), WM_COMMAND, MAKEWPARAM(IDC_TIP_LABEL2, STN_CLICKED), reinterpret_cast<LPARAM>(dlg->Label2));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], text(dlg->Label2));
+    EXPECT_EQ(opened[0].rfind("https://", 0), 0u);
+}
+
+TEST_F(Tip, OpenerRunsTheDialogModallyUntilOK) {
+    writeTips("t\r\n");
+    WhenShown pressOK(frmTip::kCaption, [](HWND tip) { WhenShown::click(tip, IDOK); });
+    frmTip::showDialog(nullptr);
+    EXPECT_EQ(FindWindowA(nullptr, "Tip of the Day"), nullptr);
+    EXPECT_EQ(showTipsSetting(), "1");
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+// core_test.cpp
+// The portable rules of reads, conversions and the decoding of the
+// library's window messages.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/conversions.h"
+#include "core/read_result.h"
+
+using namespace sockloom;
+
+TEST(ReadReport, StreamsDatagramsAndOutOfBandEachShapeTheirResult) {
+    ReadReport r = readReport(ReadCall::recv, false, 5, 0);
+    EXPECT_EQ(r.BytesRead, 5);
+    EXPECT_EQ(r.value, ReadValue::Bytes);
+
+    r = readReport(ReadCall::recv, false, -1, 10054);
+    EXPECT_EQ(r.ErrorCode, 10054);
+    EXPECT_EQ(r.BytesRead, 0);
+    EXPECT_EQ(r.value, ReadValue::OneZeroByte);
+
+    r = readReport(ReadCall::recv, false, 0, 10054);
+    EXPECT_EQ(r.ErrorCode, 0) << "a result of 0 is no failure: an older error is not reported";
+
+    r = readReport(ReadCall::recv, true, 0, 10054);
+    EXPECT_EQ(r.ErrorCode, 0);
+    EXPECT_EQ(r.value, ReadValue::NoBytes) << "an empty datagram is delivered as empty";
+    EXPECT_EQ(readReport(ReadCall::recvfrom, true, 0, 0).value, ReadValue::NoBytes);
+
+    r = readReport(ReadCall::recvfrom, true, -1, 10040);
+    EXPECT_EQ(r.ErrorCode, 10040);
+    EXPECT_EQ(r.value, ReadValue::ZeroFilledBuffer);
+
+    r = readReport(ReadCall::recvoob, false, -1, 10035);
+    EXPECT_EQ(r.ErrorCode, 10035);
+    EXPECT_EQ(r.value, ReadValue::Nothing);
+
+    r = nothingWaitingReport(-1, 10035);
+    EXPECT_EQ(r.ErrorCode, 10035);
+    EXPECT_EQ(r.value, ReadValue::Nothing);
+    EXPECT_EQ(nothingWaitingReport(0, 10035).ErrorCode, 0);
+}
+
+TEST(Conversions, PortBitsTakeEveryPortAndEveryShort) {
+    EXPECT_EQ(portBits(65535), 0xFFFF);
+    EXPECT_EQ(portBits(0), 0);
+    EXPECT_EQ(portBits(-1), 0xFFFF);
+    EXPECT_EQ(portBits(-32768), 0x8000);
+    EXPECT_FALSE(portBits(65536));
+    EXPECT_FALSE(portBits(-32769));
+}
+
+TEST(Conversions, TrimAtNullAndUnsignedWord) {
+    EXPECT_EQ(TrimAtNull(std::string("host\0\0\0", 7)), "host");
+    EXPECT_EQ(TrimAtNull(std::string("\0host", 5)), "");
+    EXPECT_EQ(TrimAtNull("no terminator"), "");
+    EXPECT_EQ(UnsignedWord(-1), 65535);
+    EXPECT_EQ(UnsignedWord(-32768), 32768);
+    EXPECT_EQ(UnsignedWord(1), 1);
+}
+
+TEST(Conversions, ASocketHandleIsTakenWholeFromTheMessage) {
+    const SocketNotice n = decodeSocketMessage(0x10044, (10053 << 16) | 32);
+    EXPECT_EQ(n.handle, 0x10044u) << "not cut to 16 bits";
+    EXPECT_EQ(n.event, 32);
+    EXPECT_EQ(n.error, 10053);
+    const LookupNotice l = decodeLookupMessage(0xDEAE, static_cast<std::intptr_t>(0x2AF90000u));
+    EXPECT_EQ(l.task, 0xDEAE);
+    EXPECT_EQ(l.error, 11001);
+}

@@ -1,0 +1,185 @@
+// VerVrfyControl.cpp
+#include "VerVrfyControl.h"
+
+#include <algorithm>
+
+#include "common/com/bstr.h"
+#include "late_bound.h"
+#include "orvane_ids.h"
+#include "seams.h"
+
+namespace VerVrfyControl {
+
+namespace {
+
+namespace id = orvane::dispid;
+using latebound::getLong;
+using latebound::getText;
+
+// True while the scan (second pass) runs.
+bool scanPass = false;
+int gMousePointer = 0;
+
+[[noreturn]] void overflow() { throw latebound::ControlError(DISP_E_OVERFLOW, "Overflow"); }
+
+ConflictRecord readConflict(const std::string& referenceFile, IDispatch* control) {
+    ConflictRecord c;
+    c.referenceFile = referenceFile;
+    c.refVersion = getText(control, id::RefVersion);
+    c.refDateString = getText(control, id::RefDateString);
+    c.refDateLow = getLong(control, id::RefDateLow);
+    c.refDateHigh = getLong(control, id::RefDateHigh);
+    c.refSize = getLong(control, id::RefSize);
+    c.refFlags = getLong(control, id::RefFlags);
+    c.refGUID = getText(control, id::RefGUID);
+    c.refTypeLibLCID = std::to_string(getLong(control, id::RefTypeLibLCID));
+    c.refTypeLibVersion = versionText(getLong(control, id::RefTypeLibVersion));
+    c.refVersionString = getText(control, id::RefVersionString);
+    return c;
+}
+
+// The type-library facts of the found copy.
+void readFoundTypeLib(FoundFileRecord& f, IDispatch* control) {
+    f.fileGUID = getText(control, id::FoundGUID);
+    f.fileTypeLibLCID = std::to_string(getLong(control, id::FoundTypeLibLCID));
+    f.fileTypeLibVersion = versionText(getLong(control, id::FoundTypeLibVersion));
+}
+
+void registerNeeded() {
+    if (!gRegisterTarget) return;
+    gRegisterTarget->enableRegisterButton();
+    if (!gRegisterHintShown) {
+        seams::messageBox(gRegisterTarget->ownerWindow(),
+                          "It is highly recommended that you register the component using the register button",
+                          "Please Register Component", MB_ICONINFORMATION);
+        gRegisterHintShown = true;
+    }
+}
+
+void putText(IDispatch* control, DISPID member, const std::string& text) {
+    com::Bstr value = com::Bstr::fromAnsi(text);
+    latebound::put(control, member, com::argBstr(value.get()));
+}
+
+} // namespace
+
+void startVerify(IDispatch* control) {
+    gRecords.reset();
+    gConflictCount = 0;
+    scanPass = false;
+    setMousePointer(11);
+    if (!gTargetFile.empty())
+        putText(control, id::VerifyFile, gTargetFile);
+    else
+        latebound::put(control, id::VerifyMode, com::argLong(orvane::orvManualVerify));
+}
+
+void addConflict(const std::string& referenceFile, const std::string& foundFile, LONG flags,
+                 VARIANT_BOOL& /*stopVerify*/, IDispatch* control) {
+    // Everything is read before anything is kept, so an error half-way
+    // leaves no half-made conflict behind.
+    if (gConflictCount >= kMaxRecords) overflow();
+    ConflictRecord conflict = readConflict(referenceFile, control);
+    const LONG otherCount = getLong(control, id::OtherCount);
+    if (otherCount > kMaxRecords) overflow();
+    std::vector<FoundFileRecord> found(static_cast<size_t>(otherCount > 0 ? otherCount : 1));
+    SHORT other = 0;
+    for (FoundFileRecord& f : found) {
+        if (otherCount > 0) {
+            f.filePath = getText(control, id::OtherFile, {com::refShort(&other)});
+            f.fileVersion = getText(control, id::OtherVersion, {com::refShort(&other)});
+            f.fileDateString = getText(control, id::OtherDateString, {com::refShort(&other)});
+            f.fileDateLow = getLong(control, id::OtherDateLow, {com::refShort(&other)});
+            f.fileDateHigh = getLong(control, id::OtherDateHigh, {com::refShort(&other)});
+            f.fileSize = getLong(control, id::OtherSize, {com::refShort(&other)});
+            f.fileFlags = getLong(control, id::OtherFlags, {com::refShort(&other)});
+            f.fileVersionString = getText(control, id::OtherVersionString, {com::refShort(&other)});
+            if (!foundFile.empty()) readFoundTypeLib(f, control);
+        } else if (!foundFile.empty()) {
+            f.filePath = foundFile;
+            f.fileVersion = getText(control, id::FoundVersion);
+            f.fileDateString = getText(control, id::FoundDateString);
+            f.fileDateLow = getLong(control, id::FoundDateLow);
+            f.fileDateHigh = getLong(control, id::FoundDateHigh);
+            f.fileSize = getLong(control, id::FoundSize);
+            f.fileFlags = getLong(control, id::FoundFlags);
+            readFoundTypeLib(f, control);
+            f.fileVersionString = getText(control, id::FoundVersionString);
+        }
+        f.conflictFlags = flags;
+        ++other;
+    }
+    if (!gRecords.append(std::move(conflict), std::move(found))) overflow();
+    gConflictCount = gRecords.count();
+}
+
+void onFileScan(const std::string&, LONG, LONG, VARIANT_BOOL& stopScan) {
+    gEmbeddedFound = true;
+    stopScan = VARIANT_TRUE;
+}
+
+void onEnumComplete(IDispatch* control) {
+    setMousePointer(0);
+    if (scanPass) {
+        scanPass = false;
+        return;
+    }
+    if (gConflictCount > 0) return;
+    scanPass = true;
+    gEmbeddedFound = false;
+    if (!gTargetFile.empty())
+        putText(control, id::ScanFile, gTargetFile);
+    else
+        latebound::put(control, id::VerifyMode, com::argLong(orvane::orvManualScan));
+}
+
+void fillConflictList(int keepFlag, HWND list) {
+    if (keepFlag != -1) SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& line : conflictListLines(gRecords, gEmbeddedFound))
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+std::string conflictDetail(int n) {
+    Detail d = conflictDetailOf(gRecords, n);
+    if (d.text.empty()) return {};
+    // A conflict whose file was not found has nothing to register: the
+    // register button must not act on the file of an earlier detail.
+    gRegisterPath = d.actualFile;
+    if (d.registerNeeded) registerNeeded();
+    return d.text;
+}
+
+std::string conflictDescription(LONG conflictFlags, const std::string& separator, LONG fileFlags) {
+    Description d = conflictDescriptionOf(conflictFlags, separator, fileFlags);
+    if (d.registerNeeded) registerNeeded();
+    return d.text;
+}
+
+long colorCount(HWND window) {
+    HDC dc = GetDC(window);
+    if (!dc) return 0;
+    const int exponent = std::clamp(GetDeviceCaps(dc, PLANES) * GetDeviceCaps(dc, BITSPIXEL), 0, 24);
+    ReleaseDC(window, dc);
+    return 1L << exponent;
+}
+
+void setMousePointer(int pointer) {
+    gMousePointer = pointer;
+    HCURSOR c = pointerCursor();
+    SetCursor(c ? c : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
+
+int mousePointer() { return gMousePointer; }
+
+HCURSOR pointerCursor() {
+    switch (gMousePointer) {
+    case 11:
+        return LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT));
+    case 13:
+        return LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING));
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace VerVrfyControl

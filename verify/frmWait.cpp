@@ -1,0 +1,64 @@
+// frmWait.cpp
+#include "frmWait.h"
+
+#include "VerVrfy2.h"
+#include "VerVrfyControl.h"
+#include "seams.h"
+#include "verify_res.h"
+
+std::string runtimeErrorText(long number, const std::string& description) {
+    return "Run-time error '" + std::to_string(number) + "':\r\n\r\n" +
+           (description.empty() ? std::string("Automation error") : description);
+}
+
+bool frmWait::load() {
+    if (!create(IDD_WAIT, nullptr)) return false;
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    return true;
+}
+
+bool frmWait::OnInit() {
+    Label1 = getItem(IDC_WAIT_LABEL1);
+    SetTimer(hwnd(), Timer1, kTimer1Interval, nullptr);
+    return true;
+}
+
+bool frmWait::OnTimer(UINT_PTR id) {
+    if (id != Timer1) return false;
+    Timer1_Timer();
+    return true;
+}
+
+void frmWait::Timer1_Timer() {
+    KillTimer(hwnd(), Timer1);
+    VerVrfyControl::gTargetFile = VerVrfyControl::targetFileFor(seams::programFolder());
+
+    VerVrfy2 conflicts;
+    if (!conflicts.load()) {
+        // The check could not be made (the control is missing, or it
+        // failed): say so, and say nothing about the files.
+        const auto& e = conflicts.loadError();
+        conflicts.closeNow();
+        seams::messageBox(hwnd(),
+                          e ? runtimeErrorText(e->number(), e->description()) : runtimeErrorText(0, {}),
+                          "Component Verify for Pellanor", MB_ICONERROR);
+        close();
+        return;
+    }
+    if (VerVrfyControl::gConflictCount > 0) {
+        ShowWindow(hwnd(), SW_HIDE);
+        ui::setWindowText(conflicts.hwnd(), "Important Program Files are Incorrect...");
+        conflicts.showModal(nullptr);
+        close();
+    } else {
+        conflicts.closeNow();
+        seams::messageBox(hwnd(), "All of the Windows support files necessary to run Pellanor are up to date.     ",
+                          "All Files Are Up To Date", MB_ICONINFORMATION);
+        close();
+    }
+}
+
+void frmWait::onDestroyed() {
+    if (onUnloaded) onUnloaded();
+}
