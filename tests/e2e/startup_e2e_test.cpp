@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "Module1.h"
 #include "registry.h"
 #include "library_fixture.h"
@@ -203,6 +205,104 @@ TEST_F(Startup, SleepButtonSendsToTheTrayAndWakes) {
     EXPECT_TRUE(back) << "and comes back";
     EXPECT_GE(took, 1000u);
     EXPECT_LE(took, 6000u);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(finish(), 0);
+}
+
+struct BoxSearch {
+    DWORD pid;
+    HWND keep;
+    HWND box;
+};
+
+BOOL CALLBACK findBox(HWND w, LPARAM lp) {
+    auto* c = reinterpret_cast<BoxSearch*>(lp);
+    DWORD p = 0;
+    GetWindowThreadProcessId(w, &p);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (p == c->pid && w != c->keep && IsWindowVisible(w) && std::string(cls) == "#32770" && GetDlgItem(w, 0xFFFF)) {
+        c->box = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Answers every message box the program shows until it is quiet for a
+// while; returns their captions.
+std::vector<std::string> answerBoxes(DWORD pid, HWND keep, DWORD quietMs = 700) {
+    std::vector<std::string> captions;
+    DWORD lastSeen = GetTickCount();
+    while (GetTickCount() - lastSeen < quietMs) {
+        BoxSearch ctx{pid, keep, nullptr};
+        EnumWindows(findBox, reinterpret_cast<LPARAM>(&ctx));
+        if (ctx.box) {
+            char caption[256] = {};
+            GetWindowTextA(ctx.box, caption, sizeof caption);
+            captions.push_back(caption);
+            PostMessageA(ctx.box, WM_COMMAND, IDOK, 0);
+            lastSeen = GetTickCount();
+            Sleep(200);
+        }
+        Sleep(30);
+    }
+    return captions;
+}
+
+// The add-verses dialog of the running program: a verse added and saved
+// becomes a topic; a save that cannot complete leaves the old file whole.
+TEST_F(Startup, AddedVerseBecomesATopicAndAFailedSaveKeepsTheFile) {
+    ASSERT_GE(gArgs.size(), 2u) << "pass the program folder";
+    std::string dist = fromUnixPath(gArgs[1]);
+    std::string file = "TRANSLATION_King James Version\\Peace and Trust.txt";
+    writeBytes(root / file, readBytes(dist + "\\" + file));
+    writeBytes(root / "help.chm", readBytes(dist + "\\help.chm"));
+    returningUser();
+    start();
+    DWORD pid = GetProcessId(process);
+    HWND main = waitForWindow("Pellanor 2004", 20000, pid);
+    ASSERT_NE(main, nullptr);
+    HWND add = nullptr;
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 10000; Sleep(20))
+        if ((add = GetDlgItem(main, 202)) && IsWindowEnabled(add) && IsWindowVisible(main)) break;
+    ASSERT_NE(add, nullptr);
+    HWND topics = GetDlgItem(main, 130); // the topic list
+    ASSERT_NE(topics, nullptr);
+    LRESULT topicsBefore = SendMessageA(topics, CB_GETCOUNT, 0, 0);
+
+    auto addVerse = [&](const char* chapter, const char* text) -> HWND {
+        PostMessageA(add, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(add, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        HWND dlg = waitForWindow("Add Your Own Verses & Inspirational Thoughts", 10000, pid);
+        if (!dlg) return nullptr;
+        Sleep(300);
+        SendMessageA(GetDlgItem(dlg, 1021), CB_SETCURSEL, 43, 0); // John
+        SendMessageA(GetDlgItem(dlg, 1041), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chapter));
+        SendMessageA(GetDlgItem(dlg, 1042), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("16"));
+        SendMessageA(GetDlgItem(dlg, 1043), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("KJV"));
+        SendMessageA(GetDlgItem(dlg, 1044), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(1080, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, 1080)));
+        answerBoxes(pid, dlg);
+        return dlg;
+    };
+
+    HWND dlg = addVerse("3", "For God so loved the world");
+    ASSERT_NE(dlg, nullptr);
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+    for (DWORD t0 = GetTickCount(); IsWindow(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
+    answerBoxes(pid, main);
+    const std::string saved = "John\t3\t16\tKJV: For God so loved the world\r\n";
+    EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), saved);
+    EXPECT_EQ(SendMessageA(topics, CB_GETCOUNT, 0, 0), topicsBefore + 1) << "the new user topic is listed";
+
+    // A folder where the save's temporary file goes makes the save fail.
+    CreateDirectoryA((root / "Your Verses\\Your Verses.txt.new").c_str(), nullptr);
+    dlg = addVerse("4", "God is a Spirit");
+    ASSERT_NE(dlg, nullptr);
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+    std::vector<std::string> captions = answerBoxes(pid, main, 1500);
+    EXPECT_NE(std::find(captions.begin(), captions.end(), "Error Adding a Verse"), captions.end());
+    EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), saved) << "the old file is whole";
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(finish(), 0);
 }
