@@ -13,10 +13,14 @@ export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-pellanor}
 trap 'stop_wine; stop_display' EXIT
 ensure_display
 start_wine
-# What an installation sets up: the machine-wide key, readable by users.
-wine reg add 'HKLM\SOFTWARE\Tamberly, Inc.\Pellanor' /f >/dev/null 2>&1 || true
-
 cd "$REPO/build/windows/dist"
+# What an installation sets up: the machine-wide key, readable by users,
+# and the registered components the start-up check relies on.
+wine reg add 'HKLM\SOFTWARE\Tamberly, Inc.\Pellanor' /f >/dev/null 2>&1 || true
+for component in orvanescan.dll orvane36.ocx sockloom6.dll; do
+  [ -f "$component" ] && wine regsvr32 /s "$component" >/dev/null 2>&1 || true
+done
+
 set +e
 wine ./pellanor.exe
 code=$?
