@@ -1,6 +1,8 @@
 // Dialog.cpp
 #include "Dialog.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 namespace ui {
@@ -97,6 +99,22 @@ void Dialog::setDefId(int id) const { SendMessageA(hwnd(), DM_SETDEFID, static_c
 int Dialog::getDefId() const {
     LRESULT r = SendMessageA(hwnd(), DM_GETDEFID, 0, 0);
     return HIWORD(r) == DC_HASDEFID ? LOWORD(r) : 0;
+}
+
+void Dialog::addTooltip(HWND control, const char* text) {
+    if (!control || !hwnd()) return;
+    if (!m_tooltips || !IsWindow(m_tooltips))
+        m_tooltips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     hwnd(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!m_tooltips) return;
+    TTTOOLINFOA ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = hwnd();
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    ti.lpszText = const_cast<char*>(text);
+    SendMessageA(m_tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 std::string getWindowText(HWND window) {

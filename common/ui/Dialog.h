@@ -59,9 +59,15 @@ protected:
     // DM_SETDEFID / DM_GETDEFID; 0 = no default button.
     void setDefId(int id) const;
     int getDefId() const;
+    // A tooltip for a control of the dialog; the tooltip window is made on
+    // first use and goes with the dialog. text must outlive the dialog
+    // (a string literal).
+    void addTooltip(HWND control, const char* text);
 
 private:
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    HWND m_tooltips = nullptr;
 };
 
 // GetWindowTextA / SetWindowTextA with std::string, for any window.

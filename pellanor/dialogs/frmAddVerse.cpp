@@ -16,6 +16,7 @@
 #include "common/win32/files.h"
 #include "common/win32/handles.h"
 #include "dataManipulation.h"
+#include "dialog_shared.h"
 #include "dialogs_res.h"
 #include "seams.h"
 #include "settings_rules.h"
@@ -23,7 +24,8 @@
 
 namespace {
 
-const char* const kCrLf = "\r\n";
+using dialog_shared::guarded;
+using dialog_shared::kCrLf;
 const char* const kFileNames[2] = {"Your Verses.txt", "Your Inspirational Thoughts.txt"};
 const char* const kVerseCaption = "Verse Has Not Been Added";
 const char* const kThoughtCaption = "Inspirational Thought Has Not Been Added";
@@ -59,13 +61,13 @@ std::string clipboardText(HWND owner) {
     return out;
 }
 
-// Runs a handler's body; a failure is reported under the handler's name.
-void guarded(HWND owner, const char* failureText, const char* caption, UINT flags,
-             const std::function<void()>& body) {
+// A rules test that fails unexpectedly reports it and rejects the entry.
+bool rejectOnFailure(HWND owner, const char* failureText, const std::function<bool()>& rules) {
     try {
-        body();
+        return rules();
     } catch (...) {
-        dataManipulation::showMessage(owner, failureText, caption, flags);
+        dataManipulation::showMessage(owner, failureText, kErrorCaption, MB_ICONINFORMATION);
+        return true;
     }
 }
 
@@ -171,23 +173,9 @@ void frmAddVerse::LoadTagProperties() {
 }
 
 void frmAddVerse::createTooltips() {
-    m_tooltips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!m_tooltips) return;
-    auto add = [&](HWND control, const char* tip) {
-        if (!control) return;
-        TTTOOLINFOA ti{};
-        ti.cbSize = sizeof ti;
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ti.hwnd = hwnd();
-        ti.uId = reinterpret_cast<UINT_PTR>(control);
-        ti.lpszText = const_cast<char*>(tip);
-        SendMessageA(m_tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-    };
-    add(picButton0, "Paste from the clipboard");
-    add(cmdAdd[0], "Add new verses or update existing ones.");
-    add(cmdAdd[1], "Add new verses or update existing ones.");
+    addTooltip(picButton0, "Paste from the clipboard");
+    addTooltip(cmdAdd[0], "Add new verses or update existing ones.");
+    addTooltip(cmdAdd[1], "Add new verses or update existing ones.");
 }
 
 void frmAddVerse::createColumns() {
@@ -270,13 +258,17 @@ bool frmAddVerse::setFileAside(const std::string& path) {
         DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
     }
+    fileCannotBeOpened(path);
+    return false;
+}
+
+void frmAddVerse::fileCannotBeOpened(const std::string& path) {
     dataManipulation::showMessage(
         hwnd(),
         "I am not able to open the file" + path + "    " + kCrLf + kCrLf +
             "This is generally caused when the file has been opened by another program.   " +
             kCrLf + "Please close the other program and try adding verses again.   ",
         "File Could Not Be Opened", MB_ICONSTOP);
-    return false;
 }
 
 // Opens each existing user file for appending and closes it unchanged: a
@@ -290,12 +282,7 @@ bool frmAddVerse::proveWritable() {
         win32::File f(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (f) continue;
-        dataManipulation::showMessage(
-            hwnd(),
-            "I am not able to open the file" + path + "    " + kCrLf + kCrLf +
-                "This is generally caused when the file has been opened by another program.   " +
-                kCrLf + "Please close the other program and try adding verses again.   ",
-            "File Could Not Be Opened", MB_ICONSTOP);
+        fileCannotBeOpened(path);
         return false;
     }
     return true;
@@ -416,13 +403,8 @@ void frmAddVerse::reject(const std::string& message, const char* caption, HWND f
 }
 
 bool frmAddVerse::testVerses(bool update) {
-    try {
-        return verseRulesFail(update);
-    } catch (...) {
-        dataManipulation::showMessage(hwnd(), "An error occurred in function addVerse_testVerses",
-                                      kErrorCaption, MB_ICONINFORMATION);
-        return true;
-    }
+    return rejectOnFailure(hwnd(), "An error occurred in function addVerse_testVerses",
+                           [&] { return verseRulesFail(update); });
 }
 
 bool frmAddVerse::verseRulesFail(bool update) {
@@ -486,13 +468,8 @@ bool frmAddVerse::verseRulesFail(bool update) {
 }
 
 bool frmAddVerse::testThoughts(bool update) {
-    try {
-        return thoughtRulesFail(update);
-    } catch (...) {
-        dataManipulation::showMessage(hwnd(), "An error occurred in function addVerse_testThoughts",
-                                      kErrorCaption, MB_ICONINFORMATION);
-        return true;
-    }
+    return rejectOnFailure(hwnd(), "An error occurred in function addVerse_testThoughts",
+                           [&] { return thoughtRulesFail(update); });
 }
 
 bool frmAddVerse::thoughtRulesFail(bool update) {
@@ -762,24 +739,22 @@ void frmAddVerse::SbcEasy1_MouseExit(const std::string&) {
 void frmAddVerse::picButton_click(int index) {
     gErrorShown = false;
     if (index != 0) return;
-    guarded(hwnd(), "An error occurred in function picButton_click", "Program Error Occurred.... Exiting",
-            MB_ICONSTOP, [&] {
-                if (!pasteTarget) return;
-                ui::setWindowText(pasteTarget, verse_entry::pasteInto(text(pasteTarget),
-                                                                      clipboardText(hwnd()),
-                                                                      pasteSelStart, pasteSelLength));
-            });
+    guarded(hwnd(), "An error occurred in function picButton_click",
+            "Program Error Occurred.... Exiting", MB_ICONSTOP, [&] { pasteClipboard(); });
 }
 
 void frmAddVerse::cmdPaste_Click() {
     gErrorShown = false;
-    guarded(hwnd(), "An error occurred in function cmdPaste_Click", "Program Error Occurred.... Exiting",
-            MB_ICONSTOP, [&] {
-                if (!pasteTarget) return;
-                ui::setWindowText(pasteTarget, verse_entry::pasteInto(text(pasteTarget),
-                                                                      clipboardText(hwnd()),
-                                                                      pasteSelStart, pasteSelLength));
-            });
+    guarded(hwnd(), "An error occurred in function cmdPaste_Click",
+            "Program Error Occurred.... Exiting", MB_ICONSTOP, [&] { pasteClipboard(); });
+}
+
+// The clipboard's text into the field captured when the pointer entered
+// the paste button; the field's default-text rules do not run.
+void frmAddVerse::pasteClipboard() {
+    if (!pasteTarget) return;
+    ui::setWindowText(pasteTarget, verse_entry::pasteInto(text(pasteTarget), clipboardText(hwnd()),
+                                                          pasteSelStart, pasteSelLength));
 }
 
 void frmAddVerse::setPicture(int state) {

@@ -116,6 +116,7 @@ private:
     bool loadUserFile(int index, const std::string& path);
     bool setFileAside(const std::string& path);
     bool proveWritable();
+    void fileCannotBeOpened(const std::string& path);
     void createColumns();
     void createTooltips();
     void attachFields();
@@ -131,6 +132,7 @@ private:
     bool verseRulesFail(bool update);
     bool thoughtRulesFail(bool update);
     void reject(const std::string& text, const char* caption, HWND field);
+    void pasteClipboard();
     void drawPasteButton(const DRAWITEMSTRUCT& item);
     void setPicture(int state);
     static LRESULT CALLBACK pasteButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
@@ -139,7 +141,6 @@ private:
     std::string m_userFolder;
     std::array<std::unique_ptr<ui::EnterField>, 5> m_verseFields;
     std::array<std::unique_ptr<ui::EnterField>, 3> m_thoughtFields;
-    HWND m_tooltips = nullptr;
     HICON m_helpIcon = nullptr;
     int m_picState = 0; // 0 up, 1 pressed, 2 hover
     bool m_pressed = false;

@@ -2,7 +2,7 @@
 #include "frmLogin.h"
 
 #include "Module1.h"
-#include "dataManipulation.h"
+#include "dialog_shared.h"
 #include "dialogs_res.h"
 #include "seams.h"
 
@@ -53,24 +53,18 @@ bool frmLogin::OnInit() {
         auto field = std::make_unique<ui::EnterField>();
         field->attach(txtUserName[i], IDOK,
                       {[this] {
-                           try {
-                               gErrorShown = false;
-                           } catch (...) {
-                               dataManipulation::showMessage(
-                                   hwnd(), "An error occurred in function frmLogin_txtUserName_gotfocus",
-                                   "Program Error Occurred....", MB_ICONINFORMATION);
-                           }
+                           dialog_shared::guarded(
+                               hwnd(), "An error occurred in function frmLogin_txtUserName_gotfocus",
+                               "Program Error Occurred....", MB_ICONINFORMATION,
+                               [] { gErrorShown = false; });
                        },
                        // Enter: OK becomes the default, so the next Enter
                        // presses it.
                        [this] {
-                           try {
-                               gErrorShown = false;
-                           } catch (...) {
-                               dataManipulation::showMessage(
-                                   hwnd(), "An error occurred in function frmLogin_txtUserName_keypress",
-                                   "Program Error Occurred....", MB_ICONINFORMATION);
-                           }
+                           dialog_shared::guarded(
+                               hwnd(), "An error occurred in function frmLogin_txtUserName_keypress",
+                               "Program Error Occurred....", MB_ICONINFORMATION,
+                               [] { gErrorShown = false; });
                            return true;
                        },
                        {}});

@@ -324,3 +324,83 @@ TEST_F(PageTest, SelectFilesDialogEditsTheListThroughThePage) {
     EXPECT_EQ(control->fileList()[0].entryName, "beta.dll");
     EXPECT_TRUE(IsWindowEnabled(frame)) << "the frame is usable again";
 }
+
+namespace {
+
+// Finds the property frame the control opens on this thread and the page
+// inside it, notes whether the page's Delay box is ticked, and closes the
+// frame with Cancel.
+struct FrameDriver {
+    DWORD thread = 0;
+    HWND sheet = nullptr;
+    HWND delayBox = nullptr;
+    bool delayTicked = false;
+
+    static BOOL CALLBACK topLevel(HWND w, LPARAM self) {
+        auto* d = reinterpret_cast<FrameDriver*>(self);
+        char cls[32] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (GetWindowThreadProcessId(w, nullptr) == d->thread && std::string(cls) == "#32770" && IsWindowVisible(w)) {
+            d->sheet = w;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static BOOL CALLBACK child(HWND w, LPARAM self) {
+        auto* d = reinterpret_cast<FrameDriver*>(self);
+        if (GetDlgCtrlID(w) == IDC_DELAY) {
+            d->delayBox = w;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static DWORD WINAPI run(void* self) {
+        auto* d = static_cast<FrameDriver*>(self);
+        for (int i = 0; i < 300 && !d->delayBox; ++i) {
+            d->sheet = nullptr;
+            EnumWindows(&topLevel, reinterpret_cast<LPARAM>(d));
+            if (d->sheet) EnumChildWindows(d->sheet, &child, reinterpret_cast<LPARAM>(d));
+            if (!d->delayBox) Sleep(10);
+        }
+        if (d->delayBox) d->delayTicked = SendMessageA(d->delayBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (d->sheet) PostMessageA(d->sheet, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return d->delayBox ? 0 : 1;
+    }
+};
+
+// The page's class, as the registry would give it to the frame.
+class PageClass final : public com::Object<IClassFactory> {
+public:
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return com::createInstance<Page>(riid, out);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+} // namespace
+
+TEST_F(PageTest, ThePropertiesVerbOpensAFrameShowingThePage) {
+    auto pageClass = com::make<PageClass>();
+    DWORD registration = 0;
+    ASSERT_EQ(CoRegisterClassObject(CLSID_OrvanePropPage, pageClass->identity(), CLSCTX_INPROC_SERVER,
+                                    REGCLS_MULTIPLEUSE, &registration),
+              S_OK);
+    auto design = com::make<TestSite>();
+    design->userMode = false;
+    control->SetClientSite(design.get());
+    control->put_Delay(VARIANT_TRUE);
+    FrameDriver driver;
+    driver.thread = GetCurrentThreadId();
+    HANDLE helper = CreateThread(nullptr, 0, &FrameDriver::run, &driver, 0, nullptr);
+    ASSERT_TRUE(helper);
+    EXPECT_EQ(control->DoVerb(1, nullptr, nullptr, 0, frame, nullptr), S_OK);
+    WaitForSingleObject(helper, 10000);
+    DWORD found = 1;
+    GetExitCodeThread(helper, &found);
+    CloseHandle(helper);
+    EXPECT_EQ(found, 0u) << "the frame showed the page";
+    EXPECT_TRUE(driver.delayTicked) << "filled from the control the frame handed over";
+    control->SetClientSite(nullptr);
+    CoRevokeClassObject(registration);
+}
