@@ -1,6 +1,7 @@
 // GlobalFunctions.cpp
 #include "GlobalFunctions.h"
 
+#include "common/com/bstr.h"
 #include "common/com/errors.h"
 
 namespace sockloom {
@@ -10,6 +11,13 @@ ThreadData& threadData() noexcept {
     return data;
 }
 
+HRESULT putText(std::string& field, BSTR value) noexcept {
+    return com::guard([&] {
+        field = com::toAnsi(com::bstrView(value));
+        return S_OK;
+    });
+}
+
 namespace GlobalFunctions {
 
 namespace {
@@ -17,7 +25,7 @@ namespace {
 // VB-style run-time errors carry the library's project name as source.
 constexpr wchar_t kRuntimeSource[] = L"sockloom_v6";
 
-} // namespace
+}  // namespace
 
 std::string StringFromAnsiPtr(const char* p) { return p ? std::string(p) : std::string(); }
 
@@ -68,6 +76,6 @@ HRESULT SockAddrToSockName(const sockaddr_in& addr, _zkSockName* name) noexcept 
     return name->put_IpAddress(static_cast<LONG>(addr.sin_addr.s_addr));
 }
 
-} // namespace GlobalFunctions
+}  // namespace GlobalFunctions
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -39,6 +39,17 @@ com::ComPtr<T> own(IUnknown* p) noexcept {
     return com::ComPtr<T>::attach(static_cast<T*>(raw));
 }
 
+// Fills an [out, retval] parameter; E_POINTER for a null one.
+template <typename T, typename V>
+HRESULT give(T* out, V value) noexcept {
+    if (!out) return E_POINTER;
+    *out = static_cast<T>(value);
+    return S_OK;
+}
+
+// Stores the ANSI form of a text property's new value.
+HRESULT putText(std::string& field, BSTR value) noexcept;
+
 namespace GlobalFunctions {
 
 using sockloom::TrimAtNull;
@@ -67,6 +78,6 @@ HRESULT SockNameToSockAddr(_zkSockName* name, sockaddr_in& out) noexcept;
 // Port := sin_port, IpAddress := sin_addr.
 HRESULT SockAddrToSockName(const sockaddr_in& addr, _zkSockName* name) noexcept;
 
-} // namespace GlobalFunctions
+}  // namespace GlobalFunctions
 
-} // namespace sockloom
+}  // namespace sockloom

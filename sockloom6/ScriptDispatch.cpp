@@ -112,7 +112,7 @@ bool retype(VARIANT& arg, VARTYPE wanted) noexcept {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool typedReferences(ITypeInfo* type, DISPID id, WORD flags, const DISPPARAMS& params, std::vector<VARIANT>& args) {
     bool byVariant = false;
@@ -143,4 +143,4 @@ bool typedReferences(ITypeInfo* type, DISPID id, WORD flags, const DISPPARAMS& p
     return changed;
 }
 
-} // namespace sockloom
+}  // namespace sockloom

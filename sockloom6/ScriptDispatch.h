@@ -31,8 +31,8 @@ bool typedReferences(ITypeInfo* type, DISPID id, WORD flags, const DISPPARAMS& p
 template <typename I>
 class ScriptDispatch : public com::Dispatch<I> {
 public:
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* excep, UINT* argErr) override {
         if (params && params->cArgs > 0) {
             com::ComPtr<ITypeInfo> type;
             std::vector<VARIANT> args;
@@ -51,4 +51,4 @@ public:
     }
 };
 
-} // namespace sockloom
+}  // namespace sockloom

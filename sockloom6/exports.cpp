@@ -28,7 +28,7 @@ const com::ClassRegistration kRegistrations[] = {
      .programmable = true},
 };
 
-} // namespace
+}  // namespace
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
     return com::getClassObject(kClasses, clsid, riid, out);

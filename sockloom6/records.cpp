@@ -45,4 +45,4 @@ HRESULT aliasAt(const std::vector<std::string>& aliases, SHORT index, BSTR* out,
     return com::ansiToBstr(aliases[static_cast<size_t>(index) - 1], out);
 }
 
-} // namespace sockloom
+}  // namespace sockloom

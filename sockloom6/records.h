@@ -51,4 +51,4 @@ std::vector<std::string> readAliases(const RecordMemory& memory, char* const* li
 // outside 1 to the count.
 HRESULT aliasAt(const std::vector<std::string>& aliases, SHORT index, BSTR* out, REFIID iid) noexcept;
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -38,7 +38,7 @@ void keep(hookrtvb6::KeyedList<com::ComPtr<zkHostEnt>>& list, com::ComPtr<zkHost
     static_cast<void>(host.detach());
 }
 
-} // namespace
+}  // namespace
 
 zkAsyncSocket::Ptr zkAsyncSocket::create(AsyncSocketEvents& owner) {
     Ptr p(new zkAsyncSocket(owner));
@@ -151,4 +151,4 @@ void zkAsyncSocket::retire() noexcept {
     com::lockModule();
 }
 
-} // namespace sockloom
+}  // namespace sockloom

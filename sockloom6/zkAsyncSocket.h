@@ -85,4 +85,4 @@ private:
     bool m_retired = false;
 };
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -9,12 +9,7 @@ using namespace GlobalFunctions;
 
 HRESULT zkHostEnt::get_Name(BSTR* Name) { return com::ansiToBstr(m_Name, Name); }
 
-HRESULT zkHostEnt::put_Name(BSTR Name) {
-    return com::guard([&] {
-        m_Name = com::toAnsi(com::bstrView(Name));
-        return S_OK;
-    });
-}
+HRESULT zkHostEnt::put_Name(BSTR Name) { return putText(m_Name, Name); }
 
 HRESULT zkHostEnt::gethostbyname(BSTR HostName) {
     return com::guard([&] {
@@ -30,18 +25,12 @@ HRESULT zkHostEnt::gethostbyaddress(LONG netaddr) {
     });
 }
 
-HRESULT zkHostEnt::get_AliasCount(SHORT* AliasCount) {
-    if (!AliasCount) return E_POINTER;
-    *AliasCount = static_cast<SHORT>(m_aliases.size());
-    return S_OK;
-}
+HRESULT zkHostEnt::get_AliasCount(SHORT* AliasCount) { return give(AliasCount, static_cast<SHORT>(m_aliases.size())); }
 
 HRESULT zkHostEnt::get_Alias(SHORT index, BSTR* Alias) { return aliasAt(m_aliases, index, Alias, IID__zkHostEnt); }
 
 HRESULT zkHostEnt::get_AddressCount(SHORT* AddressCount) {
-    if (!AddressCount) return E_POINTER;
-    *AddressCount = static_cast<SHORT>(m_addresses.size());
-    return S_OK;
+    return give(AddressCount, static_cast<SHORT>(m_addresses.size()));
 }
 
 HRESULT zkHostEnt::get_Address(SHORT index, LONG* Address) {
@@ -99,4 +88,4 @@ void zkHostEnt::LoadFromHostEnt(const RecordMemory& memory, const hostent* recor
     }
 }
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -57,4 +57,4 @@ private:
     std::vector<char> m_buffer;
 };
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -1,30 +1,18 @@
 // zkProtEnt.cpp
 #include "zkProtEnt.h"
 
+#include "GlobalFunctions.h"
 #include "records.h"
 
 namespace sockloom {
 
 HRESULT zkProtEnt::get_Name(BSTR* Name) { return com::ansiToBstr(m_Name, Name); }
 
-HRESULT zkProtEnt::put_Name(BSTR Name) {
-    return com::guard([&] {
-        m_Name = com::toAnsi(com::bstrView(Name));
-        return S_OK;
-    });
-}
+HRESULT zkProtEnt::put_Name(BSTR Name) { return putText(m_Name, Name); }
 
-HRESULT zkProtEnt::get_AliasCount(SHORT* AliasCount) {
-    if (!AliasCount) return E_POINTER;
-    *AliasCount = static_cast<SHORT>(m_aliases.size());
-    return S_OK;
-}
+HRESULT zkProtEnt::get_AliasCount(SHORT* AliasCount) { return give(AliasCount, static_cast<SHORT>(m_aliases.size())); }
 
-HRESULT zkProtEnt::get_Protocol(SHORT* Protocol) {
-    if (!Protocol) return E_POINTER;
-    *Protocol = m_number;
-    return S_OK;
-}
+HRESULT zkProtEnt::get_Protocol(SHORT* Protocol) { return give(Protocol, m_number); }
 
 HRESULT zkProtEnt::get_Alias(SHORT index, BSTR* Alias) { return aliasAt(m_aliases, index, Alias, IID__zkProtEnt); }
 
@@ -51,4 +39,4 @@ void zkProtEnt::LoadFromProtoEnt(const protoent* record) {
     m_number = record->p_proto;
 }
 
-} // namespace sockloom
+}  // namespace sockloom

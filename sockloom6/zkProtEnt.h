@@ -36,4 +36,4 @@ private:
     std::vector<std::string> m_aliases;
 };
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -1,6 +1,7 @@
 // zkServEnt.cpp
 #include "zkServEnt.h"
 
+#include "GlobalFunctions.h"
 #include "records.h"
 
 namespace sockloom {
@@ -11,37 +12,21 @@ const char* anyProtocolIfEmpty(const std::string& protocol) noexcept {
     return protocol.empty() ? nullptr : protocol.c_str();
 }
 
-} // namespace
+}  // namespace
 
 HRESULT zkServEnt::get_Name(BSTR* Name) { return com::ansiToBstr(m_Name, Name); }
 
-HRESULT zkServEnt::put_Name(BSTR Name) {
-    return com::guard([&] {
-        m_Name = com::toAnsi(com::bstrView(Name));
-        return S_OK;
-    });
-}
+HRESULT zkServEnt::put_Name(BSTR Name) { return putText(m_Name, Name); }
 
 HRESULT zkServEnt::get_Protocol(BSTR* Protocol) { return com::ansiToBstr(m_Protocol, Protocol); }
 
-HRESULT zkServEnt::put_Protocol(BSTR Protocol) {
-    return com::guard([&] {
-        m_Protocol = com::toAnsi(com::bstrView(Protocol));
-        return S_OK;
-    });
-}
+HRESULT zkServEnt::put_Protocol(BSTR Protocol) { return putText(m_Protocol, Protocol); }
 
 HRESULT zkServEnt::get_Port(SHORT* Port) {
-    if (!Port) return E_POINTER;
-    *Port = static_cast<SHORT>(intntohs(static_cast<u_short>(m_port)));
-    return S_OK;
+    return give(Port, static_cast<SHORT>(intntohs(static_cast<u_short>(m_port))));
 }
 
-HRESULT zkServEnt::get_AliasCount(SHORT* AliasCount) {
-    if (!AliasCount) return E_POINTER;
-    *AliasCount = static_cast<SHORT>(m_aliases.size());
-    return S_OK;
-}
+HRESULT zkServEnt::get_AliasCount(SHORT* AliasCount) { return give(AliasCount, static_cast<SHORT>(m_aliases.size())); }
 
 HRESULT zkServEnt::get_Alias(SHORT index, BSTR* Alias) { return aliasAt(m_aliases, index, Alias, IID__zkServEnt); }
 
@@ -70,4 +55,4 @@ void zkServEnt::LoadFromServEnt(const servent* record) {
     m_Protocol = memory.text(record->s_proto);
 }
 
-} // namespace sockloom
+}  // namespace sockloom

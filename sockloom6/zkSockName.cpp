@@ -1,24 +1,18 @@
 // zkSockName.cpp
 #include "zkSockName.h"
 
+#include "GlobalFunctions.h"
+
 namespace sockloom {
 
-HRESULT zkSockName::get_Port(SHORT* Port) {
-    if (!Port) return E_POINTER;
-    *Port = m_Port;
-    return S_OK;
-}
+HRESULT zkSockName::get_Port(SHORT* Port) { return give(Port, m_Port); }
 
 HRESULT zkSockName::put_Port(SHORT Port) {
     m_Port = Port;
     return S_OK;
 }
 
-HRESULT zkSockName::get_IpAddress(LONG* IpAddress) {
-    if (!IpAddress) return E_POINTER;
-    *IpAddress = m_IpAddress;
-    return S_OK;
-}
+HRESULT zkSockName::get_IpAddress(LONG* IpAddress) { return give(IpAddress, m_IpAddress); }
 
 HRESULT zkSockName::put_IpAddress(LONG IpAddress) {
     m_IpAddress = IpAddress;
@@ -32,4 +26,4 @@ com::ComPtr<_zkSockName> zkSockName::fromSockAddr(const sockaddr_in& addr) {
     return name;
 }
 
-} // namespace sockloom
+}  // namespace sockloom

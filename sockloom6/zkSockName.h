@@ -27,4 +27,4 @@ private:
     LONG m_IpAddress = 0;
 };
 
-} // namespace sockloom
+}  // namespace sockloom

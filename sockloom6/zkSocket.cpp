@@ -31,9 +31,9 @@ public:
     SendOutcome send(const std::uint8_t* bytes, int count, bool outOfBand) override {
         const char* data = reinterpret_cast<const char*>(bytes);
         const int flags = outOfBand ? MSG_OOB : 0;
-        const int r = m_to ? intsendto(m_handle, data, count, flags, reinterpret_cast<const sockaddr*>(m_to),
-                                       kAddressSize)
-                           : intsend(m_handle, data, count, flags);
+        const int r =
+            m_to ? intsendto(m_handle, data, count, flags, reinterpret_cast<const sockaddr*>(m_to), kAddressSize)
+                 : intsend(m_handle, data, count, flags);
         return {r, r == SOCKET_ERROR ? intWSAGetLastError() : 0};
     }
 
@@ -93,7 +93,7 @@ SAFEARRAY* byteArrayOf(const VARIANT& v, bool& hasArray) noexcept {
     return a;
 }
 
-} // namespace
+}  // namespace
 
 zkSocket::~zkSocket() {
     if (m_handle != INVALID_SOCKET) intclosesocket(m_handle);
@@ -102,27 +102,16 @@ zkSocket::~zkSocket() {
 
 void* zkSocket::queryOther(REFIID riid) noexcept { return riid == OwnId<zkSocket>::value ? this : nullptr; }
 
-size_t zkSocket::queuedBytes() const noexcept {
-    auto& q = const_cast<SendQueues&>(m_queues);
-    return q.normal().count() + q.outOfBand().count();
-}
+size_t zkSocket::queuedBytes() const noexcept { return m_queues.count(); }
 
-HRESULT zkSocket::get_UserVariable1(LONG* UserVariable1) {
-    if (!UserVariable1) return E_POINTER;
-    *UserVariable1 = m_UserVariable1;
-    return S_OK;
-}
+HRESULT zkSocket::get_UserVariable1(LONG* UserVariable1) { return give(UserVariable1, m_UserVariable1); }
 
 HRESULT zkSocket::put_UserVariable1(LONG UserVariable1) {
     m_UserVariable1 = UserVariable1;
     return S_OK;
 }
 
-HRESULT zkSocket::get_Socket(LONG* Socket) {
-    if (!Socket) return E_POINTER;
-    *Socket = static_cast<LONG>(m_handle);
-    return S_OK;
-}
+HRESULT zkSocket::get_Socket(LONG* Socket) { return give(Socket, static_cast<LONG>(m_handle)); }
 
 HRESULT zkSocket::getOption(LONG level, LONG option, LONG* Result, LONG* rc) noexcept {
     if (!Result || !rc) return E_POINTER;
@@ -189,6 +178,7 @@ HRESULT zkSocket::Listen(VARIANT Backlog, LONG* rc) {
 }
 
 HRESULT zkSocket::Accept(_zkSockets** SocketList, _zkSockName** ConnectedName, _zkSocket** NewSocket) {
+    COM_TRACE("zkSocket::Accept(handle %lu)", static_cast<unsigned long>(m_handle));
     if (!NewSocket) return E_POINTER;
     *NewSocket = nullptr;
     // The new socket must join a collection of this library to be heard
@@ -257,21 +247,15 @@ bool zkSocket::selected(int set) const noexcept {
 }
 
 HRESULT zkSocket::get_IsReadable(VARIANT_BOOL* IsReadable) {
-    if (!IsReadable) return E_POINTER;
-    *IsReadable = com::toVariantBool(selected(kRead));
-    return S_OK;
+    return give(IsReadable, com::toVariantBool(selected(kRead)));
 }
 
 HRESULT zkSocket::get_IsWriteable(VARIANT_BOOL* IsWriteable) {
-    if (!IsWriteable) return E_POINTER;
-    *IsWriteable = com::toVariantBool(selected(kWrite));
-    return S_OK;
+    return give(IsWriteable, com::toVariantBool(selected(kWrite)));
 }
 
 HRESULT zkSocket::get_IsExceptionTriggered(VARIANT_BOOL* IsExceptionTriggered) {
-    if (!IsExceptionTriggered) return E_POINTER;
-    *IsExceptionTriggered = com::toVariantBool(selected(kExcept));
-    return S_OK;
+    return give(IsExceptionTriggered, com::toVariantBool(selected(kExcept)));
 }
 
 HRESULT zkSocket::recv(LONG* BytesRead, LONG* ErrorCode, VARIANT* Data) {
@@ -336,6 +320,7 @@ HRESULT zkSocket::recvfrom(LONG* BytesRead, LONG* ErrorCode, _zkSockName** PeerN
 }
 
 HRESULT zkSocket::queueAndPump(VARIANT* Buffer, LONG* ErrorCode, LONG* rc, bool outOfBand) {
+    COM_TRACE("zkSocket send (handle %lu, out of band %d)", static_cast<unsigned long>(m_handle), outOfBand ? 1 : 0);
     if (!ErrorCode || !rc) return E_POINTER;
     *rc = 0;
     bool hasArray = false;
@@ -439,4 +424,4 @@ LONG zkSocket::PumpSendQueue(LONG& ErrorCode) {
     return r.result;
 }
 
-} // namespace sockloom
+}  // namespace sockloom

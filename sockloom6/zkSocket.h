@@ -80,7 +80,7 @@ protected:
 private:
     HRESULT getOption(LONG level, LONG option, LONG* Result, LONG* rc) noexcept;
     HRESULT setOption(LONG level, LONG option, const VARIANT& value, LONG* rc) noexcept;
-    HRESULT addressOf(int (WINAPI* query)(SOCKET, sockaddr*, int*), _zkSockName** out) noexcept;
+    HRESULT addressOf(int(WINAPI* query)(SOCKET, sockaddr*, int*), _zkSockName** out) noexcept;
     HRESULT queueAndPump(VARIANT* Buffer, LONG* ErrorCode, LONG* rc, bool outOfBand);
     bool selected(int set) const noexcept;
 
@@ -99,4 +99,4 @@ struct OwnId<zkSocket> {
     static constexpr GUID value = {0x21a48655, 0x9736, 0x416d, {0xae, 0xcd, 0x86, 0x10, 0xbc, 0x94, 0x04, 0x01}};
 };
 
-} // namespace sockloom
+}  // namespace sockloom

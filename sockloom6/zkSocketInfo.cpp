@@ -18,18 +18,14 @@ HRESULT fixedText(const char (&field)[N], BSTR* out) noexcept {
     return com::guard([&] { return com::ansiToBstr(TrimAtNull(std::string_view(field, N)), out); });
 }
 
-} // namespace
+}  // namespace
 
 HRESULT zkSocketInfo::get_CurrentVersion(SHORT* CurrentVersion) {
-    if (!CurrentVersion) return E_POINTER;
-    *CurrentVersion = static_cast<SHORT>(data().wVersion);
-    return S_OK;
+    return give(CurrentVersion, static_cast<SHORT>(data().wVersion));
 }
 
 HRESULT zkSocketInfo::get_HighVersion(SHORT* HighVersion) {
-    if (!HighVersion) return E_POINTER;
-    *HighVersion = static_cast<SHORT>(data().wHighVersion);
-    return S_OK;
+    return give(HighVersion, static_cast<SHORT>(data().wHighVersion));
 }
 
 HRESULT zkSocketInfo::get_Description(BSTR* Description) { return fixedText(data().szDescription, Description); }
@@ -37,19 +33,15 @@ HRESULT zkSocketInfo::get_Description(BSTR* Description) { return fixedText(data
 HRESULT zkSocketInfo::get_SystemStatus(BSTR* SystemStatus) { return fixedText(data().szSystemStatus, SystemStatus); }
 
 HRESULT zkSocketInfo::get_MaxSockets(LONG* MaxSockets) {
-    if (!MaxSockets) return E_POINTER;
-    *MaxSockets = UnsignedWord(static_cast<std::int16_t>(data().iMaxSockets));
-    return S_OK;
+    return give(MaxSockets, UnsignedWord(static_cast<std::int16_t>(data().iMaxSockets)));
 }
 
 HRESULT zkSocketInfo::get_MaxUDPDatagramSize(LONG* MaxUDPDatagramSize) {
-    if (!MaxUDPDatagramSize) return E_POINTER;
-    *MaxUDPDatagramSize = UnsignedWord(static_cast<std::int16_t>(data().iMaxUdpDg));
-    return S_OK;
+    return give(MaxUDPDatagramSize, UnsignedWord(static_cast<std::int16_t>(data().iMaxUdpDg)));
 }
 
 HRESULT zkSocketInfo::get_VendorInfo(BSTR* VendorInfo) {
     return com::guard([&] { return com::ansiToBstr(StringFromAnsiPtr(data().lpVendorInfo), VendorInfo); });
 }
 
-} // namespace sockloom
+}  // namespace sockloom

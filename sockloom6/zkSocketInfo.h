@@ -22,4 +22,4 @@ public:
     HRESULT STDMETHODCALLTYPE get_VendorInfo(BSTR* VendorInfo) override;
 };
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -32,7 +32,7 @@ HRESULT lookup(Interface** out, Lookup&& run) noexcept {
     });
 }
 
-} // namespace
+}  // namespace
 
 HRESULT zkSocketUtil::inet_addr(BSTR cp, LONG* addr) {
     if (!addr) return E_POINTER;
@@ -129,4 +129,4 @@ HRESULT zkSocketUtil::ByteArrayFromString(BSTR Source, VARIANT* bytes) {
     });
 }
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -35,4 +35,4 @@ public:
     HRESULT STDMETHODCALLTYPE ByteArrayFromString(BSTR Source, VARIANT* bytes) override;
 };
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -60,7 +60,7 @@ bool holdsObject(const VARIANT& v) noexcept {
     return t == VT_DISPATCH || t == VT_UNKNOWN;
 }
 
-} // namespace
+}  // namespace
 
 HRESULT zkSockets::init() {
     ThreadData& thread = threadData();
@@ -86,9 +86,12 @@ zkSockets::~zkSockets() {
 
 void* zkSockets::queryOther(REFIID riid) noexcept { return riid == OwnId<zkSockets>::value ? this : nullptr; }
 
-HRESULT zkSockets::get_CallBackObject(_zkSockNotify** CallBackObject) { return m_CallBackObject.copyTo(CallBackObject); }
+HRESULT zkSockets::get_CallBackObject(_zkSockNotify** CallBackObject) {
+    return m_CallBackObject.copyTo(CallBackObject);
+}
 
 HRESULT zkSockets::putref_CallBackObject(_zkSockNotify* CallBackObject) {
+    COM_TRACE("zkSockets::putref_CallBackObject(%p)", static_cast<void*>(CallBackObject));
     // Asked for the interface rather than trusting the pointer: a late-bound
     // caller may hand over any object.
     com::ComPtr<_zkSockNotify> callback;
@@ -99,11 +102,7 @@ HRESULT zkSockets::putref_CallBackObject(_zkSockNotify* CallBackObject) {
     return S_OK;
 }
 
-HRESULT zkSockets::get_SocketCount(LONG* SocketCount) {
-    if (!SocketCount) return E_POINTER;
-    *SocketCount = static_cast<LONG>(m_sockets.size());
-    return S_OK;
-}
+HRESULT zkSockets::get_SocketCount(LONG* SocketCount) { return give(SocketCount, static_cast<LONG>(m_sockets.size())); }
 
 HRESULT zkSockets::get_SocketData(_zkSocketInfo** SocketData) {
     if (!SocketData) return E_POINTER;
@@ -120,6 +119,7 @@ HRESULT zkSockets::get_Util(_zkSocketUtil** Util) {
 }
 
 HRESULT zkSockets::CreateSocket(LONG SocketOption, LONG ProtocolOption, _zkSocket** NewSocket) {
+    COM_TRACE("zkSockets::CreateSocket(%ld, %ld)", static_cast<long>(SocketOption), static_cast<long>(ProtocolOption));
     if (!NewSocket) return E_POINTER;
     *NewSocket = nullptr;
     return com::guard([&] {
@@ -138,6 +138,7 @@ void zkSockets::AddSocket(com::ComPtr<zkSocket> socket) {
 }
 
 HRESULT zkSockets::DestroySocket(VARIANT* sktval, VARIANT* rc) {
+    COM_TRACE("zkSockets::DestroySocket(vt %u)", sktval ? static_cast<unsigned>(sktval->vt) : 0u);
     if (!rc) return E_POINTER;
     VariantInit(rc);
     // A position, or a socket of the list compared by identity; anything
@@ -174,6 +175,7 @@ HRESULT zkSockets::WSAAsyncGetHostByAddress(LONG netaddr, LONG* AsyncHandle) {
 }
 
 HRESULT zkSockets::WSAAsyncGetHostByName(BSTR HostName, LONG* AsyncHandle) {
+    COM_TRACE("zkSockets::WSAAsyncGetHostByName");
     if (!AsyncHandle) return E_POINTER;
     return com::guard([&] {
         *AsyncHandle = m_Async->gethostbyname(com::toAnsi(com::bstrView(HostName)));
@@ -182,6 +184,7 @@ HRESULT zkSockets::WSAAsyncGetHostByName(BSTR HostName, LONG* AsyncHandle) {
 }
 
 HRESULT zkSockets::CancelAsyncRequest(LONG AsyncHandle) {
+    COM_TRACE("zkSockets::CancelAsyncRequest(%ld)", static_cast<long>(AsyncHandle));
     m_Async->CancelAsyncRequest(AsyncHandle);
     return S_OK;
 }
@@ -199,8 +202,8 @@ HRESULT zkSockets::raiseEvent(DISPID id, std::initializer_list<VARIANT> args) {
     HRESULT raised = S_OK;
     const HRESULT hr = connectionPoint<__zkSockets>().forEach<IDispatch>([&](IDispatch* sink) {
         EXCEPINFO info{};
-        const HRESULT r = sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, &info,
-                                       nullptr);
+        const HRESULT r =
+            sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, &info, nullptr);
         SysFreeString(info.bstrSource);
         SysFreeString(info.bstrDescription);
         SysFreeString(info.bstrHelpFile);
@@ -337,4 +340,4 @@ void zkSockets::m_Async_SocketMessage(WPARAM wParam, LPARAM lParam) {
     }
 }
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -25,10 +25,10 @@
 
 namespace sockloom {
 
-class zkSockets final : public com::Object<ScriptDispatch<_zkSockets>, com::SupportErrorInfo<_zkSockets>,
-                                           com::ProvideClassInfo2<::zkSockets, __zkSockets>,
-                                           com::ConnectionPoints<__zkSockets>>,
-                        private AsyncSocketEvents {
+class zkSockets final
+    : public com::Object<ScriptDispatch<_zkSockets>, com::SupportErrorInfo<_zkSockets>,
+                         com::ProvideClassInfo2<::zkSockets, __zkSockets>, com::ConnectionPoints<__zkSockets>>,
+      private AsyncSocketEvents {
 public:
     // Loads wsock32.dll for the thread (once), starts Windows Sockets 1.1
     // and makes the info, util and hidden-window objects.
@@ -84,4 +84,4 @@ struct OwnId<zkSockets> {
     static constexpr GUID value = {0x21a48655, 0x9736, 0x416d, {0xae, 0xcd, 0x86, 0x10, 0xbc, 0x94, 0x04, 0x02}};
 };
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -32,7 +32,7 @@ bool registerClass(HINSTANCE module, WNDPROC proc) noexcept {
     return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-} // namespace
+}  // namespace
 
 bool HiddenWindow::Create(WndMessageSink* sink) {
     if (m_hwnd) {
@@ -64,8 +64,7 @@ int HiddenWindow::ProcessWaitingMessages() noexcept {
     // handler that posts to this window again from holding the loop.
     for (int i = 0; i < 10000 && IsWindow(h) && PeekMessageA(&msg, h, 0, 0, PM_REMOVE); ++i) {
         if (msg.message == WM_QUIT) {
-            // Some systems hand out the thread's quit request even to a
-            // window filter; it belongs to the thread's own loop.
+            // The thread's quit request belongs to its own loop.
             quit = true;
             quitCode = msg.wParam;
             break;
@@ -97,4 +96,4 @@ LRESULT CALLBACK HiddenWindow::windowProc(HWND hWnd, UINT msg, WPARAM wParam, LP
     return nodef ? retval : DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
-} // namespace hookrtvb6
+}  // namespace hookrtvb6

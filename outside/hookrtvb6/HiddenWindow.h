@@ -42,10 +42,11 @@ public:
 
     void Destroy() noexcept;
 
-    // Dispatches the messages already waiting for this window, and only
-    // those: other windows' messages stay queued, and a WM_QUIT found on
-    // the way is posted again for the thread's own loop. Messages that
-    // arrive while it runs wait for the next call. Returns how many were
+    // Dispatches the messages waiting for this window, and only those:
+    // other windows' messages stay queued, and a WM_QUIT found on the way
+    // (Wine hands it out even to a window filter) is posted again for the
+    // thread's own loop. Stops after a bounded number, so a handler that
+    // keeps posting to the window cannot hold it. Returns how many were
     // dispatched.
     int ProcessWaitingMessages() noexcept;
 
@@ -56,4 +57,4 @@ private:
     WndMessageSink* m_sink = nullptr;
 };
 
-} // namespace hookrtvb6
+}  // namespace hookrtvb6

@@ -67,4 +67,4 @@ private:
     std::vector<Entry> m_entries;
 };
 
-} // namespace hookrtvb6
+}  // namespace hookrtvb6

@@ -46,13 +46,13 @@ constexpr Table kWinsock = {
 
 Table gTable = kWinsock;
 
-} // namespace
+}  // namespace
 
 Table& table() noexcept { return gTable; }
 const Table& winsock() noexcept { return kWinsock; }
 void restore() noexcept { gTable = kWinsock; }
 
-} // namespace sockgate
+}  // namespace sockgate
 
 using sockgate::table;
 

@@ -66,7 +66,7 @@ const Table& winsock() noexcept;
 // Puts every entry of the live table back to the real Winsock.
 void restore() noexcept;
 
-} // namespace sockgate
+}  // namespace sockgate
 
 SOCKET WINAPI intsocket(int af, int type, int protocol);
 int WINAPI intclosesocket(SOCKET s);

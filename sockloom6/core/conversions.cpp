@@ -26,4 +26,4 @@ LookupNotice decodeLookupMessage(std::uintptr_t wParam, std::intptr_t lParam) no
     return {static_cast<std::int32_t>(wParam), static_cast<int>(bits >> 16)};
 }
 
-} // namespace sockloom
+}  // namespace sockloom

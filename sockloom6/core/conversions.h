@@ -45,4 +45,4 @@ struct LookupNotice {
 };
 LookupNotice decodeLookupMessage(std::uintptr_t wParam, std::intptr_t lParam) noexcept;
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -7,7 +7,7 @@ namespace {
 
 std::int32_t failure(int result, int error) noexcept { return result < 0 ? error : 0; }
 
-} // namespace
+}  // namespace
 
 ReadReport readReport(ReadCall call, bool datagram, int result, int error) noexcept {
     if (result >= 1) return {result, 0, ReadValue::Bytes};
@@ -28,4 +28,4 @@ ReadReport nothingWaitingReport(int result, int error) noexcept {
     return {0, failure(result, error), ReadValue::Nothing};
 }
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -34,4 +34,4 @@ ReadReport readReport(ReadCall call, bool datagram, int result, int error) noexc
 // recv and recvfrom when nothing is waiting (a zero-length read).
 ReadReport nothingWaitingReport(int result, int error) noexcept;
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -39,7 +39,7 @@ bool dropsConnection(int error) noexcept {
     return error == kWSAENETRESET || error == kWSAECONNABORTED || error == kWSAECONNRESET || error == kWSAESHUTDOWN;
 }
 
-} // namespace
+}  // namespace
 
 PumpResult SendQueues::pump(SendChannel& channel) {
     PumpResult r;
@@ -88,4 +88,4 @@ PumpResult SendQueues::pump(SendChannel& channel) {
     return r;
 }
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -77,6 +77,8 @@ class SendQueues {
 public:
     ByteQueue& normal() noexcept { return m_normal; }
     ByteQueue& outOfBand() noexcept { return m_oob; }
+    // Bytes waiting in both queues.
+    size_t count() const noexcept { return m_normal.count() + m_oob.count(); }
     bool empty() const noexcept { return m_normal.empty() && m_oob.empty(); }
 
     // Whether the queues go to a stored destination (a datagram socket's
@@ -108,4 +110,4 @@ private:
     bool m_toName = false;
 };
 
-} // namespace sockloom
+}  // namespace sockloom

@@ -23,15 +23,15 @@ protected:
     ComPtr<IDispatch> m_socket;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ScriptArguments, NumbersAndObjectsArriveInTheScriptsVariables) {
     com::Variant value;  // an empty script variable, as after Dim
     LONG keepAlive = 0;
     ASSERT_EQ(call(m_socket.get(), L"SetSocketOption", {com::argLong(SO_KEEPALIVE), com::argLong(1)}).asLong(), 0);
-    EXPECT_EQ(call(m_socket.get(), L"GetSocketOption", {com::argLong(SO_KEEPALIVE), com::refVariant(value.put())})
-                  .asLong(),
-              0);
+    EXPECT_EQ(
+        call(m_socket.get(), L"GetSocketOption", {com::argLong(SO_KEEPALIVE), com::refVariant(value.put())}).asLong(),
+        0);
     EXPECT_EQ(value.type(), VT_I4);
     com::toLong(value.get(), keepAlive);
     EXPECT_NE(keepAlive, 0);
@@ -66,8 +66,8 @@ TEST_F(ScriptArguments, AnEmptyVariableReceivesAnObjectAndVariantParametersStayA
 
     com::Variant data = bytes("hi");
     com::Variant error;
-    EXPECT_EQ(call(accepted.asObject().get(), L"Send", {com::refVariant(const_cast<VARIANT*>(&data.get())),
-                                                        com::refVariant(error.put())})
+    EXPECT_EQ(call(accepted.asObject().get(), L"Send",
+                   {com::refVariant(const_cast<VARIANT*>(&data.get())), com::refVariant(error.put())})
                   .asLong(),
               2);
     EXPECT_EQ(data.type(), VT_ARRAY | VT_UI1) << "a VARIANT parameter gets the variable itself";
@@ -77,7 +77,8 @@ TEST_F(ScriptArguments, AnEmptyVariableReceivesAnObjectAndVariantParametersStayA
 TEST_F(ScriptArguments, AVariableThatCannotHoldTheTypeIsStillRefused) {
     Text words(L"many");
     VARIANT value = com::argBstr(words);
-    EXPECT_TRUE(FAILED(call(m_socket.get(), L"GetSocketOption", {com::argLong(SO_KEEPALIVE), com::refVariant(&value)}).hr));
+    EXPECT_TRUE(
+        FAILED(call(m_socket.get(), L"GetSocketOption", {com::argLong(SO_KEEPALIVE), com::refVariant(&value)}).hr));
     EXPECT_EQ(value.vt, VT_BSTR);
     VARIANT number = com::argLong(3);
     EXPECT_TRUE(FAILED(call(m_socket.get(), L"Bind", {com::refVariant(&number)}).hr)) << "a number is no address";

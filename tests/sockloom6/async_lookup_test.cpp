@@ -102,7 +102,7 @@ void writeRecord(bool outside) {
 
 void complete(int error = 0) { PostMessageA(gWindow, gMessage, kTask, MAKELPARAM(0, error)); }
 
-} // namespace
+}  // namespace
 
 TEST_F(Lookups, LocalhostResolves) {
     const LONG task = byName(L"localhost");

@@ -71,7 +71,7 @@ ComPtr<IDispatch> create(const wchar_t* progId) {
     return d;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Dll, UnregistersCleanlyAndRegistersWithRegsvr32) {
     ASSERT_EQ(run("regsvr32.exe /s /u \"" + gDll + "\""), 0u);
@@ -134,16 +134,15 @@ TEST(Dll, RaisesEventsThroughItsConnectionPoint) {
 }
 
 TEST(Dll, UnloadsOnceItsObjectsAreGone) {
+    ComPtr<IDispatch> sockets = create(L"sockloom_v6.zkSockets");
+    ASSERT_TRUE(sockets);
     HMODULE dll = GetModuleHandleA("sockloom6.dll");
     ASSERT_TRUE(dll);
     auto canUnload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
         reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
     ASSERT_TRUE(canUnload);
-    {
-        ComPtr<IDispatch> sockets = create(L"sockloom_v6.zkSockets");
-        ASSERT_TRUE(sockets);
-        EXPECT_EQ(canUnload(), S_FALSE);
-    }
+    EXPECT_EQ(canUnload(), S_FALSE);
+    sockets = nullptr;
     EXPECT_EQ(canUnload(), S_OK);
 }
 

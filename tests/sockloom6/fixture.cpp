@@ -72,7 +72,7 @@ u_short boundPort(SOCKET s) {
     return ntohs(a.sin_port);
 }
 
-} // namespace
+}  // namespace
 
 PlainSocket PlainSocket::listenLocal(u_short& port) {
     PlainSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
@@ -139,4 +139,4 @@ std::string PlainSocket::receive(size_t n, DWORD ms) const {
     return got;
 }
 
-} // namespace harness
+}  // namespace harness

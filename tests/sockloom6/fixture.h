@@ -69,4 +69,4 @@ struct GateRestore {
     GateRestore& operator=(const GateRestore&) = delete;
 };
 
-} // namespace harness
+}  // namespace harness

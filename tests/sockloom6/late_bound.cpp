@@ -39,7 +39,7 @@ Result invoke(IDispatch* target, const wchar_t* name, WORD flags, std::initializ
     return r;
 }
 
-} // namespace
+}  // namespace
 
 LONG Result::asLong() const {
     LONG v = 0;
@@ -101,4 +101,4 @@ com::Variant bytes(const std::string& data) {
     return com::Variant::fromBytes({reinterpret_cast<const BYTE*>(data.data()), data.size()});
 }
 
-} // namespace harness
+}  // namespace harness

@@ -57,4 +57,4 @@ private:
 // A byte array VARIANT owned by the test.
 com::Variant bytes(const std::string& data);
 
-} // namespace harness
+}  // namespace harness

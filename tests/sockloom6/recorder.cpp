@@ -19,7 +19,7 @@ com::Variant copyOf(const VARIANT& v) {
     return c;
 }
 
-} // namespace
+}  // namespace
 
 LONG Call::longArg(size_t i) const {
     LONG v = 0;
@@ -77,9 +77,7 @@ HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VAR
     return hr;
 }
 
-void* EventSink::queryOther(REFIID riid) noexcept {
-    return riid == m_events ? static_cast<IDispatch*>(this) : nullptr;
-}
+void* EventSink::queryOther(REFIID riid) noexcept { return riid == m_events ? static_cast<IDispatch*>(this) : nullptr; }
 
 bool EventSink::advise(IUnknown* source) {
     com::ComPtr<IConnectionPointContainer> container;
@@ -147,4 +145,4 @@ void pumpFor(DWORD ms) {
     pumpUntil([] { return false; }, ms);
 }
 
-} // namespace harness
+}  // namespace harness

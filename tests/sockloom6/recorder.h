@@ -98,12 +98,12 @@ void pumpFor(DWORD ms);
 
 // The events of __zkSockets and the methods of zkSockNotify, by name.
 namespace ev {
-inline constexpr DISPID AsyncError = 1, HostResolved = 2, SocketError = 3, DataReceived = 4,
-                        SocketNotification = 5, DataSent = 6;
+inline constexpr DISPID AsyncError = 1, HostResolved = 2, SocketError = 3, DataReceived = 4, SocketNotification = 5,
+                        DataSent = 6;
 }
 namespace cb {
 inline constexpr DISPID AsyncError = 0x60030000, HostResolved = 0x60030001, SocketError = 0x60030002,
                         DataReceived = 0x60030003, SocketNotification = 0x60030004;
 }
 
-} // namespace harness
+}  // namespace harness

@@ -17,8 +17,8 @@ namespace {
 class ScriptedChannel final : public SendChannel {
 public:
     std::deque<int> script;
-    std::string wire;       // every byte taken, in order
-    std::string urgent;     // the out-of-band bytes among them
+    std::string wire;    // every byte taken, in order
+    std::string urgent;  // the out-of-band bytes among them
     int calls = 0;
 
     SendOutcome send(const std::uint8_t* bytes, int count, bool outOfBand) override {
@@ -43,7 +43,7 @@ void queue(ByteQueue& q, const std::string& s) {
 
 std::string contents(const ByteQueue& q) { return std::string(reinterpret_cast<const char*>(q.data()), q.count()); }
 
-} // namespace
+}  // namespace
 
 TEST(SendQueues, PartialSendsContinueUntilEverythingIsTaken) {
     SendQueues q;

@@ -66,7 +66,7 @@ servent* WINAPI serviceByPort(int port, const char*) {
     return service(port);
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(Util, ByteOrderTakesEveryPortNumber) {
     EXPECT_EQ(u(L"htons", {com::argLong(80)}).asLong(), 0x5000);

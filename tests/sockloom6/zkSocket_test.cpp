@@ -82,7 +82,7 @@ protected:
     PlainSocket m_peer;
 };
 
-} // namespace
+}  // namespace
 
 TEST(zkSocket, IsMadeBoundAndConfiguredThroughTheCollection) {
     ComPtr<IDispatch> sockets = makeSockets();
@@ -155,7 +155,7 @@ int WINAPI threeUrgentBytes(SOCKET, char* buf, int len, int flags) {
     return 3;
 }
 
-} // namespace
+}  // namespace
 
 TEST(zkSocket, NoProtocolMeansTcpWhateverTheType) {
     GateRestore restore;
@@ -293,9 +293,10 @@ TEST_F(ConnectedPair, AnUnsentTailStaysExactlyAndLaterSendsAppendBehindIt) {
     com::Variant x = bytes("x");
     VARIANT xRef = x.get();
     LONG error = 0;
-    EXPECT_EQ(call(m_client.get(), L"sendto", {com::refVariant(&xRef), com::refLong(&error), com::refDispatch(&destRef)})
-                  .asLong(),
-              0);
+    EXPECT_EQ(
+        call(m_client.get(), L"sendto", {com::refVariant(&xRef), com::refLong(&error), com::refDispatch(&destRef)})
+            .asLong(),
+        0);
     EXPECT_EQ(error, WSAEWOULDBLOCK);
 
     r = sendBytes(m_client.get(), "XY");
@@ -353,7 +354,7 @@ int WINAPI fiveWaiting(SOCKET, long, u_long* n) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(ConnectedPair, TheErrorIsReadRightAfterTheCallThatFailed) {
     gTrace.clear();

@@ -43,7 +43,7 @@ void dispatchAll() {
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
 }
 
-} // namespace
+}  // namespace
 
 TEST(HiddenWindow, IsAMessageOnlyWindowThatHandsOnEveryMessage) {
     Listener listener;

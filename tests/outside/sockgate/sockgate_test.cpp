@@ -25,7 +25,7 @@ int WINAPI countedSend(SOCKET s, const char* buf, int len, int flags) {
     return sockgate::winsock().send(s, buf, len > 1 ? 1 : len, flags);
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(Gate, StartsWithTheRealWinsock) {
     EXPECT_EQ(m_data.wVersion, MAKEWORD(1, 1));
