@@ -46,6 +46,10 @@ static bool writeAll(HANDLE h, const std::string& bytes) {
 }
 
 bool replaceFileContents(const std::string& path, const std::string& content) {
+    // A file the user marked read-only stays as it is, whatever the file
+    // system would let a move over it do.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
     std::string temp = path + ".new";
     {
         File f(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

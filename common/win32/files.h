@@ -15,7 +15,8 @@ std::string moduleFolder();
 // Reads the whole file; false when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::string& content);
 
-// Writes content to path through a temporary file in the same folder.
+// Writes content to path through a temporary file in the same folder; a
+// read-only target is refused and left as it is.
 bool replaceFileContents(const std::string& path, const std::string& content);
 
 // Appends bytes, creating the file when missing; false on any failure.

@@ -10,6 +10,7 @@
 #include "GlobalFunctions.h"
 #include "Module1.h"
 #include "dataManipulation.h"
+#include "frmLogin.h"
 #include "frmMain.h"
 #include "modHyperLink.h"
 #include "registry.h"
@@ -294,8 +295,7 @@ bool frmMain::handleFailedPatchInstall(bool& updateStarted) {
         bool started = seams::startAsUser(widen(gAdminUser), password, widen(app));
         // The password is not kept once it has been used.
         SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
-        SecureZeroMemory(gAdminPassword.data(), gAdminPassword.size());
-        gAdminPassword.clear();
+        wipeAdminPassword();
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
         if (started) {
             updateStarted = true;

@@ -669,10 +669,6 @@ bool frmAddVerse::writeUserFile(int index) {
         GlobalFunctions::deleteFile(path);
         return false;
     }
-    // A file the user marked read-only stays as it is, whatever the file
-    // system would allow a replacement to do.
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return true;
     std::string content;
     for (const auto& r : all)
         content += index == 0 ? verse_entry::verseLine(r[0], r[1], r[2], r[3])

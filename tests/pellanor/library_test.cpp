@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "GlobalFunctions.h"
+#include "common/win32/files.h"
 #include "Module1.h"
 #include "dataManipulation.h"
 #include "library_fixture.h"
@@ -270,6 +271,18 @@ TEST_F(Library, SmallFileRoutines) {
     EXPECT_FALSE(exists(deep)) << "the file name is dropped";
     EXPECT_FALSE(GlobalFunctions::makePath(root / "x\\y\\"));
     EXPECT_TRUE(exists(root / "x\\y"));
+
+    // A whole-file write goes through a temporary file, and a read-only
+    // target is left alone.
+    std::string owned = root / "owned.txt";
+    EXPECT_TRUE(win32::replaceFileContents(owned, "first\r\n"));
+    EXPECT_TRUE(win32::replaceFileContents(owned, "second\r\n"));
+    EXPECT_EQ(readBytes(owned), "second\r\n");
+    EXPECT_FALSE(exists(owned + ".new"));
+    SetFileAttributesA(owned.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(win32::replaceFileContents(owned, "third\r\n"));
+    SetFileAttributesA(owned.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(readBytes(owned), "second\r\n");
 
     writeBytes(root / "gone.txt", "x");
     EXPECT_FALSE(GlobalFunctions::deleteFile(root / "gone.txt"));
