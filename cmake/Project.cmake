@@ -59,3 +59,23 @@ function(wine_path out unix)
   string(REPLACE "/" "\\" p "${unix}")
   set(${out} "Z:${p}" PARENT_SCOPE)
 endfunction()
+
+# A libFuzzer target <name>_fuzz (native clang builds with PELLANOR_FUZZ
+# only) and its bounded run as the CTest test fuzz.<name>. New inputs go to
+# a work folder in the build tree; the seed folders are only read.
+#   project_fuzz(name SOURCES a.cpp LIBS lib ... [SEEDS dir ...])
+function(project_fuzz name)
+  if(WIN32 OR NOT PELLANOR_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS;SEEDS" ${ARGN})
+  add_executable(${name}_fuzz ${F_SOURCES})
+  target_link_libraries(${name}_fuzz PRIVATE ${F_LIBS})
+  target_compile_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
+  project_warnings(${name}_fuzz)
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/corpus/${name})
+  file(MAKE_DIRECTORY ${work})
+  add_test(NAME fuzz.${name}
+    COMMAND ${name}_fuzz -max_total_time=20 -max_len=4096 ${work} ${F_SEEDS})
+endfunction()

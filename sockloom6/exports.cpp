@@ -8,13 +8,18 @@
 #include "common/com/object.h"
 #include "common/com/registration.h"
 #include "zkSockName.h"
+#include "zkHTTP10.h"
 #include "zkSockets.h"
+#include "zkTCP.h"
 
 namespace {
 
 const com::ClassEntry kClasses[] = {
     com::classEntry<sockloom::zkSockets>(CLSID_zkSockets),
     com::classEntry<sockloom::zkSockName>(CLSID_zkSockName),
+    com::classEntry<sockloom::zkTCP>(CLSID_zkTCP),
+    com::classEntry<sockloom::zkUDP>(CLSID_zkUDP),
+    com::classEntry<sockloom::zkHTTP10>(CLSID_zkHTTP10),
 };
 
 const com::ClassRegistration kRegistrations[] = {
@@ -25,6 +30,12 @@ const com::ClassRegistration kRegistrations[] = {
     {.clsid = &CLSID_zkSockName,
      .description = "sockloom_v6.zkSockName",
      .progId = "sockloom_v6.zkSockName",
+     .programmable = true},
+    {.clsid = &CLSID_zkTCP, .description = "sockloom_v6.zkTCP", .progId = "sockloom_v6.zkTCP", .programmable = true},
+    {.clsid = &CLSID_zkUDP, .description = "sockloom_v6.zkUDP", .progId = "sockloom_v6.zkUDP", .programmable = true},
+    {.clsid = &CLSID_zkHTTP10,
+     .description = "sockloom_v6.zkHTTP10",
+     .progId = "sockloom_v6.zkHTTP10",
      .programmable = true},
 };
 

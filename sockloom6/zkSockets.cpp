@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "RefArg.h"
 #include "core/conversions.h"
 #include "zkHostEnt.h"
 #include "zkSocket.h"
@@ -14,26 +15,6 @@ namespace sockloom {
 using namespace GlobalFunctions;
 
 namespace {
-
-// An object handed to a handler by reference: the handler may put another
-// object (or none) in its place, and whatever the slot holds afterwards
-// is ours to release.
-template <typename I>
-class RefArg {
-public:
-    explicit RefArg(I* p) noexcept : m_p(p) {
-        if (m_p) m_p->AddRef();
-    }
-    ~RefArg() {
-        if (m_p) m_p->Release();
-    }
-    RefArg(const RefArg&) = delete;
-    RefArg& operator=(const RefArg&) = delete;
-    I** address() noexcept { return &m_p; }
-
-private:
-    I* m_p;
-};
 
 _zkSocket* iface(zkSocket* s) noexcept { return s; }
 IDispatch* dispatch(zkSocket* s) noexcept { return s ? static_cast<IDispatch*>(static_cast<_zkSocket*>(s)) : nullptr; }

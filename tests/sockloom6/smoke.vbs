@@ -55,5 +55,31 @@ Check sockets.SocketCount = 0, "SocketCount after DestroySocket"
 r = sockets.DestroySocket(5)
 Check r = -1, "DestroySocket of a position past the end"
 
+Dim tcp, udp, web, server, busy, client, errcode
+Set tcp = CreateObject("sockloom_v6.zkTCP")
+Set name = CreateObject("sockloom_v6.zkSockName")
+name.IpAddress = util.inet_addr("127.0.0.1")
+Set server = tcp.CreateTCPServerSocket(name)
+Check Not server Is Nothing, "a TCP server socket"
+Set busy = server.SocketName
+errcode = 0
+Set client = tcp.CreateTCPClientSocket(busy, errcode)
+Check client Is Nothing, "no client socket on a port in use"
+Check errcode = 10048, "the bind error reaches the script's variable"
+tcp.InternalEarlyBound = True
+Check tcp.InternalEarlyBound, "InternalEarlyBound"
+Set udp = CreateObject("sockloom_v6.zkUDP")
+Check udp.SocketsObject.SocketCount = 0, "a new zkUDP has no sockets"
+Set web = CreateObject("sockloom_v6.zkHTTP10")
+web.RetrieveMode = 1
+Check web.RetrieveMode = 1, "RetrieveMode"
+web.URL = "http://example.invalid:8080/a"
+Check web.URL = "http://example.invalid:8080/a", "URL"
+On Error Resume Next
+web.URL = "http://"
+Check Err.Number = &H80040204, "a bare scheme is a malformed URL"
+Err.Clear
+On Error GoTo 0
+
 If failures = 0 Then WScript.Echo "sockloom6 smoke: all checks passed"
 WScript.Quit failures

@@ -1,0 +1,87 @@
+// http10.h
+// The HTTP/1.0 client's protocol work, apart from sockets and COM: where a
+// URL (or a proxy) points, the request text, and the reading of a response
+// fed piece by piece as it arrives. Bytes in, results out; portable, so it
+// is tested natively, split at every byte.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace sockloom::http {
+
+// Where a request goes: host (name or dotted address), port in host
+// order, and the path the request line carries.
+struct Target {
+    std::string host;
+    std::uint16_t port = 80;
+    std::string path;
+};
+
+// The target of url, or of proxy when one is set (the request line then
+// carries the whole url). No value for a malformed text: the bare scheme
+// prefix, a host beginning or ending with ':', a port that is not a number
+// from 1 to 65535, a path with no host, or a proxy holding a '/'.
+std::optional<Target> parseTarget(std::string_view url, std::string_view proxy);
+
+struct Request {
+    std::string operation;
+    std::string path;
+    std::string host;
+    std::string headers;
+    std::string data;
+    std::string contentType;
+};
+
+// The request bytes, each line ending in CR LF: the request line, Accept,
+// Host, Accept-Language, the caller's headers, and with data its length,
+// type, an empty line and the data; then the closing empty line.
+std::string buildRequest(const Request& r);
+
+// What one piece of a response brought.
+struct PieceResult {
+    // The header's end arrived with this piece.
+    bool headerCompleted = false;
+    // The status does not begin with "2" (or the status line is
+    // malformed): the transfer fails with this code and reason; the rest
+    // of the piece is not body.
+    bool failed = false;
+    std::string code;
+    std::string reason;
+    // Body bytes of this piece (a view into the piece fed).
+    std::span<const std::uint8_t> body;
+};
+
+class ResponseParser {
+public:
+    // The header is kept whole until its blank line; a header that grows
+    // past this without one fails the transfer (a server cannot make the
+    // client hold an endless header).
+    static constexpr size_t kMaxHeader = 1 << 20;
+
+    PieceResult feed(std::span<const std::uint8_t> piece);
+    void reset() noexcept;
+
+    // The header received so far; when complete, the status line to the
+    // blank line inclusive.
+    const std::string& header() const noexcept { return m_header; }
+    bool headerComplete() const noexcept { return m_complete; }
+    // From the first Content-Length line; 0 when absent.
+    std::int32_t contentLength() const noexcept { return m_contentLength; }
+
+private:
+    void examine(PieceResult& out);
+
+    std::string m_header;
+    bool m_complete = false;
+    std::int32_t m_contentLength = 0;
+};
+
+// A body is refused only when it is longer than announced by more than 4
+// (servers that add a closing CR LF pass); a shorter one is accepted.
+bool bodyTooLong(std::int32_t contentLength, std::int64_t received) noexcept;
+
+}  // namespace sockloom::http

@@ -1,0 +1,350 @@
+// zkHTTP10.cpp
+#include "zkHTTP10.h"
+
+#include <vector>
+
+#include "zkSockName.h"
+
+namespace sockloom {
+
+using namespace GlobalFunctions;
+
+namespace {
+
+// The dispatch interface of the class's version 1.0, still answered.
+constexpr GUID kDispatch10 = {0x21a48655, 0x9736, 0x416d, {0xae, 0xcd, 0x86, 0x10, 0xbc, 0x94, 0x03, 0x01}};
+
+constexpr char kFormContent[] = "application/x-www-form-urlencoded";
+
+// An optional text argument: its value, or fallback when it is missing.
+std::wstring optionalText(const VARIANT* v, const wchar_t* fallback) {
+    if (!v || com::isMissing(*v)) return fallback;
+    com::Bstr text;
+    if (FAILED(com::toBstr(*v, text))) return fallback;
+    return std::wstring(text.view());
+}
+
+std::string ansi(std::wstring_view text) { return com::toAnsi(text); }
+
+// Characters the system's ANSI code page makes of these bytes.
+LONG textLength(std::string_view bytes) noexcept {
+    if (bytes.empty()) return 0;
+    return MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+}
+
+}  // namespace
+
+HRESULT zkHTTP10::init() {
+    m_tcps = com::make<zkTCP>();
+    if (!m_tcps) return E_OUTOFMEMORY;
+    m_tcps->setListener(this);
+    m_tcps->put_InternalEarlyBound(VARIANT_TRUE);
+    return S_OK;
+}
+
+zkHTTP10::~zkHTTP10() {
+    Reset();
+    if (m_tcps) {
+        m_tcps->put_InternalEarlyBound(VARIANT_FALSE);
+        m_tcps->setListener(nullptr);
+    }
+    m_CallBackObject = nullptr;
+    m_tcps = nullptr;
+}
+
+void* zkHTTP10::queryOther(REFIID riid) noexcept {
+    return riid == kDispatch10 ? static_cast<_zkHTTP10*>(this) : nullptr;
+}
+
+HRESULT zkHTTP10::get_CallBackObject(IDispatch** CallBackObject) { return m_CallBackObject.copyTo(CallBackObject); }
+
+HRESULT zkHTTP10::putref_CallBackObject(IDispatch* CallBackObject) {
+    m_CallBackObject = com::ComPtr<IDispatch>(CallBackObject);
+    return S_OK;
+}
+
+HRESULT zkHTTP10::get_URL(BSTR* URL) { return com::Bstr(std::wstring_view(m_URL)).releaseTo(URL); }
+
+bool zkHTTP10::parse(const std::wstring& url, const std::wstring& proxy) {
+    const std::optional<http::Target> target = http::parseTarget(ansi(url), ansi(proxy));
+    if (!target) return false;
+    m_target = *target;
+    m_haveAddress = false;
+    return true;
+}
+
+HRESULT zkHTTP10::putTarget(BSTR value, bool isProxy) {
+    return com::guard([&] {
+        const std::wstring text(com::bstrView(value));
+        std::wstring& field = isProxy ? m_Proxy : m_URL;
+        if (text == field) return S_OK;
+        if (!parse(isProxy ? m_URL : text, isProxy ? text : m_Proxy)) return RaiseLibError(4, IID__zkHTTP10);
+        field = text;
+        return S_OK;
+    });
+}
+
+HRESULT zkHTTP10::put_URL(BSTR URL) { return putTarget(URL, false); }
+
+HRESULT zkHTTP10::get_Proxy(BSTR* Proxy) { return com::Bstr(std::wstring_view(m_Proxy)).releaseTo(Proxy); }
+
+HRESULT zkHTTP10::put_Proxy(BSTR Proxy) { return putTarget(Proxy, true); }
+
+HRESULT zkHTTP10::get_RetrieveMode(zkRetrieveMode* RetrieveMode) { return give(RetrieveMode, m_RetrieveMode); }
+
+HRESULT zkHTTP10::put_RetrieveMode(zkRetrieveMode RetrieveMode) {
+    if (RetrieveMode != zkRetrieveText && RetrieveMode != zkRetrieveByteArray) {
+        return RaiseLibError(1, IID__zkHTTP10);
+    }
+    m_RetrieveMode = RetrieveMode;
+    return S_OK;
+}
+
+HRESULT zkHTTP10::get_HTTPHeader(BSTR* HTTPHeader) {
+    return com::guard([&] { return com::ansiToBstr(m_response.header(), HTTPHeader); });
+}
+
+HRESULT zkHTTP10::Execute2(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIANT* Headers, VARIANT* OutputFile,
+                           VARIANT* ContentType, LONG* rc) {
+    return com::guard([&] {
+        const std::string type = ansi(optionalText(ContentType, L"application/x-www-form-urlencoded"));
+        return execute(URL, Operation, Data, Headers, OutputFile, type, rc);
+    });
+}
+
+HRESULT zkHTTP10::Execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIANT* Headers, VARIANT* OutputFile,
+                          LONG* rc) {
+    return com::guard([&] { return execute(URL, Operation, Data, Headers, OutputFile, kFormContent, rc); });
+}
+
+HRESULT zkHTTP10::execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIANT* Headers, VARIANT* OutputFile,
+                          const std::string& ContentType, LONG* rc) {
+    COM_TRACE("zkHTTP10::Execute2 (state %d)", m_state);
+    if (!rc) return E_POINTER;
+    *rc = 0;
+    if (m_state != kIdle) return RaiseLibError(2, IID__zkHTTP10);
+    const std::wstring url = optionalText(URL, L"");
+    // A malformed URL is refused before anything changes.
+    if (!url.empty() && url != m_URL && !http::parseTarget(ansi(url), ansi(m_Proxy))) {
+        return RaiseLibError(4, IID__zkHTTP10);
+    }
+    m_ContentType = ContentType;
+    m_OutputFile = ansi(optionalText(OutputFile, L""));
+    // A file left open by an earlier request that never started is closed.
+    m_file.reset();
+    if (!m_OutputFile.empty()) {
+        DeleteFileA(m_OutputFile.c_str());
+        m_file.reset(CreateFileA(m_OutputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!m_file) return RaiseLibError(3, IID__zkHTTP10);
+    }
+    if (!url.empty() && url != m_URL) {
+        parse(url, m_Proxy);
+        m_URL = url;
+    }
+    m_Operation = ansi(optionalText(Operation, L"GET"));
+    m_Data = ansi(optionalText(Data, L""));
+    m_Headers = ansi(optionalText(Headers, L""));
+    if (!m_haveAddress) {
+        const unsigned long address = intinet_addr(m_target.host.c_str());
+        if (address == INADDR_NONE) {
+            m_state = kResolving;
+            const com::Bstr host = com::Bstr::fromAnsi(m_target.host);
+            LONG task = 0;
+            m_tcps->WSAAsyncGetHostByName(host.get(), &task);
+            m_task = task;
+            if (task == 0) {
+                *rc = intWSAGetLastError();
+                m_state = kIdle;
+                m_file.reset();
+            }
+            return S_OK;
+        }
+        m_address = sockaddr_in{};
+        m_address.sin_family = AF_INET;
+        m_address.sin_addr.s_addr = address;
+        m_address.sin_port = inthtons(m_target.port);
+        m_haveAddress = true;
+    }
+    startConnection();
+    return S_OK;
+}
+
+void zkHTTP10::startConnection() {
+    m_body.clear();
+    m_count = 0;
+    m_response.reset();
+    com::ComPtr<_zkSockName> any = zkSockName::fromSockAddr(sockaddr_in{});
+    LONG error = 0;
+    m_current = m_tcps->clientSocket(any.get(), error);
+    if (m_current) {
+        com::ComPtr<_zkSockName> to = zkSockName::fromSockAddr(m_address);
+        _zkSockName* toRef = to.get();
+        LONG r = -1;
+        if (SUCCEEDED(m_current->Connect(&toRef, &r)) &&
+            (r == 0 || (r == SOCKET_ERROR && intWSAGetLastError() == kWSAEWOULDBLOCK))) {
+            m_state = kConnecting;
+            return;
+        }
+        // A socket that cannot connect is not left in the collection.
+        dropSocket();
+    }
+    raiseObjectError(3);
+}
+
+void zkHTTP10::tcpHostResolved(LONG AsyncHandle, _zkHostEnt* host) {
+    if (m_state != kResolving || AsyncHandle != m_task || m_task == 0) return;
+    m_task = 0;
+    SHORT count = 0;
+    LONG address = 0;
+    if (host && SUCCEEDED(host->get_AddressCount(&count)) && count > 0 && SUCCEEDED(host->get_Address(1, &address))) {
+        m_address = sockaddr_in{};
+        m_address.sin_family = AF_INET;
+        m_address.sin_addr.s_addr = static_cast<u_long>(address);
+        m_address.sin_port = inthtons(m_target.port);
+        m_haveAddress = true;
+        startConnection();
+        return;
+    }
+    m_state = kIdle;
+    raiseObjectError(1);
+}
+
+void zkHTTP10::tcpAsyncError(LONG AsyncHandle, LONG) {
+    if (m_state != kResolving || AsyncHandle != m_task || m_task == 0) return;
+    m_task = 0;
+    m_state = kIdle;
+    raiseObjectError(1);
+}
+
+void zkHTTP10::tcpConnectComplete(zkSocket& socket) {
+    if (m_state != kConnecting || &socket != m_current.get()) return;
+    const http::Request request{.operation = m_Operation,
+                                .path = m_target.path,
+                                .host = m_target.host,
+                                .headers = m_Headers,
+                                .data = m_Data,
+                                .contentType = m_ContentType};
+    const std::string text = http::buildRequest(request);
+    VARIANT buffer;
+    com::Variant::fromBytes({reinterpret_cast<const BYTE*>(text.data()), text.size()}).releaseTo(&buffer);
+    LONG error = 0, sent = 0;
+    const com::ComPtr<zkSocket> keep = m_current;
+    const HRESULT hr = keep->Send(&buffer, &error, &sent);
+    VariantClear(&buffer);
+    if (SUCCEEDED(hr) && (sent != 0 || error == kWSAEWOULDBLOCK)) {
+        m_state = kReceiving;
+        return;
+    }
+    raiseObjectError(3);
+    Reset();
+}
+
+void zkHTTP10::bodyPiece(std::span<const std::uint8_t> bytes) {
+    const std::string_view piece(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (m_file) {
+        DWORD written = 0;
+        if (!piece.empty()) WriteFile(m_file.get(), piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr);
+        m_count += static_cast<LONG>(piece.size());
+    } else {
+        // The text is made from all the bytes at the end, so a character
+        // split across pieces stays whole; the count follows the pieces.
+        m_body.append(piece);
+        m_count += m_RetrieveMode == zkRetrieveText ? textLength(piece) : static_cast<LONG>(piece.size());
+    }
+    raise(2, L"HTTPDataTransferred", {com::argLong(m_count)});
+}
+
+void zkHTTP10::tcpDataReceived(zkSocket& socket, const VARIANT& data) {
+    if (&socket != m_current.get() || m_state != kReceiving) return;
+    std::vector<BYTE> bytes;
+    if (FAILED(com::toBytes(data, bytes))) return;
+    const bool headerBefore = m_response.headerComplete();
+    const http::PieceResult r = m_response.feed({bytes.data(), bytes.size()});
+    if (r.failed) {
+        const com::Bstr code = com::Bstr::fromAnsi(r.code);
+        const com::Bstr reason = com::Bstr::fromAnsi(r.reason);
+        raise(5, L"HTTPError", {com::argBstr(code.get()), com::argBstr(reason.get())});
+        endTransfer(true);
+        return;
+    }
+    if (headerBefore || r.headerCompleted) bodyPiece(r.body);
+}
+
+void zkHTTP10::tcpSocketClosed(zkSocket& socket) {
+    if (m_state != kReceiving || &socket != m_current.get()) return;
+    if (http::bodyTooLong(m_response.contentLength(), m_count)) {
+        raiseObjectError(4);
+        endTransfer(true);
+        return;
+    }
+    if (m_file) {
+        m_file.reset();
+    } else {
+        com::Variant body = m_RetrieveMode == zkRetrieveText
+                                ? com::Variant::fromBstr(com::Bstr::fromAnsi(m_body))
+                                : com::Variant::fromBytes({reinterpret_cast<const BYTE*>(m_body.data()), m_body.size()});
+        VARIANT slot;
+        body.releaseTo(&slot);
+        raise(1, L"HTTPDataReceived", {com::refVariant(&slot)});
+        VariantClear(&slot);
+    }
+    endTransfer(false);
+}
+
+void zkHTTP10::tcpSocketError(zkSocket*, LONG) { raiseObjectError(5); }
+
+void zkHTTP10::endTransfer(bool deleteFile) {
+    closeFile(deleteFile);
+    dropSocket();
+    m_state = kIdle;
+    raiseReady();
+}
+
+void zkHTTP10::dropSocket() {
+    if (!m_current) return;
+    _zkSocket* s = m_current.get();
+    m_tcps->DestroyTCPSocket(&s);
+    m_current = nullptr;
+}
+
+void zkHTTP10::closeFile(bool deleteIt) {
+    if (!m_file) return;
+    m_file.reset();
+    if (deleteIt) DeleteFileA(m_OutputFile.c_str());
+}
+
+HRESULT zkHTTP10::Reset() {
+    if (m_task != 0) {
+        if (zkSockets* s = m_tcps ? m_tcps->sockets() : nullptr) s->CancelAsyncRequest(m_task);
+        m_task = 0;
+    }
+    closeFile(false);
+    dropSocket();
+    m_state = kIdle;
+    return S_OK;
+}
+
+void zkHTTP10::raise(DISPID id, const wchar_t* name, std::initializer_list<VARIANT> args) {
+    // Handlers may let the last reference to this object go.
+    const com::ComPtr<zkHTTP10> self(this);
+    if (com::ComPtr<IDispatch> target = m_CallBackObject) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID member = 0;
+        if (FAILED(target->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member))) return;
+        // This object first, then the event's arguments; passed last to first.
+        std::vector<VARIANT> reversed(std::rbegin(args), std::rend(args));
+        reversed.push_back(com::argDispatch(static_cast<_zkHTTP10*>(this)));
+        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+        EXCEPINFO info{};
+        com::Variant result;
+        target->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(), &info, nullptr);
+        SysFreeString(info.bstrSource);
+        SysFreeString(info.bstrDescription);
+        SysFreeString(info.bstrHelpFile);
+        return;
+    }
+    connectionPoint<__zkHTTP10>().fire(id, args);
+}
+
+}  // namespace sockloom

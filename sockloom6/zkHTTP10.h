@@ -1,0 +1,95 @@
+// zkHTTP10.h
+// One HTTP/1.0 resource at a time over the object's own zkTCP, directly
+// or through a proxy, any method, optional headers and body; the body
+// arrives as text, as a byte array, or into a file. Execute2 only starts
+// the work: progress, errors and the end come as events (or late-bound
+// calls on CallBackObject), all on the creating thread's message loop.
+// No redirects, no time-outs, no keep-alive: the server's close ends the
+// response. The protocol itself is in core/http10.
+#pragma once
+
+#include "winsock_names.h"
+
+#include <string>
+
+#include "ScriptDispatch.h"
+#include "common/com/com.h"
+#include "common/win32/handles.h"
+#include "core/http10.h"
+#include "zkTCP.h"
+
+namespace sockloom {
+
+class zkHTTP10 final : public com::Object<ScriptDispatch<_zkHTTP10>, com::SupportErrorInfo<_zkHTTP10>,
+                                          com::ProvideClassInfo2<::zkHTTP10, __zkHTTP10>,
+                                          com::ConnectionPoints<__zkHTTP10>>,
+                       private TcpListener {
+public:
+    HRESULT init();
+    ~zkHTTP10() override;
+
+    HRESULT STDMETHODCALLTYPE get_CallBackObject(IDispatch** CallBackObject) override;
+    HRESULT STDMETHODCALLTYPE putref_CallBackObject(IDispatch* CallBackObject) override;
+    HRESULT STDMETHODCALLTYPE get_URL(BSTR* URL) override;
+    HRESULT STDMETHODCALLTYPE put_URL(BSTR URL) override;
+    HRESULT STDMETHODCALLTYPE get_Proxy(BSTR* Proxy) override;
+    HRESULT STDMETHODCALLTYPE put_Proxy(BSTR Proxy) override;
+    HRESULT STDMETHODCALLTYPE get_RetrieveMode(zkRetrieveMode* RetrieveMode) override;
+    HRESULT STDMETHODCALLTYPE put_RetrieveMode(zkRetrieveMode RetrieveMode) override;
+    HRESULT STDMETHODCALLTYPE get_HTTPHeader(BSTR* HTTPHeader) override;
+    HRESULT STDMETHODCALLTYPE Execute2(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIANT* Headers,
+                                       VARIANT* OutputFile, VARIANT* ContentType, LONG* rc) override;
+    HRESULT STDMETHODCALLTYPE Execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIANT* Headers,
+                                      VARIANT* OutputFile, LONG* rc) override;
+    HRESULT STDMETHODCALLTYPE Reset() override;
+
+protected:
+    void* queryOther(REFIID riid) noexcept override;
+
+private:
+    enum State : short { kIdle = 0, kResolving = 1, kConnecting = 2, kReceiving = 3 };
+
+    void tcpDataReceived(zkSocket& socket, const VARIANT& data) override;
+    void tcpConnectComplete(zkSocket& socket) override;
+    void tcpSocketClosed(zkSocket& socket) override;
+    void tcpSocketError(zkSocket* socket, LONG ErrorCode) override;
+    void tcpAsyncError(LONG AsyncHandle, LONG Errval) override;
+    void tcpHostResolved(LONG AsyncHandle, _zkHostEnt* host) override;
+
+    HRESULT execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIANT* Headers, VARIANT* OutputFile,
+                    const std::string& ContentType, LONG* rc);
+    // Parses the proxy, or the URL; false (nothing changed) when malformed.
+    bool parse(const std::wstring& url, const std::wstring& proxy);
+    // URL and Proxy puts: a changed text is parsed, and kept when sound.
+    HRESULT putTarget(BSTR value, bool isProxy);
+    void startConnection();
+    void bodyPiece(std::span<const std::uint8_t> bytes);
+    // A failed transfer: its error already raised, the file deleted, idle.
+    void endTransfer(bool deleteFile);
+    void dropSocket();
+    void closeFile(bool deleteIt);
+
+    void raise(DISPID id, const wchar_t* name, std::initializer_list<VARIANT> args);
+    void raiseObjectError(LONG code) { raise(3, L"HTTPObjectError", {com::argLong(code)}); }
+    void raiseReady() { raise(4, L"HTTPReady", {com::argLong(0)}); }
+
+    com::ComPtr<zkTCP> m_tcps;
+    com::ComPtr<IDispatch> m_CallBackObject;
+    std::wstring m_URL;
+    std::wstring m_Proxy;
+    http::Target m_target;
+    bool m_haveAddress = false;
+    sockaddr_in m_address{};
+    zkRetrieveMode m_RetrieveMode = zkRetrieveText;
+    std::string m_Operation, m_Data, m_Headers, m_ContentType;
+    std::string m_OutputFile;
+    win32::File m_file;
+    LONG m_task = 0;
+    com::ComPtr<zkSocket> m_current;
+    short m_state = kIdle;
+    http::ResponseParser m_response;
+    std::string m_body;
+    LONG m_count = 0;
+};
+
+}  // namespace sockloom

@@ -1,0 +1,177 @@
+// zkTCP.h
+// The TCP façade most clients use: owns one zkSockets, makes listening
+// and client stream sockets in it, reads arriving data itself and turns
+// the collection's notifications into a small set of events.
+//
+// The collection reaches this object through a relay (see SockRelay): as
+// its early-bound callback (zkSockNotify) when InternalEarlyBound is set,
+// else as a sink of its events. The relay holds this object weakly, so
+// the collection's reference does not keep the façade alive for ever.
+//
+// zkTCP's own events go to its connection point, or, for the library's
+// clients that own one privately (zkHTTP10), to a C++ listener instead.
+#pragma once
+
+#include "winsock_names.h"
+
+#include <vector>
+
+#include "GlobalFunctions.h"
+#include "ScriptDispatch.h"
+#include "common/com/com.h"
+#include "zkHostEnt.h"
+#include "zkSocket.h"
+#include "zkSockets.h"
+
+namespace sockloom {
+
+// What a zkSockets notifies, as the façades handle it.
+class SockNotifyTarget {
+public:
+    virtual void notifyAsyncError(LONG AsyncHandle, LONG Errval) = 0;
+    virtual void notifyHostResolved(LONG AsyncHandle, _zkHostEnt* HostObject) = 0;
+    virtual void notifySocketError(LONG ErrorCode, _zkSocket* Socket) = 0;
+    virtual void notifyDataReceived(_zkSocket* Socket) = 0;
+    virtual void notifySocketNotification(_zkSocket* Socket, LONG EventType) = 0;
+    virtual void notifyDataSent(_zkSocket* Socket) = 0;
+
+protected:
+    ~SockNotifyTarget() = default;
+};
+
+// The object a façade hands its collection: zkSockNotify for the
+// early-bound road, and the __zkSockets event sink (dispatch identifiers
+// 1 to 6) for the other. Forwards to its target until detached.
+class SockRelay final : public com::Object<ScriptDispatch<_zkSockNotify>> {
+public:
+    explicit SockRelay(SockNotifyTarget& target) noexcept : m_target(&target) {}
+    void detach() noexcept { m_target = nullptr; }
+
+    HRESULT STDMETHODCALLTYPE AsyncError(LONG AsyncHandle, LONG Errval) override;
+    HRESULT STDMETHODCALLTYPE HostResolved(LONG AsyncHandle, _zkHostEnt** HostObject) override;
+    HRESULT STDMETHODCALLTYPE SocketError(LONG ErrorCode, _zkSocket** Socket) override;
+    HRESULT STDMETHODCALLTYPE DataReceived(_zkSocket** skt, VARIANT_BOOL isOOB) override;
+    HRESULT STDMETHODCALLTYPE SocketNotification(_zkSocket** skt, LONG* EventType) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
+
+protected:
+    void* queryOther(REFIID riid) noexcept override;
+
+private:
+    SockNotifyTarget* m_target;
+};
+
+// The collection, its relay and the event-sink connection, shared by
+// zkTCP and zkUDP.
+class OwnedSockets {
+public:
+    OwnedSockets() = default;
+    OwnedSockets(const OwnedSockets&) = delete;
+    OwnedSockets& operator=(const OwnedSockets&) = delete;
+    ~OwnedSockets();
+
+    // WSAStartup 1.1 into the thread's data, a new collection, and the
+    // relay advised on its events.
+    HRESULT init(SockNotifyTarget& target);
+    zkSockets* sockets() const noexcept { return m_sockets.get(); }
+    bool earlyBound() const;
+    void setEarlyBound(bool on);
+    // The socket made (and kept in the collection) or null.
+    com::ComPtr<zkSocket> create(LONG type, LONG protocol);
+    // One made and bound to localaddr; else null (the socket taken out
+    // again), hr the failure a misused Bind raised and error the Windows
+    // Sockets error.
+    com::ComPtr<zkSocket> bound(LONG type, LONG protocol, _zkSockName** localaddr, HRESULT& hr, LONG& error);
+    void destroy(_zkSocket* socket);
+
+private:
+    com::ComPtr<zkSockets> m_sockets;
+    com::ComPtr<SockRelay> m_relay;
+    com::ComPtr<IConnectionPoint> m_point;
+    DWORD m_cookie = 0;
+    bool m_started = false;
+};
+
+// Bit 1 of UserVariable1 marks a server socket.
+void markServer(zkSocket& socket);
+
+// What zkTCP tells a C++ owner instead of raising its events.
+class TcpListener {
+public:
+    virtual void tcpDataReceived(zkSocket& socket, const VARIANT& data) = 0;
+    virtual void tcpConnectComplete(zkSocket& socket) = 0;
+    virtual void tcpSocketClosed(zkSocket& socket) = 0;
+    virtual void tcpSocketError(zkSocket* socket, LONG ErrorCode) = 0;
+    virtual void tcpAsyncError(LONG AsyncHandle, LONG Errval) = 0;
+    virtual void tcpHostResolved(LONG AsyncHandle, _zkHostEnt* host) = 0;
+
+protected:
+    ~TcpListener() = default;
+};
+
+class zkTCP final : public com::Object<ScriptDispatch<_zkTCP>, com::SupportErrorInfo<_zkTCP>,
+                                       com::ProvideClassInfo2<::zkTCP, __zkTCP>, com::ConnectionPoints<__zkTCP>>,
+                    private SockNotifyTarget {
+public:
+    HRESULT init() { return m_owned.init(*this); }
+    ~zkTCP() override = default;
+
+    HRESULT STDMETHODCALLTYPE get_SocketsObject(_zkSockets** SocketsObject) override;
+    HRESULT STDMETHODCALLTYPE CreateTCPServerSocket(_zkSockName** localaddr, LONG Backlog,
+                                                    _zkSocket** NewSocket) override;
+    HRESULT STDMETHODCALLTYPE CreateTCPClientSocket(_zkSockName** localaddr, VARIANT* ErrorCode,
+                                                    _zkSocket** NewSocket) override;
+    HRESULT STDMETHODCALLTYPE DestroyTCPSocket(_zkSocket** skt) override;
+    HRESULT STDMETHODCALLTYPE WSAAsyncGetHostByAddress(LONG netaddr, LONG* AsyncHandle) override;
+    HRESULT STDMETHODCALLTYPE WSAAsyncGetHostByName(BSTR HostName, LONG* AsyncHandle) override;
+    HRESULT STDMETHODCALLTYPE get_InternalEarlyBound(VARIANT_BOOL* InternalEarlyBound) override;
+    HRESULT STDMETHODCALLTYPE put_InternalEarlyBound(VARIANT_BOOL InternalEarlyBound) override;
+
+    // The library's own clients: events go to listener (null: back to the
+    // connection point).
+    void setListener(TcpListener* listener) noexcept { m_listener = listener; }
+    zkSockets* sockets() const noexcept { return m_owned.sockets(); }
+    // A client socket bound to localaddr; null with errorCode set.
+    com::ComPtr<zkSocket> clientSocket(_zkSockName* localaddr, LONG& errorCode);
+
+private:
+    void notifyAsyncError(LONG AsyncHandle, LONG Errval) override;
+    void notifyHostResolved(LONG AsyncHandle, _zkHostEnt* HostObject) override;
+    void notifySocketError(LONG ErrorCode, _zkSocket* Socket) override;
+    void notifyDataReceived(_zkSocket* Socket) override;
+    void notifySocketNotification(_zkSocket* Socket, LONG EventType) override;
+    void notifyDataSent(_zkSocket* Socket) override;
+
+    OwnedSockets m_owned;
+    TcpListener* m_listener = nullptr;
+};
+
+class zkUDP final : public com::Object<ScriptDispatch<_zkUDP>, com::SupportErrorInfo<_zkUDP>,
+                                       com::ProvideClassInfo2<::zkUDP, __zkUDP>, com::ConnectionPoints<__zkUDP>>,
+                    private SockNotifyTarget {
+public:
+    HRESULT init() { return m_owned.init(*this); }
+    ~zkUDP() override = default;
+
+    HRESULT STDMETHODCALLTYPE get_SocketsObject(_zkSockets** SocketsObject) override;
+    HRESULT STDMETHODCALLTYPE CreateUDPServerSocket(_zkSockName** localaddr, LONG Backlog,
+                                                    _zkSocket** NewSocket) override;
+    HRESULT STDMETHODCALLTYPE CreateUDPClientSocket(_zkSockName** localaddr, _zkSocket** NewSocket) override;
+    HRESULT STDMETHODCALLTYPE DestroyUDPSocket(_zkSocket** skt) override;
+    HRESULT STDMETHODCALLTYPE get_InternalEarlyBound(VARIANT_BOOL* InternalEarlyBound) override;
+    HRESULT STDMETHODCALLTYPE put_InternalEarlyBound(VARIANT_BOOL InternalEarlyBound) override;
+
+private:
+    HRESULT bound(_zkSockName** localaddr, bool server, _zkSocket** NewSocket);
+    void notifyAsyncError(LONG, LONG) override {}
+    void notifyHostResolved(LONG, _zkHostEnt*) override {}
+    void notifySocketError(LONG, _zkSocket*) override {}
+    void notifyDataReceived(_zkSocket* Socket) override;
+    void notifySocketNotification(_zkSocket*, LONG) override {}
+    void notifyDataSent(_zkSocket*) override {}
+
+    OwnedSockets m_owned;
+};
+
+}  // namespace sockloom

@@ -1,0 +1,162 @@
+// http10_test.cpp
+// The HTTP/1.0 client's protocol core: targets from URLs and proxies, the
+// request bytes, and responses fed whole and split at every byte.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/http10.h"
+
+using namespace sockloom::http;
+
+namespace {
+
+std::span<const std::uint8_t> bytesOf(std::string_view s) {
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+// Everything one response gives when fed in pieces of the given size.
+struct Outcome {
+    bool completed = false;
+    bool failed = false;
+    std::string code, reason, body, header;
+    std::int32_t contentLength = -1;
+};
+
+Outcome feedIn(std::string_view response, size_t pieceSize) {
+    ResponseParser p;
+    Outcome o;
+    for (size_t at = 0; at < response.size() && !o.failed; at += pieceSize) {
+        const PieceResult r = p.feed(bytesOf(response.substr(at, pieceSize)));
+        if (r.headerCompleted) {
+            EXPECT_FALSE(o.completed) << "the header completes once";
+            o.completed = true;
+        }
+        if (r.failed) {
+            o.failed = true;
+            o.code = r.code;
+            o.reason = r.reason;
+        }
+        o.body.append(reinterpret_cast<const char*>(r.body.data()), r.body.size());
+    }
+    o.header = p.header();
+    o.contentLength = p.contentLength();
+    return o;
+}
+
+}  // namespace
+
+TEST(HttpTarget, HostPortAndPathComeFromTheUrl) {
+    auto t = parseTarget("http://host:8080/a/b", "");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->host, "host");
+    EXPECT_EQ(t->port, 8080);
+    EXPECT_EQ(t->path, "/a/b");
+
+    t = parseTarget("HTTP://example", "");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->host, "example");
+    EXPECT_EQ(t->port, 80);
+    EXPECT_EQ(t->path, "/");
+
+    t = parseTarget("10.1.2.3/x?y=1", "");
+    ASSERT_TRUE(t) << "the scheme is optional";
+    EXPECT_EQ(t->host, "10.1.2.3");
+    EXPECT_EQ(t->path, "/x?y=1");
+}
+
+TEST(HttpTarget, MalformedTextsAreRefused) {
+    for (const char* bad : {"http://", "host:", ":80", "http://host:/a", "/path", "host:http", "host:0", "host:65536",
+                            "host:80x"}) {
+        EXPECT_FALSE(parseTarget(bad, "")) << bad;
+    }
+    EXPECT_FALSE(parseTarget("http://a/b", "proxy/x")) << "a proxy holding a path";
+    EXPECT_TRUE(parseTarget("host:65535", ""));
+}
+
+TEST(HttpTarget, AProxyCarriesTheWholeUrl) {
+    const auto t = parseTarget("http://far.example/a/b", "proxy:3128");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->host, "proxy");
+    EXPECT_EQ(t->port, 3128);
+    EXPECT_EQ(t->path, "http://far.example/a/b");
+}
+
+TEST(HttpRequest, GetHasTheFixedLinesAndTheCallersHeaders) {
+    Request r{.operation = "GET", .path = "/a", .host = "h", .headers = "X-One: 1", .data = "", .contentType = "t"};
+    EXPECT_EQ(buildRequest(r),
+              "GET /a HTTP/1.0\r\nAccept: */*\r\nHost: h\r\nAccept-Language: en\r\nX-One: 1\r\n\r\n");
+    r.headers = "X-One: 1\r\n";
+    EXPECT_EQ(buildRequest(r), "GET /a HTTP/1.0\r\nAccept: */*\r\nHost: h\r\nAccept-Language: en\r\nX-One: 1\r\n\r\n")
+        << "headers already ending in CR LF get no second one";
+}
+
+TEST(HttpRequest, PostAnnouncesExactlyTheBytesThatFollow) {
+    Request r{.operation = "POST", .path = "/f", .host = "h", .headers = "", .data = "a=1", .contentType = "ct"};
+    const std::string head = "POST /f HTTP/1.0\r\nAccept: */*\r\nHost: h\r\nAccept-Language: en\r\n";
+    EXPECT_EQ(buildRequest(r), head + "Content-Length: 5\r\nContent-type: ct\r\n\r\na=1\r\n\r\n");
+    // Data already ending in CR LF is sent as it is, and announced so.
+    r.data = "a=1\r\n";
+    EXPECT_EQ(buildRequest(r), head + "Content-Length: 5\r\nContent-type: ct\r\n\r\na=1\r\n\r\n");
+}
+
+TEST(HttpResponse, EverySplitGivesTheSameHeaderBodyAndLength) {
+    const std::string response =
+        "HTTP/1.0 200 OK\r\nServer: a b\r\ncontent-LENGTH:  11\r\nContent-Length: 99\r\n\r\nhello world";
+    for (size_t piece = 1; piece <= response.size(); ++piece) {
+        const Outcome o = feedIn(response, piece);
+        ASSERT_TRUE(o.completed) << piece;
+        EXPECT_FALSE(o.failed) << piece;
+        EXPECT_EQ(o.body, "hello world") << piece;
+        EXPECT_EQ(o.header, response.substr(0, response.size() - 11)) << piece;
+        EXPECT_EQ(o.contentLength, 11) << "the first Content-Length counts; piece " << piece;
+    }
+}
+
+TEST(HttpResponse, AFailedStatusGivesCodeAndReasonAndNoBody) {
+    const std::string response = "HTTP/1.0 404 Not Found\r\nContent-Length: 3\r\n\r\nabc";
+    for (size_t piece = 1; piece <= response.size(); ++piece) {
+        const Outcome o = feedIn(response, piece);
+        EXPECT_TRUE(o.failed) << piece;
+        EXPECT_EQ(o.code, "404");
+        EXPECT_EQ(o.reason, "Not Found");
+        EXPECT_EQ(o.body, "");
+    }
+}
+
+TEST(HttpResponse, MalformedStatusLinesFail) {
+    // A blank only further down must not make the status line pass.
+    Outcome o = feedIn("garbage\r\nServer: a b\r\n\r\nbody", 4);
+    EXPECT_TRUE(o.failed);
+    EXPECT_EQ(o.code, "");
+    EXPECT_EQ(o.reason, "garbage");
+    o = feedIn("HTTP/1.0 \r\n\r\n", 100);
+    EXPECT_TRUE(o.failed) << "an empty status";
+    o = feedIn("HTTP/1.0 301\r\n\r\n", 100);
+    EXPECT_TRUE(o.failed);
+    EXPECT_EQ(o.code, "301");
+    EXPECT_EQ(o.reason, "");
+}
+
+TEST(HttpResponse, LengthsThatAreNoNumberOrHugeStayBounded) {
+    EXPECT_EQ(feedIn("HTTP/1.0 200 OK\r\nContent-Length: x\r\n\r\n", 7).contentLength, 0);
+    EXPECT_EQ(feedIn("HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n", 7).contentLength, INT32_MAX);
+    EXPECT_EQ(feedIn("HTTP/1.0 200 OK\r\nX-Content-Length: 5\r\n\r\n", 7).contentLength, 0)
+        << "only a header line of that name";
+}
+
+TEST(HttpResponse, AnEndlessHeaderFailsInsteadOfGrowing) {
+    ResponseParser p;
+    const std::string chunk(64 * 1024, 'a');
+    bool failed = false;
+    for (int i = 0; i < 40 && !failed; ++i) failed = p.feed(bytesOf(chunk)).failed;
+    EXPECT_TRUE(failed);
+}
+
+TEST(HttpResponse, BodyLengthCheckAllowsFourExtraBytes) {
+    EXPECT_FALSE(bodyTooLong(0, 1000)) << "no length announced";
+    EXPECT_FALSE(bodyTooLong(10, 14));
+    EXPECT_TRUE(bodyTooLong(10, 15));
+    EXPECT_FALSE(bodyTooLong(10, 3)) << "a shorter body is accepted";
+}
