@@ -41,24 +41,8 @@ protected:
         process = startProgram(exe, root.path());
         ASSERT_NE(process, nullptr);
     }
-    // Waits for the program to end; its exit code, or -1 on timeout.
-    long finish(DWORD timeoutMs = 20000) {
-        if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(process, &code);
-        CloseHandle(process);
-        process = nullptr;
-        return static_cast<long>(code);
-    }
-    // Finds the program's message box by caption, returns its text and
-    // presses its OK button.
-    std::string answerBox(const char* caption) {
-        HWND box = waitForWindow(caption, 20000, GetProcessId(process));
-        if (!box) return "<no box>";
-        std::string text = messageBoxText(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return text;
-    }
+    long finish(DWORD timeoutMs = 20000) { return waitForExit(process, timeoutMs); }
+    std::string answerBox(const char* caption) { return answerMessageBox(process, caption, 20000); }
 
     // A status bar panel's text, read through memory in the program's
     // process (the message carries a pointer that is not marshalled).

@@ -11,6 +11,7 @@
 #include "common/com/ptr.h"
 #include "common/com/registration.h"
 #include "common/win32/handles.h"
+#include "tests/support/registry_probe.h"
 #include "ocx_test.h"
 #include "orvane36.h"
 
@@ -18,22 +19,8 @@ using com::guidString;
 
 namespace {
 
-bool keyExists(const std::string& key) {
-    win32::RegKey k;
-    return RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
-}
-
-// A string value; "<missing>" when the key or value is absent.
-std::string value(const std::string& key, const char* name = nullptr) {
-    win32::RegKey k;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS) return "<missing>";
-    char buf[1024] = {};
-    DWORD size = sizeof buf - 1, type = 0;
-    if (RegQueryValueExA(k.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
-        return "<missing>";
-    return buf;
-}
+using testsupport::keyExists;
+using testsupport::value;
 
 bool samePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 

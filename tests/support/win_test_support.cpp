@@ -125,6 +125,23 @@ HANDLE startProgram(const std::string& exe, const std::string& workDir) {
     return pi.hProcess;
 }
 
+long waitForExit(HANDLE& process, DWORD timeoutMs) {
+    if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    process = nullptr;
+    return static_cast<long>(code);
+}
+
+std::string answerMessageBox(HANDLE process, const char* caption, DWORD timeoutMs) {
+    HWND box = waitForWindow(caption, timeoutMs, GetProcessId(process));
+    if (!box) return "<no box>";
+    std::string text = messageBoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return text;
+}
+
 namespace {
 struct FindCtx {
     const char* caption;

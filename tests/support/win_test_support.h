@@ -53,6 +53,13 @@ std::string fromUnixPath(const std::string& unixPath);
 // Runs an executable; returns the process handle (caller closes) or null.
 HANDLE startProgram(const std::string& exe, const std::string& workDir);
 
+// Waits for a started program to end: its exit code, or -1 on timeout.
+// The handle is closed and cleared once the program has ended.
+long waitForExit(HANDLE& process, DWORD timeoutMs);
+// Finds the program's message box by caption, presses its OK button and
+// returns its text; "<no box>" when none came.
+std::string answerMessageBox(HANDLE process, const char* caption, DWORD timeoutMs);
+
 // Waits for a top-level window with this caption; null when none came.
 HWND waitForWindow(const char* caption, DWORD timeoutMs, DWORD processId = 0);
 // The static text of a message box.

@@ -84,21 +84,8 @@ protected:
         process = startProgram(*folder / "verify.exe", folder->path());
         ASSERT_NE(process, nullptr);
     }
-    long finish(DWORD timeoutMs = 30000) {
-        if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(process, &code);
-        CloseHandle(process);
-        process = nullptr;
-        return static_cast<long>(code);
-    }
-    std::string answerBox(const char* caption) {
-        HWND box = waitForWindow(caption, 30000, GetProcessId(process));
-        if (!box) return "<no box>";
-        std::string text = messageBoxText(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return text;
-    }
+    long finish(DWORD timeoutMs = 30000) { return waitForExit(process, timeoutMs); }
+    std::string answerBox(const char* caption) { return answerMessageBox(process, caption, 30000); }
 
     static TempDir* folder;
     HANDLE process = nullptr;
