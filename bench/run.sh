@@ -27,6 +27,15 @@ ensure_display force
 start_wine
 # Without the machine-wide key the program runs a permissions tool.
 wine reg add 'HKLM\SOFTWARE\Tamberly, Inc.\Pellanor' /f >/dev/null 2>&1
+# A user who has run the program before: no agreement, no tip of the day,
+# and this version already recorded, so no help page opens.
+user='HKCU\SOFTWARE\Tamberly, Inc.\Pellanor\UserSettings'
+wine reg add "$user" /v "First Time Run" /d False /f >/dev/null 2>&1
+wine reg add "$user" /v "Show Tips at Startup" /d 0 /f >/dev/null 2>&1
+machine='HKLM\SOFTWARE\Tamberly, Inc.\Pellanor'
+wine reg add "$machine" /v revMajor /d 1 /f >/dev/null 2>&1
+wine reg add "$machine" /v revMinor /d 5 /f >/dev/null 2>&1
+wine reg add "$machine" /v revRevision /d 95 /f >/dev/null 2>&1
 
 cat <<'TEXT'
 shipped: the program folder the build lays out (King James Version, World English Bible).
