@@ -65,9 +65,7 @@ frmSchedule::frmSchedule(HWND owner, TaskServiceFactory factory) : m_factory(std
     create(IDD_SCHEDULE, owner);
 }
 
-frmSchedule::~frmSchedule() {
-    if (m_tooltips) DestroyWindow(m_tooltips);
-}
+frmSchedule::~frmSchedule() = default;
 
 void frmSchedule::showDialog(HWND owner) {
     frmSchedule dialog(owner);
@@ -196,23 +194,10 @@ void frmSchedule::attachFields() {
 }
 
 void frmSchedule::createTooltips() {
-    m_tooltips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-    if (!m_tooltips) return;
-    auto add = [&](HWND control, const char* tip) {
-        TTTOOLINFOA ti{};
-        ti.cbSize = sizeof ti;
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ti.hwnd = hwnd();
-        ti.uId = reinterpret_cast<UINT_PTR>(control);
-        ti.lpszText = const_cast<char*>(tip);
-        SendMessageA(m_tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-    };
-    add(txtUserName[0],
-        "This is your Windows User Name - click help if you do not enter a  Windows User Name.");
-    add(txtUserName[1], "This is your Windows Password - click help if you do not enter a Windows Password.");
-    add(cmdHelp, "Help....");
+    addTooltip(txtUserName[0],
+               "This is your Windows User Name - click help if you do not enter a  Windows User Name.");
+    addTooltip(txtUserName[1], "This is your Windows Password - click help if you do not enter a Windows Password.");
+    addTooltip(cmdHelp, "Help....");
 }
 
 int frmSchedule::currentTab() const {

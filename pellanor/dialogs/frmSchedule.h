@@ -92,7 +92,6 @@ private:
     TaskServiceFactory m_factory;
     std::array<std::unique_ptr<ui::EnterField>, 2> m_fields; // the two text boxes
     std::array<bool, 2> m_enterDone{};                      // a time box's Enter was valid
-    HWND m_tooltips = nullptr;
     HICON m_helpIcon = nullptr;
 };
 
