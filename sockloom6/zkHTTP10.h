@@ -12,9 +12,11 @@
 
 #include <string>
 
+#include "EarlierVersions.h"
 #include "ScriptDispatch.h"
 #include "common/com/com.h"
 #include "common/win32/handles.h"
+#include "core/body_buffer.h"
 #include "core/http10.h"
 #include "zkTCP.h"
 
@@ -22,7 +24,7 @@ namespace sockloom {
 
 class zkHTTP10 final : public com::Object<ScriptDispatch<_zkHTTP10>, com::SupportErrorInfo<_zkHTTP10>,
                                           com::ProvideClassInfo2<::zkHTTP10, __zkHTTP10>,
-                                          com::ConnectionPoints<__zkHTTP10>>,
+                                          com::ConnectionPoints<__zkHTTP10, __zkHTTP10_1_0>>,
                        private TcpListener {
 public:
     HRESULT init();
@@ -63,7 +65,11 @@ private:
     // URL and Proxy puts: a changed text is parsed, and kept when sound.
     HRESULT putTarget(BSTR value, bool isProxy);
     void startConnection();
-    void bodyPiece(std::span<const std::uint8_t> bytes);
+    // False when the piece cannot be kept (the file refused it, or memory
+    // ran out): the transfer has then been failed.
+    bool bodyPiece(std::span<const std::uint8_t> bytes);
+    // The body cannot be had whole: object error 4, the file deleted, idle.
+    void failTransfer();
     // A failed transfer: its error already raised, the file deleted, idle.
     void endTransfer(bool deleteFile);
     void dropSocket();
@@ -88,7 +94,9 @@ private:
     com::ComPtr<zkSocket> m_current;
     short m_state = kIdle;
     http::ResponseParser m_response;
-    std::string m_body;
+    BodyBuffer m_body;
+    // Body bytes received, for the length check at the end.
+    std::int64_t m_bodyBytes = 0;
     LONG m_count = 0;
 };
 

@@ -173,10 +173,11 @@ bool bodyTooLong(std::int32_t contentLength, std::int64_t received) noexcept {
     return contentLength > 0 && contentLength < received - 4;
 }
 
-Ending responseEnding(bool headerComplete, std::int32_t contentLength, std::int64_t bodyBytes) noexcept {
+Ending responseEnding(bool headerComplete, std::int32_t contentLength, std::int64_t bodyBytes,
+                      bool bodyExpected) noexcept {
     if (!headerComplete) return Ending::NoResponse;
     if (bodyTooLong(contentLength, bodyBytes)) return Ending::TooLong;
-    if (contentLength > 0 && bodyBytes < contentLength) return Ending::Short;
+    if (bodyExpected && contentLength > 0 && bodyBytes < contentLength) return Ending::Short;
     return Ending::Complete;
 }
 

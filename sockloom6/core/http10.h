@@ -104,6 +104,9 @@ enum class Ending {
     // More than announced plus 4 (see bodyTooLong).
     TooLong,
 };
-Ending responseEnding(bool headerComplete, std::int32_t contentLength, std::int64_t bodyBytes) noexcept;
+// bodyExpected is false for a HEAD request, whose Content-Length
+// describes a body that is never sent.
+Ending responseEnding(bool headerComplete, std::int32_t contentLength, std::int64_t bodyBytes,
+                      bool bodyExpected = true) noexcept;
 
 }  // namespace sockloom::http

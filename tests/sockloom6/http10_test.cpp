@@ -190,4 +190,6 @@ TEST(HttpResponseEnding, ShortAndMissingResponsesAreNotComplete) {
     EXPECT_EQ(responseEnding(true, 10, 9), Ending::Short);
     EXPECT_EQ(responseEnding(true, 10, 0), Ending::Short);
     EXPECT_EQ(responseEnding(true, INT32_MAX, 65536), Ending::Short);
+    EXPECT_EQ(responseEnding(true, 10, 0, false), Ending::Complete) << "HEAD: the length is not sent";
+    EXPECT_EQ(responseEnding(false, 10, 0, false), Ending::NoResponse);
 }
