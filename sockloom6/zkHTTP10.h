@@ -45,6 +45,10 @@ public:
                                       VARIANT* OutputFile, LONG* rc) override;
     HRESULT STDMETHODCALLTYPE Reset() override;
 
+    // A body kept in memory stops at this many bytes (object error 4); the
+    // most a 32-bit count reports unless lowered (tests).
+    void setMemoryLimit(size_t bytes) noexcept { m_body = BodyBuffer(bytes); }
+
 protected:
     void* queryOther(REFIID riid) noexcept override;
 
