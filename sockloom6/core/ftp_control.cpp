@@ -77,10 +77,10 @@ void ReplyReader::takeLine(std::string_view line, std::vector<Reply>& out) {
         }
         return;
     }
-    if (line.size() < 3) {
-        if (!out.empty()) out.back().text.append(kCrLf).append(line);
-        return;
-    }
+    // A line too short for a code, outside a multi-line reply, belongs to
+    // no reply. It is dropped whatever came before it in the same read, so
+    // the replies never depend on how the text was split.
+    if (line.size() < 3) return;
     Reply r;
     r.replyClass = classOf(line[0]);
     r.code = std::string(line.substr(0, 3));

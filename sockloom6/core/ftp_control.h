@@ -38,7 +38,8 @@ struct ReplyBatch {
 // without one waits for the rest. A multi-line reply ("123-" ... "123 ")
 // is returned once, when its closing line arrives, however the text was
 // split between pieces; only its code followed by a blank (or the bare
-// code) closes it.
+// code) closes it. A line too short to hold a code, outside a multi-line
+// reply, is dropped.
 class ReplyReader {
 public:
     // A server cannot make the client hold an endless line or reply.
