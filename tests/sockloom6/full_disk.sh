@@ -4,7 +4,7 @@
 # disk. Where mounting is not allowed the folder stays an ordinary one and
 # <folder>/.not-mounted says so (the test then says it was not run).
 action=$1 folder=$2
-if mountpoint -q "$folder" 2>/dev/null; then umount "$folder" 2>/dev/null; fi
+if mountpoint -q "$folder" 2>/dev/null; then umount -l "$folder" 2>/dev/null; fi
 [ "$action" = unmount ] && exit 0
 mkdir -p "$folder"
 rm -f "$folder/.not-mounted"
