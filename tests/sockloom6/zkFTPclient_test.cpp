@@ -255,6 +255,31 @@ TEST_F(FtpClient, BinaryThenRetrieveInActiveModePairsEachReplyWithItsCommand) {
     EXPECT_EQ(m_log.last(ftpev::DataTransferred)->longArg(0), 70000);
 }
 
+TEST_F(FtpClient, AbortEndsADownloadAndItsOwnReplyIsNotTakenForTheDownloads) {
+    Peer p = logOn();
+    EXPECT_EQ(retrieveToMemory(L"long.bin").asLong(), 0);
+    EXPECT_EQ(p.line(), "PASV");
+    u_short dataPort = 0;
+    PlainSocket dataListener = PlainSocket::listenLocal(dataPort);
+    p.say(pasvText(dataPort));
+    Peer data(dataListener.acceptWithin(5000));
+    EXPECT_EQ(p.line(), "RETR long.bin");
+    p.say("150 Opening data connection\r\n");
+    data.say("part of it");
+    pumpFor(100);
+    EXPECT_EQ(call(m_ftp.get(), L"Abort").asLong(), 0);
+    EXPECT_EQ(p.line(), "ABOR");
+    data.close();
+    p.say("426 Connection closed; transfer aborted\r\n226 Abort successful\r\n");
+    ASSERT_TRUE(waitFor(ftpev::Ready));
+    pumpFor(100);
+    ASSERT_EQ(m_log.count(ftpev::Error), 1u);
+    EXPECT_EQ(textOf(m_log.first(ftpev::Error)->args[0]), "426");
+    EXPECT_EQ(m_log.count(ftpev::DataReceived), 0u) << "an aborted download is not delivered as whole";
+    EXPECT_EQ(m_log.count(ftpev::Ready), 1u);
+    EXPECT_EQ(state(), 1);
+}
+
 TEST_F(FtpClient, BrokenDataConnectionsEndTheTransferWithAnError) {
     Peer p = logOn();
     // Six numbers, but not each from 0 to 255.
