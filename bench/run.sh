@@ -10,6 +10,8 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 cd "$REPO"
+# The large library is generated from the Bible packages.
+WITH_BIBLE_TOOLS=1 "$REPO/scripts/install-deps.sh"
 
 choose_wine_road
 bits=$(runnable_bits)
