@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "fixture.h"
 #include "net_args.h"
@@ -76,11 +77,10 @@ public:
         const DWORD start = GetTickCount();
         size_t end;
         while ((end = m_pending.find("\r\n")) == std::string::npos) {
-            const DWORD spent = GetTickCount() - start;
-            if (spent >= ms) return "<none>";
-            const std::string more = m_s.receive(1, ms - spent);
-            if (more.empty()) return "<none>";
-            m_pending += more;
+            if (GetTickCount() - start >= ms) return "<none>";
+            // Short slices: the pump wakes for messages, not for bytes on
+            // this plain socket.
+            m_pending += m_s.receive(1, 20);
         }
         std::string l = m_pending.substr(0, end);
         m_pending.erase(0, end + 2);
@@ -124,6 +124,51 @@ u_short portOf(const std::string& line) {
     return static_cast<u_short>(std::stoi(line.substr(before + 1, last - before - 1)) * 256 +
                                 std::stoi(line.substr(last + 1)));
 }
+
+// A callback object as a script gives one: methods found by name, each
+// call recorded with its arguments (the first is the client itself).
+class NamedCallbacks final : public com::Object<IDispatch> {
+public:
+    struct Entry {
+        std::wstring name;
+        std::vector<com::Variant> args;
+    };
+    std::vector<Entry> calls;
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
+        for (size_t i = 0; i < std::size(kNames); ++i) {
+            if (lstrcmpiW(names[0], kNames[i]) == 0) {
+                *id = static_cast<DISPID>(100 + i);
+                return S_OK;
+            }
+        }
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        Entry e{kNames[id - 100], {}};
+        for (UINT i = params->cArgs; i-- > 0;) {
+            com::Variant v;
+            v.copyFrom(com::deref(params->rgvarg[i]));
+            e.args.push_back(std::move(v));
+        }
+        calls.push_back(std::move(e));
+        return DISP_E_EXCEPTION;  // a failing handler must not disturb the client
+    }
+    size_t count(const wchar_t* name) const {
+        size_t n = 0;
+        for (const Entry& e : calls) n += e.name == name;
+        return n;
+    }
+
+private:
+    static constexpr const wchar_t* kNames[] = {L"FTPReady", L"FTPDataReceived", L"FTPDataTransferred"};
+};
 
 class FtpClient : public ::testing::Test {
 protected:
@@ -456,6 +501,45 @@ TEST_F(FtpClient, AnInMemoryDownloadPastItsLimitEndsWithAnError) {
     EXPECT_EQ(m_log.first(ftpev::ObjectError)->longArg(0), 4);
     EXPECT_EQ(m_log.count(ftpev::DataReceived), 0u);
     EXPECT_EQ(state(), 1);
+}
+
+TEST_F(FtpClient, ACallbackObjectGetsTheEventsByNameButUploadProgressStaysAnEvent) {
+    ComPtr<NamedCallbacks> callbacks = com::make<NamedCallbacks>();
+    ASSERT_EQ(putRef(m_ftp.get(), L"CallBackObject", callbacks.get()), S_OK);
+    EXPECT_EQ(connect(), 0);
+    Peer p(m_listener.acceptWithin(5000));
+    p.say("220 ready\r\n");
+    EXPECT_EQ(p.line(), "USER Anonymous");
+    p.say("230 in\r\n");
+    ASSERT_TRUE(pumpUntil([&] { return callbacks->count(L"FTPReady") == 1; }));
+    EXPECT_TRUE(m_log.calls.empty()) << "no events while a callback object is set";
+    const auto& ready = callbacks->calls.back();
+    ASSERT_EQ(ready.args.size(), 2u);
+    ComPtr<IUnknown> self, sender;
+    m_ftp->QueryInterface(IID_IUnknown, self.putVoid());
+    ready.args[0].get().pdispVal->QueryInterface(IID_IUnknown, sender.putVoid());
+    EXPECT_EQ(self.get(), sender.get()) << "the client itself comes first";
+
+    const std::string upload = allBytes(4 * 1024 * 1024);
+    const std::string source = tempPath("sockloom_ftp_callback.bin");
+    writeFile(source, upload);
+    EXPECT_EQ(call(m_ftp.get(), L"Store", {text(Text(L"cb.bin")), text(Text(wide(source).c_str()))}).asLong(), 0);
+    EXPECT_EQ(p.line(), "PASV");
+    u_short dataPort = 0;
+    PlainSocket dataListener = PlainSocket::listenLocal(dataPort);
+    p.say(pasvText(dataPort));
+    Peer data(dataListener.acceptWithin(5000));
+    EXPECT_EQ(p.line(), "STOR cb.bin");
+    p.say("150 go\r\n");
+    pumpFor(300);
+    EXPECT_EQ(data.rest(20000).size(), upload.size());
+    p.say("226 stored\r\n");
+    ASSERT_TRUE(pumpUntil([&] { return callbacks->count(L"FTPReady") == 2; }));
+    EXPECT_GE(m_log.count(ftpev::DataTransferred), 1u) << "upload progress is always an event";
+    EXPECT_EQ(m_log.count(ftpev::Ready), 0u);
+    EXPECT_EQ(callbacks->count(L"FTPDataTransferred"), 0u);
+    putRef(m_ftp.get(), L"CallBackObject", nullptr);
+    DeleteFileA(source.c_str());
 }
 
 TEST_F(FtpClient, AnswersForItsEarlierInterfaces) {
