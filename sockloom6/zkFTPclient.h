@@ -11,6 +11,14 @@
 // event work. Each reply is paired with the command that owes it, so
 // commands sent beside a transfer (Ascii, Binary, Abort) never have their
 // replies taken for the transfer's.
+//
+// FTPObjectError codes: 1 the site cannot be resolved; 2 the control
+// connection cannot start after the look-up; 3 a command or file data
+// cannot be sent, the control connection cannot be made, or a data
+// connection cannot be made or is refused; 4 the server closed the
+// control connection (with 421 or without a word), a socket error while
+// storing, or a download that cannot be kept (the local file refused the
+// bytes, or the in-memory limit was passed).
 #pragma once
 
 #include "winsock_names.h"

@@ -6,6 +6,13 @@
 // calls on CallBackObject), all on the creating thread's message loop.
 // No redirects, no time-outs, no keep-alive: the server's close ends the
 // response. The protocol itself is in core/http10.
+//
+// HTTPObjectError codes: 1 look-up failed; 3 the connection cannot start
+// or the request cannot be sent; 4 the transfer did not arrive whole (the
+// body longer or shorter than announced, no response before the close,
+// the output file refused the bytes, or the in-memory limit was passed),
+// always followed by HTTPReady with the output file deleted; 5 a socket
+// error was reported.
 #pragma once
 
 #include "winsock_names.h"
