@@ -13,6 +13,7 @@ Special paths:
   /trickle/<n>       200 without a length, then n bytes "x", one a second
   /empty/<anything>  200 without a length and without a body
   /nolength/<file>   <file> without a Content-Length
+A served file whose whole content is "#HANG#" is never answered (60 s).
 """
 import argparse
 import http.server
@@ -80,6 +81,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         with open(local, "rb") as f:
             data = f.read()
+        if data == b"#HANG#":
+            time.sleep(60)
+            return
         self.send_response(200)
         if mode != "nolength":
             self.send_header("Content-Length", str(len(data)))
