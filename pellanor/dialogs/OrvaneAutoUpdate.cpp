@@ -604,16 +604,9 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
         showAnimation(false);
         closeAVI();
         setPointer(false);
-        if (gPatchDownloaded) {
-            if (patchInstallerRuns()) {
-                seams::messageBox(hwnd(),
-                                  "You have downloaded a program update that requires you to quit out of Pellanor.   "
-                                  "\r\nThe program will automatically exit when you press OK, and then launch the "
-                                  "Microsoft Installer.   ",
-                                  "Program Patch Needs To Be Installed...", MB_ICONINFORMATION);
-                seams::startProcess("\"" + seams::programFolder() + "\\update.exe\"", SW_SHOWNORMAL);
-            }
-        } else if (!failedFiles.empty() || !m_refused.empty()) {
+        // What did not arrive is told first, also before a patch takes over.
+        const bool complete = failedFiles.empty() && m_refused.empty();
+        if (!complete) {
             std::string text;
             if (!failedFiles.empty()) text += "These files could not be downloaded: " + joined(failedFiles) + ".   \r\n";
             if (!m_refused.empty())
@@ -623,7 +616,17 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
                               text + "The other selected files were downloaded and installed.  Please try the "
                                      "update again later or verify your Proxy Settings.   ",
                               "Update Not Completed....", MB_ICONINFORMATION);
-        } else {
+        }
+        if (gPatchDownloaded) {
+            if (patchInstallerRuns()) {
+                seams::messageBox(hwnd(),
+                                  "You have downloaded a program update that requires you to quit out of Pellanor.   "
+                                  "\r\nThe program will automatically exit when you press OK, and then launch the "
+                                  "Microsoft Installer.   ",
+                                  "Program Patch Needs To Be Installed...", MB_ICONINFORMATION);
+                seams::startProcess("\"" + seams::programFolder() + "\\update.exe\"", SW_SHOWNORMAL);
+            }
+        } else if (complete) {
             seams::messageBox(hwnd(),
                               "All selected files were successfully downloaded and installed.    The changes will be "
                               "applied the next time you start the program.   ",

@@ -420,6 +420,7 @@ TEST_F(UpdateDialog, AFileThatCannotBeReplacedStopsTheRun) {
     EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
     EXPECT_EQ(readBytes(prog / "locked.txt"), "old");
     ASSERT_TRUE(dlg->isOpen());
+    EXPECT_EQ(text(item(IDC_AU_STATUS)), "") << "no download is said to be running";
     EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
     EXPECT_TRUE(visible(IDC_AU_EXIT));
     EXPECT_FALSE(visible(IDC_AU_ABORT));
@@ -666,6 +667,21 @@ TEST_F(UpdateDialog, UnansweredListCheckEndsOnItsTimeOutOrTheCloseBox) {
     EXPECT_FALSE(dlg->isOpen());
     EXPECT_TRUE(boxes.boxes.empty());
     for (auto& list : gUpdateLists) EXPECT_EQ(list, nullptr) << "the lists go with the dialog";
+}
+
+TEST_F(UpdateDialog, PatchAmongFailedFilesIsStartedAfterTheUserIsToldWhatFailed) {
+    updtest::serve("f/update.exe", "MZpatch");
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "gone.txt", 3, updtest::url("/status/404/gone.txt"), "", "Gone");
+    lists[10] = "ORVANEF 1\r\n" + entry(prog / "update.exe", 7, updtest::url("/f/update.exe"), "", "Patch");
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
+    EXPECT_NE(boxes.boxes[0].text.find("gone.txt"), std::string::npos);
+    EXPECT_EQ(boxes.boxes[1].caption, "Program Patch Needs To Be Installed...");
+    EXPECT_EQ(started.size(), 1u);
+    EXPECT_TRUE(gPatchDownloaded);
 }
 
 } // namespace
