@@ -41,15 +41,22 @@ void setPointer(bool busy) {
 
 // One late-bound call on the animation control; throws on failure so the
 // calling routine decides whether that matters.
-VARIANT invoke(IDispatch* control, DISPID id, WORD flags, std::initializer_list<long> args = {}) {
+// Arguments are pointer-wide, so a module handle passes whole in a 64-bit
+// process.
+VARIANT invoke(IDispatch* control, DISPID id, WORD flags, std::initializer_list<LONG_PTR> args = {}) {
     if (!control) throw lib::Error("no animation control");
     std::vector<VARIANT> v(args.size());
     size_t i = args.size();
-    for (long a : args) {
+    for (LONG_PTR a : args) {
         VARIANT& x = v[--i]; // arguments go last first
         VariantInit(&x);
-        x.vt = VT_I4;
-        x.lVal = a;
+        if (sizeof(LONG_PTR) == 8) {
+            x.vt = VT_I8;
+            x.llVal = a;
+        } else {
+            x.vt = VT_I4;
+            x.lVal = static_cast<LONG>(a);
+        }
     }
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS p{v.data(), nullptr, static_cast<UINT>(v.size()), 0};
@@ -461,7 +468,7 @@ void OrvaneAutoUpdate::openAVI(long clip) {
         VariantClear(&v);
         if (clip == 69) {
             invoke(animation, ccrpani::kDispOpenResource, DISPATCH_METHOD,
-                   {static_cast<long>(reinterpret_cast<INT_PTR>(GetModuleHandleA(nullptr))), 69});
+                   {reinterpret_cast<LONG_PTR>(GetModuleHandleA(nullptr)), 69});
         } else if (ccrpani::isStandardClip(clip)) {
             invoke(animation, ccrpani::kDispOpenSystem, DISPATCH_METHOD, {clip});
         }

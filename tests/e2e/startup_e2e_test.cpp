@@ -136,7 +136,7 @@ TEST_F(Startup, ShowsTheFirstVerseAndSavesAtClose) {
     start();
     HWND main = waitForWindow("Pellanor 2004", 20000, GetProcessId(process));
     ASSERT_NE(main, nullptr);
-    HWND verse = FindWindowExA(main, nullptr, "RichEdit20A", nullptr);
+    HWND verse = waitForFilledChild(main, "RichEdit20A", 20000);
     ASSERT_NE(verse, nullptr);
     char text[4096] = {};
     SendMessageA(verse, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
