@@ -26,6 +26,9 @@ ensure_display force
 
 status=0
 logs=()
+# Logs beside the build, so runs in other checkouts keep theirs.
+LOGS=$REPO/build/test-logs
+mkdir -p "$LOGS"
 for bits in $WINE_ROADS; do
   use_wine_bits "$bits"
   export WINEPREFIX
@@ -33,14 +36,14 @@ for bits in $WINE_ROADS; do
   PREFIXES+=("$WINEPREFIX")
   start_wine
   echo "== Windows tests, $bits-bit build (Wine $WINEARCH) =="
-  log=/tmp/pellanor-ctest-windows$bits.log
+  log=$LOGS/ctest-windows$bits.log
   ctest --preset "$(preset_for "$bits")" -j "$JOBS" 2>&1 | tee "$log" || status=1
   logs+=("$log")
   stop_wine
 done
 echo "== Native tests (ASan/UBSan, fuzzing) =="
-ctest --preset native -j "$JOBS" 2>&1 | tee /tmp/pellanor-ctest-native.log || status=1
-logs+=(/tmp/pellanor-ctest-native.log)
+ctest --preset native -j "$JOBS" 2>&1 | tee "$LOGS/ctest-native.log" || status=1
+logs+=("$LOGS/ctest-native.log")
 
 echo "== Summary =="
 echo "$WINE_ROAD_LINE"
