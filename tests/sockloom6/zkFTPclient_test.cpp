@@ -116,6 +116,15 @@ std::string pasvText(u_short port) {
            ").\r\n";
 }
 
+// A data listener whose connections take little at a time, so an upload
+// must wait for the socket, however large the system's buffers grow.
+PlainSocket slowDataListener(u_short& port) {
+    PlainSocket s = PlainSocket::listenLocal(port);
+    const int small = 16 * 1024;
+    setsockopt(s.get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&small), sizeof small);
+    return s;
+}
+
 // The port a "PORT h1,h2,h3,h4,p1,p2" line names.
 u_short portOf(const std::string& line) {
     const size_t last = line.rfind(',');
@@ -385,14 +394,14 @@ TEST_F(FtpClient, ARefusedDownloadLeavesNoLocalFile) {
 }
 
 TEST_F(FtpClient, AnUploadIsPacedAndItsDataConnectionClosesOnlyWhenDrained) {
-    const std::string upload = allBytes(6 * 1024 * 1024 + 1808);
+    const std::string upload = allBytes(12 * 1024 * 1024 + 1808);
     const std::string source = tempPath("sockloom_ftp_paced.bin");
     writeFile(source, upload);
     Peer p = logOn();
     EXPECT_EQ(call(m_ftp.get(), L"Store", {text(Text(L"paced.bin")), text(Text(wide(source).c_str()))}).asLong(), 0);
     EXPECT_EQ(p.line(), "PASV");
     u_short dataPort = 0;
-    PlainSocket dataListener = PlainSocket::listenLocal(dataPort);
+    PlainSocket dataListener = slowDataListener(dataPort);
     p.say(pasvText(dataPort));
     Peer data(dataListener.acceptWithin(5000));
     ASSERT_TRUE(data);
@@ -520,13 +529,13 @@ TEST_F(FtpClient, ACallbackObjectGetsTheEventsByNameButUploadProgressStaysAnEven
     ready.args[0].get().pdispVal->QueryInterface(IID_IUnknown, sender.putVoid());
     EXPECT_EQ(self.get(), sender.get()) << "the client itself comes first";
 
-    const std::string upload = allBytes(4 * 1024 * 1024);
+    const std::string upload = allBytes(12 * 1024 * 1024);
     const std::string source = tempPath("sockloom_ftp_callback.bin");
     writeFile(source, upload);
     EXPECT_EQ(call(m_ftp.get(), L"Store", {text(Text(L"cb.bin")), text(Text(wide(source).c_str()))}).asLong(), 0);
     EXPECT_EQ(p.line(), "PASV");
     u_short dataPort = 0;
-    PlainSocket dataListener = PlainSocket::listenLocal(dataPort);
+    PlainSocket dataListener = slowDataListener(dataPort);
     p.say(pasvText(dataPort));
     Peer data(dataListener.acceptWithin(5000));
     EXPECT_EQ(p.line(), "STOR cb.bin");
