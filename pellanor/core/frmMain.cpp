@@ -397,6 +397,15 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (lp == 0 && menuCommand(LOWORD(wp))) return 0;
         return defaultProc(msg, wp, lp);
+    case WM_QUERYENDSESSION:
+        // Closing is never refused, for a log-off or shutdown either.
+        Form_QueryUnload();
+        return TRUE;
+    case WM_ENDSESSION:
+        // The session ends: the process goes once this returns, with no
+        // WM_CLOSE before it, so the unload runs here.
+        if (wp) Form_Unload();
+        return 0;
     case WM_PAINT: {
         // Line1: the separator under the top button bar.
         PAINTSTRUCT ps;
@@ -428,6 +437,9 @@ void frmMain::onClose() {
 }
 
 void frmMain::Form_Unload() {
+    // Once only: the end of a session unloads, and a close may follow.
+    if (m_unloaded) return;
+    m_unloaded = true;
     // Whatever road ends the program while it sleeps, the icon goes and the
     // window procedure comes back.
     if (sysTray::gHooked && sysTray::gHookedWnd == hwnd()) sysTray::unhookWindow();

@@ -203,6 +203,7 @@ private:
     std::unique_ptr<FrmSysTray> m_sysTrayForm;
     std::array<std::array<HBITMAP, 3>, kButtons> m_buttonImages{};
     bool m_inTimerTick = false;
+    bool m_unloaded = false;
     HMENU m_rcPopup = nullptr;
     HFONT m_uiFont = nullptr;
     HFONT m_locationFont = nullptr;

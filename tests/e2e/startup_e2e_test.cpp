@@ -10,6 +10,7 @@
 
 #include "Module1.h"
 #include "registry.h"
+#include "e2e_fixture.h"
 #include "library_fixture.h"
 #include "win_test_support.h"
 
@@ -17,50 +18,7 @@ using namespace testsupport;
 
 namespace {
 
-class Startup : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_FALSE(gArgs.empty()) << "pass the path of pellanor.exe";
-        clearProgramRegistry();
-        exe = root / "pellanor.exe";
-        ASSERT_TRUE(CopyFileA(fromUnixPath(gArgs[0]).c_str(), exe.c_str(), FALSE));
-    }
-    void TearDown() override {
-        if (process) {
-            TerminateProcess(process, 99);
-            CloseHandle(process);
-        }
-        clearProgramRegistry();
-    }
-    // A user who has run the program before: no agreement, no tip.
-    void returningUser() {
-        setUserSetting("First Time Run", "False");
-        setUserSetting("Show Tips at Startup", "0");
-    }
-    void start() {
-        process = startProgram(exe, root.path());
-        ASSERT_NE(process, nullptr);
-    }
-    long finish(DWORD timeoutMs = 20000) { return waitForExit(process, timeoutMs); }
-    std::string answerBox(const char* caption) { return answerMessageBox(process, caption, 20000); }
-
-    // A status bar panel's text, read through memory in the program's
-    // process (the message carries a pointer that is not marshalled).
-    std::string remoteStatusText(HWND status, int part) {
-        void* remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
-        if (!remote) return "<no memory>";
-        SendMessageA(status, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(remote));
-        char buf[4096] = {};
-        SIZE_T got = 0;
-        ReadProcessMemory(process, remote, buf, sizeof buf - 1, &got);
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-        return buf;
-    }
-
-    TempDir root;
-    std::string exe;
-    HANDLE process = nullptr;
-};
+using Startup = RunningProgram;
 
 TEST_F(Startup, NoTranslationFoldersShowsMissingBoxAndLogsIt) {
     start();
