@@ -49,9 +49,11 @@ Result parseTopicFile(std::string_view content, std::string_view fileName,
                 return r;
             }
             v.translation = v.text.substr(0, colon);
-            // The text starts two characters after the colon: the writer
-            // always puts one blank there.
-            v.text = colon + 2 <= v.text.size() ? v.text.substr(colon + 2) : std::string();
+            // The writer puts one blank after the colon; a file written by
+            // hand may not, and then the text starts right after it.
+            size_t textStart = colon + 1;
+            if (textStart < v.text.size() && v.text[textStart] == ' ') ++textStart;
+            v.text = v.text.substr(textStart);
         }
     } else if (fileName == kYourThoughtsFile) {
         for (size_t i = 1; i < verses.size(); ++i) verses[i].translation = kNoTranslation;

@@ -192,7 +192,8 @@ std::vector<std::string> answerBoxes(DWORD pid, HWND keep, DWORD quietMs = 700) 
 }
 
 // The add-verses dialog of the running program: a verse added and saved
-// becomes a topic; a save that cannot complete leaves the old file whole.
+// becomes a topic; a save that cannot complete leaves the old file whole
+// and the dialog open with the new verse.
 TEST_F(Startup, AddedVerseBecomesATopicAndAFailedSaveKeepsTheFile) {
     ASSERT_GE(gArgs.size(), 2u) << "pass the program folder";
     std::string dist = fromUnixPath(gArgs[1]);
@@ -245,6 +246,13 @@ TEST_F(Startup, AddedVerseBecomesATopicAndAFailedSaveKeepsTheFile) {
     std::vector<std::string> captions = answerBoxes(pid, main, 1500);
     EXPECT_NE(std::find(captions.begin(), captions.end(), "Error Adding a Verse"), captions.end());
     EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), saved) << "the old file is whole";
+    // The dialog stays with the new verse; with the way clear, OK saves it.
+    ASSERT_TRUE(IsWindow(dlg) && IsWindowVisible(dlg)) << "the edits are kept";
+    RemoveDirectoryA((root / "Your Verses\\Your Verses.txt.new").c_str());
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+    for (DWORD t0 = GetTickCount(); IsWindow(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
+    answerBoxes(pid, main);
+    EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), saved + "John\t4\t16\tKJV: God is a Spirit\r\n");
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(finish(), 0);
 }

@@ -76,14 +76,18 @@ TEST(TopicFile, YourVersesSplitsTranslationAtFirstColon) {
     EXPECT_EQ(v[1].translation, "King James Version");
     EXPECT_EQ(v[1].text, "For God so loved: the world");
     EXPECT_EQ(v[2].translation, "WEB");
-    EXPECT_EQ(v[2].text, "o blank") << "the character after the colon is always skipped";
+    EXPECT_EQ(v[2].text, "no blank") << "only a blank after the colon is skipped";
 
     VerseArray w;
     EXPECT_EQ(parse("John\t3\t16\tno colon here\r\n", w, "Your Verses.txt").status,
               Status::Unreadable);
     VerseArray x;
-    EXPECT_EQ(parse("John\t3\t16\tKJV:\r\n", x, "Your Verses.txt").status, Status::Ok);
+    EXPECT_EQ(parse("John\t3\t16\tKJV:\r\nJohn\t11\t35\tKJV: \r\nJob\t1\t1\tKJV:  Two\r\n", x,
+                    "Your Verses.txt").status,
+              Status::Ok);
     EXPECT_EQ(x[1].text, "");
+    EXPECT_EQ(x[2].text, "");
+    EXPECT_EQ(x[3].text, " Two") << "one blank is the separator, a second belongs to the text";
     VerseArray y;
     EXPECT_EQ(parse("John\t3\t16\tno colon\r\n", y, "your verses.txt").status, Status::Ok)
         << "the user-file name is matched case-sensitively";
