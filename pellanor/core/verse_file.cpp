@@ -97,6 +97,7 @@ namespace dataManipulation {
 bool parseVerseLine(std::string_view line, VerseArray& verses, long index) {
     if (index < 0) return true;
     if (verses.size() < static_cast<size_t>(index) + 1) verses.resize(static_cast<size_t>(index) + 1);
+    if (line.size() > verse_file::kMaxLineBytes) return true;
     if (std::count(line.begin(), line.end(), '\t') != 3) return true;
     size_t t1 = line.find('\t');
     size_t t2 = line.find('\t', t1 + 1);

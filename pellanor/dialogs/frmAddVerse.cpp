@@ -21,6 +21,7 @@
 #include "seams.h"
 #include "settings_rules.h"
 #include "verse_entry.h"
+#include "verse_file.h"
 
 namespace {
 
@@ -407,7 +408,24 @@ bool frmAddVerse::testVerses(bool update) {
                            [&] { return verseRulesFail(update); });
 }
 
+// An entry longer than a topic-file line may be would make the file the
+// reader refuses; it is refused here first (before the other rules, whose
+// messages quote the field).
+bool frmAddVerse::entryTooLong(const std::string& line, const char* caption, HWND field) {
+    size_t length = line.size() - 2; // without the line end
+    if (length <= verse_file::kMaxLineBytes) return false;
+    reject("This entry is too long to be kept.  With all of its fields it can have at most " +
+               std::to_string(verse_file::kMaxLineBytes) + " characters, and it has " + std::to_string(length) +
+               ".  Please shorten it.   ",
+           caption, field);
+    return true;
+}
+
 bool frmAddVerse::verseRulesFail(bool update) {
+    if (entryTooLong(verse_entry::verseLine(text(comboVerse), text(txtVerse[1]), text(txtVerse[2]),
+                                            text(txtVerse[3]) + ": " + text(txtVerse[4])),
+                     kVerseCaption, txtVerse[4]))
+        return true;
     for (size_t i = 0; i < txtVerse.size(); ++i) {
         std::string value = text(txtVerse[i]);
         std::string trimmed = trim(value);
@@ -473,6 +491,9 @@ bool frmAddVerse::testThoughts(bool update) {
 }
 
 bool frmAddVerse::thoughtRulesFail(bool update) {
+    if (entryTooLong(verse_entry::thoughtLine(text(txtThought[0]), text(txtThought[1]), text(txtThought[2])),
+                     kThoughtCaption, txtThought[2]))
+        return true;
     for (size_t i = 0; i < txtThought.size(); ++i) {
         std::string value = text(txtThought[i]);
         if (trim(value) == defaultThought[i]) {

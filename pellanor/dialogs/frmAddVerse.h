@@ -131,6 +131,7 @@ private:
     bool verseMode() const;
     void focusOn(HWND control);
     void rememberLastAdded();
+    bool entryTooLong(const std::string& line, const char* caption, HWND field);
     bool verseRulesFail(bool update);
     bool thoughtRulesFail(bool update);
     void reject(const std::string& text, const char* caption, HWND field);

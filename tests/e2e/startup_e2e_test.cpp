@@ -92,7 +92,7 @@ TEST_F(Startup, ShowsTheFirstVerseAndSavesAtClose) {
     writeBytes(root / "help.chm", readBytes(dist + "\\help.chm"));
     returningUser();
     start();
-    HWND main = waitForWindow("Pellanor 2004", 20000, GetProcessId(process));
+    HWND main = mainWindowReady();
     ASSERT_NE(main, nullptr);
     HWND verse = FindWindowExA(main, nullptr, "RichEdit20A", nullptr);
     ASSERT_NE(verse, nullptr);
@@ -255,6 +255,27 @@ TEST_F(Startup, AddedVerseBecomesATopicAndAFailedSaveKeepsTheFile) {
     EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), saved + "John\t4\t16\tKJV: God is a Spirit\r\n");
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(finish(), 0);
+}
+
+// A topic file with ten megabytes on one line is a damaged file: the start
+// goes on with another topic at once and the line is logged.
+TEST_F(Startup, AHugeLineInTheCurrentTopicIsADamagedLine) {
+    fromDist({"TRANSLATION_King James Version\\Peace and Trust.txt", "help.chm"});
+    writeBytes(root / "TRANSLATION_King James Version\\Long.txt",
+               "Isaiah\t26\t3\t" + std::string(10u << 20, 'x') + "\r\n");
+    setUserSetting("fileName", "Long.txt");
+    returningUser();
+    start();
+    std::vector<std::string> captions = answerBoxes(pid(), nullptr, 1500);
+    EXPECT_EQ(captions, (std::vector<std::string>{"Topic is Not Available", "Errors Were Identified in the Verse Files"}));
+    HWND main = mainWindowReady();
+    ASSERT_NE(main, nullptr) << "the start completes";
+    HWND topics = GetDlgItem(main, 130);
+    EXPECT_EQ(SendMessageA(topics, CB_GETCOUNT, 0, 0), 1) << "only the sound topic is listed";
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(finish(), 0);
+    EXPECT_NE(readBytes(root / "error_log.txt").find("Long.txt could not be parsed.  Line 1 failed.  "),
+              std::string::npos);
 }
 
 } // namespace

@@ -372,6 +372,38 @@ TEST_F(AddVerse, ThoughtRules) {
     EXPECT_EQ(lastBox().caption, "Success");
 }
 
+// The dialog never writes a line the reader would refuse as too long.
+TEST_F(AddVerse, AnEntryLongerThanAFileLineIsRefused) {
+    open();
+    const std::string fixed = "John\t3\t16\tKJV: "; // the rest of the line is the text
+    const size_t room = verse_file::kMaxLineBytes - fixed.size();
+    verse("John", "3", "16", "KJV", std::string(room + 1, 'a'));
+    click(h(), IDC_AV_ADD0);
+    Box b = lastBox();
+    EXPECT_EQ(b.caption, "Verse Has Not Been Added");
+    EXPECT_EQ(b.text, "This entry is too long to be kept.  With all of its fields it can have at most 8192 "
+                      "characters, and it has 8193.  Please shorten it.   ");
+    EXPECT_EQ(GetFocus(), dlg->txtVerse[4]);
+    EXPECT_TRUE(dlg->rows(0).empty());
+    verse("John", "3", "16", "KJV", std::string(room, 'a'));
+    click(h(), IDC_AV_ADD0);
+    EXPECT_EQ(lastBox().caption, "Success");
+
+    click(h(), IDC_AV_OPTION1);
+    thought("Ann", "", std::string(verse_file::kMaxLineBytes, 'b'));
+    click(h(), IDC_AV_ADD0);
+    EXPECT_EQ(lastBox().caption, "Inspirational Thought Has Not Been Added");
+    EXPECT_EQ(GetFocus(), dlg->txtThought[2]);
+    EXPECT_TRUE(dlg->rows(1).empty());
+
+    click(h(), IDOK);
+    VerseArray read;
+    verse_file::Result r = verse_file::parseTopicFile(readBytes(versesPath()), "Your Verses.txt", read);
+    EXPECT_EQ(r.status, verse_file::Status::Ok) << "the longest entry the dialog keeps reads back";
+    ASSERT_EQ(verseCountOf(read), 1);
+    EXPECT_EQ(read[1].text.size(), room);
+}
+
 TEST_F(AddVerse, UpdateRunsTheFieldTestsSoTheFileStaysReadable) {
     open();
     verse("John", "3", "16", "KJV", "For God");
