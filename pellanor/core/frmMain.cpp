@@ -10,6 +10,7 @@
 #define SECURITY_WIN32
 #include <security.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "GlobalFunctions.h"
@@ -208,6 +209,7 @@ void frmMain::Form_Load() {
             settings_rules::parseLong(getPos("MainHeight", "6500"), height);
             MoveWindow(hwnd(), left / ui::twipsPerPixelX(), top / ui::twipsPerPixelY(),
                        width / ui::twipsPerPixelX(), height / ui::twipsPerPixelY(), FALSE);
+            bringOntoScreen();
         }
 
         // 13-14: user settings and the verse font.
@@ -291,6 +293,24 @@ void frmMain::Form_Load() {
     } catch (...) {
         failurePath();
     }
+}
+
+// A place saved on a screen that is gone (a second monitor removed) would
+// put the window where no one sees it: move it onto the nearest screen's
+// work area, smaller only when it does not fit there.
+void frmMain::bringOntoScreen() {
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) return;
+    const RECT& work = info.rcWork;
+    LONG width = std::min(r.right - r.left, work.right - work.left);
+    LONG height = std::min(r.bottom - r.top, work.bottom - work.top);
+    LONG x = std::clamp(r.left, work.left, work.right - width);
+    LONG y = std::clamp(r.top, work.top, work.bottom - height);
+    MoveWindow(hwnd(), x, y, width, height, FALSE);
 }
 
 void frmMain::failurePath() {

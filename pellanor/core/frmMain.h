@@ -177,6 +177,7 @@ private:
     void Form_QueryUnload();
     void Form_Unload();
     void failurePath();
+    void bringOntoScreen();
     bool wakeUp(const char* routine, const char* caption, bool stopSchedule);
     bool alertsAndVerseStep();
     void setButtonPicture(int index, int which);
