@@ -406,7 +406,22 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         else if (wp == TimerTooltips.id()) TimerTooltips_Timer();
         else if (wp == tmrPrevNext.id()) tmrPrevNext_Timer();
         return 0;
+    case WM_ENTERMENULOOP:
+        // No tip over an open menu, nor one brought back while it is open.
+        hideToolTips();
+        if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, FALSE, 0);
+        return defaultProc(msg, wp, lp);
+    case WM_EXITMENULOOP:
+        if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, TRUE, 0);
+        return defaultProc(msg, wp, lp);
     case WM_COMMAND:
+        if (HIWORD(wp) == CBN_DROPDOWN || HIWORD(wp) == CBN_CLOSEUP) {
+            // Nor over an open combo list.
+            bool open = HIWORD(wp) == CBN_DROPDOWN;
+            if (open) hideToolTips();
+            if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, open ? FALSE : TRUE, 0);
+            return 0;
+        }
         if (HIWORD(wp) == CBN_SELCHANGE && reinterpret_cast<HWND>(lp) == ComboTopics) {
             ComboTopics_Click();
             return 0;

@@ -86,6 +86,8 @@ public:
     std::string verseBoxText() const;
     std::string panelText(int panel) const; // 1..4
     std::string locationText(int element) const;
+    // The picture buttons' tooltip window (present once the load made it).
+    HWND toolTipWindow() const;
 
     // Menus and updates.
     enum MenuItem : UINT {
@@ -183,6 +185,7 @@ private:
     void setButtonPicture(int index, int which);
     void createButtons();
     void closeComboLists();
+    void hideToolTips();
     void layoutButtons(int widthTw);
     void createMenus();
     void attachSubclasses();

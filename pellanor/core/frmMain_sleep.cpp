@@ -62,6 +62,7 @@ void frmMain::schedulerButton() {
 
 bool frmMain::sendToSysTray() {
     try {
+        hideToolTips();
         sysTray::hookWindow(hwnd());
         if (!m_sysTrayForm) m_sysTrayForm = std::make_unique<FrmSysTray>();
         HICON icon = m_sysTrayForm->icon();

@@ -171,6 +171,99 @@ TEST_F(Layout, HoverOnlyWhileTheWindowIsActive) {
     EXPECT_EQ(form->tipText, "");
 }
 
+// Checks, from inside the open menu's loop, that no tooltip shows over it
+// once the tooltip delay has passed, then closes the menu.
+bool gTipOverMenu = true;
+bool gMenuWasOpen = false;
+HWND gTipWindow = nullptr;
+void CALLBACK lookOverTheMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    gMenuWasOpen = FindWindowA("#32768", nullptr) != nullptr;
+    gTipOverMenu = IsWindowVisible(gTipWindow) != FALSE;
+    EndMenu();
+}
+
+class Tooltips : public Layout {
+protected:
+    // The main window shown and active, the pointer come to rest on a
+    // button and its tooltip shown after the delay.
+    bool hoverUntilShown(int button) {
+        form->SbcEasy1_MouseEnter("button" + std::to_string(button));
+        if (!form->TimerTooltips.enabled()) return false;
+        form->TimerTooltips_Timer();
+        return IsWindowVisible(form->toolTipWindow()) != FALSE;
+    }
+    void SetUp() override {
+        Layout::SetUp();
+        start();
+        ShowWindow(form->hwnd(), SW_SHOW);
+        SetForegroundWindow(form->hwnd());
+        SetActiveWindow(form->hwnd());
+        if (GetActiveWindow() != form->hwnd()) GTEST_SKIP() << "the window cannot be made active here";
+    }
+    void TearDown() override {
+        if (form) ShowWindow(form->hwnd(), SW_HIDE);
+        Layout::TearDown();
+    }
+};
+
+TEST_F(Tooltips, APressHidesTheTipAndStopsItsDelay) {
+    ASSERT_TRUE(hoverUntilShown(2));
+    form->picButton_MouseDown(2, 1, 0, 5, 5);
+    EXPECT_FALSE(IsWindowVisible(form->toolTipWindow()));
+    EXPECT_FALSE(form->TimerTooltips.enabled());
+    form->picButton_MouseUp(2, 1, 0, 5, 5);
+
+    // Pressed before the delay ran out: the tip does not come later.
+    form->SbcEasy1_MouseEnter("button2");
+    ASSERT_TRUE(form->TimerTooltips.enabled());
+    form->picButton_MouseDown(2, 1, 0, 5, 5);
+    EXPECT_FALSE(form->TimerTooltips.enabled());
+    form->picButton_MouseUp(2, 1, 0, 5, 5);
+}
+
+TEST_F(Tooltips, NoTipOverTheOpenMenu) {
+    // The pointer rests on Options and the user clicks it before the tip
+    // came: the menu opens and stays open past the delay.
+    form->SbcEasy1_MouseEnter("button1");
+    ASSERT_TRUE(form->TimerTooltips.enabled());
+    gTipWindow = form->toolTipWindow();
+    gMenuWasOpen = false;
+    gTipOverMenu = true;
+    SetTimer(nullptr, 0, 1400, lookOverTheMenu);
+    form->picButton_MouseDown(1, 1, 0, 5, 5);
+    form->picButton_MouseUp(1, 1, 0, 5, 5);
+    form->picButton_Click(1);
+    EXPECT_TRUE(gMenuWasOpen);
+    EXPECT_FALSE(gTipOverMenu);
+
+    // A tip already shown goes when a menu opens.
+    ASSERT_TRUE(hoverUntilShown(3));
+    SendMessageA(form->hwnd(), WM_ENTERMENULOOP, TRUE, 0);
+    EXPECT_FALSE(IsWindowVisible(form->toolTipWindow()));
+    SendMessageA(form->hwnd(), WM_EXITMENULOOP, TRUE, 0);
+}
+
+TEST_F(Tooltips, NoTipOverAnOpenComboListNorOnTheDesktopAfterSleep) {
+    ASSERT_TRUE(hoverUntilShown(4));
+    SendMessageA(form->ComboTopics, CB_SHOWDROPDOWN, TRUE, 0);
+    EXPECT_FALSE(IsWindowVisible(form->toolTipWindow()));
+    EXPECT_FALSE(form->TimerTooltips.enabled());
+    SendMessageA(form->ComboTopics, CB_SHOWDROPDOWN, FALSE, 0);
+
+    ASSERT_TRUE(hoverUntilShown(0));
+    form->sleepButton();
+    EXPECT_FALSE(IsWindowVisible(form->hwnd()));
+    EXPECT_FALSE(IsWindowVisible(form->toolTipWindow())) << "nothing left on the desktop";
+    form->mnuRCPrestore();
+
+    setUserSetting("TamberlyschedulerEnabled", "true");
+    ASSERT_TRUE(hoverUntilShown(7));
+    form->schedulerButton();
+    EXPECT_FALSE(IsWindowVisible(form->toolTipWindow()));
+    form->mnuRCPrestore();
+}
+
 TEST_F(Layout, ComboSelectionsChangeTopicAndTranslation) {
     start();
     long hope = -1;
