@@ -350,31 +350,36 @@ void frmMain::Form_Resize() {
     GetClientRect(hwnd(), &client);
     int sw = client.right, sh = client.bottom;
     SendMessageA(StatusBar1, WM_SIZE, 0, 0);
-    RECT sb;
-    GetWindowRect(StatusBar1, &sb);
-    int sbHeight = sb.bottom - sb.top;
 
     // The topic combo lies over panel 1, the translation combo over panel 3.
     SetWindowPos(ComboTopics, HWND_TOP, 0, sh - m_comboHeight + 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    sizeStatusPanels();
     RECT p3{};
     SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
     SetWindowPos(comboTranslations, HWND_TOP, p3.left, sh - m_comboHeight + 2,
                  p3.right - p3.left + 2, 240, SWP_NOACTIVATE);
 
-    // The reference row (Frame1) and the verse box below it.
+    RECT outer;
+    GetWindowRect(hwnd(), &outer);
+    layoutButtons((outer.right - outer.left) * ui::twipsPerPixelX());
+
+    // The reference row (Frame1) between Previous and Next, the same gap
+    // on either side, and the verse box below it.
     int rowTop = twToPxY(kFrame1TopTw), rowHeight = twToPxY(kFrame1HeightTw);
-    RECT prev;
-    GetWindowRect(picButton[5], &prev);
-    int locLeft = twToPxX(80) + (prev.right - prev.left) + 8;
-    int locWidth = sw - 2 * locLeft;
+    auto clientRect = [&](HWND h) {
+        RECT r;
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    const int gap = 8;
+    RECT prev = clientRect(picButton[5]), next = clientRect(picButton[6]);
+    int locLeft = prev.right + gap;
+    int locWidth = next.left - gap - locLeft;
     for (HWND box : txtLocation)
         MoveWindow(box, locLeft, rowTop, locWidth < 40 ? 40 : locWidth, rowHeight, TRUE);
     int verseTop = rowTop + rowHeight + 4;
     int verseHeight = sh - m_comboHeight - 90;
-    (void)sbHeight;
-    RECT outer;
-    GetWindowRect(hwnd(), &outer);
-    layoutButtons((outer.right - outer.left) * ui::twipsPerPixelX());
     MoveWindow(RichTxtVerse, 5, verseTop, sw - 10 < 10 ? 10 : sw - 10, verseHeight < 20 ? 20 : verseHeight, TRUE);
     if (m_tooltips) {
         for (int part = 0; part < 4; ++part) {
@@ -386,6 +391,9 @@ void frmMain::Form_Resize() {
             SendMessageA(m_tooltips, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&ti));
         }
     }
+    // Moved controls and panels leave their old pictures behind unless the
+    // whole window paints again.
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {

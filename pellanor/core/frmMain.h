@@ -197,6 +197,7 @@ private:
     static UINT picButtonEventMessage();
     void applyVerseFont();
     void setPanel(int panel, const std::string& text);
+    void sizeStatusPanels();
     bool loadParallelTranslations(const std::string& fileName);
     friend class frmMainTestAccess;
     void createControls();

@@ -106,6 +106,10 @@ TEST_F(Startup, ShowsTheFirstVerseAndSavesAtClose) {
     EXPECT_EQ(remoteStatusText(status, 1), "Verse 1 of 27");
     EXPECT_EQ(remoteStatusText(status, 2), "King James Version");
     EXPECT_EQ(remoteStatusText(status, 3), "\t\tSleep time: 15 min");
+    RECT bar, sleepPanel = remoteStatusRect(status, 3);
+    GetClientRect(status, &bar);
+    EXPECT_LE(sleepPanel.right, bar.right - GetSystemMetrics(SM_CXVSCROLL)) << "the sleep time is clear of the grip";
+    EXPECT_GT(sleepPanel.right, sleepPanel.left);
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(finish(), 0);
     EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "newVerseIndex", "none"), "2");

@@ -1,6 +1,9 @@
 // frmMain_layout_test.cpp
 // The main window's layout, picture buttons, auto-repeat, tooltips and the
 // combo boxes.
+#include <windows.h>
+#include <commctrl.h>
+
 #include "ToolTips.h"
 #include "main_window_fixture.h"
 
@@ -46,6 +49,60 @@ TEST_F(Layout, ControlsFollowTheWindowSize) {
         RECT sleep = rectOf(form->picButton[0]), add = rectOf(form->picButton[2]);
         EXPECT_EQ(add.left - sleep.right, 125 / 15) << size.cx;
     }
+}
+
+TEST_F(Layout, ReferenceBoxSitsBetweenPreviousAndNext) {
+    start();
+    for (SIZE size : {SIZE{510, 200}, SIZE{600, 440}, SIZE{1000, 700}}) {
+        SetWindowPos(form->hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT prev = rectOf(form->picButton[5]), next = rectOf(form->picButton[6]);
+        for (HWND box : form->txtLocation) {
+            RECT r = rectOf(box);
+            EXPECT_GT(r.left, prev.right) << size.cx;
+            EXPECT_LT(r.right, next.left) << size.cx << ": not under Next";
+            EXPECT_EQ(r.left - prev.right, next.left - r.right) << size.cx << ": the same gap either side";
+        }
+    }
+}
+
+// Each panel is as wide as its text in the status bar's own font, and the
+// last one ends before the size grip.
+TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
+    addTopic(root, KJV, "Long Topic.txt", verses(27));
+    setUserSetting("fileName", "Long Topic.txt");
+    setUserSetting("newVerseIndex", "14");
+    start();
+    ASSERT_EQ(form->panelText(2), "Verse 14 of 27");
+    ShowWindow(form->hwnd(), SW_SHOWNA);
+    HWND bar = form->StatusBar1;
+    const int edge = GetSystemMetrics(SM_CXEDGE);
+    for (SIZE size : {SIZE{620, 450}, SIZE{1000, 700}}) {
+        SetWindowPos(form->hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT barClient;
+        GetClientRect(bar, &barClient);
+
+        HDC dc = GetDC(bar);
+        auto font = reinterpret_cast<HFONT>(SendMessageA(bar, WM_GETFONT, 0, 0));
+        HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+        for (int panel = 2; panel <= 4; ++panel) {
+            std::string text = form->panelText(panel);
+            SIZE extent;
+            GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            RECT r;
+            SendMessageA(bar, SB_GETRECT, static_cast<WPARAM>(panel - 1), reinterpret_cast<LPARAM>(&r));
+            EXPECT_GE(r.right - r.left - 2 * edge - 4, extent.cx) << size.cx << ": panel " << panel << " " << text;
+            if (panel == 4) {
+                EXPECT_LE(r.right, barClient.right - GetSystemMetrics(SM_CXVSCROLL)) << "clear of the grip";
+            }
+        }
+        SelectObject(dc, old);
+        ReleaseDC(bar, dc);
+        RECT p3, combo = rectOf(form->comboTranslations);
+        SendMessageA(bar, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
+        MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&p3), 2);
+        EXPECT_EQ(combo.left, p3.left) << "the translation list lies over panel 3";
+    }
+    ShowWindow(form->hwnd(), SW_HIDE);
 }
 
 TEST_F(Layout, SchedulerButtonMakesItsGap) {
