@@ -3,16 +3,23 @@
 # Builds what it needs, generates the large library once (cached in
 # build/bench-large-library/), then times cold starts to the first verse
 # against the time a fresh process takes to read the same bytes, in a
-# throw-away Wine prefix on its own Xvfb display.
-#   BENCH_BUILD_DIR  Windows build folder (default build/windows, the preset's)
+# throw-away Wine prefix on its own Xvfb display. Times the 32-bit program
+# where the host runs 32-bit programs, the 64-bit build elsewhere.
+#   BENCH_BUILD_DIR  Windows build folder (default: the preset's of that bitness)
 #   RUNS             timed runs of each kind (default 10)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 cd "$REPO"
+# The large library is generated from the Bible packages.
+WITH_BIBLE_TOOLS=1 "$REPO/scripts/install-deps.sh"
 
-BUILD=${BENCH_BUILD_DIR:-$REPO/build/windows}
-LARGE=$REPO/build/bench-large-library
-cmake --preset windows -B "$BUILD" >/dev/null
+choose_wine_road
+bits=$(runnable_bits)
+use_wine_bits "$bits"
+echo "benchmarking the $bits-bit build under $bits-bit Wine"
+BUILD=${BENCH_BUILD_DIR:-$(build_dir_for "$bits")}
+LARGE=$REPO/build/bench-large-library$bits
+cmake --preset "$(preset_for "$bits")" -B "$BUILD" >/dev/null
 cmake --build "$BUILD" -j "$JOBS" --target dist startup_probe read_floor >/dev/null
 
 python3 "$REPO/bench/gen_large_library.py" "$LARGE"
@@ -44,7 +51,7 @@ large:   "TRANSLATION_Large A" .. "D", each the same World English Bible text, o
 floor:   read_floor.exe, a GUI program importing only kernel32, started by the same
          CreateProcess, reads every file of the TRANSLATION_* folders; timed until it reports.
 TEXT
-winpath() { winepath -w "$1" 2>/dev/null; }
+winpath() { wine winepath -w "$1" 2>/dev/null; }
 # The program's sound check makes Wine's ALSA driver complain on a machine
 # without a sound card; that noise is dropped.
 wine "$BUILD/bench/startup_probe.exe" --runs "${RUNS:-10}" "$(winpath "$BUILD/bench/read_floor.exe")" \

@@ -13,6 +13,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Test programs are Windows executables; CTest runs them through Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Test programs are Windows executables; CTest runs them through the
+# 32-bit Wine loader.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run 32)
 set(WIDL ${MINGW_PREFIX}-widl)

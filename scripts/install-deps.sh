@@ -7,7 +7,7 @@ set -euo pipefail
 PKGS=(
   cmake ninja-build make python3
   mingw-w64 mingw-w64-tools g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-  wine wine32:i386 libwine-dev
+  wine wine32:i386 wine64 libwine-dev
   xvfb xauth x11-utils openbox
   googletest
   clang libclang-rt-14-dev

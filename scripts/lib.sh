@@ -6,13 +6,58 @@ JOBS=$(nproc 2>/dev/null || echo 4)
 
 # ANSI code page 1252 under Wine, with all 256 bytes round-tripping.
 export LC_ALL=C.UTF-8
-export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# The product is 32-bit. Some hosts run 64-bit programs only, and 32-bit
+# Wine cannot start there; those run the 64-bit build of the same sources
+# under 64-bit Wine. Hosts that run both test both, so that a change that
+# breaks either bitness is caught wherever it is made.
+#   PELLANOR_WIN64_ONLY=1  take the 64-bit-only road on any host
+# Sets WINE_ROADS to "32 64" or "64" and says which and why, once.
+choose_wine_road() {
+  [ -n "${WINE_ROADS:-}" ] && return 0
+  if [ "${PELLANOR_WIN64_ONLY:-0}" = 1 ]; then
+    WINE_ROADS=64
+    WINE_ROAD_LINE="wine road: 64-bit only (PELLANOR_WIN64_ONLY=1 asks for it)"
+  elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    WINE_ROADS="32 64"
+    WINE_ROAD_LINE="wine road: 32-bit and 64-bit (this host runs 32-bit x86 programs)"
+  else
+    WINE_ROADS=64
+    WINE_ROAD_LINE="wine road: 64-bit only (the 32-bit Wine loader does not start: this host runs 64-bit programs only)"
+  fi
+  echo "$WINE_ROAD_LINE"
+  export WINE_ROADS WINE_ROAD_LINE
+}
+
+# The bitness a single program run takes: 32 where the host can.
+runnable_bits() {
+  case " $WINE_ROADS " in *" 32 "*) echo 32 ;; *) echo 64 ;; esac
+}
+
+# Build preset and folder of a bitness.
+preset_for() { [ "$1" = 32 ] && echo windows || echo windows64; }
+build_dir_for() { echo "$REPO/build/$(preset_for "$1")"; }
+
+# Runs a Windows program under the Wine loader of $WINE_BITS.
+wine() { "$REPO/scripts/wine-run" "$WINE_BITS" "$@"; }
+
+# Points the Wine environment at bitness $1 (prefix in $WINEPREFIX).
+use_wine_bits() {
+  WINE_BITS=$1
+  export WINEARCH=win$1
+  export WINESERVER=/usr/lib/wine/wineserver$1
+}
+
+# Both bitnesses are built on every host: the 32-bit program folder is the
+# product, and every road runs the 64-bit suite.
 build_windows() {
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows -j "$JOBS"
+  local preset
+  for preset in windows windows64; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$JOBS"
+  done
 }
 
 build_native() {
@@ -60,16 +105,16 @@ stop_display() {
 # current display until stop_wine.
 start_wine() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1 || true
+    wine wineboot -i >/dev/null 2>&1 || true
   fi
   # wineboot leaves a short-lived server behind; replace it with one that
   # stays, so no test waits for a server to start or stop.
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
-  wineserver -p
+  "$WINESERVER" -k 2>/dev/null || true
+  "$WINESERVER" -w 2>/dev/null || true
+  "$WINESERVER" -p
   wine cmd /c exit 0 >/dev/null 2>&1 || true
 }
 
 stop_wine() {
-  wineserver -k 2>/dev/null || true
+  [ -n "${WINESERVER:-}" ] && "$WINESERVER" -k 2>/dev/null || true
 }

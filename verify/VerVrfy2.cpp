@@ -171,10 +171,15 @@ void VerVrfy2::ConflictListBox_Click() {
 void VerVrfy2::cmdRegister_Click() {
     const std::string path = VerVrfyControl::gRegisterPath;
     if (!path.empty()) {
+        // No second run while this one goes on: the window stays live.
+        disableRegisterButton();
         // Quoted, so a folder with blanks in its name registers the right
         // file; waited for, so that success is only claimed when it is so.
         DWORD exitCode = 1;
-        if (registerRun::runHidden("regsvr32 /s \"" + path + "\"", exitCode) && exitCode == 0) {
+        const bool registered = registerRun::runHidden("regsvr32 /s \"" + path + "\"", exitCode) && exitCode == 0;
+        // Closed while the command ran: nobody left to tell.
+        if (!hwnd()) return;
+        if (registered) {
             seams::messageBox(hwnd(),
                               "The file was successfully registered.  If any other files are in the list, please "
                               "register any others that need to be registered.",

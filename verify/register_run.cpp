@@ -27,8 +27,31 @@ bool runHidden(const std::string& commandLine, DWORD& exitCode, DWORD timeoutMs)
         return false;
     win32::Handle thread(pi.hThread);
     win32::Handle process(pi.hProcess);
-    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+    if (!waitDispatching(process.get(), timeoutMs)) return false;
     return GetExitCodeProcess(process.get(), &exitCode) != FALSE;
+}
+
+bool waitDispatching(HANDLE object, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return WaitForSingleObject(object, 0) == WAIT_OBJECT_0;
+        DWORD r = MsgWaitForMultipleObjectsEx(1, &object, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
+                                              MWMO_INPUTAVAILABLE);
+        if (r == WAIT_OBJECT_0) return true;
+        if (r != WAIT_OBJECT_0 + 1) return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // The program is ending: stop waiting and leave the quit for
+            // the caller's own loop.
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return false;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
 }
 
 void setRunHidden(RunFn fn) { hook() = std::move(fn); }

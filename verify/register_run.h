@@ -1,7 +1,9 @@
 // register_run.h
 // Running the registration command of the register button: hidden, and
-// waited for, so that the user is told whether it worked. Tests put in a
-// recorder; nothing else in verify starts a process.
+// waited for, so that the user is told whether it worked. The wait
+// dispatches the thread's window messages, so the windows stay live while
+// the command runs. Tests put in a recorder; nothing else in verify starts
+// a process.
 #pragma once
 
 #include <windows.h>
@@ -16,5 +18,10 @@ namespace registerRun {
 using RunFn = std::function<bool(const std::string& commandLine, DWORD& exitCode)>;
 bool runHidden(const std::string& commandLine, DWORD& exitCode, DWORD timeoutMs = 60000);
 void setRunHidden(RunFn fn); // an empty function restores the real start
+
+// Waits up to timeoutMs for object to be signalled, dispatching the
+// thread's window messages meanwhile. True when it was signalled; false on
+// time-out, failure, or a WM_QUIT (which is posted again).
+bool waitDispatching(HANDLE object, DWORD timeoutMs);
 
 } // namespace registerRun

@@ -92,6 +92,17 @@ long argLong(DISPPARAMS* p, UINT index, HRESULT& hr) {
     return SUCCEEDED(hr) ? v.lVal : 0;
 }
 
+// A module handle: as wide as a pointer, so a 64-bit caller passes it whole
+// (VT_I8); a 32-bit one passes a long.
+HINSTANCE argInstance(DISPPARAMS* p, UINT index, HRESULT& hr) {
+    VARIANT v;
+    VariantInit(&v);
+    hr = VariantChangeType(&v, &p->rgvarg[p->cArgs - 1 - index], 0, sizeof(void*) == 8 ? VT_I8 : VT_I4);
+    if (FAILED(hr)) return nullptr;
+    const LONG_PTR value = sizeof(void*) == 8 ? static_cast<LONG_PTR>(v.llVal) : v.lVal;
+    return reinterpret_cast<HINSTANCE>(value);
+}
+
 } // namespace
 
 bool isStandardClip(long clip) {
@@ -330,17 +341,19 @@ HRESULT STDMETHODCALLTYPE ccrpAnimation::Invoke(DISPID id, REFIID riid, LCID, WO
             if (!isCall) return DISP_E_MEMBERNOTFOUND;
             const UINT n = id == kDispOpenResource ? 2 : 1;
             if (!needArgs(n)) return DISP_E_BADPARAMCOUNT;
+            HINSTANCE instance = nullptr;
             std::array<long, 2> a{};
             for (UINT i = 0; i < n; ++i) {
-                a[i] = argLong(params, i, hr);
+                if (id == kDispOpenResource && i == 0)
+                    instance = argInstance(params, i, hr);
+                else
+                    a[i] = argLong(params, i, hr);
                 if (FAILED(hr)) {
                     if (argErr) *argErr = params->cArgs - 1 - i;
                     return DISP_E_TYPEMISMATCH;
                 }
             }
-            bool ok = id == kDispOpenResource
-                          ? openResource(reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(a[0])), a[1])
-                          : openSystemClip(a[0]);
+            bool ok = id == kDispOpenResource ? openResource(instance, a[1]) : openSystemClip(a[0]);
             return ok ? S_OK : E_INVALIDARG;
         }
         default:

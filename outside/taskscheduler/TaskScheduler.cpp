@@ -199,8 +199,10 @@ public:
 
     HRESULT setProgramPath(const std::string& path) override {
         ComPtr<IExecAction> exec;
+        // Stored actions that cannot be read cannot be edited either: the
+        // task gets an exec action of its own, which is what it will start.
         HRESULT hr = findExec(exec);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) exec = m_exec;
         if (!exec) {
             ComPtr<IActionCollection> actions;
             if (hr = m_definition->get_Actions(actions.put()); FAILED(hr)) return hr;

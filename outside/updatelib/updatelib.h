@@ -3,7 +3,11 @@
 // the update web server over HTTP (WinINet, optionally through an HTTP
 // proxy), stores each file through a temporary file in its target folder,
 // dates files and registers downloaded components. Plain C++ classes, used
-// on the user-interface thread; nothing here starts a thread.
+// on the user-interface thread. A fetch or download blocks its caller but
+// never in the network: the transfer runs on a worker thread of its own
+// (http_transfer.h) while the caller's window messages are dispatched, so
+// the caller's windows stay live, may call abort(), and every wait ends
+// after the downloader's own time-out.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +25,10 @@ public:
     // "host:port" of an HTTP proxy for later fetches; empty: direct.
     void proxy(const std::string& address) { m_proxy = address; }
     const std::string& proxy() const { return m_proxy; }
+    // Seconds to wait for the answer and for each block (at least 1).
+    void timeout(long seconds) { m_timeout = seconds < 1 ? 1 : seconds; }
+    // Ends a running fetch, which then fails (1).
+    void abort() { m_abort = true; }
 
     // Fills list from the file at url. failed: 0 on success; 1 when the
     // file could not be fetched (no connection, a status other than 200);
@@ -32,6 +40,8 @@ public:
 private:
     std::string m_proxy;
     std::string m_lastError;
+    long m_timeout = 60;
+    bool m_abort = false;
 };
 
 // Results of FileDownloader::download.
@@ -43,6 +53,7 @@ enum DownloadResult : long {
     dlIncomplete = 4,   // fewer bytes arrived than the server announced
     dlFileError = 5,    // the file could not be written or put in place
     dlAborted = 6,      // abort() was called
+    dlWrongSize = 7,    // the file is not as long as expectedSize says
 };
 
 // Downloads one file, raising progress while it runs. download blocks its
@@ -56,6 +67,9 @@ public:
     long timeout() const { return m_timeout; }
     // "host:port" of an HTTP proxy; empty: direct.
     void proxy(const std::string& address) { m_proxy = address; }
+    // The size the file must have (the size its list gives); -1: any. A
+    // file of another size is refused and the old one kept.
+    void expectedSize(long long bytes) { m_expectedSize = bytes; }
 
     // Bytes of the current file received so far; raised after each block.
     std::function<void(long bytes)> progress;
@@ -77,6 +91,7 @@ public:
 private:
     long m_timeout = 60;
     std::string m_proxy;
+    long long m_expectedSize = -1;
     bool m_abort = false;
     std::string m_storedPath;
     std::string m_lastError;

@@ -22,6 +22,13 @@ namespace lib = Tamberly_orvane6;
 namespace {
 
 constexpr const char* kErrorCaption = "A Program Error Occurred";
+constexpr const char* kDownloadingStatus = "Downloading the files from the Internet.... Please Wait";
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string all;
+    for (const std::string& n : names) all += (all.empty() ? "" : ", ") + n;
+    return all;
+}
 
 void report(HWND owner, const char* routine) {
     dataManipulation::showMessage(owner, std::string("An error occurred in function ") + routine, kErrorCaption,
@@ -34,15 +41,22 @@ void setPointer(bool busy) {
 
 // One late-bound call on the animation control; throws on failure so the
 // calling routine decides whether that matters.
-VARIANT invoke(IDispatch* control, DISPID id, WORD flags, std::initializer_list<long> args = {}) {
+// Arguments are pointer-wide, so a module handle passes whole in a 64-bit
+// process.
+VARIANT invoke(IDispatch* control, DISPID id, WORD flags, std::initializer_list<LONG_PTR> args = {}) {
     if (!control) throw lib::Error("no animation control");
     std::vector<VARIANT> v(args.size());
     size_t i = args.size();
-    for (long a : args) {
+    for (LONG_PTR a : args) {
         VARIANT& x = v[--i]; // arguments go last first
         VariantInit(&x);
-        x.vt = VT_I4;
-        x.lVal = a;
+        if (sizeof(LONG_PTR) == 8) {
+            x.vt = VT_I8;
+            x.llVal = a;
+        } else {
+            x.vt = VT_I4;
+            x.lVal = static_cast<LONG>(a);
+        }
     }
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS p{v.data(), nullptr, static_cast<UINT>(v.size()), 0};
@@ -136,7 +150,12 @@ bool OrvaneAutoUpdate::OnInit() {
 void OrvaneAutoUpdate::Form_Load() {
     gErrorShown = false;
     try {
-        SetWindowLongA(List1, GWL_STYLE, GetWindowLongA(List1, GWL_STYLE) | WS_HSCROLL);
+        SetWindowLongPtrA(List1, GWL_STYLE, GetWindowLongPtrA(List1, GWL_STYLE) | WS_HSCROLL);
+        // The frame is measured again for the new style, and the list shows
+        // the bar only once an item is wider than the list.
+        SetWindowPos(List1, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        SendMessageA(List1, LB_SETHORIZONTALEXTENT, 0, 0);
         m_helpIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_QUESTION));
         if (cmdHelp && m_helpIcon)
             SendMessageA(cmdHelp, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(m_helpIcon));
@@ -168,6 +187,9 @@ void OrvaneAutoUpdate::Form_Load() {
             a->autoSize(true);
             a->backColor(RGB(255, 255, 255));
             animation = a; // the reference create gave
+            // Made after the template's controls, it would lie beneath the
+            // Step 2 frame; it belongs above it.
+            SetWindowPos(a->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     } catch (...) {
         report(hwnd(), "OrvaneautoUpdate_form_load");
@@ -178,7 +200,9 @@ void OrvaneAutoUpdate::onClose() {
     // Form_Unload: a running update stops; the lists go.
     abortBut_Click();
     try {
-        for (auto& list : gUpdateLists) list.reset();
+        // A check still running fills the lists; it lets them go itself.
+        if (!m_listDownloader)
+            for (auto& list : gUpdateLists) list.reset();
     } catch (...) {
     }
 }
@@ -276,11 +300,12 @@ void OrvaneAutoUpdate::addListItem(HWND list, const std::string& name, const std
 void OrvaneAutoUpdate::StartVerifyBut_Click() {
     gErrorShown = false;
     const std::string site = updateServer();
-    std::unique_ptr<lib::UpdateListDownloader> downloader;
     try {
         gUpdateAbort = false;
         for (auto& list : gUpdateLists) list = std::make_unique<lib::UpdateList>();
-        downloader = std::make_unique<lib::UpdateListDownloader>();
+        m_listDownloader = std::make_unique<lib::UpdateListDownloader>();
+        auto& downloader = m_listDownloader;
+        downloader->timeout(timeoutSeconds);
 
         SendMessageA(List1, LB_RESETCONTENT, 0, 0);
         widestItem = 0;
@@ -304,6 +329,19 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
                                                            settings_rules::kRevMinor)
                                         : listAddress(gUpdateListBase, n),
                                   *gUpdateLists[static_cast<size_t>(n - 1)], failed);
+            // The dialog was closed while the list came: nothing more to show.
+            if (!hwnd()) {
+                m_listDownloader.reset();
+                for (auto& list : gUpdateLists) list.reset();
+                setPointer(false);
+                return;
+            }
+            // Stopped by the user: no failure to report.
+            if (gUpdateAbort) {
+                enableItem(IDC_AU_STARTVERIFY, true);
+                fetched = false;
+                break;
+            }
             if (failed != 0) {
                 setPointer(false);
                 enableItem(IDC_AU_STARTVERIFY, true);
@@ -312,7 +350,7 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
                 fetched = false;
             }
         }
-        downloader.reset();
+        m_listDownloader.reset();
 
         if (fetched) {
             setPointer(false);
@@ -329,6 +367,8 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
             }
             if (entries == 0) {
                 enableItem(IDC_AU_UPDATE, false);
+                // Nothing offered: the user may check again later.
+                enableItem(IDC_AU_STARTVERIFY, true);
                 seams::messageBox(hwnd(), std::string(kProductName) + " is up to date.  There is nothing to do....   ",
                                   "Program is Up To Date", MB_ICONINFORMATION);
             } else {
@@ -345,6 +385,7 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
         setPointer(false);
         setStatus("");
     } catch (...) {
+        m_listDownloader.reset();
         report(hwnd(), "OrvaneautoUpdate_StartVerifyBut_Click.   ");
         enableItem(IDC_AU_STARTVERIFY, true);
         enableItem(IDC_AU_EXIT, true);
@@ -361,6 +402,7 @@ void OrvaneAutoUpdate::prepFileLists() {
         totalBytes = 0;
         doneBytes = 0;
         gSelectedUpdates.clear();
+        m_refused.clear();
         const std::string programFolder = seams::programFolder();
         for (auto& listPtr : gUpdateLists) {
             if (!listPtr) continue;
@@ -375,11 +417,13 @@ void OrvaneAutoUpdate::prepFileLists() {
                 const std::string& text = list.text(j);
                 size_t mark = text.find("//");
                 bool safe = true;
+                bool bareName = false;
                 if (!p.empty()) {
                     rec.localPath = p;
                 } else if (mark == std::string::npos) {
                     const std::string& n = list.name(j);
-                    rec.localPath = !text_rules::equalsNoCase(n, afterLast(n, "\\")) ? n : gSystemDir + n;
+                    bareName = text_rules::equalsNoCase(n, afterLast(n, "\\"));
+                    rec.localPath = bareName ? gSystemDir + n : n;
                 } else {
                     // A program subfolder: only plain folder names below the
                     // program folder.
@@ -389,15 +433,15 @@ void OrvaneAutoUpdate::prepFileLists() {
                     if (safe) GlobalFunctions::makePath(s);
                     rec.localPath = s + "\\";
                 }
-                safe = safe && (isInside(rec.localPath, programFolder) || isInside(rec.localPath, gSystemDir));
+                // Only a bare file name may go to the system folder, and only
+                // into it, not below it; everything else stays in the
+                // program folder.
+                safe = safe && (isInside(rec.localPath, programFolder) || (bareName && !gSystemDir.empty()));
                 rec.selected = SendMessageA(List1, LB_GETSEL, static_cast<WPARAM>(k - 1), 0) > 0;
                 if (rec.selected && !safe) {
                     rec.selected = false;
                     SendMessageA(List1, LB_SETSEL, FALSE, k - 1);
-                    dataManipulation::showMessage(hwnd(),
-                                                  "The update list names a place outside the program's folders: " +
-                                                      rec.localPath + "   \r\nThat file will not be downloaded.   ",
-                                                  "Update Refused", MB_ICONINFORMATION);
+                    m_refused.push_back(rec.localPath);
                 }
                 if (rec.selected) {
                     totalBytes += list.size(source);
@@ -424,7 +468,7 @@ void OrvaneAutoUpdate::openAVI(long clip) {
         VariantClear(&v);
         if (clip == 69) {
             invoke(animation, ccrpani::kDispOpenResource, DISPATCH_METHOD,
-                   {static_cast<long>(reinterpret_cast<INT_PTR>(GetModuleHandleA(nullptr))), 69});
+                   {reinterpret_cast<LONG_PTR>(GetModuleHandleA(nullptr)), 69});
         } else if (ccrpani::isStandardClip(clip)) {
             invoke(animation, ccrpani::kDispOpenSystem, DISPATCH_METHOD, {clip});
         }
@@ -455,6 +499,8 @@ void OrvaneAutoUpdate::showAnimation(bool show) {
 }
 
 void OrvaneAutoUpdate::stopRun() {
+    // The status line no longer says a download is running.
+    if (getItemText(IDC_AU_STATUS) == kDownloadingStatus) setStatus("");
     m_installer.reset();
     orvaneftp.reset();
     showItem(IDC_AU_ABORT, false);
@@ -480,7 +526,7 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
         showItem(IDC_AU_EXIT, false);
         SendMessageA(ProgressBar1, PBM_SETPOS, 0, 0);
         prepFileLists();
-        setStatus("Downloading the files from the Internet.... Please Wait");
+        setStatus(kDownloadingStatus);
         enableItem(IDC_AU_SELECT0, false);
         enableItem(IDC_AU_SELECT1, false);
         enableItem(IDC_AU_UPDATE, false);
@@ -524,7 +570,9 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
                 }
                 setItemText(IDC_AU_FILENAME, "File: " + urlName);
                 gDownloading = true;
-                orvaneftp->timeout(60);
+                orvaneftp->timeout(timeoutSeconds);
+                // A file of another size than its list gives is no update.
+                orvaneftp->expectedSize(rec.size);
                 orvaneftp->download(url, rec.localPath, result);
                 gDownloading = false;
                 doneBytes += rec.size;
@@ -563,6 +611,19 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
         showAnimation(false);
         closeAVI();
         setPointer(false);
+        // What did not arrive is told first, also before a patch takes over.
+        const bool complete = failedFiles.empty() && m_refused.empty();
+        if (!complete) {
+            std::string text;
+            if (!failedFiles.empty()) text += "These files could not be downloaded: " + joined(failedFiles) + ".   \r\n";
+            if (!m_refused.empty())
+                text += "These files were refused because the update list puts them outside the program's "
+                        "folders: " + joined(m_refused) + ".   \r\n";
+            seams::messageBox(hwnd(),
+                              text + "The other selected files were downloaded and installed.  Please try the "
+                                     "update again later or verify your Proxy Settings.   ",
+                              "Update Not Completed....", MB_ICONINFORMATION);
+        }
         if (gPatchDownloaded) {
             if (patchInstallerRuns()) {
                 seams::messageBox(hwnd(),
@@ -572,15 +633,7 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
                                   "Program Patch Needs To Be Installed...", MB_ICONINFORMATION);
                 seams::startProcess("\"" + seams::programFolder() + "\\update.exe\"", SW_SHOWNORMAL);
             }
-        } else if (!failedFiles.empty()) {
-            std::string names;
-            for (const std::string& f : failedFiles) names += (names.empty() ? "" : ", ") + f;
-            seams::messageBox(hwnd(),
-                              "These files could not be downloaded: " + names +
-                                  ".   \r\nThe other selected files were downloaded and installed.  Please try the "
-                                  "update again later or verify your Proxy Settings.   ",
-                              "Update Not Completed....", MB_ICONINFORMATION);
-        } else {
+        } else if (complete) {
             seams::messageBox(hwnd(),
                               "All selected files were successfully downloaded and installed.    The changes will be "
                               "applied the next time you start the program.   ",
@@ -622,6 +675,7 @@ void OrvaneAutoUpdate::abortBut_Click() {
         setPointer(true);
         cmdSelect_Click(0);
         gUpdateAbort = true;
+        if (m_listDownloader) m_listDownloader->abort();
         if (gDownloading && orvaneftp) {
             orvaneftp->abort();
             MSG msg;

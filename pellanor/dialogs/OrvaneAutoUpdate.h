@@ -10,9 +10,11 @@
 // "Settings", "host" or "host:port"), kDefaultUpdateServer when missing or
 // not a plain host name.
 //
-// Every destination a list names must lie in the program folder or the
-// Windows system folder; a list that names another place has that entry
-// refused. An old file is replaced only once its new copy has arrived whole.
+// Every destination a list names must lie in the program folder, but for a
+// bare file name, which goes into the Windows system folder itself; an
+// entry that names another place is refused, the run goes on with the
+// others and the user is told at its end. An old file is replaced only once
+// its new copy has arrived whole and has the size its list gives.
 #pragma once
 
 #include <windows.h>
@@ -101,6 +103,9 @@ public:
     // The component installer registers downloaded components unless a
     // test switches that off.
     static inline bool registerComponents = true;
+    // The longest wait for the update server, for a list or a file: for the
+    // answer and for each block of data (seconds; tests shorten it).
+    static inline long timeoutSeconds = 60;
 
 protected:
     bool OnInit() override;
@@ -122,6 +127,10 @@ private:
     void showAnimation(bool show);
 
     std::unique_ptr<Tamberly_orvane6::FileDownloader> orvaneftp;
+    // The list downloader while a check runs, so Abort and the close box reach it.
+    std::unique_ptr<Tamberly_orvane6::UpdateListDownloader> m_listDownloader;
+    // Destinations of selected entries refused in this run, told at its end.
+    std::vector<std::string> m_refused;
     std::unique_ptr<Tamberly_orvane6::ComponentInstaller> m_installer;
     HFONT m_boldFont = nullptr;
     HICON m_helpIcon = nullptr;

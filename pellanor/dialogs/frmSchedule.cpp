@@ -121,11 +121,11 @@ void frmSchedule::Form_Load() {
             EnableWindow(txtUserName[1], FALSE);
         }
         taskName = frmScheduleRules::taskNameFor(gWindowsUser);
-        findExistingTask();
         m_helpIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_QUESTION));
         if (cmdHelp && m_helpIcon)
             SendMessageA(cmdHelp, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(m_helpIcon));
         createTooltips();
+        findExistingTask();
     } catch (...) {
         dataManipulation::showMessage(hwnd(), "An error occurred loading the frmSchedule Dialog", kErrorCaption,
                                       MB_ICONSTOP);
@@ -150,21 +150,15 @@ void frmSchedule::findExistingTask() {
     check(taskService->tasks(all));
     for (const auto& task : all) {
         if (task->name() != taskName) continue;
-        std::shared_ptr<TriggerList> triggers;
-        check(task->triggers(triggers));
-        long count = 0;
-        check(triggers->count(count));
-        if (count < 1) return;
-        std::shared_ptr<Trigger> trigger;
-        check(triggers->item(1, trigger));
-        SYSTEMTIME start{};
-        check(trigger->startTime(start));
-        long seconds = start.wHour * 3600L + start.wMinute * 60L + start.wSecond;
+        // What the scheduler cannot read back of the task is simply not
+        // known: the tab keeps its defaults, and OK sets it all afresh.
+        long seconds = 0;
+        if (!frmScheduleRules::firstStartTime(*task, seconds)) return;
         ui::setWindowText(comboTime[1], frmScheduleRules::timeText(seconds));
         lastValidTime[1] = seconds;
         DWORD flags = 0;
-        check(task->flags(flags));
-        SendMessageA(chkSchedule[1], BM_SETCHECK, (flags & kFlagDisabled) ? BST_UNCHECKED : BST_CHECKED, 0);
+        if (SUCCEEDED(task->flags(flags)))
+            SendMessageA(chkSchedule[1], BM_SETCHECK, (flags & kFlagDisabled) ? BST_UNCHECKED : BST_CHECKED, 0);
         return;
     }
 }

@@ -108,6 +108,9 @@ void normalPointer();
 std::array<std::string, 48> timeList();
 // The task name for an account: the part after its last "\", "_Pellanor".
 std::string taskNameFor(const std::string& userName);
+// The start time of a task's first trigger (seconds since midnight); false
+// when the task has no trigger or the scheduler cannot read it back.
+bool firstStartTime(taskscheduler::Task& task, long& seconds);
 // A time of day (seconds since midnight) in the system's time format.
 std::string timeText(long seconds);
 // Tells the user (through the message routine) that the task was not made.

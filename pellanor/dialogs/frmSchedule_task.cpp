@@ -70,6 +70,18 @@ std::string taskNameFor(const std::string& userName) {
     return OrvaneAutoUpdateMod::afterLast(userName, "\\") + "_Pellanor";
 }
 
+bool firstStartTime(taskscheduler::Task& task, long& seconds) {
+    std::shared_ptr<taskscheduler::TriggerList> triggers;
+    long count = 0;
+    std::shared_ptr<taskscheduler::Trigger> trigger;
+    SYSTEMTIME start{};
+    if (FAILED(task.triggers(triggers)) || !triggers || FAILED(triggers->count(count)) || count < 1 ||
+        FAILED(triggers->item(1, trigger)) || !trigger || FAILED(trigger->startTime(start)))
+        return false;
+    seconds = start.wHour * 3600L + start.wMinute * 60L + start.wSecond;
+    return true;
+}
+
 std::string timeText(long seconds) {
     SYSTEMTIME st{};
     st.wYear = 2000;
@@ -131,8 +143,11 @@ bool createScheduledTask(HWND owner, taskscheduler::TaskCollection& taskService,
         check(taskService.tasks(all));
         std::shared_ptr<Task> task;
         for (const auto& t : all) {
+            // A task of this name whose program cannot be read back is taken
+            // as this program's own: only one of a name can be stored, so
+            // adding another could only fail.
             std::string path;
-            if (t->name() == name && SUCCEEDED(t->programPath(path)) && !path.empty()) {
+            if (t->name() == name && (FAILED(t->programPath(path)) || !path.empty())) {
                 task = t;
                 break;
             }
@@ -146,8 +161,10 @@ bool createScheduledTask(HWND owner, taskscheduler::TaskCollection& taskService,
 
         std::shared_ptr<TriggerList> triggers;
         check(task->triggers(triggers));
+        // Where the stored triggers cannot be counted, the task gets a new
+        // one, the only one then known to hold the chosen time.
         long count = 0;
-        check(triggers->count(count));
+        if (FAILED(triggers->count(count))) count = 0;
         std::shared_ptr<Trigger> trigger;
         check(count == 0 ? triggers->add(trigger) : triggers->item(1, trigger));
         long seconds = schedule_rules::parseTimeOfDay(timeText);

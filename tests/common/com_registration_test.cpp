@@ -98,7 +98,7 @@ TEST_F(Registration, WritesTheControlKeys) {
 
 TEST_F(Registration, RegistersTheTypeLibraryAndItsInterfaces) {
     ASSERT_EQ(serverDll().registerServer(), S_OK);
-    EXPECT_TRUE(keyExists("TypeLib\\" + kLibId + "\\1.2\\0\\win32"));
+    EXPECT_TRUE(keyExists("TypeLib\\" + kLibId + "\\1.2\\0\\" + testsupport::kTypeLibPlatform));
     EXPECT_EQ(value(kInterfaceKey + "\\TypeLib"), kLibId);
     EXPECT_TRUE(keyExists(kEventsKey));
 

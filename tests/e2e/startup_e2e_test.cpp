@@ -94,7 +94,7 @@ TEST_F(Startup, ShowsTheFirstVerseAndSavesAtClose) {
     start();
     HWND main = mainWindowReady();
     ASSERT_NE(main, nullptr);
-    HWND verse = FindWindowExA(main, nullptr, "RichEdit20A", nullptr);
+    HWND verse = waitForFilledChild(main, "RichEdit20A", 20000);
     ASSERT_NE(verse, nullptr);
     char text[4096] = {};
     SendMessageA(verse, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));

@@ -297,7 +297,8 @@ TEST_F(PageTest, SelectFilesDialogEditsTheListThroughThePage) {
     // and presses OK once it shows.
     struct Helper {
         static DWORD WINAPI run(void*) {
-            for (int i = 0; i < 500; ++i) {
+            // Up to 30 s: on a loaded machine the dialog can be slow to come.
+            for (int i = 0; i < 3000; ++i) {
                 HWND dialog = FindWindowA(nullptr, "Select Files");
                 if (dialog) {
                     const HWND files = GetDlgItem(dialog, 1001);
@@ -315,7 +316,7 @@ TEST_F(PageTest, SelectFilesDialogEditsTheListThroughThePage) {
     HANDLE helper = CreateThread(nullptr, 0, &Helper::run, nullptr, 0, nullptr);
     ASSERT_TRUE(helper);
     click(IDC_SELECT_FILES);
-    WaitForSingleObject(helper, 10000);
+    WaitForSingleObject(helper, 40000);
     DWORD shown = 0;
     GetExitCodeThread(helper, &shown);
     CloseHandle(helper);

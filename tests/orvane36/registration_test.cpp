@@ -123,7 +123,7 @@ TEST_F(Registration, ThePropertyPageClass) {
 
 TEST_F(Registration, TheTypeLibraryAndItsInterfaces) {
     EXPECT_EQ(value("TypeLib\\" + kLibId + "\\6.0"), "Quennick Orvane 6 Control");
-    EXPECT_TRUE(samePath(value("TypeLib\\" + kLibId + "\\6.0\\0\\win32"), ocx_test::gOcxPath));
+    EXPECT_TRUE(samePath(value("TypeLib\\" + kLibId + "\\6.0\\0\\" + testsupport::kTypeLibPlatform), ocx_test::gOcxPath));
     for (const RegisteredInterface& i : kInterfaces) {
         const std::string key = "Interface\\" + guidString(i.iid);
         EXPECT_EQ(value(key), i.name);

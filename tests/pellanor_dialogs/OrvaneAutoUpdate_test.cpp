@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -60,6 +61,7 @@ protected:
         gOSVersion.dwMajorVersion = 5;
         gOSVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
         OrvaneAutoUpdate::registerComponents = false;
+        OrvaneAutoUpdate::timeoutSeconds = 30;
         for (int n = 1; n <= 10; ++n) lists[n] = "ORVANEF 1\r\n";
     }
     void TearDown() override {
@@ -108,6 +110,50 @@ protected:
         click(h(), IDC_AU_SELECT0);
         SendMessageA(dlg->List1, LB_SETSEL, TRUE, index);
     }
+    bool horizontalBarShown() const {
+        SCROLLBARINFO info{};
+        info.cbSize = sizeof info;
+        return GetScrollBarInfo(dlg->List1, OBJID_HSCROLL, &info) &&
+               !(info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN));
+    }
+    // Runs act from a thread timer once ready() holds (polled every 20 ms):
+    // only a dialog that dispatches its messages while it waits lets it run.
+    struct WhenReady {
+        WhenReady(std::function<bool()> ready, std::function<void()> act)
+            : m_ready(std::move(ready)), m_act(std::move(act)) {
+            current() = this;
+            m_timer = SetTimer(nullptr, 0, 20, poll);
+        }
+        ~WhenReady() {
+            if (m_timer) KillTimer(nullptr, m_timer);
+            current() = nullptr;
+        }
+        WhenReady(const WhenReady&) = delete;
+        WhenReady& operator=(const WhenReady&) = delete;
+        bool done = false;
+        ULONGLONG at = 0; // when it acted
+
+    private:
+        static WhenReady*& current() {
+            static WhenReady* self = nullptr;
+            return self;
+        }
+        static VOID CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
+            WhenReady* self = current();
+            if (!self || self->done || !self->m_ready()) return;
+            KillTimer(nullptr, self->m_timer);
+            self->m_timer = 0;
+            self->done = true;
+            self->at = GetTickCount64();
+            self->m_act();
+        }
+        std::function<bool()> m_ready;
+        std::function<void()> m_act;
+        UINT_PTR m_timer = 0;
+    };
+    void pressAbort() {
+        SendMessageA(h(), WM_COMMAND, MAKEWPARAM(IDC_AU_ABORT, BN_CLICKED), reinterpret_cast<LPARAM>(item(IDC_AU_ABORT)));
+    }
     std::string machineValue(const std::string& name) {
         std::string v;
         if (registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), name, v)) return "<missing>";
@@ -140,7 +186,9 @@ TEST_F(UpdateDialog, OpensReadyToCheck) {
     EXPECT_FALSE(visible(IDC_AU_BYTES));
     EXPECT_FALSE(enabled(IDC_AU_PROXYSERVER));
     EXPECT_EQ(text(item(IDC_AU_PROXYSERVER)), "Enter the proxy address here");
-    EXPECT_NE(GetWindowLongA(dlg->List1, GWL_STYLE) & WS_HSCROLL, 0);
+    // The list's horizontal bar shows once an item needs it (below), and
+    // not before, as a bar the frame has no room for.
+    EXPECT_FALSE(horizontalBarShown());
     EXPECT_EQ(gUpdateListBase, "http://" + updtest::hostPort() + "/autoUpdate/pellanor/orvaneUpdateList");
     ASSERT_FALSE(gSystemDir.empty());
     EXPECT_EQ(gSystemDir.back(), '\\');
@@ -234,6 +282,8 @@ TEST_F(UpdateDialog, NothingOfferedSaysUpToDate) {
     EXPECT_EQ(boxes.boxes[0].owner, h());
     EXPECT_FALSE(enabled(IDC_AU_UPDATE));
     EXPECT_TRUE(enabled(IDC_AU_EXIT));
+    EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY)) << "the user may check again";
+    EXPECT_EQ(text(item(IDC_AU_STATUS)), "");
 }
 
 TEST_F(UpdateDialog, DownloadsOnlyThePickedEntryAndDatesIt) {
@@ -307,9 +357,9 @@ TEST_F(UpdateDialog, ADestinationOutsideTheProgramFoldersIsRefused) {
     open();
     check();
     click(h(), IDC_AU_UPDATE);
-    ASSERT_GE(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "Update Refused");
-    EXPECT_NE(boxes.boxes[0].text.find("C:\\windows\\win.ini"), std::string::npos);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
+    EXPECT_NE(boxes.boxes[0].text.find("C:\\windows\\win.ini"), std::string::npos) << boxes.boxes[0].text;
     EXPECT_EQ(readBytes("C:\\windows\\win.ini"), before);
     EXPECT_FALSE(exists(prog.path() + "\\..\\..\\x.txt"));
 }
@@ -370,6 +420,7 @@ TEST_F(UpdateDialog, AFileThatCannotBeReplacedStopsTheRun) {
     EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
     EXPECT_EQ(readBytes(prog / "locked.txt"), "old");
     ASSERT_TRUE(dlg->isOpen());
+    EXPECT_EQ(text(item(IDC_AU_STATUS)), "") << "no download is said to be running";
     EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
     EXPECT_TRUE(visible(IDC_AU_EXIT));
     EXPECT_FALSE(visible(IDC_AU_ABORT));
@@ -383,9 +434,10 @@ TEST_F(UpdateDialog, AbortDuringADownloadKeepsTheOldFileAndStaysOpen) {
     writeBytes(prog / "big.bin", "old");
     open();
     check();
-    // The click waits in the queue until the download lets messages run.
-    PostMessageA(h(), WM_COMMAND, MAKEWPARAM(IDC_AU_ABORT, BN_CLICKED), reinterpret_cast<LPARAM>(item(IDC_AU_ABORT)));
+    // Abort is pressed once the download has shown progress.
+    WhenReady abort([this] { return visible(IDC_AU_BYTES); }, [this] { pressAbort(); });
     click(h(), IDC_AU_UPDATE);
+    EXPECT_TRUE(abort.done);
     ASSERT_TRUE(dlg->isOpen());
     EXPECT_EQ(text(item(IDC_AU_STATUS)), "User aborted Update");
     EXPECT_EQ(readBytes(prog / "big.bin"), "old");
@@ -451,6 +503,185 @@ TEST_F(UpdateDialog, ServerSettingMustBeAHostName) {
     EXPECT_EQ(updateServer(), kDefaultUpdateServer);
     registry::saveSetting(settings_rules::kProgramTitle, "Settings", kServerSetting, "updates.example.org:8080");
     EXPECT_EQ(updateServer(), "updates.example.org:8080");
+}
+
+TEST_F(UpdateDialog, ListIsWideEnoughForItsItemsAndTheAnimationLiesAboveTheFrame) {
+    lists[1] = "ORVANEF 1\r\n" + entry("a.txt", 1, updtest::url("/f/a.txt"), "", std::string(200, 'w'));
+    open();
+    EXPECT_FALSE(horizontalBarShown());
+    check();
+    EXPECT_TRUE(horizontalBarShown()) << "a wide item brings the bar";
+    EXPECT_NE(GetWindowLongPtrA(dlg->List1, GWL_STYLE) & WS_HSCROLL, 0);
+    RECT window, client;
+    GetWindowRect(dlg->List1, &window);
+    GetClientRect(dlg->List1, &client);
+    EXPECT_LE(client.bottom, window.bottom - window.top - GetSystemMetrics(SM_CYHSCROLL)) << "room made for the bar";
+
+    // The animation shows in the list's place, so above the Step 2 frame.
+    HWND animation = item(IDC_AU_ANIMATION), frame = item(IDC_AU_STEP2);
+    ASSERT_TRUE(animation);
+    int animationAt = -1, frameAt = -1, i = 0;
+    for (HWND c = GetWindow(h(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i) {
+        if (c == animation) animationAt = i;
+        if (c == frame) frameAt = i;
+    }
+    ASSERT_GE(frameAt, 0);
+    EXPECT_LT(animationAt, frameAt) << "earlier in the z-order is on top";
+}
+
+TEST_F(UpdateDialog, RefusedEntryAmongGoodOnesDoesNotStopTheRun) {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string services = std::string(system) + "\\drivers\\etc\\services";
+    const std::string before = readBytes(services);
+    updtest::serve("f/one.txt", "one");
+    updtest::serve("f/two.txt", "two");
+    updtest::serve("f/services", "evil");
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "one.txt", 3, updtest::url("/f/one.txt"), "", "One") +
+               entry("services", 4, updtest::url("/f/services"), "", "Below the system folder", services) +
+               entry(std::string(system) + "\\drivers\\x.sys", 4, updtest::url("/f/services"), "", "Named there");
+    lists[2] = "ORVANEF 1\r\n" + entry(prog / "two.txt", 3, updtest::url("/f/two.txt"), "", "Two");
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+    EXPECT_EQ(readBytes(prog / "one.txt"), "one");
+    EXPECT_EQ(readBytes(prog / "two.txt"), "two") << "the run went on after the refused entries";
+    EXPECT_EQ(readBytes(services), before);
+    EXPECT_FALSE(exists(std::string(system) + "\\drivers\\x.sys"));
+    ASSERT_EQ(boxes.boxes.size(), 1u) << "one box, at the end";
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
+    EXPECT_NE(boxes.boxes[0].text.find(services), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_NE(boxes.boxes[0].text.find("x.sys"), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_EQ(boxes.boxes[0].text.find("successfully"), std::string::npos);
+    EXPECT_FALSE(dlg->isOpen()) << "the run finished";
+}
+
+TEST_F(UpdateDialog, BareNameGoesIntoTheSystemFolderItself) {
+    lists[1] = "ORVANEF 1\r\n" + entry("comp.ocx", 1, updtest::url("/f/comp.ocx"), "", "Bare name");
+    open();
+    check();
+    dlg->prepFileLists();
+    ASSERT_EQ(gSelectedUpdates.size(), 1u);
+    EXPECT_TRUE(gSelectedUpdates[0].selected);
+    EXPECT_EQ(gSelectedUpdates[0].localPath, gSystemDir + "comp.ocx");
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(UpdateDialog, EmptyOrWronglySizedFileIsNotInstalledAndTheOldOneKept) {
+    updtest::serve("f/short.txt", "short");
+    writeBytes(prog / "empty.dll", "old component");
+    writeBytes(prog / "short.txt", "old text");
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "empty.dll", 13, updtest::url("/empty/empty.dll"), "2004-03-01", "Empty") +
+               entry(prog / "short.txt", 50, updtest::url("/nolength/f/short.txt"), "2004-03-01", "Short");
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+    EXPECT_EQ(readBytes(prog / "empty.dll"), "old component");
+    EXPECT_EQ(readBytes(prog / "short.txt"), "old text");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
+    EXPECT_NE(boxes.boxes[0].text.find("empty.dll"), std::string::npos);
+    EXPECT_NE(boxes.boxes[0].text.find("short.txt"), std::string::npos);
+}
+
+TEST_F(UpdateDialog, ServerThatNeverAnswersCanBeAbortedOrClosedAtOnce) {
+    writeBytes(prog / "wait.txt", "old");
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "wait.txt", 3, updtest::url("/hang/wait.txt"), "", "Never comes");
+    open();
+    check();
+    WhenReady abort([] { return true; }, [this] { pressAbort(); });
+    ULONGLONG start = GetTickCount64();
+    click(h(), IDC_AU_UPDATE);
+    ASSERT_TRUE(abort.done);
+    EXPECT_LT(GetTickCount64() - abort.at, 3000u) << "Abort ends the wait";
+    ASSERT_TRUE(dlg->isOpen());
+    EXPECT_EQ(text(item(IDC_AU_STATUS)), "User aborted Update");
+    EXPECT_EQ(readBytes(prog / "wait.txt"), "old");
+    EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    // The close box, as the user meets it: the system menu's Close.
+    check();
+    click(h(), IDC_AU_SELECT1);
+    WhenReady close([] { return true; }, [this] { PostMessageA(h(), WM_SYSCOMMAND, SC_CLOSE, 0); });
+    start = GetTickCount64();
+    click(h(), IDC_AU_UPDATE);
+    ASSERT_TRUE(close.done);
+    EXPECT_LT(GetTickCount64() - start, 5000u);
+    EXPECT_FALSE(dlg->isOpen());
+    EXPECT_EQ(readBytes(prog / "wait.txt"), "old");
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(UpdateDialog, OwnTimeOutEndsAnUnansweredDownloadAndTheRunGoesOn) {
+    OrvaneAutoUpdate::timeoutSeconds = 1;
+    updtest::serve("f/after.txt", "after");
+    writeBytes(prog / "wait.txt", "old");
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "wait.txt", 3, updtest::url("/hang/wait.txt"), "", "Never comes") +
+               entry(prog / "after.txt", 5, updtest::url("/f/after.txt"), "", "After");
+    open();
+    check();
+    ULONGLONG start = GetTickCount64();
+    click(h(), IDC_AU_UPDATE);
+    EXPECT_LT(GetTickCount64() - start, 8000u);
+    EXPECT_EQ(readBytes(prog / "wait.txt"), "old");
+    EXPECT_EQ(readBytes(prog / "after.txt"), "after");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
+    EXPECT_NE(boxes.boxes[0].text.find("wait.txt"), std::string::npos);
+}
+
+TEST_F(UpdateDialog, ByteASecondShowsProgressAndCanBeAborted) {
+    writeBytes(prog / "30", "old");
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "30", 30, updtest::url("/trickle/30"), "", "Slow");
+    open();
+    check();
+    WhenReady abort([this] { return visible(IDC_AU_BYTES); }, [this] { pressAbort(); });
+    click(h(), IDC_AU_UPDATE);
+    ASSERT_TRUE(abort.done);
+    EXPECT_LT(GetTickCount64() - abort.at, 3000u);
+    EXPECT_EQ(text(item(IDC_AU_STATUS)), "User aborted Update");
+    EXPECT_EQ(readBytes(prog / "30"), "old");
+}
+
+TEST_F(UpdateDialog, UnansweredListCheckEndsOnItsTimeOutOrTheCloseBox) {
+    lists[1] = "#HANG#";
+    OrvaneAutoUpdate::timeoutSeconds = 1;
+    open();
+    ULONGLONG start = GetTickCount64();
+    check();
+    EXPECT_LT(GetTickCount64() - start, 8000u);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Could Not Download Update List ");
+    EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
+    EXPECT_TRUE(enabled(IDC_AU_EXIT));
+
+    OrvaneAutoUpdate::timeoutSeconds = 30;
+    boxes.boxes.clear();
+    gErrorShown = false;
+    WhenReady close([] { return true; }, [this] { PostMessageA(h(), WM_SYSCOMMAND, SC_CLOSE, 0); });
+    start = GetTickCount64();
+    check();
+    ASSERT_TRUE(close.done);
+    EXPECT_LT(GetTickCount64() - start, 5000u);
+    EXPECT_FALSE(dlg->isOpen());
+    EXPECT_TRUE(boxes.boxes.empty());
+    for (auto& list : gUpdateLists) EXPECT_EQ(list, nullptr) << "the lists go with the dialog";
+}
+
+TEST_F(UpdateDialog, PatchAmongFailedFilesIsStartedAfterTheUserIsToldWhatFailed) {
+    updtest::serve("f/update.exe", "MZpatch");
+    lists[1] = "ORVANEF 1\r\n" + entry(prog / "gone.txt", 3, updtest::url("/status/404/gone.txt"), "", "Gone");
+    lists[10] = "ORVANEF 1\r\n" + entry(prog / "update.exe", 7, updtest::url("/f/update.exe"), "", "Patch");
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
+    EXPECT_NE(boxes.boxes[0].text.find("gone.txt"), std::string::npos);
+    EXPECT_EQ(boxes.boxes[1].caption, "Program Patch Needs To Be Installed...");
+    EXPECT_EQ(started.size(), 1u);
+    EXPECT_TRUE(gPatchDownloaded);
 }
 
 } // namespace

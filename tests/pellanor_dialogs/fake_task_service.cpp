@@ -26,10 +26,12 @@ HRESULT FakeTrigger::startTime(SYSTEMTIME& time) const {
 }
 
 HRESULT FakeTriggerList::count(long& n) const {
+    if (FAILED(countResult)) return countResult;
     n = static_cast<long>(items.size());
     return S_OK;
 }
 HRESULT FakeTriggerList::item(long index, std::shared_ptr<Trigger>& trigger) {
+    if (FAILED(countResult)) return countResult;
     if (index < 1 || index > static_cast<long>(items.size())) return E_INVALIDARG;
     trigger = items[static_cast<size_t>(index - 1)];
     return S_OK;
@@ -43,6 +45,7 @@ HRESULT FakeTriggerList::add(std::shared_ptr<Trigger>& trigger) {
 }
 
 HRESULT FakeTask::programPath(std::string& p) const {
+    if (FAILED(pathResult)) return pathResult;
     p = path;
     return S_OK;
 }

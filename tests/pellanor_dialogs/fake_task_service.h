@@ -25,6 +25,7 @@ struct FakeTrigger : taskscheduler::Trigger {
 
 struct FakeTriggerList : taskscheduler::TriggerList {
     std::vector<std::shared_ptr<FakeTrigger>> items;
+    HRESULT countResult = S_OK; // a failure plays a list the scheduler cannot read
     HRESULT count(long& n) const override;
     HRESULT item(long index, std::shared_ptr<taskscheduler::Trigger>& trigger) override;
     HRESULT add(std::shared_ptr<taskscheduler::Trigger>& trigger) override;
@@ -37,6 +38,7 @@ struct FakeTask : taskscheduler::Task {
     FakeStore* store;
     std::string taskName, path, comment, account, password;
     DWORD flagWord = 0;
+    HRESULT pathResult = S_OK; // a failure plays actions the scheduler cannot read
     int saves = 0;
     std::shared_ptr<FakeTriggerList> list = std::make_shared<FakeTriggerList>();
 

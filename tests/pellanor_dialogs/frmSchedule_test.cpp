@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "Module1.h"
@@ -171,6 +172,76 @@ TEST_F(Schedule, ExistingTaskGivesTimeAndStateWithOrWithoutDomain) {
         EXPECT_FALSE(checked(0)) << "own scheduler off";
         dlg.reset();
     }
+}
+
+TEST_F(Schedule, TaskTheSchedulerCannotReadBackLoadsWithoutTimeAndOKUpdatesIt) {
+    auto stored = store->addStored("mary_Pellanor", "C:\\x\\pellanor", 6, 30, taskscheduler::kFlagDisabled);
+    stored->list->countResult = E_NOTIMPL;
+    stored->pathResult = E_NOTIMPL;
+    gUseWindowsScheduler = true;
+    open();
+    EXPECT_TRUE(boxes.boxes.empty()) << "no load error";
+    EXPECT_TRUE(started.empty()) << "verify is not started";
+    EXPECT_EQ(text(dlg->comboTime[1]), "8:00 AM") << "no time known";
+    EXPECT_TRUE(checked(1));
+    EXPECT_TRUE(IsWindowEnabled(dlg->cmdOK));
+
+    chooseWindowsTab("s3cret");
+    setText(dlg->comboTime[1], "7:00 AM");
+    ok();
+    EXPECT_TRUE(boxes.boxes.empty()) << "the task was updated, not refused as a duplicate";
+    EXPECT_FALSE(dlg->isOpen());
+    ASSERT_EQ(store->stored.size(), 1u);
+    EXPECT_TRUE(store->made.empty()) << "no second task of that name";
+    EXPECT_EQ(stored->saves, 1);
+    EXPECT_EQ(stored->path, seams::programFolder() + "\\pellanor_schedule_dialog_test");
+    ASSERT_FALSE(stored->list->items.empty());
+    EXPECT_EQ(stored->list->items.back()->start.wHour, 7) << "a trigger holds the chosen time";
+    EXPECT_EQ(stored->flagWord, taskscheduler::kFlagInteractive) << "enabled again";
+    EXPECT_EQ(setting("useTheWindowsScheduler"), "True");
+}
+
+TEST_F(Schedule, TaskWithAnUnreadableTriggerTimeLoadsAsNoTimeKnown) {
+    class NoStart : public fakesched::FakeTrigger {
+    public:
+        HRESULT startTime(SYSTEMTIME&) const override { return E_UNEXPECTED; }
+    };
+    auto stored = store->addStored("mary_Pellanor", "C:\\x\\pellanor", 6, 30, taskscheduler::kFlagDisabled);
+    stored->list->items[0] = std::make_shared<NoStart>();
+    open();
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(started.empty());
+    EXPECT_EQ(text(dlg->comboTime[1]), "8:00 AM");
+    EXPECT_EQ(dlg->lastValidTime[1], 8 * 3600);
+    EXPECT_TRUE(checked(1));
+}
+
+// The dialog over the Task Scheduler of the test prefix, as the program
+// runs it: once a task of the user's is stored, the dialog opens without
+// an error and OK updates that task.
+TEST_F(Schedule, RealTaskSchedulerOpensAndUpdatesAStoredTask) {
+    std::unique_ptr<taskscheduler::TaskCollection> real;
+    ASSERT_EQ(taskscheduler::createTaskCollection(real), S_OK);
+    real->remove("mary_Pellanor");
+    for (int round = 0; round < 2; ++round) {
+        dlg = std::make_unique<frmSchedule>(nullptr);
+        ASSERT_TRUE(dlg->isOpen());
+        pump(h());
+        EXPECT_TRUE(boxes.boxes.empty()) << "round " << round;
+        EXPECT_TRUE(started.empty()) << "round " << round;
+        chooseWindowsTab("s3cret");
+        setText(dlg->comboTime[1], "6:30 AM");
+        ok();
+        EXPECT_TRUE(boxes.boxes.empty()) << "round " << round << ": " << (boxes.boxes.empty() ? "" : boxes.boxes[0].caption);
+        EXPECT_FALSE(dlg->isOpen());
+        dlg.reset();
+        std::vector<std::shared_ptr<taskscheduler::Task>> all;
+        ASSERT_EQ(real->refresh(), S_OK);
+        ASSERT_EQ(real->tasks(all), S_OK);
+        EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const auto& t) { return t->name() == "mary_Pellanor"; }), 1);
+        EXPECT_EQ(setting("useTheWindowsScheduler"), "True");
+    }
+    EXPECT_EQ(real->remove("mary_Pellanor"), S_OK);
 }
 
 TEST_F(Schedule, TypedTimesAreCheckedWhenLeavingTheBox) {

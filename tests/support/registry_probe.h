@@ -11,6 +11,10 @@
 
 namespace testsupport {
 
+// The platform subkey under which a server of this process's bitness
+// registers its type library.
+inline const std::string kTypeLibPlatform = sizeof(void*) == 8 ? "win64" : "win32";
+
 inline bool keyExists(const std::string& key) {
     win32::RegKey k;
     return RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;

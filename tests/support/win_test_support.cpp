@@ -174,6 +174,16 @@ HWND waitForWindow(const char* caption, DWORD timeoutMs, DWORD processId) {
     return nullptr;
 }
 
+HWND waitForFilledChild(HWND parent, const char* className, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    do {
+        HWND child = FindWindowExA(parent, nullptr, className, nullptr);
+        if (child && SendMessageA(child, WM_GETTEXTLENGTH, 0, 0) > 0) return child;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
 std::string messageBoxText(HWND box) {
     // The message text is the static control with ID 0xFFFF.
     char text[4096] = {};

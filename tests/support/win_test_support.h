@@ -62,6 +62,9 @@ std::string answerMessageBox(HANDLE process, const char* caption, DWORD timeoutM
 
 // Waits for a top-level window with this caption; null when none came.
 HWND waitForWindow(const char* caption, DWORD timeoutMs, DWORD processId = 0);
+// Waits for a child window of a class whose text is not empty: a window is
+// found by its caption before its children are made and filled.
+HWND waitForFilledChild(HWND parent, const char* className, DWORD timeoutMs);
 // The static text of a message box.
 std::string messageBoxText(HWND box);
 

@@ -124,6 +124,30 @@ TEST_F(Windows, RegisteringSaysWhetherItWorked) {
     EXPECT_EQ(boxes.boxes[3].caption, "Program was not Registered");
 }
 
+TEST_F(Windows, RegisterButtonIsOffWhileTheCommandRunsAndAClosedWindowIsNotTold) {
+    script.conflicts = {conflict("x.ocx", 0x800, "C:\\Program Files\\Pellanor\\x.ocx")};
+    registerFake();
+    VerVrfy2 w;
+    ASSERT_TRUE(w.load());
+    select(w, 0);
+    ASSERT_TRUE(IsWindowEnabled(w.cmdRegister));
+    bool enabledDuringRun = true;
+    registerRun::setRunHidden([&](const std::string& cmd, DWORD& code) {
+        commands.push_back(cmd);
+        enabledDuringRun = IsWindowEnabled(w.cmdRegister) != FALSE;
+        // The user closes the window while the command runs.
+        SendMessageA(w.hwnd(), WM_CLOSE, 0, 0);
+        code = 0;
+        return true;
+    });
+    const size_t before = boxes.boxes.size();
+    click(w.cmdRegister);
+    EXPECT_EQ(commands.size(), 1u);
+    EXPECT_FALSE(enabledDuringRun) << "no second run can be started meanwhile";
+    EXPECT_FALSE(w.isOpen());
+    EXPECT_EQ(boxes.boxes.size(), before) << "no box for a window that is gone";
+}
+
 COLORREF brushColor(LRESULT brush) {
     LOGBRUSH lb{};
     if (!brush || !GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof lb, &lb)) return CLR_INVALID;

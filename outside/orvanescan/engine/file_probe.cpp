@@ -141,7 +141,10 @@ std::vector<Registration> ReadRegistrations(const TypeLibId& lib, const std::str
     const std::string keyName = "TypeLib\\" + GuidText(lib.guid);
     win32::RegKey libKey;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, keyName.c_str(), 0, KEY_READ, libKey.put()) != ERROR_SUCCESS) return out;
-    const char* platform = sizeof(void*) == 8 ? "win64" : "win32";
+    // Looked up as the loading process's oleaut32 does: a 64-bit process
+    // takes "win64" and falls back to "win32"; a 32-bit one reads "win32".
+    std::vector<const char*> platforms{"win32"};
+    if (sizeof(void*) == 8) platforms.insert(platforms.begin(), "win64");
     for (const std::string& versionName : subkeys(libKey.get())) {
         const auto version = TypeLibVersionFromKey(versionName);
         if (!version) continue;
@@ -152,9 +155,14 @@ std::vector<Registration> ReadRegistrations(const TypeLibId& lib, const std::str
             const auto lcid = HexNumber(lcidName);
             if (!lcid) continue;   // FLAGS, HELPDIR
             win32::RegKey platformKey;
-            const std::string sub = lcidName + "\\" + platform;
-            if (RegOpenKeyExA(versionKeyHandle.get(), sub.c_str(), 0, KEY_READ, platformKey.put()) != ERROR_SUCCESS)
-                continue;
+            bool opened = false;
+            for (const char* platform : platforms) {
+                const std::string sub = lcidName + "\\" + platform;
+                opened = RegOpenKeyExA(versionKeyHandle.get(), sub.c_str(), 0, KEY_READ, platformKey.put()) ==
+                         ERROR_SUCCESS;
+                if (opened) break;
+            }
+            if (!opened) continue;
             const auto path = readText(platformKey.get(), nullptr);
             if (!path || path->empty()) continue;
             Registration r;

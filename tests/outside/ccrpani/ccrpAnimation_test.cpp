@@ -41,13 +41,20 @@ protected:
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
         return rc;
     }
-    HRESULT call(DISPID id, WORD flags, std::vector<long> args, VARIANT* result = nullptr) {
+    // Arguments go as a late-bound caller of this bitness sends them:
+    // pointer-wide integers (VT_I8 in a 64-bit process).
+    HRESULT call(DISPID id, WORD flags, std::vector<LONG_PTR> args, VARIANT* result = nullptr) {
         std::vector<VARIANT> v(args.size());
         for (size_t i = 0; i < args.size(); ++i) {
             VARIANT& x = v[args.size() - 1 - i];
             VariantInit(&x);
-            x.vt = VT_I4;
-            x.lVal = args[i];
+            if (sizeof(LONG_PTR) == 8) {
+                x.vt = VT_I8;
+                x.llVal = args[i];
+            } else {
+                x.vt = VT_I4;
+                x.lVal = static_cast<LONG>(args[i]);
+            }
         }
         DISPID named = DISPID_PROPERTYPUT;
         DISPPARAMS p{v.data(), nullptr, static_cast<UINT>(v.size()), 0};
@@ -125,7 +132,7 @@ TEST_F(Animation, LateBoundMembers) {
     EXPECT_FALSE(anim->visible());
 
     EXPECT_EQ(call(kDispOpenResource, DISPATCH_METHOD,
-                   {static_cast<long>(reinterpret_cast<INT_PTR>(GetModuleHandleA(nullptr))), 69}),
+                   {reinterpret_cast<LONG_PTR>(GetModuleHandleA(nullptr)), 69}),
               S_OK);
     EXPECT_EQ(anim->frameCount(), 3);
     EXPECT_EQ(call(kDispClose, DISPATCH_METHOD, {}), S_OK);

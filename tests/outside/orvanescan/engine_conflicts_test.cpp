@@ -136,13 +136,18 @@ TEST_F(EngineTest, AnotherCopyLoadedInThisProcess) {
 
 namespace {
 
+const char* const kOwnPlatform = sizeof(void*) == 8 ? "win64" : "win32";
+const char* const kOtherPlatform = sizeof(void*) == 8 ? "win32" : "win64";
+
 // A type library's registration in HKEY_CLASSES_ROOT, removed afterwards.
 class TypeLibKeys {
 public:
     explicit TypeLibKeys(const std::string& guid) : m_key("TypeLib\\" + guid) { RegDeleteTreeA(HKEY_CLASSES_ROOT, m_key.c_str()); }
     ~TypeLibKeys() { RegDeleteTreeA(HKEY_CLASSES_ROOT, m_key.c_str()); }
-    void add(const std::string& version, const std::string& lcid, const std::string& path) {
-        const std::string sub = m_key + "\\" + version + "\\" + lcid + "\\win32";
+    // Under this process's platform unless another is named.
+    void add(const std::string& version, const std::string& lcid, const std::string& path,
+             const char* platform = kOwnPlatform) {
+        const std::string sub = m_key + "\\" + version + "\\" + lcid + "\\" + platform;
         win32::RegKey k;
         ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.put(), nullptr),
                   ERROR_SUCCESS);
@@ -193,6 +198,24 @@ TEST_F(EngineTest, TypeLibraryRegistration) {
 
     keys.add("1.2", "0", copy);
     EXPECT_EQ(conflictBits(r), 0u);
+}
+
+TEST_F(EngineTest, TypeLibraryRegisteredForTheOtherBitness) {
+    TypeLibKeys keys(kTestLib);
+    const std::string copy = place("v1", prog);
+    Reference r = ref(kTypeLibBits);
+    r.typeLib.guid = *GuidFromText(kTestLib);
+    r.typeLib.version = 0x00010002;
+
+    // A 64-bit process falls back to the 32-bit registration, as its
+    // oleaut32 does; a 32-bit process reads its own only.
+    keys.add("1.2", "0", copy, kOtherPlatform);
+    const uint32_t expected = sizeof(void*) == 8 ? 0u : conflict::kNotRegistered | conflict::kNoTypeLib;
+    EXPECT_EQ(conflictBits(r), expected);
+
+    // Where both exist, the process's own platform names the file.
+    keys.add("1.2", "0", other + "\\orvfix.dll");
+    EXPECT_EQ(conflictBits(r), conflict::kNotRegistered);
 }
 
 TEST_F(EngineTest, ListEntriesAskForWhatTheyName) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "server_fixture.h"
 #include "updatelib.h"
@@ -190,6 +191,140 @@ TEST_F(Download, GoesThroughTheProxy) {
     EXPECT_EQ(get("http://files.pellanor.invalid/files/p.txt", dir / "p.txt"), dlOK) << dl.lastError();
     EXPECT_EQ(readFile(dir / "p.txt"), "via proxy");
     EXPECT_TRUE(sawRequest("PROXY GET http://files.pellanor.invalid"));
+}
+
+// Runs act once, from a thread timer, after ms: only a caller whose wait
+// dispatches window messages lets it run.
+class Later {
+public:
+    Later(UINT ms, std::function<void()> act) : m_act(std::move(act)) {
+        current() = this;
+        m_timer = SetTimer(nullptr, 0, ms, fire);
+    }
+    ~Later() {
+        if (m_timer) KillTimer(nullptr, m_timer);
+        current() = nullptr;
+    }
+    Later(const Later&) = delete;
+    Later& operator=(const Later&) = delete;
+    bool fired = false;
+
+private:
+    static Later*& current() {
+        static Later* self = nullptr;
+        return self;
+    }
+    static VOID CALLBACK fire(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        Later* self = current();
+        if (!self || self->fired) return;
+        self->m_timer = 0;
+        self->fired = true;
+        self->m_act();
+    }
+    std::function<void()> m_act;
+    UINT_PTR m_timer = 0;
+};
+
+ULONGLONG since(ULONGLONG start) { return GetTickCount64() - start; }
+
+TEST_F(Download, ServerThatNeverAnswersIsAbortedAtOnceWhileMessagesRun) {
+    writeFile(dir / "keep.txt", "old");
+    dl.timeout(30);
+    Later abort(300, [this] { dl.abort(); });
+    ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(get(url("/hang/keep.txt"), dir / "keep.txt"), dlAborted);
+    EXPECT_TRUE(abort.fired);
+    EXPECT_LT(since(start), 5000u) << "Abort does not wait for the server";
+    EXPECT_EQ(readFile(dir / "keep.txt"), "old");
+    expectOnly({"keep.txt"});
+}
+
+TEST_F(Download, OwnTimeOutEndsAWaitForAnAnswerOrForData) {
+    writeFile(dir / "keep.bin", "old");
+    serve("files/half.bin", payload(50000));
+    dl.timeout(1);
+    for (const char* path : {"/hang/keep.bin", "/stall/files/half.bin"}) {
+        ULONGLONG start = GetTickCount64();
+        EXPECT_EQ(get(url(path), dir / "keep.bin"), dlNetwork) << path;
+        EXPECT_GE(since(start), 900u) << path;
+        EXPECT_LT(since(start), 6000u) << path << ": the program's time-out, not the system's";
+        EXPECT_NE(dl.lastError().find("1 seconds"), std::string::npos) << dl.lastError();
+        EXPECT_EQ(readFile(dir / "keep.bin"), "old");
+    }
+    expectOnly({"keep.bin"});
+}
+
+TEST_F(Download, ByteASecondArrivesWhileMessagesRunAndCanBeAborted) {
+    // Each byte comes within the time-out, so the download goes on.
+    dl.timeout(3);
+    dl.expectedSize(3);
+    int ticks = 0;
+    dl.progress = [&](long b) { progress.push_back(b); };
+    Later watch(1500, [&] { ticks = 1; });
+    EXPECT_EQ(get(url("/trickle/3"), dir / "t.txt"), dlOK) << dl.lastError();
+    EXPECT_EQ(readFile(dir / "t.txt"), "xxx");
+    EXPECT_EQ(progress, (std::vector<long>{1, 2, 3}));
+    EXPECT_EQ(ticks, 1) << "the caller's timers ran during the download";
+
+    writeFile(dir / "t.txt", "old");
+    progress.clear();
+    dl.timeout(30);
+    dl.expectedSize(-1);
+    dl.progress = [&](long b) {
+        progress.push_back(b);
+        dl.abort();
+    };
+    ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(get(url("/trickle/30"), dir / "t.txt"), dlAborted);
+    EXPECT_LT(since(start), 5000u);
+    EXPECT_EQ(readFile(dir / "t.txt"), "old");
+}
+
+TEST_F(Download, FileOfAnotherSizeThanExpectedIsRefusedAndTheOldOneKept) {
+    writeFile(dir / "keep.dll", "old component");
+    serve("files/ten.bin", "0123456789");
+    struct Case {
+        const char* path;
+        long long expected;
+    } cases[] = {
+        {"/empty/keep.dll", 100},        // 200, no length, no body
+        {"/nolength/files/ten.bin", 20}, // shorter than the list says
+        {"/nolength/files/ten.bin", 5},  // longer than the list says
+        {"/files/ten.bin", 11},          // announced length is not the list's
+    };
+    for (const Case& c : cases) {
+        dl.expectedSize(c.expected);
+        EXPECT_EQ(get(url(c.path), dir / "keep.dll"), dlWrongSize) << c.path << " " << c.expected;
+        EXPECT_EQ(readFile(dir / "keep.dll"), "old component") << c.path;
+    }
+    expectOnly({"keep.dll"});
+    dl.expectedSize(10);
+    EXPECT_EQ(get(url("/nolength/files/ten.bin"), dir / "keep.dll"), dlOK) << "the right size without a length";
+    EXPECT_EQ(readFile(dir / "keep.dll"), "0123456789");
+}
+
+TEST(ListDownloader, UnansweredFetchEndsOnItsTimeOutOrAbort) {
+    UpdateListDownloader d;
+    UpdateList list;
+    short failed = 0;
+    d.timeout(1);
+    ULONGLONG start = GetTickCount64();
+    d.fetchList(url("/hang/list.orvanef"), list, failed);
+    EXPECT_EQ(failed, 1);
+    EXPECT_LT(since(start), 6000u);
+
+    d.timeout(30);
+    Later abort(300, [&] { d.abort(); });
+    start = GetTickCount64();
+    d.fetchList(url("/hang/list.orvanef"), list, failed);
+    EXPECT_EQ(failed, 1);
+    EXPECT_TRUE(abort.fired);
+    EXPECT_LT(since(start), 5000u);
+
+    // An empty answer is no list.
+    d.fetchList(url("/empty/list.orvanef"), list, failed);
+    EXPECT_EQ(failed, 2);
 }
 
 } // namespace

@@ -8,6 +8,12 @@ Special paths:
   /truncated/<file>  announces 100000 bytes, sends 1000, then hangs up
   /slow/<file>       sends <file> in 4 KiB blocks, 50 ms apart
   /status/<code>     answers with that status and no body
+  /hang/<anything>   takes the request and never answers (for up to 60 s)
+  /stall/<file>      announces <file>, sends half of it, then goes silent
+  /trickle/<n>       200 without a length, then n bytes "x", one a second
+  /empty/<anything>  200 without a length and without a body
+  /nolength/<file>   <file> without a Content-Length
+A served file whose whole content is "#HANG#" is never answered (60 s).
 """
 import argparse
 import http.server
@@ -38,6 +44,25 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
+        if path.startswith("/hang/"):
+            time.sleep(60)
+            return
+        if path.startswith("/trickle/"):
+            self.send_response(200)
+            self.end_headers()
+            self.wfile.flush()
+            for _ in range(min(int(path[9:]), 60)):
+                time.sleep(1)
+                try:
+                    self.wfile.write(b"x")
+                    self.wfile.flush()
+                except OSError:
+                    return
+            return
+        if path.startswith("/empty/"):
+            self.send_response(200)
+            self.end_headers()
+            return
         if path.startswith("/truncated/"):
             self.send_response(200)
             self.send_header("Content-Length", "100000")
@@ -45,9 +70,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(b"x" * 1000)
             self.wfile.flush()
             return
-        slow = path.startswith("/slow/")
-        if slow:
-            path = path[5:]
+        mode = path.split("/")[1]
+        if mode in ("slow", "stall", "nolength"):
+            path = path[len(mode) + 1:]
         local = os.path.normpath(os.path.join(self.server.root, path.lstrip("/")))
         if not local.startswith(self.server.root) or not os.path.isfile(local):
             self.send_response(404)
@@ -56,11 +81,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         with open(local, "rb") as f:
             data = f.read()
+        if data == b"#HANG#":
+            time.sleep(60)
+            return
         self.send_response(200)
-        self.send_header("Content-Length", str(len(data)))
+        if mode != "nolength":
+            self.send_header("Content-Length", str(len(data)))
         self.send_header("Content-Type", "application/octet-stream")
         self.end_headers()
-        if not slow:
+        if mode == "stall":
+            self.wfile.write(data[:len(data) // 2])
+            self.wfile.flush()
+            time.sleep(60)
+            return
+        if mode != "slow":
             self.wfile.write(data)
             return
         for i in range(0, len(data), 4096):

@@ -1,0 +1,478 @@
+// transfer_probe.cpp
+// One timed download (or upload) by one client, in a process of its own so
+// that its peak working set is its own. Prints one line:
+//   ms=<elapsed> peak=<peak working set, bytes> bytes=<transferred>
+// and leaves what arrived in OUT (memory modes write it after the clock
+// stops), so the caller can check every byte.
+//
+//   transfer_probe loop-file    HOST PORT PATH OUT   blocking Winsock loop into a file
+//   transfer_probe loop-mem     HOST PORT PATH OUT   the same loop into memory
+//   transfer_probe winhttp      HOST PORT PATH OUT   WinHTTP into a file
+//   transfer_probe zk-file      HOST PORT PATH OUT   zkHTTP10 with OutputFile
+//   transfer_probe zk-bytes     HOST PORT PATH OUT   zkHTTP10 in byte-array mode
+//   transfer_probe updatelib    HOST PORT PATH OUT   the update library's FileDownloader
+//   transfer_probe ftp-loop     HOST PORT FILE OUT   blocking FTP (anonymous, PASV, RETR)
+//   transfer_probe zkftp-get    HOST PORT FILE OUT   zkFTPclient Retrieve to a file
+//   transfer_probe zkftp-put    HOST PORT FILE IN    zkFTPclient Store of IN as FILE
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#include <psapi.h>
+#include <winhttp.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/com/com.h"
+#include "outside/updatelib/updatelib.h"
+
+namespace {
+
+struct Outcome {
+    bool ok = false;
+    unsigned long long bytes = 0;
+    std::string error;
+};
+
+double nowMs() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+bool writeFile(const std::string& path, const void* data, size_t size) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    const char* p = static_cast<const char*>(data);
+    bool ok = true;
+    while (size > 0 && ok) {
+        DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size), wrote = 0;
+        ok = WriteFile(f, p, chunk, &wrote, nullptr) && wrote == chunk;
+        p += chunk;
+        size -= chunk;
+    }
+    CloseHandle(f);
+    return ok;
+}
+
+// ---- the blocking reference loops ----------------------------------------
+
+SOCKET connectTo(const std::string& host, const std::string& port) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) return INVALID_SOCKET;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s != INVALID_SOCKET && connect(s, found->ai_addr, static_cast<int>(found->ai_addrlen)) != 0) {
+        closesocket(s);
+        s = INVALID_SOCKET;
+    }
+    freeaddrinfo(found);
+    return s;
+}
+
+bool sendAll(SOCKET s, const std::string& text) {
+    size_t at = 0;
+    while (at < text.size()) {
+        int n = send(s, text.data() + at, static_cast<int>(text.size() - at), 0);
+        if (n <= 0) return false;
+        at += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Reads to the end of the connection; each piece goes to sink.
+template <typename Sink>
+bool readToClose(SOCKET s, Sink&& sink) {
+    static char buffer[256 * 1024];
+    for (;;) {
+        int n = recv(s, buffer, sizeof buffer, 0);
+        if (n == 0) return true;
+        if (n < 0) return false;
+        if (!sink(buffer, static_cast<size_t>(n))) return false;
+    }
+}
+
+Outcome httpLoop(const std::string& host, const std::string& port, const std::string& path, const std::string& out,
+                 bool toMemory, double& ms) {
+    Outcome o;
+    const double start = nowMs();
+    SOCKET s = connectTo(host, port);
+    if (s == INVALID_SOCKET) return {false, 0, "no connection"};
+    sendAll(s, "GET " + path + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n");
+    std::string header;
+    bool inBody = false;
+    std::vector<char> memory;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (!toMemory)
+        file = CreateFileA(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    auto body = [&](const char* p, size_t n) {
+        o.bytes += n;
+        if (toMemory) {
+            memory.insert(memory.end(), p, p + n);
+            return true;
+        }
+        DWORD wrote = 0;
+        return WriteFile(file, p, static_cast<DWORD>(n), &wrote, nullptr) && wrote == n;
+    };
+    o.ok = readToClose(s, [&](const char* p, size_t n) {
+        if (inBody) return body(p, n);
+        header.append(p, n);
+        const size_t end = header.find("\r\n\r\n");
+        if (end == std::string::npos) return true;
+        inBody = true;
+        const std::string rest = header.substr(end + 4);
+        return rest.empty() || body(rest.data(), rest.size());
+    });
+    closesocket(s);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    ms = nowMs() - start;
+    if (toMemory) o.ok = o.ok && writeFile(out, memory.data(), memory.size());
+    return o;
+}
+
+// A reply of an FTP server: its whole text once a line "code blank" came.
+std::string ftpReply(SOCKET s) {
+    std::string text;
+    char c;
+    for (;;) {
+        if (recv(s, &c, 1, 0) != 1) return text;
+        text += c;
+        if (c != '\n') continue;
+        const size_t lineStart = text.rfind('\n', text.size() - 2);
+        const std::string line = text.substr(lineStart == std::string::npos ? 0 : lineStart + 1);
+        if (line.size() >= 4 && line[3] == ' ') return text;
+    }
+}
+
+Outcome ftpLoop(const std::string& host, const std::string& port, const std::string& file, const std::string& out,
+                double& ms) {
+    Outcome o;
+    const double start = nowMs();
+    SOCKET c = connectTo(host, port);
+    if (c == INVALID_SOCKET) return {false, 0, "no connection"};
+    ftpReply(c);
+    for (const char* cmd : {"USER anonymous\r\n", "PASS bench@\r\n", "TYPE I\r\n"}) {
+        sendAll(c, cmd);
+        ftpReply(c);
+    }
+    sendAll(c, "PASV\r\n");
+    const std::string pasv = ftpReply(c);
+    unsigned a[6] = {};
+    const size_t open = pasv.find('(');
+    if (open == std::string::npos ||
+        std::sscanf(pasv.c_str() + open, "(%u,%u,%u,%u,%u,%u)", &a[0], &a[1], &a[2], &a[3], &a[4], &a[5]) != 6)
+        return {false, 0, "bad PASV reply: " + pasv};
+    SOCKET d = connectTo(host, std::to_string(a[4] * 256 + a[5]));
+    if (d == INVALID_SOCKET) return {false, 0, "no data connection"};
+    sendAll(c, "RETR " + file + "\r\n");
+    ftpReply(c);
+    HANDLE f = CreateFileA(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    o.ok = readToClose(d, [&](const char* p, size_t n) {
+        o.bytes += n;
+        DWORD wrote = 0;
+        return WriteFile(f, p, static_cast<DWORD>(n), &wrote, nullptr) && wrote == n;
+    });
+    CloseHandle(f);
+    closesocket(d);
+    const std::string done = ftpReply(c);
+    o.ok = o.ok && done.compare(0, 1, "2") == 0;
+    closesocket(c);
+    ms = nowMs() - start;
+    return o;
+}
+
+// ---- WinHTTP ---------------------------------------------------------------
+
+std::wstring wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+Outcome winHttp(const std::string& host, const std::string& port, const std::string& path, const std::string& out,
+                double& ms) {
+    Outcome o;
+    const double start = nowMs();
+    HINTERNET session = WinHttpOpen(L"transfer_probe", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
+    HINTERNET connection = session ? WinHttpConnect(session, wide(host).c_str(),
+                                                    static_cast<INTERNET_PORT>(std::atoi(port.c_str())), 0)
+                                   : nullptr;
+    HINTERNET request = connection ? WinHttpOpenRequest(connection, L"GET", wide(path).c_str(), nullptr, nullptr,
+                                                        nullptr, 0)
+                                   : nullptr;
+    if (!request || !WinHttpSendRequest(request, nullptr, 0, nullptr, 0, 0, 0) ||
+        !WinHttpReceiveResponse(request, nullptr))
+        o.error = "request failed";
+    HANDLE f = CreateFileA(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::vector<char> buffer(256 * 1024);
+    o.ok = o.error.empty();
+    while (o.ok) {
+        DWORD got = 0;
+        if (!WinHttpReadData(request, buffer.data(), static_cast<DWORD>(buffer.size()), &got)) {
+            o.ok = false;
+            break;
+        }
+        if (got == 0) break;
+        DWORD wrote = 0;
+        WriteFile(f, buffer.data(), got, &wrote, nullptr);
+        o.bytes += got;
+    }
+    CloseHandle(f);
+    for (HINTERNET h : {request, connection, session})
+        if (h) WinHttpCloseHandle(h);
+    ms = nowMs() - start;
+    return o;
+}
+
+// ---- the update library ----------------------------------------------------
+
+Outcome updateLib(const std::string& host, const std::string& port, const std::string& path, const std::string& out,
+                  double& ms) {
+    Outcome o;
+    Tamberly_orvane6::FileDownloader downloader;
+    downloader.progress = [&](long bytes) { o.bytes = static_cast<unsigned long long>(bytes); };
+    const double start = nowMs();
+    long result = -1;
+    downloader.download("http://" + host + ":" + port + path, out, result);
+    ms = nowMs() - start;
+    o.ok = result == Tamberly_orvane6::dlOK;
+    if (!o.ok) o.error = "download result " + std::to_string(result) + ": " + downloader.lastError();
+    return o;
+}
+
+// ---- the socket library, late-bound as a script host drives it -------------
+
+// The callback object the library calls by name; remembers how it ended.
+class Callback final : public com::Object<IDispatch> {
+public:
+    enum : DISPID { kReady = 1, kData, kError, kObjectError, kTransferred, kOther };
+    bool ready = false;
+    std::string error;
+    unsigned long long count = 0;
+    std::vector<BYTE> bytes;
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        if (n) *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT n, LCID, DISPID* ids) override {
+        if (n < 1) return E_INVALIDARG;
+        static const struct {
+            const wchar_t* suffix;
+            DISPID id;
+        } kNames[] = {{L"Ready", kReady},           {L"DataReceived", kData},         {L"Error", kError},
+                      {L"ObjectError", kObjectError}, {L"DataTransferred", kTransferred}};
+        const std::wstring name = names[0];
+        ids[0] = kOther;
+        for (const auto& k : kNames) {
+            const std::wstring suffix = k.suffix;
+            if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+                (k.id != kError || name.find(L"ObjectError") == std::wstring::npos))
+                ids[0] = k.id;
+        }
+        for (UINT i = 1; i < n; ++i) ids[i] = DISPID_UNKNOWN;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        // Arguments arrive last first; the first is the object itself.
+        auto arg = [&](UINT i) -> const VARIANT& { return com::deref(p->rgvarg[p->cArgs - 1 - i]); };
+        switch (id) {
+        case kReady:
+            ready = true;
+            break;
+        case kData:
+            if (p->cArgs >= 2) com::toBytes(arg(1), bytes);
+            break;
+        case kTransferred:
+            if (p->cArgs >= 2) {
+                LONG n = 0;
+                com::toLong(arg(1), n);
+                count = static_cast<unsigned long>(n);
+            }
+            break;
+        case kError:
+        case kObjectError: {
+            std::string text;
+            for (UINT i = 1; i < p->cArgs; ++i) {
+                std::string part;
+                VARIANT copy;
+                VariantInit(&copy);
+                if (SUCCEEDED(VariantChangeType(&copy, const_cast<VARIANT*>(&arg(i)), 0, VT_BSTR))) {
+                    com::toAnsi(copy, part);
+                    VariantClear(&copy);
+                }
+                text += (i > 1 ? " " : "") + part;
+            }
+            if (error.empty()) error = (id == kError ? "error " : "object error ") + text;
+            break;
+        }
+        default:
+            break;
+        }
+        return S_OK;
+    }
+};
+
+class LateBound {
+public:
+    explicit LateBound(const wchar_t* progId) {
+        CLSID clsid;
+        if (SUCCEEDED(CLSIDFromProgID(progId, &clsid)))
+            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(m_d.put()));
+    }
+    explicit operator bool() const { return static_cast<bool>(m_d); }
+    DISPID id(const wchar_t* name) {
+        DISPID d = DISPID_UNKNOWN;
+        LPOLESTR n = const_cast<LPOLESTR>(name);
+        m_d->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &d);
+        return d;
+    }
+    HRESULT put(const wchar_t* name, VARIANT value, WORD how = DISPATCH_PROPERTYPUT) {
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS p{&value, &named, 1, 1};
+        return m_d->Invoke(id(name), IID_NULL, LOCALE_USER_DEFAULT, how, &p, nullptr, nullptr, nullptr);
+    }
+    // A method whose arguments are texts by reference, first to last.
+    HRESULT call(const wchar_t* name, std::vector<std::string> texts, VARIANT* result) {
+        std::vector<BSTR> values;
+        for (const std::string& t : texts) values.push_back(SysAllocString(wide(t).c_str()));
+        std::vector<VARIANT> args(values.size());
+        for (size_t i = 0; i < values.size(); ++i) args[values.size() - 1 - i] = com::refBstr(&values[i]);
+        DISPPARAMS p{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+        HRESULT hr = m_d->Invoke(id(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &p, result, nullptr,
+                                 nullptr);
+        for (BSTR b : values) SysFreeString(b);
+        return hr;
+    }
+
+private:
+    com::ComPtr<IDispatch> m_d;
+};
+
+// Pumps messages until the callback says ready or time runs out.
+bool pumpUntil(const bool& done, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (!done) {
+        if (GetTickCount() - start > limitMs) return false;
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+    }
+    return true;
+}
+
+Outcome zkHttp(const std::string& host, const std::string& port, const std::string& path, const std::string& out,
+               bool bytes, double& ms) {
+    Outcome o;
+    LateBound http(L"sockloom_v6.zkHTTP10");
+    if (!http) return {false, 0, "sockloom_v6.zkHTTP10 is not registered"};
+    com::ComPtr<Callback> callback(new Callback);
+    http.put(L"CallBackObject", com::argDispatch(callback.get()), DISPATCH_PROPERTYPUTREF);
+    if (bytes) http.put(L"RetrieveMode", com::argLong(1));
+    VARIANT rc;
+    VariantInit(&rc);
+    const double start = nowMs();
+    std::vector<std::string> args{"http://" + host + ":" + port + path, "GET", "", ""};
+    if (!bytes) args.push_back(out);
+    HRESULT hr = http.call(L"Execute2", args, &rc);
+    if (FAILED(hr)) return {false, 0, "Execute2 failed"};
+    const bool ended = pumpUntil(callback->ready, 600000);
+    ms = nowMs() - start;
+    o.ok = ended && callback->error.empty();
+    o.error = ended ? callback->error : "no HTTPReady in time";
+    o.bytes = bytes ? callback->bytes.size() : callback->count;
+    if (bytes && o.ok) o.ok = writeFile(out, callback->bytes.data(), callback->bytes.size());
+    http.put(L"CallBackObject", com::argDispatch(nullptr), DISPATCH_PROPERTYPUTREF);
+    return o;
+}
+
+Outcome zkFtp(const std::string& host, const std::string& port, const std::string& file, const std::string& local,
+              bool store, double& ms) {
+    Outcome o;
+    LateBound ftp(L"sockloom_v6.zkFTPclient");
+    if (!ftp) return {false, 0, "sockloom_v6.zkFTPclient is not registered"};
+    com::ComPtr<Callback> callback(new Callback);
+    ftp.put(L"CallBackObject", com::argDispatch(callback.get()), DISPATCH_PROPERTYPUTREF);
+    ftp.put(L"PassiveMode", com::argBool(true));
+    ftp.put(L"User", com::argBstr(SysAllocString(L"anonymous")));
+    ftp.put(L"Password", com::argBstr(SysAllocString(L"bench@")));
+    VARIANT rc;
+    VariantInit(&rc);
+    const double start = nowMs();
+    auto step = [&](const wchar_t* method, std::vector<std::string> args) {
+        callback->ready = false;
+        if (FAILED(ftp.call(method, args, &rc))) {
+            o.error = "call failed";
+            return false;
+        }
+        if (!pumpUntil(callback->ready, 600000)) {
+            o.error = "no FTPReady in time";
+            return false;
+        }
+        return callback->error.empty();
+    };
+    ftp.put(L"Port", com::argLong(std::atoi(port.c_str())));
+    bool ok = step(L"Connect", {host});
+    // Binary is answered while the transfer command waits its turn.
+    if (ok) ok = SUCCEEDED(ftp.call(L"Binary", {}, &rc));
+    if (ok) ok = store ? step(L"Store", {local, file}) : step(L"Retrieve", {file, local});
+    ms = nowMs() - start;
+    o.ok = ok;
+    if (o.error.empty()) o.error = callback->error;
+    o.bytes = callback->count;
+    ftp.call(L"Disconnect", {}, &rc);
+    ftp.put(L"CallBackObject", com::argDispatch(nullptr), DISPATCH_PROPERTYPUTREF);
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: transfer_probe MODE HOST PORT PATH OUT\n");
+        return 2;
+    }
+    const std::string mode = argv[1], host = argv[2], port = argv[3], path = argv[4], out = argv[5];
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    CoInitialize(nullptr);
+    double ms = 0;
+    Outcome o;
+    if (mode == "loop-file" || mode == "loop-mem")
+        o = httpLoop(host, port, path, out, mode == "loop-mem", ms);
+    else if (mode == "winhttp")
+        o = winHttp(host, port, path, out, ms);
+    else if (mode == "zk-file" || mode == "zk-bytes")
+        o = zkHttp(host, port, path, out, mode == "zk-bytes", ms);
+    else if (mode == "updatelib")
+        o = updateLib(host, port, path, out, ms);
+    else if (mode == "ftp-loop")
+        o = ftpLoop(host, port, path, out, ms);
+    else if (mode == "zkftp-get" || mode == "zkftp-put")
+        o = zkFtp(host, port, path, out, mode == "zkftp-put", ms);
+    else
+        o.error = "unknown mode " + mode;
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+    if (!o.ok) {
+        std::printf("failed: %s\n", o.error.c_str());
+        return 1;
+    }
+    std::printf("ms=%.1f peak=%llu bytes=%llu\n", ms, static_cast<unsigned long long>(pmc.PeakWorkingSetSize), o.bytes);
+    CoUninitialize();
+    WSACleanup();
+    return 0;
+}

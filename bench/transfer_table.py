@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+"""Runs every transfer client in turn for several rounds, checks each body
+against the served file, and prints medians, ratios and peak memory.
+Started by bench/transfer.sh, which brings up the servers and Wine."""
+import argparse
+import hashlib
+import os
+import re
+import shlex
+import statistics
+import subprocess
+import sys
+
+# client, probe mode, what it fetches from, the reference it is compared with
+CLIENTS = [
+    ("blocking loop into a file", "loop-file", "http", None),
+    ("zkHTTP10 to OutputFile", "zk-file", "http", "loop-file"),
+    ("WinHTTP into a file", "winhttp", "http", "loop-file"),
+    ("update library into a file", "updatelib", "http", "loop-file"),
+    ("blocking loop into memory", "loop-mem", "http", None),
+    ("zkHTTP10 byte-array mode", "zk-bytes", "http", "loop-mem"),
+    ("blocking FTP loop (PASV RETR)", "ftp-loop", "ftp", None),
+    ("zkFTPclient Retrieve to a file", "zkftp-get", "ftp", "ftp-loop"),
+    ("zkFTPclient Store", "zkftp-put", "ftp", "ftp-loop"),
+]
+
+
+def md5(path):
+    h = hashlib.md5()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 20), b""):
+            h.update(block)
+    return h.hexdigest()
+
+
+def winpath(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--wine", required=True)
+    ap.add_argument("--probe", required=True)
+    ap.add_argument("--work", required=True)
+    ap.add_argument("--http-port", required=True)
+    ap.add_argument("--ftp-port", required=True)
+    ap.add_argument("--rounds", type=int, default=5)
+    a = ap.parse_args()
+
+    body = os.path.join(a.work, "www", "body.bin")
+    size = os.path.getsize(body)
+    want = md5(body)
+    results = {mode: [] for _, mode, _, _ in CLIENTS}
+    failures = {}
+    for r in range(a.rounds):
+        for name, mode, proto, _ in CLIENTS:
+            if mode in failures:
+                continue
+            out = os.path.join(a.work, "out", "body.bin")
+            if os.path.exists(out):
+                os.remove(out)
+            port = a.http_port if proto == "http" else a.ftp_port
+            if mode == "zkftp-put":
+                remote, local = "up.bin", body
+                check = os.path.join(a.work, "ftp", "up.bin")
+            elif proto == "ftp":
+                remote, local, check = "body.bin", out, out
+            else:
+                remote, local, check = "/body.bin", out, out
+            if os.path.exists(check) and check != body:
+                os.remove(check)
+            cmd = shlex.split(a.wine) + [a.probe, mode, "127.0.0.1", port, remote, winpath(local)]
+            run = subprocess.run(cmd, capture_output=True, text=True, timeout=900)
+            line = run.stdout.strip().splitlines()[-1] if run.stdout.strip() else run.stderr.strip()[-200:]
+            m = re.match(r"ms=([\d.]+) peak=(\d+) bytes=(\d+)", line)
+            if run.returncode != 0 or not m:
+                failures[mode] = line or f"exit {run.returncode}"
+                continue
+            if not os.path.exists(check) or os.path.getsize(check) != size or md5(check) != want:
+                failures[mode] = "the body that arrived differs from the one served"
+                continue
+            results[mode].append((float(m.group(1)), int(m.group(2))))
+        print(f"round {r + 1} of {a.rounds} done", file=sys.stderr)
+
+    med = {mode: statistics.median(t for t, _ in v) for mode, v in results.items() if v}
+    print(f"\n{size / 1048576:.0f} MiB body, {a.rounds} rounds interleaved, every body checked by MD5; medians")
+    print(f"{'client':34} {'ms':>9} {'MiB/s':>8} {'vs reference':>13} {'peak MB':>8}")
+    for name, mode, _, ref in CLIENTS:
+        if mode in failures:
+            print(f"{name:34} failed: {failures[mode]}")
+            continue
+        ms = med[mode]
+        peak = max(p for _, p in results[mode]) / 1e6
+        ratio = f"{med[ref] / ms:.2f}" if ref in med else "reference"
+        print(f"{name:34} {ms:9.1f} {size / 1048576 / (ms / 1000):8.1f} {ratio:>13} {peak:8.1f}")
+    if "zk-file" in med and "winhttp" in med:
+        print(f"zkHTTP10 to a file is {med['winhttp'] / med['zk-file']:.2f} times as fast as WinHTTP")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

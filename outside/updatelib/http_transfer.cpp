@@ -1,0 +1,295 @@
+// http_transfer.cpp
+// The worker does only what may block: opening the connection, sending the
+// request, reading blocks. It hands each step over through a small queue
+// (at most kQueued blocks, so a slow caller holds the server back instead
+// of filling memory) and signals an event the caller waits on with
+// MsgWaitForMultipleObjectsEx. To stop, the caller marks the state
+// cancelled and closes the WinINet handles, which ends a blocking call on
+// Windows; should WinINet keep the worker waiting regardless, the caller
+// has already gone on and the worker finds the cancel when it returns.
+#include "http_transfer.h"
+
+#include <wininet.h>
+
+#include <cctype>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "common/win32/handles.h"
+
+namespace Tamberly_orvane6 {
+namespace {
+
+constexpr DWORD kBlock = 16 * 1024;
+constexpr size_t kQueued = 8;
+
+std::string systemMessage(DWORD code) { return "system error " + std::to_string(code); }
+
+// What the worker and the caller share. Everything but the event is
+// guarded by the mutex.
+struct Shared {
+    Shared() : wake(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+
+    std::mutex lock;
+    std::condition_variable space; // the queue has room, or the transfer was cancelled
+    win32::Handle wake;            // set whenever the worker has news for the caller
+
+    std::string url, proxy;
+    DWORD timeoutMs = 0;
+
+    bool cancelled = false;
+    HINTERNET session = nullptr; // owned here until closed by whoever takes it first
+    HINTERNET request = nullptr;
+
+    bool answered = false; // status and length below are known
+    DWORD status = 0;
+    long long announced = -1; // Content-Length, -1 when none
+    std::deque<std::vector<char>> blocks;
+    bool finished = false;
+    DownloadResult result = dlOK;
+    std::string error;
+};
+
+// Takes both handles out of the shared state (so nobody closes them twice)
+// and closes them; called with the lock held.
+void closeHandles(Shared& s) {
+    HINTERNET request = s.request, session = s.session;
+    s.request = s.session = nullptr;
+    if (request) InternetCloseHandle(request);
+    if (session) InternetCloseHandle(session);
+}
+
+void finish(Shared& s, DownloadResult result, const std::string& error) {
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (!s.finished) {
+        s.finished = true;
+        s.result = result;
+        s.error = error;
+    }
+    closeHandles(s);
+    SetEvent(s.wake.get());
+}
+
+void setTimeouts(HINTERNET h, DWORD ms) {
+    InternetSetOptionA(h, INTERNET_OPTION_CONNECT_TIMEOUT, &ms, sizeof ms);
+    InternetSetOptionA(h, INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
+    InternetSetOptionA(h, INTERNET_OPTION_SEND_TIMEOUT, &ms, sizeof ms);
+}
+
+void work(Shared& s) {
+    HINTERNET session = InternetOpenA("Pellanor Update",
+                                      s.proxy.empty() ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
+                                      s.proxy.empty() ? nullptr : s.proxy.c_str(),
+                                      // Loopback too goes through the proxy the user named.
+                                      s.proxy.empty() ? nullptr : "<-loopback>", 0);
+    if (!session) return finish(s, dlNetwork, "cannot open the connection: " + systemMessage(GetLastError()));
+    // WinINet's own limits, so that the worker too ends some time.
+    setTimeouts(session, s.timeoutMs);
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (s.cancelled) {
+            InternetCloseHandle(session);
+            return;
+        }
+        s.session = session;
+    }
+
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                        INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    HINTERNET request = InternetOpenUrlA(session, s.url.c_str(), nullptr, 0, flags, 0);
+    if (!request) return finish(s, dlNetwork, "cannot reach " + s.url + ": " + systemMessage(GetLastError()));
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (s.cancelled) {
+            InternetCloseHandle(request);
+            return;
+        }
+        s.request = request;
+    }
+    setTimeouts(request, s.timeoutMs);
+
+    DWORD status = 0, len = sizeof status;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr))
+        status = 0;
+    long long announced = -1;
+    DWORD contentLength = 0;
+    len = sizeof contentLength;
+    if (HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &contentLength, &len, nullptr))
+        announced = contentLength;
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.answered = true;
+        s.status = status;
+        s.announced = announced;
+        SetEvent(s.wake.get());
+    }
+    if (status != 200) return finish(s, dlHttpStatus, s.url + ": the server answered " + std::to_string(status));
+
+    for (;;) {
+        // A plain read waits until its whole buffer is full; asking first
+        // what has arrived hands over a slow server's bytes as they come.
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0))
+            return finish(s, dlNetwork, s.url + ": the transfer broke off: " + systemMessage(GetLastError()));
+        if (available == 0) return finish(s, dlOK, std::string());
+        const DWORD want = available < kBlock ? available : kBlock;
+        std::vector<char> block(want);
+        DWORD got = 0;
+        if (!InternetReadFile(request, block.data(), want, &got))
+            return finish(s, dlNetwork, s.url + ": the transfer broke off: " + systemMessage(GetLastError()));
+        if (got == 0) return finish(s, dlOK, std::string());
+        block.resize(got);
+        std::unique_lock<std::mutex> guard(s.lock);
+        s.space.wait(guard, [&] { return s.cancelled || s.blocks.size() < kQueued; });
+        if (s.cancelled) return;
+        s.blocks.push_back(std::move(block));
+        SetEvent(s.wake.get());
+    }
+}
+
+DWORD WINAPI workerMain(void* param) {
+    std::unique_ptr<std::shared_ptr<Shared>> shared(static_cast<std::shared_ptr<Shared>*>(param));
+    try {
+        work(**shared);
+    } catch (...) {
+        finish(**shared, dlNetwork, "the transfer failed");
+    }
+    return 0;
+}
+
+void cancel(Shared& s) {
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.cancelled = true;
+    closeHandles(s);
+    s.space.notify_all();
+}
+
+} // namespace
+
+bool pumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return true;
+}
+
+DownloadResult httpTransfer(const TransferRequest& request, std::string& error) {
+    std::string scheme = request.url.substr(0, 7);
+    for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (scheme != "http://") {
+        error = "not an http:// address: " + request.url;
+        return dlBadRequest;
+    }
+    const long seconds = request.timeoutSeconds < 1 ? 1 : request.timeoutSeconds;
+    auto shared = std::make_shared<Shared>();
+    if (!shared->wake) {
+        error = "cannot wait for the transfer: " + systemMessage(GetLastError());
+        return dlNetwork;
+    }
+    shared->url = request.url;
+    shared->proxy = request.proxy;
+    shared->timeoutMs = static_cast<DWORD>(seconds) * 1000;
+
+    auto* param = new std::shared_ptr<Shared>(shared);
+    win32::Handle worker(CreateThread(nullptr, 0, workerMain, param, 0, nullptr));
+    if (!worker) {
+        delete param;
+        error = "cannot start the transfer: " + systemMessage(GetLastError());
+        return dlNetwork;
+    }
+    // The worker is not waited for: it ends by itself once cancelled or done.
+    worker.reset();
+
+    // Ends the transfer on the caller's side.
+    auto stop = [&](DownloadResult result, const std::string& why) {
+        cancel(*shared);
+        error = why;
+        return result;
+    };
+
+    const ULONGLONG limit = static_cast<ULONGLONG>(seconds) * 1000;
+    ULONGLONG deadline = GetTickCount64() + limit;
+    bool answered = false;
+    long long knownLength = -1; // the announced length, once answered
+    long long received = 0;
+    for (;;) {
+        std::deque<std::vector<char>> blocks;
+        bool finished = false;
+        DownloadResult result = dlOK;
+        std::string why;
+        bool justAnswered = false;
+        DWORD status = 0;
+        long long announced = -1;
+        {
+            std::lock_guard<std::mutex> guard(shared->lock);
+            blocks.swap(shared->blocks);
+            if (shared->answered && !answered) {
+                justAnswered = true;
+                status = shared->status;
+                announced = shared->announced;
+            }
+            finished = shared->finished;
+            result = shared->result;
+            why = shared->error;
+            shared->space.notify_all();
+        }
+        if (justAnswered) {
+            answered = true;
+            deadline = GetTickCount64() + limit;
+            if (status == 200 && request.expectedSize >= 0 && announced >= 0 && announced != request.expectedSize)
+                return stop(dlWrongSize, request.url + ": the server announces " + std::to_string(announced) +
+                                             " bytes, the list " + std::to_string(request.expectedSize));
+            knownLength = announced;
+        }
+        for (const auto& block : blocks) {
+            received += static_cast<long long>(block.size());
+            if (request.expectedSize >= 0 && received > request.expectedSize)
+                return stop(dlWrongSize, request.url + ": more than the " + std::to_string(request.expectedSize) +
+                                             " bytes the list gives");
+            if (request.sink && !request.sink(block.data(), static_cast<DWORD>(block.size())))
+                return stop(request.stopResult, request.url + ": stopped");
+            deadline = GetTickCount64() + limit;
+        }
+        if (!blocks.empty() && !pumpMessages()) return stop(dlAborted, request.url + ": the program is ending");
+        if (request.aborted && request.aborted()) return stop(dlAborted, request.url + ": aborted");
+        if (finished) {
+            if (result != dlOK) {
+                error = why;
+                return result;
+            }
+            if (knownLength >= 0 && received != knownLength) {
+                error = request.url + ": " + std::to_string(received) + " of " + std::to_string(knownLength) +
+                        " bytes arrived";
+                return dlIncomplete;
+            }
+            if (request.expectedSize >= 0 && received != request.expectedSize) {
+                error = request.url + ": " + std::to_string(received) + " bytes arrived, the list gives " +
+                        std::to_string(request.expectedSize);
+                return dlWrongSize;
+            }
+            error.clear();
+            return dlOK;
+        }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return stop(dlNetwork, request.url + (answered ? ": no data for " : ": no answer for ") +
+                                       std::to_string(seconds) + " seconds");
+        HANDLE wake = shared->wake.get();
+        DWORD waited = MsgWaitForMultipleObjectsEx(1, &wake, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
+                                                   MWMO_INPUTAVAILABLE);
+        if (waited == WAIT_OBJECT_0 + 1 && !pumpMessages())
+            return stop(dlAborted, request.url + ": the program is ending");
+        if (waited == WAIT_FAILED) return stop(dlNetwork, request.url + ": " + systemMessage(GetLastError()));
+    }
+}
+
+} // namespace Tamberly_orvane6
