@@ -423,7 +423,8 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, TRUE, 0);
         return defaultProc(msg, wp, lp);
     case WM_COMMAND:
-        if (HIWORD(wp) == CBN_DROPDOWN || HIWORD(wp) == CBN_CLOSEUP) {
+        if ((HIWORD(wp) == CBN_DROPDOWN || HIWORD(wp) == CBN_CLOSEUP) &&
+            (reinterpret_cast<HWND>(lp) == ComboTopics || reinterpret_cast<HWND>(lp) == comboTranslations)) {
             // Nor over an open combo list.
             bool open = HIWORD(wp) == CBN_DROPDOWN;
             if (open) hideToolTips();
