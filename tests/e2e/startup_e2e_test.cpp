@@ -282,4 +282,37 @@ TEST_F(Startup, AHugeLineInTheCurrentTopicIsADamagedLine) {
               std::string::npos);
 }
 
+// A verse of the user's own written without a blank after the
+// translation's colon: shown whole, and kept whole through the dialog.
+TEST_F(Startup, AUserVerseWithoutBlankAfterTheColonKeepsItsText) {
+    fromDist({"TRANSLATION_King James Version\\Peace and Trust.txt", "help.chm"});
+    writeBytes(root / "Your Verses\\Your Verses.txt", "John\t11\t35\tKJV:Jesus wept\r\n");
+    returningUser();
+    start();
+    HWND main = mainWindowReady();
+    ASSERT_NE(main, nullptr);
+    HWND topics = GetDlgItem(main, 130);
+    LRESULT user = SendMessageA(topics, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>(" Your Verses"));
+    ASSERT_NE(user, CB_ERR);
+    SendMessageA(topics, CB_SETCURSEL, static_cast<WPARAM>(user), 0);
+    SendMessageA(main, WM_COMMAND, MAKEWPARAM(130, CBN_SELCHANGE), reinterpret_cast<LPARAM>(topics));
+    HWND verse = FindWindowExA(main, nullptr, "RichEdit20A", nullptr);
+    char text[256] = {};
+    SendMessageA(verse, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "Jesus wept");
+
+    clickButton(main, 2); // Add verses
+    HWND dlg = waitForWindow("Add Your Own Verses & Inspirational Thoughts", 10000, pid());
+    ASSERT_NE(dlg, nullptr);
+    Sleep(300);
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+    for (DWORD t0 = GetTickCount(); IsWindow(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
+    EXPECT_FALSE(IsWindow(dlg));
+    EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), "John\t11\t35\tKJV: Jesus wept\r\n")
+        << "the colon gets its blank, the text keeps its first letter";
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(finish(), 0);
+}
+
 } // namespace
