@@ -315,4 +315,35 @@ TEST_F(Startup, AUserVerseWithoutBlankAfterTheColonKeepsItsText) {
     EXPECT_EQ(finish(), 0);
 }
 
+// The place saved while a second screen stood right of this one.
+TEST_F(Startup, AWindowSavedOnAScreenThatIsGoneOpensOnThisOne) {
+    fromDist({"TRANSLATION_King James Version\\Peace and Trust.txt", "help.chm"});
+    returningUser();
+    RECT screen;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0));
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Tamberly, Inc.\\Pellanor\\Settings", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    auto put = [&](const char* n, long v) {
+        std::string text = std::to_string(v);
+        RegSetValueExA(k, n, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
+    };
+    put("MainLeft", (screen.right + 200) * 15);
+    put("MainTop", 100 * 15);
+    put("MainWidth", 620 * 15);
+    put("MainHeight", 450 * 15);
+    RegCloseKey(k);
+    start();
+    HWND main = mainWindowReady();
+    ASSERT_NE(main, nullptr);
+    RECT r;
+    GetWindowRect(main, &r);
+    RECT seen;
+    EXPECT_TRUE(IntersectRect(&seen, &r, &screen) && EqualRect(&seen, &r)) << "the whole window is on the screen";
+    EXPECT_EQ(r.right - r.left, 620);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(finish(), 0);
+}
+
 } // namespace
