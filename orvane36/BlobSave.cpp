@@ -90,7 +90,6 @@ HRESULT BlobSave::IsDirty() { return S_OK; }
 
 HRESULT BlobSave::Load(IStream* stream) {
     COM_TRACE("BlobSave::Load");
-    m_loaded = true;
     m_loadResult = LoadFileList(stream, m_owner.ownedFileList());
     return S_OK;
 }

@@ -55,7 +55,6 @@ public:
 
     HRESULT lastLoadResult() const noexcept { return m_loadResult; }
     HRESULT lastSaveResult() const noexcept { return m_saveResult; }
-    bool wasLoaded() const noexcept { return m_loaded; }
 
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* out) override;
     HRESULT STDMETHODCALLTYPE IsDirty() override;
@@ -68,7 +67,6 @@ private:
     com::ComPtr<IUnknown> m_keepOwner;
     HRESULT m_loadResult = S_OK;
     HRESULT m_saveResult = S_OK;
-    bool m_loaded = false;
 };
 
 } // namespace orvane36

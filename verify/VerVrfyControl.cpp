@@ -149,12 +149,6 @@ std::string conflictDetail(int n) {
     return d.text;
 }
 
-std::string conflictDescription(LONG conflictFlags, const std::string& separator, LONG fileFlags) {
-    Description d = conflictDescriptionOf(conflictFlags, separator, fileFlags);
-    if (d.registerNeeded) registerNeeded();
-    return d.text;
-}
-
 long colorCount(HWND window) {
     HDC dc = GetDC(window);
     if (!dc) return 0;

@@ -66,8 +66,6 @@ void fillConflictList(int keepFlag, HWND list);
 // registered enables the register button and, once per window load,
 // shows the register hint.
 std::string conflictDetail(int n);
-// The description lines, with the same effect of bit 11.
-std::string conflictDescription(LONG conflictFlags, const std::string& separator, LONG fileFlags);
 
 // 2 raised to planes times bits per pixel of the window's device context,
 // the exponent capped at 24.

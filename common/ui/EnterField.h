@@ -47,8 +47,6 @@ public:
     void detach();
 
     HWND hwnd() const { return m_edit; }
-    // True while the field has the focus and waits for its own Enter.
-    bool waitsForEnter() const { return m_armed; }
 
     // The field's text as it stands; the whole text selected.
     std::string text() const;

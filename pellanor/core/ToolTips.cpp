@@ -71,8 +71,6 @@ LRESULT ToolTipForm::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 namespace ToolTips {
 
-bool warningColours() { return g_warningColours; }
-
 void showToolTip(ToolTipForm& form, const std::string& text) {
     try {
         std::string shown;

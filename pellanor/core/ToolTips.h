@@ -41,6 +41,5 @@ inline constexpr COLORREF kWarningText = 0xFFFFFF;
 // Shows the tip of a tag text ("/text/style/") at the pointer, or hides the
 // tip when text is empty. The Sleep button's tip gets the snooze minutes.
 void showToolTip(ToolTipForm& form, const std::string& text);
-bool warningColours();
 
 } // namespace ToolTips

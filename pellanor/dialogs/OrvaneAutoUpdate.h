@@ -118,7 +118,6 @@ protected:
 private:
     void Form_Load();
     void setStatus(const std::string& text);
-    void setBusy(bool busy);
     void stopRun();
     // Animation module: open a clip by number, play it, close it.
     void openAVI(long clip);
