@@ -1,4 +1,4 @@
-// blob_fuzz.cpp
+// orvane36_blob_fuzz.cpp
 // Feeds arbitrary bytes to the saved-list reader, the saved-stream reader
 // and the array reader, and checks what callers rely on: a read list is
 // flagged only at its end, what is read writes back and reads the same,
