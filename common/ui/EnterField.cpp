@@ -68,6 +68,8 @@ void EnterField::run(const std::function<void()>& handler) {
     try {
         handler();
     } catch (...) {
+        // Handlers report their own failures; a stray one must not leave the
+        // subclass procedure, and the field keeps working.
     }
 }
 

@@ -99,6 +99,8 @@ LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         try {
             self->onDestroyed();
         } catch (...) {
+            // The window is already gone; nothing is left to report to, and no
+            // exception may leave the window procedure.
         }
         return r;
     }
@@ -123,6 +125,8 @@ void Window::closeNow() {
     try {
         onClose();
     } catch (...) {
+        // The window closes whatever its last handler did: a close that
+        // failed half-way must not leave a window the user cannot get rid of.
     }
     destroy();
 }

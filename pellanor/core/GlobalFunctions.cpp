@@ -47,7 +47,7 @@ bool testForControlCodes(const std::string& text, HWND owner) {
             return true;
         return text_rules::hasControlCodes(text);
     } catch (...) {
-        dataManipulation::showMessage(owner, "An error occurred in function testForControlCodes",
+        dataManipulation::reportFailure(owner, "testForControlCodes",
                                       "Testing Error....", MB_ICONINFORMATION);
         return true;
     }
@@ -87,9 +87,8 @@ bool writeRunValue(HWND owner, const std::string& value, const char* failureText
         }
         return false;
     } catch (...) {
-        dataManipulation::showMessage(owner, std::string("An error occurred in function ") + routine,
-                                      "Program Error Occurred....", MB_ICONINFORMATION);
-        return true;
+        return dataManipulation::reportFailure(owner, routine, dataManipulation::kErrorCaption,
+                                               MB_ICONINFORMATION);
     }
 }
 } // namespace

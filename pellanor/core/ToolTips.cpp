@@ -101,6 +101,8 @@ void showToolTip(ToolTipForm& form, const std::string& text) {
         }
         ShowWindow(form.hwnd(), SW_SHOWNOACTIVATE);
     } catch (...) {
+        // A tip that cannot be shown is only a missing hint; a box over a
+        // mouse movement would be worse than no tip.
     }
 }
 

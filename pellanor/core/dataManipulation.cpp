@@ -66,6 +66,42 @@ int showMessage(HWND owner, const std::string& text, const std::string& caption,
     return result;
 }
 
+std::string failureText(std::string_view routine) {
+    return "An error occurred in function " + std::string(routine);
+}
+
+bool reportFailure(HWND owner, std::string_view routine, const char* caption, UINT flags) {
+    try {
+        showMessage(owner, failureText(routine), caption, flags);
+    } catch (...) {
+        // Out of memory while reporting: there is no better place to say so,
+        // and the caller is already on its failure path.
+    }
+    return true;
+}
+
+bool guarded(HWND owner, std::string_view routine, const char* caption, UINT flags,
+             const std::function<void()>& body, const std::function<void()>& onFailure) {
+    try {
+        body();
+        return false;
+    } catch (...) {
+        // Reported below, once onFailure has put things back.
+    }
+    quietly([&] {
+        if (onFailure) onFailure();
+    });
+    return reportFailure(owner, routine, caption, flags);
+}
+
+void quietly(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (...) {
+        // The step's own contract: nothing the user could act on.
+    }
+}
+
 bool findTranslations() {
     try {
         gVerseRoot = seams::programFolder();
@@ -219,7 +255,7 @@ bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
         if (includeUserFiles) loadFolder(gVerseRoot + "\\" + kUserFolder + "\\", true);
         return topicCount == 0;
     } catch (...) {
-        showMessage(owner, "An error occurred in function getFileListing", "Program Error Occurred....",
+        reportFailure(owner, "getFileListing", kErrorCaption,
                     MB_ICONSTOP);
         return true;
     }

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "verse_file.h"
@@ -17,6 +19,33 @@ namespace dataManipulation {
 // off. Returns the box's answer; 0 when no box was shown; -1 when no box was
 // shown and the log could not be written (logging is then off for the run).
 int showMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags);
+
+// The captions a failed routine's report carries; each routine keeps the one
+// its users have always seen.
+inline constexpr const char* kErrorCaption = "Program Error Occurred....";
+inline constexpr const char* kStopCaption = "Program Error Occurred.... ";
+inline constexpr const char* kProgramErrorCaption = "A Program Error Occurred";
+inline constexpr const char* kExitingCaption = "Program Error Occurred.... Exiting";
+
+// "An error occurred in function <routine>".
+std::string failureText(std::string_view routine);
+
+// The one report of a failed routine: its failureText through showMessage
+// (a box once per user action, every report logged). Never throws, as it
+// runs where a handler has already caught a failure. Returns true, the
+// failure flag, so a routine may end with it.
+bool reportFailure(HWND owner, std::string_view routine, const char* caption, UINT flags);
+
+// Runs a handler's body; when it throws, onFailure (if any) runs, the
+// failure of routine is reported and the handler ends. True when the body
+// failed.
+bool guarded(HWND owner, std::string_view routine, const char* caption, UINT flags,
+             const std::function<void()>& body, const std::function<void()>& onFailure = {});
+
+// Runs a best-effort step (a cursor, a repaint, a text put back) whose
+// failure leaves nothing wrong for the user to act on; it is skipped
+// without a box.
+void quietly(const std::function<void()>& step);
 
 // Finds the "TRANSLATION_*" folders of the program folder that hold topic
 // files and picks the saved translation. True: the program must end.

@@ -404,7 +404,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         try {
             Form_Resize();
         } catch (...) {
-            dataManipulation::showMessage(hwnd(), "An error occurred in function Resize", "Program Error Occurred....",
+            dataManipulation::reportFailure(hwnd(), "Resize", dataManipulation::kErrorCaption,
                                           MB_ICONSTOP);
         }
         return 0;
@@ -535,6 +535,8 @@ void frmMain::Form_Unload() {
             saveUser("parallelTranslation", booleanText(gParallelTranslation));
         }
     } catch (...) {
+        // The program is ending: a setting that cannot be saved keeps its
+        // earlier value, and a box now would hold up log-off.
     }
     // 6: in every case the help windows go too.
     seams::htmlHelp(nullptr, std::string(), HH_CLOSE_ALL, 0);

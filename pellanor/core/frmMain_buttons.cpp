@@ -16,6 +16,9 @@
 #include "settings_rules.h"
 #include "verse_display.h"
 
+using dataManipulation::kStopCaption;
+using dataManipulation::reportFailure;
+
 namespace {
 
 const char* const kButtonClass = "PellanorPictureButton";
@@ -101,11 +104,6 @@ const char* const kButtonNames[frmMain::kButtons] = {"Sleep", "Options", "Add Ve
                                                      "Quit", "Previous", "Next", "Scheduler"};
 constexpr int kButtonId0 = 200;
 
-void report(HWND owner, const char* routine, const char* caption = "Program Error Occurred.... ") {
-    dataManipulation::showMessage(owner, std::string("An error occurred in function ") + routine, caption,
-                                  MB_ICONSTOP);
-}
-
 } // namespace
 
 void frmMain::createButtons() {
@@ -161,7 +159,7 @@ void frmMain::LoadTagProperties() {
     try {
         for (int i = 0; i < kButtons; ++i) picButtonTag[static_cast<size_t>(i)] = "button" + std::to_string(i);
     } catch (...) {
-        report(hwnd(), "LoadTagProperties");
+        reportFailure(hwnd(), "LoadTagProperties", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -250,7 +248,7 @@ void frmMain::picButton_MouseDown(int index, int button, int, int, int) {
             tmrPrevNext.setEnabled(true);
         }
     } catch (...) {
-        report(hwnd(), "picbutton_MouseDown");
+        reportFailure(hwnd(), "picbutton_MouseDown", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -263,7 +261,7 @@ void frmMain::picButton_MouseUp(int index, int, int, int, int) {
         gErrorShown = false;
         setButtonPicture(index, 0);
     } catch (...) {
-        report(hwnd(), "picButton_MouseUp");
+        reportFailure(hwnd(), "picButton_MouseUp", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -276,7 +274,7 @@ void frmMain::picButton_MouseMove(int index, int button, int, int x, int y) {
         bool outside = x <= 0 || x > r.right || y < 0 || y > r.bottom;
         setButtonPicture(index, outside ? 0 : 1);
     } catch (...) {
-        report(hwnd(), "picbutton_MouseMove");
+        reportFailure(hwnd(), "picbutton_MouseMove", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -297,8 +295,8 @@ void frmMain::picButton_Click(int index) {
     if (downMouseButton == 2 || index < 0 || index > 7) return;
     auto failure = [&] {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
-        dataManipulation::showMessage(hwnd(), "An error occurred in function picButton_click",
-                                      "Program Error Occurred.... Exiting", MB_ICONSTOP);
+        dataManipulation::reportFailure(hwnd(), "picButton_click",
+                                      dataManipulation::kExitingCaption, MB_ICONSTOP);
         close();
     };
     try {
@@ -339,7 +337,7 @@ void frmMain::TimerTooltips_Timer() {
         TimerTooltips.setEnabled(false);
         if (m_toolTipForm) ToolTips::showToolTip(*m_toolTipForm, tipText);
     } catch (...) {
-        report(hwnd(), "TimerTooltips_Timer");
+        reportFailure(hwnd(), "TimerTooltips_Timer", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -362,7 +360,7 @@ void frmMain::SbcEasy1_MouseEnter(const std::string& tag) {
             setButtonPicture(hoverButton, 2);
         }
     } catch (...) {
-        report(hwnd(), "SbcEasy1_MouseEnter");
+        reportFailure(hwnd(), "SbcEasy1_MouseEnter", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -383,11 +381,11 @@ void frmMain::SbcEasy1_MouseExit(const std::string&) {
         if (m_toolTipForm) ToolTips::showToolTip(*m_toolTipForm, tipText);
         step = 7;
     } catch (...) {
-        dataManipulation::showMessage(hwnd(),
-                                      "An error occurred in function SbcEasy1_MouseExit - line" +
+        dataManipulation::reportFailure(hwnd(),
+                                      "SbcEasy1_MouseExit - line" +
                                           verse_display::statusNumber(step) + "  " +
                                           verse_display::statusNumber(hoverButton),
-                                      "Program Error Occurred.... ", MB_ICONSTOP);
+                                      dataManipulation::kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -401,7 +399,7 @@ void frmMain::ComboTopics_Click() {
             displayVerses();
         }
     } catch (...) {
-        report(hwnd(), "comboTopics_click");
+        reportFailure(hwnd(), "comboTopics_click", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -417,7 +415,7 @@ void frmMain::comboTranslations_Click() {
             UpdateStatusBar();
         }
     } catch (...) {
-        report(hwnd(), "comboTranslations_click");
+        reportFailure(hwnd(), "comboTranslations_click", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -431,7 +429,7 @@ bool frmMain::rebuildTopics() {
         SetWindowTextA(ComboTopics, (" " + gTopics[static_cast<size_t>(k)].name).c_str());
         return false;
     } catch (...) {
-        report(hwnd(), "rebuildTopics");
+        reportFailure(hwnd(), "rebuildTopics", kStopCaption, MB_ICONSTOP);
         return true;
     }
 }
@@ -452,7 +450,7 @@ bool frmMain::addYourVerses() {
         if (rebuildTopics() || UpdateStatusBar() || displayVerses()) return false;
         return false;
     } catch (...) {
-        report(hwnd(), "addYourVerses");
+        reportFailure(hwnd(), "addYourVerses", kStopCaption, MB_ICONSTOP);
         return true;
     }
 }
@@ -468,7 +466,7 @@ void frmMain::SubClassMain_WndMessage(HWND, UINT msg, WPARAM, LPARAM lp, LRESULT
             suppress = true;
         }
     } catch (...) {
-        report(hwnd(), "SubClassMain_WndMessage");
+        reportFailure(hwnd(), "SubClassMain_WndMessage", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -489,7 +487,7 @@ void frmMain::SubClassSB_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& res
     try {
         comboOrStatusMessage(nullptr, msg, result, suppress);
     } catch (...) {
-        report(hwnd(), "SubClassSB_WndMessage");
+        reportFailure(hwnd(), "SubClassSB_WndMessage", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -497,7 +495,7 @@ void frmMain::SubClassCBtopic_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT
     try {
         comboOrStatusMessage(ComboTopics, msg, result, suppress);
     } catch (...) {
-        report(hwnd(), "SubClassCBtopic_WndMessage");
+        reportFailure(hwnd(), "SubClassCBtopic_WndMessage", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -505,7 +503,7 @@ void frmMain::SubClassCBtranslation_WndMessage(HWND, UINT msg, WPARAM, LPARAM, L
     try {
         comboOrStatusMessage(comboTranslations, msg, result, suppress);
     } catch (...) {
-        report(hwnd(), "SubClassCBtranslation_WndMessage");
+        reportFailure(hwnd(), "SubClassCBtranslation_WndMessage", kStopCaption, MB_ICONSTOP);
     }
 }
 

@@ -16,15 +16,10 @@
 #include "settings_rules.h"
 #include "verse_display.h"
 
+using dataManipulation::kStopCaption;
+using dataManipulation::reportFailure;
+
 namespace {
-
-const char* const kErrorCaption = "Program Error Occurred.... ";
-
-bool reportFailure(HWND owner, const char* routine) {
-    dataManipulation::showMessage(owner, std::string("An error occurred in function ") + routine,
-                                  kErrorCaption, MB_ICONSTOP);
-    return true;
-}
 
 template <typename T>
 T& at(std::vector<T>& v, long i) {
@@ -102,7 +97,7 @@ bool frmMain::displayVerses() {
             SendMessageA(RichTxtVerse, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
         }
     } catch (...) {
-        failed = reportFailure(hwnd(), "displayVerses");
+        failed = reportFailure(hwnd(), "displayVerses", kStopCaption, MB_ICONSTOP);
     }
     ShowWindow(RichTxtVerse, SW_SHOWNA);
     return failed;
@@ -127,7 +122,7 @@ bool frmMain::UpdateStatusBar() {
         sizeStatusPanels();
         return false;
     } catch (...) {
-        return reportFailure(hwnd(), "UpdateStatusBar");
+        return reportFailure(hwnd(), "UpdateStatusBar", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -207,7 +202,7 @@ bool frmMain::prepStatusBar() {
         Form_Resize();
         return false;
     } catch (...) {
-        return reportFailure(hwnd(), "prepStatusBar");
+        return reportFailure(hwnd(), "prepStatusBar", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -244,10 +239,10 @@ bool frmMain::nextVerse() {
         long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
         gVerseIndex += 1;
         if (gVerseIndex > count) gVerseIndex = 1;
-        if (displayVerses() || UpdateStatusBar()) return reportFailure(hwnd(), "nextVerse");
+        if (displayVerses() || UpdateStatusBar()) return reportFailure(hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP);
         return false;
     } catch (...) {
-        return reportFailure(hwnd(), "nextVerse");
+        return reportFailure(hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -257,10 +252,10 @@ bool frmMain::prevVerse() {
         long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
         gVerseIndex -= 1;
         if (gVerseIndex < 1) gVerseIndex = count;
-        if (displayVerses() || UpdateStatusBar()) return reportFailure(hwnd(), "prevVerse");
+        if (displayVerses() || UpdateStatusBar()) return reportFailure(hwnd(), "prevVerse", kStopCaption, MB_ICONSTOP);
         return false;
     } catch (...) {
-        return reportFailure(hwnd(), "prevVerse");
+        return reportFailure(hwnd(), "prevVerse", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -275,16 +270,16 @@ bool frmMain::getNewVerseIndex() {
         lRepeatCtr[1] -= 1;
         if (lRepeatCtr[1] > 0) {
             gVerseIndex = 1;
-            if (UpdateStatusBar() || displayVerses()) return reportFailure(hwnd(), "getNewVerseIndex");
+            if (UpdateStatusBar() || displayVerses()) return reportFailure(hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP);
             return false;
         }
         long next = shown + 1;
         if (next > static_cast<long>(gTopics.size()) - 1) next = 0;
         if (changeTopics(next) || UpdateStatusBar() || displayVerses())
-            return reportFailure(hwnd(), "getNewVerseIndex");
+            return reportFailure(hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP);
         return false;
     } catch (...) {
-        return reportFailure(hwnd(), "getNewVerseIndex");
+        return reportFailure(hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -336,7 +331,7 @@ bool frmMain::changeTopics(long& topicIndex) {
         if (gParallelTranslation && !topic.isUserFile) loadParallelTranslations(topic.fileName);
         return false;
     } catch (...) {
-        return reportFailure(hwnd(), "changeTopics");
+        return reportFailure(hwnd(), "changeTopics", kStopCaption, MB_ICONSTOP);
     }
 }
 
@@ -389,6 +384,6 @@ bool frmMain::changeTranslations(long translationIndex) {
         if (gParallelTranslation && !current.isUserFile) loadParallelTranslations(file);
         return false;
     } catch (...) {
-        return reportFailure(hwnd(), "changeTranslations");
+        return reportFailure(hwnd(), "changeTranslations", kStopCaption, MB_ICONSTOP);
     }
 }

@@ -17,13 +17,11 @@
 #include "seams.h"
 #include "settings_rules.h"
 
+using dataManipulation::kErrorCaption;
+using dataManipulation::kStopCaption;
+using dataManipulation::reportFailure;
+
 namespace {
-
-const char* const kErrorCaption = "Program Error Occurred....";
-
-void report(HWND owner, const char* text, const char* caption) {
-    dataManipulation::showMessage(owner, text, caption, MB_ICONSTOP);
-}
 
 // A stored version number: unreadable or not a number counts as 0.
 long storedNumber(const char* name) {
@@ -131,7 +129,7 @@ void frmMain::mnuOptions_Click() {
         }
     }
     if (UpdateStatusBar() || displayVerses())
-        report(hwnd(), "An error occurred in function mnuOptions_click", kErrorCaption);
+        reportFailure(hwnd(), "mnuOptions_click", kErrorCaption, MB_ICONSTOP);
 }
 
 void frmMain::mnuParallel_Click() {
@@ -142,7 +140,7 @@ void frmMain::mnuParallel_Click() {
         long k = currentTopicIndex();
         if (k >= 0 && !gTopics[static_cast<size_t>(k)].isUserFile) loadParallelTranslations(gTopics[static_cast<size_t>(k)].fileName);
     }
-    if (displayVerses()) report(hwnd(), "An error occurred in function mnuParallel_click", kErrorCaption);
+    if (displayVerses()) reportFailure(hwnd(), "mnuParallel_click", kErrorCaption, MB_ICONSTOP);
 }
 
 // The Run value's writers report their own failure; the flag and the check
@@ -158,7 +156,7 @@ void frmMain::mnuAutoStart_Click() {
     try {
         setAutoStart(!gAutoStart);
     } catch (...) {
-        report(hwnd(), "An error occurred in function mnuAuto_click_click", kErrorCaption);
+        reportFailure(hwnd(), "mnuAuto_click_click", kErrorCaption, MB_ICONSTOP);
     }
 }
 
@@ -166,6 +164,7 @@ void frmMain::mnuSchedule_Click() {
     try {
         if (openScheduleDialog) openScheduleDialog(hwnd());
     } catch (...) {
+        // The schedule dialog reports its own failures.
     }
     ShowWindow(picButton[7], gSchedulerEnabled || gUseWindowsScheduler ? SW_SHOWNA : SW_HIDE);
     Form_Resize();
@@ -215,7 +214,7 @@ bool frmMain::checkForUpdates() {
         registry::writeLastUpdate(false);
         return false;
     } catch (...) {
-        report(hwnd(), "An error occurred in function checkForUpdates", "Program Error Occurred.... ");
+        reportFailure(hwnd(), "checkForUpdates", kStopCaption, MB_ICONSTOP);
         return true;
     }
 }
@@ -250,7 +249,7 @@ bool frmMain::checkRevisions(bool& updateStarted, bool& newVersion) {
                            REG_SZ);
         return false;
     } catch (...) {
-        report(hwnd(), "An error occurred in function checkRevisions", "Program Error Occurred.... ");
+        reportFailure(hwnd(), "checkRevisions", kStopCaption, MB_ICONSTOP);
         return true;
     }
 }
@@ -306,7 +305,7 @@ bool frmMain::handleFailedPatchInstall(bool& updateStarted) {
         }
         return false;
     } catch (...) {
-        report(hwnd(), "An error occurred in function handleFailedPatchInstall", "Program Error Occurred.... ");
+        reportFailure(hwnd(), "handleFailedPatchInstall", kStopCaption, MB_ICONSTOP);
         return true;
     }
 }

@@ -14,14 +14,9 @@
 #include "sysTray.h"
 #include "verse_display.h"
 
-namespace {
-
-void report(HWND owner, const char* routine, const char* caption) {
-    dataManipulation::showMessage(owner, std::string("An error occurred in function ") + routine, caption,
-                                  MB_ICONSTOP);
-}
-
-} // namespace
+using dataManipulation::kErrorCaption;
+using dataManipulation::kStopCaption;
+using dataManipulation::reportFailure;
 
 void frmMain::sleepButton() {
     gSleepCountdown = true;
@@ -71,7 +66,7 @@ bool frmMain::sendToSysTray() {
         ShowWindow(hwnd(), SW_HIDE);
         return false;
     } catch (...) {
-        report(hwnd(), "sendToSysTray", "Program Error Occurred....");
+        reportFailure(hwnd(), "sendToSysTray", kErrorCaption, MB_ICONSTOP);
         return true;
     }
 }
@@ -96,7 +91,7 @@ void frmMain::SysTrayMouseEventHandler() {
         // it has returned.
         if (chosen == mnuRCPsend || chosen == mnuRCPquit) PostMessageA(hwnd(), WM_COMMAND, chosen, 0);
     } catch (...) {
-        report(hwnd(), "SysTrayMouseEventHandler", "Program Error Occurred....");
+        reportFailure(hwnd(), "SysTrayMouseEventHandler", kErrorCaption, MB_ICONSTOP);
     }
 }
 
@@ -108,7 +103,7 @@ void frmMain::mnuRCPrestore() {
         timerVerse.setEnabled(false);
         timerSchedule.setEnabled(false);
     } catch (...) {
-        report(hwnd(), "mnuRCPrestore", "Program Error Occurred....");
+        reportFailure(hwnd(), "mnuRCPrestore", kErrorCaption, MB_ICONSTOP);
     }
 }
 
@@ -116,7 +111,7 @@ void frmMain::mnuRCPsend_Click() {
     try {
         mnuRCPrestore();
     } catch (...) {
-        report(hwnd(), "mnuRCPsend_Click", "Program Error Occurred....");
+        reportFailure(hwnd(), "mnuRCPsend_Click", kErrorCaption, MB_ICONSTOP);
     }
 }
 
@@ -126,7 +121,7 @@ void frmMain::mnuRCPquit_Click() {
         sysTray::deleteTrayIcon();
         close();
     } catch (...) {
-        report(hwnd(), "mnuRCPquit_Click", "Program Error Occurred....");
+        reportFailure(hwnd(), "mnuRCPquit_Click", kErrorCaption, MB_ICONSTOP);
     }
 }
 
@@ -167,11 +162,11 @@ void frmMain::timerVerse_Timer() {
     try {
         gMinutesLeft -= 1;
         bool stepFailed = false;
-        if (gMinutesLeft < 1) stepFailed = wakeUp("timerVerse_Timer", "Program Error Occurred.... ", false);
+        if (gMinutesLeft < 1) stepFailed = wakeUp("timerVerse_Timer", kStopCaption, false);
         if (stepFailed || displayVerses() || UpdateStatusBar())
-            report(hwnd(), "timerVerse_Timer", "Program Error Occurred.... ");
+            reportFailure(hwnd(), "timerVerse_Timer", kStopCaption, MB_ICONSTOP);
     } catch (...) {
-        report(hwnd(), "timerVerse_Timer", "Program Error Occurred.... ");
+        reportFailure(hwnd(), "timerVerse_Timer", kStopCaption, MB_ICONSTOP);
     }
     m_inTimerTick = false;
 }
@@ -183,12 +178,12 @@ void frmMain::timerSchedule_Timer() {
     try {
         long scheduled = schedule_rules::parseTimeOfDay(gSchedulerTime);
         if (scheduled >= 0 && schedule_rules::scheduleDue(seams::timeOfDaySeconds(), scheduled)) {
-            bool stepFailed = wakeUp("timerSchedule_Timer", "Program Error Occurred....", true);
+            bool stepFailed = wakeUp("timerSchedule_Timer", kErrorCaption, true);
             if (stepFailed || displayVerses() || UpdateStatusBar())
-                report(hwnd(), "timerSchedule_Timer", "Program Error Occurred....");
+                reportFailure(hwnd(), "timerSchedule_Timer", kErrorCaption, MB_ICONSTOP);
         }
     } catch (...) {
-        report(hwnd(), "timerSchedule_Timer", "Program Error Occurred....");
+        reportFailure(hwnd(), "timerSchedule_Timer", kErrorCaption, MB_ICONSTOP);
     }
     m_inTimerTick = false;
 }

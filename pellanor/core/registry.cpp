@@ -152,8 +152,8 @@ bool seeIfRestrictedUser() {
         seams::startProcess(kRegIniCommand, SW_SHOWMAXIMIZED);
         return !canRead();
     } catch (...) {
-        dataManipulation::showMessage(nullptr, "An error occurred in function seeIfRestrictedUser",
-                                      "Program Error Occurred.... ", MB_ICONSTOP);
+        dataManipulation::reportFailure(nullptr, "seeIfRestrictedUser",
+                                      dataManipulation::kStopCaption, MB_ICONSTOP);
         return true;
     }
 }

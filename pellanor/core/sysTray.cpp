@@ -65,6 +65,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return -1;
         }
     } catch (...) {
+        // A tray message that fails still goes on to the window's own
+        // procedure; a box from inside the tray hook would come back on every message.
     }
     return CallWindowProcA(gOldWndProc, hwnd, msg, wp, lp);
 }

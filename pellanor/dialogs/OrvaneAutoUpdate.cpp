@@ -18,21 +18,17 @@
 
 using namespace OrvaneAutoUpdateMod;
 namespace lib = Tamberly_orvane6;
+using dataManipulation::kProgramErrorCaption;
+using dataManipulation::reportFailure;
 
 namespace {
 
-constexpr const char* kErrorCaption = "A Program Error Occurred";
 constexpr const char* kDownloadingStatus = "Downloading the files from the Internet.... Please Wait";
 
 std::string joined(const std::vector<std::string>& names) {
     std::string all;
     for (const std::string& n : names) all += (all.empty() ? "" : ", ") + n;
     return all;
-}
-
-void report(HWND owner, const char* routine) {
-    dataManipulation::showMessage(owner, std::string("An error occurred in function ") + routine, kErrorCaption,
-                                  MB_ICONINFORMATION);
 }
 
 void setPointer(bool busy) {
@@ -192,7 +188,7 @@ void OrvaneAutoUpdate::Form_Load() {
             SetWindowPos(a->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     } catch (...) {
-        report(hwnd(), "OrvaneautoUpdate_form_load");
+        reportFailure(hwnd(), "OrvaneautoUpdate_form_load", kProgramErrorCaption, MB_ICONINFORMATION);
     }
 }
 
@@ -204,6 +200,7 @@ void OrvaneAutoUpdate::onClose() {
         if (!m_listDownloader)
             for (auto& list : gUpdateLists) list.reset();
     } catch (...) {
+        // The dialog is closing; the lists go with the process at worst.
     }
 }
 
@@ -243,6 +240,7 @@ void OrvaneAutoUpdate::exitBut_Click() {
     try {
         endModal(IDCANCEL);
     } catch (...) {
+        // The dialog is ending anyway; nothing the user could act on.
     }
 }
 
@@ -256,6 +254,7 @@ void OrvaneAutoUpdate::chkProxy_Click() {
         }
         InvalidateRect(txtProxyServer, nullptr, TRUE);
     } catch (...) {
+        // Only the look of the proxy field; the choice itself is kept.
     }
 }
 
@@ -264,6 +263,7 @@ void OrvaneAutoUpdate::cmdHelp_Click() {
         seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kHelpContext);
         UpdateWindow(hwnd());
     } catch (...) {
+        // Help that cannot open is its own answer; the dialog goes on.
     }
 }
 
@@ -273,7 +273,7 @@ void OrvaneAutoUpdate::cmdSelect_Click(int index) {
         SendMessageA(List1, LB_SETSEL, index == 1 ? TRUE : FALSE, -1);
         SendMessageA(List1, LB_SETCARETINDEX, 0, FALSE);
     } catch (...) {
-        report(hwnd(), "OrvaneautoUpdate_cmdSelect_Click");
+        reportFailure(hwnd(), "OrvaneautoUpdate_cmdSelect_Click", kProgramErrorCaption, MB_ICONINFORMATION);
     }
 }
 
@@ -386,7 +386,7 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
         setStatus("");
     } catch (...) {
         m_listDownloader.reset();
-        report(hwnd(), "OrvaneautoUpdate_StartVerifyBut_Click.   ");
+        reportFailure(hwnd(), "OrvaneautoUpdate_StartVerifyBut_Click.   ", kProgramErrorCaption, MB_ICONINFORMATION);
         enableItem(IDC_AU_STARTVERIFY, true);
         enableItem(IDC_AU_EXIT, true);
         setPointer(false);
@@ -454,7 +454,7 @@ void OrvaneAutoUpdate::prepFileLists() {
             }
         }
     } catch (...) {
-        report(hwnd(), "OrvaneautoUpdate_prepFileLists");
+        reportFailure(hwnd(), "OrvaneautoUpdate_prepFileLists", kProgramErrorCaption, MB_ICONINFORMATION);
     }
 }
 
@@ -473,6 +473,7 @@ void OrvaneAutoUpdate::openAVI(long clip) {
             invoke(animation, ccrpani::kDispOpenSystem, DISPATCH_METHOD, {clip});
         }
     } catch (...) {
+        // The animation is decoration: without it the update runs the same.
     }
 }
 
@@ -480,6 +481,7 @@ void OrvaneAutoUpdate::playAVI() {
     try {
         invoke(animation, ccrpani::kDispPlay, DISPATCH_METHOD);
     } catch (...) {
+        // The animation is decoration: without it the update runs the same.
     }
 }
 
@@ -487,6 +489,7 @@ void OrvaneAutoUpdate::closeAVI() {
     try {
         invoke(animation, ccrpani::kDispClose, DISPATCH_METHOD);
     } catch (...) {
+        // The animation is decoration: without it the update runs the same.
     }
 }
 
@@ -494,6 +497,7 @@ void OrvaneAutoUpdate::showAnimation(bool show) {
     try {
         invoke(animation, ccrpani::kDispVisible, DISPATCH_PROPERTYPUT, {show ? -1L : 0L});
     } catch (...) {
+        // The animation is decoration; the file list shows either way.
     }
     if (List1) ShowWindow(List1, show ? SW_HIDE : SW_SHOWNA);
 }
@@ -643,7 +647,7 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
         orvaneftp.reset();
         endModal(IDOK);
     } catch (...) {
-        report(hwnd(), "OrvaneautoUpdate_UpdateBut_Click");
+        reportFailure(hwnd(), "OrvaneautoUpdate_UpdateBut_Click", kProgramErrorCaption, MB_ICONINFORMATION);
         gDownloading = false;
         stopRun();
         GlobalFunctions::runVerify(hwnd());
@@ -661,7 +665,7 @@ void OrvaneAutoUpdate::orvaneftp_progress(long bytes) {
         showItem(IDC_AU_BYTES, true);
         setItemText(IDC_AU_BYTES, "Received " + std::to_string(done) + " bytes of " + std::to_string(totalBytes));
     } catch (...) {
-        report(hwnd(), "OrvaneautoUpdate_orvaneftp_progress");
+        reportFailure(hwnd(), "OrvaneautoUpdate_orvaneftp_progress", kProgramErrorCaption, MB_ICONINFORMATION);
     }
 }
 
@@ -694,6 +698,6 @@ void OrvaneAutoUpdate::abortBut_Click() {
         ui::setWindowText(hwnd(), std::string(kProductName) + " Auto Update");
         setPointer(false);
     } catch (...) {
-        report(hwnd(), "OrvaneautoUpdate_AbortBut_Click");
+        reportFailure(hwnd(), "OrvaneautoUpdate_AbortBut_Click", kProgramErrorCaption, MB_ICONINFORMATION);
     }
 }

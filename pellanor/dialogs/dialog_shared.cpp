@@ -71,25 +71,6 @@ bool readLines(const std::string& path, std::vector<std::string>& lines) {
     return true;
 }
 
-void guarded(HWND owner, const char* failureText, const char* caption, UINT flags,
-             const std::function<void()>& body) {
-    try {
-        body();
-    } catch (...) {
-        try {
-            dataManipulation::showMessage(owner, failureText, caption, flags);
-        } catch (...) {
-        }
-    }
-}
-
-void quietly(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 void setVerseFontSize(long size, bool references) {
     frmMain* main = gMainForm;
     if (!main) return;

@@ -1,13 +1,11 @@
 // dialog_shared.h
 // What the program's dialogs share: the lines of the plain-text files
-// beside the program, the one-message rule around a handler's body, the
-// maker's addresses the dialogs link to, and the verse text size they put
+// beside the program, the addresses the dialogs link to, and the verse text size they put
 // on the main window.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,14 +23,6 @@ std::vector<std::string> splitLines(std::string_view content);
 
 // The lines of the file at path; false (and no lines) when it cannot be read.
 bool readLines(const std::string& path, std::vector<std::string>& lines);
-
-// Runs a handler's body; a failure is reported through the program's
-// message routine with failureText under caption, and the handler ends.
-void guarded(HWND owner, const char* failureText, const char* caption, UINT flags,
-             const std::function<void()>& body);
-
-// Runs a step whose failure is skipped silently.
-void quietly(const std::function<void()>& step);
 
 // Puts size (points) on the main window's (gMainForm) verse box and, with
 // references, on its three reference boxes, then repaints the main window.

@@ -25,12 +25,12 @@
 
 namespace {
 
-using dialog_shared::guarded;
+using dataManipulation::guarded;
+using dataManipulation::kErrorCaption;
 using dialog_shared::kCrLf;
 const char* const kFileNames[2] = {"Your Verses.txt", "Your Inspirational Thoughts.txt"};
 const char* const kVerseCaption = "Verse Has Not Been Added";
 const char* const kThoughtCaption = "Inspirational Thought Has Not Been Added";
-const char* const kErrorCaption = "Program Error Occurred....";
 const char* const kAddError = "An error occurred in the function addVerse_cmdAdd_Click.  ";
 const char* const kAddErrorCaption = "Error Adding a Verse";
 const char* const kThoughtPrompt = "Please enter an Inspirational Thought here.";
@@ -63,12 +63,11 @@ std::string clipboardText(HWND owner) {
 }
 
 // A rules test that fails unexpectedly reports it and rejects the entry.
-bool rejectOnFailure(HWND owner, const char* failureText, const std::function<bool()>& rules) {
+bool rejectOnFailure(HWND owner, const char* routine, const std::function<bool()>& rules) {
     try {
         return rules();
     } catch (...) {
-        dataManipulation::showMessage(owner, failureText, kErrorCaption, MB_ICONINFORMATION);
-        return true;
+        return dataManipulation::reportFailure(owner, routine, kErrorCaption, MB_ICONINFORMATION);
     }
 }
 
@@ -156,7 +155,7 @@ bool frmAddVerse::Form_Load() {
 }
 
 void frmAddVerse::addBooks() {
-    guarded(hwnd(), "An error occurred in function addVerse_addBooks", kErrorCaption,
+    guarded(hwnd(), "addVerse_addBooks", kErrorCaption,
             MB_ICONINFORMATION, [&] {
                 SendMessageA(comboVerse, CB_RESETCONTENT, 0, 0);
                 SendMessageA(comboVerse, CB_ADDSTRING, 0,
@@ -204,7 +203,7 @@ void frmAddVerse::createColumns() {
 
 bool frmAddVerse::displayFileInfo() {
     bool ok = true;
-    guarded(hwnd(), "An error occurred in function formAddVerse_displayFileInfo", kErrorCaption,
+    guarded(hwnd(), "formAddVerse_displayFileInfo", kErrorCaption,
             MB_ICONSTOP, [&] {
                 for (int index = 0; index < 2 && ok; ++index)
                     ok = loadUserFile(index, m_userFolder + kFileNames[index]);
@@ -298,7 +297,7 @@ void frmAddVerse::attachFields() {
         field->attach(
             box, IDOK,
             {[this, box] {
-                 guarded(hwnd(), "An error occurred in function addVerse_txtVerse_gotfocus",
+                 guarded(hwnd(), "addVerse_txtVerse_gotfocus",
                          kErrorCaption, MB_ICONINFORMATION, [&] {
                              gErrorShown = false;
                              focusField = box;
@@ -306,7 +305,7 @@ void frmAddVerse::attachFields() {
              },
              [this, box, i] {
                  bool valid = true;
-                 guarded(hwnd(), "An error occurred in function addVerse_txtVerse_keypress",
+                 guarded(hwnd(), "addVerse_txtVerse_keypress",
                          kErrorCaption, MB_ICONINFORMATION, [&] {
                              gErrorShown = false;
                              if (trim(text(box)).empty()) {
@@ -321,6 +320,8 @@ void frmAddVerse::attachFields() {
                  try {
                      if (trim(text(box)).empty()) ui::setWindowText(box, defaultVerse[i]);
                  } catch (...) {
+                     // Only the default text put back in an empty field; the entry is
+                     // tested again when it is added.
                  }
                  focusField = nullptr;
              }});
@@ -332,7 +333,7 @@ void frmAddVerse::attachFields() {
         field->attach(
             box, IDOK,
             {[this, box] {
-                 guarded(hwnd(), "An error occurred in function addVerse_txtThought_gotfocus",
+                 guarded(hwnd(), "addVerse_txtThought_gotfocus",
                          kErrorCaption, MB_ICONINFORMATION, [&] {
                              gErrorShown = false;
                              focusField = box;
@@ -340,7 +341,7 @@ void frmAddVerse::attachFields() {
              },
              [this] {
                  bool valid = true;
-                 guarded(hwnd(), "An error occurred in function addVerse_txtThought_keypress",
+                 guarded(hwnd(), "addVerse_txtThought_keypress",
                          kErrorCaption, MB_ICONINFORMATION, [&] {
                              gErrorShown = false;
                              HWND thought = txtThought[2];
@@ -359,6 +360,8 @@ void frmAddVerse::attachFields() {
                      // (empty) default back.
                      if (i == 2 && trim(text(box)).empty()) ui::setWindowText(box, defaultThought[2]);
                  } catch (...) {
+                     // Only the default text put back in an empty field; the entry is
+                     // tested again when it is added.
                  }
                  focusField = nullptr;
              }});
@@ -393,6 +396,7 @@ void frmAddVerse::optionItem_Click(int index) {
         for (int id : verse ? verseOnly : thoughtOnly) showItem(id, true);
         focusOn(verse ? comboVerse : txtThought[0]);
     } catch (...) {
+        // Which fields show is layout only; the next choice sets it again.
     }
 }
 
@@ -404,7 +408,7 @@ void frmAddVerse::reject(const std::string& message, const char* caption, HWND f
 }
 
 bool frmAddVerse::testVerses(bool update) {
-    return rejectOnFailure(hwnd(), "An error occurred in function addVerse_testVerses",
+    return rejectOnFailure(hwnd(), "addVerse_testVerses",
                            [&] { return verseRulesFail(update); });
 }
 
@@ -468,7 +472,7 @@ bool frmAddVerse::verseRulesFail(bool update) {
                txtVerse[1]);
         return true;
     case verse_entry::Chapter::OutOfRange:
-        dataManipulation::showMessage(hwnd(), "An error occurred in function addVerse_testVerses",
+        dataManipulation::reportFailure(hwnd(), "addVerse_testVerses",
                                       kErrorCaption, MB_ICONINFORMATION);
         return true;
     }
@@ -486,7 +490,7 @@ bool frmAddVerse::verseRulesFail(bool update) {
 }
 
 bool frmAddVerse::testThoughts(bool update) {
-    return rejectOnFailure(hwnd(), "An error occurred in function addVerse_testThoughts",
+    return rejectOnFailure(hwnd(), "addVerse_testThoughts",
                            [&] { return thoughtRulesFail(update); });
 }
 
@@ -540,44 +544,50 @@ void frmAddVerse::cmdAdd_Click(int index) {
     gErrorShown = false;
     bool verse = verseMode();
     int list = verse ? 0 : 1;
-    guarded(hwnd(), kAddError, kAddErrorCaption, MB_ICONINFORMATION, [&] {
-        std::vector<std::string> cells =
-            verse ? std::vector<std::string>{text(comboVerse), text(txtVerse[1]), text(txtVerse[2]),
-                                             text(txtVerse[3]) + ": " + text(txtVerse[4])}
-                  : std::vector<std::string>{text(txtThought[0]), text(txtThought[1]),
-                                             text(txtThought[2])};
-        if (index == 0) {
-            if (verse ? testVerses() : testThoughts()) return;
+    // This routine words its failure in its own way, so it reports it
+    // itself rather than through guarded.
+    try {
+        [&] {
+            std::vector<std::string> cells =
+                verse ? std::vector<std::string>{text(comboVerse), text(txtVerse[1]), text(txtVerse[2]),
+                                                 text(txtVerse[3]) + ": " + text(txtVerse[4])}
+                      : std::vector<std::string>{text(txtThought[0]), text(txtThought[1]),
+                                                 text(txtThought[2])};
+            if (index == 0) {
+                if (verse ? testVerses() : testThoughts()) return;
+                EnableWindow(cmdDelete[static_cast<size_t>(list)], TRUE);
+                addRow(list, cells);
+                seams::messageBox(hwnd(),
+                                  verse ? "Verse Successfully Added"
+                                        : "Inspirational Thought Successfully Added",
+                                  "Success", MB_ICONINFORMATION);
+                rememberLastAdded();
+                return;
+            }
+            // Update overwrites the selected row, under the same tests as Add
+            // (but the duplicate test): nothing may reach the file that the
+            // reader would split differently or reject.
+            MessageBeep(MB_ICONINFORMATION);
+            int row = selectedRow(list);
+            if (row < 0) throw RowMismatch{};
+            if (verse ? testVerses(true) : testThoughts(true)) return;
             EnableWindow(cmdDelete[static_cast<size_t>(list)], TRUE);
-            addRow(list, cells);
-            seams::messageBox(hwnd(),
-                              verse ? "Verse Successfully Added"
-                                    : "Inspirational Thought Successfully Added",
-                              "Success", MB_ICONINFORMATION);
+            fillRow(list, row, cells);
+            ++m_quiet;
+            ListView_SetItemState(lvAdded[static_cast<size_t>(list)], row, LVIS_SELECTED, LVIS_SELECTED);
+            --m_quiet;
             rememberLastAdded();
-            return;
-        }
-        // Update overwrites the selected row, under the same tests as Add
-        // (but the duplicate test): nothing may reach the file that the
-        // reader would split differently or reject.
-        MessageBeep(MB_ICONINFORMATION);
-        int row = selectedRow(list);
-        if (row < 0) throw RowMismatch{};
-        if (verse ? testVerses(true) : testThoughts(true)) return;
-        EnableWindow(cmdDelete[static_cast<size_t>(list)], TRUE);
-        fillRow(list, row, cells);
-        ++m_quiet;
-        ListView_SetItemState(lvAdded[static_cast<size_t>(list)], row, LVIS_SELECTED, LVIS_SELECTED);
-        --m_quiet;
-        rememberLastAdded();
-    });
+        }();
+    } catch (...) {
+        dataManipulation::showMessage(hwnd(), kAddError, kAddErrorCaption, MB_ICONINFORMATION);
+    }
     gDialogCancelled = false;
 }
 
 void frmAddVerse::cmdDelete_Click(int index) {
     HWND list = lvAdded[static_cast<size_t>(index)];
-    guarded(hwnd(), "An error occurred in function frmAddVerse_cmdDelete_Click",
-            "A Program Error Occurred", MB_ICONINFORMATION, [&] {
+    guarded(hwnd(), "frmAddVerse_cmdDelete_Click",
+            dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION, [&] {
                 int count = rowCount(index);
                 if (count == 0) return;
                 int removed = 0;
@@ -618,8 +628,8 @@ void frmAddVerse::cmdDelete_Click(int index) {
 }
 
 void frmAddVerse::lvAdded_ItemClick(int index, int row) {
-    guarded(hwnd(), "An error occurred in function frmAddVerse_lvAdded_ItemClick",
-            "A Program Error Occurred", MB_ICONINFORMATION, [&] {
+    guarded(hwnd(), "frmAddVerse_lvAdded_ItemClick",
+            dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION, [&] {
                 if (row < 0 || row >= rowCount(index)) throw RowMismatch{};
                 if (index == 0) {
                     std::string book = cellText(0, row, 0);
@@ -837,7 +847,7 @@ void frmAddVerse::cmdHelp_Click() {
 // ---------------------------------------------------------------- paste button
 
 void frmAddVerse::SbcEasy1_MouseEnter(const std::string& tag) {
-    guarded(hwnd(), "An error occurred in function SbcEasy1_MouseEnter", "Program Error Occurred.... ",
+    guarded(hwnd(), "SbcEasy1_MouseEnter", dataManipulation::kStopCaption,
             MB_ICONSTOP, [&] {
                 if (GetActiveWindow() != hwnd() || tag.empty() ||
                     tag.find("button") == std::string::npos)
@@ -865,14 +875,14 @@ void frmAddVerse::SbcEasy1_MouseExit(const std::string&) {
 void frmAddVerse::picButton_click(int index) {
     gErrorShown = false;
     if (index != 0) return;
-    guarded(hwnd(), "An error occurred in function picButton_click",
-            "Program Error Occurred.... Exiting", MB_ICONSTOP, [&] { pasteClipboard(); });
+    guarded(hwnd(), "picButton_click",
+            dataManipulation::kExitingCaption, MB_ICONSTOP, [&] { pasteClipboard(); });
 }
 
 void frmAddVerse::cmdPaste_Click() {
     gErrorShown = false;
-    guarded(hwnd(), "An error occurred in function cmdPaste_Click",
-            "Program Error Occurred.... Exiting", MB_ICONSTOP, [&] { pasteClipboard(); });
+    guarded(hwnd(), "cmdPaste_Click",
+            dataManipulation::kExitingCaption, MB_ICONSTOP, [&] { pasteClipboard(); });
 }
 
 // The clipboard's text into the field captured when the pointer entered
@@ -917,8 +927,8 @@ LRESULT CALLBACK frmAddVerse::pasteButtonProc(HWND hwnd, UINT msg, WPARAM wp, LP
                 try {
                     self->setPicture(inside() ? 1 : 0);
                 } catch (...) {
-                    dataManipulation::showMessage(self->hwnd(), "An error occurred in function picbutton_MouseMove",
-                                                  "Program Error Occurred.... ", MB_ICONSTOP);
+                    dataManipulation::reportFailure(self->hwnd(), "picbutton_MouseMove",
+                                                  dataManipulation::kStopCaption, MB_ICONSTOP);
                 }
             }
             break;
@@ -948,6 +958,8 @@ LRESULT CALLBACK frmAddVerse::pasteButtonProc(HWND hwnd, UINT msg, WPARAM wp, LP
             break;
         }
     } catch (...) {
+        // The button's pictures only; no exception may leave the subclass
+        // procedure, and the click itself is reported by picButton_click.
     }
     return DefSubclassProc(hwnd, msg, wp, lp);
 }

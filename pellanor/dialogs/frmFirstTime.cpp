@@ -5,12 +5,13 @@
 #include <htmlhelp.h>
 
 #include "Module1.h"
+#include "dataManipulation.h"
 #include "dialog_shared.h"
 #include "frmFirstTime_res.h"
 #include "seams.h"
 
 using dialog_shared::kCrLf;
-using dialog_shared::quietly;
+using dataManipulation::quietly;
 
 std::string frmFirstTime::agreementText() {
     return std::string("Thank you for using ") + dialog_shared::kProductTitle + kCrLf + kCrLf +

@@ -2,6 +2,7 @@
 #include "frmLogin.h"
 
 #include "Module1.h"
+#include "dataManipulation.h"
 #include "dialog_shared.h"
 #include "dialogs_res.h"
 #include "seams.h"
@@ -53,17 +54,17 @@ bool frmLogin::OnInit() {
         auto field = std::make_unique<ui::EnterField>();
         field->attach(txtUserName[i], IDOK,
                       {[this] {
-                           dialog_shared::guarded(
-                               hwnd(), "An error occurred in function frmLogin_txtUserName_gotfocus",
-                               "Program Error Occurred....", MB_ICONINFORMATION,
+                           dataManipulation::guarded(
+                               hwnd(), "frmLogin_txtUserName_gotfocus",
+                               dataManipulation::kErrorCaption, MB_ICONINFORMATION,
                                [] { gErrorShown = false; });
                        },
                        // Enter: OK becomes the default, so the next Enter
                        // presses it.
                        [this] {
-                           dialog_shared::guarded(
-                               hwnd(), "An error occurred in function frmLogin_txtUserName_keypress",
-                               "Program Error Occurred....", MB_ICONINFORMATION,
+                           dataManipulation::guarded(
+                               hwnd(), "frmLogin_txtUserName_keypress",
+                               dataManipulation::kErrorCaption, MB_ICONINFORMATION,
                                [] { gErrorShown = false; });
                            return true;
                        },

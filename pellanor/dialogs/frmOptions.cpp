@@ -17,13 +17,13 @@
 #include "frmTip.h"
 #include "seams.h"
 
-using dialog_shared::guarded;
-using dialog_shared::quietly;
+using dataManipulation::guarded;
+using dataManipulation::kErrorCaption;
+using dataManipulation::quietly;
 using dialog_shared::setVerseFontSize;
 
 namespace {
 
-const char* const kErrorCaption = "Program Error Occurred....";
 const char* const kWrongDataCaption = "Incorrect Data was Entered";
 const char* const kSleepNotNumeric = "You can only enter numeric values for the Sleep time.  The value will be reset.  ";
 const char* const kRepeatNotNumeric =
@@ -159,12 +159,12 @@ void frmOptions::attachFields() {
         const char* keyPress;
         const char* lostFocus;
     };
-    const Names snooze{"An error occurred in function option_txtSnooze_gotfocus",
-                       "An error occurred in function option_txtSnooze_keypress",
-                       "An error occurred in function option_txtSnooze_lostfocus"};
-    const Names repeat{"An error occurred in function option_txtRepeat_gotfocus",
-                       "An error occurred in function option_txtRepeat_keypress",
-                       "An error occurred in function option_txtRepeat_lostfocus"};
+    const Names snooze{"option_txtSnooze_gotfocus",
+                       "option_txtSnooze_keypress",
+                       "option_txtSnooze_lostfocus"};
+    const Names repeat{"option_txtRepeat_gotfocus",
+                       "option_txtRepeat_keypress",
+                       "option_txtRepeat_lostfocus"};
     const std::array<HWND, 3> fields{txtSnooze[0], txtRepeat[0], txtRepeat[1]};
     for (size_t f = 0; f < fields.size(); ++f) {
         const Names& names = f == 0 ? snooze : repeat;
@@ -201,8 +201,8 @@ LRESULT CALLBACK frmOptions::fieldClickProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
     LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
     if (msg != WM_LBUTTONUP) return r;
     auto* self = reinterpret_cast<frmOptions*>(refData);
-    const char* name = hwnd == self->txtSnooze[0] ? "An error occurred in function option_txtSnooze_click"
-                                                  : "An error occurred in function option_txtRepeat_click";
+    const char* name = hwnd == self->txtSnooze[0] ? "option_txtSnooze_click"
+                                                  : "option_txtRepeat_click";
     guarded(self->hwnd(), name, kErrorCaption, MB_ICONINFORMATION, [&] {
         gErrorShown = false;
         if (GetFocus() != hwnd) SetFocus(hwnd);
@@ -220,7 +220,7 @@ void frmOptions::refocus(HWND field) {
 
 bool frmOptions::testSleep(int index) {
     bool replaced = false;
-    guarded(hwnd(), "An error occurred in function option_testSleep", kErrorCaption, MB_ICONINFORMATION, [&] {
+    guarded(hwnd(), "option_testSleep", kErrorCaption, MB_ICONINFORMATION, [&] {
         gErrorShown = false;
         HWND box = txtSnooze[0];
         std::string entry = ui::getWindowText(box);
@@ -245,7 +245,7 @@ bool frmOptions::testSleep(int index) {
 
 bool frmOptions::testRepeat(int index) {
     bool replaced = false;
-    guarded(hwnd(), "An error occurred in function option_testRepeat", kErrorCaption, MB_ICONINFORMATION, [&] {
+    guarded(hwnd(), "option_testRepeat", kErrorCaption, MB_ICONINFORMATION, [&] {
         gErrorShown = false;
         if (index < 0 || index > 1) return;
         size_t i = static_cast<size_t>(index);
@@ -270,7 +270,7 @@ bool frmOptions::testRepeat(int index) {
 // ---------------------------------------------------------------- handlers
 
 void frmOptions::comboFontSize_Click() {
-    guarded(hwnd(), "An error occurred in function option_comboFontSize_click", kErrorCaption,
+    guarded(hwnd(), "option_comboFontSize_click", kErrorCaption,
             MB_ICONINFORMATION, [&] {
                 gErrorShown = false;
                 LRESULT index = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
@@ -280,7 +280,7 @@ void frmOptions::comboFontSize_Click() {
 }
 
 void frmOptions::comboTranslation_Click() {
-    guarded(hwnd(), "An error occurred in function option_comboTranslation_click", kErrorCaption,
+    guarded(hwnd(), "option_comboTranslation_click", kErrorCaption,
             MB_ICONINFORMATION, [&] {
                 gErrorShown = false;
                 LRESULT index = SendMessageA(comboTranslation, CB_GETCURSEL, 0, 0);
@@ -293,7 +293,7 @@ void frmOptions::cmdOK_Click() {
     // A field is validated when it is left; one that holds a wrong entry
     // all the same is put right first, and the dialog stays open.
     if (testSleep(0) || testRepeat(0) || testRepeat(1)) return;
-    guarded(hwnd(), "An error occurred in function option_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION, [&] {
+    guarded(hwnd(), "option_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION, [&] {
         long value = 0;
         if (isPlainWholeNumber(ui::getWindowText(txtSnooze[0]), value)) gSnoozeTime = value;
         LRESULT sizeIndex = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);

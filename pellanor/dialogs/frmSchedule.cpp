@@ -35,20 +35,6 @@ void readSecret(HWND box, std::string& target) {
     target.resize(got > 0 ? static_cast<size_t>(got) : 0);
 }
 
-// Runs a handler body; a failure shows the handler's own message and the
-// normal pointer comes back.
-template <typename Body>
-void guarded(HWND owner, const char* failureText, Body body) {
-    dialog_shared::guarded(owner, failureText, kErrorCaption, MB_ICONINFORMATION, [&] {
-        try {
-            body();
-        } catch (...) {
-            normalPointer();
-            throw;
-        }
-    });
-}
-
 // The frames of each tab and the controls they hold.
 constexpr int kTab0Controls[] = {IDC_SCH_FRAME7, IDC_SCH_CHK0, IDC_SCH_FRAME5, IDC_SCH_COMBO0};
 constexpr int kTab1Controls[] = {IDC_SCH_FRAME3, IDC_SCH_COMBO1, IDC_SCH_FRAME9, IDC_SCH_CHK1,
@@ -171,15 +157,15 @@ void frmSchedule::attachFields() {
         auto field = std::make_unique<ui::EnterField>();
         field->attach(txtUserName[static_cast<size_t>(i)], IDOK,
                       {[this, i] {
-                           guarded(hwnd(), "An error occurred in function frmSchedule_txtUserName_gotfocus", [&] {
+                           dataManipulation::guarded(hwnd(), "frmSchedule_txtUserName_gotfocus", kErrorCaption, MB_ICONINFORMATION, [&] {
                                gErrorShown = false;
                                if (i == 1) SendMessageA(txtUserName[1], EM_SETPASSWORDCHAR, '*', 0);
-                           });
+                           }, normalPointer);
                        },
                        // Enter only makes OK the default, so the next Enter presses it.
                        [this] {
-                           guarded(hwnd(), "An error occurred in function frmSchedule_txtUserName_keypress",
-                                   [] { gErrorShown = false; });
+                           dataManipulation::guarded(hwnd(), "frmSchedule_txtUserName_keypress", kErrorCaption, MB_ICONINFORMATION,
+                                   [] { gErrorShown = false; }, normalPointer);
                            return true;
                        },
                        {}});
@@ -213,7 +199,7 @@ void frmSchedule::SSTab1_Click() {
 
 void frmSchedule::comboTime_Validate(int index, bool& cancel) {
     if (!formLoaded) return;
-    guarded(hwnd(), "An error occurred in function frmSchedule_comboTime_validate", [&] {
+    dataManipulation::guarded(hwnd(), "frmSchedule_comboTime_validate", kErrorCaption, MB_ICONINFORMATION, [&] {
         gErrorShown = false;
         timeValid = false;
         HWND box = comboTime[static_cast<size_t>(index)];
@@ -240,22 +226,22 @@ void frmSchedule::comboTime_Validate(int index, bool& cancel) {
         }
         lastValidTime[static_cast<size_t>(index)] = seconds;
         timeValid = true;
-    });
+    }, normalPointer);
 }
 
 void frmSchedule::comboTime_Click() {
-    guarded(hwnd(), "An error occurred in function frmSchedule_combotime_click", [] { gErrorShown = false; });
+    dataManipulation::guarded(hwnd(), "frmSchedule_combotime_click", kErrorCaption, MB_ICONINFORMATION, [] { gErrorShown = false; }, normalPointer);
 }
 
 void frmSchedule::chkSchedule_Click() {
-    guarded(hwnd(), "An error occurred in function frmSchedule_chkSchedule_Click", [] { gErrorShown = false; });
+    dataManipulation::guarded(hwnd(), "frmSchedule_chkSchedule_Click", kErrorCaption, MB_ICONINFORMATION, [] { gErrorShown = false; }, normalPointer);
 }
 
 void frmSchedule::cmdOK_Click() {
     gErrorShown = false;
     if (!timeValid) return;
     std::string password;
-    guarded(hwnd(), "An error occurred in function frmSchedule_cmdOK_Click", [&] {
+    dataManipulation::guarded(hwnd(), "frmSchedule_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION, [&] {
         int tab = currentTab();
         chosenTime = ui::getWindowText(comboTime[static_cast<size_t>(tab)]);
         if (tab == 1) {
@@ -292,7 +278,7 @@ void frmSchedule::cmdOK_Click() {
         }
         saveSchedulerSettings();
         endModal(IDOK);
-    });
+    }, normalPointer);
     secureWipe(password);
     normalPointer();
 }

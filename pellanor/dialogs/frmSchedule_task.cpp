@@ -123,7 +123,7 @@ bool testPassword(std::string& userName, std::string& password, HWND owner) {
             failed = false;
         }
     } catch (...) {
-        dataManipulation::showMessage(owner, "An error occurred in function testPassword", kErrorCaption,
+        dataManipulation::reportFailure(owner, "testPassword", kErrorCaption,
                                       MB_ICONINFORMATION);
         failed = true;
     }

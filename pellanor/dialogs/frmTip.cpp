@@ -17,11 +17,8 @@
 #include "settings_rules.h"
 
 using dialog_shared::kCrLf;
-using dialog_shared::quietly;
-
-namespace {
-const char* const kErrorCaption = "A Program Error Occurred";
-}
+using dataManipulation::kProgramErrorCaption;
+using dataManipulation::quietly;
 
 std::string frmTip::purposeText() {
     return std::string("OUR PURPOSE:") + kCrLf + kCrLf +
@@ -115,14 +112,14 @@ bool frmTip::LoadTips(const std::string& fileName) {
         DoNextTip();
         return true;
     } catch (...) {
-        dataManipulation::showMessage(hwnd(), "An error occurred in function frmTip_LoadTips", kErrorCaption,
+        dataManipulation::reportFailure(hwnd(), "frmTip_LoadTips", kProgramErrorCaption,
                                       MB_ICONINFORMATION);
         return false;
     }
 }
 
 void frmTip::DoNextTip() {
-    dialog_shared::guarded(hwnd(), "An error occurred in function frmTip_DoNextTip", kErrorCaption,
+    dataManipulation::guarded(hwnd(), "frmTip_DoNextTip", kProgramErrorCaption,
                          MB_ICONINFORMATION, [&] {
                              gErrorShown = false;
                              double r = std::uniform_real_distribution<double>(0.0, 1.0)(m_random);

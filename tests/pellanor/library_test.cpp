@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "GlobalFunctions.h"
 #include "common/win32/files.h"
 #include "Module1.h"
@@ -262,6 +264,33 @@ TEST_F(Library, UnwritableLogTurnsLoggingOffButKeepsTheAnswer) {
     EXPECT_TRUE(gNoErrorLog);
     EXPECT_EQ(dataManipulation::showMessage(nullptr, "later", "Q", MB_OK), 0) << "logging stays off";
     EXPECT_EQ(boxes.boxes.size(), 1u);
+}
+
+TEST_F(Library, FailedRoutineIsReportedOnceWithItsNameAndPutBack) {
+    gVerseRoot = root.path();
+    BoxRecorder boxes;
+    int putBack = 0;
+    EXPECT_FALSE(dataManipulation::guarded(nullptr, "quiet_routine", dataManipulation::kErrorCaption,
+                                           MB_ICONINFORMATION, [] {}, [&] { ++putBack; }));
+    EXPECT_TRUE(boxes.boxes.empty()) << "a body that ends normally reports nothing";
+    EXPECT_EQ(putBack, 0);
+
+    EXPECT_TRUE(dataManipulation::guarded(
+        nullptr, "failing_routine", dataManipulation::kStopCaption, MB_ICONSTOP,
+        [] { throw std::runtime_error("x"); }, [&] { ++putBack; throw 1; }));
+    EXPECT_EQ(putBack, 1) << "what the handler puts back runs before the report";
+    ASSERT_EQ(boxes.boxes.size(), 1u) << "a failing put-back does not hide the report";
+    EXPECT_EQ(boxes.boxes[0].text, "An error occurred in function failing_routine");
+    EXPECT_EQ(boxes.boxes[0].caption, "Program Error Occurred.... ");
+    EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
+
+    // Later failures in the same user action are logged, not shown again.
+    EXPECT_TRUE(dataManipulation::reportFailure(nullptr, "second_routine",
+                                                dataManipulation::kErrorCaption, MB_ICONINFORMATION));
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    std::string l = log();
+    EXPECT_NE(l.find("\tAn error occurred in function failing_routine\r\n"), std::string::npos);
+    EXPECT_NE(l.find("\tAn error occurred in function second_routine\r\n"), std::string::npos);
 }
 
 TEST_F(Library, SmallFileRoutines) {
