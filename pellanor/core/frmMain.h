@@ -12,8 +12,8 @@
 #include <string>
 
 #include "FormTimer.h"
-#include "SbcEasy.h"
-#include "SubClass.h"
+#include "outside/subclass/SbcEasy.h"
+#include "outside/subclass/SubClass.h"
 #include "common/ui/Window.h"
 
 class ToolTipForm;

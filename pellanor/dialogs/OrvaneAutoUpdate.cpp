@@ -9,7 +9,7 @@
 #include "GlobalFunctions.h"
 #include "Module1.h"
 #include "OrvaneAutoUpdate_res.h"
-#include "ccrpAnimation.h"
+#include "outside/ccrpani/ccrpAnimation.h"
 #include "dataManipulation.h"
 #include "registry.h"
 #include "seams.h"

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "common/ui/Dialog.h"
-#include "updatelib.h"
+#include "outside/updatelib/updatelib.h"
 
 // One offered entry of all lists, in list order.
 struct SelectedUpdate {

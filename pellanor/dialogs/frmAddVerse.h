@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "SbcEasy.h"
+#include "outside/subclass/SbcEasy.h"
 #include "common/ui/Dialog.h"
-#include "common/ui/EnterField.h"
+#include "EnterField.h"
 
 class frmAddVerse : public ui::Dialog {
 public:

@@ -19,7 +19,7 @@
 #include <string>
 
 #include "common/ui/Dialog.h"
-#include "common/ui/EnterField.h"
+#include "EnterField.h"
 
 class frmLogin : public ui::Dialog {
 public:

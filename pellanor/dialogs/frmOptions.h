@@ -23,7 +23,7 @@
 #include <string>
 
 #include "common/ui/Dialog.h"
-#include "common/ui/EnterField.h"
+#include "EnterField.h"
 
 class frmOptions : public ui::Dialog {
 public:

@@ -19,9 +19,9 @@
 #include <memory>
 #include <string>
 
-#include "TaskScheduler.h"
+#include "outside/taskscheduler/TaskScheduler.h"
 #include "common/ui/Dialog.h"
-#include "common/ui/EnterField.h"
+#include "EnterField.h"
 
 class frmSchedule : public ui::Dialog {
 public:
@@ -117,18 +117,3 @@ std::string timeText(long seconds);
 void reportTaskNotCreated(HWND owner, const std::string& name);
 
 } // namespace frmScheduleRules
-
-namespace GlobalFunctions {
-
-// Tests userName and password with a network logon; both come back
-// trimmed of blanks. True when the logon failed; on success gWindowsUser
-// becomes the trimmed userName.
-bool testPassword(std::string& userName, std::string& password, HWND owner);
-
-// Creates or updates the user's daily task starting the program at
-// timeText, disabled unless enabledValue is 1. True when it failed (the
-// user has been told). The password is wiped before it returns.
-bool createScheduledTask(HWND owner, taskscheduler::TaskCollection& taskService, const std::string& timeText,
-                         long enabledValue, const std::string& userName, std::string password);
-
-} // namespace GlobalFunctions

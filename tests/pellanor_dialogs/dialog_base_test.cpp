@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "common/ui/Dialog.h"
-#include "common/ui/EnterField.h"
+#include "EnterField.h"
 #include "dialog_driver.h"
 #include "test_dialogs_res.h"
 

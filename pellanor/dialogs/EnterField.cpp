@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "Dialog.h"
+#include "common/ui/Dialog.h"
 
 namespace ui {
 
