@@ -1,9 +1,8 @@
 // late_bound.cpp
 #include "late_bound.h"
 
-#include <vector>
-
 #include "common/com/bstr.h"
+#include "common/com/dispatch_call.h"
 #include "common/com/errors.h"
 
 namespace latebound {
@@ -29,18 +28,11 @@ ControlError errorFrom(HRESULT hr, EXCEPINFO& e) {
     return ControlError(hr, std::move(text));
 }
 
-com::Variant invoke(IDispatch* object, DISPID id, WORD flags, std::initializer_list<VARIANT> args,
-                    DISPID* named, UINT namedCount) {
+com::Variant invoke(IDispatch* object, DISPID id, WORD flags, std::initializer_list<VARIANT> args) {
     if (!object) throw ControlError(E_POINTER, {});
-    // DISPPARAMS take the arguments last to first.
-    std::vector<VARIANT> reversed(args.begin(), args.end());
-    std::vector<VARIANT> params(reversed.rbegin(), reversed.rend());
-    DISPPARAMS dp{params.empty() ? nullptr : params.data(), named, static_cast<UINT>(params.size()), namedCount};
     com::Variant result;
     EXCEPINFO excep{};
-    UINT argErr = 0;
-    HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &dp,
-                                (flags & DISPATCH_PROPERTYPUT) ? nullptr : result.put(), &excep, &argErr);
+    HRESULT hr = com::callByDispid(object, id, flags, args.begin(), args.size(), result.put(), &excep);
     if (FAILED(hr)) throw errorFrom(hr, excep);
     return result;
 }
@@ -58,7 +50,7 @@ long ControlError::number() const noexcept {
 }
 
 com::Variant get(IDispatch* object, DISPID id, std::initializer_list<VARIANT> args) {
-    return invoke(object, id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, nullptr, 0);
+    return invoke(object, id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args);
 }
 
 std::string getText(IDispatch* object, DISPID id, std::initializer_list<VARIANT> args) {
@@ -77,8 +69,7 @@ LONG getLong(IDispatch* object, DISPID id, std::initializer_list<VARIANT> args) 
 }
 
 void put(IDispatch* object, DISPID id, const VARIANT& value) {
-    DISPID named = DISPID_PROPERTYPUT;
-    invoke(object, id, DISPATCH_PROPERTYPUT, {value}, &named, 1);
+    invoke(object, id, DISPATCH_PROPERTYPUT, {value});
 }
 
 } // namespace latebound

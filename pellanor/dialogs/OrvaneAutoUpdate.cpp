@@ -9,6 +9,7 @@
 #include "GlobalFunctions.h"
 #include "Module1.h"
 #include "OrvaneAutoUpdate_res.h"
+#include "common/com/dispatch_call.h"
 #include "outside/ccrpani/ccrpAnimation.h"
 #include "dataManipulation.h"
 #include "registry.h"
@@ -42,9 +43,9 @@ void setPointer(bool busy) {
 VARIANT invoke(IDispatch* control, DISPID id, WORD flags, std::initializer_list<LONG_PTR> args = {}) {
     if (!control) throw lib::Error("no animation control");
     std::vector<VARIANT> v(args.size());
-    size_t i = args.size();
+    size_t i = 0;
     for (LONG_PTR a : args) {
-        VARIANT& x = v[--i]; // arguments go last first
+        VARIANT& x = v[i++];
         VariantInit(&x);
         if (sizeof(LONG_PTR) == 8) {
             x.vt = VT_I8;
@@ -54,16 +55,9 @@ VARIANT invoke(IDispatch* control, DISPID id, WORD flags, std::initializer_list<
             x.lVal = static_cast<LONG>(a);
         }
     }
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS p{v.data(), nullptr, static_cast<UINT>(v.size()), 0};
-    if (flags == DISPATCH_PROPERTYPUT) {
-        p.rgdispidNamedArgs = &named;
-        p.cNamedArgs = 1;
-    }
     VARIANT result;
     VariantInit(&result);
-    HRESULT hr = control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &p,
-                                 flags == DISPATCH_PROPERTYPUT ? nullptr : &result, nullptr, nullptr);
+    HRESULT hr = com::callByDispid(control, id, flags, v.data(), v.size(), &result, nullptr);
     if (FAILED(hr)) throw lib::Error("animation call failed");
     return result;
 }

@@ -5,6 +5,9 @@
 
 #include <vector>
 
+#include "common/com/bstr.h"
+#include "common/com/dispatch_call.h"
+#include "common/com/errors.h"
 #include "common/com/typeinfo.h"
 #include "common/com/variant.h"
 #include "counter.h"
@@ -26,15 +29,7 @@ protected:
     }
     // args first to last, as a script writes them.
     HRESULT call(DISPID member, WORD flags, std::vector<VARIANT> args, VARIANT* result = nullptr) {
-        std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-        DISPID named = DISPID_PROPERTYPUT;
-        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        if (flags & DISPATCH_PROPERTYPUT) {
-            params.rgdispidNamedArgs = &named;
-            params.cNamedArgs = 1;
-        }
-        UINT argErr = 0;
-        return m_disp->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, &argErr);
+        return com::callByDispid(m_disp.get(), member, flags, args.data(), args.size(), result, nullptr);
     }
 
     ComPtr<IDispatch> m_disp;
@@ -125,4 +120,23 @@ TEST(ProvideClassInfo2, GivesTheCoclassAndItsDefaultSource) {
     EXPECT_EQ(info->GetGUID(99, &source), E_INVALIDARG);
     EXPECT_EQ(source, GUID_NULL);
     EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr), E_POINTER);
+}
+
+// The shared late-bound call: arguments go in first to last, the object's
+// report comes back in EXCEPINFO, and a missing object is refused.
+TEST_F(LateBound, SharedCallKeepsArgumentOrderAndReportsTheObjectsError) {
+    const HRESULT code = com::controlError(602);
+    Variant text = Variant::fromAnsi("Second argument.");
+    VARIANT args[2] = {com::argLong(code), text.get()};
+    EXCEPINFO ex{};
+    EXPECT_EQ(com::callByDispid(m_disp.get(), 4, DISPATCH_METHOD, args, 2, nullptr, &ex), DISP_E_EXCEPTION);
+    EXPECT_EQ(ex.scode, code) << "the first argument is the result code";
+    EXPECT_EQ(com::bstrView(ex.bstrDescription), L"Second argument.");
+    SysFreeString(ex.bstrSource);
+    SysFreeString(ex.bstrDescription);
+    SysFreeString(ex.bstrHelpFile);
+
+    Variant untouched;
+    EXPECT_EQ(com::callByDispid(nullptr, 1, DISPATCH_PROPERTYGET, nullptr, 0, untouched.put(), nullptr), E_POINTER);
+    EXPECT_EQ(untouched.type(), VT_EMPTY);
 }

@@ -19,6 +19,7 @@
 #include "Orvane.h"
 #include "common/com/bstr.h"
 #include "common/com/connection.h"
+#include "common/com/dispatch_call.h"
 #include "common/com/errors.h"
 #include "common/com/object.h"
 #include "common/com/variant.h"
@@ -348,19 +349,8 @@ struct CallResult {
 
 inline CallResult invoke(IDispatch* target, DISPID id, WORD flags, std::vector<VARIANT> args = {}) {
     CallResult r;
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPID putId = DISPID_PROPERTYPUT;
-    DISPPARAMS params{};
-    params.cArgs = static_cast<UINT>(reversed.size());
-    params.rgvarg = reversed.empty() ? nullptr : reversed.data();
-    if (flags & DISPATCH_PROPERTYPUT) {
-        params.cNamedArgs = 1;
-        params.rgdispidNamedArgs = &putId;
-    }
     EXCEPINFO excep{};
-    UINT argErr = 0;
-    r.hr = target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                          (flags & DISPATCH_PROPERTYPUT) ? nullptr : r.value.put(), &excep, &argErr);
+    r.hr = com::callByDispid(target, id, flags, args.data(), args.size(), r.value.put(), &excep);
     if (r.hr == DISP_E_EXCEPTION) {
         r.scode = excep.scode;
         if (excep.bstrDescription) r.description = com::bstrView(excep.bstrDescription);
