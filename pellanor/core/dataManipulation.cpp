@@ -131,9 +131,7 @@ bool findTranslations() {
         if (gTranslations.empty()) return true;
         gTranslations[0].count = static_cast<long>(gTranslations.size());
 
-        std::string saved = registry::getSetting(settings_rules::kProgramTitle,
-                                                 settings_rules::kUserSettings, "translation",
-                                                 settings_rules::kDefaultTranslation);
+        std::string saved = registry::getSetting(settings_rules::settings::translation);
         for (size_t i = 0; i < gTranslations.size(); ++i) {
             if (text_rules::equalsNoCase(saved, gTranslations[i].folder)) {
                 gCurTranslation = static_cast<long>(i);
@@ -141,8 +139,7 @@ bool findTranslations() {
             }
         }
         gCurTranslation = 0;
-        registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings,
-                              "translation", gTranslations[0].folder);
+        registry::saveSetting(settings_rules::settings::translation, gTranslations[0].folder);
         return false;
     } catch (...) {
         return true;
@@ -200,9 +197,8 @@ bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
     try {
         topics.assign(1, TopicRecord{});
         long topicCount = 0;
-        std::string savedFile = settings_rules::topicFile(registry::getSetting(
-            settings_rules::kProgramTitle, settings_rules::kUserSettings, "fileName",
-            settings_rules::kDefaultTopicFile));
+        std::string savedFile =
+            settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName));
         topics[0].currentTopic = -1;
         long savedIndex = verseIndex;
         verseIndex = 1;
@@ -267,8 +263,7 @@ bool loadAllTranslations(HWND owner, bool& quiet) {
     try {
         if (current < 0 || current >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("current translation");
-        gVerseIndex = settings_rules::verseIndex(registry::getSetting(
-            settings_rules::kProgramTitle, settings_rules::kUserSettings, "newVerseIndex", "1"));
+        gVerseIndex = settings_rules::verseIndex(registry::getSetting(settings_rules::settings::newVerseIndex));
         std::vector<std::string> failedFiles;
         long failedCount = 0;
         for (size_t i = 0; i < gTranslations.size(); ++i) {

@@ -51,10 +51,6 @@ constexpr int kFrame1HeightTw = 405;
 int twToPxX(int tw) { return tw / ui::twipsPerPixelX(); }
 int twToPxY(int tw) { return tw / ui::twipsPerPixelY(); }
 
-void saveUser(const char* name, const std::string& value) {
-    registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, name, value);
-}
-
 } // namespace
 
 frmMain::frmMain() = default;
@@ -497,14 +493,11 @@ void frmMain::Form_Unload() {
             if (!IsIconic(hwnd())) {
                 RECT r;
                 GetWindowRect(hwnd(), &r);
-                auto savePos = [](const char* name, long v) {
-                    registry::saveSetting(settings_rules::kProgramTitle,
-                                          settings_rules::kWindowSettings, name, std::to_string(v));
-                };
-                savePos("MainLeft", r.left * ui::twipsPerPixelX());
-                savePos("MainTop", r.top * ui::twipsPerPixelY());
-                savePos("MainWidth", (r.right - r.left) * ui::twipsPerPixelX());
-                savePos("MainHeight", (r.bottom - r.top) * ui::twipsPerPixelY());
+                using registry::saveSetting;
+                saveSetting(settings_rules::settings::mainLeft, std::to_string(r.left * ui::twipsPerPixelX()));
+                saveSetting(settings_rules::settings::mainTop, std::to_string(r.top * ui::twipsPerPixelY()));
+                saveSetting(settings_rules::settings::mainWidth, std::to_string((r.right - r.left) * ui::twipsPerPixelX()));
+                saveSetting(settings_rules::settings::mainHeight, std::to_string((r.bottom - r.top) * ui::twipsPerPixelY()));
             }
             // 4: this showing counts; the next start shows the next verse
             // once the verse has been shown often enough.
@@ -514,25 +507,26 @@ void frmMain::Form_Unload() {
                 lRepeatCtr[0] = gRepeatCount[0];
             }
             // 5: the settings, in this order.
+            using registry::saveSetting;
             using settings_rules::booleanText;
-            saveUser("repeatCounter", std::to_string(gRepeatCount[0]));
-            saveUser("repeatTopicCtr", std::to_string(gRepeatCount[1]));
-            saveUser("filePath", gVerseRoot);
+            saveSetting(settings_rules::settings::repeatCounter, std::to_string(gRepeatCount[0]));
+            saveSetting(settings_rules::settings::repeatTopicCtr, std::to_string(gRepeatCount[1]));
+            saveSetting(settings_rules::settings::filePath, gVerseRoot);
             long k = currentTopicIndex();
-            saveUser("fileName", k >= 0 ? gTopics[static_cast<size_t>(k)].fileName : std::string());
-            saveUser("snoozeTime", std::to_string(gSnoozeTime));
+            saveSetting(settings_rules::settings::fileName, k >= 0 ? gTopics[static_cast<size_t>(k)].fileName : std::string());
+            saveSetting(settings_rules::settings::snoozeTime, std::to_string(gSnoozeTime));
             if (gCurTranslation >= 0 && gCurTranslation < static_cast<long>(gTranslations.size()))
-                saveUser("translation", gTranslations[static_cast<size_t>(gCurTranslation)].folder);
-            saveUser("audioAlert", booleanText(gAudioAlert));
-            saveUser("visualAlert", booleanText(gVisualAlert));
-            saveUser("desktopAlert", booleanText(gDesktopAlert));
-            saveUser("verseFontSize", std::to_string(gVerseFontSize));
-            saveUser("newVerseIndex", std::to_string(gVerseIndex));
-            saveUser("First Time Run", booleanText(false));
-            saveUser("lRepeatCtr(0)", std::to_string(lRepeatCtr[0]));
-            saveUser("lRepeatCtr(1)", std::to_string(lRepeatCtr[1]));
-            saveUser("buttonSounds", booleanText(buttonSoundsOn));
-            saveUser("parallelTranslation", booleanText(gParallelTranslation));
+                saveSetting(settings_rules::settings::translation, gTranslations[static_cast<size_t>(gCurTranslation)].folder);
+            saveSetting(settings_rules::settings::audioAlert, booleanText(gAudioAlert));
+            saveSetting(settings_rules::settings::visualAlert, booleanText(gVisualAlert));
+            saveSetting(settings_rules::settings::desktopAlert, booleanText(gDesktopAlert));
+            saveSetting(settings_rules::settings::verseFontSize, std::to_string(gVerseFontSize));
+            saveSetting(settings_rules::settings::newVerseIndex, std::to_string(gVerseIndex));
+            saveSetting(settings_rules::settings::firstTimeRun, booleanText(false));
+            saveSetting(settings_rules::settings::repeatLeft0, std::to_string(lRepeatCtr[0]));
+            saveSetting(settings_rules::settings::repeatLeft1, std::to_string(lRepeatCtr[1]));
+            saveSetting(settings_rules::settings::buttonSounds, booleanText(buttonSoundsOn));
+            saveSetting(settings_rules::settings::parallelTranslation, booleanText(gParallelTranslation));
         }
     } catch (...) {
         // The program is ending: a setting that cannot be saved keeps its
@@ -562,7 +556,7 @@ bool frmMain::firstRun(bool& newVersion) {
         closeNow();
         return false;
     }
-    registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, "First Time Run", "False");
+    registry::saveSetting(settings_rules::settings::firstTimeRun, "False");
     setAutoStart(gAutoStartChoice);
     registry::writeLastUpdate(true);
     newVersion = false;

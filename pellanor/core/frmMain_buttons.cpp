@@ -436,12 +436,10 @@ bool frmMain::rebuildTopics() {
 
 bool frmMain::addYourVerses() {
     try {
-        registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, "newVerseIndex",
-                              std::to_string(gVerseIndex));
+        registry::saveSetting(settings_rules::settings::newVerseIndex, std::to_string(gVerseIndex));
         long k = currentTopicIndex();
         if (k >= 0)
-            registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, "fileName",
-                                  gTopics[static_cast<size_t>(k)].fileName);
+            registry::saveSetting(settings_rules::settings::fileName, gTopics[static_cast<size_t>(k)].fileName);
         bool quiet = true;
         dataManipulation::loadAllTranslations(hwnd(), quiet);
         if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))

@@ -13,8 +13,8 @@ namespace registry {
 
 using namespace settings_rules;
 
-std::string userKeyPath(const std::string& section) {
-    return std::string(kCompanyKey) + kProgramTitle + "\\" + section;
+std::string userKeyPath(const std::string& title, const std::string& section) {
+    return std::string(kCompanyKey) + title + "\\" + section;
 }
 
 std::string machineKeyPath() { return std::string(kCompanyKey) + kProgramTitle; }
@@ -101,8 +101,7 @@ bool regRead(HKEY root, const std::string& keyPath, const std::string& name, std
 std::string getSetting(const std::string& title, const std::string& section,
                        const std::string& name, const std::string& defaultValue) {
     win32::RegKey key;
-    std::string path = std::string(kCompanyKey) + title + "\\" + section;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, userKeyPath(title, section).c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
         ERROR_SUCCESS)
         return defaultValue;
     std::string value;
@@ -113,9 +112,22 @@ std::string getSetting(const std::string& title, const std::string& section,
 
 void saveSetting(const std::string& title, const std::string& section,
                  const std::string& name, const std::string& value) {
-    regWrite(HKEY_CURRENT_USER, std::string(kCompanyKey) + title + "\\" + section, name, value,
-             REG_SZ);
+    regWrite(HKEY_CURRENT_USER, userKeyPath(title, section), name, value, REG_SZ);
 }
+
+std::string getSetting(const Setting& setting) { return getSetting(setting, setting.defaultText); }
+
+std::string getSetting(const Setting& setting, const std::string& defaultValue) {
+    return getSetting(kProgramTitle, setting.section, setting.name, defaultValue);
+}
+
+void saveSetting(const Setting& setting, const std::string& value) {
+    saveSetting(kProgramTitle, setting.section, setting.name, value);
+}
+
+long getNumber(const Setting& setting) { return limited(getSetting(setting), setting); }
+
+bool getBoolean(const Setting& setting) { return toBoolean(getSetting(setting)); }
 
 bool writeLastUpdate(bool reset) {
     try {
@@ -159,30 +171,25 @@ bool seeIfRestrictedUser() {
 }
 
 void readUserSettings(std::array<long, 2>& lRepeatCtr) {
-    auto get = [](const char* name, const std::string& def) {
-        return getSetting(kProgramTitle, kUserSettings, name, def);
-    };
-    gRepeatCount[0] = repeatCounter(get("repeatCounter", "1"));
-    gRepeatCount[1] = repeatTopicCtr(get("repeatTopicCtr", "1"));
-    lRepeatCtr[0] = repeatCounter(get("lRepeatCtr(0)", std::to_string(gRepeatCount[0])));
-    lRepeatCtr[1] = repeatTopicCtr(get("lRepeatCtr(1)", std::to_string(gRepeatCount[1])));
-    gSnoozeTime = snoozeTime(get("snoozeTime", "15"));
-    gAudioAlert = toBoolean(get("audioAlert", "true"));
-    gVisualAlert = toBoolean(get("visualAlert", "true"));
-    gDesktopAlert = toBoolean(get("desktopAlert", "true"));
+    gRepeatCount[0] = getNumber(settings::repeatCounter);
+    gRepeatCount[1] = getNumber(settings::repeatTopicCtr);
+    lRepeatCtr[0] = limited(getSetting(settings::repeatLeft0, std::to_string(gRepeatCount[0])),
+                            settings::repeatLeft0);
+    lRepeatCtr[1] = limited(getSetting(settings::repeatLeft1, std::to_string(gRepeatCount[1])),
+                            settings::repeatLeft1);
+    gSnoozeTime = snoozeTime(getSetting(settings::snoozeTime));
+    gAudioAlert = getBoolean(settings::audioAlert);
+    gVisualAlert = getBoolean(settings::visualAlert);
+    gDesktopAlert = getBoolean(settings::desktopAlert);
     fixAlerts(gAudioAlert, gVisualAlert, gDesktopAlert);
-    gVerseFontSize = verseFontSize(get("verseFontSize", "10"));
-    gParallelTranslation = toBoolean(get("parallelTranslation", "true"));
+    gVerseFontSize = getNumber(settings::verseFontSize);
+    gParallelTranslation = getBoolean(settings::parallelTranslation);
 }
 
 void readSchedulerSettings() {
-    auto get = [](const char* name, const std::string& def) {
-        return getSetting(kProgramTitle, kUserSettings, name, def);
-    };
-    gUseWindowsScheduler = toBoolean(get("useTheWindowsScheduler", "false"));
-    gSchedulerEnabled =
-        gUseWindowsScheduler ? false : toBoolean(get("TamberlyschedulerEnabled", "false"));
-    gSchedulerTime = schedulerTime(get("TamberlyschedulerTime", kDefaultSchedulerTime));
+    gUseWindowsScheduler = getBoolean(settings::useTheWindowsScheduler);
+    gSchedulerEnabled = gUseWindowsScheduler ? false : getBoolean(settings::schedulerEnabled);
+    gSchedulerTime = schedulerTime(getSetting(settings::schedulerTime));
 }
 
 bool readAutoStart() {

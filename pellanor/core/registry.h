@@ -10,6 +10,8 @@
 #include <string>
 #include <variant>
 
+#include "settings_rules.h"
+
 namespace registry {
 
 using Value = std::variant<std::string, long>;
@@ -35,6 +37,16 @@ std::string getSetting(const std::string& title, const std::string& section,
 void saveSetting(const std::string& title, const std::string& section,
                  const std::string& name, const std::string& value);
 
+// The same for a value of the program's settings table: read with the
+// table's default (or defaultValue where the default depends on another
+// value), saved as REG_SZ text.
+std::string getSetting(const settings_rules::Setting& setting);
+std::string getSetting(const settings_rules::Setting& setting, const std::string& defaultValue);
+void saveSetting(const settings_rules::Setting& setting, const std::string& value);
+// A number setting within its table range; a Boolean setting.
+long getNumber(const settings_rules::Setting& setting);
+bool getBoolean(const settings_rules::Setting& setting);
+
 // Machine-wide "lastUpdate": "0" when reset, else the current time.
 bool writeLastUpdate(bool reset);
 
@@ -45,7 +57,8 @@ bool seeIfRestrictedUser();
 inline constexpr const char* kRegIniCommand =
     "c:\\progra~1\\tamberly\\regini.exe c:\\progra~1\\tamberly\\pellanorreg.ini";
 
-std::string userKeyPath(const std::string& section);
+// HKCU "SOFTWARE\Tamberly, Inc.\<title>\<section>"; HKLM "SOFTWARE\Tamberly, Inc.\Pellanor".
+std::string userKeyPath(const std::string& title, const std::string& section);
 std::string machineKeyPath();
 
 // Reads the user settings into the program-wide variables, in the order the

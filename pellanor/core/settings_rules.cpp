@@ -51,19 +51,23 @@ long limited(std::string_view text, long lo, long hi, long invalid) {
     return v;
 }
 
-long repeatCounter(std::string_view text) { return limited(text, 1, 10, 1); }
-long repeatTopicCtr(std::string_view text) { return limited(text, 1, 5, 1); }
-long verseFontSize(std::string_view text) { return limited(text, 8, 14, 10); }
+long limited(std::string_view text, const Setting& setting) {
+    return limited(text, setting.lo, setting.hi, setting.invalid);
+}
+
+long repeatCounter(std::string_view text) { return limited(text, settings::repeatCounter); }
+long repeatTopicCtr(std::string_view text) { return limited(text, settings::repeatTopicCtr); }
+long verseFontSize(std::string_view text) { return limited(text, settings::verseFontSize); }
 
 long snoozeTime(std::string_view text) {
     long v = 0;
     if (parseLong(text, v) && v == 999) return 999;
-    return limited(text, 1, 240, 1);
+    return limited(text, settings::snoozeTime);
 }
 
 long verseIndex(std::string_view text) {
     long v = 0;
-    if (!parseLong(text, v) || v < 1) return 1;
+    if (!parseLong(text, v) || v < settings::newVerseIndex.lo) return settings::newVerseIndex.invalid;
     return v;
 }
 

@@ -4,6 +4,7 @@
 // so the rules are tested without a registry.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,68 @@ inline constexpr const char* kRunValueOff = "(value not set)";
 inline constexpr const char* kDefaultTranslation = "TRANSLATION_King James Version";
 inline constexpr const char* kDefaultTopicFile = "Peace and Trust.txt";
 inline constexpr const char* kDefaultSchedulerTime = "8:00:00 AM";
+
+// Every registry value the program keeps per user, under HKCU
+// kCompanyKey + kProgramTitle + "\" + section: its name, its kind, the text
+// it reads as when missing and, for a number, the range it must fall in
+// (a stored number outside it, or no number, reads as invalid). Reading
+// and saving both name a value through this table, so a new setting is
+// one entry here plus the lines that read and save it.
+enum class SettingKind { Text, Number, Boolean };
+struct Setting {
+    const char* section;
+    const char* name;
+    SettingKind kind;
+    const char* defaultText;
+    long lo = 0, hi = 0, invalid = 0;
+};
+
+namespace settings {
+using enum SettingKind;
+inline constexpr long kNoLimit = 2147483647L;
+// Verse showing and sleeping.
+inline constexpr Setting repeatCounter{kUserSettings, "repeatCounter", Number, "1", 1, 10, 1};
+inline constexpr Setting repeatTopicCtr{kUserSettings, "repeatTopicCtr", Number, "1", 1, 5, 1};
+// The showings left of the current verse and topic; a missing one reads as
+// its counter's value.
+inline constexpr Setting repeatLeft0{kUserSettings, "lRepeatCtr(0)", Number, "", 1, 10, 1};
+inline constexpr Setting repeatLeft1{kUserSettings, "lRepeatCtr(1)", Number, "", 1, 5, 1};
+// 999 also stands: "do not wake" (see snoozeTime()).
+inline constexpr Setting snoozeTime{kUserSettings, "snoozeTime", Number, "15", 1, 240, 1};
+inline constexpr Setting audioAlert{kUserSettings, "audioAlert", Boolean, "true"};
+inline constexpr Setting visualAlert{kUserSettings, "visualAlert", Boolean, "true"};
+inline constexpr Setting desktopAlert{kUserSettings, "desktopAlert", Boolean, "true"};
+inline constexpr Setting verseFontSize{kUserSettings, "verseFontSize", Number, "10", 8, 14, 10};
+inline constexpr Setting parallelTranslation{kUserSettings, "parallelTranslation", Boolean, "true"};
+inline constexpr Setting buttonSounds{kUserSettings, "buttonSounds", Boolean, "true"};
+// Where the reading stands.
+inline constexpr Setting filePath{kUserSettings, "filePath", Text, ""};
+inline constexpr Setting fileName{kUserSettings, "fileName", Text, kDefaultTopicFile};
+inline constexpr Setting translation{kUserSettings, "translation", Text, kDefaultTranslation};
+inline constexpr Setting newVerseIndex{kUserSettings, "newVerseIndex", Number, "1", 1, kNoLimit, 1};
+// Start-up.
+inline constexpr Setting firstTimeRun{kUserSettings, "First Time Run", Boolean, "True"};
+inline constexpr Setting showTipsAtStartup{kUserSettings, "Show Tips at Startup", Text, "1"};
+// The scheduler.
+inline constexpr Setting useTheWindowsScheduler{kUserSettings, "useTheWindowsScheduler", Boolean, "false"};
+inline constexpr Setting schedulerEnabled{kUserSettings, "TamberlyschedulerEnabled", Boolean, "false"};
+inline constexpr Setting schedulerTime{kUserSettings, "TamberlyschedulerTime", Text, kDefaultSchedulerTime};
+// The main window's place, in twips.
+inline constexpr Setting mainLeft{kWindowSettings, "MainLeft", Number, "0"};
+inline constexpr Setting mainTop{kWindowSettings, "MainTop", Number, "0"};
+inline constexpr Setting mainWidth{kWindowSettings, "MainWidth", Number, "0"};
+inline constexpr Setting mainHeight{kWindowSettings, "MainHeight", Number, "0"};
+// The update server, "host" or "host:port".
+inline constexpr Setting updateServer{kWindowSettings, "updateServer", Text, "update.pellanor.example"};
+
+// The whole table, for checks over every value.
+inline constexpr std::array kAll{
+    &repeatCounter, &repeatTopicCtr, &repeatLeft0, &repeatLeft1, &snoozeTime, &audioAlert,
+    &visualAlert, &desktopAlert, &verseFontSize, &parallelTranslation, &buttonSounds, &filePath,
+    &fileName, &translation, &newVerseIndex, &firstTimeRun, &showTipsAtStartup,
+    &useTheWindowsScheduler, &schedulerEnabled, &schedulerTime, &mainLeft, &mainTop, &mainWidth,
+    &mainHeight, &updateServer};
+} // namespace settings
 
 // The running version, stored machine-wide after an update.
 inline constexpr long kRevMajor = 1, kRevMinor = 5, kRevRevision = 95;
@@ -37,6 +100,8 @@ bool parseLong(std::string_view text, long& out);
 
 // A number within lo..hi, else invalid.
 long limited(std::string_view text, long lo, long hi, long invalid);
+// A number setting's stored text within its table range, else its invalid.
+long limited(std::string_view text, const Setting& setting);
 
 long repeatCounter(std::string_view text);   // 1..10, else 1
 long repeatTopicCtr(std::string_view text);  // 1..5, else 1

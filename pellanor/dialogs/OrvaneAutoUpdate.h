@@ -27,6 +27,7 @@
 
 #include "common/ui/Dialog.h"
 #include "outside/updatelib/updatelib.h"
+#include "settings_rules.h"
 
 // One offered entry of all lists, in list order.
 struct SelectedUpdate {
@@ -39,9 +40,9 @@ struct SelectedUpdate {
 
 namespace OrvaneAutoUpdateMod {
 
-inline constexpr const char* kDefaultUpdateServer = "update.pellanor.example";
+inline constexpr const char* kDefaultUpdateServer = settings_rules::settings::updateServer.defaultText;
 inline constexpr const char* kListPath = "/autoUpdate/pellanor/orvaneUpdateList";
-inline constexpr const char* kServerSetting = "updateServer";
+inline constexpr const char* kServerSetting = settings_rules::settings::updateServer.name;
 inline constexpr const char* kProductName = "Pellanor 2004";
 inline constexpr int kHelpContext = 1003;
 inline constexpr int kUpdateClip = 256;

@@ -48,8 +48,7 @@ std::string getField(const std::string& text, long n, const std::string& delim) 
 }
 
 std::string updateServer() {
-    std::string s = registry::getSetting(settings_rules::kProgramTitle, "Settings", kServerSetting,
-                                         kDefaultUpdateServer);
+    std::string s = registry::getSetting(settings_rules::settings::updateServer);
     return isHostSetting(s) ? s : kDefaultUpdateServer;
 }
 

@@ -295,12 +295,11 @@ void frmSchedule::passwordRefusal() {
 }
 
 void frmSchedule::saveSchedulerSettings() {
-    auto save = [](const char* name, const std::string& value) {
-        registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings, name, value);
-    };
-    save("useTheWindowsScheduler", gUseWindowsScheduler ? "True" : "False");
-    save("TamberlyschedulerTime", gSchedulerTime);
-    save("TamberlyschedulerEnabled", gSchedulerEnabled ? "True" : "False");
+    using registry::saveSetting;
+    namespace settings = settings_rules::settings;
+    saveSetting(settings::useTheWindowsScheduler, gUseWindowsScheduler ? "True" : "False");
+    saveSetting(settings::schedulerTime, gSchedulerTime);
+    saveSetting(settings::schedulerEnabled, gSchedulerEnabled ? "True" : "False");
 }
 
 void frmSchedule::cmdCancel_Click() { endModal(IDCANCEL); }

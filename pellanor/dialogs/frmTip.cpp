@@ -174,8 +174,7 @@ void frmTip::cmdOK_Click() {
 void frmTip::chkLoadTipsAtStartup_Click() {
     quietly([&] {
         int value = IsDlgButtonChecked(hwnd(), IDC_TIP_SHOWATSTARTUP) == BST_CHECKED ? 1 : 0;
-        registry::saveSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings,
-                              "Show Tips at Startup", std::to_string(value));
+        registry::saveSetting(settings_rules::settings::showTipsAtStartup, std::to_string(value));
     });
 }
 

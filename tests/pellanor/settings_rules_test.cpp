@@ -68,3 +68,30 @@ TEST(SettingsRules, LastUpdateIsMillisecondsPlus69) {
     EXPECT_EQ(lastUpdateText(134116992000001234ULL), "13411699200069.1");
     EXPECT_EQ(lastUpdateText(0), "69");
 }
+
+// The settings table: each registry value is named once, and what a value
+// reads as when it is missing is a value it may hold.
+TEST(SettingsTable, EachValueOnceAndEveryDefaultReadsAsItself) {
+    using namespace settings_rules;
+    for (size_t i = 0; i < settings::kAll.size(); ++i) {
+        const Setting& s = *settings::kAll[i];
+        SCOPED_TRACE(s.name);
+        for (size_t j = i + 1; j < settings::kAll.size(); ++j) {
+            EXPECT_FALSE(std::string(s.section) == settings::kAll[j]->section &&
+                         std::string(s.name) == settings::kAll[j]->name);
+        }
+        if (s.kind == SettingKind::Boolean) {
+            EXPECT_TRUE(isBooleanText(s.defaultText));
+        }
+        if (s.kind == SettingKind::Number && s.hi > s.lo && *s.defaultText) {
+            long v = 0;
+            ASSERT_TRUE(parseLong(s.defaultText, v));
+            EXPECT_EQ(limited(s.defaultText, s), v);
+            EXPECT_EQ(limited(std::to_string(s.invalid), s), s.invalid) << "the fallback lies in range";
+        }
+    }
+    // The stored names others rely on (earlier versions, the tests' probes).
+    EXPECT_STREQ(settings::showTipsAtStartup.name, "Show Tips at Startup");
+    EXPECT_STREQ(settings::schedulerTime.name, "TamberlyschedulerTime");
+    EXPECT_STREQ(settings::repeatLeft0.name, "lRepeatCtr(0)");
+}
