@@ -427,7 +427,8 @@ Outcome zkFtp(const std::string& host, const std::string& port, const std::strin
     bool ok = step(L"Connect", {host});
     // Binary is answered while the transfer command waits its turn.
     if (ok) ok = SUCCEEDED(ftp.call(L"Binary", {}, &rc));
-    if (ok) ok = store ? step(L"Store", {local, file}) : step(L"Retrieve", {file, local});
+    // Both take the server's name first and the local file second.
+    if (ok) ok = step(store ? L"Store" : L"Retrieve", {file, local});
     ms = nowMs() - start;
     o.ok = ok;
     if (o.error.empty()) o.error = callback->error;

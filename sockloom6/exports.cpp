@@ -8,6 +8,7 @@
 #include "common/com/object.h"
 #include "common/com/registration.h"
 #include "zkSockName.h"
+#include "zkFTPclient.h"
 #include "zkHTTP10.h"
 #include "zkSockets.h"
 #include "zkTCP.h"
@@ -20,6 +21,7 @@ const com::ClassEntry kClasses[] = {
     com::classEntry<sockloom::zkTCP>(CLSID_zkTCP),
     com::classEntry<sockloom::zkUDP>(CLSID_zkUDP),
     com::classEntry<sockloom::zkHTTP10>(CLSID_zkHTTP10),
+    com::classEntry<sockloom::zkFTPclient>(CLSID_zkFTPclient),
 };
 
 const com::ClassRegistration kRegistrations[] = {
@@ -36,6 +38,10 @@ const com::ClassRegistration kRegistrations[] = {
     {.clsid = &CLSID_zkHTTP10,
      .description = "sockloom_v6.zkHTTP10",
      .progId = "sockloom_v6.zkHTTP10",
+     .programmable = true},
+    {.clsid = &CLSID_zkFTPclient,
+     .description = "sockloom_v6.zkFTPclient",
+     .progId = "sockloom_v6.zkFTPclient",
      .programmable = true},
 };
 

@@ -1,8 +1,11 @@
 // zkHTTP10.cpp
 #include "zkHTTP10.h"
 
+#include <algorithm>
+#include <new>
 #include <vector>
 
+#include "CallBack.h"
 #include "zkSockName.h"
 
 namespace sockloom {
@@ -10,9 +13,6 @@ namespace sockloom {
 using namespace GlobalFunctions;
 
 namespace {
-
-// The dispatch interface of the class's version 1.0, still answered.
-constexpr GUID kDispatch10 = {0x21a48655, 0x9736, 0x416d, {0xae, 0xcd, 0x86, 0x10, 0xbc, 0x94, 0x03, 0x01}};
 
 constexpr char kFormContent[] = "application/x-www-form-urlencoded";
 
@@ -53,7 +53,7 @@ zkHTTP10::~zkHTTP10() {
 }
 
 void* zkHTTP10::queryOther(REFIID riid) noexcept {
-    return riid == kDispatch10 ? static_cast<_zkHTTP10*>(this) : nullptr;
+    return riid == IID__zkHTTP10_1_0 ? static_cast<_zkHTTP10*>(this) : nullptr;
 }
 
 HRESULT zkHTTP10::get_CallBackObject(IDispatch** CallBackObject) { return m_CallBackObject.copyTo(CallBackObject); }
@@ -128,6 +128,13 @@ HRESULT zkHTTP10::execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIA
     if (!url.empty() && url != m_URL && !http::parseTarget(ansi(url), ansi(m_Proxy))) {
         return RaiseLibError(4, IID__zkHTTP10);
     }
+    const std::string operation = ansi(optionalText(Operation, L"GET"));
+    const std::string headers = ansi(optionalText(Headers, L""));
+    // Nothing the caller gives may end a request line or the header block
+    // early, or start a second request on the connection.
+    if (!http::lineSafe(operation) || !http::lineSafe(ContentType) || !http::headersSafe(headers)) {
+        return RaiseLibError(1, IID__zkHTTP10);
+    }
     m_ContentType = ContentType;
     m_OutputFile = ansi(optionalText(OutputFile, L""));
     // A file left open by an earlier request that never started is closed.
@@ -142,9 +149,9 @@ HRESULT zkHTTP10::execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIA
         parse(url, m_Proxy);
         m_URL = url;
     }
-    m_Operation = ansi(optionalText(Operation, L"GET"));
+    m_Operation = operation;
     m_Data = ansi(optionalText(Data, L""));
-    m_Headers = ansi(optionalText(Headers, L""));
+    m_Headers = headers;
     if (!m_haveAddress) {
         const unsigned long address = intinet_addr(m_target.host.c_str());
         if (address == INADDR_NONE) {
@@ -172,6 +179,7 @@ HRESULT zkHTTP10::execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIA
 
 void zkHTTP10::startConnection() {
     m_body.clear();
+    m_bodyBytes = 0;
     m_count = 0;
     m_response.reset();
     com::ComPtr<_zkSockName> any = zkSockName::fromSockAddr(sockaddr_in{});
@@ -240,19 +248,36 @@ void zkHTTP10::tcpConnectComplete(zkSocket& socket) {
     Reset();
 }
 
-void zkHTTP10::bodyPiece(std::span<const std::uint8_t> bytes) {
+bool zkHTTP10::bodyPiece(std::span<const std::uint8_t> bytes) {
     const std::string_view piece(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (m_file) {
+        // A full disk or a locked file must not pass for a whole body.
         DWORD written = 0;
-        if (!piece.empty()) WriteFile(m_file.get(), piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr);
-        m_count += static_cast<LONG>(piece.size());
-    } else {
-        // The text is made from all the bytes at the end, so a character
-        // split across pieces stays whole; the count follows the pieces.
-        m_body.append(piece);
-        m_count += m_RetrieveMode == zkRetrieveText ? textLength(piece) : static_cast<LONG>(piece.size());
+        if (!piece.empty() && (!WriteFile(m_file.get(), piece.data(), static_cast<DWORD>(piece.size()), &written,
+                                          nullptr) ||
+                               written != piece.size())) {
+            failTransfer();
+            return false;
+        }
+    } else if (!m_body.append(piece)) {
+        // Past what a 32-bit count holds, or no memory for it.
+        failTransfer();
+        return false;
     }
+    m_bodyBytes += static_cast<std::int64_t>(piece.size());
+    // The text is made from all the bytes at the end, so a character split
+    // across pieces stays whole; the count follows the pieces. A file may
+    // pass 2 GB: its count stops at the largest 32-bit number.
+    const std::int64_t grown =
+        m_count + (!m_file && m_RetrieveMode == zkRetrieveText ? textLength(piece) : static_cast<LONG>(piece.size()));
+    m_count = static_cast<LONG>(std::min<std::int64_t>(grown, 0x7FFFFFFF));
     raise(2, L"HTTPDataTransferred", {com::argLong(m_count)});
+    return true;
+}
+
+void zkHTTP10::failTransfer() {
+    raiseObjectError(4);
+    endTransfer(true);
 }
 
 void zkHTTP10::tcpDataReceived(zkSocket& socket, const VARIANT& data) {
@@ -268,22 +293,37 @@ void zkHTTP10::tcpDataReceived(zkSocket& socket, const VARIANT& data) {
         endTransfer(true);
         return;
     }
-    if (headerBefore || r.headerCompleted) bodyPiece(r.body);
+    if (headerBefore || r.headerCompleted) static_cast<void>(bodyPiece(r.body));
 }
 
 void zkHTTP10::tcpSocketClosed(zkSocket& socket) {
     if (m_state != kReceiving || &socket != m_current.get()) return;
-    if (http::bodyTooLong(m_response.contentLength(), m_count)) {
-        raiseObjectError(4);
-        endTransfer(true);
+    const bool head = lstrcmpiA(m_Operation.c_str(), "HEAD") == 0;
+    // No response, a body shorter than announced or one too long is never
+    // reported as a complete transfer.
+    if (http::responseEnding(m_response.headerComplete(), m_response.contentLength(), m_bodyBytes, !head) !=
+        http::Ending::Complete) {
+        failTransfer();
         return;
     }
     if (m_file) {
+        if (!FlushFileBuffers(m_file.get()) && GetLastError() == ERROR_DISK_FULL) {
+            failTransfer();
+            return;
+        }
         m_file.reset();
     } else {
-        com::Variant body = m_RetrieveMode == zkRetrieveText
-                                ? com::Variant::fromBstr(com::Bstr::fromAnsi(m_body))
-                                : com::Variant::fromBytes({reinterpret_cast<const BYTE*>(m_body.data()), m_body.size()});
+        com::Variant body;
+        try {
+            const std::string& bytes = m_body.bytes();
+            body = m_RetrieveMode == zkRetrieveText
+                       ? com::Variant::fromBstr(com::Bstr::fromAnsi(bytes))
+                       : com::Variant::fromBytes({reinterpret_cast<const BYTE*>(bytes.data()), bytes.size()});
+        } catch (const std::bad_alloc&) {
+            failTransfer();
+            return;
+        }
+        m_body.clear();
         VARIANT slot;
         body.releaseTo(&slot);
         raise(1, L"HTTPDataReceived", {com::refVariant(&slot)});
@@ -329,22 +369,12 @@ void zkHTTP10::raise(DISPID id, const wchar_t* name, std::initializer_list<VARIA
     // Handlers may let the last reference to this object go.
     const com::ComPtr<zkHTTP10> self(this);
     if (com::ComPtr<IDispatch> target = m_CallBackObject) {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        DISPID member = 0;
-        if (FAILED(target->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member))) return;
-        // This object first, then the event's arguments; passed last to first.
-        std::vector<VARIANT> reversed(std::rbegin(args), std::rend(args));
-        reversed.push_back(com::argDispatch(static_cast<_zkHTTP10*>(this)));
-        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        EXCEPINFO info{};
-        com::Variant result;
-        target->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(), &info, nullptr);
-        SysFreeString(info.bstrSource);
-        SysFreeString(info.bstrDescription);
-        SysFreeString(info.bstrHelpFile);
+        callBackByName(target.get(), name, static_cast<_zkHTTP10*>(this), args);
         return;
     }
+    // Clients of version 1.0 advised on its own event interface.
     connectionPoint<__zkHTTP10>().fire(id, args);
+    connectionPoint<__zkHTTP10_1_0>().fire(id, args);
 }
 
 }  // namespace sockloom

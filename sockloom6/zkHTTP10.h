@@ -6,15 +6,24 @@
 // calls on CallBackObject), all on the creating thread's message loop.
 // No redirects, no time-outs, no keep-alive: the server's close ends the
 // response. The protocol itself is in core/http10.
+//
+// HTTPObjectError codes: 1 look-up failed; 3 the connection cannot start
+// or the request cannot be sent; 4 the transfer did not arrive whole (the
+// body longer or shorter than announced, no response before the close,
+// the output file refused the bytes, or the in-memory limit was passed),
+// always followed by HTTPReady with the output file deleted; 5 a socket
+// error was reported.
 #pragma once
 
 #include "winsock_names.h"
 
 #include <string>
 
+#include "EarlierVersions.h"
 #include "ScriptDispatch.h"
 #include "common/com/com.h"
 #include "common/win32/handles.h"
+#include "core/body_buffer.h"
 #include "core/http10.h"
 #include "zkTCP.h"
 
@@ -22,7 +31,7 @@ namespace sockloom {
 
 class zkHTTP10 final : public com::Object<ScriptDispatch<_zkHTTP10>, com::SupportErrorInfo<_zkHTTP10>,
                                           com::ProvideClassInfo2<::zkHTTP10, __zkHTTP10>,
-                                          com::ConnectionPoints<__zkHTTP10>>,
+                                          com::ConnectionPoints<__zkHTTP10, __zkHTTP10_1_0>>,
                        private TcpListener {
 public:
     HRESULT init();
@@ -42,6 +51,10 @@ public:
     HRESULT STDMETHODCALLTYPE Execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIANT* Headers,
                                       VARIANT* OutputFile, LONG* rc) override;
     HRESULT STDMETHODCALLTYPE Reset() override;
+
+    // A body kept in memory stops at this many bytes (object error 4); the
+    // most a 32-bit count reports unless lowered (tests).
+    void setMemoryLimit(size_t bytes) noexcept { m_body = BodyBuffer(bytes); }
 
 protected:
     void* queryOther(REFIID riid) noexcept override;
@@ -63,7 +76,11 @@ private:
     // URL and Proxy puts: a changed text is parsed, and kept when sound.
     HRESULT putTarget(BSTR value, bool isProxy);
     void startConnection();
-    void bodyPiece(std::span<const std::uint8_t> bytes);
+    // False when the piece cannot be kept (the file refused it, or memory
+    // ran out): the transfer has then been failed.
+    bool bodyPiece(std::span<const std::uint8_t> bytes);
+    // The body cannot be had whole: object error 4, the file deleted, idle.
+    void failTransfer();
     // A failed transfer: its error already raised, the file deleted, idle.
     void endTransfer(bool deleteFile);
     void dropSocket();
@@ -88,7 +105,9 @@ private:
     com::ComPtr<zkSocket> m_current;
     short m_state = kIdle;
     http::ResponseParser m_response;
-    std::string m_body;
+    BodyBuffer m_body;
+    // Body bytes received, for the length check at the end.
+    std::int64_t m_bodyBytes = 0;
     LONG m_count = 0;
 };
 

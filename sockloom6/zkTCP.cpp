@@ -56,28 +56,30 @@ void* SockRelay::queryOther(REFIID riid) noexcept {
     return riid == DIID___zkSockets ? static_cast<IDispatch*>(this) : nullptr;
 }
 
-HRESULT SockRelay::AsyncError(LONG AsyncHandle, LONG Errval) {
-    if (m_target) m_target->notifyAsyncError(AsyncHandle, Errval);
+HRESULT SockNotifyForwarder::AsyncError(LONG AsyncHandle, LONG Errval) {
+    if (SockNotifyTarget* t = notifyTarget()) t->notifyAsyncError(AsyncHandle, Errval);
     return S_OK;
 }
 
-HRESULT SockRelay::HostResolved(LONG AsyncHandle, _zkHostEnt** HostObject) {
-    if (m_target) m_target->notifyHostResolved(AsyncHandle, HostObject ? *HostObject : nullptr);
+HRESULT SockNotifyForwarder::HostResolved(LONG AsyncHandle, _zkHostEnt** HostObject) {
+    if (SockNotifyTarget* t = notifyTarget()) t->notifyHostResolved(AsyncHandle, HostObject ? *HostObject : nullptr);
     return S_OK;
 }
 
-HRESULT SockRelay::SocketError(LONG ErrorCode, _zkSocket** Socket) {
-    if (m_target) m_target->notifySocketError(ErrorCode, Socket ? *Socket : nullptr);
+HRESULT SockNotifyForwarder::SocketError(LONG ErrorCode, _zkSocket** Socket) {
+    if (SockNotifyTarget* t = notifyTarget()) t->notifySocketError(ErrorCode, Socket ? *Socket : nullptr);
     return S_OK;
 }
 
-HRESULT SockRelay::DataReceived(_zkSocket** skt, VARIANT_BOOL) {
-    if (m_target) m_target->notifyDataReceived(skt ? *skt : nullptr);
+HRESULT SockNotifyForwarder::DataReceived(_zkSocket** skt, VARIANT_BOOL) {
+    if (SockNotifyTarget* t = notifyTarget()) t->notifyDataReceived(skt ? *skt : nullptr);
     return S_OK;
 }
 
-HRESULT SockRelay::SocketNotification(_zkSocket** skt, LONG* EventType) {
-    if (m_target) m_target->notifySocketNotification(skt ? *skt : nullptr, EventType ? *EventType : 0);
+HRESULT SockNotifyForwarder::SocketNotification(_zkSocket** skt, LONG* EventType) {
+    if (SockNotifyTarget* t = notifyTarget()) {
+        t->notifySocketNotification(skt ? *skt : nullptr, EventType ? *EventType : 0);
+    }
     return S_OK;
 }
 
@@ -326,7 +328,13 @@ void zkTCP::notifySocketNotification(_zkSocket* Socket, LONG EventType) {
         socket->Accept(&listRef, &nameRef, accepted.put());
         RefArg<IDispatch> nameSlot(nameRef);
         if (nameRef) nameRef->Release();
-        if (!accepted || m_listener) return;
+        if (!accepted) return;
+        if (m_listener) {
+            if (const com::ComPtr<zkSocket> made = librarySocket(accepted.get())) {
+                m_listener->tcpAcceptComplete(*socket, *made);
+            }
+            return;
+        }
         RefArg<IDispatch> newSlot(asDispatch(accepted.get()));
         connectionPoint<__zkTCP>().fire(3, {com::refDispatch(s.address()), com::refDispatch(newSlot.address()),
                                             com::refDispatch(nameSlot.address())});
@@ -348,7 +356,10 @@ void zkTCP::notifySocketNotification(_zkSocket* Socket, LONG EventType) {
 
 void zkTCP::notifyDataSent(_zkSocket* Socket) {
     const com::ComPtr<zkTCP> self(this);
-    if (m_listener) return;
+    if (m_listener) {
+        if (const com::ComPtr<zkSocket> socket = librarySocket(Socket)) m_listener->tcpDataSent(*socket);
+        return;
+    }
     RefArg<IDispatch> s(asDispatch(Socket));
     connectionPoint<__zkTCP>().fire(8, {com::refDispatch(s.address())});
 }

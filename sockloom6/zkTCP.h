@@ -39,24 +39,37 @@ protected:
     ~SockNotifyTarget() = default;
 };
 
-// The object a façade hands its collection: zkSockNotify for the
-// early-bound road, and the __zkSockets event sink (dispatch identifiers
-// 1 to 6) for the other. Forwards to its target until detached.
-class SockRelay final : public com::Object<ScriptDispatch<_zkSockNotify>> {
+// zkSockNotify handed on to a SockNotifyTarget (none: the calls do
+// nothing). The relay below uses it, and so do zkTCP and zkUDP, which
+// answer the callback interface themselves, so that a façade can be any
+// collection's callback object.
+class SockNotifyForwarder : public ScriptDispatch<_zkSockNotify> {
 public:
-    explicit SockRelay(SockNotifyTarget& target) noexcept : m_target(&target) {}
-    void detach() noexcept { m_target = nullptr; }
-
     HRESULT STDMETHODCALLTYPE AsyncError(LONG AsyncHandle, LONG Errval) override;
     HRESULT STDMETHODCALLTYPE HostResolved(LONG AsyncHandle, _zkHostEnt** HostObject) override;
     HRESULT STDMETHODCALLTYPE SocketError(LONG ErrorCode, _zkSocket** Socket) override;
     HRESULT STDMETHODCALLTYPE DataReceived(_zkSocket** skt, VARIANT_BOOL isOOB) override;
     HRESULT STDMETHODCALLTYPE SocketNotification(_zkSocket** skt, LONG* EventType) override;
+
+protected:
+    ~SockNotifyForwarder() = default;
+    virtual SockNotifyTarget* notifyTarget() noexcept = 0;
+};
+
+// The object a façade hands its collection: zkSockNotify for the
+// early-bound road, and the __zkSockets event sink (dispatch identifiers
+// 1 to 6) for the other. Forwards to its target until detached.
+class SockRelay final : public com::Object<SockNotifyForwarder> {
+public:
+    explicit SockRelay(SockNotifyTarget& target) noexcept : m_target(&target) {}
+    void detach() noexcept { m_target = nullptr; }
+
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
 
 protected:
     void* queryOther(REFIID riid) noexcept override;
+    SockNotifyTarget* notifyTarget() noexcept override { return m_target; }
 
 private:
     SockNotifyTarget* m_target;
@@ -105,13 +118,21 @@ public:
     virtual void tcpSocketError(zkSocket* socket, LONG ErrorCode) = 0;
     virtual void tcpAsyncError(LONG AsyncHandle, LONG Errval) = 0;
     virtual void tcpHostResolved(LONG AsyncHandle, _zkHostEnt* host) = 0;
+    // listening: the socket that accepted; accepted: the new connection,
+    // already in the collection.
+    virtual void tcpAcceptComplete(zkSocket& listening, zkSocket& accepted) {
+        static_cast<void>(listening);
+        static_cast<void>(accepted);
+    }
+    virtual void tcpDataSent(zkSocket& socket) { static_cast<void>(socket); }
 
 protected:
     ~TcpListener() = default;
 };
 
 class zkTCP final : public com::Object<ScriptDispatch<_zkTCP>, com::SupportErrorInfo<_zkTCP>,
-                                       com::ProvideClassInfo2<::zkTCP, __zkTCP>, com::ConnectionPoints<__zkTCP>>,
+                                       com::ProvideClassInfo2<::zkTCP, __zkTCP>, com::ConnectionPoints<__zkTCP>,
+                                       SockNotifyForwarder>,
                     private SockNotifyTarget {
 public:
     HRESULT init() { return m_owned.init(*this); }
@@ -135,6 +156,9 @@ public:
     // A client socket bound to localaddr; null with errorCode set.
     com::ComPtr<zkSocket> clientSocket(_zkSockName* localaddr, LONG& errorCode);
 
+protected:
+    SockNotifyTarget* notifyTarget() noexcept override { return this; }
+
 private:
     void notifyAsyncError(LONG AsyncHandle, LONG Errval) override;
     void notifyHostResolved(LONG AsyncHandle, _zkHostEnt* HostObject) override;
@@ -148,7 +172,8 @@ private:
 };
 
 class zkUDP final : public com::Object<ScriptDispatch<_zkUDP>, com::SupportErrorInfo<_zkUDP>,
-                                       com::ProvideClassInfo2<::zkUDP, __zkUDP>, com::ConnectionPoints<__zkUDP>>,
+                                       com::ProvideClassInfo2<::zkUDP, __zkUDP>, com::ConnectionPoints<__zkUDP>,
+                                       SockNotifyForwarder>,
                     private SockNotifyTarget {
 public:
     HRESULT init() { return m_owned.init(*this); }
@@ -161,6 +186,9 @@ public:
     HRESULT STDMETHODCALLTYPE DestroyUDPSocket(_zkSocket** skt) override;
     HRESULT STDMETHODCALLTYPE get_InternalEarlyBound(VARIANT_BOOL* InternalEarlyBound) override;
     HRESULT STDMETHODCALLTYPE put_InternalEarlyBound(VARIANT_BOOL InternalEarlyBound) override;
+
+protected:
+    SockNotifyTarget* notifyTarget() noexcept override { return this; }
 
 private:
     HRESULT bound(_zkSockName** localaddr, bool server, _zkSocket** NewSocket);

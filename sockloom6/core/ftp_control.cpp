@@ -64,8 +64,9 @@ void ReplyReader::takeLine(std::string_view line, std::vector<Reply>& out) {
         r.text.append(kCrLf);
         if (line.size() >= 3 && line.substr(0, 3) == r.code) {
             r.text.append(line.substr(3));
-            // "123 text" (or a bare "123") closes the reply; "123-text" goes on.
-            if (line.size() == 3 || line[3] != '-') {
+            // "123 text" (or a bare "123") closes the reply; "123-text",
+            // or anything else behind the code, goes on.
+            if (line.size() == 3 || line[3] == ' ') {
                 out.push_back(std::move(r));
                 m_open.reset();
             }
@@ -76,10 +77,10 @@ void ReplyReader::takeLine(std::string_view line, std::vector<Reply>& out) {
         }
         return;
     }
-    if (line.size() < 3) {
-        if (!out.empty()) out.back().text.append(kCrLf).append(line);
-        return;
-    }
+    // A line too short for a code, outside a multi-line reply, belongs to
+    // no reply. It is dropped whatever came before it in the same read, so
+    // the replies never depend on how the text was split.
+    if (line.size() < 3) return;
     Reply r;
     r.replyClass = classOf(line[0]);
     r.code = std::string(line.substr(0, 3));
@@ -96,8 +97,12 @@ void ReplyReader::reset() noexcept {
     m_open.reset();
 }
 
+bool argumentSafe(std::string_view argument) noexcept {
+    return argument.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
 std::optional<std::string> commandBytes(std::string_view command) {
-    if (command.empty() || command.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;
+    if (command.empty() || !argumentSafe(command)) return std::nullopt;
     std::string bytes(command);
     bytes.append(kCrLf);
     return bytes;
@@ -171,6 +176,10 @@ const Reply* findPrefix(const std::vector<Reply>& replies, std::string_view pref
 const Reply* findRefusal(const std::vector<Reply>& replies) noexcept {
     const Reply* r = findPrefix(replies, "4");
     return r ? r : findPrefix(replies, "3");
+}
+
+bool isLogInOrFolder(State s) noexcept {
+    return s == State::UserSent || s == State::PassSent || s == State::AcctSent || s == State::CwdSent;
 }
 
 bool isTransferState(State s) noexcept {
@@ -247,8 +256,17 @@ std::vector<Step> handleReplies(State s, const std::vector<Reply>& replies, cons
     }
     const bool onlyPreliminary =
         std::all_of(replies.begin(), replies.end(), [](const Reply& r) { return r.code.starts_with("1"); });
+    if (const Reply* r = findPrefix(replies, "4"); r && isLogInOrFolder(s)) {
+        out.state(State::Ready);
+        for (const Reply& each : replies) {
+            if (each.code.starts_with("4")) out.ftpError(each);
+        }
+        return out.take();
+    }
     switch (s) {
     case State::Connected:
+        if (!onlyPreliminary) out.state(State::UserSent).send(userCommand(c.user));
+        break;
     case State::UserSent: {
         // The greeting may arrive on its own after USER went out; the
         // password waits for the answer to USER itself.
@@ -328,6 +346,20 @@ std::vector<Step> handleReplies(State s, const std::vector<Reply>& replies, cons
         break;
     }
     return out.take();
+}
+
+void ReplyRouter::expect(Owner o) { m_owed.push_back(o); }
+
+Owner ReplyRouter::route(const Reply& r) {
+    if (m_owed.empty()) return Owner::Nobody;
+    const Owner o = m_owed.front();
+    if (!r.code.starts_with("1")) m_owed.erase(m_owed.begin());
+    return o;
+}
+
+bool drivesState(Owner o, const Reply& r) noexcept {
+    if (o == Owner::Greeting || o == Owner::Step) return true;
+    return r.code.starts_with("5") || r.code == "421";
 }
 
 }  // namespace sockloom::ftp

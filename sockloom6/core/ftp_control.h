@@ -37,7 +37,9 @@ struct ReplyBatch {
 // Splits the control text into replies. Lines end in CR LF; a final piece
 // without one waits for the rest. A multi-line reply ("123-" ... "123 ")
 // is returned once, when its closing line arrives, however the text was
-// split between pieces.
+// split between pieces; only its code followed by a blank (or the bare
+// code) closes it. A line too short to hold a code, outside a multi-line
+// reply, is dropped.
 class ReplyReader {
 public:
     // A server cannot make the client hold an endless line or reply.
@@ -55,9 +57,13 @@ private:
 };
 
 // The bytes that go to the control socket for a command: the text and
-// CR LF. No value for an empty text, or one holding CR or LF (a name or
-// folder with a line break would smuggle a second command to the server).
+// CR LF. No value for an empty text, or one holding CR, LF or NUL (a name
+// or folder with a line break would smuggle a second command to the
+// server, and a NUL cuts the line short on many).
 std::optional<std::string> commandBytes(std::string_view command);
+
+// Whether a text may stand as a command's argument (no CR, LF or NUL).
+bool argumentSafe(std::string_view argument) noexcept;
 
 // The command texts the client sends. An empty directory gives the bare
 // command for listings.
@@ -123,6 +129,7 @@ std::int16_t publicState(State s) noexcept;
 
 // What the client knows besides its state when replies arrive.
 struct Context {
+    std::string_view user;
     std::string_view password;
     std::string_view account;
     bool passiveMode = true;
@@ -161,7 +168,36 @@ struct Step {
     bool operator==(const Step&) const = default;
 };
 
-// The steps for the replies of one pass, received in state s.
+// The steps for the replies of one pass, received in state s. In state
+// Connected the first reply that is not preliminary is the greeting, and
+// USER follows it. A reply beginning with "4" to a log-in command or a
+// folder change is an error like one beginning with "5".
 std::vector<Step> handleReplies(State s, const std::vector<Reply>& replies, const Context& c);
+
+// Who owes a reply: the connection its greeting, a command that moves the
+// state machine (USER, PASV, RETR ...), or one sent beside it (TYPE,
+// ABOR), whose ordinary replies must not be taken for another's.
+enum class Owner { Greeting, Step, Aside, Nobody };
+
+// Pairs each reply with the command that owes it: replies come in the
+// order the commands went out, a preliminary one ("1xx") announces more
+// to come, and any other settles the oldest debt.
+class ReplyRouter {
+public:
+    // A command went out (or the connection is being made).
+    void expect(Owner o);
+    // The owner of r; Nobody when nothing is owed (an unasked reply).
+    Owner route(const Reply& r);
+    void reset() noexcept { m_owed.clear(); }
+    size_t owed() const noexcept { return m_owed.size(); }
+
+private:
+    std::vector<Owner> m_owed;
+};
+
+// Whether a reply goes to the state machine: always for the greeting and
+// the commands that move it; for others and unasked ones, only a reply
+// beginning with "5" and "421", which end whatever is under way.
+bool drivesState(Owner o, const Reply& r) noexcept;
 
 }  // namespace sockloom::ftp

@@ -26,6 +26,7 @@ bool endsWithCrLf(std::string_view text) noexcept { return text.size() >= 2 && t
 }  // namespace
 
 std::optional<Target> parseTarget(std::string_view url, std::string_view proxy) {
+    if (!lineSafe(url) || !lineSafe(proxy)) return std::nullopt;
     const bool viaProxy = !proxy.empty();
     std::string_view rest = viaProxy ? proxy : url;
     if (rest.size() > 6 && startsWithNoCase(rest, kScheme)) {
@@ -59,6 +60,20 @@ std::optional<Target> parseTarget(std::string_view url, std::string_view proxy) 
     }
     t.host = std::string(host);
     return t;
+}
+
+bool lineSafe(std::string_view text) noexcept { return text.find_first_of("\r\n") == std::string_view::npos; }
+
+bool headersSafe(std::string_view headers) noexcept {
+    if (headers.empty()) return true;
+    if (headers.ends_with(kCrLf)) headers.remove_suffix(kCrLf.size());
+    while (true) {
+        const size_t end = headers.find(kCrLf);
+        const std::string_view line = headers.substr(0, end);
+        if (line.empty() || !lineSafe(line)) return false;
+        if (end == std::string_view::npos) return true;
+        headers.remove_prefix(end + kCrLf.size());
+    }
 }
 
 std::string buildRequest(const Request& r) {
@@ -124,11 +139,7 @@ void ResponseParser::examine(PieceResult& out) {
     // "Server: a b") says nothing about the status.
     const std::string_view line = std::string_view(m_header).substr(0, m_header.find(kCrLf));
     const size_t blank = line.find(' ');
-    if (blank == std::string_view::npos) {
-        out.failed = true;
-        out.reason = std::string(line);
-        return;
-    }
+    if (blank == std::string_view::npos) return;
     out.code = std::string(line.substr(blank + 1, 3));
     if (out.code.empty() || out.code[0] != '2') {
         out.failed = true;
@@ -160,6 +171,14 @@ void ResponseParser::examine(PieceResult& out) {
 
 bool bodyTooLong(std::int32_t contentLength, std::int64_t received) noexcept {
     return contentLength > 0 && contentLength < received - 4;
+}
+
+Ending responseEnding(bool headerComplete, std::int32_t contentLength, std::int64_t bodyBytes,
+                      bool bodyExpected) noexcept {
+    if (!headerComplete) return Ending::NoResponse;
+    if (bodyTooLong(contentLength, bodyBytes)) return Ending::TooLong;
+    if (bodyExpected && contentLength > 0 && bodyBytes < contentLength) return Ending::Short;
+    return Ending::Complete;
 }
 
 }  // namespace sockloom::http

@@ -24,7 +24,8 @@ struct Target {
 // The target of url, or of proxy when one is set (the request line then
 // carries the whole url). No value for a malformed text: the bare scheme
 // prefix, a host beginning or ending with ':', a port that is not a number
-// from 1 to 65535, a path with no host, or a proxy holding a '/'.
+// from 1 to 65535, a path with no host, a proxy holding a '/', or CR or LF
+// anywhere (they would end the request line early).
 std::optional<Target> parseTarget(std::string_view url, std::string_view proxy);
 
 struct Request {
@@ -36,6 +37,15 @@ struct Request {
     std::string contentType;
 };
 
+// Whether a text may stand inside one request line (operation, content
+// type): no CR and no LF.
+bool lineSafe(std::string_view text) noexcept;
+// Whether the caller's headers may go into the request: lines separated
+// by CR LF (a closing CR LF allowed), none of them empty and no lone CR
+// or LF, so nothing in them ends the header block early or starts a
+// second request.
+bool headersSafe(std::string_view headers) noexcept;
+
 // The request bytes, each line ending in CR LF: the request line, Accept,
 // Host, Accept-Language, the caller's headers, and with data its length,
 // type, an empty line and the data; then the closing empty line.
@@ -45,9 +55,9 @@ std::string buildRequest(const Request& r);
 struct PieceResult {
     // The header's end arrived with this piece.
     bool headerCompleted = false;
-    // The status does not begin with "2" (or the status line is
-    // malformed): the transfer fails with this code and reason; the rest
-    // of the piece is not body.
+    // The status does not begin with "2" (or the header grew too long):
+    // the transfer fails with this code and reason; the rest of the piece
+    // is not body. A status line without a blank examines nothing.
     bool failed = false;
     std::string code;
     std::string reason;
@@ -81,7 +91,22 @@ private:
 };
 
 // A body is refused only when it is longer than announced by more than 4
-// (servers that add a closing CR LF pass); a shorter one is accepted.
+// (servers that add a closing CR LF pass).
 bool bodyTooLong(std::int32_t contentLength, std::int64_t received) noexcept;
+
+// How a response ended when the server closed the connection.
+enum class Ending {
+    Complete,
+    // Before the header's blank line: no response to speak of.
+    NoResponse,
+    // Fewer body bytes than Content-Length announced.
+    Short,
+    // More than announced plus 4 (see bodyTooLong).
+    TooLong,
+};
+// bodyExpected is false for a HEAD request, whose Content-Length
+// describes a body that is never sent.
+Ending responseEnding(bool headerComplete, std::int32_t contentLength, std::int64_t bodyBytes,
+                      bool bodyExpected = true) noexcept;
 
 }  // namespace sockloom::http

@@ -300,7 +300,9 @@ TEST_F(PageTest, SelectFilesDialogEditsTheListThroughThePage) {
             // Up to 30 s: on a loaded machine the dialog can be slow to come.
             for (int i = 0; i < 3000; ++i) {
                 HWND dialog = FindWindowA(nullptr, "Select Files");
-                if (dialog) {
+                // A dialog is found as soon as it exists; it is shown only
+                // once its initialisation has filled the list.
+                if (dialog && IsWindowVisible(dialog)) {
                     const HWND files = GetDlgItem(dialog, 1001);
                     const LRESULT count = SendMessageA(files, LB_GETCOUNT, 0, 0);
                     SendMessageA(files, LB_SETCURSEL, 0, 0);

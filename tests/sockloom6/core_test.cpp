@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/body_buffer.h"
 #include "core/conversions.h"
 #include "core/read_result.h"
 
@@ -68,4 +69,18 @@ TEST(Conversions, ASocketHandleIsTakenWholeFromTheMessage) {
     const LookupNotice l = decodeLookupMessage(0xDEAE, static_cast<std::intptr_t>(0x2AF90000u));
     EXPECT_EQ(l.task, 0xDEAE);
     EXPECT_EQ(l.error, 11001);
+}
+
+TEST(BodyBuffer, RefusesWhatPassesItsLimitAndKeepsWhatItHad) {
+    BodyBuffer b(10);
+    EXPECT_TRUE(b.append(std::string_view("12345")));
+    EXPECT_TRUE(b.append(std::string_view("67890")));
+    EXPECT_FALSE(b.append(std::string_view("x"))) << "one byte past the limit";
+    EXPECT_EQ(b.bytes(), "1234567890") << "a refused piece adds nothing";
+    b.clear();
+    EXPECT_EQ(b.size(), 0u);
+    EXPECT_FALSE(b.append(std::string_view("12345678901")));
+    EXPECT_TRUE(b.append(std::string_view("")));
+    EXPECT_EQ(BodyBuffer().limit(), 0x7FFFFFFFu) << "never more than a 32-bit count";
+    EXPECT_EQ(BodyBuffer(SIZE_MAX).limit(), 0x7FFFFFFFu);
 }

@@ -133,6 +133,33 @@ TEST(Dll, RaisesEventsThroughItsConnectionPoint) {
     sink->unadvise();
 }
 
+TEST(Dll, RegistersTheFtpClientAndCarriesItsVersion) {
+    EXPECT_EQ(readKey("sockloom_v6.zkFTPclient\\CLSID"), "{21A48655-9736-416D-AECD-8610BC94020D}");
+    ComPtr<IDispatch> ftp = create(L"sockloom_v6.zkFTPclient");
+    ASSERT_TRUE(ftp);
+    EXPECT_EQ(get(ftp.get(), L"State").asLong(), 0);
+    EXPECT_EQ(get(ftp.get(), L"User").asText(), "Anonymous");
+    Log log;
+    ComPtr<EventSink> sink = com::make<EventSink>(log, DIID___zkFTPclient);
+    EXPECT_TRUE(sink->advise(ftp.get()));
+    sink->unadvise();
+
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(gDll.c_str(), &ignored);
+    ASSERT_GT(size, 0u) << "a version resource";
+    std::string block(size, '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(gDll.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    char* text = nullptr;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\FileVersion",
+                               reinterpret_cast<void**>(&text), &length));
+    EXPECT_STREQ(text, "1.0.0.0");
+}
+
 TEST(Dll, UnloadsOnceItsObjectsAreGone) {
     ComPtr<IDispatch> sockets = create(L"sockloom_v6.zkSockets");
     ASSERT_TRUE(sockets);

@@ -80,6 +80,9 @@ TEST(FtpReplyReader, MultiLineReplyIsOneReplyAtEverySplit) {
     expectAtEverySplit("220-Hello\r\n  indented note\r\n331 no\r\n220-more\r\n220 ready\r\n",
                        {reply("220", "-Hello\r\n  indented note\r\n331 no\r\n-more\r\n ready")});
     expectAtEverySplit("211-Features\r\n211\r\n", {reply("211", "-Features\r\n")});
+    // Only the code and a blank close it: "230x" or "2300" is text inside.
+    expectAtEverySplit("230-a\r\n230x b\r\n2300 c\r\n230 end\r\n",
+                       {reply("230", "-a\r\nx b\r\n0 c\r\n end")});
 }
 
 TEST(FtpReplyReader, IncompleteTextWaitsForTheRest) {
@@ -96,10 +99,11 @@ TEST(FtpReplyReader, IncompleteTextWaitsForTheRest) {
     EXPECT_EQ(b.replies[0].code, "250");
 }
 
-TEST(FtpReplyReader, ShortLinesJoinTheLastReplyOfThePassOrAreDropped) {
-    std::vector<Reply> got = feedIn("ok\r\n250 done\r\nab\r\n\r\n", 100);
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].text, " done\r\nab\r\n");
+TEST(FtpReplyReader, ShortLinesOutsideAReplyAreDroppedAtEverySplit) {
+    // Joining them to the last reply of a read made the reply depend on
+    // where the text was split.
+    expectAtEverySplit("ok\r\n250 done\r\nab\r\n\r\n", {reply("250", " done")});
+    std::vector<Reply> got;
     got = feedIn("230-x\r\n\r\n230 y\r\n", 1);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].text, "-x\r\n\r\n y") << "an empty line inside an open reply is kept";
@@ -137,6 +141,10 @@ TEST(FtpCommands, BytesEndInCrLfAndLineBreaksAreRefused) {
     EXPECT_FALSE(commandBytes(cwdCommand("pub\r\nDELE x")));
     EXPECT_FALSE(commandBytes(retrCommand("a\nb")));
     EXPECT_FALSE(commandBytes(passCommand("pw\r")));
+    EXPECT_FALSE(commandBytes(std::string("RETR a\0b", 8))) << "a NUL cuts the line short";
+    EXPECT_TRUE(argumentSafe("pub/my file.txt"));
+    EXPECT_FALSE(argumentSafe(std::string_view("a\0", 2)));
+    EXPECT_FALSE(argumentSafe("a\rb"));
 }
 
 TEST(FtpAddresses, PasvReplyGivesAddressAndPort) {
@@ -300,4 +308,49 @@ TEST(FtpReplies, SessionFedByteByByte) {
     EXPECT_EQ(sent, (std::vector<std::string>{"PASS secret"}));
     EXPECT_EQ(ready, 2);
     EXPECT_EQ(state, State::Ready);
+}
+
+TEST(FtpReplies, GreetingComesBeforeUserAndLogInErrorsAreErrors) {
+    Context c;
+    c.user = "anna";
+    EXPECT_TRUE(handle(State::Connected, {reply("120", " Ready in 5 minutes")}, c).empty());
+    EXPECT_EQ(handle(State::Connected, {reply("220", " Hello")}, c),
+              (std::vector<Step>{st(State::UserSent), send("USER anna")}));
+    EXPECT_EQ(handle(State::Connected, {reply("421", " Too many")}, c),
+              (std::vector<Step>{Step{Kind::ObjectError, {}, {}, 4}, just(Kind::Reset)}));
+    // A transient refusal of log-in or a folder change is no success.
+    EXPECT_EQ(handle(State::PassSent, {reply("430", " Invalid")}, c),
+              (std::vector<Step>{st(State::Ready), error("430", " Invalid")}));
+    EXPECT_EQ(handle(State::UserSent, {reply("431", " Later")}, c),
+              (std::vector<Step>{st(State::Ready), error("431", " Later")}));
+    EXPECT_EQ(handle(State::CwdSent, {reply("450", " Busy")}, c),
+              (std::vector<Step>{st(State::Ready), error("450", " Busy")}));
+}
+
+TEST(FtpReplyRouter, EachReplyGoesToTheCommandThatOwesIt) {
+    ReplyRouter r;
+    EXPECT_EQ(r.route(reply("220", " unasked")), Owner::Nobody);
+    r.expect(Owner::Greeting);
+    r.expect(Owner::Aside);  // TYPE I sent at once
+    r.expect(Owner::Step);   // PORT
+    r.expect(Owner::Step);   // RETR
+    EXPECT_EQ(r.route(reply("220", " hi")), Owner::Greeting);
+    EXPECT_EQ(r.route(reply("200", " Type set")), Owner::Aside) << "not taken for the answer to PORT";
+    EXPECT_EQ(r.route(reply("200", " PORT ok")), Owner::Step);
+    EXPECT_EQ(r.route(reply("150", " Opening")), Owner::Step) << "preliminary: RETR still owes its reply";
+    EXPECT_EQ(r.owed(), 1u);
+    EXPECT_EQ(r.route(reply("226", " Done")), Owner::Step);
+    EXPECT_EQ(r.owed(), 0u);
+    EXPECT_EQ(r.route(reply("226", " again")), Owner::Nobody);
+    r.expect(Owner::Step);
+    r.reset();
+    EXPECT_EQ(r.owed(), 0u);
+
+    // What reaches the state machine.
+    EXPECT_TRUE(drivesState(Owner::Greeting, reply("220", "")));
+    EXPECT_TRUE(drivesState(Owner::Step, reply("200", "")));
+    EXPECT_FALSE(drivesState(Owner::Aside, reply("200", "")));
+    EXPECT_FALSE(drivesState(Owner::Nobody, reply("226", "")));
+    EXPECT_TRUE(drivesState(Owner::Aside, reply("504", ""))) << "a refusal still ends what is under way";
+    EXPECT_TRUE(drivesState(Owner::Nobody, reply("421", "")));
 }

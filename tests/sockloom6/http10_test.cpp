@@ -126,11 +126,13 @@ TEST(HttpResponse, AFailedStatusGivesCodeAndReasonAndNoBody) {
 }
 
 TEST(HttpResponse, MalformedStatusLinesFail) {
-    // A blank only further down must not make the status line pass.
-    Outcome o = feedIn("garbage\r\nServer: a b\r\n\r\nbody", 4);
-    EXPECT_TRUE(o.failed);
-    EXPECT_EQ(o.code, "");
-    EXPECT_EQ(o.reason, "garbage");
+    // A status line without a blank examines nothing: no failure, no
+    // length, the rest is body. A blank further down changes nothing.
+    Outcome o = feedIn("garbage\r\nServer: a b\r\nContent-Length: 2\r\n\r\nbody", 4);
+    EXPECT_FALSE(o.failed);
+    EXPECT_TRUE(o.completed);
+    EXPECT_EQ(o.contentLength, 0) << "nothing of the header examined";
+    EXPECT_EQ(o.body, "body");
     o = feedIn("HTTP/1.0 \r\n\r\n", 100);
     EXPECT_TRUE(o.failed) << "an empty status";
     o = feedIn("HTTP/1.0 301\r\n\r\n", 100);
@@ -159,4 +161,35 @@ TEST(HttpResponse, BodyLengthCheckAllowsFourExtraBytes) {
     EXPECT_FALSE(bodyTooLong(10, 14));
     EXPECT_TRUE(bodyTooLong(10, 15));
     EXPECT_FALSE(bodyTooLong(10, 3)) << "a shorter body is accepted";
+}
+
+TEST(HttpRequestSafety, LineBreaksCannotEndALineOrTheHeaderEarly) {
+    EXPECT_FALSE(parseTarget("http://host/a\r\nX: y", ""));
+    EXPECT_FALSE(parseTarget("http://host/a\nb", ""));
+    EXPECT_FALSE(parseTarget("http://host/a", "proxy\r:80"));
+    EXPECT_TRUE(lineSafe("POST"));
+    EXPECT_FALSE(lineSafe("GET / HTTP/1.0\r\nGET"));
+    EXPECT_FALSE(lineSafe("text/plain\n"));
+
+    EXPECT_TRUE(headersSafe(""));
+    EXPECT_TRUE(headersSafe("X-A: 1"));
+    EXPECT_TRUE(headersSafe("X-A: 1\r\nX-B: 2\r\n")) << "several lines, a closing CR LF";
+    for (const char* bad : {"\r\n", "X-A: 1\r\n\r\n", "X-A: 1\r\n\r\nGET /x HTTP/1.0", "\r\nX-A: 1",
+                            "X-A: 1\nX-B: 2", "X-A: 1\rX-B", "X-A: 1\r\n\r\n\r\n", "X-A: 1\n\n"}) {
+        EXPECT_FALSE(headersSafe(bad)) << bad;
+    }
+}
+
+TEST(HttpResponseEnding, ShortAndMissingResponsesAreNotComplete) {
+    EXPECT_EQ(responseEnding(false, 0, 0), Ending::NoResponse);
+    EXPECT_EQ(responseEnding(true, 0, 0), Ending::Complete) << "no length announced";
+    EXPECT_EQ(responseEnding(true, 0, 5000), Ending::Complete);
+    EXPECT_EQ(responseEnding(true, 10, 10), Ending::Complete);
+    EXPECT_EQ(responseEnding(true, 10, 14), Ending::Complete) << "a closing CR LF or two passes";
+    EXPECT_EQ(responseEnding(true, 10, 15), Ending::TooLong);
+    EXPECT_EQ(responseEnding(true, 10, 9), Ending::Short);
+    EXPECT_EQ(responseEnding(true, 10, 0), Ending::Short);
+    EXPECT_EQ(responseEnding(true, INT32_MAX, 65536), Ending::Short);
+    EXPECT_EQ(responseEnding(true, 10, 0, false), Ending::Complete) << "HEAD: the length is not sent";
+    EXPECT_EQ(responseEnding(false, 10, 0, false), Ending::NoResponse);
 }

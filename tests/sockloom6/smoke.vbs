@@ -81,5 +81,21 @@ Check Err.Number = &H80040204, "a bare scheme is a malformed URL"
 Err.Clear
 On Error GoTo 0
 
+Dim ftp
+Set ftp = CreateObject("sockloom_v6.zkFTPclient")
+Check ftp.State = 0, "a new zkFTPclient is disconnected"
+Check ftp.User = "Anonymous", "the default user"
+Check ftp.PassiveMode, "passive mode by default"
+ftp.Port = 2121
+Check ftp.Port = 2121, "Port"
+On Error Resume Next
+ftp.Port = 0
+Check Err.Number = &H80040201, "port 0 is an invalid parameter"
+Err.Clear
+ftp.List
+Check Err.Number = &H80040202, "no listing while disconnected"
+Err.Clear
+On Error GoTo 0
+
 If failures = 0 Then WScript.Echo "sockloom6 smoke: all checks passed"
 WScript.Quit failures

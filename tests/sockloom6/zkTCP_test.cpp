@@ -236,3 +236,39 @@ TEST(Udp, DatagramsIncludingAnEmptyOneArriveWithTheirSource) {
     EXPECT_EQ(get(get(u.get(), L"SocketsObject").asObject().get(), L"SocketCount").asLong(), 1);
     sink->unadvise();
 }
+
+TEST(TcpSockets, AFacadeCanBeAnotherCollectionsCallbackObject) {
+    ComPtr<IDispatch> t = makeTCP();
+    Log log;
+    ComPtr<EventSink> sink = com::make<EventSink>(log, DIID___zkTCP);
+    ASSERT_TRUE(sink->advise(t.get()));
+    ComPtr<IUnknown> notify;
+    ASSERT_EQ(t->QueryInterface(IID__zkSockNotify, notify.putVoid()), S_OK) << "the callback interface it declares";
+    ComPtr<IUnknown> self, back;
+    t->QueryInterface(IID_IUnknown, self.putVoid());
+    notify->QueryInterface(IID_IUnknown, back.putVoid());
+    EXPECT_EQ(self.get(), back.get()) << "one object, one identity";
+
+    // A collection of its own with the zkTCP as its callback object: the
+    // façade reads the data and raises its own events.
+    ComPtr<IDispatch> sockets = makeSockets();
+    ASSERT_EQ(putRef(sockets.get(), L"CallBackObject", t.get()), S_OK);
+    u_short port = 0;
+    PlainSocket listener = PlainSocket::listenLocal(port);
+    ComPtr<IDispatch> client = libraryClient(sockets.get(), port);
+    ASSERT_TRUE(client);
+    PlainSocket peer = listener.acceptWithin(5000);
+    ASSERT_TRUE(peer);
+    ASSERT_TRUE(pumpUntil([&] { return log.count(tcp::ConnectComplete) == 1; }));
+    peer.sendAll("via callback");
+    ASSERT_TRUE(pumpUntil([&] { return log.count(tcp::DataReceived) == 1; }));
+    EXPECT_EQ(textOf(log.first(tcp::DataReceived)->args[1]), "via callback");
+    peer.close();
+    ASSERT_TRUE(pumpUntil([&] { return log.count(tcp::SocketClosed) == 1; }));
+    putRef(sockets.get(), L"CallBackObject", nullptr);
+    sink->unadvise();
+
+    ComPtr<IDispatch> u = makeUDP();
+    ComPtr<IUnknown> udpNotify;
+    EXPECT_EQ(u->QueryInterface(IID__zkSockNotify, udpNotify.putVoid()), S_OK);
+}

@@ -1,0 +1,779 @@
+// zkFTPclient.cpp
+#include "zkFTPclient.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "CallBack.h"
+#include "zkSockName.h"
+
+namespace sockloom {
+
+using namespace GlobalFunctions;
+using ftp::Owner;
+using ftp::Step;
+
+namespace {
+
+constexpr int kAddressSize = sizeof(sockaddr_in);
+
+std::string ansiOf(BSTR* text) { return text ? com::toAnsi(com::bstrView(*text)) : std::string(); }
+
+// An optional text argument; empty when it is missing.
+std::string optionalText(const VARIANT* v) {
+    if (!v || com::isMissing(*v)) return {};
+    std::string text;
+    if (FAILED(com::toAnsi(*v, text))) return {};
+    return text;
+}
+
+com::ComPtr<_zkSockName> nameOf(const sockaddr_in& address) { return zkSockName::fromSockAddr(address); }
+
+// The local or peer address of a socket; false when it has none.
+bool addressOf(int(WINAPI* query)(SOCKET, sockaddr*, int*), const zkSocket* socket, sockaddr_in& out) {
+    out = sockaddr_in{};
+    int length = kAddressSize;
+    return socket && query(socket->handle(), reinterpret_cast<sockaddr*>(&out), &length) == 0;
+}
+
+}  // namespace
+
+HRESULT zkFTPclient::init() {
+    m_tcps = com::make<zkTCP>();
+    if (!m_tcps) return E_OUTOFMEMORY;
+    m_tcps->setListener(this);
+    m_tcps->put_InternalEarlyBound(VARIANT_TRUE);
+    const com::ComPtr<_zkSockName> any = nameOf(sockaddr_in{});
+    LONG error = 0;
+    m_control = m_tcps->clientSocket(any.get(), error);
+    return S_OK;
+}
+
+zkFTPclient::~zkFTPclient() {
+    resetAll(false);
+    m_CallBackObject = nullptr;
+    if (m_tcps) {
+        m_tcps->put_InternalEarlyBound(VARIANT_FALSE);
+        m_tcps->setListener(nullptr);
+    }
+    m_tcps = nullptr;
+}
+
+void* zkFTPclient::queryOther(REFIID riid) noexcept {
+    if (riid == IID__zkFTPclient_1_0 || riid == IID__zkFTPclient_1_1) return static_cast<_zkFTPclient*>(this);
+    return nullptr;
+}
+
+// ---- Properties ---------------------------------------------------------------
+
+HRESULT zkFTPclient::get_CallBackObject(IDispatch** CallBackObject) { return m_CallBackObject.copyTo(CallBackObject); }
+
+HRESULT zkFTPclient::putref_CallBackObject(IDispatch* CallBackObject) {
+    m_CallBackObject = com::ComPtr<IDispatch>(CallBackObject);
+    return S_OK;
+}
+
+HRESULT zkFTPclient::get_User(BSTR* User) {
+    return com::guard([&] { return com::ansiToBstr(m_User, User); });
+}
+
+HRESULT zkFTPclient::putLogOnText(std::string& field, BSTR value, State next,
+                                  std::string (*command)(std::string_view)) {
+    return com::guard([&] {
+        const std::string text = com::toAnsi(com::bstrView(value));
+        // A line break would smuggle a second command to the server.
+        if (!ftp::argumentSafe(text)) return RaiseLibError(1, IID__zkFTPclient);
+        if (m_state < State::Connected) {
+            field = text;
+        } else if (m_state == State::Ready) {
+            field = text;
+            m_state = next;
+            if (sendCommand(command(field), Owner::Step) != 0) {
+                m_state = State::Ready;
+                raiseObjectError(3);
+            }
+        }
+        return S_OK;
+    });
+}
+
+HRESULT zkFTPclient::put_User(BSTR User) { return putLogOnText(m_User, User, State::UserSent, &ftp::userCommand); }
+
+HRESULT zkFTPclient::put_Password(BSTR Password) {
+    return com::guard([&] {
+        std::string text = com::toAnsi(com::bstrView(Password));
+        if (!ftp::argumentSafe(text)) return RaiseLibError(1, IID__zkFTPclient);
+        m_Password = std::move(text);
+        return S_OK;
+    });
+}
+
+HRESULT zkFTPclient::get_Account(BSTR* Account) {
+    return com::guard([&] { return com::ansiToBstr(m_Account, Account); });
+}
+
+HRESULT zkFTPclient::put_Account(BSTR Account) {
+    return putLogOnText(m_Account, Account, State::AcctSent, &ftp::acctCommand);
+}
+
+HRESULT zkFTPclient::get_State(SHORT* State) { return give(State, ftp::publicState(m_state)); }
+
+HRESULT zkFTPclient::get_PassiveMode(VARIANT_BOOL* PassiveMode) {
+    return give(PassiveMode, com::toVariantBool(m_PassiveMode));
+}
+
+HRESULT zkFTPclient::put_PassiveMode(VARIANT_BOOL PassiveMode) {
+    if (m_state != State::Disconnected) return RaiseLibError(2, IID__zkFTPclient);
+    m_PassiveMode = PassiveMode != VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT zkFTPclient::get_Port(LONG* Port) { return give(Port, m_Port); }
+
+HRESULT zkFTPclient::put_Port(LONG Port) {
+    if (Port < 1 || Port > 65535) return RaiseLibError(1, IID__zkFTPclient);
+    m_Port = Port;
+    return S_OK;
+}
+
+// ---- Connection and commands ---------------------------------------------------
+
+HRESULT zkFTPclient::Connect(BSTR* site, LONG* rc) {
+    COM_TRACE("zkFTPclient::Connect (state %d)", static_cast<int>(m_state));
+    if (!rc) return E_POINTER;
+    *rc = 0;
+    return com::guard([&] {
+        const std::string host = ansiOf(site);
+        // A new connection owes nothing yet and has no half reply.
+        m_reader.reset();
+        m_router.reset();
+        m_controlText.clear();
+        const unsigned long address = intinet_addr(host.c_str());
+        if (address == INADDR_NONE) {
+            m_state = State::Resolving;
+            const com::Bstr name = com::Bstr::fromAnsi(host);
+            LONG task = 0;
+            m_tcps->WSAAsyncGetHostByName(name.get(), &task);
+            m_task = task;
+            if (task == 0) {
+                *rc = intWSAGetLastError();
+                m_state = State::Disconnected;
+            }
+            return S_OK;
+        }
+        m_state = State::AddressKnown;
+        *rc = connectControl(address);
+        return S_OK;
+    });
+}
+
+LONG zkFTPclient::connectControl(ULONG address) {
+    if (m_state != State::AddressKnown) return -1;
+    if (!m_control) {
+        m_state = State::Disconnected;
+        return kWSAEFAULT;
+    }
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = address;
+    to.sin_port = inthtons(static_cast<u_short>(m_Port));
+    const com::ComPtr<_zkSockName> name = nameOf(to);
+    _zkSockName* ref = name.get();
+    LONG r = -1;
+    const HRESULT hr = m_control->Connect(&ref, &r);
+    const LONG error = SUCCEEDED(hr) && r == 0 ? 0 : intWSAGetLastError();
+    if (SUCCEEDED(hr) && (r == 0 || error == kWSAEWOULDBLOCK)) {
+        m_state = State::Connecting;
+        m_router.expect(Owner::Greeting);
+        return 0;
+    }
+    m_state = State::Disconnected;
+    return error != 0 ? error : -1;
+}
+
+LONG zkFTPclient::sendCommand(const std::string& text, Owner owner) {
+    const std::optional<std::string> bytes = ftp::commandBytes(text);
+    if (!bytes || !m_control) return -1;
+    VARIANT buffer;
+    com::Variant::fromBytes({reinterpret_cast<const BYTE*>(bytes->data()), bytes->size()}).releaseTo(&buffer);
+    LONG error = 0, sent = 0;
+    const HRESULT hr = m_control->Send(&buffer, &error, &sent);
+    VariantClear(&buffer);
+    if (SUCCEEDED(hr) && (sent > 0 || error == kWSAEWOULDBLOCK || (sent == 0 && error == 0))) {
+        m_router.expect(owner);
+        return 0;
+    }
+    // A command that could not go must not go later, ahead of others, once
+    // the connection exists.
+    m_control->ClearSendQueue();
+    return error != 0 ? error : -1;
+}
+
+HRESULT zkFTPclient::sendAside(std::string_view command) {
+    return com::guard([&] {
+        if (sendCommand(std::string(command), Owner::Aside) != 0) raiseObjectError(3);
+        return S_OK;
+    });
+}
+
+HRESULT zkFTPclient::Ascii() { return sendAside(ftp::kTypeAscii); }
+
+HRESULT zkFTPclient::Binary() { return sendAside(ftp::kTypeBinary); }
+
+HRESULT zkFTPclient::changeFolder(const std::string& command, LONG* rc) {
+    if (!rc) return E_POINTER;
+    *rc = 0;
+    if (m_state != State::Ready) return RaiseLibError(2, IID__zkFTPclient);
+    if (!ftp::argumentSafe(command)) return RaiseLibError(1, IID__zkFTPclient);
+    return com::guard([&] {
+        *rc = sendCommand(command, Owner::Step);
+        if (*rc == 0) m_state = State::CwdSent;
+        return S_OK;
+    });
+}
+
+HRESULT zkFTPclient::chDir(BSTR* Directory, LONG* rc) {
+    return com::guard([&] { return changeFolder(ftp::cwdCommand(ansiOf(Directory)), rc); });
+}
+
+HRESULT zkFTPclient::chDirParent(LONG* rc) { return changeFolder(std::string(ftp::kCdup), rc); }
+
+HRESULT zkFTPclient::Abort(LONG* rc) {
+    if (!rc) return E_POINTER;
+    *rc = 0;
+    if (m_state == State::Disconnected || m_state == State::Ready) return RaiseLibError(2, IID__zkFTPclient);
+    return com::guard([&] {
+        *rc = sendCommand(std::string(ftp::kAbort), Owner::Aside);
+        return S_OK;
+    });
+}
+
+HRESULT zkFTPclient::Disconnect(LONG* rc) {
+    if (!rc) return E_POINTER;
+    *rc = 0;
+    return com::guard([&] {
+        resetAll(true);
+        return S_OK;
+    });
+}
+
+HRESULT zkFTPclient::Reset() {
+    return com::guard([&] {
+        resetAll(true);
+        return S_OK;
+    });
+}
+
+void zkFTPclient::resetAll(bool remake) {
+    ++m_generation;
+    if (m_task != 0) {
+        if (zkSockets* s = m_tcps ? m_tcps->sockets() : nullptr) s->CancelAsyncRequest(m_task);
+        m_task = 0;
+    }
+    closeLocalFile(false);
+    closeDataSocket();
+    dropSocket(m_control);
+    if (remake && m_tcps) {
+        const com::ComPtr<_zkSockName> any = nameOf(sockaddr_in{});
+        LONG error = 0;
+        m_control = m_tcps->clientSocket(any.get(), error);
+    }
+    m_reader.reset();
+    m_router.reset();
+    m_controlText.clear();
+    m_parkedCommand.clear();
+    m_transfer = Transfer::None;
+    m_buffer.clear();
+    m_state = State::Disconnected;
+}
+
+void zkFTPclient::dropSocket(com::ComPtr<zkSocket>& socket) {
+    if (!socket) return;
+    _zkSocket* s = socket.get();
+    if (m_tcps) m_tcps->DestroyTCPSocket(&s);
+    socket = nullptr;
+}
+
+void zkFTPclient::closeDataSocket() {
+    dropSocket(m_data);
+    m_dataLinked = false;
+}
+
+void zkFTPclient::closeLocalFile(bool deleteIt) {
+    const bool wasOpen = static_cast<bool>(m_file);
+    m_file.reset();
+    if (wasOpen && deleteIt && !m_hostFile.empty()) DeleteFileA(m_hostFile.c_str());
+}
+
+// ---- Transfers --------------------------------------------------------------------
+
+HRESULT zkFTPclient::NameList(VARIANT* Directory, LONG* rc) {
+    return com::guard([&] { return startTransfer(Transfer::Listing, ftp::nlstCommand(optionalText(Directory)), {}, rc); });
+}
+
+HRESULT zkFTPclient::List(VARIANT* Directory, LONG* rc) {
+    return com::guard([&] { return startTransfer(Transfer::Listing, ftp::listCommand(optionalText(Directory)), {}, rc); });
+}
+
+HRESULT zkFTPclient::Retrieve(BSTR* SourceFile, VARIANT* HostFileName, LONG* rc) {
+    return com::guard([&] {
+        return startTransfer(Transfer::Retrieve, ftp::retrCommand(ansiOf(SourceFile)), optionalText(HostFileName), rc);
+    });
+}
+
+HRESULT zkFTPclient::Store(BSTR* SourceFile, VARIANT* HostFileName, LONG* rc) {
+    return com::guard([&] {
+        return startTransfer(Transfer::Store, ftp::storCommand(ansiOf(SourceFile)), optionalText(HostFileName), rc);
+    });
+}
+
+HRESULT zkFTPclient::startTransfer(Transfer kind, const std::string& command, const std::string& hostFile, LONG* rc) {
+    COM_TRACE("zkFTPclient transfer (state %d)", static_cast<int>(m_state));
+    if (!rc) return E_POINTER;
+    *rc = 0;
+    if (m_state != State::Ready) return RaiseLibError(2, IID__zkFTPclient);
+    if (!ftp::argumentSafe(command)) return RaiseLibError(1, IID__zkFTPclient);
+    win32::File file;
+    std::int64_t size = 0;
+    if (kind == Transfer::Retrieve && !hostFile.empty()) {
+        DeleteFileA(hostFile.c_str());
+        file.reset(CreateFileA(hostFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return RaiseLibError(3, IID__zkFTPclient);
+    } else if (kind == Transfer::Store && !hostFile.empty()) {
+        file.reset(CreateFileA(hostFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER length{};
+        if (!file || !GetFileSizeEx(file.get(), &length) || length.QuadPart == 0) {
+            return RaiseLibError(3, IID__zkFTPclient);
+        }
+        size = length.QuadPart;
+    }
+    m_file = std::move(file);
+    m_hostFile = hostFile;
+    m_transfer = kind;
+    m_count = 0;
+    m_bytesLeft = size;
+    m_parkedCommand = command;
+    m_parkedState = kind == Transfer::Listing    ? State::ListSent
+                    : kind == Transfer::Retrieve ? State::RetrSent
+                                                 : State::StorSent;
+    m_buffer.clear();
+    // Every transfer gets a data connection of its own: one left over from
+    // the last has done its work, and the server expects a new one.
+    const LONG r = openDataConnection({});
+    if (r != 0) {
+        m_parkedCommand.clear();
+        closeLocalFile(kind == Transfer::Retrieve);
+        closeDataSocket();
+        m_transfer = Transfer::None;
+        m_state = State::Ready;
+    }
+    *rc = r;
+    return S_OK;
+}
+
+LONG zkFTPclient::openDataConnection(const std::string& replyText) {
+    if (m_PassiveMode && replyText.empty()) {
+        closeDataSocket();
+        m_state = State::PasvSent;
+        return sendCommand(std::string(ftp::kPasv), Owner::Step);
+    }
+    closeDataSocket();
+    sockaddr_in local{};
+    if (!addressOf(&intgetsockname, m_control.get(), local)) return intWSAGetLastError();
+    local.sin_port = 0;
+    const com::ComPtr<_zkSockName> localName = nameOf(local);
+    if (m_PassiveMode) {
+        // Only the port is taken from the reply: the data connection goes to
+        // the server we are talking to, never to an address it names.
+        const std::optional<ftp::Endpoint> endpoint = ftp::parsePasvReply(replyText);
+        if (!endpoint) return -1;
+        sockaddr_in peer{};
+        if (!addressOf(&intgetpeername, m_control.get(), peer)) return intWSAGetLastError();
+        peer.sin_port = inthtons(endpoint->port);
+        LONG error = 0;
+        m_data = m_tcps->clientSocket(localName.get(), error);
+        if (!m_data) return error != 0 ? error : -1;
+        const com::ComPtr<_zkSockName> to = nameOf(peer);
+        _zkSockName* ref = to.get();
+        LONG r = -1;
+        const HRESULT hr = m_data->Connect(&ref, &r);
+        const LONG connectError = SUCCEEDED(hr) && r == 0 ? 0 : intWSAGetLastError();
+        if (SUCCEEDED(hr) && (r == 0 || connectError == kWSAEWOULDBLOCK)) {
+            m_state = State::DataConnecting;
+            return 0;
+        }
+        closeDataSocket();
+        return connectError != 0 ? connectError : -1;
+    }
+    _zkSockName* ref = localName.get();
+    com::ComPtr<_zkSocket> listening;
+    m_tcps->CreateTCPServerSocket(&ref, 0, listening.put());
+    // A listening socket that cannot be made fails the transfer's start,
+    // rather than leaving a transfer that never begins.
+    if (!listening) return intWSAGetLastError() != 0 ? intWSAGetLastError() : -1;
+    m_data = own<zkSocket>(listening.get());
+    sockaddr_in bound{};
+    if (!addressOf(&intgetsockname, m_data.get(), bound)) return intWSAGetLastError();
+    ftp::Endpoint endpoint;
+    std::memcpy(endpoint.address.data(), &bound.sin_addr.s_addr, endpoint.address.size());
+    endpoint.port = intntohs(bound.sin_port);
+    m_state = State::PortSent;
+    return sendCommand(ftp::portCommand(endpoint), Owner::Step);
+}
+
+LONG zkFTPclient::sendParked() {
+    if (m_parkedCommand.empty()) return 0;
+    m_state = m_parkedState;
+    std::string command;
+    command.swap(m_parkedCommand);
+    return sendCommand(command, Owner::Step);
+}
+
+LONG zkFTPclient::sendFileChunks() {
+    std::vector<BYTE> piece;
+    for (;;) {
+        if (!m_data) {
+            if (m_bytesLeft != 0) return -1;
+            finishStoreSend();
+            return 0;
+        }
+        // One piece at a time waits in the socket's queue: a slow server
+        // never makes the client hold the file in memory.
+        if (m_data->queuedBytes() > 0) {
+            LONG ignored = 0;
+            m_data->PumpSendQueue(ignored);
+            if (m_data->queuedBytes() > 0) return 0;
+        }
+        // The data connection closes only once the last bytes went out.
+        if (m_bytesLeft == 0) {
+            finishStoreSend();
+            return 0;
+        }
+        const DWORD size = static_cast<DWORD>(std::min<std::int64_t>(kPieceSize, m_bytesLeft));
+        piece.resize(size);
+        DWORD read = 0;
+        if (!m_file || !ReadFile(m_file.get(), piece.data(), size, &read, nullptr) || read != size) return -1;
+        VARIANT buffer;
+        com::Variant::fromBytes(piece).releaseTo(&buffer);
+        LONG error = 0, sent = 0;
+        const HRESULT hr = m_data->Send(&buffer, &error, &sent);
+        VariantClear(&buffer);
+        if (FAILED(hr) || (sent < 0 && error != kWSAEWOULDBLOCK)) return -1;
+        m_count += size;
+        m_bytesLeft -= size;
+    }
+}
+
+void zkFTPclient::finishStoreSend() {
+    closeLocalFile(false);
+    closeDataSocket();
+    m_state = State::StoreFinishing;
+}
+
+void zkFTPclient::finishTransfer() {
+    if (m_file) {
+        closeLocalFile(false);
+    } else if (m_state == State::RetrSent || m_state == State::RetrDraining) {
+        raiseDataReceived();
+    }
+    m_transfer = Transfer::None;
+    m_state = State::Ready;
+    raiseReady();
+}
+
+void zkFTPclient::abandonTransfer(LONG objectError) {
+    m_parkedCommand.clear();
+    closeLocalFile(m_transfer == Transfer::Retrieve);
+    closeDataSocket();
+    m_buffer.clear();
+    m_transfer = Transfer::None;
+    m_state = State::Ready;
+    raiseObjectError(objectError);
+}
+
+// ---- Replies ------------------------------------------------------------------------
+
+void zkFTPclient::controlText(std::string_view bytes) {
+    m_controlText.append(bytes);
+    if (m_busy) {
+        // A handler is letting messages in; a server that keeps talking
+        // meanwhile cannot make the text grow without end.
+        if (m_controlText.size() > ftp::ReplyReader::kMaxPending) {
+            resetAll(true);
+            raiseObjectError(4);
+        }
+        return;
+    }
+    const com::ComPtr<zkFTPclient> self(this);
+    m_busy = true;
+    while (!m_controlText.empty()) {
+        // The text taken belongs to the connection of this generation.
+        const std::uint64_t generation = m_generation;
+        std::string text;
+        text.swap(m_controlText);
+        const ftp::ReplyBatch batch = m_reader.feed(text);
+        if (batch.overflow) {
+            resetAll(true);
+            raiseObjectError(4);
+            continue;
+        }
+        for (const ftp::Reply& reply : batch.replies) {
+            if (!isCurrent(generation)) break;
+            handleReply(reply);
+        }
+    }
+    m_busy = false;
+}
+
+void zkFTPclient::handleReply(const ftp::Reply& reply) {
+    const Owner owner = m_router.route(reply);
+    if (!ftp::drivesState(owner, reply)) return;
+    ftp::Context c;
+    c.user = m_User;
+    c.password = m_Password;
+    c.account = m_Account;
+    c.passiveMode = m_PassiveMode;
+    c.dataSocketOpen = m_data != nullptr;
+    c.dataLinked = m_dataLinked;
+    c.commandParked = !m_parkedCommand.empty();
+    run(ftp::handleReplies(m_state, {reply}, c));
+}
+
+bool zkFTPclient::run(const std::vector<Step>& steps) {
+    const std::uint64_t generation = m_generation;
+    for (const Step& s : steps) {
+        // A handler may have reset the object or started something new.
+        if (!isCurrent(generation)) return true;
+        bool ok = true;
+        switch (s.kind) {
+        case Step::Kind::SetState:
+            m_state = static_cast<State>(s.number);
+            if (m_state == State::Ready) m_transfer = Transfer::None;
+            break;
+        case Step::Kind::Send:
+            ok = sendCommand(s.text, Owner::Step) == 0;
+            break;
+        case Step::Kind::SendParked:
+            ok = sendParked() == 0;
+            break;
+        case Step::Kind::OpenDataConnection:
+            ok = openDataConnection(s.text) == 0;
+            break;
+        case Step::Kind::SendFileChunks:
+            ok = sendFileChunks() == 0;
+            break;
+        case Step::Kind::FinishTransfer:
+            finishTransfer();
+            break;
+        case Step::Kind::DeliverData:
+            raiseDataReceived();
+            break;
+        case Step::Kind::DropParked:
+            m_parkedCommand.clear();
+            break;
+        case Step::Kind::CloseLocalFile:
+            closeLocalFile(false);
+            break;
+        case Step::Kind::DeleteLocalFile:
+            if (m_transfer == Transfer::Retrieve && !m_hostFile.empty()) DeleteFileA(m_hostFile.c_str());
+            break;
+        case Step::Kind::CloseDataSocket:
+            closeDataSocket();
+            break;
+        case Step::Kind::FtpError: {
+            const com::Bstr code = com::Bstr::fromAnsi(s.code);
+            const com::Bstr text = com::Bstr::fromAnsi(s.text);
+            raise(2, L"FTPError", {com::argBstr(code.get()), com::argBstr(text.get())});
+            break;
+        }
+        case Step::Kind::Ready:
+            raiseReady();
+            break;
+        case Step::Kind::ObjectError:
+            raiseObjectError(s.number);
+            break;
+        case Step::Kind::Reset:
+            resetAll(true);
+            break;
+        }
+        if (!ok) {
+            if (m_transfer != Transfer::None) {
+                abandonTransfer(3);
+            } else {
+                m_state = State::Ready;
+                raiseObjectError(3);
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---- Socket events ------------------------------------------------------------------
+
+void zkFTPclient::tcpHostResolved(LONG AsyncHandle, _zkHostEnt* host) {
+    if (m_state != State::Resolving || AsyncHandle != m_task || m_task == 0) return;
+    m_task = 0;
+    SHORT count = 0;
+    LONG address = 0;
+    if (host && SUCCEEDED(host->get_AddressCount(&count)) && count > 0 && SUCCEEDED(host->get_Address(1, &address))) {
+        m_state = State::AddressKnown;
+        if (connectControl(static_cast<ULONG>(address)) != 0) raiseObjectError(2);
+        return;
+    }
+    m_state = State::Disconnected;
+    raiseObjectError(1);
+}
+
+void zkFTPclient::tcpAsyncError(LONG AsyncHandle, LONG) {
+    if (m_state != State::Resolving || AsyncHandle != m_task || m_task == 0) return;
+    m_task = 0;
+    m_state = State::Disconnected;
+    raiseObjectError(1);
+}
+
+void zkFTPclient::tcpConnectComplete(zkSocket& socket) {
+    const com::ComPtr<zkFTPclient> self(this);
+    if (&socket == m_control.get()) {
+        // USER waits for the server's greeting.
+        if (m_state == State::Connecting) m_state = State::Connected;
+        return;
+    }
+    if (&socket != m_data.get() || m_state != State::DataConnecting) return;
+    if (m_parkedCommand.empty()) {
+        m_state = State::Ready;
+        raiseReady();
+        return;
+    }
+    if (sendParked() != 0) abandonTransfer(3);
+}
+
+void zkFTPclient::tcpDataReceived(zkSocket& socket, const VARIANT& data) {
+    const com::ComPtr<zkFTPclient> self(this);
+    std::vector<BYTE> bytes;
+    if (FAILED(com::toBytes(data, bytes))) return;
+    const std::string_view piece(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (&socket == m_control.get()) {
+        controlText(piece);
+        return;
+    }
+    if (&socket != m_data.get()) return;
+    const bool listing = m_transfer == Transfer::Listing;
+    if (m_state == State::ListSent || (listing && m_state == State::RetrDraining)) {
+        if (!m_buffer.append(piece)) abandonTransfer(4);
+        return;
+    }
+    if (m_state != State::RetrSent && m_state != State::RetrDraining) return;
+    if (m_file) {
+        // A full disk or a locked file ends the download; it never passes
+        // for a whole file.
+        DWORD written = 0;
+        if (!WriteFile(m_file.get(), piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr) ||
+            written != piece.size()) {
+            abandonTransfer(4);
+            return;
+        }
+        m_count += static_cast<std::int64_t>(piece.size());
+    } else {
+        if (!m_buffer.append(piece)) {
+            abandonTransfer(4);
+            return;
+        }
+        m_count = static_cast<std::int64_t>(m_buffer.size());
+    }
+    raise(5, L"FTPDataTransferred", {com::argLong(count32())});
+}
+
+void zkFTPclient::tcpSocketClosed(zkSocket& socket) {
+    const com::ComPtr<zkFTPclient> self(this);
+    if (&socket == m_control.get()) {
+        // The server went away without saying so (no 421): whatever was under
+        // way cannot finish.
+        if (m_state == State::Disconnected) return;
+        resetAll(true);
+        raiseObjectError(4);
+        return;
+    }
+    if (&socket != m_data.get()) return;
+    closeDataSocket();
+    if (m_state == State::RetrDraining) finishTransfer();
+}
+
+void zkFTPclient::tcpSocketError(zkSocket* socket, LONG) {
+    const com::ComPtr<zkFTPclient> self(this);
+    if (m_state == State::Connecting) {
+        raiseObjectError(3);
+    } else if (m_state == State::StoreSending) {
+        raiseObjectError(4);
+    } else if (m_state == State::DataConnecting && socket && socket == m_data.get()) {
+        // The server refused the passive data connection: the transfer ends
+        // here instead of waiting for a connection that never comes.
+        abandonTransfer(3);
+    }
+}
+
+void zkFTPclient::tcpAcceptComplete(zkSocket& listening, zkSocket& accepted) {
+    const com::ComPtr<zkFTPclient> self(this);
+    com::ComPtr<zkSocket> newSocket(&accepted);
+    if (&listening != m_data.get()) {
+        dropSocket(newSocket);
+        return;
+    }
+    // One connection per transfer: the listening socket goes.
+    dropSocket(m_data);
+    m_data = std::move(newSocket);
+    m_dataLinked = true;
+    if (m_state == State::StoreSending && sendFileChunks() != 0) abandonTransfer(3);
+}
+
+void zkFTPclient::tcpDataSent(zkSocket& socket) {
+    const com::ComPtr<zkFTPclient> self(this);
+    if (&socket != m_data.get() || m_state != State::StoreSending) return;
+    // Upload progress is always an event, even with a callback object.
+    fire(5, {com::argLong(count32())});
+    if (isCurrent(m_generation) && m_state == State::StoreSending && sendFileChunks() != 0) abandonTransfer(3);
+}
+
+// ---- Events -------------------------------------------------------------------------
+
+LONG zkFTPclient::count32() const noexcept {
+    return static_cast<LONG>(std::min<std::int64_t>(m_count, 0x7FFFFFFF));
+}
+
+void zkFTPclient::raiseDataReceived() {
+    com::Bstr text;
+    try {
+        text = com::Bstr::fromAnsi(m_buffer.bytes());
+    } catch (const std::bad_alloc&) {
+        abandonTransfer(4);
+        return;
+    }
+    m_buffer.clear();
+    BSTR slot = text.release();
+    raise(4, L"FTPDataReceived", {com::refBstr(&slot)});
+    SysFreeString(slot);
+}
+
+void zkFTPclient::fire(DISPID id, std::initializer_list<VARIANT> args) {
+    const com::ComPtr<zkFTPclient> self(this);
+    // Clients of versions 1.0 and 1.1 advised on their own event interfaces.
+    connectionPoint<__zkFTPclient>().fire(id, args);
+    connectionPoint<__zkFTPclient_1_0>().fire(id, args);
+    connectionPoint<__zkFTPclient_1_1>().fire(id, args);
+}
+
+void zkFTPclient::raise(DISPID id, const wchar_t* name, std::initializer_list<VARIANT> args) {
+    // Handlers may let the last reference to this object go.
+    const com::ComPtr<zkFTPclient> self(this);
+    if (com::ComPtr<IDispatch> target = m_CallBackObject) {
+        callBackByName(target.get(), name, static_cast<_zkFTPclient*>(this), args);
+        return;
+    }
+    fire(id, args);
+}
+
+}  // namespace sockloom

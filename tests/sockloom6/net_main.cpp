@@ -1,0 +1,30 @@
+// net_main.cpp
+// The network tests' program: a single-threaded apartment driven by its
+// message loop, as in any automation host.
+//   sockloom6_net_test <FTP server folder> <full-disk folder>
+#include "winsock_names.h"
+
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include "net_args.h"
+
+namespace harness {
+std::string gFtpFolder;
+std::string gFullDiskFolder;
+}  // namespace harness
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 3) return 2;
+    harness::gFtpFolder = argv[1];
+    harness::gFullDiskFolder = argv[2];
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return 3;
+    const int result = RUN_ALL_TESTS();
+    WSACleanup();
+    CoUninitialize();
+    return result;
+}

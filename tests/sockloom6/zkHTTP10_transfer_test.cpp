@@ -1,0 +1,183 @@
+// zkHTTP10_transfer_test.cpp
+// HTTP transfers that fail, each reported as a failure and never as a
+// complete transfer: a full disk (a 64 KiB tmpfs), a body shorter than
+// announced, no response at all, a body past
+// the memory limit; requests whose parts would smuggle a line break; and
+// the events of the class's version 1.0 interface.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fixture.h"
+#include "net_args.h"
+#include "zkHTTP10.h"
+
+using namespace harness;
+using com::ComPtr;
+
+namespace {
+
+namespace http {
+inline constexpr DISPID DataReceived = 1, DataTransferred = 2, ObjectError = 3, Ready = 4, Error = 5;
+}
+
+constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(0x80040201);
+constexpr HRESULT kMalformedUrl = static_cast<HRESULT>(0x80040204);
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class HttpTransfer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_object = com::make<sockloom::zkHTTP10>();
+        ASSERT_TRUE(m_object);
+        m_object->QueryInterface(IID_IDispatch, m_http.putVoid());
+        m_sink = com::make<EventSink>(m_log, DIID___zkHTTP10);
+        ASSERT_TRUE(m_sink->advise(m_http.get()));
+        m_listener = PlainSocket::listenLocal(m_port);
+        ASSERT_TRUE(m_listener);
+    }
+    void TearDown() override {
+        call(m_http.get(), L"Reset");
+        m_sink->unadvise();
+    }
+
+    std::wstring url() const { return L"http://127.0.0.1:" + std::to_wstring(m_port) + L"/doc"; }
+
+    Result execute(const std::string& file = {}, const wchar_t* operation = nullptr, const wchar_t* headers = nullptr) {
+        const std::wstring f(file.begin(), file.end());
+        Text u(url().c_str()), op(operation ? operation : L""), h(headers ? headers : L""), out(f.c_str());
+        return call(m_http.get(), L"Execute2",
+                    {text(u), operation ? text(op) : missing(), missing(), headers ? text(h) : missing(),
+                     file.empty() ? missing() : text(out)});
+    }
+    // Takes the connection and reads the request's header.
+    PlainSocket accept(std::string& request) {
+        PlainSocket peer = m_listener.acceptWithin(5000);
+        EXPECT_TRUE(peer);
+        while (peer && request.find("\r\n\r\n") == std::string::npos) {
+            const std::string more = peer.receive(1, 5000);
+            if (more.empty()) break;
+            request += more;
+        }
+        return peer;
+    }
+    void serve(const std::string& response) {
+        std::string request;
+        PlainSocket peer = accept(request);
+        peer.sendAll(response);
+    }
+    bool ready() { return pumpUntil([&] { return m_log.count(http::Ready) >= 1; }); }
+    void expectFailedTransfer(const char* what) {
+        ASSERT_TRUE(ready()) << what;
+        ASSERT_EQ(m_log.count(http::ObjectError), 1u) << what;
+        EXPECT_EQ(m_log.first(http::ObjectError)->longArg(0), 4) << what;
+        EXPECT_EQ(m_log.count(http::DataReceived), 0u) << what;
+        EXPECT_LT(m_log.first(http::ObjectError) - m_log.calls.data(), m_log.first(http::Ready) - m_log.calls.data())
+            << "the error comes before HTTPReady";
+    }
+
+    ComPtr<sockloom::zkHTTP10> m_object;
+    ComPtr<IDispatch> m_http;
+    Log m_log;
+    ComPtr<EventSink> m_sink;
+    PlainSocket m_listener;
+    u_short m_port = 0;
+};
+
+}  // namespace
+
+TEST_F(HttpTransfer, AFullDiskEndsTheTransferWithAnError) {
+    if (exists(gFullDiskFolder + "\\.not-mounted")) GTEST_SKIP() << "no tmpfs could be mounted on this machine";
+    const std::string file = gFullDiskFolder + "\\body.bin";
+    EXPECT_EQ(execute(file).asLong(), 0);
+    std::string request;
+    PlainSocket peer = accept(request);
+    peer.sendAll("HTTP/1.0 200 OK\r\nContent-Length: 200000\r\n\r\n");
+    const std::string chunk(20000, 'b');
+    for (int i = 0; i < 10 && m_log.count(http::Ready) == 0; ++i) {
+        peer.sendAll(chunk);
+        pumpFor(20);
+    }
+    peer.close();
+    expectFailedTransfer("disk full");
+    EXPECT_LT(m_log.last(http::DataTransferred) ? m_log.last(http::DataTransferred)->longArg(0) : 0, 200000)
+        << "no count past what was written";
+    EXPECT_FALSE(exists(file)) << "the half-written file is deleted";
+}
+
+TEST_F(HttpTransfer, ShortBodiesAndMissingResponsesAreNotComplete) {
+    execute();
+    serve("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly forty bytes of the hundred announced");
+    expectFailedTransfer("short body in memory");
+
+    m_log.calls.clear();
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    const std::string file = std::string(dir) + "sockloom_http_short.bin";
+    execute(file);
+    serve("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nshort");
+    expectFailedTransfer("short body into a file");
+    EXPECT_FALSE(exists(file));
+
+    m_log.calls.clear();
+    execute();
+    serve("");
+    expectFailedTransfer("closed before any response");
+
+    m_log.calls.clear();
+    execute();
+    serve("HTTP/1.0 200 OK\r\nContent-Le");
+    expectFailedTransfer("closed inside the header");
+
+    // HEAD announces a length it never sends.
+    m_log.calls.clear();
+    execute({}, L"HEAD");
+    serve("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n");
+    ASSERT_TRUE(ready());
+    EXPECT_EQ(m_log.count(http::ObjectError), 0u);
+    EXPECT_EQ(m_log.count(http::DataReceived), 1u);
+}
+
+TEST_F(HttpTransfer, ABodyPastTheMemoryLimitEndsWithAnError) {
+    m_object->setMemoryLimit(16);
+    execute();
+    serve("HTTP/1.0 200 OK\r\n\r\n" + std::string(40, 'y'));
+    expectFailedTransfer("past the limit");
+}
+
+TEST_F(HttpTransfer, LineBreaksCannotSmuggleASecondRequest) {
+    EXPECT_EQ(put(m_http.get(), L"URL", text(Text(L"http://h/a\r\nX: y"))), kMalformedUrl);
+    EXPECT_EQ(call(m_http.get(), L"Execute2", {text(Text(L"http://h/a\nb"))}).hr, kMalformedUrl);
+    EXPECT_EQ(execute({}, L"GET / HTTP/1.0\r\nGET").hr, kInvalidParameter);
+    EXPECT_EQ(execute({}, nullptr, L"X-A: 1\r\n\r\nGET /other HTTP/1.0").hr, kInvalidParameter);
+    EXPECT_EQ(execute({}, nullptr, L"X-A: 1\nX-B: 2").hr, kInvalidParameter);
+    pumpFor(100);
+    EXPECT_FALSE(readableWithin(m_listener.get(), 0)) << "no connection was made";
+
+    // Several header lines are fine.
+    EXPECT_EQ(execute({}, nullptr, L"X-A: 1\r\nX-B: 2").asLong(), 0);
+    std::string request;
+    PlainSocket peer = accept(request);
+    EXPECT_NE(request.find("\r\nX-A: 1\r\nX-B: 2\r\n\r\n"), std::string::npos) << request;
+    peer.sendAll("HTTP/1.0 200 OK\r\n\r\n");
+    peer.close();
+    ASSERT_TRUE(ready());
+}
+
+TEST_F(HttpTransfer, ClientsOfVersionOneGetTheEvents) {
+    ComPtr<IDispatch> old;
+    ASSERT_EQ(m_http->QueryInterface(sockloom::IID__zkHTTP10_1_0, old.putVoid()), S_OK);
+    Log log10;
+    ComPtr<EventSink> sink10 = com::make<EventSink>(log10, __uuidof(__zkHTTP10_1_0));
+    ASSERT_TRUE(sink10->advise(m_http.get()));
+    execute();
+    serve("HTTP/1.0 200 OK\r\n\r\nabc");
+    ASSERT_TRUE(ready());
+    EXPECT_EQ(log10.count(http::Ready), 1u);
+    ASSERT_EQ(log10.count(http::DataReceived), 1u);
+    std::string body;
+    com::toAnsi(log10.first(http::DataReceived)->args[0].get(), body);
+    EXPECT_EQ(body, "abc");
+    sink10->unadvise();
+}
