@@ -123,164 +123,200 @@ long frmMain::currentTopicIndex() const {
 
 void frmMain::Form_Load() {
     try {
-        // 1-2: defaults while the load runs.
-        gErrorShown = false;
-        formLoaded = false;
-        SetWindowTextA(RichTxtVerse, kDefaultVerseText);
-        HCURSOR previousCursor = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
-        SetWindowTextA(hwnd(), kCaption);
-        auto restoreCursor = [&] { SetCursor(previousCursor ? previousCursor : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW))); };
-
-        // 3-4: the help file belongs to a complete installation.
-        std::string helpFile = seams::programFolder() + "\\help.chm";
-        if (GetFileAttributesA(helpFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            dataManipulation::showMessage(
-                hwnd(),
-                "The help file is missing.  This indicates that the program installation has become "
-                "corrupt.   \r\nPlease re-install the program in the Windows Control Panel.   ",
-                "Help File is Missing", MB_ICONSTOP);
-            closeNow();
-            restoreCursor();
-            return;
-        }
-        gHelpFile = helpFile;
-
-        // 5: Windows version (a failure is ignored).
-        gOSVersion = OSVERSIONINFOEXA{};
-        gOSVersion.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
-        GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&gOSVersion));
-        if (gOSVersion.dwMajorVersion >= 5) gIsWinNT = true;
-        else if (gOSVersion.dwMajorVersion == 4 && gOSVersion.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) gIsWinNT = false;
-        else if (gOSVersion.dwPlatformId == VER_PLATFORM_WIN32_NT) gIsWinNT = true;
-
-        // 6: the account name is looked up when first wanted
-        // (Module1::windowsUser), not here.
-
-        // 7: the subclass components watch the window, the combo boxes'
-        // edit fields and the status bar.
-        gErrorShown = false;
-        LoadTagProperties();
-        attachSubclasses();
-
-        // 8-9: the tooltip window, the sleep timer stopped (the buttons were
-        // tagged above, before the pointer component watches them).
-        m_toolTipForm = std::make_unique<ToolTipForm>();
-        m_toolTipForm->create(hwnd());
-        timerVerse.setEnabled(false);
-
-        // 10-11: topics of the current translation, status bar and lists.
-        if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
-            throw std::out_of_range("translation");
-        gTopics = gTranslations[static_cast<size_t>(gCurTranslation)].topics;
-        if (prepStatusBar()) {
-            failurePath();
-            restoreCursor();
-            return;
-        }
-
-        // 12: the saved place, only when the window was not at the left edge.
-        auto getPos = [](const char* name, const char* def) {
-            return registry::getSetting(settings_rules::kProgramTitle,
-                                        settings_rules::kWindowSettings, name, def);
-        };
-        long left = 0;
-        settings_rules::parseLong(getPos("MainLeft", "0"), left);
-        if (left > 0) {
-            long top = 1000, width = 6500, height = 6500;
-            settings_rules::parseLong(getPos("MainTop", "1000"), top);
-            settings_rules::parseLong(getPos("MainWidth", "6500"), width);
-            settings_rules::parseLong(getPos("MainHeight", "6500"), height);
-            MoveWindow(hwnd(), left / ui::twipsPerPixelX(), top / ui::twipsPerPixelY(),
-                       width / ui::twipsPerPixelX(), height / ui::twipsPerPixelY(), FALSE);
-            bringOntoScreen();
-        }
-
-        // 13-14: user settings and the verse font.
-        registry::readUserSettings(lRepeatCtr);
-        checkMenu(mnuParallel, gParallelTranslation);
-        applyVerseFont();
-
-        // 15-16: start with Windows and the scheduler.
-        gAutoStart = registry::readAutoStart();
-        checkMenu(mnuAutoStart, gAutoStart);
-        registry::readSchedulerSettings();
-        ShowWindow(picButton[7], gSchedulerEnabled || gUseWindowsScheduler ? SW_SHOWNA : SW_HIDE);
-        Form_Resize();
-
-        // 17-18: the first verse.
-        SetWindowTextA(RichTxtVerse, "");
-        if (gForceOptions && openOptionsDialog) openOptionsDialog(hwnd());
-        if (UpdateStatusBar() || displayVerses()) {
-            failurePath();
-            restoreCursor();
-            return;
-        }
-
-        // 19-20: limited access, button sound.
-        gLimitedAccess = registry::seeIfRestrictedUser();
-        bool newVersion = false;
-        if (gLimitedAccess) {
-            buttonSoundsOn = false;
-            EnableMenuItem(mnuPopupHelp, mnuButtonSounds, MF_BYCOMMAND | MF_GRAYED);
-            EnableMenuItem(mnuPopupHelp, mnuUpdates, MF_BYCOMMAND | MF_GRAYED);
-        } else {
-            if (waveOutGetNumDevs() == 0) {
-                buttonSoundsOn = false;
-                // No sound device: the item and the separator above it go.
-                int pos = -1;
-                for (int i = 0; i < GetMenuItemCount(mnuPopupHelp); ++i)
-                    if (GetMenuItemID(mnuPopupHelp, i) == mnuButtonSounds) pos = i;
-                if (pos > 0) {
-                    RemoveMenu(mnuPopupHelp, static_cast<UINT>(pos), MF_BYPOSITION);
-                    RemoveMenu(mnuPopupHelp, static_cast<UINT>(pos - 1), MF_BYPOSITION);
-                }
-            } else {
-                buttonSoundsOn = settings_rules::toBoolean(registry::getSetting(
-                    settings_rules::kProgramTitle, settings_rules::kUserSettings, "buttonSounds", "true"));
-                gButtonSound.clear();
-                if (HRSRC res = FindResourceA(nullptr, "BUTTON01", "WAVE")) {
-                    HGLOBAL data = LoadResource(nullptr, res);
-                    const char* bytes = data ? static_cast<const char*>(LockResource(data)) : nullptr;
-                    if (bytes) gButtonSound.assign(bytes, bytes + SizeofResource(nullptr, res));
-                }
-                checkMenu(mnuButtonSounds, buttonSoundsOn);
-            }
-            bool updateStarted = false;
-            checkRevisions(updateStarted, newVersion);
-        }
-
-        // 21-24: first run, tip of the day, the post-update help.
-        gFirstTimeRun = settings_rules::toBoolean(registry::getSetting(
-            settings_rules::kProgramTitle, settings_rules::kUserSettings, "First Time Run", "True"));
-        if (gFirstTimeRun && openFirstTimeDialog) {
-            if (!firstRun(newVersion)) {
-                restoreCursor();
-                return;
-            }
-        } else if (!gFirstTimeRun && openTipDialog &&
-                   registry::getSetting(settings_rules::kProgramTitle, settings_rules::kUserSettings,
-                                        "Show Tips at Startup", "1") == "1") {
-            openTipDialog(hwnd());
-        }
-        if (!gLimitedAccess && newVersion) {
-            seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1015);
-            ShowWindow(hwnd(), SW_SHOW);
-            SetForegroundWindow(hwnd());
-        }
-
-        // 25-27: the tray carrier, the buttons; the load is complete.
-        if (!m_sysTrayForm) m_sysTrayForm = std::make_unique<FrmSysTray>();
-        for (HWND b : picButton) EnableWindow(b, TRUE);
-        formLoaded = true;
-        restoreCursor();
+        const HCURSOR previousCursor = showLoadDefaults();
+        if (loadInOrder()) formLoaded = true;
+        SetCursor(previousCursor ? previousCursor : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
     } catch (...) {
         failurePath();
     }
 }
 
-// A place saved on a screen that is gone (a second monitor removed) would
-// put the window where no one sees it: move it onto the nearest screen's
-// work area, smaller only when it does not fit there.
+// The load's steps in the order the program has always taken them. False
+// where a step ended the load (it has said why, and closed the window or
+// handed over to verify).
+bool frmMain::loadInOrder() {
+    if (!findHelpFile()) return false;
+    readWindowsVersion();
+    // The account name is looked up when first wanted (Module1::windowsUser),
+    // not here.
+    watchWindowAndControls();
+    createToolTipWindow();
+    if (!showTopicLists()) return false;
+    restoreWindowPlace();
+    applyUserSettings();
+    applyStartupChoices();
+    if (!showFirstVerse()) return false;
+    bool newVersion = false;
+    checkAccessSoundAndRevisions(newVersion);
+    if (!showFirstRunOrTip(newVersion)) return false;
+    showUpdateHelp(newVersion);
+    readyTrayAndButtons();
+    return true;
+}
+
+HCURSOR frmMain::showLoadDefaults() {
+    gErrorShown = false;
+    formLoaded = false;
+    SetWindowTextA(RichTxtVerse, kDefaultVerseText);
+    HCURSOR previousCursor = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
+    SetWindowTextA(hwnd(), kCaption);
+    return previousCursor;
+}
+
+// The help file belongs to a complete installation.
+bool frmMain::findHelpFile() {
+    std::string helpFile = seams::programFolder() + "\\help.chm";
+    if (GetFileAttributesA(helpFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        dataManipulation::showMessage(
+            hwnd(),
+            "The help file is missing.  This indicates that the program installation has become "
+            "corrupt.   \r\nPlease re-install the program in the Windows Control Panel.   ",
+            "Help File is Missing", MB_ICONSTOP);
+        closeNow();
+        return false;
+    }
+    gHelpFile = helpFile;
+    return true;
+}
+
+// A failure is ignored: the family then stays as it was.
+void frmMain::readWindowsVersion() {
+    gOSVersion = OSVERSIONINFOEXA{};
+    gOSVersion.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
+    GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&gOSVersion));
+    if (gOSVersion.dwMajorVersion >= 5) gIsWinNT = true;
+    else if (gOSVersion.dwMajorVersion == 4 && gOSVersion.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) gIsWinNT = false;
+    else if (gOSVersion.dwPlatformId == VER_PLATFORM_WIN32_NT) gIsWinNT = true;
+}
+
+// The subclass components watch the window, the combo boxes' edit fields
+// and the status bar; the buttons are tagged first.
+void frmMain::watchWindowAndControls() {
+    gErrorShown = false;
+    LoadTagProperties();
+    attachSubclasses();
+}
+
+// The tooltip window, the sleep timer stopped (the buttons were tagged
+// before the pointer component watches them).
+void frmMain::createToolTipWindow() {
+    m_toolTipForm = std::make_unique<ToolTipForm>();
+    m_toolTipForm->create(hwnd());
+    timerVerse.setEnabled(false);
+}
+
+// Topics of the current translation, the status bar and the lists.
+bool frmMain::showTopicLists() {
+    if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
+        throw std::out_of_range("translation");
+    gTopics = gTranslations[static_cast<size_t>(gCurTranslation)].topics;
+    if (prepStatusBar()) {
+        failurePath();
+        return false;
+    }
+    return true;
+}
+
+// The saved place, only when the window was not at the left edge.
+void frmMain::restoreWindowPlace() {
+    namespace settings = settings_rules::settings;
+    long left = 0;
+    settings_rules::parseLong(registry::getSetting(settings::mainLeft), left);
+    if (left <= 0) return;
+    long top = 1000, width = 6500, height = 6500;
+    settings_rules::parseLong(registry::getSetting(settings::mainTop), top);
+    settings_rules::parseLong(registry::getSetting(settings::mainWidth), width);
+    settings_rules::parseLong(registry::getSetting(settings::mainHeight), height);
+    MoveWindow(hwnd(), left / ui::twipsPerPixelX(), top / ui::twipsPerPixelY(),
+               width / ui::twipsPerPixelX(), height / ui::twipsPerPixelY(), FALSE);
+    bringOntoScreen();
+}
+
+// User settings and the verse font.
+void frmMain::applyUserSettings() {
+    registry::readUserSettings(lRepeatCtr);
+    checkMenu(mnuParallel, gParallelTranslation);
+    applyVerseFont();
+}
+
+// Start with Windows and the scheduler.
+void frmMain::applyStartupChoices() {
+    gAutoStart = registry::readAutoStart();
+    checkMenu(mnuAutoStart, gAutoStart);
+    registry::readSchedulerSettings();
+    ShowWindow(picButton[7], gSchedulerEnabled || gUseWindowsScheduler ? SW_SHOWNA : SW_HIDE);
+    Form_Resize();
+}
+
+bool frmMain::showFirstVerse() {
+    SetWindowTextA(RichTxtVerse, "");
+    if (gForceOptions && openOptionsDialog) openOptionsDialog(hwnd());
+    if (UpdateStatusBar() || displayVerses()) {
+        failurePath();
+        return false;
+    }
+    return true;
+}
+
+// Limited access greys what needs the machine-wide key; otherwise the
+// button sound (when there is a sound device) and the revision check.
+void frmMain::checkAccessSoundAndRevisions(bool& newVersion) {
+    gLimitedAccess = registry::seeIfRestrictedUser();
+    if (gLimitedAccess) {
+        buttonSoundsOn = false;
+        EnableMenuItem(mnuPopupHelp, mnuButtonSounds, MF_BYCOMMAND | MF_GRAYED);
+        EnableMenuItem(mnuPopupHelp, mnuUpdates, MF_BYCOMMAND | MF_GRAYED);
+        return;
+    }
+    if (waveOutGetNumDevs() == 0) {
+        buttonSoundsOn = false;
+        // No sound device: the item and the separator above it go.
+        int pos = -1;
+        for (int i = 0; i < GetMenuItemCount(mnuPopupHelp); ++i)
+            if (GetMenuItemID(mnuPopupHelp, i) == mnuButtonSounds) pos = i;
+        if (pos > 0) {
+            RemoveMenu(mnuPopupHelp, static_cast<UINT>(pos), MF_BYPOSITION);
+            RemoveMenu(mnuPopupHelp, static_cast<UINT>(pos - 1), MF_BYPOSITION);
+        }
+    } else {
+        buttonSoundsOn = registry::getBoolean(settings_rules::settings::buttonSounds);
+        gButtonSound.clear();
+        if (HRSRC res = FindResourceA(nullptr, "BUTTON01", "WAVE")) {
+            HGLOBAL data = LoadResource(nullptr, res);
+            const char* bytes = data ? static_cast<const char*>(LockResource(data)) : nullptr;
+            if (bytes) gButtonSound.assign(bytes, bytes + SizeofResource(nullptr, res));
+        }
+        checkMenu(mnuButtonSounds, buttonSoundsOn);
+    }
+    bool updateStarted = false;
+    checkRevisions(updateStarted, newVersion);
+}
+
+// The first-run dialog on a first run, else the tip of the day when the
+// user keeps it. False when the first run ended the load.
+bool frmMain::showFirstRunOrTip(bool& newVersion) {
+    namespace settings = settings_rules::settings;
+    gFirstTimeRun = registry::getBoolean(settings::firstTimeRun);
+    if (gFirstTimeRun && openFirstTimeDialog) return firstRun(newVersion);
+    if (!gFirstTimeRun && openTipDialog && registry::getSetting(settings::showTipsAtStartup) == "1")
+        openTipDialog(hwnd());
+    return true;
+}
+
+// After an update the help opens on what changed.
+void frmMain::showUpdateHelp(bool newVersion) {
+    if (gLimitedAccess || !newVersion) return;
+    seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1015);
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+}
+
+// The tray carrier, the buttons.
+void frmMain::readyTrayAndButtons() {
+    if (!m_sysTrayForm) m_sysTrayForm = std::make_unique<FrmSysTray>();
+    for (HWND b : picButton) EnableWindow(b, TRUE);
+}
+
 void frmMain::bringOntoScreen() {
     RECT r;
     GetWindowRect(hwnd(), &r);
@@ -467,60 +503,56 @@ void frmMain::Form_Unload() {
     // Once only: the end of a session unloads, and a close may follow.
     if (m_unloaded) return;
     m_unloaded = true;
-    // Whatever road ends the program while it sleeps, the icon goes and the
-    // window procedure comes back.
-    if (sysTray::gHooked && sysTray::gHookedWnd == hwnd()) sysTray::unhookWindow();
-    if (sysTray::gIconShown) sysTray::deleteTrayIcon();
-    for (FormTimer* t : {&timerVerse, &timerSchedule, &TimerTooltips, &tmrPrevNext}) t->setEnabled(false);
+    releaseTrayAndTimers();
     try {
-        // 1: every other form, the most recently opened first.
         ui::Window::closeOtherForms(this);
         if (formLoaded) {
-            // 3: the place, unless minimised.
-            if (!IsIconic(hwnd())) {
-                RECT r;
-                GetWindowRect(hwnd(), &r);
-                using registry::saveSetting;
-                saveSetting(settings_rules::settings::mainLeft, std::to_string(r.left * ui::twipsPerPixelX()));
-                saveSetting(settings_rules::settings::mainTop, std::to_string(r.top * ui::twipsPerPixelY()));
-                saveSetting(settings_rules::settings::mainWidth, std::to_string((r.right - r.left) * ui::twipsPerPixelX()));
-                saveSetting(settings_rules::settings::mainHeight, std::to_string((r.bottom - r.top) * ui::twipsPerPixelY()));
-            }
-            // 4: this showing counts; the next start shows the next verse
-            // once the verse has been shown often enough.
-            lRepeatCtr[0] -= 1;
-            if (lRepeatCtr[0] <= 0) {
-                getNewVerseIndex();
-                lRepeatCtr[0] = gRepeatCount[0];
-            }
-            // 5: the settings, in this order.
-            using registry::saveSetting;
-            using settings_rules::booleanText;
-            saveSetting(settings_rules::settings::repeatCounter, std::to_string(gRepeatCount[0]));
-            saveSetting(settings_rules::settings::repeatTopicCtr, std::to_string(gRepeatCount[1]));
-            saveSetting(settings_rules::settings::filePath, gVerseRoot);
-            long k = currentTopicIndex();
-            saveSetting(settings_rules::settings::fileName, k >= 0 ? gTopics[static_cast<size_t>(k)].fileName : std::string());
-            saveSetting(settings_rules::settings::snoozeTime, std::to_string(gSnoozeTime));
-            if (gCurTranslation >= 0 && gCurTranslation < static_cast<long>(gTranslations.size()))
-                saveSetting(settings_rules::settings::translation, gTranslations[static_cast<size_t>(gCurTranslation)].folder);
-            saveSetting(settings_rules::settings::audioAlert, booleanText(gAudioAlert));
-            saveSetting(settings_rules::settings::visualAlert, booleanText(gVisualAlert));
-            saveSetting(settings_rules::settings::desktopAlert, booleanText(gDesktopAlert));
-            saveSetting(settings_rules::settings::verseFontSize, std::to_string(gVerseFontSize));
-            saveSetting(settings_rules::settings::newVerseIndex, std::to_string(gVerseIndex));
-            saveSetting(settings_rules::settings::firstTimeRun, booleanText(false));
-            saveSetting(settings_rules::settings::repeatLeft0, std::to_string(lRepeatCtr[0]));
-            saveSetting(settings_rules::settings::repeatLeft1, std::to_string(lRepeatCtr[1]));
-            saveSetting(settings_rules::settings::buttonSounds, booleanText(buttonSoundsOn));
-            saveSetting(settings_rules::settings::parallelTranslation, booleanText(gParallelTranslation));
+            saveWindowPlace();
+            countThisShowing();
+            registry::saveUserSettings(lRepeatCtr, currentTopicFile(), buttonSoundsOn);
         }
     } catch (...) {
         // The program is ending: a setting that cannot be saved keeps its
         // earlier value, and a box now would hold up log-off.
     }
-    // 6: in every case the help windows go too.
+    // In every case the help windows go too.
     seams::htmlHelp(nullptr, std::string(), HH_CLOSE_ALL, 0);
+}
+
+// Whatever road ends the program while it sleeps, the icon goes and the
+// window procedure comes back; no timer fires into the closing window.
+void frmMain::releaseTrayAndTimers() {
+    if (sysTray::gHooked && sysTray::gHookedWnd == hwnd()) sysTray::unhookWindow();
+    if (sysTray::gIconShown) sysTray::deleteTrayIcon();
+    for (FormTimer* t : {&timerVerse, &timerSchedule, &TimerTooltips, &tmrPrevNext}) t->setEnabled(false);
+}
+
+// The place, unless minimised.
+void frmMain::saveWindowPlace() {
+    if (IsIconic(hwnd())) return;
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    using registry::saveSetting;
+    namespace settings = settings_rules::settings;
+    saveSetting(settings::mainLeft, std::to_string(r.left * ui::twipsPerPixelX()));
+    saveSetting(settings::mainTop, std::to_string(r.top * ui::twipsPerPixelY()));
+    saveSetting(settings::mainWidth, std::to_string((r.right - r.left) * ui::twipsPerPixelX()));
+    saveSetting(settings::mainHeight, std::to_string((r.bottom - r.top) * ui::twipsPerPixelY()));
+}
+
+// This showing counts; the next start shows the next verse once the verse
+// has been shown often enough.
+void frmMain::countThisShowing() {
+    lRepeatCtr[0] -= 1;
+    if (lRepeatCtr[0] <= 0) {
+        getNewVerseIndex();
+        lRepeatCtr[0] = gRepeatCount[0];
+    }
+}
+
+std::string frmMain::currentTopicFile() const {
+    long k = currentTopicIndex();
+    return k >= 0 ? gTopics[static_cast<size_t>(k)].fileName : std::string();
 }
 
 void frmMain::onDestroyed() {

@@ -178,6 +178,26 @@ protected:
 private:
     void Form_QueryUnload();
     void Form_Unload();
+    // The load's and the unload's steps, each named for what it does.
+    bool loadInOrder();
+    HCURSOR showLoadDefaults();
+    bool findHelpFile();
+    void readWindowsVersion();
+    void watchWindowAndControls();
+    void createToolTipWindow();
+    bool showTopicLists();
+    void restoreWindowPlace();
+    void applyUserSettings();
+    void applyStartupChoices();
+    bool showFirstVerse();
+    void checkAccessSoundAndRevisions(bool& newVersion);
+    bool showFirstRunOrTip(bool& newVersion);
+    void showUpdateHelp(bool newVersion);
+    void readyTrayAndButtons();
+    void releaseTrayAndTimers();
+    void saveWindowPlace();
+    void countThisShowing();
+    std::string currentTopicFile() const;
     void failurePath();
     void bringOntoScreen();
     bool wakeUp(const char* routine, const char* caption, bool stopSchedule);

@@ -186,6 +186,27 @@ void readUserSettings(std::array<long, 2>& lRepeatCtr) {
     gParallelTranslation = getBoolean(settings::parallelTranslation);
 }
 
+void saveUserSettings(const std::array<long, 2>& lRepeatCtr, const std::string& topicFile,
+                      bool buttonSounds) {
+    saveSetting(settings::repeatCounter, std::to_string(gRepeatCount[0]));
+    saveSetting(settings::repeatTopicCtr, std::to_string(gRepeatCount[1]));
+    saveSetting(settings::filePath, gVerseRoot);
+    saveSetting(settings::fileName, topicFile);
+    saveSetting(settings::snoozeTime, std::to_string(gSnoozeTime));
+    if (gCurTranslation >= 0 && gCurTranslation < static_cast<long>(gTranslations.size()))
+        saveSetting(settings::translation, gTranslations[static_cast<size_t>(gCurTranslation)].folder);
+    saveSetting(settings::audioAlert, booleanText(gAudioAlert));
+    saveSetting(settings::visualAlert, booleanText(gVisualAlert));
+    saveSetting(settings::desktopAlert, booleanText(gDesktopAlert));
+    saveSetting(settings::verseFontSize, std::to_string(gVerseFontSize));
+    saveSetting(settings::newVerseIndex, std::to_string(gVerseIndex));
+    saveSetting(settings::firstTimeRun, booleanText(false));
+    saveSetting(settings::repeatLeft0, std::to_string(lRepeatCtr[0]));
+    saveSetting(settings::repeatLeft1, std::to_string(lRepeatCtr[1]));
+    saveSetting(settings::buttonSounds, booleanText(buttonSounds));
+    saveSetting(settings::parallelTranslation, booleanText(gParallelTranslation));
+}
+
 void readSchedulerSettings() {
     gUseWindowsScheduler = getBoolean(settings::useTheWindowsScheduler);
     gSchedulerEnabled = gUseWindowsScheduler ? false : getBoolean(settings::schedulerEnabled);

@@ -65,6 +65,11 @@ std::string machineKeyPath();
 // main window's load takes them, with their limits applied; lRepeatCtr gets
 // the main window's two repeat counters.
 void readUserSettings(std::array<long, 2>& lRepeatCtr);
+// Saves the user settings at shutdown, in the order they have always been
+// written: the counters, the place in the reading (topicFile, the current
+// translation), the alerts and sizes, lRepeatCtr and the button sound.
+void saveUserSettings(const std::array<long, 2>& lRepeatCtr, const std::string& topicFile,
+                      bool buttonSounds);
 // Reads the scheduler choice, state and time.
 void readSchedulerSettings();
 // Whether the program starts with Windows (the Run value).

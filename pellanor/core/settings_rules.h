@@ -66,11 +66,11 @@ inline constexpr Setting showTipsAtStartup{kUserSettings, "Show Tips at Startup"
 inline constexpr Setting useTheWindowsScheduler{kUserSettings, "useTheWindowsScheduler", Boolean, "false"};
 inline constexpr Setting schedulerEnabled{kUserSettings, "TamberlyschedulerEnabled", Boolean, "false"};
 inline constexpr Setting schedulerTime{kUserSettings, "TamberlyschedulerTime", Text, kDefaultSchedulerTime};
-// The main window's place, in twips.
+// The main window's place, in twips; a MainLeft of 0 keeps the default place.
 inline constexpr Setting mainLeft{kWindowSettings, "MainLeft", Number, "0"};
-inline constexpr Setting mainTop{kWindowSettings, "MainTop", Number, "0"};
-inline constexpr Setting mainWidth{kWindowSettings, "MainWidth", Number, "0"};
-inline constexpr Setting mainHeight{kWindowSettings, "MainHeight", Number, "0"};
+inline constexpr Setting mainTop{kWindowSettings, "MainTop", Number, "1000"};
+inline constexpr Setting mainWidth{kWindowSettings, "MainWidth", Number, "6500"};
+inline constexpr Setting mainHeight{kWindowSettings, "MainHeight", Number, "6500"};
 // The update server, "host" or "host:port".
 inline constexpr Setting updateServer{kWindowSettings, "updateServer", Text, "update.pellanor.example"};
 
