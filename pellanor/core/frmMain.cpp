@@ -10,6 +10,7 @@
 #define SECURITY_WIN32
 #include <security.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "GlobalFunctions.h"
@@ -208,6 +209,7 @@ void frmMain::Form_Load() {
             settings_rules::parseLong(getPos("MainHeight", "6500"), height);
             MoveWindow(hwnd(), left / ui::twipsPerPixelX(), top / ui::twipsPerPixelY(),
                        width / ui::twipsPerPixelX(), height / ui::twipsPerPixelY(), FALSE);
+            bringOntoScreen();
         }
 
         // 13-14: user settings and the verse font.
@@ -293,6 +295,24 @@ void frmMain::Form_Load() {
     }
 }
 
+// A place saved on a screen that is gone (a second monitor removed) would
+// put the window where no one sees it: move it onto the nearest screen's
+// work area, smaller only when it does not fit there.
+void frmMain::bringOntoScreen() {
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) return;
+    const RECT& work = info.rcWork;
+    LONG width = std::min(r.right - r.left, work.right - work.left);
+    LONG height = std::min(r.bottom - r.top, work.bottom - work.top);
+    LONG x = std::clamp(r.left, work.left, work.right - width);
+    LONG y = std::clamp(r.top, work.top, work.bottom - height);
+    MoveWindow(hwnd(), x, y, width, height, FALSE);
+}
+
 void frmMain::failurePath() {
     GlobalFunctions::runVerify(hwnd());
     closeNow();
@@ -330,31 +350,36 @@ void frmMain::Form_Resize() {
     GetClientRect(hwnd(), &client);
     int sw = client.right, sh = client.bottom;
     SendMessageA(StatusBar1, WM_SIZE, 0, 0);
-    RECT sb;
-    GetWindowRect(StatusBar1, &sb);
-    int sbHeight = sb.bottom - sb.top;
 
     // The topic combo lies over panel 1, the translation combo over panel 3.
     SetWindowPos(ComboTopics, HWND_TOP, 0, sh - m_comboHeight + 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    sizeStatusPanels();
     RECT p3{};
     SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
     SetWindowPos(comboTranslations, HWND_TOP, p3.left, sh - m_comboHeight + 2,
                  p3.right - p3.left + 2, 240, SWP_NOACTIVATE);
 
-    // The reference row (Frame1) and the verse box below it.
+    RECT outer;
+    GetWindowRect(hwnd(), &outer);
+    layoutButtons((outer.right - outer.left) * ui::twipsPerPixelX());
+
+    // The reference row (Frame1) between Previous and Next, the same gap
+    // on either side, and the verse box below it.
     int rowTop = twToPxY(kFrame1TopTw), rowHeight = twToPxY(kFrame1HeightTw);
-    RECT prev;
-    GetWindowRect(picButton[5], &prev);
-    int locLeft = twToPxX(80) + (prev.right - prev.left) + 8;
-    int locWidth = sw - 2 * locLeft;
+    auto clientRect = [&](HWND h) {
+        RECT r;
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    const int gap = 8;
+    RECT prev = clientRect(picButton[5]), next = clientRect(picButton[6]);
+    int locLeft = prev.right + gap;
+    int locWidth = next.left - gap - locLeft;
     for (HWND box : txtLocation)
         MoveWindow(box, locLeft, rowTop, locWidth < 40 ? 40 : locWidth, rowHeight, TRUE);
     int verseTop = rowTop + rowHeight + 4;
     int verseHeight = sh - m_comboHeight - 90;
-    (void)sbHeight;
-    RECT outer;
-    GetWindowRect(hwnd(), &outer);
-    layoutButtons((outer.right - outer.left) * ui::twipsPerPixelX());
     MoveWindow(RichTxtVerse, 5, verseTop, sw - 10 < 10 ? 10 : sw - 10, verseHeight < 20 ? 20 : verseHeight, TRUE);
     if (m_tooltips) {
         for (int part = 0; part < 4; ++part) {
@@ -366,6 +391,9 @@ void frmMain::Form_Resize() {
             SendMessageA(m_tooltips, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&ti));
         }
     }
+    // Moved controls and panels leave their old pictures behind unless the
+    // whole window paints again.
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -386,7 +414,23 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         else if (wp == TimerTooltips.id()) TimerTooltips_Timer();
         else if (wp == tmrPrevNext.id()) tmrPrevNext_Timer();
         return 0;
+    case WM_ENTERMENULOOP:
+        // No tip over an open menu, nor one brought back while it is open.
+        hideToolTips();
+        if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, FALSE, 0);
+        return defaultProc(msg, wp, lp);
+    case WM_EXITMENULOOP:
+        if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, TRUE, 0);
+        return defaultProc(msg, wp, lp);
     case WM_COMMAND:
+        if ((HIWORD(wp) == CBN_DROPDOWN || HIWORD(wp) == CBN_CLOSEUP) &&
+            (reinterpret_cast<HWND>(lp) == ComboTopics || reinterpret_cast<HWND>(lp) == comboTranslations)) {
+            // Nor over an open combo list.
+            bool open = HIWORD(wp) == CBN_DROPDOWN;
+            if (open) hideToolTips();
+            if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, open ? FALSE : TRUE, 0);
+            return 0;
+        }
         if (HIWORD(wp) == CBN_SELCHANGE && reinterpret_cast<HWND>(lp) == ComboTopics) {
             ComboTopics_Click();
             return 0;
@@ -397,6 +441,15 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (lp == 0 && menuCommand(LOWORD(wp))) return 0;
         return defaultProc(msg, wp, lp);
+    case WM_QUERYENDSESSION:
+        // Closing is never refused, for a log-off or shutdown either.
+        Form_QueryUnload();
+        return TRUE;
+    case WM_ENDSESSION:
+        // The session ends: the process goes once this returns, with no
+        // WM_CLOSE before it, so the unload runs here.
+        if (wp) Form_Unload();
+        return 0;
     case WM_PAINT: {
         // Line1: the separator under the top button bar.
         PAINTSTRUCT ps;
@@ -428,6 +481,9 @@ void frmMain::onClose() {
 }
 
 void frmMain::Form_Unload() {
+    // Once only: the end of a session unloads, and a close may follow.
+    if (m_unloaded) return;
+    m_unloaded = true;
     // Whatever road ends the program while it sleeps, the icon goes and the
     // window procedure comes back.
     if (sysTray::gHooked && sysTray::gHookedWnd == hwnd()) sysTray::unhookWindow();

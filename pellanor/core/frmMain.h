@@ -86,6 +86,8 @@ public:
     std::string verseBoxText() const;
     std::string panelText(int panel) const; // 1..4
     std::string locationText(int element) const;
+    // The picture buttons' tooltip window (present once the load made it).
+    HWND toolTipWindow() const;
 
     // Menus and updates.
     enum MenuItem : UINT {
@@ -177,11 +179,13 @@ private:
     void Form_QueryUnload();
     void Form_Unload();
     void failurePath();
+    void bringOntoScreen();
     bool wakeUp(const char* routine, const char* caption, bool stopSchedule);
     bool alertsAndVerseStep();
     void setButtonPicture(int index, int which);
     void createButtons();
     void closeComboLists();
+    void hideToolTips();
     void layoutButtons(int widthTw);
     void createMenus();
     void attachSubclasses();
@@ -193,6 +197,7 @@ private:
     static UINT picButtonEventMessage();
     void applyVerseFont();
     void setPanel(int panel, const std::string& text);
+    void sizeStatusPanels();
     bool loadParallelTranslations(const std::string& fileName);
     friend class frmMainTestAccess;
     void createControls();
@@ -203,6 +208,7 @@ private:
     std::unique_ptr<FrmSysTray> m_sysTrayForm;
     std::array<std::array<HBITMAP, 3>, kButtons> m_buttonImages{};
     bool m_inTimerTick = false;
+    bool m_unloaded = false;
     HMENU m_rcPopup = nullptr;
     HFONT m_uiFont = nullptr;
     HFONT m_locationFont = nullptr;

@@ -3,6 +3,7 @@
 // with their pictures, sound, auto-repeat and tooltips, the combo boxes'
 // selections, and the reload after the add-verses dialog.
 #include <windows.h>
+#include <commctrl.h>
 #include <mmsystem.h>
 
 #include <stdexcept>
@@ -183,6 +184,17 @@ void frmMain::closeComboLists() {
     PostMessageA(comboTranslations, CB_SHOWDROPDOWN, 0, 0);
 }
 
+HWND frmMain::toolTipWindow() const { return m_toolTipForm ? m_toolTipForm->hwnd() : nullptr; }
+
+// Nothing may stay over a menu, a combo list or the empty desktop: the tip
+// goes, and the delay that would bring it back is stopped.
+void frmMain::hideToolTips() {
+    TimerTooltips.setEnabled(false);
+    tipText.clear();
+    if (m_toolTipForm) ToolTips::showToolTip(*m_toolTipForm, tipText);
+    if (m_tooltips) SendMessageA(m_tooltips, TTM_POP, 0, 0);
+}
+
 void frmMain::layoutButtons(int widthTw) {
     int tx = ui::twipsPerPixelX(), ty = ui::twipsPerPixelY();
     auto width = [&](int i) {
@@ -228,6 +240,7 @@ void frmMain::picButton_MouseDown(int index, int button, int, int, int) {
     gErrorShown = false;
     try {
         closeComboLists();
+        hideToolTips();
         hoverButton = -1;
         setButtonPicture(index, 1);
         downMouseButton = button;

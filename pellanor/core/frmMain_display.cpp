@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "Module1.h"
@@ -122,22 +124,72 @@ bool frmMain::UpdateStatusBar() {
             SetWindowTextA(comboTranslations, v.translation.c_str());
         }
         setPanel(4, verse_display::sleepPanelText(gSnoozeTime));
+        sizeStatusPanels();
         return false;
     } catch (...) {
         return reportFailure(hwnd(), "UpdateStatusBar");
     }
 }
 
+// The panels are as wide as their text in the status bar's font (panel 2
+// as wide as the topic's largest verse number makes it, panel 3 as its
+// longest translation name with the combo's button), never narrower than
+// the designed 85 and 150 pixels; the last panel ends before the size grip.
+// The translation combo lies over panel 3 and moves with it.
+void frmMain::sizeStatusPanels() {
+    if (!StatusBar1 || !ComboTopics || !comboTranslations) return;
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    HDC dc = GetDC(StatusBar1);
+    if (!dc) return;
+    auto font = reinterpret_cast<HFONT>(SendMessageA(StatusBar1, WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    auto extent = [&](const std::string& text) {
+        SIZE size{0, 0};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    // A panel's borders and the space the control keeps around its text.
+    const int padding = 4 * GetSystemMetrics(SM_CXEDGE) + 6;
+    long k = currentTopicIndex();
+    long count = k >= 0 ? gTopics[static_cast<size_t>(k)].verseCount : 0;
+    int w2 = std::max(85, extent(verse_display::versePanelText(count, count)) + padding);
+    int w3 = extent(panelText(3)) + padding;
+    for (const TranslationRecord& t : gTranslations)
+        w3 = std::max(w3, extent(" " + t.name) + GetSystemMetrics(SM_CXVSCROLL) + padding);
+    w3 = std::max(150, w3);
+    SelectObject(dc, oldFont);
+    ReleaseDC(StatusBar1, dc);
+
+    RECT combo;
+    GetWindowRect(ComboTopics, &combo);
+    int grip = (GetWindowLongPtrA(StatusBar1, GWL_STYLE) & SBARS_SIZEGRIP) && !IsZoomed(hwnd())
+                   ? GetSystemMetrics(SM_CXVSCROLL)
+                   : 0;
+    int edges[4];
+    edges[0] = (combo.right - combo.left) - 3;
+    edges[1] = edges[0] + w2;
+    edges[2] = edges[1] + w3;
+    edges[3] = std::max(edges[2] + 1, static_cast<int>(client.right) - grip);
+    int before[4] = {};
+    SendMessageA(StatusBar1, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(before));
+    if (std::equal(std::begin(edges), std::end(edges), std::begin(before))) return;
+    SendMessageA(StatusBar1, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    InvalidateRect(StatusBar1, nullptr, TRUE);
+    RECT p3{};
+    SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
+    SetWindowPos(comboTranslations, HWND_TOP, p3.left, client.bottom - m_comboHeight + 2,
+                 p3.right - p3.left + 2, 240, SWP_NOACTIVATE);
+}
+
 bool frmMain::prepStatusBar() {
     try {
         SendMessageA(StatusBar1, SB_SETMINHEIGHT, static_cast<WPARAM>(m_comboHeight), 0);
         SendMessageA(StatusBar1, WM_SIZE, 0, 0);
-        RECT combo;
-        GetWindowRect(ComboTopics, &combo);
-        int w1 = (combo.right - combo.left) - 3;
-        int edges[4] = {w1, w1 + 85, w1 + 85 + 150, -1};
+        int edges[4] = {1, 2, 3, -1};
         SendMessageA(StatusBar1, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
         for (int p = 1; p <= 4; ++p) setPanel(p, "");
+        sizeStatusPanels();
         addTooltips();
         PostMessageA(StatusBar1, SB_SETBKCOLOR, 0, 0xFFFFFF);
 

@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr UINT kMenuRestore = 0x301;
-constexpr UINT kMenuQuit = 0x302;
-
 void report(HWND owner, const char* routine, const char* caption) {
     dataManipulation::showMessage(owner, std::string("An error occurred in function ") + routine, caption,
                                   MB_ICONSTOP);
@@ -65,6 +62,7 @@ void frmMain::schedulerButton() {
 
 bool frmMain::sendToSysTray() {
     try {
+        hideToolTips();
         sysTray::hookWindow(hwnd());
         if (!m_sysTrayForm) m_sysTrayForm = std::make_unique<FrmSysTray>();
         HICON icon = m_sysTrayForm->icon();
@@ -83,17 +81,20 @@ void frmMain::SysTrayMouseEventHandler() {
         SetForegroundWindow(hwnd());
         if (!m_rcPopup) {
             m_rcPopup = CreatePopupMenu();
-            AppendMenuA(m_rcPopup, MF_STRING, kMenuRestore, "Restore Program to the Desktop");
-            AppendMenuA(m_rcPopup, MF_STRING, kMenuQuit, "Quit out of Pellanor");
+            // The same ids the window's command handler dispatches.
+            AppendMenuA(m_rcPopup, MF_STRING, mnuRCPsend, "Restore Program to the Desktop");
+            AppendMenuA(m_rcPopup, MF_STRING, mnuRCPquit, "Quit out of Pellanor");
         }
         POINT p;
         GetCursorPos(&p);
         UINT chosen = static_cast<UINT>(TrackPopupMenu(m_rcPopup, TPM_RIGHTBUTTON | TPM_RETURNCMD, p.x, p.y, 0,
                                                        hwnd(), nullptr));
+        // Without a message after it, a tray menu of a window in the
+        // background may not open or close properly the next time.
+        PostMessageA(hwnd(), WM_NULL, 0, 0);
         // The menu is tracked inside the hooked window procedure; act once
         // it has returned.
-        if (chosen == kMenuRestore) PostMessageA(hwnd(), WM_COMMAND, kMenuRestore, 0);
-        if (chosen == kMenuQuit) PostMessageA(hwnd(), WM_COMMAND, kMenuQuit, 0);
+        if (chosen == mnuRCPsend || chosen == mnuRCPquit) PostMessageA(hwnd(), WM_COMMAND, chosen, 0);
     } catch (...) {
         report(hwnd(), "SysTrayMouseEventHandler", "Program Error Occurred....");
     }

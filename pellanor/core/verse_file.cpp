@@ -49,9 +49,11 @@ Result parseTopicFile(std::string_view content, std::string_view fileName,
                 return r;
             }
             v.translation = v.text.substr(0, colon);
-            // The text starts two characters after the colon: the writer
-            // always puts one blank there.
-            v.text = colon + 2 <= v.text.size() ? v.text.substr(colon + 2) : std::string();
+            // The writer puts one blank after the colon; a file written by
+            // hand may not, and then the text starts right after it.
+            size_t textStart = colon + 1;
+            if (textStart < v.text.size() && v.text[textStart] == ' ') ++textStart;
+            v.text = v.text.substr(textStart);
         }
     } else if (fileName == kYourThoughtsFile) {
         for (size_t i = 1; i < verses.size(); ++i) verses[i].translation = kNoTranslation;
@@ -95,6 +97,7 @@ namespace dataManipulation {
 bool parseVerseLine(std::string_view line, VerseArray& verses, long index) {
     if (index < 0) return true;
     if (verses.size() < static_cast<size_t>(index) + 1) verses.resize(static_cast<size_t>(index) + 1);
+    if (line.size() > verse_file::kMaxLineBytes) return true;
     if (std::count(line.begin(), line.end(), '\t') != 3) return true;
     size_t t1 = line.find('\t');
     size_t t2 = line.find('\t', t1 + 1);

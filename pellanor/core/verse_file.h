@@ -4,6 +4,7 @@
 // tested natively as well as for Windows.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,14 @@ inline constexpr const char* kCrLf = "\r\n";
 inline constexpr const char* kYourVersesFile = "Your Verses.txt";
 inline constexpr const char* kYourThoughtsFile = "Your Inspirational Thoughts.txt";
 inline constexpr const char* kNoTranslation = "No Translation";
+
+// The longest line a topic file may hold (bytes, without its line end). The
+// longest verse of the Bible is under 600 characters and a thought is a
+// paragraph or two; a line far beyond that is damage (or a file that is not
+// a topic file at all), and laying out a line of hundreds of kilobytes in
+// the verse box stalls the program. 8 KB holds over a dozen of the longest
+// verses.
+inline constexpr size_t kMaxLineBytes = 8192;
 
 // Removes leading and trailing space characters; TABs stay.
 std::string_view trimBlanks(std::string_view s);
@@ -60,7 +69,8 @@ inline constexpr const char* kOpenFailureCaption = "Error: File Could Not Be Ope
 namespace dataManipulation {
 
 // Grows the array to upper bound index and fills that record from a line of
-// exactly three TABs. Returns true (failed) for any other TAB count.
+// exactly three TABs. Returns true (failed) for any other TAB count and for
+// a line longer than verse_file::kMaxLineBytes.
 bool parseVerseLine(std::string_view line, VerseArray& verses, long index);
 
 // Raw copies: -1 when an address or the count is 0, else 0 after copying.

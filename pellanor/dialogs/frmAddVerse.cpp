@@ -21,6 +21,7 @@
 #include "seams.h"
 #include "settings_rules.h"
 #include "verse_entry.h"
+#include "verse_file.h"
 
 namespace {
 
@@ -407,7 +408,24 @@ bool frmAddVerse::testVerses(bool update) {
                            [&] { return verseRulesFail(update); });
 }
 
+// An entry longer than a topic-file line may be would make the file the
+// reader refuses; it is refused here first (before the other rules, whose
+// messages quote the field).
+bool frmAddVerse::entryTooLong(const std::string& line, const char* caption, HWND field) {
+    size_t length = line.size() - 2; // without the line end
+    if (length <= verse_file::kMaxLineBytes) return false;
+    reject("This entry is too long to be kept.  With all of its fields it can have at most " +
+               std::to_string(verse_file::kMaxLineBytes) + " characters, and it has " + std::to_string(length) +
+               ".  Please shorten it.   ",
+           caption, field);
+    return true;
+}
+
 bool frmAddVerse::verseRulesFail(bool update) {
+    if (entryTooLong(verse_entry::verseLine(text(comboVerse), text(txtVerse[1]), text(txtVerse[2]),
+                                            text(txtVerse[3]) + ": " + text(txtVerse[4])),
+                     kVerseCaption, txtVerse[4]))
+        return true;
     for (size_t i = 0; i < txtVerse.size(); ++i) {
         std::string value = text(txtVerse[i]);
         std::string trimmed = trim(value);
@@ -473,6 +491,9 @@ bool frmAddVerse::testThoughts(bool update) {
 }
 
 bool frmAddVerse::thoughtRulesFail(bool update) {
+    if (entryTooLong(verse_entry::thoughtLine(text(txtThought[0]), text(txtThought[1]), text(txtThought[2])),
+                     kThoughtCaption, txtThought[2]))
+        return true;
     for (size_t i = 0; i < txtThought.size(); ++i) {
         std::string value = text(txtThought[i]);
         if (trim(value) == defaultThought[i]) {
@@ -661,37 +682,146 @@ void frmAddVerse::lvAdded_ColumnClick(int index, int column) {
 
 // ---------------------------------------------------------------- OK, Cancel, Help
 
-bool frmAddVerse::writeUserFile(int index) {
-    std::string path = m_userFolder + kFileNames[index];
-    GlobalFunctions::makePath(path);
-    std::vector<std::vector<std::string>> all = rows(index);
-    if (all.empty()) {
-        GlobalFunctions::deleteFile(path);
-        return false;
+namespace {
+
+// The system's own words for an error, without the line end it ends with.
+std::string systemMessage(DWORD error) {
+    char* text = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string out = n && text ? std::string(text, n) : "Windows error " + std::to_string(error) + ".";
+    if (text) LocalFree(text);
+    while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return out;
+}
+
+bool writeWhole(HANDLE file, const std::string& content) {
+    size_t done = 0;
+    while (done < content.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
     }
+    return FlushFileBuffers(file) != 0;
+}
+
+} // namespace
+
+std::string frmAddVerse::userFileContent(int index) const {
     std::string content;
-    for (const auto& r : all)
+    for (const auto& r : rows(index))
         content += index == 0 ? verse_entry::verseLine(r[0], r[1], r[2], r[3])
                               : verse_entry::thoughtLine(r[0], r[1], r[2]);
-    // Through a temporary file in the same folder: a failure half-way
-    // leaves the old file as it was.
-    return !win32::replaceFileContents(path, content);
+    return content;
+}
+
+// Both files are written whole to temporary files beside them before either
+// is replaced, so a folder in the way, a file that cannot be made or a full
+// disk leaves both files as they were. problem names what failed and where.
+bool frmAddVerse::saveUserFiles(std::string& problem) {
+    struct Target {
+        std::string path, temp, content;
+        bool remove = false;
+    };
+    std::vector<Target> targets;
+    for (int index = 0; index < 2; ++index) {
+        Target t;
+        t.path = m_userFolder + kFileNames[index];
+        t.temp = t.path + ".new";
+        t.content = userFileContent(index);
+        t.remove = t.content.empty();
+        targets.push_back(std::move(t));
+    }
+    GlobalFunctions::makePath(targets[0].path);
+    if (!win32::folderExists(m_userFolder.substr(0, m_userFolder.size() - 1))) {
+        problem = "The folder " + m_userFolder + " could not be created.";
+        return false;
+    }
+    for (const Target& t : targets) {
+        DWORD a = GetFileAttributesA(t.path.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) continue;
+        if (a & FILE_ATTRIBUTE_DIRECTORY) {
+            problem = "A folder " + t.path + " is where the file belongs.";
+            return false;
+        }
+        if (a & FILE_ATTRIBUTE_READONLY) {
+            problem = "The file " + t.path + " is read-only.";
+            return false;
+        }
+    }
+    auto dropTemps = [&] {
+        for (const Target& t : targets)
+            if (!t.remove && win32::fileExists(t.temp)) DeleteFileA(t.temp.c_str());
+    };
+    for (const Target& t : targets) {
+        if (t.remove) continue;
+        if (win32::folderExists(t.temp)) {
+            dropTemps();
+            problem = "A folder " + t.temp + " is in the way of saving " + t.path + ".";
+            return false;
+        }
+        win32::File f(CreateFileA(t.temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f) {
+            DWORD error = GetLastError();
+            dropTemps();
+            problem = "The file " + t.temp + " could not be created.  " + systemMessage(error);
+            return false;
+        }
+        if (!writeWhole(f.get(), t.content)) {
+            DWORD error = GetLastError();
+            f.reset();
+            dropTemps();
+            problem = "The file " + t.temp + " could not be written.  " + systemMessage(error);
+            return false;
+        }
+    }
+    for (const Target& t : targets) {
+        if (t.remove) {
+            if (!DeleteFileA(t.path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+                DWORD error = GetLastError();
+                dropTemps();
+                problem = "The file " + t.path + " could not be deleted.  " + systemMessage(error);
+                return false;
+            }
+            continue;
+        }
+        if (!MoveFileExA(t.temp.c_str(), t.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            DWORD error = GetLastError();
+            dropTemps();
+            problem = "The file " + t.path + " could not be replaced.  " + systemMessage(error);
+            return false;
+        }
+    }
+    return true;
 }
 
 void frmAddVerse::cmdOK_Click() {
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
     gErrorShown = false;
-    bool failed = true;
+    std::string problem;
+    bool saved = false;
     try {
-        failed = writeUserFile(0) || writeUserFile(1);
+        saved = saveUserFiles(problem);
     } catch (...) {
+        problem = "An error occurred in the function addVerse_cmdOK_Click.";
     }
-    if (failed)
-        dataManipulation::showMessage(hwnd(), "An error occurred in the function addVerse_cmdOK_Click.  ",
+    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+    if (!saved) {
+        // The lists are the only copy of the user's work: stay open with
+        // them, so the user can clear the way and press OK again.
+        dataManipulation::showMessage(hwnd(),
+                                      "Your verses and thoughts could not be saved.   " + std::string(kCrLf) +
+                                          kCrLf + problem + "   " + kCrLf + kCrLf +
+                                          "Your changes are still here.  Please correct this and press OK "
+                                          "again, or press Cancel to leave without saving them.   ",
                                       kAddErrorCaption, MB_ICONINFORMATION);
+        return;
+    }
     gDialogCancelled = false;
     endModal(IDOK);
-    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
 }
 
 void frmAddVerse::cmdCancel_Click() {

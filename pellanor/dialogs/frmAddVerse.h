@@ -5,7 +5,8 @@
 // entries from the fields (each tested against fixed rules), copies a row
 // back into the fields and updates it, deletes rows, pastes clipboard text
 // into a field, sorts a list by a column. OK writes both files whole, in
-// list order; Cancel and the close box write nothing.
+// list order; Cancel and the close box write nothing. When OK cannot save,
+// the dialog says what is in the way and stays open with the lists.
 //
 // gDialogCancelled: Cancel sets it True; OK, every press of Add or Update
 // and every press of a Delete button set it False; the close box leaves it.
@@ -125,10 +126,12 @@ private:
     int selectedRow(int index) const;
     std::string cellText(int index, int row, int sub) const;
     int rowCount(int index) const;
-    bool writeUserFile(int index);
+    std::string userFileContent(int index) const;
+    bool saveUserFiles(std::string& problem);
     bool verseMode() const;
     void focusOn(HWND control);
     void rememberLastAdded();
+    bool entryTooLong(const std::string& line, const char* caption, HWND field);
     bool verseRulesFail(bool update);
     bool thoughtRulesFail(bool update);
     void reject(const std::string& text, const char* caption, HWND field);

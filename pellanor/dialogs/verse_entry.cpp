@@ -122,7 +122,10 @@ bool splitTranslation(std::string_view column, std::string& translation, std::st
     size_t colon = column.find(':');
     if (colon == std::string_view::npos) return false;
     translation = std::string(column.substr(0, colon));
-    text = colon + 2 <= column.size() ? std::string(column.substr(colon + 2)) : std::string();
+    // Only the blank the dialog writes after the colon is dropped.
+    size_t textStart = colon + 1;
+    if (textStart < column.size() && column[textStart] == ' ') ++textStart;
+    text = std::string(column.substr(textStart));
     return true;
 }
 

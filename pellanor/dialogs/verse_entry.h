@@ -37,8 +37,9 @@ std::string verseLine(std::string_view book, std::string_view chapter, std::stri
 std::string thoughtLine(std::string_view author, std::string_view date, std::string_view thought);
 
 // Splits a verse row's fourth column at its first ":": the translation
-// before it, the text from the second character after it (the blank the
-// dialog writes there is dropped). False when there is no colon.
+// before it, the text after it without the one blank the dialog writes
+// there (any other character after the colon belongs to the text). False
+// when there is no colon.
 bool splitTranslation(std::string_view column, std::string& translation, std::string& text);
 
 // The field text after pasting clip: the whole text replaced when it was

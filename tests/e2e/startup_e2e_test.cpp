@@ -10,6 +10,7 @@
 
 #include "Module1.h"
 #include "registry.h"
+#include "e2e_fixture.h"
 #include "library_fixture.h"
 #include "win_test_support.h"
 
@@ -17,50 +18,7 @@ using namespace testsupport;
 
 namespace {
 
-class Startup : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_FALSE(gArgs.empty()) << "pass the path of pellanor.exe";
-        clearProgramRegistry();
-        exe = root / "pellanor.exe";
-        ASSERT_TRUE(CopyFileA(fromUnixPath(gArgs[0]).c_str(), exe.c_str(), FALSE));
-    }
-    void TearDown() override {
-        if (process) {
-            TerminateProcess(process, 99);
-            CloseHandle(process);
-        }
-        clearProgramRegistry();
-    }
-    // A user who has run the program before: no agreement, no tip.
-    void returningUser() {
-        setUserSetting("First Time Run", "False");
-        setUserSetting("Show Tips at Startup", "0");
-    }
-    void start() {
-        process = startProgram(exe, root.path());
-        ASSERT_NE(process, nullptr);
-    }
-    long finish(DWORD timeoutMs = 20000) { return waitForExit(process, timeoutMs); }
-    std::string answerBox(const char* caption) { return answerMessageBox(process, caption, 20000); }
-
-    // A status bar panel's text, read through memory in the program's
-    // process (the message carries a pointer that is not marshalled).
-    std::string remoteStatusText(HWND status, int part) {
-        void* remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
-        if (!remote) return "<no memory>";
-        SendMessageA(status, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(remote));
-        char buf[4096] = {};
-        SIZE_T got = 0;
-        ReadProcessMemory(process, remote, buf, sizeof buf - 1, &got);
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-        return buf;
-    }
-
-    TempDir root;
-    std::string exe;
-    HANDLE process = nullptr;
-};
+using Startup = RunningProgram;
 
 TEST_F(Startup, NoTranslationFoldersShowsMissingBoxAndLogsIt) {
     start();
@@ -134,7 +92,7 @@ TEST_F(Startup, ShowsTheFirstVerseAndSavesAtClose) {
     writeBytes(root / "help.chm", readBytes(dist + "\\help.chm"));
     returningUser();
     start();
-    HWND main = waitForWindow("Pellanor 2004", 20000, GetProcessId(process));
+    HWND main = mainWindowReady();
     ASSERT_NE(main, nullptr);
     HWND verse = waitForFilledChild(main, "RichEdit20A", 20000);
     ASSERT_NE(verse, nullptr);
@@ -148,6 +106,10 @@ TEST_F(Startup, ShowsTheFirstVerseAndSavesAtClose) {
     EXPECT_EQ(remoteStatusText(status, 1), "Verse 1 of 27");
     EXPECT_EQ(remoteStatusText(status, 2), "King James Version");
     EXPECT_EQ(remoteStatusText(status, 3), "\t\tSleep time: 15 min");
+    RECT bar, sleepPanel = remoteStatusRect(status, 3);
+    GetClientRect(status, &bar);
+    EXPECT_LE(sleepPanel.right, bar.right - GetSystemMetrics(SM_CXVSCROLL)) << "the sleep time is clear of the grip";
+    EXPECT_GT(sleepPanel.right, sleepPanel.left);
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(finish(), 0);
     EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "newVerseIndex", "none"), "2");
@@ -234,7 +196,8 @@ std::vector<std::string> answerBoxes(DWORD pid, HWND keep, DWORD quietMs = 700) 
 }
 
 // The add-verses dialog of the running program: a verse added and saved
-// becomes a topic; a save that cannot complete leaves the old file whole.
+// becomes a topic; a save that cannot complete leaves the old file whole
+// and the dialog open with the new verse.
 TEST_F(Startup, AddedVerseBecomesATopicAndAFailedSaveKeepsTheFile) {
     ASSERT_GE(gArgs.size(), 2u) << "pass the program folder";
     std::string dist = fromUnixPath(gArgs[1]);
@@ -287,6 +250,98 @@ TEST_F(Startup, AddedVerseBecomesATopicAndAFailedSaveKeepsTheFile) {
     std::vector<std::string> captions = answerBoxes(pid, main, 1500);
     EXPECT_NE(std::find(captions.begin(), captions.end(), "Error Adding a Verse"), captions.end());
     EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), saved) << "the old file is whole";
+    // The dialog stays with the new verse; with the way clear, OK saves it.
+    ASSERT_TRUE(IsWindow(dlg) && IsWindowVisible(dlg)) << "the edits are kept";
+    RemoveDirectoryA((root / "Your Verses\\Your Verses.txt.new").c_str());
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+    for (DWORD t0 = GetTickCount(); IsWindow(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
+    answerBoxes(pid, main);
+    EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), saved + "John\t4\t16\tKJV: God is a Spirit\r\n");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(finish(), 0);
+}
+
+// A topic file with ten megabytes on one line is a damaged file: the start
+// goes on with another topic at once and the line is logged.
+TEST_F(Startup, AHugeLineInTheCurrentTopicIsADamagedLine) {
+    fromDist({"TRANSLATION_King James Version\\Peace and Trust.txt", "help.chm"});
+    writeBytes(root / "TRANSLATION_King James Version\\Long.txt",
+               "Isaiah\t26\t3\t" + std::string(10u << 20, 'x') + "\r\n");
+    setUserSetting("fileName", "Long.txt");
+    returningUser();
+    start();
+    std::vector<std::string> captions = answerBoxes(pid(), nullptr, 1500);
+    EXPECT_EQ(captions, (std::vector<std::string>{"Topic is Not Available", "Errors Were Identified in the Verse Files"}));
+    HWND main = mainWindowReady();
+    ASSERT_NE(main, nullptr) << "the start completes";
+    HWND topics = GetDlgItem(main, 130);
+    EXPECT_EQ(SendMessageA(topics, CB_GETCOUNT, 0, 0), 1) << "only the sound topic is listed";
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(finish(), 0);
+    EXPECT_NE(readBytes(root / "error_log.txt").find("Long.txt could not be parsed.  Line 1 failed.  "),
+              std::string::npos);
+}
+
+// A verse of the user's own written without a blank after the
+// translation's colon: shown whole, and kept whole through the dialog.
+TEST_F(Startup, AUserVerseWithoutBlankAfterTheColonKeepsItsText) {
+    fromDist({"TRANSLATION_King James Version\\Peace and Trust.txt", "help.chm"});
+    writeBytes(root / "Your Verses\\Your Verses.txt", "John\t11\t35\tKJV:Jesus wept\r\n");
+    returningUser();
+    start();
+    HWND main = mainWindowReady();
+    ASSERT_NE(main, nullptr);
+    HWND topics = GetDlgItem(main, 130);
+    LRESULT user = SendMessageA(topics, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>(" Your Verses"));
+    ASSERT_NE(user, CB_ERR);
+    SendMessageA(topics, CB_SETCURSEL, static_cast<WPARAM>(user), 0);
+    SendMessageA(main, WM_COMMAND, MAKEWPARAM(130, CBN_SELCHANGE), reinterpret_cast<LPARAM>(topics));
+    HWND verse = FindWindowExA(main, nullptr, "RichEdit20A", nullptr);
+    char text[256] = {};
+    SendMessageA(verse, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "Jesus wept");
+
+    clickButton(main, 2); // Add verses
+    HWND dlg = waitForWindow("Add Your Own Verses & Inspirational Thoughts", 10000, pid());
+    ASSERT_NE(dlg, nullptr);
+    Sleep(300);
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+    for (DWORD t0 = GetTickCount(); IsWindow(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
+    EXPECT_FALSE(IsWindow(dlg));
+    EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), "John\t11\t35\tKJV: Jesus wept\r\n")
+        << "the colon gets its blank, the text keeps its first letter";
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(finish(), 0);
+}
+
+// The place saved while a second screen stood right of this one.
+TEST_F(Startup, AWindowSavedOnAScreenThatIsGoneOpensOnThisOne) {
+    fromDist({"TRANSLATION_King James Version\\Peace and Trust.txt", "help.chm"});
+    returningUser();
+    RECT screen;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0));
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Tamberly, Inc.\\Pellanor\\Settings", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    auto put = [&](const char* n, long v) {
+        std::string text = std::to_string(v);
+        RegSetValueExA(k, n, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
+    };
+    put("MainLeft", (screen.right + 200) * 15);
+    put("MainTop", 100 * 15);
+    put("MainWidth", 620 * 15);
+    put("MainHeight", 450 * 15);
+    RegCloseKey(k);
+    start();
+    HWND main = mainWindowReady();
+    ASSERT_NE(main, nullptr);
+    RECT r;
+    GetWindowRect(main, &r);
+    RECT seen;
+    EXPECT_TRUE(IntersectRect(&seen, &r, &screen) && EqualRect(&seen, &r)) << "the whole window is on the screen";
+    EXPECT_EQ(r.right - r.left, 620);
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(finish(), 0);
 }

@@ -1,6 +1,9 @@
 // frmMain_layout_test.cpp
 // The main window's layout, picture buttons, auto-repeat, tooltips and the
 // combo boxes.
+#include <windows.h>
+#include <commctrl.h>
+
 #include "ToolTips.h"
 #include "main_window_fixture.h"
 
@@ -46,6 +49,60 @@ TEST_F(Layout, ControlsFollowTheWindowSize) {
         RECT sleep = rectOf(form->picButton[0]), add = rectOf(form->picButton[2]);
         EXPECT_EQ(add.left - sleep.right, 125 / 15) << size.cx;
     }
+}
+
+TEST_F(Layout, ReferenceBoxSitsBetweenPreviousAndNext) {
+    start();
+    for (SIZE size : {SIZE{510, 200}, SIZE{600, 440}, SIZE{1000, 700}}) {
+        SetWindowPos(form->hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT prev = rectOf(form->picButton[5]), next = rectOf(form->picButton[6]);
+        for (HWND box : form->txtLocation) {
+            RECT r = rectOf(box);
+            EXPECT_GT(r.left, prev.right) << size.cx;
+            EXPECT_LT(r.right, next.left) << size.cx << ": not under Next";
+            EXPECT_EQ(r.left - prev.right, next.left - r.right) << size.cx << ": the same gap either side";
+        }
+    }
+}
+
+// Each panel is as wide as its text in the status bar's own font, and the
+// last one ends before the size grip.
+TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
+    addTopic(root, KJV, "Long Topic.txt", verses(27));
+    setUserSetting("fileName", "Long Topic.txt");
+    setUserSetting("newVerseIndex", "14");
+    start();
+    ASSERT_EQ(form->panelText(2), "Verse 14 of 27");
+    ShowWindow(form->hwnd(), SW_SHOWNA);
+    HWND bar = form->StatusBar1;
+    const int edge = GetSystemMetrics(SM_CXEDGE);
+    for (SIZE size : {SIZE{620, 450}, SIZE{1000, 700}}) {
+        SetWindowPos(form->hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT barClient;
+        GetClientRect(bar, &barClient);
+
+        HDC dc = GetDC(bar);
+        auto font = reinterpret_cast<HFONT>(SendMessageA(bar, WM_GETFONT, 0, 0));
+        HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+        for (int panel = 2; panel <= 4; ++panel) {
+            std::string text = form->panelText(panel);
+            SIZE extent;
+            GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            RECT r;
+            SendMessageA(bar, SB_GETRECT, static_cast<WPARAM>(panel - 1), reinterpret_cast<LPARAM>(&r));
+            EXPECT_GE(r.right - r.left - 2 * edge - 4, extent.cx) << size.cx << ": panel " << panel << " " << text;
+            if (panel == 4) {
+                EXPECT_LE(r.right, barClient.right - GetSystemMetrics(SM_CXVSCROLL)) << "clear of the grip";
+            }
+        }
+        SelectObject(dc, old);
+        ReleaseDC(bar, dc);
+        RECT p3, combo = rectOf(form->comboTranslations);
+        SendMessageA(bar, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
+        MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&p3), 2);
+        EXPECT_EQ(combo.left, p3.left) << "the translation list lies over panel 3";
+    }
+    ShowWindow(form->hwnd(), SW_HIDE);
 }
 
 TEST_F(Layout, SchedulerButtonMakesItsGap) {
@@ -169,6 +226,99 @@ TEST_F(Layout, HoverOnlyWhileTheWindowIsActive) {
     form->SbcEasy1_MouseExit("button3");
     EXPECT_FALSE(form->TimerTooltips.enabled());
     EXPECT_EQ(form->tipText, "");
+}
+
+// Checks, from inside the open menu's loop, that no tooltip shows over it
+// once the tooltip delay has passed, then closes the menu.
+bool gTipOverMenu = true;
+bool gMenuWasOpen = false;
+HWND gTipWindow = nullptr;
+void CALLBACK lookOverTheMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    gMenuWasOpen = FindWindowA("#32768", nullptr) != nullptr;
+    gTipOverMenu = IsWindowVisible(gTipWindow) != FALSE;
+    EndMenu();
+}
+
+class Tooltips : public Layout {
+protected:
+    // The main window shown and active, the pointer come to rest on a
+    // button and its tooltip shown after the delay.
+    bool hoverUntilShown(int button) {
+        form->SbcEasy1_MouseEnter("button" + std::to_string(button));
+        if (!form->TimerTooltips.enabled()) return false;
+        form->TimerTooltips_Timer();
+        return IsWindowVisible(form->toolTipWindow()) != FALSE;
+    }
+    void SetUp() override {
+        Layout::SetUp();
+        start();
+        ShowWindow(form->hwnd(), SW_SHOW);
+        SetForegroundWindow(form->hwnd());
+        SetActiveWindow(form->hwnd());
+        if (GetActiveWindow() != form->hwnd()) GTEST_SKIP() << "the window cannot be made active here";
+    }
+    void TearDown() override {
+        if (form) ShowWindow(form->hwnd(), SW_HIDE);
+        Layout::TearDown();
+    }
+};
+
+TEST_F(Tooltips, APressHidesTheTipAndStopsItsDelay) {
+    ASSERT_TRUE(hoverUntilShown(2));
+    form->picButton_MouseDown(2, 1, 0, 5, 5);
+    EXPECT_FALSE(IsWindowVisible(form->toolTipWindow()));
+    EXPECT_FALSE(form->TimerTooltips.enabled());
+    form->picButton_MouseUp(2, 1, 0, 5, 5);
+
+    // Pressed before the delay ran out: the tip does not come later.
+    form->SbcEasy1_MouseEnter("button2");
+    ASSERT_TRUE(form->TimerTooltips.enabled());
+    form->picButton_MouseDown(2, 1, 0, 5, 5);
+    EXPECT_FALSE(form->TimerTooltips.enabled());
+    form->picButton_MouseUp(2, 1, 0, 5, 5);
+}
+
+TEST_F(Tooltips, NoTipOverTheOpenMenu) {
+    // The pointer rests on Options and the user clicks it before the tip
+    // came: the menu opens and stays open past the delay.
+    form->SbcEasy1_MouseEnter("button1");
+    ASSERT_TRUE(form->TimerTooltips.enabled());
+    gTipWindow = form->toolTipWindow();
+    gMenuWasOpen = false;
+    gTipOverMenu = true;
+    SetTimer(nullptr, 0, 1400, lookOverTheMenu);
+    form->picButton_MouseDown(1, 1, 0, 5, 5);
+    form->picButton_MouseUp(1, 1, 0, 5, 5);
+    form->picButton_Click(1);
+    EXPECT_TRUE(gMenuWasOpen);
+    EXPECT_FALSE(gTipOverMenu);
+
+    // A tip already shown goes when a menu opens.
+    ASSERT_TRUE(hoverUntilShown(3));
+    SendMessageA(form->hwnd(), WM_ENTERMENULOOP, TRUE, 0);
+    EXPECT_FALSE(IsWindowVisible(form->toolTipWindow()));
+    SendMessageA(form->hwnd(), WM_EXITMENULOOP, TRUE, 0);
+}
+
+TEST_F(Tooltips, NoTipOverAnOpenComboListNorOnTheDesktopAfterSleep) {
+    ASSERT_TRUE(hoverUntilShown(4));
+    SendMessageA(form->ComboTopics, CB_SHOWDROPDOWN, TRUE, 0);
+    EXPECT_FALSE(IsWindowVisible(form->toolTipWindow()));
+    EXPECT_FALSE(form->TimerTooltips.enabled());
+    SendMessageA(form->ComboTopics, CB_SHOWDROPDOWN, FALSE, 0);
+
+    ASSERT_TRUE(hoverUntilShown(0));
+    form->sleepButton();
+    EXPECT_FALSE(IsWindowVisible(form->hwnd()));
+    EXPECT_FALSE(IsWindowVisible(form->toolTipWindow())) << "nothing left on the desktop";
+    form->mnuRCPrestore();
+
+    setUserSetting("TamberlyschedulerEnabled", "true");
+    ASSERT_TRUE(hoverUntilShown(7));
+    form->schedulerButton();
+    EXPECT_FALSE(IsWindowVisible(form->toolTipWindow()));
+    form->mnuRCPrestore();
 }
 
 TEST_F(Layout, ComboSelectionsChangeTopicAndTranslation) {

@@ -275,6 +275,51 @@ TEST_F(MainWindow, WindowPlace) {
     RegCloseKey(k);
 }
 
+// A place saved on a screen that is no longer there.
+TEST_F(MainWindow, WindowPlaceOffEveryScreenComesOntoTheNearest) {
+    standardLibrary();
+    RECT screen;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0));
+    const int tx = ui::twipsPerPixelX(), ty = ui::twipsPerPixelY();
+    auto put = [](const char* n, long v) {
+        registry::saveSetting("Pellanor", "Settings", n, std::to_string(v));
+    };
+    // Right of the only screen, as a removed second monitor leaves it.
+    put("MainLeft", (screen.right + 300) * tx);
+    put("MainTop", 150 * ty);
+    put("MainWidth", 600 * tx);
+    put("MainHeight", 400 * ty);
+    start();
+    RECT r;
+    GetWindowRect(form->hwnd(), &r);
+    EXPECT_EQ(r.right, screen.right) << "at the edge nearest to where it was";
+    EXPECT_EQ(r.top, 150) << "the height on the screen is kept";
+    EXPECT_EQ(r.right - r.left, 600);
+    EXPECT_EQ(r.bottom - r.top, 400);
+    form->closeNow();
+
+    // Far below, and larger than the screen.
+    put("MainLeft", 40 * tx);
+    put("MainTop", (screen.bottom + 2000) * ty);
+    put("MainWidth", (screen.right - screen.left + 500) * tx);
+    resetLibraryState();
+    start();
+    GetWindowRect(form->hwnd(), &r);
+    EXPECT_EQ(r.left, screen.left);
+    EXPECT_EQ(r.right, screen.right) << "no wider than the screen";
+    EXPECT_EQ(r.bottom, screen.bottom);
+    form->closeNow();
+
+    // A place partly on the screen is the user's choice and stays.
+    put("MainLeft", (screen.right - 100) * tx);
+    put("MainTop", 150 * ty);
+    put("MainWidth", 600 * tx);
+    resetLibraryState();
+    start();
+    GetWindowRect(form->hwnd(), &r);
+    EXPECT_EQ(r.left, screen.right - 100);
+}
+
 TEST_F(MainWindow, FailedFirstVerseStartsVerify) {
     standardLibrary();
     start();

@@ -29,6 +29,27 @@ TEST(ParseVerseLine, FieldCountDecides) {
     EXPECT_EQ(v[2].text, "There is no fear in love; ") << "fields are taken as they stand";
 }
 
+TEST(TopicFile, ALineBeyondTheBoundIsADamagedLine) {
+    const std::string head = "Isaiah\t26\t3\t";
+    const std::string longest = head + std::string(verse_file::kMaxLineBytes - head.size(), 'x');
+    VerseArray v;
+    auto r = parse(longest + "\r\n" + longest + "y\r\nJohn\t1\t1\tIn the beginning\r\n", v);
+    EXPECT_EQ(r.status, Status::BadLines);
+    EXPECT_EQ(r.lineCount, 3);
+    EXPECT_EQ(r.badLines, std::vector<long>{2});
+    EXPECT_EQ(v[1].text.size(), verse_file::kMaxLineBytes - head.size()) << "a line at the bound is whole";
+    EXPECT_EQ(v[3].text, "In the beginning");
+
+    // Ten megabytes on one line, as a damaged or foreign file may hold.
+    VerseArray w;
+    r = parse(head + std::string(10u << 20, 'x') + "\r\n", w);
+    EXPECT_EQ(r.badLines, std::vector<long>{1});
+    EXPECT_TRUE(w[1].text.empty()) << "nothing of it is kept";
+    // Blanks around a line do not count against it.
+    VerseArray b;
+    EXPECT_EQ(parse("   " + longest + "   \r\n", b).status, Status::Ok);
+}
+
 TEST(TopicFile, LinesCountAndSkip) {
     VerseArray v;
     auto r = parse("  \r\nPsalms\t23\t1\tThe LORD is my shepherd.  \r\n\r\n   \r\n"
@@ -76,14 +97,18 @@ TEST(TopicFile, YourVersesSplitsTranslationAtFirstColon) {
     EXPECT_EQ(v[1].translation, "King James Version");
     EXPECT_EQ(v[1].text, "For God so loved: the world");
     EXPECT_EQ(v[2].translation, "WEB");
-    EXPECT_EQ(v[2].text, "o blank") << "the character after the colon is always skipped";
+    EXPECT_EQ(v[2].text, "no blank") << "only a blank after the colon is skipped";
 
     VerseArray w;
     EXPECT_EQ(parse("John\t3\t16\tno colon here\r\n", w, "Your Verses.txt").status,
               Status::Unreadable);
     VerseArray x;
-    EXPECT_EQ(parse("John\t3\t16\tKJV:\r\n", x, "Your Verses.txt").status, Status::Ok);
+    EXPECT_EQ(parse("John\t3\t16\tKJV:\r\nJohn\t11\t35\tKJV: \r\nJob\t1\t1\tKJV:  Two\r\n", x,
+                    "Your Verses.txt").status,
+              Status::Ok);
     EXPECT_EQ(x[1].text, "");
+    EXPECT_EQ(x[2].text, "");
+    EXPECT_EQ(x[3].text, " Two") << "one blank is the separator, a second belongs to the text";
     VerseArray y;
     EXPECT_EQ(parse("John\t3\t16\tno colon\r\n", y, "your verses.txt").status, Status::Ok)
         << "the user-file name is matched case-sensitively";

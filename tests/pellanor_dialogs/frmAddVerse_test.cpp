@@ -372,6 +372,38 @@ TEST_F(AddVerse, ThoughtRules) {
     EXPECT_EQ(lastBox().caption, "Success");
 }
 
+// The dialog never writes a line the reader would refuse as too long.
+TEST_F(AddVerse, AnEntryLongerThanAFileLineIsRefused) {
+    open();
+    const std::string fixed = "John\t3\t16\tKJV: "; // the rest of the line is the text
+    const size_t room = verse_file::kMaxLineBytes - fixed.size();
+    verse("John", "3", "16", "KJV", std::string(room + 1, 'a'));
+    click(h(), IDC_AV_ADD0);
+    Box b = lastBox();
+    EXPECT_EQ(b.caption, "Verse Has Not Been Added");
+    EXPECT_EQ(b.text, "This entry is too long to be kept.  With all of its fields it can have at most 8192 "
+                      "characters, and it has 8193.  Please shorten it.   ");
+    EXPECT_EQ(GetFocus(), dlg->txtVerse[4]);
+    EXPECT_TRUE(dlg->rows(0).empty());
+    verse("John", "3", "16", "KJV", std::string(room, 'a'));
+    click(h(), IDC_AV_ADD0);
+    EXPECT_EQ(lastBox().caption, "Success");
+
+    click(h(), IDC_AV_OPTION1);
+    thought("Ann", "", std::string(verse_file::kMaxLineBytes, 'b'));
+    click(h(), IDC_AV_ADD0);
+    EXPECT_EQ(lastBox().caption, "Inspirational Thought Has Not Been Added");
+    EXPECT_EQ(GetFocus(), dlg->txtThought[2]);
+    EXPECT_TRUE(dlg->rows(1).empty());
+
+    click(h(), IDOK);
+    VerseArray read;
+    verse_file::Result r = verse_file::parseTopicFile(readBytes(versesPath()), "Your Verses.txt", read);
+    EXPECT_EQ(r.status, verse_file::Status::Ok) << "the longest entry the dialog keeps reads back";
+    ASSERT_EQ(verseCountOf(read), 1);
+    EXPECT_EQ(read[1].text.size(), room);
+}
+
 TEST_F(AddVerse, UpdateRunsTheFieldTestsSoTheFileStaysReadable) {
     open();
     verse("John", "3", "16", "KJV", "For God");
@@ -460,38 +492,97 @@ TEST_F(AddVerse, CancelAndTheCloseBoxWriteNothing) {
     EXPECT_EQ(readBytes(versesPath()), before);
 }
 
-TEST_F(AddVerse, AFailingWriteLeavesTheOldFileWhole) {
+// A save that cannot complete names what is in the way, leaves both files
+// as they were and keeps the dialog open with the user's work; once the
+// way is clear, OK saves it.
+TEST_F(AddVerse, AFailingSaveKeepsTheFilesAndTheDialogWithItsEdits) {
     const std::string before = "Psalms\t46\t10\tKJV: Be still\r\n";
+    const std::string thoughtsBefore = "\t\t\tOld thought\r\n";
     writeBytes(versesPath(), before);
-    writeBytes(thoughtsPath(), "\t\t\tOld thought\r\n");
+    writeBytes(thoughtsPath(), thoughtsBefore);
+    const std::string saved = before + "John\t3\t16\tKJV: For God\r\n";
 
     // A folder where the temporary file would go.
     open();
-    CreateDirectoryA((versesPath() + ".new").c_str(), nullptr);
+    const std::string inTheWay = versesPath() + ".new";
+    CreateDirectoryA(inTheWay.c_str(), nullptr);
     verse("John", "3", "16", "KJV", "For God");
     click(h(), IDC_AV_ADD0);
     lastBox();
     click(h(), IDOK);
     Box b = lastBox();
-    EXPECT_EQ(b.text, "An error occurred in the function addVerse_cmdOK_Click.  ");
     EXPECT_EQ(b.caption, "Error Adding a Verse");
+    EXPECT_NE(b.text.find("A folder " + inTheWay + " is in the way of saving " + versesPath()), std::string::npos)
+        << b.text;
+    ASSERT_TRUE(dlg->isOpen()) << "the edits are not thrown away";
+    EXPECT_EQ(dlg->rows(0).size(), 2u);
+    EXPECT_EQ(readBytes(versesPath()), before);
+    EXPECT_EQ(readBytes(thoughtsPath()), thoughtsBefore);
+    RemoveDirectoryA(inTheWay.c_str());
+    click(h(), IDOK);
     EXPECT_FALSE(dlg->isOpen());
     EXPECT_FALSE(gDialogCancelled);
-    EXPECT_EQ(readBytes(versesPath()), before);
-    EXPECT_EQ(readBytes(thoughtsPath()), "\t\t\tOld thought\r\n") << "the rest is skipped";
-    RemoveDirectoryA((versesPath() + ".new").c_str());
+    EXPECT_EQ(readBytes(versesPath()), saved);
+    EXPECT_EQ(readBytes(thoughtsPath()), thoughtsBefore);
 
     // A target made read-only while the dialog was open.
     open();
     SetFileAttributesA(versesPath().c_str(), FILE_ATTRIBUTE_READONLY);
-    verse("John", "3", "16", "KJV", "For God");
-    click(h(), IDC_AV_ADD0);
+    dlg->selectRows(0, {0});
+    click(h(), IDC_AV_DELETE0);
     lastBox();
     click(h(), IDOK);
-    EXPECT_EQ(lastBox().caption, "Error Adding a Verse");
-    SetFileAttributesA(versesPath().c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(readBytes(versesPath()), before);
+    b = lastBox();
+    EXPECT_EQ(b.caption, "Error Adding a Verse");
+    EXPECT_NE(b.text.find("The file " + versesPath() + " is read-only."), std::string::npos) << b.text;
+    EXPECT_TRUE(dlg->isOpen());
+    EXPECT_EQ(readBytes(versesPath()), saved);
     EXPECT_FALSE(exists(versesPath() + ".new"));
+    SetFileAttributesA(versesPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    click(h(), IDOK);
+    EXPECT_FALSE(dlg->isOpen());
+    EXPECT_EQ(readBytes(versesPath()), "John\t3\t16\tKJV: For God\r\n");
+
+    // The second file's temporary file held by another program: neither
+    // file changes, and no temporary file is left behind.
+    open();
+    dlg->selectRows(0, {0});
+    click(h(), IDC_AV_DELETE0);
+    lastBox();
+    thought("", "", "New thought");
+    dlg->optionItem_Click(1);
+    click(h(), IDC_AV_ADD0);
+    lastBox();
+    const std::string held = thoughtsPath() + ".new";
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    click(h(), IDOK);
+    b = lastBox();
+    EXPECT_NE(b.text.find("The file " + held + " could not be created."), std::string::npos) << b.text;
+    EXPECT_TRUE(dlg->isOpen());
+    EXPECT_EQ(readBytes(versesPath()), "John\t3\t16\tKJV: For God\r\n") << "not deleted half-way";
+    EXPECT_EQ(readBytes(thoughtsPath()), thoughtsBefore);
+    CloseHandle(holder);
+    DeleteFileA(held.c_str());
+    click(h(), IDOK);
+    EXPECT_FALSE(dlg->isOpen());
+    EXPECT_FALSE(exists(versesPath()));
+    EXPECT_EQ(readBytes(thoughtsPath()), thoughtsBefore + "\t\t\tNew thought\r\n");
+}
+
+// A verse whose file has no blank after the translation's colon keeps its
+// whole text through the dialog: opened and confirmed, nothing is lost.
+TEST_F(AddVerse, OpenAndOKKeepsTheTextAfterAColonWithoutBlank) {
+    writeBytes(versesPath(), "John\t11\t35\tKJV:Jesus wept\r\n");
+    open();
+    ASSERT_EQ(dlg->rows(0).size(), 1u);
+    EXPECT_EQ(dlg->rows(0)[0][3], "KJV: Jesus wept");
+    dlg->lvAdded_ItemClick(0, 0);
+    EXPECT_EQ(text(dlg->txtVerse[3]), "KJV");
+    EXPECT_EQ(text(dlg->txtVerse[4]), "Jesus wept");
+    click(h(), IDOK);
+    EXPECT_FALSE(dlg->isOpen());
+    EXPECT_EQ(readBytes(versesPath()), "John\t11\t35\tKJV: Jesus wept\r\n");
 }
 
 TEST_F(AddVerse, PasteGoesIntoTheFieldThatHadTheFocus) {

@@ -16,6 +16,7 @@
 #include "frmOptions_res.h"
 #include "frmTip.h"
 #include "main_window_fixture.h"
+#include "layout_checks.h"
 #include "recorded_fixture.h"
 
 using namespace testsupport;
@@ -146,6 +147,25 @@ TEST_F(Options, LoadFillsEveryControlFromTheSettings) {
     EXPECT_TRUE(IsWindowEnabled(dlg->cmdCancel));
     EXPECT_EQ(verseSize(), 12) << "selecting the stored size ran the preview";
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// Each explanation shows whole, inside its frame and clear of the fields.
+TEST_F(Options, LabelsShowTheirWholeText) {
+    using namespace layoutchecks;
+    open();
+    const int labels[] = {IDC_OPT_LABELSLEEP, IDC_OPT_LABELREPEAT0, IDC_OPT_LABELREPEAT1};
+    const int frames[] = {IDC_OPT_FRAMESLEEP, IDC_OPT_FRAMEREPEAT, IDC_OPT_FRAMEREPEAT};
+    for (size_t i = 0; i < 3; ++i) {
+        HWND label = GetDlgItem(h(), labels[i]);
+        ASSERT_NE(label, nullptr);
+        EXPECT_LE(textHeightNeeded(label), clientHeight(label)) << "label " << labels[i] << " is not clipped";
+        EXPECT_TRUE(inside(label, GetDlgItem(h(), frames[i]))) << "label " << labels[i];
+    }
+    HWND sleep = GetDlgItem(h(), IDC_OPT_LABELSLEEP);
+    EXPECT_FALSE(overlap(sleep, GetDlgItem(h(), IDC_OPT_FRAMESIZE)));
+    EXPECT_FALSE(overlap(sleep, GetDlgItem(h(), IDC_OPT_FRAMETIPS)));
+    EXPECT_FALSE(overlap(GetDlgItem(h(), IDC_OPT_LABELREPEAT0), GetDlgItem(h(), IDC_OPT_LABELREPEAT1)));
+    EXPECT_FALSE(overlap(GetDlgItem(h(), IDC_OPT_FRAMEREPEAT), GetDlgItem(h(), IDOK)));
 }
 
 TEST_F(Options, ForcedOpeningDisablesCancelAndEscapeOnce) {

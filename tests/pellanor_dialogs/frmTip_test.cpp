@@ -15,6 +15,7 @@
 #include "frmTip_res.h"
 #include "registry.h"
 #include "seams.h"
+#include "layout_checks.h"
 #include "recorded_fixture.h"
 
 using namespace testsupport;
@@ -152,6 +153,29 @@ TEST_F(Tip, FirstRunShowsThePurposeThenTheSleepNoticeThenCloses) {
     open();
     EXPECT_EQ(tipLabel(), "A tip") << "a later opening in the same run shows tips";
     EXPECT_EQ(help.size(), 1u);
+}
+
+// Nothing paints over anything else, and each text fits its label.
+TEST_F(Tip, EachDisplayShowsItsTextsWholeAndApart) {
+    using namespace layoutchecks;
+    gFirstTimeRun = true;
+    open();
+    ASSERT_TRUE(visible(dlg->Label1));
+    ASSERT_TRUE(visible(dlg->lblTipText[1]));
+    EXPECT_FALSE(overlap(dlg->Label1, dlg->lblTipText[1])) << "the heading and the purpose text lie apart";
+    EXPECT_LE(textHeightNeeded(dlg->lblTipText[1]), clientHeight(dlg->lblTipText[1])) << "the purpose text fits";
+
+    click(h(), IDOK); // the Sleep notice
+    EXPECT_LE(textHeightNeeded(dlg->lblTipText[0]), clientHeight(dlg->lblTipText[0])) << "the notice fits";
+    EXPECT_FALSE(overlap(dlg->Picture1, dlg->lblTipText[0]));
+    click(h(), IDOK);
+
+    gFirstTimeRun = false;
+    open(); // no tips file
+    ASSERT_TRUE(visible(dlg->Label1));
+    EXPECT_FALSE(overlap(dlg->Label1, dlg->lblTipText[0]));
+    EXPECT_FALSE(overlap(dlg->Picture1, dlg->lblTipText[0]));
+    EXPECT_LE(textHeightNeeded(dlg->lblTipText[0]), clientHeight(dlg->lblTipText[0])) << "the missing-file text fits";
 }
 
 TEST_F(Tip, AddressLabelOpensTheMakersSite) {

@@ -35,6 +35,12 @@ TEST(VerseEntry, SplitDropsTheBlankAfterTheFirstColon) {
     EXPECT_EQ(text, "Be still: and know");
     ASSERT_TRUE(verse_entry::splitTranslation("X:", translation, text));
     EXPECT_EQ(text, "");
+    // Without the blank nothing of the text is lost.
+    ASSERT_TRUE(verse_entry::splitTranslation("KJV:Jesus wept", translation, text));
+    EXPECT_EQ(translation, "KJV");
+    EXPECT_EQ(text, "Jesus wept");
+    ASSERT_TRUE(verse_entry::splitTranslation("KJV:  Jesus wept", translation, text));
+    EXPECT_EQ(text, " Jesus wept");
     EXPECT_FALSE(verse_entry::splitTranslation("no colon here", translation, text));
 }
 
