@@ -15,6 +15,9 @@ using namespace GlobalFunctions;
 namespace {
 
 constexpr char kFormContent[] = "application/x-www-form-urlencoded";
+// The largest body given its whole memory as soon as its length is
+// announced; a larger one grows as its bytes come.
+constexpr size_t kMostSizedUpFront = size_t{256} << 20;
 
 // An optional text argument: its value, or fallback when it is missing.
 std::wstring optionalText(const VARIANT* v, const wchar_t* fallback) {
@@ -253,8 +256,9 @@ void zkHTTP10::prepareBody() {
     if (m_file || lstrcmpiA(m_Operation.c_str(), "HEAD") == 0) return;
     const std::int32_t announced = m_response.contentLength();
     // A body announced past the limit is read as before and refused when it
-    // passes it; one whose array cannot be had is kept the ordinary way.
-    if (announced <= 0 || static_cast<size_t>(announced) > m_body.limit()) return;
+    // passes it; one whose array cannot be had is kept the ordinary way. A
+    // header alone never makes the client take more than kMostSizedUpFront.
+    if (announced <= 0 || static_cast<size_t>(announced) > std::min(m_body.limit(), kMostSizedUpFront)) return;
     if (m_RetrieveMode == zkRetrieveByteArray) {
         m_bodyArray.prepare(static_cast<size_t>(announced));
     } else {
