@@ -20,12 +20,20 @@ echo "benchmarking the $bits-bit build under $bits-bit Wine"
 BUILD=${BENCH_BUILD_DIR:-$(build_dir_for "$bits")}
 LARGE=$REPO/build/bench-large-library$bits
 cmake --preset "$(preset_for "$bits")" -B "$BUILD" >/dev/null
-cmake --build "$BUILD" -j "$JOBS" --target dist startup_probe read_floor >/dev/null
+cmake --build "$BUILD" -j "$JOBS" --target dist startup_probe read_floor richedit_floor >/dev/null
 
 python3 "$REPO/bench/gen_large_library.py" "$LARGE"
+# The same library with its first translation only, for the cost of each
+# added one.
+LARGE1=$LARGE-one
+rm -rf "$LARGE1"
+mkdir -p "$LARGE1"
+cp -al "$LARGE/TRANSLATION_Large A" "$LARGE1/"
 # The rest of a program folder: the program, help.chm and the other files.
-find "$BUILD/dist" -maxdepth 1 -type f \( -iname '*.exe' -o -iname '*.ocx' -o -iname '*.dll' \
-  -o -iname '*.chm' -o -iname '*.txt' \) -exec cp {} "$LARGE/" \;
+for folder in "$LARGE" "$LARGE1"; do
+  find "$BUILD/dist" -maxdepth 1 -type f \( -iname '*.exe' -o -iname '*.ocx' -o -iname '*.dll' \
+    -o -iname '*.chm' -o -iname '*.txt' \) -exec cp {} "$folder/" \;
+done
 
 WINEPREFIX=$(mktemp -d /tmp/pellanor-bench-prefix.XXXXXX)
 export WINEPREFIX
@@ -46,14 +54,18 @@ wine reg add "$machine" /v revRevision /d 95 /f >/dev/null 2>&1
 
 cat <<'TEXT'
 shipped: the program folder the build lays out (King James Version, World English Bible).
-large:   "TRANSLATION_Large A" .. "D", each the same World English Bible text, one topic
+large4:  "TRANSLATION_Large A" .. "D", each the same World English Bible text, one topic
          file per book of the Bible plus "Peace and Trust.txt" (a copy of Psalms).
-floor:   read_floor.exe, a GUI program importing only kernel32, started by the same
+large1:  the same with "TRANSLATION_Large A" only.
+read:    read_floor.exe, a GUI program importing only kernel32, started by the same
          CreateProcess, reads every file of the TRANSLATION_* folders; timed until it reports.
+rich-edit: richedit_floor.exe, an empty GUI program showing one rich-edit window, timed
+         as the program is (until it waits idle with its window shown).
 TEXT
 winpath() { wine winepath -w "$1" 2>/dev/null; }
 # The program's sound check makes Wine's ALSA driver complain on a machine
 # without a sound card; that noise is dropped.
 wine "$BUILD/bench/startup_probe.exe" --runs "${RUNS:-10}" "$(winpath "$BUILD/bench/read_floor.exe")" \
-  "shipped=$(winpath "$BUILD/dist")" "large=$(winpath "$LARGE")" \
+  "$(winpath "$BUILD/bench/richedit_floor.exe")" \
+  "shipped=$(winpath "$BUILD/dist")" "large1=$(winpath "$LARGE1")" "large4=$(winpath "$LARGE")" \
   2> >(grep -v '^ALSA lib' >&2) | tr -d '\r'

@@ -1,9 +1,13 @@
 // startup_probe.cpp
 // Times cold starts of pellanor.exe in prepared program folders and sets
-// them beside a floor: the time a fresh process takes to read the same
-// bytes (read_floor.exe, started the same way).
+// them beside two floors: an empty GUI program with one rich-edit window
+// (richedit_floor.exe), and the time a fresh process takes to read the same
+// bytes (read_floor.exe), all started the same way.
 //
-//   startup_probe.exe [--runs N] READ_FLOOR_EXE LABEL=PROGRAM_FOLDER ...
+//   startup_probe.exe [--runs N] READ_FLOOR_EXE RICHEDIT_FLOOR_EXE LABEL=PROGRAM_FOLDER ...
+//
+// Libraries given in order of their number of translations also get the
+// cost of each added translation beside the time to read its bytes.
 //
 // A start is timed from just before CreateProcess until WaitForInputIdle
 // returns: the program first waits idle in its message loop, after the
@@ -11,7 +15,9 @@
 // main window to be visible with text in its verse box. Then the window
 // gets WM_CLOSE and the process is awaited (closing saves the settings).
 // Each kind of run is done once untimed first, so the timed starts see
-// warm settings and a warm file cache but are still fresh processes.
+// warm settings and a warm file cache but are still fresh processes. The
+// settings the untimed start left are put back before every timed start:
+// closing moves the saved place on, and every start must show the same.
 #include <windows.h>
 
 #include <algorithm>
@@ -145,8 +151,7 @@ struct StartSample {
     double verseMs = 0;
 };
 
-bool timeStart(const std::string& folder, StartSample& sample) {
-    std::string exe = folder + "\\pellanor.exe";
+bool timeStart(const std::string& exe, const std::string& folder, StartSample& sample) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     Child child;
@@ -221,53 +226,130 @@ bool timeRead(const std::string& reader, const std::string& folder, ReadSample& 
     return true;
 }
 
+// The program's saved user settings, taken after the untimed start and put
+// back before each timed one.
+constexpr const char* kUserSettingsKey = "SOFTWARE\\Tamberly, Inc.\\Pellanor\\UserSettings";
+
+struct SavedValue {
+    std::string name;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
+
+std::vector<SavedValue> takeSettings() {
+    std::vector<SavedValue> values;
+    win32::RegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserSettingsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return values;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        BYTE data[4096];
+        DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+        if (RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+        values.push_back({std::string(name, nameSize), type, std::vector<BYTE>(data, data + dataSize)});
+    }
+    return values;
+}
+
+void putBackSettings(const std::vector<SavedValue>& values) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kUserSettingsKey);
+    win32::RegKey key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kUserSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    for (const SavedValue& v : values)
+        RegSetValueExA(key.get(), v.name.c_str(), 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+}
+
+unsigned long translationsIn(const std::string& folder) {
+    unsigned long n = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "\\TRANSLATION_*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ++n;
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    return n;
+}
+
+struct Floors {
+    std::string reader, richEdit;
+    std::vector<double> empty, richEditIdle;
+};
+
 struct Library {
     std::string label, folder;
     unsigned long long bytes = 0;
-    unsigned long files = 0;
-    std::vector<double> read, idle, verse;
+    unsigned long files = 0, translations = 0;
+    std::vector<double> read, idle, verse, richEdit;
 };
 
-// One round per timed run, each an empty start, a read and a program start
-// in turn, so a change of machine load falls on all three alike. Round 0
-// is untimed: the program's first start writes its first-run settings.
-bool measureLibrary(const std::string& reader, int runs, Library& lib, std::vector<double>& empty) {
+// One round per timed run, each an empty start, a read, the rich-edit
+// floor and a program start in turn, so a change of machine load falls on
+// all alike. Round 0 is untimed: the program's first start writes its
+// first-run settings, which every later start then begins from.
+bool measureLibrary(Floors& floors, int runs, Library& lib) {
+    lib.translations = translationsIn(lib.folder);
+    std::vector<SavedValue> settings;
     for (int i = 0; i <= runs; ++i) {
         ReadSample none, read;
-        StartSample start;
-        if (!timeRead(reader, "", none) || !timeRead(reader, lib.folder, read) ||
-            !timeStart(lib.folder, start))
+        StartSample start, richEdit;
+        if (i > 0) putBackSettings(settings);
+        if (!timeRead(floors.reader, "", none) || !timeRead(floors.reader, lib.folder, read) ||
+            !timeStart(floors.richEdit, lib.folder, richEdit) ||
+            !timeStart(lib.folder + "\\pellanor.exe", lib.folder, start))
             return false;
         lib.bytes = read.bytes;
         lib.files = read.files;
-        if (i == 0) continue;
-        empty.push_back(none.ms);
+        if (i == 0) {
+            settings = takeSettings();
+            continue;
+        }
+        floors.empty.push_back(none.ms);
         lib.read.push_back(read.ms);
+        lib.richEdit.push_back(richEdit.idleMs);
         lib.idle.push_back(start.idleMs);
         lib.verse.push_back(start.verseMs);
     }
-    std::printf("%s: %s\n  %lu files, %llu bytes in its TRANSLATION_* folders\n", lib.label.c_str(),
-                lib.folder.c_str(), lib.files, lib.bytes);
+    floors.richEditIdle.insert(floors.richEditIdle.end(), lib.richEdit.begin(), lib.richEdit.end());
+    std::printf("%s: %s\n  %lu translations, %lu files, %llu bytes in its TRANSLATION_* folders\n",
+                lib.label.c_str(), lib.folder.c_str(), lib.translations, lib.files, lib.bytes);
     printStats("read floor (fresh process reads every file)", lib.read);
+    printStats("rich-edit floor (empty program, one rich edit)", lib.richEdit);
     printStats("start to first verse (WaitForInputIdle)", lib.idle);
     printStats("start to verse window seen (cross-check)", lib.verse);
     std::fflush(stdout);
     return true;
 }
 
-void printTable(const std::vector<Library>& libs, const std::vector<double>& empty) {
-    std::printf("\n%-12s %12s %6s %16s %24s %7s\n", "library", "bytes", "files", "floor (read) ms",
-                "start-to-first-verse ms", "ratio");
+double median(const std::vector<double>& v) { return summarise(v).median; }
+
+void printTable(const std::vector<Library>& libs, const Floors& floors) {
+    std::printf("\n%-10s %5s %10s %6s %10s %12s %12s %9s\n", "library", "trans", "bytes", "files", "read ms",
+                "rich-edit ms", "first verse", "vs r-e");
     for (const Library& lib : libs) {
-        double floor = summarise(lib.read).median, start = summarise(lib.idle).median;
-        std::printf("%-12s %12llu %6lu %16.1f %24.1f %7.2f\n", lib.label.c_str(), lib.bytes, lib.files,
-                    floor, start, floor > 0 ? start / floor : 0.0);
+        const double start = median(lib.idle), richEdit = median(lib.richEdit);
+        std::printf("%-10s %5lu %10llu %6lu %10.1f %12.1f %12.1f %9.2f\n", lib.label.c_str(), lib.translations,
+                    lib.bytes, lib.files, median(lib.read), richEdit, start,
+                    richEdit > 0 ? start / richEdit : 0.0);
     }
-    std::printf("(medians; Wine process start floor, an empty program: %.1f ms)\n", summarise(empty).median);
+    // Each added translation, where a library holds more than the one before.
+    for (size_t i = 1; i < libs.size(); ++i) {
+        const Library &a = libs[i - 1], &b = libs[i];
+        if (b.translations <= a.translations) continue;
+        const double n = static_cast<double>(b.translations - a.translations);
+        const double start = (median(b.idle) - median(a.idle)) / n, read = (median(b.read) - median(a.read)) / n;
+        std::printf("each translation added from %s to %s: start +%.1f ms, read +%.1f ms, ratio %.2f\n",
+                    a.label.c_str(), b.label.c_str(), start, read, read > 0 ? start / read : 0.0);
+    }
+    std::printf("(medians; Wine process start floor, an empty program: %.1f ms; rich-edit floor over all "
+                "rounds: %.1f ms)\n",
+                median(floors.empty), median(floors.richEditIdle));
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: startup_probe.exe [--runs N] READ_FLOOR_EXE LABEL=PROGRAM_FOLDER ...\n");
+    std::fprintf(stderr,
+                 "usage: startup_probe.exe [--runs N] READ_FLOOR_EXE RICHEDIT_FLOOR_EXE LABEL=PROGRAM_FOLDER ...\n");
     return 2;
 }
 
@@ -283,8 +365,10 @@ int main(int argc, char** argv) {
         runs = std::atoi(argv[2]);
         at = 3;
     }
-    if (runs < 1 || argc - at < 2) return usage();
-    std::string reader = argv[at++];
+    if (runs < 1 || argc - at < 3) return usage();
+    Floors floors;
+    floors.reader = argv[at++];
+    floors.richEdit = argv[at++];
     std::vector<Library> libs;
     for (; at < argc; ++at) {
         std::string arg = argv[at];
@@ -295,10 +379,9 @@ int main(int argc, char** argv) {
 
     std::printf("%d timed runs each, after one untimed run\n", runs);
     std::fflush(stdout);
-    std::vector<double> empty;
     for (Library& lib : libs)
-        if (!measureLibrary(reader, runs, lib, empty)) return 1;
-    printStats("Wine process start floor (empty program)", empty);
-    printTable(libs, empty);
+        if (!measureLibrary(floors, runs, lib)) return 1;
+    printStats("Wine process start floor (empty program)", floors.empty);
+    printTable(libs, floors);
     return 0;
 }

@@ -3,15 +3,19 @@
 // request, reading blocks. It hands each step over through a small queue
 // (at most kQueued blocks, so a slow caller holds the server back instead
 // of filling memory) and signals an event the caller waits on with
-// MsgWaitForMultipleObjectsEx. To stop, the caller marks the state
-// cancelled and closes the WinINet handles, which ends a blocking call on
-// Windows; should WinINet keep the worker waiting regardless, the caller
+// MsgWaitForMultipleObjectsEx. Every call into WinINet and every handover
+// costs far more than copying a few kilobytes, so a fast server's data
+// comes in large reads (read_pacing.h) into buffers the caller hands back
+// for reuse, rather than in fresh small blocks. To stop, the caller marks
+// the state cancelled and closes the WinINet handles, which ends a blocking
+// call on Windows; should WinINet keep the worker waiting regardless, the caller
 // has already gone on and the worker finds the cancel when it returns.
 #include "http_transfer.h"
 
 #include <wininet.h>
 
 #include <cctype>
+#include <cstdint>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -19,12 +23,43 @@
 #include <vector>
 
 #include "common/win32/handles.h"
+#include "read_pacing.h"
 
 namespace Tamberly_orvane6 {
 namespace {
 
-constexpr DWORD kBlock = 16 * 1024;
-constexpr size_t kQueued = 8;
+// The largest read (WinINet's cost per call is what counts on a fast
+// connection, so reads of 1 MiB go clearly faster than of 256 KiB), and the
+// blocks waiting for the caller: a few MiB in flight at most.
+constexpr DWORD kBlock = 1024 * 1024;
+constexpr size_t kQueued = 2;
+
+// One read's data, in a buffer of kBlock bytes.
+struct Block {
+    std::unique_ptr<char[]> data;
+    DWORD size = 0;
+};
+
+// Microseconds since start (a QueryPerformanceCounter reading), clamped.
+class Stopwatch {
+public:
+    Stopwatch() { QueryPerformanceCounter(&m_start); }
+    std::uint32_t us() const {
+        static const LONGLONG frequency = [] {
+            LARGE_INTEGER f;
+            QueryPerformanceFrequency(&f);
+            return f.QuadPart > 0 ? f.QuadPart : 1;
+        }();
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        const LONGLONG ticks = now.QuadPart - m_start.QuadPart;
+        const LONGLONG us = ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
+        return us < 0 ? 0 : us > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<std::uint32_t>(us);
+    }
+
+private:
+    LARGE_INTEGER m_start;
+};
 
 std::string systemMessage(DWORD code) { return "system error " + std::to_string(code); }
 
@@ -47,7 +82,8 @@ struct Shared {
     bool answered = false; // status and length below are known
     DWORD status = 0;
     long long announced = -1; // Content-Length, -1 when none
-    std::deque<std::vector<char>> blocks;
+    std::deque<Block> blocks;
+    std::vector<std::unique_ptr<char[]>> spare; // buffers the caller is done with
     bool finished = false;
     DownloadResult result = dlOK;
     std::string error;
@@ -128,24 +164,35 @@ void work(Shared& s) {
     }
     if (status != 200) return finish(s, dlHttpStatus, s.url + ": the server answered " + std::to_string(status));
 
+    ReadPacer pacer(kBlock);
+    std::unique_ptr<char[]> buffer;
     for (;;) {
         // A plain read waits until its whole buffer is full; asking first
         // what has arrived hands over a slow server's bytes as they come.
+        const Stopwatch asking;
         DWORD available = 0;
         if (!InternetQueryDataAvailable(request, &available, 0, 0))
             return finish(s, dlNetwork, s.url + ": the transfer broke off: " + systemMessage(GetLastError()));
         if (available == 0) return finish(s, dlOK, std::string());
-        const DWORD want = available < kBlock ? available : kBlock;
-        std::vector<char> block(want);
+        const DWORD want = pacer.next(available, asking.us());
+        if (!buffer) {
+            std::lock_guard<std::mutex> guard(s.lock);
+            if (!s.spare.empty()) {
+                buffer = std::move(s.spare.back());
+                s.spare.pop_back();
+            }
+        }
+        if (!buffer) buffer.reset(new char[kBlock]);
+        const Stopwatch reading;
         DWORD got = 0;
-        if (!InternetReadFile(request, block.data(), want, &got))
+        if (!InternetReadFile(request, buffer.get(), want, &got))
             return finish(s, dlNetwork, s.url + ": the transfer broke off: " + systemMessage(GetLastError()));
         if (got == 0) return finish(s, dlOK, std::string());
-        block.resize(got);
+        pacer.read(want, got, reading.us());
         std::unique_lock<std::mutex> guard(s.lock);
         s.space.wait(guard, [&] { return s.cancelled || s.blocks.size() < kQueued; });
         if (s.cancelled) return;
-        s.blocks.push_back(std::move(block));
+        s.blocks.push_back(Block{std::move(buffer), got});
         SetEvent(s.wake.get());
     }
 }
@@ -221,8 +268,8 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
     bool answered = false;
     long long knownLength = -1; // the announced length, once answered
     long long received = 0;
+    std::deque<Block> blocks;
     for (;;) {
-        std::deque<std::vector<char>> blocks;
         bool finished = false;
         DownloadResult result = dlOK;
         std::string why;
@@ -231,6 +278,10 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
         long long announced = -1;
         {
             std::lock_guard<std::mutex> guard(shared->lock);
+            // The buffers of the blocks already written go back for reuse.
+            for (Block& block : blocks)
+                if (shared->spare.size() < kQueued) shared->spare.push_back(std::move(block.data));
+            blocks.clear();
             blocks.swap(shared->blocks);
             if (shared->answered && !answered) {
                 justAnswered = true;
@@ -250,12 +301,12 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
                                              " bytes, the list " + std::to_string(request.expectedSize));
             knownLength = announced;
         }
-        for (const auto& block : blocks) {
-            received += static_cast<long long>(block.size());
+        for (const Block& block : blocks) {
+            received += static_cast<long long>(block.size);
             if (request.expectedSize >= 0 && received > request.expectedSize)
                 return stop(dlWrongSize, request.url + ": more than the " + std::to_string(request.expectedSize) +
                                              " bytes the list gives");
-            if (request.sink && !request.sink(block.data(), static_cast<DWORD>(block.size())))
+            if (request.sink && !request.sink(block.data.get(), block.size))
                 return stop(request.stopResult, request.url + ": stopped");
             deadline = GetTickCount64() + limit;
         }

@@ -16,6 +16,7 @@
 #include "frmAddVerse.h"
 #include "frmLogin.h"
 #include "seams.h"
+#include "settings_rules.h"
 
 #include <stdexcept>
 
@@ -79,6 +80,29 @@ int Main() {
                                       MB_ICONSTOP);
         return 1;
     }
+}
+
+const std::string& windowsUser() {
+    if (!gIsWinNT || !gWindowsUser.empty()) return gWindowsUser;
+    char name[256] = {};
+    ULONG size = sizeof name;
+    // GetUserNameExA(NameSamCompatible) from secur32, loaded only now.
+    using GetUserNameExFn = BOOLEAN(WINAPI*)(int, LPSTR, PULONG);
+    constexpr int kNameSamCompatible = 2;
+    HMODULE secur32 = LoadLibraryA("secur32.dll");
+    auto getUserNameEx =
+        secur32 ? reinterpret_cast<GetUserNameExFn>(reinterpret_cast<void*>(GetProcAddress(secur32, "GetUserNameExA")))
+                : nullptr;
+    if (getUserNameEx && getUserNameEx(kNameSamCompatible, name, &size)) {
+        gWindowsUser = settings_rules::trimBlanks(std::string(name, size < sizeof name ? size : 0));
+    } else {
+        DWORD n = sizeof name;
+        name[0] = '\0';
+        GetUserNameA(name, &n);
+        gWindowsUser = settings_rules::trimBlanks(name);
+    }
+    if (secur32) FreeLibrary(secur32);
+    return gWindowsUser;
 }
 
 } // namespace Module1

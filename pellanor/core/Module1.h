@@ -40,6 +40,8 @@ inline bool gFirstTimeRun = true;
 
 // Set by the main window's load.
 inline bool gIsWinNT = false;
+// The account name, DOMAIN\user where the system gives it: read through
+// windowsUser(), which looks it up the first time it is wanted.
 inline std::string gWindowsUser;
 inline OSVERSIONINFOEXA gOSVersion{};
 inline bool gAutoStart = false;
@@ -67,5 +69,10 @@ inline constexpr const char* kInstanceMutexName = "Local\\Tamberly.Pellanor.Inst
 
 // The program's start-up; returns the process exit code.
 int Main();
+
+// gWindowsUser, looked up when first wanted on Windows NT. The look-up
+// loads the system's security packages, which the start-up need not wait
+// for: only the scheduling dialog uses the name.
+const std::string& windowsUser();
 
 } // namespace Module1

@@ -113,11 +113,14 @@ bool findTranslations() {
     }
 }
 
-bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& indexToCheck,
-                   std::string& message, std::string& caption, long& flags, VerseArray& verses) {
-    (void)owner;
+namespace {
+
+// loadVerseFile's work; with no verses the file is only checked, which is
+// all start-up needs of the topics it does not show.
+bool readVerseFile(const std::string& path, long& lineCount, long& indexToCheck, std::string& message,
+                   std::string& caption, long& flags, VerseArray* verses) {
     lineCount = 0;
-    verses.assign(1, VerseRecord{});
+    if (verses) verses->assign(1, VerseRecord{});
     auto openFailure = [&] {
         message = verse_file::openFailureText(path);
         caption = verse_file::kOpenFailureCaption;
@@ -131,7 +134,8 @@ bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& i
         size_t slash = path.find_last_of('\\');
         std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
 
-        verse_file::Result r = verse_file::parseTopicFile(content, fileName, verses);
+        verse_file::Result r = verses ? verse_file::parseTopicFile(content, fileName, *verses)
+                                      : verse_file::scanTopicFile(content, fileName);
         lineCount = r.lineCount;
         bool failed = false;
         for (long line : r.badLines) {
@@ -158,6 +162,14 @@ bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& i
     }
 }
 
+} // namespace
+
+bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& indexToCheck,
+                   std::string& message, std::string& caption, long& flags, VerseArray& verses) {
+    (void)owner;
+    return readVerseFile(path, lineCount, indexToCheck, message, caption, flags, &verses);
+}
+
 bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                     std::vector<std::string>& failedFiles, long& failedCount,
                     bool includeUserFiles, VerseArray& firstVerses) {
@@ -178,8 +190,11 @@ bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
             for (const std::string& name : topicFilesIn(folder)) {
                 long lines = 0, unusedIndex = 1, flags = 0;
                 std::string message, caption;
-                if (loadVerseFile(folder + name, lines, owner, unusedIndex, message, caption, flags,
-                                  gVerses)) {
+                // Only the saved topic and the first good one may be shown;
+                // every other file is checked without keeping its verses.
+                const bool keep = topicCount == 0 || name == savedFile;
+                if (readVerseFile(folder + name, lines, unusedIndex, message, caption, flags,
+                                  keep ? &gVerses : nullptr)) {
                     std::string entry = folder + name + "   " + kCrLf;
                     // Each translation lists the same user files again.
                     bool known = false;

@@ -7,8 +7,6 @@
 #include <htmlhelp.h>
 #include <mmsystem.h>
 #include <richedit.h>
-#define SECURITY_WIN32
-#include <security.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -159,19 +157,8 @@ void frmMain::Form_Load() {
         else if (gOSVersion.dwMajorVersion == 4 && gOSVersion.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) gIsWinNT = false;
         else if (gOSVersion.dwPlatformId == VER_PLATFORM_WIN32_NT) gIsWinNT = true;
 
-        // 6: the account name, DOMAIN\user when the system gives it.
-        if (gIsWinNT) {
-            char name[256] = {};
-            ULONG size = sizeof name;
-            if (GetUserNameExA(NameSamCompatible, name, &size)) {
-                gWindowsUser = settings_rules::trimBlanks(std::string(name, size < sizeof name ? size : 0));
-            } else {
-                DWORD n = sizeof name;
-                name[0] = '\0';
-                GetUserNameA(name, &n);
-                gWindowsUser = settings_rules::trimBlanks(name);
-            }
-        }
+        // 6: the account name is looked up when first wanted
+        // (Module1::windowsUser), not here.
 
         // 7: the subclass components watch the window, the combo boxes'
         // edit fields and the status bar.

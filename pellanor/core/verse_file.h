@@ -53,6 +53,11 @@ struct Result {
 Result parseTopicFile(std::string_view content, std::string_view fileName,
                       VerseArray& verses);
 
+// Checks a whole topic file exactly as parseTopicFile does (the same status,
+// line count and failed lines) without keeping its verses: start-up checks
+// every topic of every translation but shows only one.
+Result scanTopicFile(std::string_view content, std::string_view fileName);
+
 // An index to check that lies past the file's lines becomes 1.
 void checkVerseIndex(long& index, long lineCount);
 

@@ -114,13 +114,13 @@ void frmSchedule::Form_Load() {
             lastValidTime[0] = stored;
         }
         if (gIsWinNT) {
-            ui::setWindowText(txtUserName[0], gWindowsUser);
+            ui::setWindowText(txtUserName[0], Module1::windowsUser());
             ui::setWindowText(txtUserName[1], "");
         } else {
             EnableWindow(txtUserName[0], FALSE);
             EnableWindow(txtUserName[1], FALSE);
         }
-        taskName = frmScheduleRules::taskNameFor(gWindowsUser);
+        taskName = frmScheduleRules::taskNameFor(Module1::windowsUser());
         m_helpIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_QUESTION));
         if (cmdHelp && m_helpIcon)
             SendMessageA(cmdHelp, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(m_helpIcon));

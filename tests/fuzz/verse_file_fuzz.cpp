@@ -1,6 +1,7 @@
 // verse_file_fuzz.cpp
 // Feeds arbitrary bytes to the topic-file reader, as both a shipped topic
-// and the user's verses file, and checks the invariants callers rely on.
+// and the user's verses file, and checks the invariants callers rely on,
+// and that the check without verses agrees with the full read.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -12,6 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const char* name : {"Topic.txt", "Your Verses.txt", "Your Inspirational Thoughts.txt"}) {
         VerseArray verses;
         verse_file::Result r = verse_file::parseTopicFile(content, name, verses);
+        // The start-up check without verses must judge every file alike.
+        verse_file::Result scan = verse_file::scanTopicFile(content, name);
+        if (scan.status != r.status || scan.lineCount != r.lineCount || scan.badLines != r.badLines) std::abort();
         if (r.status == verse_file::Status::Unreadable) continue;
         // Every counted line has its record; element 0 is never filled.
         if (verseCountOf(verses) != r.lineCount) std::abort();

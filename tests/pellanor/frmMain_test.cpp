@@ -3,6 +3,8 @@
 // registry: start-up and shutdown, the verse box, navigation.
 #include "main_window_fixture.h"
 
+#include <cstring>
+
 using namespace testsupport;
 
 namespace {
@@ -341,3 +343,24 @@ TEST_F(MainWindow, FailedFirstVerseStartsVerify) {
 }
 
 } // namespace
+
+TEST_F(MainWindow, AccountNameIsLookedUpWhenFirstWanted) {
+    standardLibrary();
+    gWindowsUser.clear();
+    start();
+    ASSERT_TRUE(form->formLoaded);
+    EXPECT_TRUE(gWindowsUser.empty()) << "the load does not wait for the account look-up";
+
+    char plain[256] = {};
+    DWORD size = sizeof plain;
+    ASSERT_TRUE(GetUserNameA(plain, &size));
+    const std::string name = Module1::windowsUser();
+    ASSERT_GE(name.size(), std::strlen(plain));
+    EXPECT_EQ(name.substr(name.size() - std::strlen(plain)), plain) << name;
+    EXPECT_EQ(gWindowsUser, name);
+
+    // A name already known (the one a logon accepted) is kept.
+    gWindowsUser = "OFFICE\\mary";
+    EXPECT_EQ(Module1::windowsUser(), "OFFICE\\mary");
+    gWindowsUser.clear();
+}

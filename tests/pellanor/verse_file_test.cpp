@@ -7,9 +7,16 @@ using verse_file::Status;
 
 namespace {
 
+// Reads a file fully, and checks that the check without verses (start-up's
+// for the topics it does not show) judges it alike.
 verse_file::Result parse(const std::string& content, VerseArray& v,
                          const std::string& name = "Peace and Trust.txt") {
-    return verse_file::parseTopicFile(content, name, v);
+    verse_file::Result r = verse_file::parseTopicFile(content, name, v);
+    verse_file::Result scan = verse_file::scanTopicFile(content, name);
+    EXPECT_EQ(scan.status, r.status) << name;
+    EXPECT_EQ(scan.lineCount, r.lineCount) << name;
+    EXPECT_EQ(scan.badLines, r.badLines) << name;
+    return r;
 }
 
 } // namespace
@@ -109,6 +116,10 @@ TEST(TopicFile, YourVersesSplitsTranslationAtFirstColon) {
     EXPECT_EQ(x[1].text, "");
     EXPECT_EQ(x[2].text, "");
     EXPECT_EQ(x[3].text, " Two") << "one blank is the separator, a second belongs to the text";
+    VerseArray z;
+    EXPECT_EQ(parse("John\t3\t16\tKJV: fine\r\nthree\tfields\tonly\r\n", z, "Your Verses.txt").status,
+              Status::Unreadable)
+        << "a damaged line has no translation colon";
     VerseArray y;
     EXPECT_EQ(parse("John\t3\t16\tno colon\r\n", y, "your verses.txt").status, Status::Ok)
         << "the user-file name is matched case-sensitively";
