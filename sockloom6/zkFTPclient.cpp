@@ -434,7 +434,7 @@ LONG zkFTPclient::sendParked() {
 }
 
 LONG zkFTPclient::sendFileChunks() {
-    std::vector<BYTE> piece;
+    std::uint8_t piece[kPieceSize];
     for (;;) {
         if (!m_data) {
             if (m_bytesLeft != 0) return -1;
@@ -454,15 +454,16 @@ LONG zkFTPclient::sendFileChunks() {
             return 0;
         }
         const DWORD size = static_cast<DWORD>(std::min<std::int64_t>(kPieceSize, m_bytesLeft));
-        piece.resize(size);
         DWORD read = 0;
-        if (!m_file || !ReadFile(m_file.get(), piece.data(), size, &read, nullptr) || read != size) return -1;
-        VARIANT buffer;
-        com::Variant::fromBytes(piece).releaseTo(&buffer);
+        if (!m_file || !ReadFile(m_file.get(), piece, size, &read, nullptr) || read != size) return -1;
+        // Handed to the socket as it is: no array is made for the piece.
         LONG error = 0, sent = 0;
-        const HRESULT hr = m_data->Send(&buffer, &error, &sent);
-        VariantClear(&buffer);
-        if (FAILED(hr) || (sent < 0 && error != kWSAEWOULDBLOCK)) return -1;
+        try {
+            sent = m_data->SendBytes({piece, size}, error);
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+        if (sent < 0 && error != kWSAEWOULDBLOCK) return -1;
         m_count += size;
         m_bytesLeft -= size;
     }
@@ -652,10 +653,8 @@ void zkFTPclient::tcpConnectComplete(zkSocket& socket) {
     if (sendParked() != 0) abandonTransfer(3);
 }
 
-void zkFTPclient::tcpDataReceived(zkSocket& socket, const VARIANT& data) {
+void zkFTPclient::tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> bytes) {
     const com::ComPtr<zkFTPclient> self(this);
-    std::vector<BYTE> bytes;
-    if (FAILED(com::toBytes(data, bytes))) return;
     const std::string_view piece(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (&socket == m_control.get()) {
         controlText(piece);

@@ -84,7 +84,7 @@ private:
     using State = ftp::State;
     enum class Transfer { None, Listing, Retrieve, Store };
 
-    void tcpDataReceived(zkSocket& socket, const VARIANT& data) override;
+    void tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> bytes) override;
     void tcpConnectComplete(zkSocket& socket) override;
     void tcpSocketClosed(zkSocket& socket) override;
     void tcpSocketError(zkSocket* socket, LONG ErrorCode) override;

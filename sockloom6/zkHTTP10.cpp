@@ -15,6 +15,9 @@ using namespace GlobalFunctions;
 namespace {
 
 constexpr char kFormContent[] = "application/x-www-form-urlencoded";
+// The largest body given its whole memory as soon as its length is
+// announced; a larger one grows as its bytes come.
+constexpr size_t kMostSizedUpFront = size_t{256} << 20;
 
 // An optional text argument: its value, or fallback when it is missing.
 std::wstring optionalText(const VARIANT* v, const wchar_t* fallback) {
@@ -179,6 +182,7 @@ HRESULT zkHTTP10::execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIA
 
 void zkHTTP10::startConnection() {
     m_body.clear();
+    m_bodyArray.clear();
     m_bodyBytes = 0;
     m_count = 0;
     m_response.reset();
@@ -248,6 +252,20 @@ void zkHTTP10::tcpConnectComplete(zkSocket& socket) {
     Reset();
 }
 
+void zkHTTP10::prepareBody() {
+    if (m_file || lstrcmpiA(m_Operation.c_str(), "HEAD") == 0) return;
+    const std::int32_t announced = m_response.contentLength();
+    // A body announced past the limit is read as before and refused when it
+    // passes it; one whose array cannot be had is kept the ordinary way. A
+    // header alone never makes the client take more than kMostSizedUpFront.
+    if (announced <= 0 || static_cast<size_t>(announced) > std::min(m_body.limit(), kMostSizedUpFront)) return;
+    if (m_RetrieveMode == zkRetrieveByteArray) {
+        m_bodyArray.prepare(static_cast<size_t>(announced));
+    } else {
+        m_body.reserve(static_cast<size_t>(announced));
+    }
+}
+
 bool zkHTTP10::bodyPiece(std::span<const std::uint8_t> bytes) {
     const std::string_view piece(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (m_file) {
@@ -256,6 +274,12 @@ bool zkHTTP10::bodyPiece(std::span<const std::uint8_t> bytes) {
         if (!piece.empty() && (!WriteFile(m_file.get(), piece.data(), static_cast<DWORD>(piece.size()), &written,
                                           nullptr) ||
                                written != piece.size())) {
+            failTransfer();
+            return false;
+        }
+    } else if (m_bodyArray.ready()) {
+        // The same limit as the ordinary road.
+        if (bytes.size() > m_body.limit() - m_bodyArray.size() || !m_bodyArray.append(bytes)) {
             failTransfer();
             return false;
         }
@@ -280,12 +304,10 @@ void zkHTTP10::failTransfer() {
     endTransfer(true);
 }
 
-void zkHTTP10::tcpDataReceived(zkSocket& socket, const VARIANT& data) {
+void zkHTTP10::tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> bytes) {
     if (&socket != m_current.get() || m_state != kReceiving) return;
-    std::vector<BYTE> bytes;
-    if (FAILED(com::toBytes(data, bytes))) return;
     const bool headerBefore = m_response.headerComplete();
-    const http::PieceResult r = m_response.feed({bytes.data(), bytes.size()});
+    const http::PieceResult r = m_response.feed(bytes);
     if (r.failed) {
         const com::Bstr code = com::Bstr::fromAnsi(r.code);
         const com::Bstr reason = com::Bstr::fromAnsi(r.reason);
@@ -293,6 +315,7 @@ void zkHTTP10::tcpDataReceived(zkSocket& socket, const VARIANT& data) {
         endTransfer(true);
         return;
     }
+    if (r.headerCompleted) prepareBody();
     if (headerBefore || r.headerCompleted) static_cast<void>(bodyPiece(r.body));
 }
 
@@ -316,9 +339,13 @@ void zkHTTP10::tcpSocketClosed(zkSocket& socket) {
         com::Variant body;
         try {
             const std::string& bytes = m_body.bytes();
-            body = m_RetrieveMode == zkRetrieveText
-                       ? com::Variant::fromBstr(com::Bstr::fromAnsi(bytes))
-                       : com::Variant::fromBytes({reinterpret_cast<const BYTE*>(bytes.data()), bytes.size()});
+            if (m_bodyArray.ready()) {
+                body = m_bodyArray.take();
+            } else if (m_RetrieveMode == zkRetrieveText) {
+                body = com::Variant::fromBstr(com::Bstr::fromAnsi(bytes));
+            } else {
+                body = com::Variant::fromBytes({reinterpret_cast<const BYTE*>(bytes.data()), bytes.size()});
+            }
         } catch (const std::bad_alloc&) {
             failTransfer();
             return;
@@ -336,6 +363,9 @@ void zkHTTP10::tcpSocketError(zkSocket*, LONG) { raiseObjectError(5); }
 
 void zkHTTP10::endTransfer(bool deleteFile) {
     closeFile(deleteFile);
+    // A failed body's memory is given back now, not at the next request.
+    m_body.clear();
+    m_bodyArray.clear();
     dropSocket();
     m_state = kIdle;
     raiseReady();

@@ -19,6 +19,7 @@
 
 #include <string>
 
+#include "BodyArray.h"
 #include "EarlierVersions.h"
 #include "ScriptDispatch.h"
 #include "common/com/com.h"
@@ -62,7 +63,7 @@ protected:
 private:
     enum State : short { kIdle = 0, kResolving = 1, kConnecting = 2, kReceiving = 3 };
 
-    void tcpDataReceived(zkSocket& socket, const VARIANT& data) override;
+    void tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> bytes) override;
     void tcpConnectComplete(zkSocket& socket) override;
     void tcpSocketClosed(zkSocket& socket) override;
     void tcpSocketError(zkSocket* socket, LONG ErrorCode) override;
@@ -76,6 +77,8 @@ private:
     // URL and Proxy puts: a changed text is parsed, and kept when sound.
     HRESULT putTarget(BSTR value, bool isProxy);
     void startConnection();
+    // Once the header is read: room for the announced body made up front.
+    void prepareBody();
     // False when the piece cannot be kept (the file refused it, or memory
     // ran out): the transfer has then been failed.
     bool bodyPiece(std::span<const std::uint8_t> bytes);
@@ -106,6 +109,8 @@ private:
     short m_state = kIdle;
     http::ResponseParser m_response;
     BodyBuffer m_body;
+    // A byte-array body whose length was announced goes here instead.
+    BodyArray m_bodyArray;
     // Body bytes received, for the length check at the end.
     std::int64_t m_bodyBytes = 0;
     LONG m_count = 0;

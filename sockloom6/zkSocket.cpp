@@ -53,15 +53,15 @@ void replaceRef(I** slot, com::ComPtr<I> value) noexcept {
     *slot = value.detach();
 }
 
-// The value of a read, as its ReadValue says.
-HRESULT readValue(ReadValue shape, const std::vector<char>& buffer, LONG count, VARIANT* out) {
+// The value of a read, as its ReadValue says: bytes are the count read,
+// requested what the read asked for.
+HRESULT readValue(ReadValue shape, std::span<const std::uint8_t> bytes, LONG requested, VARIANT* out) {
     com::Variant v;
-    const auto* bytes = reinterpret_cast<const BYTE*>(buffer.data());
     switch (shape) {
     case ReadValue::Nothing:
         break;
     case ReadValue::Bytes:
-        v = com::Variant::fromBytes({bytes, static_cast<size_t>(count)});
+        v = com::Variant::fromBytes({reinterpret_cast<const BYTE*>(bytes.data()), bytes.size()});
         break;
     case ReadValue::NoBytes:
         v = com::Variant::fromBytes({});
@@ -72,7 +72,7 @@ HRESULT readValue(ReadValue shape, const std::vector<char>& buffer, LONG count, 
         break;
     }
     case ReadValue::ZeroFilledBuffer: {
-        const std::vector<BYTE> zeros(buffer.size(), 0);
+        const std::vector<BYTE> zeros(requested > 0 ? static_cast<size_t>(requested) : 1, 0);
         v = com::Variant::fromBytes(zeros);
         break;
     }
@@ -258,24 +258,39 @@ HRESULT zkSocket::get_IsExceptionTriggered(VARIANT_BOOL* IsExceptionTriggered) {
     return give(IsExceptionTriggered, com::toVariantBool(selected(kExcept)));
 }
 
+zkSocket::StreamRead zkSocket::readStream(ReadBuffer& buffer, bool outOfBand) {
+    if (outOfBand) {
+        const LONG size = isDatagram() && m_MaxDatagram > 0 ? m_MaxDatagram : kOutOfBandBuffer;
+        char* into = buffer.room(static_cast<size_t>(size));
+        const int r = intrecv(m_handle, into, size, MSG_OOB);
+        return {readReport(ReadCall::recvoob, isDatagram(), r, r == SOCKET_ERROR ? intWSAGetLastError() : 0), size};
+    }
+    LONG size = m_MaxDatagram;
+    if (!isDatagram()) GetAvailableData(&size);
+    char* into = buffer.room(size > 0 ? static_cast<size_t>(size) : 1);
+    if (size <= 0) {
+        const int r = intrecv(m_handle, into, 0, 0);
+        return {nothingWaitingReport(r, r == SOCKET_ERROR ? intWSAGetLastError() : 0), size};
+    }
+    const int r = intrecv(m_handle, into, size, 0);
+    return {readReport(ReadCall::recv, isDatagram(), r, r == SOCKET_ERROR ? intWSAGetLastError() : 0), size};
+}
+
+LONG zkSocket::ReadInto(ReadBuffer& buffer, bool outOfBand, LONG& ErrorCode) {
+    const StreamRead read = readStream(buffer, outOfBand);
+    ErrorCode = read.report.ErrorCode;
+    return read.report.BytesRead;
+}
+
 HRESULT zkSocket::recv(LONG* BytesRead, LONG* ErrorCode, VARIANT* Data) {
     if (!BytesRead || !ErrorCode || !Data) return E_POINTER;
     VariantInit(Data);
     return com::guard([&] {
-        LONG size = m_MaxDatagram;
-        if (!isDatagram()) GetAvailableData(&size);
-        ReadReport report{};
-        std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 1);
-        if (size <= 0) {
-            const int r = intrecv(m_handle, buffer.data(), 0, 0);
-            report = nothingWaitingReport(r, r == SOCKET_ERROR ? intWSAGetLastError() : 0);
-        } else {
-            const int r = intrecv(m_handle, buffer.data(), size, 0);
-            report = readReport(ReadCall::recv, isDatagram(), r, r == SOCKET_ERROR ? intWSAGetLastError() : 0);
-        }
-        *BytesRead = report.BytesRead;
-        *ErrorCode = report.ErrorCode;
-        return readValue(report.value, buffer, report.BytesRead, Data);
+        const StreamRead read = readStream(m_readBuffer, false);
+        *BytesRead = read.report.BytesRead;
+        *ErrorCode = read.report.ErrorCode;
+        return readValue(read.report.value, m_readBuffer.view(static_cast<size_t>(read.report.BytesRead)),
+                         read.requested, Data);
     });
 }
 
@@ -283,14 +298,11 @@ HRESULT zkSocket::recvoob(LONG* BytesRead, LONG* ErrorCode, VARIANT* Data) {
     if (!BytesRead || !ErrorCode || !Data) return E_POINTER;
     VariantInit(Data);
     return com::guard([&] {
-        const LONG size = isDatagram() && m_MaxDatagram > 0 ? m_MaxDatagram : kOutOfBandBuffer;
-        std::vector<char> buffer(static_cast<size_t>(size));
-        const int r = intrecv(m_handle, buffer.data(), size, MSG_OOB);
-        const ReadReport report =
-            readReport(ReadCall::recvoob, isDatagram(), r, r == SOCKET_ERROR ? intWSAGetLastError() : 0);
-        *BytesRead = report.BytesRead;
-        *ErrorCode = report.ErrorCode;
-        return readValue(report.value, buffer, report.BytesRead, Data);
+        const StreamRead read = readStream(m_readBuffer, true);
+        *BytesRead = read.report.BytesRead;
+        *ErrorCode = read.report.ErrorCode;
+        return readValue(read.report.value, m_readBuffer.view(static_cast<size_t>(read.report.BytesRead)),
+                         read.requested, Data);
     });
 }
 
@@ -300,22 +312,22 @@ HRESULT zkSocket::recvfrom(LONG* BytesRead, LONG* ErrorCode, _zkSockName** PeerN
     return com::guard([&] {
         LONG size = m_MaxDatagram;
         if (!isDatagram()) GetAvailableData(&size);
-        std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 1);
+        char* into = m_readBuffer.room(size > 0 ? static_cast<size_t>(size) : 1);
         ReadReport report{};
         if (size <= 0) {
-            const int r = intrecv(m_handle, buffer.data(), 0, 0);
+            const int r = intrecv(m_handle, into, 0, 0);
             report = nothingWaitingReport(r, r == SOCKET_ERROR ? intWSAGetLastError() : 0);
         } else {
             sockaddr_in from{};
             int length = kAddressSize;
-            const int r = intrecvfrom(m_handle, buffer.data(), size, 0, reinterpret_cast<sockaddr*>(&from), &length);
+            const int r = intrecvfrom(m_handle, into, size, 0, reinterpret_cast<sockaddr*>(&from), &length);
             report = readReport(ReadCall::recvfrom, isDatagram(), r, r == SOCKET_ERROR ? intWSAGetLastError() : 0);
             if (r == SOCKET_ERROR) from = sockaddr_in{};
             if (_zkSockName* peer = named(PeerName)) SockAddrToSockName(from, peer);
         }
         *BytesRead = report.BytesRead;
         *ErrorCode = report.ErrorCode;
-        return readValue(report.value, buffer, report.BytesRead, Data);
+        return readValue(report.value, m_readBuffer.view(static_cast<size_t>(report.BytesRead)), size, Data);
     });
 }
 
@@ -338,6 +350,11 @@ HRESULT zkSocket::queueAndPump(VARIANT* Buffer, LONG* ErrorCode, LONG* rc, bool 
     }
     *rc = PumpSendQueue(*ErrorCode);
     return S_OK;
+}
+
+LONG zkSocket::SendBytes(std::span<const std::uint8_t> bytes, LONG& ErrorCode) {
+    if (!bytes.empty()) m_queues.normal().append(bytes);
+    return PumpSendQueue(ErrorCode);
 }
 
 HRESULT zkSocket::Send(VARIANT* Buffer, LONG* ErrorCode, LONG* rc) {

@@ -15,6 +15,11 @@
 #include "GlobalFunctions.h"
 #include "ScriptDispatch.h"
 #include "common/com/com.h"
+#include <cstdint>
+#include <span>
+
+#include "core/read_buffer.h"
+#include "core/read_result.h"
 #include "core/send_queue.h"
 
 namespace sockloom {
@@ -68,6 +73,15 @@ public:
     // refuses (see SendQueues::pump). ErrorCode is written only when a
     // send failed; returns the bytes taken, or the failing send's result.
     LONG PumpSendQueue(LONG& ErrorCode);
+    // recv (or recvoob) for the library's own readers: the same calls in
+    // the same order, but the bytes land in buffer instead of a new array.
+    // Returns the count read (0 when nothing came; ErrorCode as recv
+    // reports it). Throws std::bad_alloc before reading when the buffer
+    // cannot grow.
+    LONG ReadInto(ReadBuffer& buffer, bool outOfBand, LONG& ErrorCode);
+    // Send of bytes already in hand, without an array: queued, then the
+    // queues pumped; ErrorCode as Send writes it, the same result.
+    LONG SendBytes(std::span<const std::uint8_t> bytes, LONG& ErrorCode);
 
     SOCKET handle() const noexcept { return m_handle; }
     bool isDatagram() const noexcept { return m_SocketKind == 2; }
@@ -83,6 +97,13 @@ private:
     HRESULT addressOf(int(WINAPI* query)(SOCKET, sockaddr*, int*), _zkSockName** out) noexcept;
     HRESULT queueAndPump(VARIANT* Buffer, LONG* ErrorCode, LONG* rc, bool outOfBand);
     bool selected(int set) const noexcept;
+    // The read of recv or recvoob into buffer; requested is what was asked
+    // for (a failed datagram read answers that many zeros).
+    struct StreamRead {
+        ReadReport report;
+        LONG requested;
+    };
+    StreamRead readStream(ReadBuffer& buffer, bool outOfBand);
 
     LONG m_UserVariable1 = 0;
     SOCKET m_handle = INVALID_SOCKET;
@@ -92,6 +113,9 @@ private:
     SendQueues m_queues;
     // Where queued datagrams go; null for a connected socket.
     com::ComPtr<_zkSockName> m_SendToName;
+    // What recv, recvoob and recvfrom read into before the bytes are
+    // copied out to the caller's array.
+    ReadBuffer m_readBuffer;
 };
 
 template <>

@@ -2,6 +2,8 @@
 // zkTCP, zkUDP and what they share: the owned collection and its relay.
 #include "zkTCP.h"
 
+#include <new>
+
 #include "RefArg.h"
 #include "zkSockName.h"
 
@@ -39,6 +41,20 @@ LONG longOf(const VARIANT& v) noexcept {
     com::toLong(v, n);
     return n;
 }
+
+// Marks the shared read buffer lent out for one listener call, nested or
+// not, and puts the mark back as it was however the call ends.
+class ReadingFlag {
+public:
+    explicit ReadingFlag(bool& flag) noexcept : m_flag(flag), m_was(flag) { m_flag = true; }
+    ~ReadingFlag() { m_flag = m_was; }
+    ReadingFlag(const ReadingFlag&) = delete;
+    ReadingFlag& operator=(const ReadingFlag&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_was;
+};
 
 HRESULT giveSockets(zkSockets* s, _zkSockets** out) noexcept {
     if (!out) return E_POINTER;
@@ -296,11 +312,26 @@ void zkTCP::notifyDataReceived(_zkSocket* Socket) {
     if (!socket) return;
     VARIANT_BOOL oob = VARIANT_FALSE;
     socket->IsOOBAvailable(&oob);
+    if (m_listener) {
+        // The library's own clients take the bytes where they were read:
+        // no array is made and no copy of the piece.
+        ReadBuffer nested;
+        ReadBuffer& buffer = m_reading ? nested : m_readBuffer;
+        const ReadingFlag reading(m_reading);
+        LONG read = 0, error = 0;
+        try {
+            read = socket->ReadInto(buffer, oob != VARIANT_FALSE, error);
+        } catch (const std::bad_alloc&) {
+            // Nothing was read: the bytes wait for the next notice.
+            read = 0;
+        }
+        if (read > 0 && m_listener) m_listener->tcpDataReceived(*socket, buffer.view(static_cast<size_t>(read)));
+        return;
+    }
     LONG read = 0, error = 0;
     com::Variant data;
     const HRESULT hr = oob ? socket->recvoob(&read, &error, data.put()) : socket->recv(&read, &error, data.put());
     if (FAILED(hr) || read == 0) return;
-    if (m_listener) return m_listener->tcpDataReceived(*socket, data.get());
     RefArg<IDispatch> s(asDispatch(Socket));
     // The slot is the handlers' to change; what it holds after is ours.
     VARIANT slot;

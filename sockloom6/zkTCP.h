@@ -14,6 +14,8 @@
 
 #include "winsock_names.h"
 
+#include <cstdint>
+#include <span>
 #include <vector>
 
 #include "GlobalFunctions.h"
@@ -112,7 +114,10 @@ void markServer(zkSocket& socket);
 // What zkTCP tells a C++ owner instead of raising its events.
 class TcpListener {
 public:
-    virtual void tcpDataReceived(zkSocket& socket, const VARIANT& data) = 0;
+    // bytes are zkTCP's own read buffer: valid during the call only, and
+    // only until the listener lets messages in (raises an event), since a
+    // nested read may reuse the memory. Never empty.
+    virtual void tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> bytes) = 0;
     virtual void tcpConnectComplete(zkSocket& socket) = 0;
     virtual void tcpSocketClosed(zkSocket& socket) = 0;
     virtual void tcpSocketError(zkSocket* socket, LONG ErrorCode) = 0;
@@ -169,6 +174,10 @@ private:
 
     OwnedSockets m_owned;
     TcpListener* m_listener = nullptr;
+    // The listener's bytes are read here, one buffer reused for every
+    // piece; a read nested inside a listener's call uses one of its own.
+    ReadBuffer m_readBuffer;
+    bool m_reading = false;
 };
 
 class zkUDP final : public com::Object<ScriptDispatch<_zkUDP>, com::SupportErrorInfo<_zkUDP>,

@@ -15,6 +15,14 @@ bool BodyBuffer::append(std::span<const std::uint8_t> piece) noexcept {
     return true;
 }
 
+void BodyBuffer::reserve(size_t expected) noexcept {
+    if (expected > m_limit) expected = m_limit;
+    try {
+        m_bytes.reserve(expected);
+    } catch (const std::exception&) {
+    }
+}
+
 void BodyBuffer::clear() noexcept {
     // Memory of a large transfer is given back, not kept for the next.
     std::string().swap(m_bytes);

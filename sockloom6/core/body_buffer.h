@@ -27,6 +27,10 @@ public:
         return append({reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size()});
     }
     void clear() noexcept;
+    // Room made up front for a body of a known length (no more than the
+    // limit), so it is not grown by doubling; a failure is no error, the
+    // bytes are then kept as they come.
+    void reserve(size_t expected) noexcept;
 
     const std::string& bytes() const noexcept { return m_bytes; }
     size_t size() const noexcept { return m_bytes.size(); }

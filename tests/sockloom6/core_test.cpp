@@ -1,12 +1,14 @@
 // core_test.cpp
-// The portable rules of reads, conversions and the decoding of the
-// library's window messages.
+// The portable rules of reads, the buffers bytes are read and kept in,
+// conversions and the decoding of the library's window messages.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "core/body_buffer.h"
 #include "core/conversions.h"
+#include "core/read_buffer.h"
 #include "core/read_result.h"
 
 using namespace sockloom;
@@ -83,4 +85,40 @@ TEST(BodyBuffer, RefusesWhatPassesItsLimitAndKeepsWhatItHad) {
     EXPECT_TRUE(b.append(std::string_view("")));
     EXPECT_EQ(BodyBuffer().limit(), 0x7FFFFFFFu) << "never more than a 32-bit count";
     EXPECT_EQ(BodyBuffer(SIZE_MAX).limit(), 0x7FFFFFFFu);
+}
+
+TEST(BodyBuffer, RoomMadeUpFrontChangesNeitherTheLimitNorTheBytes) {
+    BodyBuffer b(10);
+    b.reserve(1000);
+    EXPECT_FALSE(b.append(std::string(11, 'x'))) << "the limit holds after a larger reserve";
+    EXPECT_TRUE(b.append(std::string_view("abc")));
+    b.reserve(5);
+    EXPECT_EQ(b.bytes(), "abc");
+}
+
+TEST(ReadBuffer, GrowsToTheLargestReadAndKeepsItsMemoryForSmallerOnes) {
+    ReadBuffer b;
+    char* first = b.room(1000);
+    ASSERT_NE(first, nullptr);
+    EXPECT_GE(b.capacity(), 1000u);
+    std::memset(first, 'a', 1000);
+    EXPECT_EQ(b.room(10), first) << "a smaller read makes no fresh memory";
+    EXPECT_EQ(b.room(1000), first);
+    EXPECT_EQ(b.view(3).size(), 3u);
+    EXPECT_EQ(b.view(3)[0], 'a');
+
+    // Reads creeping upwards move the memory a few times, not every time.
+    int moves = 0;
+    char* at = b.room(1001);
+    for (size_t size = 1002; size < 100000; size += 100) {
+        char* next = b.room(size);
+        if (next != at) ++moves;
+        at = next;
+        at[size - 1] = 'z';  // the whole room is there to write
+    }
+    EXPECT_LT(moves, 12);
+    EXPECT_GE(b.capacity(), 99902u);
+
+    ReadBuffer empty;
+    EXPECT_NE(empty.room(0), nullptr) << "a zero-length read still has somewhere to point";
 }

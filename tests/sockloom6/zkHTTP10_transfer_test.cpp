@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "fixture.h"
 #include "net_args.h"
@@ -144,6 +145,29 @@ TEST_F(HttpTransfer, ABodyPastTheMemoryLimitEndsWithAnError) {
     execute();
     serve("HTTP/1.0 200 OK\r\n\r\n" + std::string(40, 'y'));
     expectFailedTransfer("past the limit");
+
+    // Byte arrays with an announced length are sized up front; the limit
+    // holds for them all the same.
+    put(m_http.get(), L"RetrieveMode", com::argLong(1));
+    m_log.calls.clear();
+    execute();
+    serve("HTTP/1.0 200 OK\r\nContent-Length: 40\r\n\r\n" + std::string(40, 'y'));
+    expectFailedTransfer("announced past the limit");
+
+    m_log.calls.clear();
+    execute();
+    serve("HTTP/1.0 200 OK\r\nContent-Length: 14\r\n\r\n" + std::string(18, 'y'));
+    expectFailedTransfer("within the limit as announced, past it as sent");
+
+    m_log.calls.clear();
+    execute();
+    serve("HTTP/1.0 200 OK\r\nContent-Length: 16\r\n\r\n" + std::string(16, 'y'));
+    ASSERT_TRUE(ready());
+    EXPECT_EQ(m_log.count(http::ObjectError), 0u);
+    ASSERT_EQ(m_log.count(http::DataReceived), 1u);
+    std::vector<BYTE> got;
+    ASSERT_EQ(com::toBytes(m_log.first(http::DataReceived)->args[0].get(), got), S_OK);
+    EXPECT_EQ(got, std::vector<BYTE>(16, 'y')) << "a body of exactly the limit passes";
 }
 
 TEST_F(HttpTransfer, LineBreaksCannotSmuggleASecondRequest) {

@@ -374,3 +374,55 @@ TEST_F(ConnectedPair, TheErrorIsReadRightAfterTheCallThatFailed) {
     EXPECT_EQ(got.asBytes(), (std::vector<BYTE>{0}));
     EXPECT_EQ(gTrace, (std::vector<std::string>{"ioctlsocket", "recv", "WSAGetLastError"}));
 }
+
+TEST_F(ConnectedPair, ReadsInOneKeptBufferGiveOnlyTheBytesOfTheirOwnRead) {
+    // A large read first, then a small one: the memory is reused, but the
+    // array holds the new bytes only, never what the large read left.
+    std::string large(70000, '\0');
+    for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>('A' + i % 23);
+    m_peer.sendAll(large);
+    std::string got;
+    LONG read = 0, error = 0;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            if (call(m_client.get(), L"GetAvailableData").asLong() == 0) return got.size() >= large.size();
+            Result r = call(m_client.get(), L"recv", {com::refLong(&read), com::refLong(&error)});
+            const std::vector<BYTE> piece = r.asBytes();
+            EXPECT_EQ(piece.size(), static_cast<size_t>(read));
+            got.append(piece.begin(), piece.end());
+            return got.size() >= large.size();
+        },
+        5000));
+    EXPECT_EQ(got, large);
+
+    m_peer.sendAll("xyz");
+    ASSERT_TRUE(pumpUntil([&] { return call(m_client.get(), L"GetAvailableData").asLong() == 3; }, 5000));
+    Result r = call(m_client.get(), L"recv", {com::refLong(&read), com::refLong(&error)});
+    EXPECT_EQ(read, 3);
+    EXPECT_EQ(r.asBytes(), (std::vector<BYTE>{'x', 'y', 'z'}));
+
+    // The library's own road reads the same bytes into a buffer it keeps.
+    sockloom::ReadBuffer buffer;
+    m_peer.sendAll("pqrs");
+    ASSERT_TRUE(pumpUntil([&] { return call(m_client.get(), L"GetAvailableData").asLong() == 4; }, 5000));
+    const ComPtr<sockloom::zkSocket> socket = sockloom::own<sockloom::zkSocket>(m_client.get());
+    error = -1;
+    ASSERT_EQ(socket->ReadInto(buffer, false, error), 4);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.view(4).data()), 4), "pqrs");
+    EXPECT_EQ(socket->ReadInto(buffer, false, error), 0) << "nothing waiting";
+    EXPECT_EQ(error, WSAEWOULDBLOCK);
+}
+
+TEST_F(ConnectedPair, BytesInHandAreQueuedAndSentLikeAnArray) {
+    const ComPtr<sockloom::zkSocket> socket = sockloom::own<sockloom::zkSocket>(m_client.get());
+    gScript = {3, -WSAEWOULDBLOCK};
+    const std::string data = "abcdefgh";
+    LONG error = 0;
+    EXPECT_EQ(socket->SendBytes({reinterpret_cast<const std::uint8_t*>(data.data()), data.size()}, error), 3);
+    EXPECT_EQ(error, WSAEWOULDBLOCK);
+    EXPECT_EQ(queued(m_client.get()), 5u) << "the tail waits for the next chance";
+    EXPECT_EQ(socket->SendBytes({}, error), 5) << "nothing new: the queue is pumped";
+    EXPECT_EQ(queued(m_client.get()), 0u);
+    EXPECT_EQ(m_peer.receive(data.size(), 5000), data);
+}

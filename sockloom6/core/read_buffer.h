@@ -1,0 +1,33 @@
+// read_buffer.h
+// Memory a socket reads into, kept from one read to the next. It grows to
+// the largest piece asked for and is never shrunk or cleared, so a steady
+// stream of reads makes no fresh, zero-filled memory for every piece (a
+// client that falls behind reads pieces of a megabyte or more, and fresh
+// blocks of that size cost a mapping each).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace sockloom {
+
+class ReadBuffer {
+public:
+    // Room for at least size bytes (at least one); what it holds before
+    // the read is unspecified. A larger request moves the memory, so any
+    // view taken earlier is then stale. Throws std::bad_alloc.
+    char* room(size_t size);
+    // The first count bytes (count no more than the room last asked for).
+    std::span<const std::uint8_t> view(size_t count) const noexcept {
+        return {reinterpret_cast<const std::uint8_t*>(m_data.get()), count};
+    }
+    size_t capacity() const noexcept { return m_capacity; }
+
+private:
+    std::unique_ptr<char[]> m_data;
+    size_t m_capacity = 0;
+};
+
+}  // namespace sockloom
