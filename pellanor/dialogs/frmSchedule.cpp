@@ -20,7 +20,7 @@
 namespace {
 
 using frmScheduleRules::check;
-using frmScheduleRules::kErrorCaption;
+using dataManipulation::kErrorCaption;
 using frmScheduleRules::normalPointer;
 
 constexpr long kEightAM = 8 * 3600;

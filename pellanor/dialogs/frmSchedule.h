@@ -97,7 +97,6 @@ private:
 
 namespace frmScheduleRules {
 
-inline constexpr const char* kErrorCaption = "Program Error Occurred....";
 // Throws std::runtime_error for a failed step, so that the handler's own
 // failure message follows.
 void check(HRESULT hr);

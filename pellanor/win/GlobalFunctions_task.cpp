@@ -17,7 +17,7 @@
 namespace {
 
 using frmScheduleRules::check;
-using frmScheduleRules::kErrorCaption;
+using dataManipulation::kErrorCaption;
 using frmScheduleRules::normalPointer;
 
 std::string trimmed(const std::string& s) { return std::string(verse_file::trimBlanks(s)); }
