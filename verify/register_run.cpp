@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "common/ui/Window.h"
 #include "common/win32/handles.h"
 
 namespace registerRun {
@@ -40,17 +41,9 @@ bool waitDispatching(HANDLE object, DWORD timeoutMs) {
                                               MWMO_INPUTAVAILABLE);
         if (r == WAIT_OBJECT_0) return true;
         if (r != WAIT_OBJECT_0 + 1) return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            // The program is ending: stop waiting and leave the quit for
-            // the caller's own loop.
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return false;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        // The program is ending: stop waiting and leave the quit for the
+        // caller's own loop.
+        if (!ui::pumpPendingMessages()) return false;
     }
 }
 

@@ -174,6 +174,19 @@ INT_PTR Window::showModal(HWND owner) {
     return m_modalResult;
 }
 
+bool pumpPendingMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return true;
+}
+
 int runMessageLoop() {
     MSG msg;
     BOOL got;

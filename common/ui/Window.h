@@ -83,6 +83,11 @@ private:
 // Runs the thread's message loop until WM_QUIT; returns its exit code.
 int runMessageLoop();
 
+// Dispatches the thread's pending window messages, for a wait that keeps
+// the windows live. False when the program is quitting: the quit message is
+// put back for the caller's own loop.
+bool pumpPendingMessages();
+
 // Pixels and twips (1/1440 inch) at the screen's resolution.
 int twipsPerPixelX();
 int twipsPerPixelY();

@@ -12,6 +12,8 @@
 // has already gone on and the worker finds the cancel when it returns.
 #include "http_transfer.h"
 
+#include "common/ui/Window.h"
+
 #include <wininet.h>
 
 #include <cctype>
@@ -216,18 +218,7 @@ void cancel(Shared& s) {
 
 } // namespace
 
-bool pumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return false;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return true;
-}
+bool pumpMessages() { return ui::pumpPendingMessages(); }
 
 DownloadResult httpTransfer(const TransferRequest& request, std::string& error) {
     std::string scheme = request.url.substr(0, 7);
