@@ -145,4 +145,39 @@ void pumpFor(DWORD ms) {
     pumpUntil([] { return false; }, ms);
 }
 
+HRESULT STDMETHODCALLTYPE NamedCallbacks::GetTypeInfoCount(UINT* n) {
+    *n = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE NamedCallbacks::GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) {
+    for (size_t i = 0; i < m_names.size(); ++i) {
+        if (lstrcmpiW(names[0], m_names[i].c_str()) == 0) {
+            *id = static_cast<DISPID>(100 + i);
+            return S_OK;
+        }
+    }
+    return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT STDMETHODCALLTYPE NamedCallbacks::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                                                 EXCEPINFO*, UINT*) {
+    const size_t at = static_cast<size_t>(id - 100);
+    if (id < 100 || at >= m_names.size()) return DISP_E_MEMBERNOTFOUND;
+    Entry e{m_names[at], {}};
+    for (UINT i = params->cArgs; i-- > 0;) {
+        com::Variant v;
+        v.copyFrom(com::deref(params->rgvarg[i]));
+        e.args.push_back(std::move(v));
+    }
+    calls.push_back(std::move(e));
+    return DISP_E_EXCEPTION;
+}
+
+size_t NamedCallbacks::count(const wchar_t* name) const {
+    size_t n = 0;
+    for (const Entry& e : calls) n += e.name == name;
+    return n;
+}
+
 }  // namespace harness

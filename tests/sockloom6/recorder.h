@@ -96,6 +96,30 @@ bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 // Dispatches for a while whatever arrives (to show that nothing more does).
 void pumpFor(DWORD ms);
 
+// A callback object as a script gives one: the methods it names are found
+// by name, and each call is recorded with its arguments (the first is the
+// calling object). Every call fails, as a faulty script handler would: the
+// caller must not be disturbed by it.
+class NamedCallbacks final : public com::Object<IDispatch> {
+public:
+    struct Entry {
+        std::wstring name;
+        std::vector<com::Variant> args;
+    };
+    explicit NamedCallbacks(std::vector<std::wstring> names) : m_names(std::move(names)) {}
+    std::vector<Entry> calls;
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                     UINT*) override;
+    size_t count(const wchar_t* name) const;
+
+private:
+    std::vector<std::wstring> m_names;
+};
+
 // The events of __zkSockets and the methods of zkSockNotify, by name.
 namespace ev {
 inline constexpr DISPID AsyncError = 1, HostResolved = 2, SocketError = 3, DataReceived = 4, SocketNotification = 5,

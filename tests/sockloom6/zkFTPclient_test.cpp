@@ -134,51 +134,6 @@ u_short portOf(const std::string& line) {
                                 std::stoi(line.substr(last + 1)));
 }
 
-// A callback object as a script gives one: methods found by name, each
-// call recorded with its arguments (the first is the client itself).
-class NamedCallbacks final : public com::Object<IDispatch> {
-public:
-    struct Entry {
-        std::wstring name;
-        std::vector<com::Variant> args;
-    };
-    std::vector<Entry> calls;
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
-        for (size_t i = 0; i < std::size(kNames); ++i) {
-            if (lstrcmpiW(names[0], kNames[i]) == 0) {
-                *id = static_cast<DISPID>(100 + i);
-                return S_OK;
-            }
-        }
-        return DISP_E_UNKNOWNNAME;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        Entry e{kNames[id - 100], {}};
-        for (UINT i = params->cArgs; i-- > 0;) {
-            com::Variant v;
-            v.copyFrom(com::deref(params->rgvarg[i]));
-            e.args.push_back(std::move(v));
-        }
-        calls.push_back(std::move(e));
-        return DISP_E_EXCEPTION;  // a failing handler must not disturb the client
-    }
-    size_t count(const wchar_t* name) const {
-        size_t n = 0;
-        for (const Entry& e : calls) n += e.name == name;
-        return n;
-    }
-
-private:
-    static constexpr const wchar_t* kNames[] = {L"FTPReady", L"FTPDataReceived", L"FTPDataTransferred"};
-};
-
 class FtpClient : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -513,7 +468,8 @@ TEST_F(FtpClient, AnInMemoryDownloadPastItsLimitEndsWithAnError) {
 }
 
 TEST_F(FtpClient, ACallbackObjectGetsTheEventsByNameButUploadProgressStaysAnEvent) {
-    ComPtr<NamedCallbacks> callbacks = com::make<NamedCallbacks>();
+    auto callbacks = com::make<harness::NamedCallbacks>(
+        std::vector<std::wstring>{L"FTPReady", L"FTPDataReceived", L"FTPDataTransferred"});
     ASSERT_EQ(putRef(m_ftp.get(), L"CallBackObject", callbacks.get()), S_OK);
     EXPECT_EQ(connect(), 0);
     Peer p(m_listener.acceptWithin(5000));

@@ -29,47 +29,6 @@ std::string ansiOf(const com::Variant& v) {
     return s;
 }
 
-// A callback object as a script would give: methods found by name, each
-// call recorded (first argument: the zkHTTP10 itself).
-class NamedCallbacks final : public com::Object<IDispatch> {
-public:
-    struct Entry {
-        std::wstring name;
-        std::vector<com::Variant> args;
-    };
-    std::vector<Entry> calls;
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
-        for (size_t i = 0; i < std::size(kNames); ++i) {
-            if (lstrcmpiW(names[0], kNames[i]) == 0) {
-                *id = static_cast<DISPID>(100 + i);
-                return S_OK;
-            }
-        }
-        return DISP_E_UNKNOWNNAME;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        Entry e{kNames[id - 100], {}};
-        for (UINT i = params->cArgs; i-- > 0;) {
-            com::Variant v;
-            v.copyFrom(com::deref(params->rgvarg[i]));
-            e.args.push_back(std::move(v));
-        }
-        calls.push_back(std::move(e));
-        // A handler that fails must not disturb the object.
-        return DISP_E_EXCEPTION;
-    }
-
-private:
-    static constexpr const wchar_t* kNames[] = {L"HTTPDataReceived", L"HTTPDataTransferred", L"HTTPReady"};
-};
-
 int gLookups = 0;
 HANDLE WINAPI countedLookup(HWND hWnd, u_int msg, const char* name, char* buf, int buflen) {
     ++gLookups;
@@ -318,7 +277,8 @@ TEST_F(Http, RefusedConnectionIsObjectErrorFive) {
 }
 
 TEST_F(Http, ACallbackObjectGetsTheEventsByNameInsteadOfTheSinks) {
-    ComPtr<NamedCallbacks> callbacks = com::make<NamedCallbacks>();
+    auto callbacks = com::make<harness::NamedCallbacks>(
+        std::vector<std::wstring>{L"HTTPDataReceived", L"HTTPDataTransferred", L"HTTPReady"});
     ASSERT_TRUE(SUCCEEDED(putRef(m_http.get(), L"CallBackObject", callbacks.get())));
     EXPECT_EQ(execute(url()).asLong(), 0);
     serve("HTTP/1.0 200 OK\r\n\r\nabc");
