@@ -330,10 +330,9 @@ void zkHTTP10::tcpSocketClosed(zkSocket& socket) {
         return;
     }
     if (m_file) {
-        if (!FlushFileBuffers(m_file.get()) && GetLastError() == ERROR_DISK_FULL) {
-            failTransfer();
-            return;
-        }
+        // No flush to the disk: a full disk already refused the write of
+        // its piece, and forcing a large body out before HTTPReady costs
+        // as much as the transfer itself.
         m_file.reset();
     } else {
         com::Variant body;
