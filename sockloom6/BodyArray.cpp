@@ -15,8 +15,21 @@ bool BodyArray::prepare(size_t expected) noexcept {
     } catch (const std::exception&) {
         return false;
     }
+    {
+        com::SafeArrayAccess access(m_array.get());
+        if (!access.ok()) {
+            clear();
+            return false;
+        }
+        m_data = static_cast<std::uint8_t*>(access.data());
+    }
     m_capacity = expected;
     return true;
+}
+
+std::span<std::uint8_t> BodyArray::room() noexcept {
+    if (!m_array || m_filled >= m_capacity) return {};
+    return {m_data + m_filled, m_capacity - m_filled};
 }
 
 bool BodyArray::append(std::span<const std::uint8_t> piece) noexcept {
@@ -24,9 +37,8 @@ bool BodyArray::append(std::span<const std::uint8_t> piece) noexcept {
     const size_t room = m_capacity - m_filled;
     const size_t inArray = piece.size() < room ? piece.size() : room;
     if (inArray > 0) {
-        com::SafeArrayAccess access(m_array.get());
-        if (!access.ok()) return false;
-        std::memcpy(static_cast<std::uint8_t*>(access.data()) + m_filled, piece.data(), inArray);
+        // A piece read into room() is already in place.
+        if (piece.data() != m_data + m_filled) std::memcpy(m_data + m_filled, piece.data(), inArray);
         m_filled += inArray;
     }
     if (inArray == piece.size()) return true;
@@ -63,6 +75,7 @@ com::Variant BodyArray::take() {
 
 void BodyArray::clear() noexcept {
     m_array.reset();
+    m_data = nullptr;
     m_capacity = 0;
     m_filled = 0;
     std::string().swap(m_extra);

@@ -25,6 +25,11 @@ public:
     // Appends piece; bytes past the prepared size are kept aside (a server
     // may send a few more than it announced). False when they cannot be.
     bool append(std::span<const std::uint8_t> piece) noexcept;
+    // The part of the array not yet filled (empty when none): a reader may
+    // put the next piece there and then append that piece, which is then
+    // taken where it lies, without a copy. Valid until the next prepare,
+    // take or clear.
+    std::span<std::uint8_t> room() noexcept;
     // Bytes appended so far.
     size_t size() const noexcept { return m_filled + m_extra.size(); }
     // The array holding exactly the bytes appended, as a VARIANT; nothing
@@ -36,6 +41,8 @@ public:
 
 private:
     com::SafeArray m_array;
+    // The array's bytes: it is never resized while it is held here.
+    std::uint8_t* m_data = nullptr;
     size_t m_capacity = 0;
     size_t m_filled = 0;
     std::string m_extra;

@@ -304,6 +304,12 @@ void zkHTTP10::failTransfer() {
     endTransfer(true);
 }
 
+std::span<std::uint8_t> zkHTTP10::tcpReadRoom(zkSocket& socket) {
+    // Body bytes of a sized byte array are read straight into it.
+    if (&socket != m_current.get() || m_state != kReceiving || !m_response.headerComplete() || m_file) return {};
+    return m_bodyArray.room();
+}
+
 void zkHTTP10::tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> bytes) {
     if (&socket != m_current.get() || m_state != kReceiving) return;
     const bool headerBefore = m_response.headerComplete();

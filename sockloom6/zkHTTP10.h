@@ -69,6 +69,7 @@ private:
     void tcpSocketError(zkSocket* socket, LONG ErrorCode) override;
     void tcpAsyncError(LONG AsyncHandle, LONG Errval) override;
     void tcpHostResolved(LONG AsyncHandle, _zkHostEnt* host) override;
+    std::span<std::uint8_t> tcpReadRoom(zkSocket& socket) override;
 
     HRESULT execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIANT* Headers, VARIANT* OutputFile,
                     const std::string& ContentType, LONG* rc);

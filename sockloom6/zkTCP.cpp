@@ -318,6 +318,7 @@ void zkTCP::notifyDataReceived(_zkSocket* Socket) {
         ReadBuffer nested;
         ReadBuffer& buffer = m_reading ? nested : m_readBuffer;
         const ReadingFlag reading(m_reading);
+        if (oob == VARIANT_FALSE) buffer.lend(m_listener->tcpReadRoom(*socket));
         LONG read = 0, error = 0;
         try {
             read = socket->ReadInto(buffer, oob != VARIANT_FALSE, error);
@@ -325,6 +326,7 @@ void zkTCP::notifyDataReceived(_zkSocket* Socket) {
             // Nothing was read: the bytes wait for the next notice.
             read = 0;
         }
+        buffer.lend({});
         if (read > 0 && m_listener) m_listener->tcpDataReceived(*socket, buffer.view(static_cast<size_t>(read)));
         return;
     }

@@ -130,6 +130,13 @@ public:
         static_cast<void>(accepted);
     }
     virtual void tcpDataSent(zkSocket& socket) { static_cast<void>(socket); }
+    // Where the next piece of socket's data should be read, if the listener
+    // keeps it in memory of its own (empty: zkTCP's buffer). A piece that
+    // does not fit is read into zkTCP's buffer as usual.
+    virtual std::span<std::uint8_t> tcpReadRoom(zkSocket& socket) {
+        static_cast<void>(socket);
+        return {};
+    }
 
 protected:
     ~TcpListener() = default;

@@ -5,6 +5,10 @@ namespace sockloom {
 
 char* ReadBuffer::room(size_t size) {
     if (size == 0) size = 1;
+    if (!m_lent.empty() && size <= m_lent.size()) {
+        m_last = reinterpret_cast<char*>(m_lent.data());
+        return m_last;
+    }
     if (size > m_capacity) {
         // Pieces grow a little at a time while the reader falls behind:
         // half again at least, so that costs a few moves, not one a read.
@@ -15,7 +19,8 @@ char* ReadBuffer::room(size_t size) {
         m_data = std::move(bigger);
         m_capacity = wanted;
     }
-    return m_data.get();
+    m_last = m_data.get();
+    return m_last;
 }
 
 }  // namespace sockloom

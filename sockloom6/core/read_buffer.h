@@ -19,15 +19,22 @@ public:
     // the read is unspecified. A larger request moves the memory, so any
     // view taken earlier is then stale. Throws std::bad_alloc.
     char* room(size_t size);
-    // The first count bytes (count no more than the room last asked for).
+    // The first count bytes of the room last given (count no more than
+    // was asked for).
     std::span<const std::uint8_t> view(size_t count) const noexcept {
-        return {reinterpret_cast<const std::uint8_t*>(m_data.get()), count};
+        return {reinterpret_cast<const std::uint8_t*>(m_last), count};
     }
     size_t capacity() const noexcept { return m_capacity; }
+    // Memory of the reader's own that room() gives instead while a request
+    // fits in it, so the bytes land where they are wanted and need no copy;
+    // an empty span ends the loan.
+    void lend(std::span<std::uint8_t> memory) noexcept { m_lent = memory; }
 
 private:
     std::unique_ptr<char[]> m_data;
     size_t m_capacity = 0;
+    std::span<std::uint8_t> m_lent;
+    char* m_last = nullptr;
 };
 
 }  // namespace sockloom

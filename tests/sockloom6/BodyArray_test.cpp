@@ -4,6 +4,7 @@
 // more, or fewer.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,23 @@ TEST(BodyArray, MoreOrFewerBytesThanPreparedGiveAnArrayOfWhatCame) {
     ASSERT_TRUE(body.prepare(3));
     EXPECT_TRUE(body.append(bytesOf("xyz")));
     EXPECT_EQ(taken(body), "xyz");
+}
+
+TEST(BodyArray, APieceReadIntoItsRoomIsKeptWhereItLies) {
+    BodyArray body;
+    EXPECT_TRUE(body.room().empty());
+    ASSERT_TRUE(body.prepare(6));
+    ASSERT_TRUE(body.append(bytesOf("ab")));
+    std::span<std::uint8_t> room = body.room();
+    ASSERT_EQ(room.size(), 4u);
+    std::memcpy(room.data(), "cdef", 4);
+    ASSERT_TRUE(body.append(room.first(3)));
+    EXPECT_EQ(body.room().size(), 1u);
+    EXPECT_EQ(body.room().data(), room.data() + 3);
+    ASSERT_TRUE(body.append(bytesOf("Fgh")));
+    EXPECT_TRUE(body.room().empty()) << "a full array has no room; the rest is kept aside";
+    EXPECT_EQ(taken(body), "abcdeFgh");
+    EXPECT_TRUE(body.room().empty());
 }
 
 TEST(BodyArray, WithoutAnArrayNothingIsAcceptedAndAnImpossibleSizeIsRefused) {

@@ -122,3 +122,18 @@ TEST(ReadBuffer, GrowsToTheLargestReadAndKeepsItsMemoryForSmallerOnes) {
     ReadBuffer empty;
     EXPECT_NE(empty.room(0), nullptr) << "a zero-length read still has somewhere to point";
 }
+
+TEST(ReadBuffer, LentMemoryTakesTheReadsThatFitInIt) {
+    ReadBuffer b;
+    char* own = b.room(16);
+    std::uint8_t lent[8] = {};
+    b.lend(lent);
+    char* at = b.room(8);
+    EXPECT_EQ(at, reinterpret_cast<char*>(lent));
+    at[0] = 'x';
+    EXPECT_EQ(b.view(1).data(), lent) << "the view is of the memory read into";
+    EXPECT_EQ(b.room(9), own) << "a read too large for the loan uses the buffer's own memory";
+    EXPECT_EQ(b.view(1).data(), reinterpret_cast<const std::uint8_t*>(own));
+    b.lend({});
+    EXPECT_EQ(b.room(4), own) << "the loan has ended";
+}
