@@ -32,6 +32,7 @@
 #include "common/win32/handles.h"
 #include "core/body_buffer.h"
 #include "core/ftp_control.h"
+#include "events.h"
 #include "zkTCP.h"
 
 namespace sockloom {
@@ -127,10 +128,10 @@ private:
     bool run(const std::vector<ftp::Step>& steps);
     bool isCurrent(std::uint64_t generation) const noexcept { return generation == m_generation; }
 
-    void raise(DISPID id, const wchar_t* name, std::initializer_list<VARIANT> args);
-    void fire(DISPID id, std::initializer_list<VARIANT> args);
-    void raiseObjectError(LONG code) { raise(1, L"FTPObjectError", {com::argLong(code)}); }
-    void raiseReady() { raise(3, L"FTPReady", {com::argLong(0)}); }
+    void raise(const events::Event& event, std::initializer_list<VARIANT> args);
+    void fire(const events::Event& event, std::initializer_list<VARIANT> args);
+    void raiseObjectError(LONG code) { raise(events::zkFTPclient::FTPObjectError, {com::argLong(code)}); }
+    void raiseReady() { raise(events::zkFTPclient::FTPReady, {com::argLong(0)}); }
     void raiseDataReceived();
     LONG count32() const noexcept;
 

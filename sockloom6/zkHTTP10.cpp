@@ -295,7 +295,7 @@ bool zkHTTP10::bodyPiece(std::span<const std::uint8_t> bytes) {
     const std::int64_t grown =
         m_count + (!m_file && m_RetrieveMode == zkRetrieveText ? textLength(piece) : static_cast<LONG>(piece.size()));
     m_count = static_cast<LONG>(std::min<std::int64_t>(grown, 0x7FFFFFFF));
-    raise(2, L"HTTPDataTransferred", {com::argLong(m_count)});
+    raise(events::zkHTTP10::HTTPDataTransferred, {com::argLong(m_count)});
     return true;
 }
 
@@ -311,7 +311,7 @@ void zkHTTP10::tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> b
     if (r.failed) {
         const com::Bstr code = com::Bstr::fromAnsi(r.code);
         const com::Bstr reason = com::Bstr::fromAnsi(r.reason);
-        raise(5, L"HTTPError", {com::argBstr(code.get()), com::argBstr(reason.get())});
+        raise(events::zkHTTP10::HTTPError, {com::argBstr(code.get()), com::argBstr(reason.get())});
         endTransfer(true);
         return;
     }
@@ -353,7 +353,7 @@ void zkHTTP10::tcpSocketClosed(zkSocket& socket) {
         m_body.clear();
         VARIANT slot;
         body.releaseTo(&slot);
-        raise(1, L"HTTPDataReceived", {com::refVariant(&slot)});
+        raise(events::zkHTTP10::HTTPDataReceived, {com::refVariant(&slot)});
         VariantClear(&slot);
     }
     endTransfer(false);
@@ -395,16 +395,16 @@ HRESULT zkHTTP10::Reset() {
     return S_OK;
 }
 
-void zkHTTP10::raise(DISPID id, const wchar_t* name, std::initializer_list<VARIANT> args) {
+void zkHTTP10::raise(const events::Event& event, std::initializer_list<VARIANT> args) {
     // Handlers may let the last reference to this object go.
     const com::ComPtr<zkHTTP10> self(this);
     if (com::ComPtr<IDispatch> target = m_CallBackObject) {
-        callBackByName(target.get(), name, static_cast<_zkHTTP10*>(this), args);
+        callBackByName(target.get(), event.name, static_cast<_zkHTTP10*>(this), args);
         return;
     }
     // Clients of version 1.0 advised on its own event interface.
-    connectionPoint<__zkHTTP10>().fire(id, args);
-    connectionPoint<__zkHTTP10_1_0>().fire(id, args);
+    connectionPoint<__zkHTTP10>().fire(event, args);
+    connectionPoint<__zkHTTP10_1_0>().fire(event, args);
 }
 
 }  // namespace sockloom

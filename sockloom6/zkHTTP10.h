@@ -26,6 +26,7 @@
 #include "common/win32/handles.h"
 #include "core/body_buffer.h"
 #include "core/http10.h"
+#include "events.h"
 #include "zkTCP.h"
 
 namespace sockloom {
@@ -89,9 +90,9 @@ private:
     void dropSocket();
     void closeFile(bool deleteIt);
 
-    void raise(DISPID id, const wchar_t* name, std::initializer_list<VARIANT> args);
-    void raiseObjectError(LONG code) { raise(3, L"HTTPObjectError", {com::argLong(code)}); }
-    void raiseReady() { raise(4, L"HTTPReady", {com::argLong(0)}); }
+    void raise(const events::Event& event, std::initializer_list<VARIANT> args);
+    void raiseObjectError(LONG code) { raise(events::zkHTTP10::HTTPObjectError, {com::argLong(code)}); }
+    void raiseReady() { raise(events::zkHTTP10::HTTPReady, {com::argLong(0)}); }
 
     com::ComPtr<zkTCP> m_tcps;
     com::ComPtr<IDispatch> m_CallBackObject;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "RefArg.h"
+#include "events.h"
 #include "zkSockName.h"
 
 namespace sockloom {
@@ -101,7 +102,7 @@ HRESULT SockNotifyForwarder::SocketNotification(_zkSocket** skt, LONG* EventType
 
 HRESULT SockRelay::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                           EXCEPINFO* excep, UINT* argErr) {
-    if (id < 1 || id > 6) {
+    if (id < events::zkSockets::AsyncError.id || id > events::zkSockets::DataSent.id) {
         return ScriptDispatch<_zkSockNotify>::Invoke(id, riid, lcid, flags, params, result, excep, argErr);
     }
     // The collection's events; arguments arrive last to first.
@@ -112,22 +113,22 @@ HRESULT SockRelay::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPAR
     if (n < wanted[id]) return DISP_E_BADPARAMCOUNT;
     if (!m_target) return S_OK;
     switch (id) {
-    case 1:
+    case events::zkSockets::AsyncError.id:
         m_target->notifyAsyncError(longOf(arg(0)), longOf(arg(1)));
         break;
-    case 2:
+    case events::zkSockets::HostResolved.id:
         m_target->notifyHostResolved(longOf(arg(0)), objectAs<_zkHostEnt>(arg(1), IID__zkHostEnt).get());
         break;
-    case 3:
+    case events::zkSockets::SocketError.id:
         m_target->notifySocketError(longOf(arg(0)), objectAs<_zkSocket>(arg(1), IID__zkSocket).get());
         break;
-    case 4:
+    case events::zkSockets::DataReceived.id:
         m_target->notifyDataReceived(objectAs<_zkSocket>(arg(0), IID__zkSocket).get());
         break;
-    case 5:
+    case events::zkSockets::SocketNotification.id:
         m_target->notifySocketNotification(objectAs<_zkSocket>(arg(0), IID__zkSocket).get(), longOf(arg(1)));
         break;
-    case 6:
+    case events::zkSockets::DataSent.id:
         m_target->notifyDataSent(objectAs<_zkSocket>(arg(0), IID__zkSocket).get());
         break;
     default:
@@ -289,21 +290,23 @@ HRESULT zkTCP::put_InternalEarlyBound(VARIANT_BOOL InternalEarlyBound) {
 void zkTCP::notifyAsyncError(LONG AsyncHandle, LONG Errval) {
     const com::ComPtr<zkTCP> self(this);
     if (m_listener) return m_listener->tcpAsyncError(AsyncHandle, Errval);
-    connectionPoint<__zkTCP>().fire(6, {com::argLong(AsyncHandle), com::argLong(Errval)});
+    connectionPoint<__zkTCP>().fire(events::zkTCP::AsyncError, {com::argLong(AsyncHandle), com::argLong(Errval)});
 }
 
 void zkTCP::notifyHostResolved(LONG AsyncHandle, _zkHostEnt* HostObject) {
     const com::ComPtr<zkTCP> self(this);
     if (m_listener) return m_listener->tcpHostResolved(AsyncHandle, HostObject);
     RefArg<IDispatch> host(HostObject);
-    connectionPoint<__zkTCP>().fire(7, {com::argLong(AsyncHandle), com::refDispatch(host.address())});
+    connectionPoint<__zkTCP>().fire(events::zkTCP::HostResolved,
+                                    {com::argLong(AsyncHandle), com::refDispatch(host.address())});
 }
 
 void zkTCP::notifySocketError(LONG ErrorCode, _zkSocket* Socket) {
     const com::ComPtr<zkTCP> self(this);
     if (m_listener) return m_listener->tcpSocketError(librarySocket(Socket).get(), ErrorCode);
     RefArg<IDispatch> s(asDispatch(Socket));
-    connectionPoint<__zkTCP>().fire(5, {com::refDispatch(s.address()), com::argLong(ErrorCode)});
+    connectionPoint<__zkTCP>().fire(events::zkTCP::SocketError,
+                                    {com::refDispatch(s.address()), com::argLong(ErrorCode)});
 }
 
 void zkTCP::notifyDataReceived(_zkSocket* Socket) {
@@ -336,7 +339,8 @@ void zkTCP::notifyDataReceived(_zkSocket* Socket) {
     // The slot is the handlers' to change; what it holds after is ours.
     VARIANT slot;
     data.releaseTo(&slot);
-    connectionPoint<__zkTCP>().fire(1, {com::refDispatch(s.address()), com::refVariant(&slot)});
+    connectionPoint<__zkTCP>().fire(events::zkTCP::DataReceived,
+                                    {com::refDispatch(s.address()), com::refVariant(&slot)});
     VariantClear(&slot);
 }
 
@@ -367,18 +371,19 @@ void zkTCP::notifySocketNotification(_zkSocket* Socket, LONG EventType) {
             return;
         }
         RefArg<IDispatch> newSlot(asDispatch(accepted.get()));
-        connectionPoint<__zkTCP>().fire(3, {com::refDispatch(s.address()), com::refDispatch(newSlot.address()),
-                                            com::refDispatch(nameSlot.address())});
+        connectionPoint<__zkTCP>().fire(events::zkTCP::AcceptComplete,
+                                        {com::refDispatch(s.address()), com::refDispatch(newSlot.address()),
+                                         com::refDispatch(nameSlot.address())});
         break;
     }
     case FD_CONNECT:
         if (server) return;
         if (m_listener) return m_listener->tcpConnectComplete(*socket);
-        connectionPoint<__zkTCP>().fire(2, {com::refDispatch(s.address())});
+        connectionPoint<__zkTCP>().fire(events::zkTCP::ConnectComplete, {com::refDispatch(s.address())});
         break;
     case FD_CLOSE:
         if (m_listener) return m_listener->tcpSocketClosed(*socket);
-        connectionPoint<__zkTCP>().fire(4, {com::refDispatch(s.address())});
+        connectionPoint<__zkTCP>().fire(events::zkTCP::SocketClosed, {com::refDispatch(s.address())});
         break;
     default:
         break;
@@ -392,7 +397,7 @@ void zkTCP::notifyDataSent(_zkSocket* Socket) {
         return;
     }
     RefArg<IDispatch> s(asDispatch(Socket));
-    connectionPoint<__zkTCP>().fire(8, {com::refDispatch(s.address())});
+    connectionPoint<__zkTCP>().fire(events::zkTCP::DataSent, {com::refDispatch(s.address())});
 }
 
 // ---- zkUDP --------------------------------------------------------------------
@@ -448,8 +453,9 @@ void zkUDP::notifyDataReceived(_zkSocket* Socket) {
     RefArg<IDispatch> source(from.get());
     VARIANT slot;
     data.releaseTo(&slot);
-    connectionPoint<__zkUDP>().fire(1, {com::refDispatch(s.address()), com::refDispatch(source.address()),
-                                        com::refVariant(&slot)});
+    connectionPoint<__zkUDP>().fire(events::zkUDP::DataReceived, {com::refDispatch(s.address()),
+                                                                 com::refDispatch(source.address()),
+                                                                 com::refVariant(&slot)});
     VariantClear(&slot);
 }
 

@@ -16,11 +16,6 @@ using com::ComPtr;
 
 namespace {
 
-namespace tcp {
-inline constexpr DISPID DataReceived = 1, ConnectComplete = 2, AcceptComplete = 3, SocketClosed = 4, SocketError = 5,
-                        DataSent = 8;
-}
-
 ComPtr<IDispatch> makeTCP() {
     ComPtr<IDispatch> d;
     com::createInstance<sockloom::zkTCP>(IID_IDispatch, d.putVoid());
