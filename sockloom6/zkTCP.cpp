@@ -2,6 +2,8 @@
 // zkTCP, zkUDP and what they share: the owned collection and its relay.
 #include "zkTCP.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "RefArg.h"
@@ -57,6 +59,42 @@ private:
     bool m_was;
 };
 
+// The arguments of an event, first to last (they arrive last to first).
+struct EventArgs {
+    const DISPPARAMS& params;
+    const VARIANT& operator[](UINT i) const noexcept { return params.rgvarg[params.cArgs - 1 - i]; }
+};
+
+// The collection's events as the relay hands them on.
+struct Relayed {
+    events::Event event;
+    void (*deliver)(SockNotifyTarget& target, const EventArgs& a);
+};
+
+constexpr Relayed kRelayed[] = {
+    {events::zkSockets::AsyncError,
+     [](SockNotifyTarget& t, const EventArgs& a) { t.notifyAsyncError(longOf(a[0]), longOf(a[1])); }},
+    {events::zkSockets::HostResolved,
+     [](SockNotifyTarget& t, const EventArgs& a) {
+         t.notifyHostResolved(longOf(a[0]), objectAs<_zkHostEnt>(a[1], IID__zkHostEnt).get());
+     }},
+    {events::zkSockets::SocketError,
+     [](SockNotifyTarget& t, const EventArgs& a) {
+         t.notifySocketError(longOf(a[0]), objectAs<_zkSocket>(a[1], IID__zkSocket).get());
+     }},
+    {events::zkSockets::DataReceived,
+     [](SockNotifyTarget& t, const EventArgs& a) {
+         t.notifyDataReceived(objectAs<_zkSocket>(a[0], IID__zkSocket).get());
+     }},
+    {events::zkSockets::SocketNotification,
+     [](SockNotifyTarget& t, const EventArgs& a) {
+         t.notifySocketNotification(objectAs<_zkSocket>(a[0], IID__zkSocket).get(), longOf(a[1]));
+     }},
+    {events::zkSockets::DataSent,
+     [](SockNotifyTarget& t, const EventArgs& a) { t.notifyDataSent(objectAs<_zkSocket>(a[0], IID__zkSocket).get()); }},
+};
+static_assert(std::size(kRelayed) == std::size(events::zkSockets::all), "every event of the collection is relayed");
+
 HRESULT giveSockets(zkSockets* s, _zkSockets** out) noexcept {
     if (!out) return E_POINTER;
     *out = s;
@@ -102,38 +140,14 @@ HRESULT SockNotifyForwarder::SocketNotification(_zkSocket** skt, LONG* EventType
 
 HRESULT SockRelay::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                           EXCEPINFO* excep, UINT* argErr) {
-    if (id < events::zkSockets::AsyncError.id || id > events::zkSockets::DataSent.id) {
+    const auto relayed = std::find_if(std::begin(kRelayed), std::end(kRelayed),
+                                      [id](const Relayed& r) { return r.event.id == id; });
+    if (relayed == std::end(kRelayed)) {
         return ScriptDispatch<_zkSockNotify>::Invoke(id, riid, lcid, flags, params, result, excep, argErr);
     }
-    // The collection's events; arguments arrive last to first.
     if (!params) return E_INVALIDARG;
-    const UINT n = params->cArgs;
-    auto arg = [&](UINT i) -> const VARIANT& { return params->rgvarg[n - 1 - i]; };
-    const UINT wanted[] = {0, 2, 2, 2, 2, 2, 1};
-    if (n < wanted[id]) return DISP_E_BADPARAMCOUNT;
-    if (!m_target) return S_OK;
-    switch (id) {
-    case events::zkSockets::AsyncError.id:
-        m_target->notifyAsyncError(longOf(arg(0)), longOf(arg(1)));
-        break;
-    case events::zkSockets::HostResolved.id:
-        m_target->notifyHostResolved(longOf(arg(0)), objectAs<_zkHostEnt>(arg(1), IID__zkHostEnt).get());
-        break;
-    case events::zkSockets::SocketError.id:
-        m_target->notifySocketError(longOf(arg(0)), objectAs<_zkSocket>(arg(1), IID__zkSocket).get());
-        break;
-    case events::zkSockets::DataReceived.id:
-        m_target->notifyDataReceived(objectAs<_zkSocket>(arg(0), IID__zkSocket).get());
-        break;
-    case events::zkSockets::SocketNotification.id:
-        m_target->notifySocketNotification(objectAs<_zkSocket>(arg(0), IID__zkSocket).get(), longOf(arg(1)));
-        break;
-    case events::zkSockets::DataSent.id:
-        m_target->notifyDataSent(objectAs<_zkSocket>(arg(0), IID__zkSocket).get());
-        break;
-    default:
-        break;
-    }
+    if (params->cArgs < relayed->event.arguments) return DISP_E_BADPARAMCOUNT;
+    if (m_target) relayed->deliver(*m_target, EventArgs{*params});
     return S_OK;
 }
 

@@ -59,8 +59,8 @@ protected:
 };
 
 // The object a façade hands its collection: zkSockNotify for the
-// early-bound road, and the __zkSockets event sink (dispatch identifiers
-// 1 to 6) for the other. Forwards to its target until detached.
+// early-bound road, and the __zkSockets event sink (every event of it,
+// through one table) for the other. Forwards to its target until detached.
 class SockRelay final : public com::Object<SockNotifyForwarder> {
 public:
     explicit SockRelay(SockNotifyTarget& target) noexcept : m_target(&target) {}
