@@ -1,5 +1,5 @@
 // zkTCP.cpp
-// zkTCP, zkUDP and what they share: the owned collection and its relay.
+// zkTCP and what it shares with zkUDP: the owned collection and its relay.
 #include "zkTCP.h"
 
 #include <algorithm>
@@ -19,9 +19,6 @@ namespace {
 constexpr LONG kServerBit = 1;
 
 IDispatch* asDispatch(_zkSocket* s) noexcept { return s; }
-
-// The library's socket behind an interface pointer handed to us.
-com::ComPtr<zkSocket> librarySocket(IUnknown* p) noexcept { return own<zkSocket>(p); }
 
 // The object of a by-reference or plain object argument of an event.
 IUnknown* objectOf(const VARIANT& v) noexcept {
@@ -94,13 +91,6 @@ constexpr Relayed kRelayed[] = {
      [](SockNotifyTarget& t, const EventArgs& a) { t.notifyDataSent(objectAs<_zkSocket>(a[0], IID__zkSocket).get()); }},
 };
 static_assert(std::size(kRelayed) == std::size(events::zkSockets::all), "every event of the collection is relayed");
-
-HRESULT giveSockets(zkSockets* s, _zkSockets** out) noexcept {
-    if (!out) return E_POINTER;
-    *out = s;
-    if (s) s->AddRef();
-    return S_OK;
-}
 
 }  // namespace
 
@@ -175,6 +165,13 @@ OwnedSockets::~OwnedSockets() {
     if (m_started) intWSACleanup();
 }
 
+HRESULT OwnedSockets::give(_zkSockets** out) const noexcept {
+    if (!out) return E_POINTER;
+    *out = m_sockets.get();
+    if (*out) (*out)->AddRef();
+    return S_OK;
+}
+
 bool OwnedSockets::earlyBound() const {
     com::ComPtr<_zkSockNotify> callback;
     if (m_sockets) m_sockets->get_CallBackObject(callback.put());
@@ -207,6 +204,8 @@ com::ComPtr<zkSocket> OwnedSockets::bound(LONG type, LONG protocol, _zkSockName*
     return nullptr;
 }
 
+com::ComPtr<zkSocket> librarySocket(IUnknown* p) noexcept { return own<zkSocket>(p); }
+
 void markServer(zkSocket& socket) {
     LONG flags = 0;
     socket.get_UserVariable1(&flags);
@@ -224,7 +223,7 @@ void OwnedSockets::destroy(_zkSocket* socket) {
 
 // ---- zkTCP --------------------------------------------------------------------
 
-HRESULT zkTCP::get_SocketsObject(_zkSockets** SocketsObject) { return giveSockets(sockets(), SocketsObject); }
+HRESULT zkTCP::get_SocketsObject(_zkSockets** SocketsObject) { return m_owned.give(SocketsObject); }
 
 HRESULT zkTCP::CreateTCPServerSocket(_zkSockName** localaddr, LONG Backlog, _zkSocket** NewSocket) {
     if (!NewSocket) return E_POINTER;
@@ -412,65 +411,6 @@ void zkTCP::notifyDataSent(_zkSocket* Socket) {
     }
     RefArg<IDispatch> s(asDispatch(Socket));
     connectionPoint<__zkTCP>().fire(events::zkTCP::DataSent, {com::refDispatch(s.address())});
-}
-
-// ---- zkUDP --------------------------------------------------------------------
-
-HRESULT zkUDP::get_SocketsObject(_zkSockets** SocketsObject) { return giveSockets(m_owned.sockets(), SocketsObject); }
-
-HRESULT zkUDP::bound(_zkSockName** localaddr, bool server, _zkSocket** NewSocket) {
-    if (!NewSocket) return E_POINTER;
-    *NewSocket = nullptr;
-    return com::guard([&] {
-        HRESULT hr = S_OK;
-        LONG error = 0;
-        com::ComPtr<zkSocket> socket = m_owned.bound(2, 17, localaddr, hr, error);
-        if (!socket) return hr;
-        if (server) markServer(*socket);
-        *NewSocket = socket.detach();
-        return S_OK;
-    });
-}
-
-HRESULT zkUDP::CreateUDPServerSocket(_zkSockName** localaddr, LONG, _zkSocket** NewSocket) {
-    return bound(localaddr, true, NewSocket);
-}
-
-HRESULT zkUDP::CreateUDPClientSocket(_zkSockName** localaddr, _zkSocket** NewSocket) {
-    return bound(localaddr, false, NewSocket);
-}
-
-HRESULT zkUDP::DestroyUDPSocket(_zkSocket** skt) {
-    m_owned.destroy(skt ? *skt : nullptr);
-    return S_OK;
-}
-
-HRESULT zkUDP::get_InternalEarlyBound(VARIANT_BOOL* InternalEarlyBound) {
-    return give(InternalEarlyBound, com::toVariantBool(m_owned.earlyBound()));
-}
-
-HRESULT zkUDP::put_InternalEarlyBound(VARIANT_BOOL InternalEarlyBound) {
-    m_owned.setEarlyBound(InternalEarlyBound != VARIANT_FALSE);
-    return S_OK;
-}
-
-void zkUDP::notifyDataReceived(_zkSocket* Socket) {
-    const com::ComPtr<zkUDP> self(this);
-    const com::ComPtr<zkSocket> socket = librarySocket(Socket);
-    if (!socket) return;
-    com::ComPtr<_zkSockName> from = zkSockName::fromSockAddr(sockaddr_in{});
-    _zkSockName* fromRef = from.get();
-    LONG read = 0, error = 0;
-    com::Variant data;
-    if (FAILED(socket->recvfrom(&read, &error, &fromRef, data.put())) || error != 0) return;
-    RefArg<IDispatch> s(asDispatch(Socket));
-    RefArg<IDispatch> source(from.get());
-    VARIANT slot;
-    data.releaseTo(&slot);
-    connectionPoint<__zkUDP>().fire(events::zkUDP::DataReceived, {com::refDispatch(s.address()),
-                                                                 com::refDispatch(source.address()),
-                                                                 com::refVariant(&slot)});
-    VariantClear(&slot);
 }
 
 }  // namespace sockloom

@@ -10,6 +10,7 @@
 #include "common/com/module.h"
 #include "fixture.h"
 #include "zkTCP.h"
+#include "zkUDP.h"
 
 using namespace harness;
 using com::ComPtr;
