@@ -6,7 +6,6 @@
 #include <new>
 #include <vector>
 
-#include "CallBack.h"
 #include "zkSockName.h"
 
 namespace sockloom {
@@ -53,7 +52,6 @@ HRESULT zkFTPclient::init() {
 
 zkFTPclient::~zkFTPclient() {
     resetAll(false);
-    m_CallBackObject = nullptr;
     if (m_tcps) {
         m_tcps->put_InternalEarlyBound(VARIANT_FALSE);
         m_tcps->setListener(nullptr);
@@ -67,13 +65,6 @@ void* zkFTPclient::queryOther(REFIID riid) noexcept {
 }
 
 // ---- Properties ---------------------------------------------------------------
-
-HRESULT zkFTPclient::get_CallBackObject(IDispatch** CallBackObject) { return m_CallBackObject.copyTo(CallBackObject); }
-
-HRESULT zkFTPclient::putref_CallBackObject(IDispatch* CallBackObject) {
-    m_CallBackObject = com::ComPtr<IDispatch>(CallBackObject);
-    return S_OK;
-}
 
 HRESULT zkFTPclient::get_User(BSTR* User) {
     return com::guard([&] { return com::ansiToBstr(m_User, User); });
@@ -755,24 +746,6 @@ void zkFTPclient::raiseDataReceived() {
     BSTR slot = text.release();
     raise(events::zkFTPclient::FTPDataReceived, {com::refBstr(&slot)});
     SysFreeString(slot);
-}
-
-void zkFTPclient::fire(const events::Event& event, std::initializer_list<VARIANT> args) {
-    const com::ComPtr<zkFTPclient> self(this);
-    // Clients of versions 1.0 and 1.1 advised on their own event interfaces.
-    connectionPoint<__zkFTPclient>().fire(event, args);
-    connectionPoint<__zkFTPclient_1_0>().fire(event, args);
-    connectionPoint<__zkFTPclient_1_1>().fire(event, args);
-}
-
-void zkFTPclient::raise(const events::Event& event, std::initializer_list<VARIANT> args) {
-    // Handlers may let the last reference to this object go.
-    const com::ComPtr<zkFTPclient> self(this);
-    if (com::ComPtr<IDispatch> target = m_CallBackObject) {
-        callBackByName(target.get(), event.name, static_cast<_zkFTPclient*>(this), args);
-        return;
-    }
-    fire(event, args);
 }
 
 }  // namespace sockloom

@@ -5,7 +5,6 @@
 #include <new>
 #include <vector>
 
-#include "CallBack.h"
 #include "zkSockName.h"
 
 namespace sockloom {
@@ -51,19 +50,11 @@ zkHTTP10::~zkHTTP10() {
         m_tcps->put_InternalEarlyBound(VARIANT_FALSE);
         m_tcps->setListener(nullptr);
     }
-    m_CallBackObject = nullptr;
     m_tcps = nullptr;
 }
 
 void* zkHTTP10::queryOther(REFIID riid) noexcept {
     return riid == IID__zkHTTP10_1_0 ? static_cast<_zkHTTP10*>(this) : nullptr;
-}
-
-HRESULT zkHTTP10::get_CallBackObject(IDispatch** CallBackObject) { return m_CallBackObject.copyTo(CallBackObject); }
-
-HRESULT zkHTTP10::putref_CallBackObject(IDispatch* CallBackObject) {
-    m_CallBackObject = com::ComPtr<IDispatch>(CallBackObject);
-    return S_OK;
 }
 
 HRESULT zkHTTP10::get_URL(BSTR* URL) { return com::Bstr(std::wstring_view(m_URL)).releaseTo(URL); }
@@ -393,18 +384,6 @@ HRESULT zkHTTP10::Reset() {
     dropSocket();
     m_state = kIdle;
     return S_OK;
-}
-
-void zkHTTP10::raise(const events::Event& event, std::initializer_list<VARIANT> args) {
-    // Handlers may let the last reference to this object go.
-    const com::ComPtr<zkHTTP10> self(this);
-    if (com::ComPtr<IDispatch> target = m_CallBackObject) {
-        callBackByName(target.get(), event.name, static_cast<_zkHTTP10*>(this), args);
-        return;
-    }
-    // Clients of version 1.0 advised on its own event interface.
-    connectionPoint<__zkHTTP10>().fire(event, args);
-    connectionPoint<__zkHTTP10_1_0>().fire(event, args);
 }
 
 }  // namespace sockloom
