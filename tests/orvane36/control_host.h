@@ -23,9 +23,9 @@
 #include "common/com/errors.h"
 #include "common/com/object.h"
 #include "common/com/variant.h"
+#include "common/filelist/ole_streams.h"
 #include "fake_engine.h"
 #include "ocx_test.h"
-#include "ole_streams.h"
 
 namespace ocx_test {
 

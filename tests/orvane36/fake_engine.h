@@ -17,8 +17,8 @@
 #include "common/com/connection.h"
 #include "common/com/object.h"
 #include "common/com/variant.h"
-#include "file_list.h"
-#include "ole_streams.h"
+#include "common/filelist/file_list.h"
+#include "common/filelist/ole_streams.h"
 #include "orvane36.h"
 #include "orvanescan.h"
 
