@@ -35,7 +35,7 @@ protected:
     com::ComPtr<Control> sited(bool userMode, REFCLSID engine = kFakeEngineClsid) {
         com::ComPtr<Control> c = com::make<Control>(engine);
         auto site = com::make<TestSite>();
-        site->userMode = userMode;
+        site->setUserMode(userMode);
         sites.push_back(site);
         c->SetClientSite(site.get());
         c->InitNew();

@@ -1,9 +1,9 @@
 // control_host.h
-// A small container of the tests' own for the control: a client site that
-// answers the ambient UserMode (Wine's ATL container gives none) and the
-// in-place calls, a property-change listener, a property bag that keeps
-// plain values and objects, and late-bound calls by DISPID as an
-// automation host makes them. The scan engine stand-in is fake_engine.h's.
+// A small container of the tests' own for the control: verify's site
+// (Wine's ATL container gives no ambient UserMode) with counters, a
+// property-change listener, a property bag that keeps plain values and
+// objects, and late-bound calls by DISPID as an automation host makes
+// them. The scan engine stand-in is fake_engine.h's.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +17,7 @@
 #include "Orvane.h"
 #include "common/com/bstr.h"
 #include "common/com/connection.h"
+#include "common/com/control_site.h"
 #include "common/com/dispatch_call.h"
 #include "common/com/errors.h"
 #include "common/com/object.h"
@@ -27,67 +28,28 @@
 
 namespace ocx_test {
 
-// The site of one control. UserMode answers `userMode`; with `answers`
-// false the ambient properties are not answered at all.
-class TestSite final : public com::Object<IOleClientSite, IDispatch, IOleInPlaceSite> {
+// The shared site, seen by the tests: it counts in-place activations and
+// deactivations, and with `answers` false answers no ambient property at
+// all (as a container that does not know them).
+class TestSite final : public com::ControlSite {
 public:
-    bool userMode = true;
     bool answers = true;
     int activations = 0;
     int deactivations = 0;
 
-    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
-        if (m) *m = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
-        if (c) *c = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        if (n) *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                                     UINT*) override {
-        if (!answers || id != DISPID_AMBIENT_USERMODE || !(flags & DISPATCH_PROPERTYGET) || !result)
-            return DISP_E_MEMBERNOTFOUND;
-        V_VT(result) = VT_BOOL;
-        V_BOOL(result) = userMode ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
-    }
-
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override {
-        if (w) *w = nullptr;
-        return E_FAIL;
-    }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
         ++activations;
-        return S_OK;
+        return ControlSite::OnInPlaceActivate();
     }
-    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame**, IOleInPlaceUIWindow**, LPRECT, LPRECT,
-                                               LPOLEINPLACEFRAMEINFO) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
         ++deactivations;
-        return S_OK;
+        return ControlSite::OnInPlaceDeactivate();
     }
-    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
+        if (!answers) return DISP_E_MEMBERNOTFOUND;
+        return ControlSite::Invoke(id, riid, lcid, flags, params, result, excep, argErr);
+    }
 };
 
 class ChangeListener final : public com::Object<IPropertyNotifySink> {
