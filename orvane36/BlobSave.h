@@ -10,7 +10,7 @@
 
 #include "common/com/object.h"
 #include "common/com/ptr.h"
-#include "file_list.h"
+#include "common/filelist/file_list.h"
 #include "orvane36.h"
 
 namespace orvane36 {

@@ -13,8 +13,8 @@
 #include "common/com/module.h"
 #include "common/com/trace.h"
 #include "common/com/variant.h"
+#include "common/filelist/ole_streams.h"
 #include "control_error.h"
-#include "ole_streams.h"
 
 namespace orvane36 {
 

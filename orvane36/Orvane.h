@@ -23,7 +23,7 @@
 #include "common/com/errors.h"
 #include "common/com/object.h"
 #include "common/com/typeinfo.h"
-#include "file_list.h"
+#include "common/filelist/file_list.h"
 #include "orvane36.h"
 #include "res_strings.h"
 

@@ -10,7 +10,7 @@
 #include "common/com/bstr.h"
 #include "common/com/errors.h"
 #include "common/com/module.h"
-#include "ole_streams.h"
+#include "common/filelist/ole_streams.h"
 #include "res_strings.h"
 #include "resource.h"
 #include "thread_control_list.h"

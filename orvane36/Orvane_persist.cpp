@@ -8,7 +8,7 @@
 #include "Orvane.h"
 #include "common/com/bstr.h"
 #include "common/com/variant.h"
-#include "ole_streams.h"
+#include "common/filelist/ole_streams.h"
 #include "saved_control.h"
 
 namespace orvane36 {

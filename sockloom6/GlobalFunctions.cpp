@@ -29,8 +29,6 @@ constexpr wchar_t kRuntimeSource[] = L"sockloom_v6";
 
 std::string StringFromAnsiPtr(const char* p) { return p ? std::string(p) : std::string(); }
 
-std::string StringFromAnsiPtrPtr(const char* const* pp) { return pp ? StringFromAnsiPtr(*pp) : std::string(); }
-
 HRESULT RaiseLibError(unsigned n, REFIID iid) noexcept {
     const wchar_t* description = nullptr;
     switch (n) {

@@ -59,8 +59,6 @@ inline constexpr wchar_t kLibrarySource[] = L"Quennick Winsock Library";
 
 // Empty for a null pointer, else the NUL-terminated text.
 std::string StringFromAnsiPtr(const char* p);
-// Empty for a null address, else the text at the pointer stored there.
-std::string StringFromAnsiPtrPtr(const char* const* pp);
 
 // Library error n: 0x80040200 + n with the library's source and the
 // description of its table (1 "Invalid Parameter", 2 "Operation invalid

@@ -12,6 +12,7 @@
 #include "zkHTTP10.h"
 #include "zkSockets.h"
 #include "zkTCP.h"
+#include "zkUDP.h"
 
 namespace {
 

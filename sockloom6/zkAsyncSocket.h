@@ -62,7 +62,6 @@ public:
     void CancelAsyncRequest(LONG AsyncHandle) noexcept;
 
     HWND hWnd() const noexcept { return m_PrivateWindow.hWnd(); }
-    long pendingCount() const noexcept { return m_pending.Count(); }
 
 private:
     explicit zkAsyncSocket(AsyncSocketEvents& owner) noexcept : m_owner(&owner) {}

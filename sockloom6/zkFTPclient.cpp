@@ -6,7 +6,6 @@
 #include <new>
 #include <vector>
 
-#include "CallBack.h"
 #include "zkSockName.h"
 
 namespace sockloom {
@@ -53,7 +52,6 @@ HRESULT zkFTPclient::init() {
 
 zkFTPclient::~zkFTPclient() {
     resetAll(false);
-    m_CallBackObject = nullptr;
     if (m_tcps) {
         m_tcps->put_InternalEarlyBound(VARIANT_FALSE);
         m_tcps->setListener(nullptr);
@@ -67,13 +65,6 @@ void* zkFTPclient::queryOther(REFIID riid) noexcept {
 }
 
 // ---- Properties ---------------------------------------------------------------
-
-HRESULT zkFTPclient::get_CallBackObject(IDispatch** CallBackObject) { return m_CallBackObject.copyTo(CallBackObject); }
-
-HRESULT zkFTPclient::putref_CallBackObject(IDispatch* CallBackObject) {
-    m_CallBackObject = com::ComPtr<IDispatch>(CallBackObject);
-    return S_OK;
-}
 
 HRESULT zkFTPclient::get_User(BSTR* User) {
     return com::guard([&] { return com::ansiToBstr(m_User, User); });
@@ -588,7 +579,7 @@ bool zkFTPclient::run(const std::vector<Step>& steps) {
         case Step::Kind::FtpError: {
             const com::Bstr code = com::Bstr::fromAnsi(s.code);
             const com::Bstr text = com::Bstr::fromAnsi(s.text);
-            raise(2, L"FTPError", {com::argBstr(code.get()), com::argBstr(text.get())});
+            raise(events::zkFTPclient::FTPError, {com::argBstr(code.get()), com::argBstr(text.get())});
             break;
         }
         case Step::Kind::Ready:
@@ -684,7 +675,7 @@ void zkFTPclient::tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t
         }
         m_count = static_cast<std::int64_t>(m_buffer.size());
     }
-    raise(5, L"FTPDataTransferred", {com::argLong(count32())});
+    raise(events::zkFTPclient::FTPDataTransferred, {com::argLong(count32())});
 }
 
 void zkFTPclient::tcpSocketClosed(zkSocket& socket) {
@@ -733,7 +724,7 @@ void zkFTPclient::tcpDataSent(zkSocket& socket) {
     const com::ComPtr<zkFTPclient> self(this);
     if (&socket != m_data.get() || m_state != State::StoreSending) return;
     // Upload progress is always an event, even with a callback object.
-    fire(5, {com::argLong(count32())});
+    fire(events::zkFTPclient::FTPDataTransferred, {com::argLong(count32())});
     if (isCurrent(m_generation) && m_state == State::StoreSending && sendFileChunks() != 0) abandonTransfer(3);
 }
 
@@ -753,26 +744,8 @@ void zkFTPclient::raiseDataReceived() {
     }
     m_buffer.clear();
     BSTR slot = text.release();
-    raise(4, L"FTPDataReceived", {com::refBstr(&slot)});
+    raise(events::zkFTPclient::FTPDataReceived, {com::refBstr(&slot)});
     SysFreeString(slot);
-}
-
-void zkFTPclient::fire(DISPID id, std::initializer_list<VARIANT> args) {
-    const com::ComPtr<zkFTPclient> self(this);
-    // Clients of versions 1.0 and 1.1 advised on their own event interfaces.
-    connectionPoint<__zkFTPclient>().fire(id, args);
-    connectionPoint<__zkFTPclient_1_0>().fire(id, args);
-    connectionPoint<__zkFTPclient_1_1>().fire(id, args);
-}
-
-void zkFTPclient::raise(DISPID id, const wchar_t* name, std::initializer_list<VARIANT> args) {
-    // Handlers may let the last reference to this object go.
-    const com::ComPtr<zkFTPclient> self(this);
-    if (com::ComPtr<IDispatch> target = m_CallBackObject) {
-        callBackByName(target.get(), name, static_cast<_zkFTPclient*>(this), args);
-        return;
-    }
-    fire(id, args);
 }
 
 }  // namespace sockloom

@@ -26,18 +26,20 @@
 #include <cstdint>
 #include <string>
 
+#include "CallBack.h"
 #include "EarlierVersions.h"
 #include "ScriptDispatch.h"
 #include "common/com/com.h"
 #include "common/win32/handles.h"
 #include "core/body_buffer.h"
 #include "core/ftp_control.h"
+#include "events.h"
 #include "zkTCP.h"
 
 namespace sockloom {
 
 class zkFTPclient final
-    : public com::Object<ScriptDispatch<_zkFTPclient>, com::SupportErrorInfo<_zkFTPclient>,
+    : public com::Object<CallBackDispatch<_zkFTPclient>, com::SupportErrorInfo<_zkFTPclient>,
                          com::ProvideClassInfo2<::zkFTPclient, __zkFTPclient>,
                          com::ConnectionPoints<__zkFTPclient, __zkFTPclient_1_0, __zkFTPclient_1_1>>,
       private TcpListener {
@@ -48,8 +50,6 @@ public:
     HRESULT init();
     ~zkFTPclient() override;
 
-    HRESULT STDMETHODCALLTYPE get_CallBackObject(IDispatch** CallBackObject) override;
-    HRESULT STDMETHODCALLTYPE putref_CallBackObject(IDispatch* CallBackObject) override;
     HRESULT STDMETHODCALLTYPE get_User(BSTR* User) override;
     HRESULT STDMETHODCALLTYPE put_User(BSTR User) override;
     HRESULT STDMETHODCALLTYPE put_Password(BSTR Password) override;
@@ -127,15 +127,14 @@ private:
     bool run(const std::vector<ftp::Step>& steps);
     bool isCurrent(std::uint64_t generation) const noexcept { return generation == m_generation; }
 
-    void raise(DISPID id, const wchar_t* name, std::initializer_list<VARIANT> args);
-    void fire(DISPID id, std::initializer_list<VARIANT> args);
-    void raiseObjectError(LONG code) { raise(1, L"FTPObjectError", {com::argLong(code)}); }
-    void raiseReady() { raise(3, L"FTPReady", {com::argLong(0)}); }
+    void raise(const events::Event& event, std::initializer_list<VARIANT> args) { raiseEvent(*this, event, args); }
+    void fire(const events::Event& event, std::initializer_list<VARIANT> args) { fireEvent(*this, event, args); }
+    void raiseObjectError(LONG code) { raise(events::zkFTPclient::FTPObjectError, {com::argLong(code)}); }
+    void raiseReady() { raise(events::zkFTPclient::FTPReady, {com::argLong(0)}); }
     void raiseDataReceived();
     LONG count32() const noexcept;
 
     com::ComPtr<zkTCP> m_tcps;
-    com::ComPtr<IDispatch> m_CallBackObject;
     std::string m_User = "Anonymous";
     std::string m_Password;
     std::string m_Account;

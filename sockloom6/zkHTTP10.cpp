@@ -5,7 +5,6 @@
 #include <new>
 #include <vector>
 
-#include "CallBack.h"
 #include "zkSockName.h"
 
 namespace sockloom {
@@ -51,19 +50,11 @@ zkHTTP10::~zkHTTP10() {
         m_tcps->put_InternalEarlyBound(VARIANT_FALSE);
         m_tcps->setListener(nullptr);
     }
-    m_CallBackObject = nullptr;
     m_tcps = nullptr;
 }
 
 void* zkHTTP10::queryOther(REFIID riid) noexcept {
     return riid == IID__zkHTTP10_1_0 ? static_cast<_zkHTTP10*>(this) : nullptr;
-}
-
-HRESULT zkHTTP10::get_CallBackObject(IDispatch** CallBackObject) { return m_CallBackObject.copyTo(CallBackObject); }
-
-HRESULT zkHTTP10::putref_CallBackObject(IDispatch* CallBackObject) {
-    m_CallBackObject = com::ComPtr<IDispatch>(CallBackObject);
-    return S_OK;
 }
 
 HRESULT zkHTTP10::get_URL(BSTR* URL) { return com::Bstr(std::wstring_view(m_URL)).releaseTo(URL); }
@@ -295,7 +286,7 @@ bool zkHTTP10::bodyPiece(std::span<const std::uint8_t> bytes) {
     const std::int64_t grown =
         m_count + (!m_file && m_RetrieveMode == zkRetrieveText ? textLength(piece) : static_cast<LONG>(piece.size()));
     m_count = static_cast<LONG>(std::min<std::int64_t>(grown, 0x7FFFFFFF));
-    raise(2, L"HTTPDataTransferred", {com::argLong(m_count)});
+    raise(events::zkHTTP10::HTTPDataTransferred, {com::argLong(m_count)});
     return true;
 }
 
@@ -317,7 +308,7 @@ void zkHTTP10::tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> b
     if (r.failed) {
         const com::Bstr code = com::Bstr::fromAnsi(r.code);
         const com::Bstr reason = com::Bstr::fromAnsi(r.reason);
-        raise(5, L"HTTPError", {com::argBstr(code.get()), com::argBstr(reason.get())});
+        raise(events::zkHTTP10::HTTPError, {com::argBstr(code.get()), com::argBstr(reason.get())});
         endTransfer(true);
         return;
     }
@@ -358,7 +349,7 @@ void zkHTTP10::tcpSocketClosed(zkSocket& socket) {
         m_body.clear();
         VARIANT slot;
         body.releaseTo(&slot);
-        raise(1, L"HTTPDataReceived", {com::refVariant(&slot)});
+        raise(events::zkHTTP10::HTTPDataReceived, {com::refVariant(&slot)});
         VariantClear(&slot);
     }
     endTransfer(false);
@@ -398,18 +389,6 @@ HRESULT zkHTTP10::Reset() {
     dropSocket();
     m_state = kIdle;
     return S_OK;
-}
-
-void zkHTTP10::raise(DISPID id, const wchar_t* name, std::initializer_list<VARIANT> args) {
-    // Handlers may let the last reference to this object go.
-    const com::ComPtr<zkHTTP10> self(this);
-    if (com::ComPtr<IDispatch> target = m_CallBackObject) {
-        callBackByName(target.get(), name, static_cast<_zkHTTP10*>(this), args);
-        return;
-    }
-    // Clients of version 1.0 advised on its own event interface.
-    connectionPoint<__zkHTTP10>().fire(id, args);
-    connectionPoint<__zkHTTP10_1_0>().fire(id, args);
 }
 
 }  // namespace sockloom

@@ -20,17 +20,19 @@
 #include <string>
 
 #include "BodyArray.h"
+#include "CallBack.h"
 #include "EarlierVersions.h"
 #include "ScriptDispatch.h"
 #include "common/com/com.h"
 #include "common/win32/handles.h"
 #include "core/body_buffer.h"
 #include "core/http10.h"
+#include "events.h"
 #include "zkTCP.h"
 
 namespace sockloom {
 
-class zkHTTP10 final : public com::Object<ScriptDispatch<_zkHTTP10>, com::SupportErrorInfo<_zkHTTP10>,
+class zkHTTP10 final : public com::Object<CallBackDispatch<_zkHTTP10>, com::SupportErrorInfo<_zkHTTP10>,
                                           com::ProvideClassInfo2<::zkHTTP10, __zkHTTP10>,
                                           com::ConnectionPoints<__zkHTTP10, __zkHTTP10_1_0>>,
                        private TcpListener {
@@ -38,8 +40,6 @@ public:
     HRESULT init();
     ~zkHTTP10() override;
 
-    HRESULT STDMETHODCALLTYPE get_CallBackObject(IDispatch** CallBackObject) override;
-    HRESULT STDMETHODCALLTYPE putref_CallBackObject(IDispatch* CallBackObject) override;
     HRESULT STDMETHODCALLTYPE get_URL(BSTR* URL) override;
     HRESULT STDMETHODCALLTYPE put_URL(BSTR URL) override;
     HRESULT STDMETHODCALLTYPE get_Proxy(BSTR* Proxy) override;
@@ -90,12 +90,11 @@ private:
     void dropSocket();
     void closeFile(bool deleteIt);
 
-    void raise(DISPID id, const wchar_t* name, std::initializer_list<VARIANT> args);
-    void raiseObjectError(LONG code) { raise(3, L"HTTPObjectError", {com::argLong(code)}); }
-    void raiseReady() { raise(4, L"HTTPReady", {com::argLong(0)}); }
+    void raise(const events::Event& event, std::initializer_list<VARIANT> args) { raiseEvent(*this, event, args); }
+    void raiseObjectError(LONG code) { raise(events::zkHTTP10::HTTPObjectError, {com::argLong(code)}); }
+    void raiseReady() { raise(events::zkHTTP10::HTTPReady, {com::argLong(0)}); }
 
     com::ComPtr<zkTCP> m_tcps;
-    com::ComPtr<IDispatch> m_CallBackObject;
     std::wstring m_URL;
     std::wstring m_Proxy;
     http::Target m_target;

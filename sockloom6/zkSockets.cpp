@@ -5,6 +5,7 @@
 
 #include "RefArg.h"
 #include "core/conversions.h"
+#include "events.h"
 #include "zkHostEnt.h"
 #include "zkSocket.h"
 #include "zkSocketInfo.h"
@@ -197,7 +198,7 @@ HRESULT zkSockets::raiseEvent(DISPID id, std::initializer_list<VARIANT> args) {
 
 HRESULT zkSockets::reportAsyncError(LONG AsyncHandle, LONG Errval) {
     if (com::ComPtr<_zkSockNotify> callback = m_CallBackObject) return callback->AsyncError(AsyncHandle, Errval);
-    return raiseEvent(1, {com::argLong(AsyncHandle), com::argLong(Errval)});
+    return raiseEvent(events::zkSockets::AsyncError, {com::argLong(AsyncHandle), com::argLong(Errval)});
 }
 
 HRESULT zkSockets::reportHostResolved(LONG AsyncHandle, zkHostEnt& HostObject) {
@@ -206,7 +207,7 @@ HRESULT zkSockets::reportHostResolved(LONG AsyncHandle, zkHostEnt& HostObject) {
         return callback->HostResolved(AsyncHandle, host.address());
     }
     RefArg<IDispatch> host(static_cast<_zkHostEnt*>(&HostObject));
-    return raiseEvent(2, {com::argLong(AsyncHandle), com::refDispatch(host.address())});
+    return raiseEvent(events::zkSockets::HostResolved, {com::argLong(AsyncHandle), com::refDispatch(host.address())});
 }
 
 HRESULT zkSockets::reportSocketError(LONG ErrorCode, zkSocket* socket) {
@@ -215,7 +216,7 @@ HRESULT zkSockets::reportSocketError(LONG ErrorCode, zkSocket* socket) {
         return callback->SocketError(ErrorCode, s.address());
     }
     RefArg<IDispatch> s(dispatch(socket));
-    return raiseEvent(3, {com::argLong(ErrorCode), com::refDispatch(s.address())});
+    return raiseEvent(events::zkSockets::SocketError, {com::argLong(ErrorCode), com::refDispatch(s.address())});
 }
 
 HRESULT zkSockets::reportDataReceived(zkSocket& socket, bool isOOB) {
@@ -224,7 +225,7 @@ HRESULT zkSockets::reportDataReceived(zkSocket& socket, bool isOOB) {
         return callback->DataReceived(s.address(), com::toVariantBool(isOOB));
     }
     RefArg<IDispatch> s(dispatch(&socket));
-    return raiseEvent(4, {com::refDispatch(s.address()), com::argBool(isOOB)});
+    return raiseEvent(events::zkSockets::DataReceived, {com::refDispatch(s.address()), com::argBool(isOOB)});
 }
 
 HRESULT zkSockets::reportSocketNotification(zkSocket& socket, LONG EventType) {
@@ -233,12 +234,12 @@ HRESULT zkSockets::reportSocketNotification(zkSocket& socket, LONG EventType) {
         return callback->SocketNotification(s.address(), &EventType);
     }
     RefArg<IDispatch> s(dispatch(&socket));
-    return raiseEvent(5, {com::refDispatch(s.address()), com::refLong(&EventType)});
+    return raiseEvent(events::zkSockets::SocketNotification, {com::refDispatch(s.address()), com::refLong(&EventType)});
 }
 
 void zkSockets::raiseDataSent(zkSocket& socket) {
     RefArg<IDispatch> s(dispatch(&socket));
-    static_cast<void>(raiseEvent(6, {com::refDispatch(s.address())}));
+    static_cast<void>(raiseEvent(events::zkSockets::DataSent, {com::refDispatch(s.address())}));
 }
 
 void zkSockets::m_Async_AsyncError(LONG AsyncHandle, LONG Errval) {

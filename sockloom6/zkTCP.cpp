@@ -1,10 +1,13 @@
 // zkTCP.cpp
-// zkTCP, zkUDP and what they share: the owned collection and its relay.
+// zkTCP and what it shares with zkUDP: the owned collection and its relay.
 #include "zkTCP.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "RefArg.h"
+#include "events.h"
 #include "zkSockName.h"
 
 namespace sockloom {
@@ -16,9 +19,6 @@ namespace {
 constexpr LONG kServerBit = 1;
 
 IDispatch* asDispatch(_zkSocket* s) noexcept { return s; }
-
-// The library's socket behind an interface pointer handed to us.
-com::ComPtr<zkSocket> librarySocket(IUnknown* p) noexcept { return own<zkSocket>(p); }
 
 // The object of a by-reference or plain object argument of an event.
 IUnknown* objectOf(const VARIANT& v) noexcept {
@@ -56,12 +56,41 @@ private:
     bool m_was;
 };
 
-HRESULT giveSockets(zkSockets* s, _zkSockets** out) noexcept {
-    if (!out) return E_POINTER;
-    *out = s;
-    if (s) s->AddRef();
-    return S_OK;
-}
+// The arguments of an event, first to last (they arrive last to first).
+struct EventArgs {
+    const DISPPARAMS& params;
+    const VARIANT& operator[](UINT i) const noexcept { return params.rgvarg[params.cArgs - 1 - i]; }
+};
+
+// The collection's events as the relay hands them on.
+struct Relayed {
+    events::Event event;
+    void (*deliver)(SockNotifyTarget& target, const EventArgs& a);
+};
+
+constexpr Relayed kRelayed[] = {
+    {events::zkSockets::AsyncError,
+     [](SockNotifyTarget& t, const EventArgs& a) { t.notifyAsyncError(longOf(a[0]), longOf(a[1])); }},
+    {events::zkSockets::HostResolved,
+     [](SockNotifyTarget& t, const EventArgs& a) {
+         t.notifyHostResolved(longOf(a[0]), objectAs<_zkHostEnt>(a[1], IID__zkHostEnt).get());
+     }},
+    {events::zkSockets::SocketError,
+     [](SockNotifyTarget& t, const EventArgs& a) {
+         t.notifySocketError(longOf(a[0]), objectAs<_zkSocket>(a[1], IID__zkSocket).get());
+     }},
+    {events::zkSockets::DataReceived,
+     [](SockNotifyTarget& t, const EventArgs& a) {
+         t.notifyDataReceived(objectAs<_zkSocket>(a[0], IID__zkSocket).get());
+     }},
+    {events::zkSockets::SocketNotification,
+     [](SockNotifyTarget& t, const EventArgs& a) {
+         t.notifySocketNotification(objectAs<_zkSocket>(a[0], IID__zkSocket).get(), longOf(a[1]));
+     }},
+    {events::zkSockets::DataSent,
+     [](SockNotifyTarget& t, const EventArgs& a) { t.notifyDataSent(objectAs<_zkSocket>(a[0], IID__zkSocket).get()); }},
+};
+static_assert(std::size(kRelayed) == std::size(events::zkSockets::all), "every event of the collection is relayed");
 
 }  // namespace
 
@@ -101,38 +130,14 @@ HRESULT SockNotifyForwarder::SocketNotification(_zkSocket** skt, LONG* EventType
 
 HRESULT SockRelay::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                           EXCEPINFO* excep, UINT* argErr) {
-    if (id < 1 || id > 6) {
+    const auto relayed = std::find_if(std::begin(kRelayed), std::end(kRelayed),
+                                      [id](const Relayed& r) { return r.event.id == id; });
+    if (relayed == std::end(kRelayed)) {
         return ScriptDispatch<_zkSockNotify>::Invoke(id, riid, lcid, flags, params, result, excep, argErr);
     }
-    // The collection's events; arguments arrive last to first.
     if (!params) return E_INVALIDARG;
-    const UINT n = params->cArgs;
-    auto arg = [&](UINT i) -> const VARIANT& { return params->rgvarg[n - 1 - i]; };
-    const UINT wanted[] = {0, 2, 2, 2, 2, 2, 1};
-    if (n < wanted[id]) return DISP_E_BADPARAMCOUNT;
-    if (!m_target) return S_OK;
-    switch (id) {
-    case 1:
-        m_target->notifyAsyncError(longOf(arg(0)), longOf(arg(1)));
-        break;
-    case 2:
-        m_target->notifyHostResolved(longOf(arg(0)), objectAs<_zkHostEnt>(arg(1), IID__zkHostEnt).get());
-        break;
-    case 3:
-        m_target->notifySocketError(longOf(arg(0)), objectAs<_zkSocket>(arg(1), IID__zkSocket).get());
-        break;
-    case 4:
-        m_target->notifyDataReceived(objectAs<_zkSocket>(arg(0), IID__zkSocket).get());
-        break;
-    case 5:
-        m_target->notifySocketNotification(objectAs<_zkSocket>(arg(0), IID__zkSocket).get(), longOf(arg(1)));
-        break;
-    case 6:
-        m_target->notifyDataSent(objectAs<_zkSocket>(arg(0), IID__zkSocket).get());
-        break;
-    default:
-        break;
-    }
+    if (params->cArgs < relayed->event.arguments) return DISP_E_BADPARAMCOUNT;
+    if (m_target) relayed->deliver(*m_target, EventArgs{*params});
     return S_OK;
 }
 
@@ -158,6 +163,13 @@ OwnedSockets::~OwnedSockets() {
     m_sockets = nullptr;
     m_relay = nullptr;
     if (m_started) intWSACleanup();
+}
+
+HRESULT OwnedSockets::give(_zkSockets** out) const noexcept {
+    if (!out) return E_POINTER;
+    *out = m_sockets.get();
+    if (*out) (*out)->AddRef();
+    return S_OK;
 }
 
 bool OwnedSockets::earlyBound() const {
@@ -192,6 +204,8 @@ com::ComPtr<zkSocket> OwnedSockets::bound(LONG type, LONG protocol, _zkSockName*
     return nullptr;
 }
 
+com::ComPtr<zkSocket> librarySocket(IUnknown* p) noexcept { return own<zkSocket>(p); }
+
 void markServer(zkSocket& socket) {
     LONG flags = 0;
     socket.get_UserVariable1(&flags);
@@ -209,7 +223,7 @@ void OwnedSockets::destroy(_zkSocket* socket) {
 
 // ---- zkTCP --------------------------------------------------------------------
 
-HRESULT zkTCP::get_SocketsObject(_zkSockets** SocketsObject) { return giveSockets(sockets(), SocketsObject); }
+HRESULT zkTCP::get_SocketsObject(_zkSockets** SocketsObject) { return m_owned.give(SocketsObject); }
 
 HRESULT zkTCP::CreateTCPServerSocket(_zkSockName** localaddr, LONG Backlog, _zkSocket** NewSocket) {
     if (!NewSocket) return E_POINTER;
@@ -289,21 +303,23 @@ HRESULT zkTCP::put_InternalEarlyBound(VARIANT_BOOL InternalEarlyBound) {
 void zkTCP::notifyAsyncError(LONG AsyncHandle, LONG Errval) {
     const com::ComPtr<zkTCP> self(this);
     if (m_listener) return m_listener->tcpAsyncError(AsyncHandle, Errval);
-    connectionPoint<__zkTCP>().fire(6, {com::argLong(AsyncHandle), com::argLong(Errval)});
+    connectionPoint<__zkTCP>().fire(events::zkTCP::AsyncError, {com::argLong(AsyncHandle), com::argLong(Errval)});
 }
 
 void zkTCP::notifyHostResolved(LONG AsyncHandle, _zkHostEnt* HostObject) {
     const com::ComPtr<zkTCP> self(this);
     if (m_listener) return m_listener->tcpHostResolved(AsyncHandle, HostObject);
     RefArg<IDispatch> host(HostObject);
-    connectionPoint<__zkTCP>().fire(7, {com::argLong(AsyncHandle), com::refDispatch(host.address())});
+    connectionPoint<__zkTCP>().fire(events::zkTCP::HostResolved,
+                                    {com::argLong(AsyncHandle), com::refDispatch(host.address())});
 }
 
 void zkTCP::notifySocketError(LONG ErrorCode, _zkSocket* Socket) {
     const com::ComPtr<zkTCP> self(this);
     if (m_listener) return m_listener->tcpSocketError(librarySocket(Socket).get(), ErrorCode);
     RefArg<IDispatch> s(asDispatch(Socket));
-    connectionPoint<__zkTCP>().fire(5, {com::refDispatch(s.address()), com::argLong(ErrorCode)});
+    connectionPoint<__zkTCP>().fire(events::zkTCP::SocketError,
+                                    {com::refDispatch(s.address()), com::argLong(ErrorCode)});
 }
 
 void zkTCP::notifyDataReceived(_zkSocket* Socket) {
@@ -338,7 +354,8 @@ void zkTCP::notifyDataReceived(_zkSocket* Socket) {
     // The slot is the handlers' to change; what it holds after is ours.
     VARIANT slot;
     data.releaseTo(&slot);
-    connectionPoint<__zkTCP>().fire(1, {com::refDispatch(s.address()), com::refVariant(&slot)});
+    connectionPoint<__zkTCP>().fire(events::zkTCP::DataReceived,
+                                    {com::refDispatch(s.address()), com::refVariant(&slot)});
     VariantClear(&slot);
 }
 
@@ -369,18 +386,19 @@ void zkTCP::notifySocketNotification(_zkSocket* Socket, LONG EventType) {
             return;
         }
         RefArg<IDispatch> newSlot(asDispatch(accepted.get()));
-        connectionPoint<__zkTCP>().fire(3, {com::refDispatch(s.address()), com::refDispatch(newSlot.address()),
-                                            com::refDispatch(nameSlot.address())});
+        connectionPoint<__zkTCP>().fire(events::zkTCP::AcceptComplete,
+                                        {com::refDispatch(s.address()), com::refDispatch(newSlot.address()),
+                                         com::refDispatch(nameSlot.address())});
         break;
     }
     case FD_CONNECT:
         if (server) return;
         if (m_listener) return m_listener->tcpConnectComplete(*socket);
-        connectionPoint<__zkTCP>().fire(2, {com::refDispatch(s.address())});
+        connectionPoint<__zkTCP>().fire(events::zkTCP::ConnectComplete, {com::refDispatch(s.address())});
         break;
     case FD_CLOSE:
         if (m_listener) return m_listener->tcpSocketClosed(*socket);
-        connectionPoint<__zkTCP>().fire(4, {com::refDispatch(s.address())});
+        connectionPoint<__zkTCP>().fire(events::zkTCP::SocketClosed, {com::refDispatch(s.address())});
         break;
     default:
         break;
@@ -394,65 +412,7 @@ void zkTCP::notifyDataSent(_zkSocket* Socket) {
         return;
     }
     RefArg<IDispatch> s(asDispatch(Socket));
-    connectionPoint<__zkTCP>().fire(8, {com::refDispatch(s.address())});
-}
-
-// ---- zkUDP --------------------------------------------------------------------
-
-HRESULT zkUDP::get_SocketsObject(_zkSockets** SocketsObject) { return giveSockets(m_owned.sockets(), SocketsObject); }
-
-HRESULT zkUDP::bound(_zkSockName** localaddr, bool server, _zkSocket** NewSocket) {
-    if (!NewSocket) return E_POINTER;
-    *NewSocket = nullptr;
-    return com::guard([&] {
-        HRESULT hr = S_OK;
-        LONG error = 0;
-        com::ComPtr<zkSocket> socket = m_owned.bound(2, 17, localaddr, hr, error);
-        if (!socket) return hr;
-        if (server) markServer(*socket);
-        *NewSocket = socket.detach();
-        return S_OK;
-    });
-}
-
-HRESULT zkUDP::CreateUDPServerSocket(_zkSockName** localaddr, LONG, _zkSocket** NewSocket) {
-    return bound(localaddr, true, NewSocket);
-}
-
-HRESULT zkUDP::CreateUDPClientSocket(_zkSockName** localaddr, _zkSocket** NewSocket) {
-    return bound(localaddr, false, NewSocket);
-}
-
-HRESULT zkUDP::DestroyUDPSocket(_zkSocket** skt) {
-    m_owned.destroy(skt ? *skt : nullptr);
-    return S_OK;
-}
-
-HRESULT zkUDP::get_InternalEarlyBound(VARIANT_BOOL* InternalEarlyBound) {
-    return give(InternalEarlyBound, com::toVariantBool(m_owned.earlyBound()));
-}
-
-HRESULT zkUDP::put_InternalEarlyBound(VARIANT_BOOL InternalEarlyBound) {
-    m_owned.setEarlyBound(InternalEarlyBound != VARIANT_FALSE);
-    return S_OK;
-}
-
-void zkUDP::notifyDataReceived(_zkSocket* Socket) {
-    const com::ComPtr<zkUDP> self(this);
-    const com::ComPtr<zkSocket> socket = librarySocket(Socket);
-    if (!socket) return;
-    com::ComPtr<_zkSockName> from = zkSockName::fromSockAddr(sockaddr_in{});
-    _zkSockName* fromRef = from.get();
-    LONG read = 0, error = 0;
-    com::Variant data;
-    if (FAILED(socket->recvfrom(&read, &error, &fromRef, data.put())) || error != 0) return;
-    RefArg<IDispatch> s(asDispatch(Socket));
-    RefArg<IDispatch> source(from.get());
-    VARIANT slot;
-    data.releaseTo(&slot);
-    connectionPoint<__zkUDP>().fire(1, {com::refDispatch(s.address()), com::refDispatch(source.address()),
-                                        com::refVariant(&slot)});
-    VariantClear(&slot);
+    connectionPoint<__zkTCP>().fire(events::zkTCP::DataSent, {com::refDispatch(s.address())});
 }
 
 }  // namespace sockloom

@@ -8,6 +8,9 @@
 // else as a sink of its events. The relay holds this object weakly, so
 // the collection's reference does not keep the façade alive for ever.
 //
+// What zkUDP (zkUDP.h) shares with it comes first: the notification
+// target and forwarder, the relay and the owned collection.
+//
 // zkTCP's own events go to its connection point, or, for the library's
 // clients that own one privately (zkHTTP10), to a C++ listener instead.
 #pragma once
@@ -59,8 +62,8 @@ protected:
 };
 
 // The object a façade hands its collection: zkSockNotify for the
-// early-bound road, and the __zkSockets event sink (dispatch identifiers
-// 1 to 6) for the other. Forwards to its target until detached.
+// early-bound road, and the __zkSockets event sink (every event of it,
+// through one table) for the other. Forwards to its target until detached.
 class SockRelay final : public com::Object<SockNotifyForwarder> {
 public:
     explicit SockRelay(SockNotifyTarget& target) noexcept : m_target(&target) {}
@@ -90,6 +93,8 @@ public:
     // relay advised on its events.
     HRESULT init(SockNotifyTarget& target);
     zkSockets* sockets() const noexcept { return m_sockets.get(); }
+    // The SocketsObject property.
+    HRESULT give(_zkSockets** out) const noexcept;
     bool earlyBound() const;
     void setEarlyBound(bool on);
     // The socket made (and kept in the collection) or null.
@@ -110,6 +115,9 @@ private:
 
 // Bit 1 of UserVariable1 marks a server socket.
 void markServer(zkSocket& socket);
+// The library's socket behind an interface pointer handed in; null for
+// any other object.
+com::ComPtr<zkSocket> librarySocket(IUnknown* p) noexcept;
 
 // What zkTCP tells a C++ owner instead of raising its events.
 class TcpListener {
@@ -185,37 +193,6 @@ private:
     // piece; a read nested inside a listener's call uses one of its own.
     ReadBuffer m_readBuffer;
     bool m_reading = false;
-};
-
-class zkUDP final : public com::Object<ScriptDispatch<_zkUDP>, com::SupportErrorInfo<_zkUDP>,
-                                       com::ProvideClassInfo2<::zkUDP, __zkUDP>, com::ConnectionPoints<__zkUDP>,
-                                       SockNotifyForwarder>,
-                    private SockNotifyTarget {
-public:
-    HRESULT init() { return m_owned.init(*this); }
-    ~zkUDP() override = default;
-
-    HRESULT STDMETHODCALLTYPE get_SocketsObject(_zkSockets** SocketsObject) override;
-    HRESULT STDMETHODCALLTYPE CreateUDPServerSocket(_zkSockName** localaddr, LONG Backlog,
-                                                    _zkSocket** NewSocket) override;
-    HRESULT STDMETHODCALLTYPE CreateUDPClientSocket(_zkSockName** localaddr, _zkSocket** NewSocket) override;
-    HRESULT STDMETHODCALLTYPE DestroyUDPSocket(_zkSocket** skt) override;
-    HRESULT STDMETHODCALLTYPE get_InternalEarlyBound(VARIANT_BOOL* InternalEarlyBound) override;
-    HRESULT STDMETHODCALLTYPE put_InternalEarlyBound(VARIANT_BOOL InternalEarlyBound) override;
-
-protected:
-    SockNotifyTarget* notifyTarget() noexcept override { return this; }
-
-private:
-    HRESULT bound(_zkSockName** localaddr, bool server, _zkSocket** NewSocket);
-    void notifyAsyncError(LONG, LONG) override {}
-    void notifyHostResolved(LONG, _zkHostEnt*) override {}
-    void notifySocketError(LONG, _zkSocket*) override {}
-    void notifyDataReceived(_zkSocket* Socket) override;
-    void notifySocketNotification(_zkSocket*, LONG) override {}
-    void notifyDataSent(_zkSocket*) override {}
-
-    OwnedSockets m_owned;
 };
 
 }  // namespace sockloom

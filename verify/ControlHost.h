@@ -48,7 +48,6 @@ public:
     IDispatch* control() const noexcept { return m_control.get(); }
 
 private:
-    class Site;
     class Sink;
 
     com::ComPtr<IDispatch> m_control;

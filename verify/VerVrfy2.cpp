@@ -33,10 +33,6 @@ constexpr BYTE kOrvane1Data[] = {
 // The error a form shows when a control on it cannot be made.
 constexpr HRESULT kCannotCreateObject = static_cast<HRESULT>(0x800A01AD);
 
-COLORREF fromOleColor(DWORD color) {
-    return (color & 0x80000000u) ? GetSysColor(static_cast<int>(color & 0xFFu)) : static_cast<COLORREF>(color);
-}
-
 // Event arguments: the control passes them by reference, last first.
 std::string textArg(const VARIANT& v) {
     std::string s;
@@ -83,6 +79,9 @@ bool VerVrfy2::OnInit() {
     Label1 = getItem(IDC_VV_LABEL1);
     Label2 = getItem(IDC_VV_LABEL2);
     cmdRegister = getItem(IDC_VV_REGISTER);
+    m_registerButton.attach(cmdRegister);
+    m_registerButton.setFace(ui::PictureButton::Face::Colour);
+    m_registerButton.setBackColor(cmdRegisterBackColor);
     ExitBut = getItem(IDC_VV_EXIT);
     VerVrfyControl::gRegisterTarget = this;
 
@@ -198,13 +197,17 @@ void VerVrfy2::ExitBut_Click() { close(); }
 
 void VerVrfy2::enableRegisterButton() {
     EnableWindow(cmdRegister, TRUE);
-    cmdRegisterBackColor = kRegisterColor;
-    InvalidateRect(cmdRegister, nullptr, TRUE);
+    setRegisterColor(kRegisterColor);
 }
 
 void VerVrfy2::disableRegisterButton() {
     EnableWindow(cmdRegister, FALSE);
-    cmdRegisterBackColor = kButtonFace;
+    setRegisterColor(kButtonFace);
+}
+
+void VerVrfy2::setRegisterColor(DWORD color) {
+    cmdRegisterBackColor = color;
+    m_registerButton.setBackColor(color);
     InvalidateRect(cmdRegister, nullptr, TRUE);
 }
 
@@ -289,29 +292,12 @@ bool VerVrfy2::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return true;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        if (!item || item->hwndItem != cmdRegister) return false;
-        drawRegisterButton(*item);
+        if (!item || !m_registerButton.drawItem(*item)) return false;
         result = TRUE;
         return true;
     }
     default:
         return false;
-    }
-}
-
-void VerVrfy2::drawRegisterButton(const DRAWITEMSTRUCT& item) {
-    RECT r = item.rcItem;
-    HBRUSH brush = CreateSolidBrush(fromOleColor(cmdRegisterBackColor));
-    FillRect(item.hDC, &r, brush);
-    DeleteObject(brush);
-    DrawEdge(item.hDC, &r, (item.itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-    const std::string caption = ui::getWindowText(item.hwndItem);
-    SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    DrawTextA(item.hDC, caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (item.itemState & ODS_FOCUS) {
-        InflateRect(&r, -3, -3);
-        DrawFocusRect(item.hDC, &r);
     }
 }
 

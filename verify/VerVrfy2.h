@@ -17,6 +17,7 @@
 #include "ControlHost.h"
 #include "VerVrfyControl.h"
 #include "common/ui/Dialog.h"
+#include "common/ui/PictureButton.h"
 #include "late_bound.h"
 
 // Orvane1's saved form data: a slave control with an empty file list and
@@ -84,10 +85,12 @@ protected:
 
 private:
     void disableRegisterButton();
-    void drawRegisterButton(const DRAWITEMSTRUCT& item);
+    void setRegisterColor(DWORD color);
     void layout();
 
     std::optional<latebound::ControlError> m_loadError;
     bool m_loaded = false;
     HBRUSH m_white = nullptr;
+    // The register button: its caption on cmdRegisterBackColor.
+    ui::PictureButton m_registerButton;
 };

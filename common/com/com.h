@@ -6,6 +6,7 @@
 //                   ProvideClassInfo2<Coclass, Events>, typeInfos()
 //   errors.h        raiseError, controlError/objectError, SupportErrorInfo<...>, guard
 //   connection.h    ConnectionPoints<Sinks...>, ConnectionPoint::fire / forEach
+//   control_site.h  ControlSite (a container's site for one control), NamelessDispatch
 //   module.h        classEntry table, getClassObject, canUnloadNow, module path
 //   registration.h  ClassRegistration table, registerServer, unregisterServer
 //   ptr.h bstr.h variant.h safearray.h   ComPtr, Bstr, Variant, SafeArray

@@ -55,6 +55,7 @@ template <> struct InterfaceBases<IPersistStorage> { using type = TypeList<IPers
 template <> struct InterfaceBases<IPersistPropertyBag> { using type = TypeList<IPersist>; };
 template <> struct InterfaceBases<IOleInPlaceObject> { using type = TypeList<IOleWindow>; };
 template <> struct InterfaceBases<IOleInPlaceActiveObject> { using type = TypeList<IOleWindow>; };
+template <> struct InterfaceBases<IOleInPlaceSite> { using type = TypeList<IOleWindow>; };
 template <> struct InterfaceBases<IOleInPlaceObjectWindowless> {
     using type = TypeList<IOleInPlaceObject, IOleWindow>;
 };

@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "blob_stream.h"
-#include "file_list.h"
+#include "common/filelist/blob_stream.h"
+#include "common/filelist/file_list.h"
 
 namespace orvane36 {
 

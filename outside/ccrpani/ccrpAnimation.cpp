@@ -114,11 +114,12 @@ bool isStandardClip(long clip) {
 ccrpAnimation* ccrpAnimation::create(HWND parent, int x, int y, int width, int height, int id) {
     if (!registerClass()) return nullptr;
     auto* self = new ccrpAnimation();
+    self->AddRef(); // the caller's reference
     self->m_hwnd = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_CLIPSIBLINGS, x, y, width, height, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                    nullptr);
     if (!self->m_hwnd) {
-        delete self;
+        self->Release();
         return nullptr;
     }
     SetWindowLongPtrA(self->m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
@@ -256,23 +257,6 @@ void ccrpAnimation::backColor(COLORREF color) {
 }
 
 // ---------------------------------------------------------------- COM
-
-HRESULT STDMETHODCALLTYPE ccrpAnimation::QueryInterface(REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IDispatch) return E_NOINTERFACE;
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE ccrpAnimation::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-
-ULONG STDMETHODCALLTYPE ccrpAnimation::Release() {
-    LONG n = InterlockedDecrement(&m_refs);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-}
 
 HRESULT STDMETHODCALLTYPE ccrpAnimation::GetTypeInfoCount(UINT* count) {
     if (!count) return E_POINTER;

@@ -6,13 +6,16 @@
 //
 // Hosts drive it late-bound, by dispatch identifier, as an ActiveX control
 // is driven; the C++ members are the same operations for direct callers.
-// The object is a COM object (reference counted, IDispatch); its window
-// belongs to the parent given to create and goes with it. Single-threaded:
-// use it on the thread that created it.
+// The object is a COM object on the project's plumbing (com::Object: one
+// IUnknown, counted in the module's live objects); its window belongs to
+// the parent given to create and goes with it. Single-threaded: use it on
+// the thread that created it.
 #pragma once
 
 #include <windows.h>
 #include <oaidl.h>
+
+#include "common/com/object.h"
 
 namespace ccrpani {
 
@@ -28,17 +31,14 @@ inline constexpr DISPID kDispVisible = static_cast<DISPID>(0x80010007); // get/p
 // The standard clip numbers the control draws itself.
 bool isStandardClip(long clip);
 
-class ccrpAnimation final : public IDispatch {
+class ccrpAnimation final : public com::Object<IDispatch> {
 public:
     // Makes the object with one reference (the caller's) and its hidden
     // child window in parent; null when the window could not be made.
     static ccrpAnimation* create(HWND parent, int x, int y, int width, int height, int id);
 
-    // IUnknown / IDispatch. GetTypeInfoCount reports none; names are not
-    // looked up (hosts use the identifiers above).
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    // IDispatch without a type library: GetTypeInfoCount reports none;
+    // names are not looked up (hosts use the identifiers above).
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
@@ -74,13 +74,12 @@ public:
 
 private:
     ccrpAnimation() = default;
-    ~ccrpAnimation();
+    ~ccrpAnimation() override;
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void paint(HDC dc);
     bool adopt(HBITMAP strip);
     void fit();
 
-    LONG m_refs = 1;
     HWND m_hwnd = nullptr;
     HBITMAP m_strip = nullptr;
     int m_frames = 0;

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "SelectFiles_res.h"
-#include "ole_streams.h"
+#include "common/filelist/ole_streams.h"
 #include "thread_control_list.h"
 
 namespace {

@@ -117,6 +117,9 @@ bool frmAddVerse::OnInit() {
     cmdCancel = getItem(IDC_AV_CANCEL);
 
     attachFields();
+    m_pasteButton.attach(picButton0);
+    m_pasteButton.setCaption("Paste");
+    m_pasteButton.setFont(reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0)));
     if (picButton0) SetWindowSubclass(picButton0, pasteButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
     SbcEasy1.setMouseEnter([this](const std::string& tag) { SbcEasy1_MouseEnter(tag); });
     SbcEasy1.setMouseExit([this](const std::string& tag) { SbcEasy1_MouseExit(tag); });
@@ -863,12 +866,12 @@ void frmAddVerse::SbcEasy1_MouseEnter(const std::string& tag) {
                     pasteSelLength = static_cast<long>(end - start);
                 }
                 hoverIndex = tag.size() > 6 ? std::atoi(tag.c_str() + 6) : 0;
-                setPicture(2);
+                m_pasteButton.setState(ui::PictureButton::Hover);
             });
 }
 
 void frmAddVerse::SbcEasy1_MouseExit(const std::string&) {
-    if (hoverIndex >= 0) setPicture(0);
+    if (hoverIndex >= 0) m_pasteButton.setState(ui::PictureButton::Up);
     pasteTarget = nullptr;
 }
 
@@ -893,24 +896,6 @@ void frmAddVerse::pasteClipboard() {
                                                           pasteSelStart, pasteSelLength));
 }
 
-void frmAddVerse::setPicture(int state) {
-    if (m_picState == state) return;
-    m_picState = state;
-    if (picButton0) InvalidateRect(picButton0, nullptr, TRUE);
-}
-
-void frmAddVerse::drawPasteButton(const DRAWITEMSTRUCT& item) {
-    RECT rc = item.rcItem;
-    UINT state = DFCS_BUTTONPUSH | (m_picState == 1 ? DFCS_PUSHED : 0u) | (m_picState == 2 ? DFCS_HOT : 0u);
-    DrawFrameControl(item.hDC, &rc, DFC_BUTTON, state);
-    if (m_picState == 1) OffsetRect(&rc, 1, 1);
-    HGDIOBJ oldFont = SelectObject(item.hDC, reinterpret_cast<HGDIOBJ>(SendMessageA(hwnd(), WM_GETFONT, 0, 0)));
-    SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, GetSysColor(m_picState == 2 ? COLOR_HOTLIGHT : COLOR_BTNTEXT));
-    DrawTextA(item.hDC, "Paste", -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(item.hDC, oldFont);
-}
-
 LRESULT CALLBACK frmAddVerse::pasteButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                               DWORD_PTR refData) {
     auto* self = reinterpret_cast<frmAddVerse*>(refData);
@@ -925,7 +910,7 @@ LRESULT CALLBACK frmAddVerse::pasteButtonProc(HWND hwnd, UINT msg, WPARAM wp, LP
         case WM_MOUSEMOVE:
             if (self->m_pressed && (wp & MK_LBUTTON)) {
                 try {
-                    self->setPicture(inside() ? 1 : 0);
+                    self->m_pasteButton.setState(inside() ? ui::PictureButton::Down : ui::PictureButton::Up);
                 } catch (...) {
                     dataManipulation::reportFailure(self->hwnd(), "picbutton_MouseMove",
                                                   dataManipulation::kStopCaption, MB_ICONSTOP);
@@ -937,14 +922,14 @@ LRESULT CALLBACK frmAddVerse::pasteButtonProc(HWND hwnd, UINT msg, WPARAM wp, LP
             SetCapture(hwnd);
             self->m_pressed = true;
             self->hoverIndex = -1;
-            self->setPicture(1);
+            self->m_pasteButton.setState(ui::PictureButton::Down);
             return 0;
         case WM_LBUTTONUP:
             if (self->m_pressed) {
                 self->m_pressed = false;
                 ReleaseCapture();
                 gErrorShown = false;
-                self->setPicture(0);
+                self->m_pasteButton.setState(ui::PictureButton::Up);
                 if (inside()) self->picButton_click(0);
             }
             return 0;
@@ -1101,8 +1086,7 @@ bool frmAddVerse::OnMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        if (!item || item->hwndItem != picButton0) return false;
-        drawPasteButton(*item);
+        if (!item || !m_pasteButton.drawItem(*item)) return false;
         result = TRUE;
         return true;
     }

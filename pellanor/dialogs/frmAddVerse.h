@@ -25,6 +25,7 @@
 
 #include "outside/subclass/SbcEasy.h"
 #include "common/ui/Dialog.h"
+#include "common/ui/PictureButton.h"
 #include "EnterField.h"
 
 class frmAddVerse : public ui::Dialog {
@@ -136,8 +137,6 @@ private:
     bool thoughtRulesFail(bool update);
     void reject(const std::string& text, const char* caption, HWND field);
     void pasteClipboard();
-    void drawPasteButton(const DRAWITEMSTRUCT& item);
-    void setPicture(int state);
     static LRESULT CALLBACK pasteButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                             UINT_PTR id, DWORD_PTR refData);
 
@@ -145,7 +144,8 @@ private:
     std::array<std::unique_ptr<ui::EnterField>, 5> m_verseFields;
     std::array<std::unique_ptr<ui::EnterField>, 3> m_thoughtFields;
     HICON m_helpIcon = nullptr;
-    int m_picState = 0; // 0 up, 1 pressed, 2 hover
+    // "Paste" on a push button, hot under the pointer.
+    ui::PictureButton m_pasteButton;
     bool m_pressed = false;
     int m_quiet = 0; // the dialog itself is changing rows: no click events
 };

@@ -99,6 +99,7 @@ bool frmOptions::OnInit() {
     cmdOK = getItem(IDOK);
     cmdCancel = getItem(IDCANCEL);
     cmdHelp = getItem(IDC_OPT_HELP);
+    m_helpButton.attach(cmdHelp);
     attachFields();
     Form_Load();
     return true;
@@ -146,7 +147,7 @@ void frmOptions::Form_Load() {
         ui::setWindowText(txtRepeat[0], std::to_string(gRepeatCount[0]));
         ui::setWindowText(txtRepeat[1], std::to_string(gRepeatCount[1]));
 
-        m_helpPicture = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_QUESTION));
+        m_helpButton.setIcon(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_QUESTION)), 16);
     } catch (...) {
         dataManipulation::showMessage(hwnd(), "An error occurred loading the Options Dialog", kErrorCaption,
                                       MB_ICONSTOP);
@@ -378,29 +379,11 @@ bool frmOptions::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return true;
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        if (!item || item->hwndItem != cmdHelp) return false;
-        drawHelpButton(*item);
+        if (!item || !m_helpButton.drawItem(*item)) return false;
         result = TRUE;
         return true;
     }
     default:
         return false;
-    }
-}
-
-// The help button's two pictures: the question mark on a raised button, and
-// while it is pressed, on a sunken one and one pixel down and right.
-void frmOptions::drawHelpButton(const DRAWITEMSTRUCT& item) const {
-    RECT r = item.rcItem;
-    bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
-    int size = 16;
-    int x = (r.left + r.right - size) / 2 + (pressed ? 1 : 0);
-    int y = (r.top + r.bottom - size) / 2 + (pressed ? 1 : 0);
-    if (m_helpPicture) DrawIconEx(item.hDC, x, y, m_helpPicture, size, size, 0, nullptr, DI_NORMAL);
-    if (item.itemState & ODS_FOCUS) {
-        RECT f = r;
-        InflateRect(&f, -3, -3);
-        DrawFocusRect(item.hDC, &f);
     }
 }

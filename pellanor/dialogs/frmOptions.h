@@ -23,6 +23,7 @@
 #include <string>
 
 #include "common/ui/Dialog.h"
+#include "common/ui/PictureButton.h"
 #include "EnterField.h"
 
 class frmOptions : public ui::Dialog {
@@ -91,10 +92,10 @@ private:
     void attachFields();
     // Moves the focus to field and selects its whole text.
     void refocus(HWND field);
-    void drawHelpButton(const DRAWITEMSTRUCT& item) const;
     static LRESULT CALLBACK fieldClickProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                            UINT_PTR id, DWORD_PTR refData);
 
     std::array<std::unique_ptr<ui::EnterField>, 3> m_fields; // snooze, repeat 0, repeat 1
-    HICON m_helpPicture = nullptr;
+    // The question mark on a push button.
+    ui::PictureButton m_helpButton;
 };

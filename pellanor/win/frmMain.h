@@ -14,6 +14,7 @@
 #include "FormTimer.h"
 #include "outside/subclass/SbcEasy.h"
 #include "outside/subclass/SubClass.h"
+#include "common/ui/PictureButton.h"
 #include "common/ui/Window.h"
 
 class ToolTipForm;
@@ -227,6 +228,7 @@ private:
     std::unique_ptr<ToolTipForm> m_toolTipForm;
     std::unique_ptr<FrmSysTray> m_sysTrayForm;
     std::array<std::array<HBITMAP, 3>, kButtons> m_buttonImages{};
+    std::array<ui::PictureButton, kButtons> m_picButtons;
     bool m_inTimerTick = false;
     bool m_unloaded = false;
     HMENU m_rcPopup = nullptr;

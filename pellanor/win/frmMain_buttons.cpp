@@ -21,84 +21,7 @@ using dataManipulation::reportFailure;
 
 namespace {
 
-const char* const kButtonClass = "PellanorPictureButton";
 constexpr UINT kPicButtonEvent = WM_APP + 0x20;
-
-enum class MouseEvent { Down, Up, Move };
-struct PicButtonMessage {
-    MouseEvent event;
-    int button;   // 1 left, 2 right, 4 middle (for Move: the buttons held)
-    int shift;    // 1 shift, 2 control
-    int x, y;     // pixels in the button
-    bool click;   // Up inside the button after a press on it
-};
-
-int shiftState(WPARAM wp) { return ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0); }
-
-int heldButtons(WPARAM wp) {
-    return ((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0);
-}
-
-// A picture box that shows one bitmap and tells its parent about the mouse.
-LRESULT CALLBACK picButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    auto notify = [&](MouseEvent e, int button, bool click) {
-        PicButtonMessage m{e, button, shiftState(wp), static_cast<short>(LOWORD(lp)),
-                           static_cast<short>(HIWORD(lp)), click};
-        SendMessageA(GetParent(h), kPicButtonEvent, static_cast<WPARAM>(GetDlgCtrlID(h)),
-                     reinterpret_cast<LPARAM>(&m));
-    };
-    switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        SetCapture(h);
-        notify(MouseEvent::Down, msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4, false);
-        return 0;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        bool captured = GetCapture() == h;
-        if (captured) ReleaseCapture();
-        RECT r;
-        GetClientRect(h, &r);
-        POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-        notify(MouseEvent::Up, msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4,
-               captured && PtInRect(&r, p));
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        notify(MouseEvent::Move, heldButtons(wp), false);
-        return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        RECT r;
-        GetClientRect(h, &r);
-        auto bmp = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(h, GWLP_USERDATA));
-        if (bmp) {
-            HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, bmp);
-            BITMAP bm;
-            GetObjectA(bmp, sizeof bm, &bm);
-            StretchBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-            SelectObject(mem, old);
-            DeleteDC(mem);
-        } else {
-            // Without its pictures a button still says what it does.
-            char text[64];
-            GetWindowTextA(h, text, sizeof text);
-            DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_MIDDLE);
-            SetBkMode(dc, TRANSPARENT);
-            HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-            DrawTextA(dc, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-            SelectObject(dc, old);
-        }
-        EndPaint(h, &ps);
-        return 0;
-    }
-    }
-    return DefWindowProcA(h, msg, wp, lp);
-}
 
 const char* const kButtonNames[frmMain::kButtons] = {"Sleep", "Options", "Add Verses", "Info",
                                                      "Quit", "Previous", "Next", "Scheduler"};
@@ -108,21 +31,15 @@ constexpr int kButtonId0 = 200;
 
 void frmMain::createButtons() {
     HINSTANCE inst = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    if (!GetClassInfoExA(inst, kButtonClass, &wc)) {
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = picButtonProc;
-        wc.hInstance = inst;
-        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND));
-        wc.lpszClassName = kButtonClass;
-        RegisterClassExA(&wc);
-    }
     static const char* const kinds[3] = {"UP", "DOWN", "HOVER"};
     for (int i = 0; i < kButtons; ++i) {
+        ui::PictureButton& button = m_picButtons[static_cast<size_t>(i)];
+        button.setFace(ui::PictureButton::Face::Pictures);
         for (int k = 0; k < 3; ++k) {
             std::string name = "BUTTON" + std::to_string(i) + "_" + kinds[k];
-            m_buttonImages[static_cast<size_t>(i)][static_cast<size_t>(k)] =
-                static_cast<HBITMAP>(LoadImageA(inst, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+            HBITMAP& image = m_buttonImages[static_cast<size_t>(i)][static_cast<size_t>(k)];
+            image = static_cast<HBITMAP>(LoadImageA(inst, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+            button.setPicture(static_cast<ui::PictureButton::State>(k), image);
         }
         SIZE size = i == 5 || i == 6 ? SIZE{40, 24} : SIZE{48, 40};
         if (HBITMAP up = m_buttonImages[static_cast<size_t>(i)][0]) {
@@ -132,27 +49,21 @@ void frmMain::createButtons() {
         }
         // Buttons start disabled; the load enables them once it completed.
         picButton[static_cast<size_t>(i)] =
-            CreateWindowExA(0, kButtonClass, kButtonNames[i], WS_CHILD | WS_VISIBLE | WS_DISABLED, 0, 0, size.cx,
-                            size.cy, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId0 + i)), inst,
-                            nullptr);
+            button.create(hwnd(), kButtonId0 + i, kButtonNames[i], WS_CHILD | WS_VISIBLE | WS_DISABLED, size,
+                          kPicButtonEvent);
         setButtonPicture(i, 0);
     }
 }
 
 void frmMain::setButtonPicture(int index, int which) {
-    if (index < 0 || index >= kButtons) return;
-    HWND b = picButton[static_cast<size_t>(index)];
-    SetWindowLongPtrA(b, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(m_buttonImages[static_cast<size_t>(index)][static_cast<size_t>(which)]));
-    InvalidateRect(b, nullptr, FALSE);
+    if (index < 0 || index >= kButtons || which < 0 || which > 2) return;
+    m_picButtons[static_cast<size_t>(index)].setState(static_cast<ui::PictureButton::State>(which));
 }
 
 int frmMain::buttonPicture(int index) const {
     if (index < 0 || index >= kButtons) return -1;
-    auto bmp = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(picButton[static_cast<size_t>(index)], GWLP_USERDATA));
-    for (int k = 0; k < 3; ++k)
-        if (bmp && m_buttonImages[static_cast<size_t>(index)][static_cast<size_t>(k)] == bmp) return k;
-    return -1;
+    const ui::PictureButton& button = m_picButtons[static_cast<size_t>(index)];
+    return button.picture(button.state()) ? button.state() : -1;
 }
 
 void frmMain::LoadTagProperties() {
@@ -508,15 +419,15 @@ void frmMain::SubClassCBtranslation_WndMessage(HWND, UINT msg, WPARAM, LPARAM, L
 LRESULT frmMain::picButtonEvent(WPARAM id, LPARAM lp) {
     int index = static_cast<int>(id) - kButtonId0;
     if (index < 0 || index >= kButtons) return 0;
-    const auto& m = *reinterpret_cast<const PicButtonMessage*>(lp);
+    const auto& m = *reinterpret_cast<const ui::PictureButton::Mouse*>(lp);
     switch (m.event) {
-    case MouseEvent::Down:
+    case ui::PictureButton::Mouse::Event::Down:
         picButton_MouseDown(index, m.button, m.shift, m.x, m.y);
         break;
-    case MouseEvent::Move:
+    case ui::PictureButton::Mouse::Event::Move:
         picButton_MouseMove(index, m.button, m.shift, m.x, m.y);
         break;
-    case MouseEvent::Up:
+    case ui::PictureButton::Mouse::Event::Up:
         picButton_MouseUp(index, m.button, m.shift, m.x, m.y);
         if (m.click) picButton_Click(index);
         break;

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "file_list.h"
+#include "common/filelist/file_list.h"
 #include "saved_control.h"
 #include "test_streams.h"
 

@@ -8,8 +8,8 @@
 
 #include <memory>
 
+#include "common/filelist/ole_streams.h"
 #include "fake_engine.h"
-#include "ole_streams.h"
 
 using ocx_test::FakeControl;
 using ocx_test::FakeEngine;

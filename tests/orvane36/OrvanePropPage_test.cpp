@@ -390,7 +390,7 @@ TEST_F(PageTest, ThePropertiesVerbOpensAFrameShowingThePage) {
                                     REGCLS_MULTIPLEUSE, &registration),
               S_OK);
     auto design = com::make<TestSite>();
-    design->userMode = false;
+    design->setUserMode(false);
     control->SetClientSite(design.get());
     control->put_Delay(VARIANT_TRUE);
     FrameDriver driver;

@@ -20,8 +20,8 @@ constexpr HRESULT err(unsigned n) { return com::controlError(n); }
 class ControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        engineClass = com::make<HostEngineClass>();
-        ASSERT_EQ(CoRegisterClassObject(kHostEngineClsid, engineClass->identity(), CLSCTX_INPROC_SERVER,
+        engineClass = com::make<FakeEngineClass>();
+        ASSERT_EQ(CoRegisterClassObject(kFakeEngineClsid, engineClass->identity(), CLSCTX_INPROC_SERVER,
                                         REGCLS_MULTIPLEUSE, &m_registration),
                   S_OK);
     }
@@ -32,17 +32,17 @@ protected:
     }
 
     // A control sited in the given mode and initialised as new.
-    com::ComPtr<Control> sited(bool userMode, REFCLSID engine = kHostEngineClsid) {
+    com::ComPtr<Control> sited(bool userMode, REFCLSID engine = kFakeEngineClsid) {
         com::ComPtr<Control> c = com::make<Control>(engine);
         auto site = com::make<TestSite>();
-        site->userMode = userMode;
+        site->setUserMode(userMode);
         sites.push_back(site);
         c->SetClientSite(site.get());
         c->InitNew();
         return c;
     }
     static IDispatch* disp(const com::ComPtr<Control>& c) { return static_cast<IOrvane*>(c.get()); }
-    HostEngine& engine() { return *engineClass->lastMade; }
+    FakeEngine& engine() { return *engineClass->lastMade; }
 
     static orvane36::FileList threeFiles() {
         orvane36::FileList list(3);
@@ -52,7 +52,7 @@ protected:
         return list;
     }
 
-    com::ComPtr<HostEngineClass> engineClass;
+    com::ComPtr<FakeEngineClass> engineClass;
     std::vector<com::ComPtr<TestSite>> sites;
 
 private:
@@ -103,7 +103,7 @@ TEST_F(ControlTest, RunTimeRefusesDesignSettingsWithoutText) {
 }
 
 TEST_F(ControlTest, ASiteThatDoesNotAnswerIsDesignMode) {
-    com::ComPtr<Control> c = com::make<Control>(kHostEngineClsid);
+    com::ComPtr<Control> c = com::make<Control>(kFakeEngineClsid);
     auto site = com::make<TestSite>();
     site->answers = false;
     c->SetClientSite(site.get());
@@ -277,7 +277,7 @@ TEST_F(ControlTest, TheRelayExistsOnlyForRunModeSites) {
         EXPECT_EQ(engine().sinks(), 0u);
         EXPECT_EQ(design->binding().sink(), nullptr);
     }
-    com::ComPtr<HostEngine> runEngine;
+    com::ComPtr<FakeEngine> runEngine;
     {
         auto run = sited(true);
         runEngine = engineClass->lastMade;

@@ -1,9 +1,8 @@
 // fake_engine.h
-// Stand-ins for the binding tests: a scan engine that reads the file
-// list it is handed and raises one event per entry (conflicts through
-// IDispatch::Invoke, scans through the event interface's vtable, as a
-// real engine may do either), a control that owns only the _OrvaneEvents
-// connection point, and a host sink that records what reaches it.
+// Stand-ins for the control's tests: the scan engine (registered under a
+// class identifier of the tests' own), a control that owns only the
+// _OrvaneEvents connection point, and a host sink that records what
+// reaches it.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +16,8 @@
 #include "common/com/connection.h"
 #include "common/com/object.h"
 #include "common/com/variant.h"
-#include "file_list.h"
-#include "ole_streams.h"
+#include "common/filelist/file_list.h"
+#include "common/filelist/ole_streams.h"
 #include "orvane36.h"
 #include "orvanescan.h"
 
@@ -29,54 +28,49 @@ namespace ocx_test {
 inline constexpr CLSID kFakeEngineClsid = {0x6d0c1f3a, 0x51b2, 0x4c77, {0x9a, 0x10, 0x3e, 0x5f, 0x21, 0x7b, 0x44, 0x01}};
 inline constexpr CLSID kMissingEngineClsid = {0x6d0c1f3a, 0x51b2, 0x4c77, {0x9a, 0x10, 0x3e, 0x5f, 0x21, 0x7b, 0x44, 0x02}};
 
-#define OCX_TEST_UNUSED(name, ...) \
-    HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { return E_NOTIMPL; }
-
+// The scan engine as the control sees it. Lists: reads the blob it is
+// handed and raises one FileConflict (through IDispatch::Invoke) per entry
+// of a verified list or one FileScan (through the event interface's
+// vtable) per entry of a scanned one, as a real engine may do either,
+// until a host sets the stop flag; then EnumComplete. VerifyFile and
+// ScanFile puts raise one event each for the file named, then
+// EnumComplete. Keeps Delay, ReadPropErrors and FileCurrentDir, answers a
+// few Ref/Other members and reports busy on demand.
 class FakeEngine final : public com::Object<IOrvaneScan, com::ConnectionPoints<IOrvaneScanEvents>> {
 public:
-    explicit FakeEngine(bool* gone) noexcept : m_gone(gone) {}
+    explicit FakeEngine(bool* gone = nullptr) noexcept : m_gone(gone) {}
     ~FakeEngine() override {
         if (m_gone) *m_gone = true;
     }
 
     SHORT busy = 0;
-    HRESULT busyResult = S_OK;
+    HRESULT busyResult = S_OK;                 // IsBusy's own result
+    HRESULT verifyListResult = S_OK;
+    VARIANT_BOOL delay = VARIANT_FALSE;
+    VARIANT_BOOL readPropErrors = VARIANT_FALSE;
+    std::vector<std::string> namesSeen;        // entries of the lists handed over
+    std::vector<std::string> markersSeen;      // their markers
     // What the engine's own variables held after each event returned.
     std::vector<VARIANT_BOOL> stopsSeen;
     std::vector<LONG> flagsSeen;
     std::vector<std::wstring> foundSeen;
-    int eventsFired = 0;
+    std::wstring lastVerifyFile, lastScanFile, fileCurrentDir;
+    std::vector<LONG> objectArgs;              // VerifyObjectFile2's Warns, Year, Day, Sec
+    std::function<void()> duringCall;          // runs inside every list or file call
 
     size_t sinks() { return connectionPoint<IOrvaneScanEvents>().count(); }
 
-    // One FileConflict per entry through IDispatch, until a host sets the
-    // stop flag; then EnumComplete.
+    // FileConflict's flags are the entry's index.
     HRESULT STDMETHODCALLTYPE VerifyList(IUnknown* list, LONG) override {
-        return run(list, [this](const orvane36::FileEntry& e, LONG index) {
-            com::Bstr ref = com::Bstr::fromAnsi(e.entryName.value_or(""));
-            com::Bstr found = com::Bstr::fromAnsi("C:\\found\\" + e.entryName.value_or(""));
-            LONG flags = index;
-            VARIANT_BOOL stop = VARIANT_FALSE;
-            BSTR refRaw = ref.release(), foundRaw = found.release();
-            connectionPoint<IOrvaneScanEvents>().fire(
-                1, {com::refBstr(&refRaw), com::refBstr(&foundRaw), com::refLong(&flags), com::refBool(&stop)});
-            ref = com::Bstr::attach(refRaw);
-            found = com::Bstr::attach(foundRaw);
-            flagsSeen.push_back(flags);
-            foundSeen.emplace_back(found.view());
-            return stop;
+        const HRESULT hr = runList(list, [this](const orvane36::FileEntry& e, LONG index) {
+            return conflict(e.entryName.value_or(""), index);
         });
+        return FAILED(hr) ? hr : verifyListResult;
     }
-    // One FileScan per entry through the event interface's vtable.
+    // FileScan's verify flags are the entry's index, its path flags the entry's.
     HRESULT STDMETHODCALLTYPE ScanList(IUnknown* list) override {
-        return run(list, [this](const orvane36::FileEntry& e, LONG index) {
-            BSTR ref = com::Bstr::fromAnsi(e.entryName.value_or("")).release();
-            LONG verifyFlags = index, pathFlags = e.entryFlags;
-            VARIANT_BOOL stop = VARIANT_FALSE;
-            connectionPoint<IOrvaneScanEvents>().forEach<IOrvaneScanEvents>(
-                [&](IOrvaneScanEvents* sink) { sink->FileScan(&ref, &verifyFlags, &pathFlags, &stop); });
-            SysFreeString(ref);
-            return stop;
+        return runList(list, [this](const orvane36::FileEntry& e, LONG index) {
+            return scan(e.entryName.value_or(""), index, e.entryFlags);
         });
     }
     HRESULT STDMETHODCALLTYPE IsBusy(short* out) override {
@@ -84,97 +78,166 @@ public:
         *out = busy;
         return busyResult;
     }
+    HRESULT STDMETHODCALLTYPE put_VerifyFile(BSTR v) override {
+        lastVerifyFile = com::bstrView(v);
+        if (duringCall) duringCall();
+        conflict(std::string(lastVerifyFile.begin(), lastVerifyFile.end()), 7);
+        complete();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_ScanFile(BSTR v) override {
+        lastScanFile = com::bstrView(v);
+        if (duringCall) duringCall();
+        scan(std::string(lastScanFile.begin(), lastScanFile.end()), 0, 0);
+        complete();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_VerifyFile(BSTR* v) override { return com::Bstr(lastVerifyFile).releaseTo(v); }
+    HRESULT STDMETHODCALLTYPE get_ScanFile(BSTR* v) override { return com::Bstr(lastScanFile).releaseTo(v); }
+    HRESULT STDMETHODCALLTYPE get_FileCurrentDir(BSTR* v) override { return com::Bstr(fileCurrentDir).releaseTo(v); }
+    HRESULT STDMETHODCALLTYPE put_FileCurrentDir(BSTR v) override {
+        fileCurrentDir = com::bstrView(v);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_RefVersion(BSTR* v) override { return com::ansiToBstr("6.0.0.1", v); }
+    HRESULT STDMETHODCALLTYPE get_OtherCount(LONG* v) override {
+        *v = 3;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OtherFile(short i, BSTR* v) override {
+        if (i < 0 || i > 2) return E_INVALIDARG;
+        return com::ansiToBstr("other" + std::to_string(i) + ".dll", v);
+    }
+    HRESULT STDMETHODCALLTYPE get_ReadPropErrors(VARIANT_BOOL* v) override {
+        *v = readPropErrors;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_ReadPropErrors(VARIANT_BOOL v) override {
+        readPropErrors = v;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_Delay(VARIANT_BOOL* v) override {
+        *v = delay;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_Delay(VARIANT_BOOL v) override {
+        delay = v;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE VerifyObjectFile2(BSTR FName, BSTR, LONG Warns, LONG, LONG, LONG, BSTR, BSTR, LONG, LONG,
+                                                short Year, short, short Day, short, short, short Sec) override {
+        lastVerifyFile = com::bstrView(FName);
+        objectArgs = {Warns, Year, Day, Sec};
+        return S_OK;
+    }
 
-    OCX_TEST_UNUSED(GetTypeInfoCount, UINT*)
-    OCX_TEST_UNUSED(GetTypeInfo, UINT, LCID, ITypeInfo**)
-    OCX_TEST_UNUSED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
-    OCX_TEST_UNUSED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
-    OCX_TEST_UNUSED(get_RefVersion, BSTR*)
-    OCX_TEST_UNUSED(get_FoundVersion, BSTR*)
-    OCX_TEST_UNUSED(get_RefFlags, LONG*)
-    OCX_TEST_UNUSED(get_FoundFlags, LONG*)
-    OCX_TEST_UNUSED(get_RefDateLow, LONG*)
-    OCX_TEST_UNUSED(get_RefDateHigh, LONG*)
-    OCX_TEST_UNUSED(get_RefDateString, BSTR*)
-    OCX_TEST_UNUSED(get_FoundDateString, BSTR*)
-    OCX_TEST_UNUSED(get_OtherCount, LONG*)
-    OCX_TEST_UNUSED(get_FoundVersionBuffer, SAFEARRAY**)
-    OCX_TEST_UNUSED(get_RefVersionBuffer, SAFEARRAY**)
-    OCX_TEST_UNUSED(get_VerifyFile, BSTR*)
-    OCX_TEST_UNUSED(put_VerifyFile, BSTR)
-    OCX_TEST_UNUSED(get_ScanFile, BSTR*)
-    OCX_TEST_UNUSED(put_ScanFile, BSTR)
-    OCX_TEST_UNUSED(get_FileCurrentDir, BSTR*)
-    OCX_TEST_UNUSED(put_FileCurrentDir, BSTR)
-    OCX_TEST_UNUSED(get_FoundSize, LONG*)
-    OCX_TEST_UNUSED(get_RefSize, LONG*)
-    OCX_TEST_UNUSED(get_ReadPropErrors, VARIANT_BOOL*)
-    OCX_TEST_UNUSED(put_ReadPropErrors, VARIANT_BOOL)
-    OCX_TEST_UNUSED(get_Delay, VARIANT_BOOL*)
-    OCX_TEST_UNUSED(put_Delay, VARIANT_BOOL)
-    OCX_TEST_UNUSED(get_FoundDateLow, LONG*)
-    OCX_TEST_UNUSED(get_FoundDateHigh, LONG*)
-    OCX_TEST_UNUSED(OtherFile, short, BSTR*)
-    OCX_TEST_UNUSED(OtherVersion, short, BSTR*)
-    OCX_TEST_UNUSED(OtherFlags, short, LONG*)
-    OCX_TEST_UNUSED(OtherDateLow, short, LONG*)
-    OCX_TEST_UNUSED(OtherDateHigh, short, LONG*)
-    OCX_TEST_UNUSED(OtherDateString, short, BSTR*)
-    OCX_TEST_UNUSED(OtherSource, short, LONG*)
-    OCX_TEST_UNUSED(OtherSize, short, LONG*)
-    OCX_TEST_UNUSED(VerifyObjectFile, BSTR, BSTR, LONG, short, LONG, LONG, LONG, short, short, short, short, short,
-                    short)
-    OCX_TEST_UNUSED(get_RefGUID, BSTR*)
-    OCX_TEST_UNUSED(get_RefTypeLibVersion, LONG*)
-    OCX_TEST_UNUSED(get_RefTypeLibLCID, LONG*)
-    OCX_TEST_UNUSED(get_FoundGUID, BSTR*)
-    OCX_TEST_UNUSED(get_FoundTypeLibVersion, LONG*)
-    OCX_TEST_UNUSED(get_FoundTypeLibLCID, LONG*)
-    OCX_TEST_UNUSED(get_RefVersionString, BSTR*)
-    OCX_TEST_UNUSED(get_FoundVersionString, BSTR*)
-    OCX_TEST_UNUSED(OtherVersionString, short, BSTR*)
-    OCX_TEST_UNUSED(VerifyObjectFile2, BSTR, BSTR, LONG, LONG, LONG, LONG, BSTR, BSTR, LONG, LONG, short, short,
-                    short, short, short, short)
-    OCX_TEST_UNUSED(get_ApplicationName, BSTR*)
-    OCX_TEST_UNUSED(put_ApplicationName, BSTR)
-    OCX_TEST_UNUSED(get_UserDirectory, BSTR*)
-    OCX_TEST_UNUSED(put_UserDirectory, BSTR)
-    OCX_TEST_UNUSED(ResetVerifyMethod)
-    OCX_TEST_UNUSED(get_PathRefFileName, BSTR*)
+#define FAKE_ENGINE_UNUSED(name, ...) \
+    HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { return E_NOTIMPL; }
+    FAKE_ENGINE_UNUSED(GetTypeInfoCount, UINT*)
+    FAKE_ENGINE_UNUSED(GetTypeInfo, UINT, LCID, ITypeInfo**)
+    FAKE_ENGINE_UNUSED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+    FAKE_ENGINE_UNUSED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
+    FAKE_ENGINE_UNUSED(get_FoundVersion, BSTR*)
+    FAKE_ENGINE_UNUSED(get_RefFlags, LONG*)
+    FAKE_ENGINE_UNUSED(get_FoundFlags, LONG*)
+    FAKE_ENGINE_UNUSED(get_RefDateLow, LONG*)
+    FAKE_ENGINE_UNUSED(get_RefDateHigh, LONG*)
+    FAKE_ENGINE_UNUSED(get_RefDateString, BSTR*)
+    FAKE_ENGINE_UNUSED(get_FoundDateString, BSTR*)
+    FAKE_ENGINE_UNUSED(get_FoundVersionBuffer, SAFEARRAY**)
+    FAKE_ENGINE_UNUSED(get_RefVersionBuffer, SAFEARRAY**)
+    FAKE_ENGINE_UNUSED(get_FoundSize, LONG*)
+    FAKE_ENGINE_UNUSED(get_RefSize, LONG*)
+    FAKE_ENGINE_UNUSED(get_FoundDateLow, LONG*)
+    FAKE_ENGINE_UNUSED(get_FoundDateHigh, LONG*)
+    FAKE_ENGINE_UNUSED(OtherVersion, short, BSTR*)
+    FAKE_ENGINE_UNUSED(OtherFlags, short, LONG*)
+    FAKE_ENGINE_UNUSED(OtherDateLow, short, LONG*)
+    FAKE_ENGINE_UNUSED(OtherDateHigh, short, LONG*)
+    FAKE_ENGINE_UNUSED(OtherDateString, short, BSTR*)
+    FAKE_ENGINE_UNUSED(OtherSource, short, LONG*)
+    FAKE_ENGINE_UNUSED(OtherSize, short, LONG*)
+    FAKE_ENGINE_UNUSED(VerifyObjectFile, BSTR, BSTR, LONG, short, LONG, LONG, LONG, short, short, short, short, short,
+                       short)
+    FAKE_ENGINE_UNUSED(get_RefGUID, BSTR*)
+    FAKE_ENGINE_UNUSED(get_RefTypeLibVersion, LONG*)
+    FAKE_ENGINE_UNUSED(get_RefTypeLibLCID, LONG*)
+    FAKE_ENGINE_UNUSED(get_FoundGUID, BSTR*)
+    FAKE_ENGINE_UNUSED(get_FoundTypeLibVersion, LONG*)
+    FAKE_ENGINE_UNUSED(get_FoundTypeLibLCID, LONG*)
+    FAKE_ENGINE_UNUSED(get_RefVersionString, BSTR*)
+    FAKE_ENGINE_UNUSED(get_FoundVersionString, BSTR*)
+    FAKE_ENGINE_UNUSED(OtherVersionString, short, BSTR*)
+    FAKE_ENGINE_UNUSED(get_ApplicationName, BSTR*)
+    FAKE_ENGINE_UNUSED(put_ApplicationName, BSTR)
+    FAKE_ENGINE_UNUSED(get_UserDirectory, BSTR*)
+    FAKE_ENGINE_UNUSED(put_UserDirectory, BSTR)
+    FAKE_ENGINE_UNUSED(ResetVerifyMethod)
+    FAKE_ENGINE_UNUSED(get_PathRefFileName, BSTR*)
+#undef FAKE_ENGINE_UNUSED
 
 private:
-    // Reads the blob from the stream and raises one event per entry;
-    // event returns the stop flag the hosts left.
+    // Reads the blob from the stream (keeping its marker) and raises one
+    // event per entry; event returns the stop flag the hosts left.
     template <typename Event>
-    HRESULT run(IUnknown* list, Event event) {
+    HRESULT runList(IUnknown* list, Event event) {
         com::ComPtr<IStream> stream;
         if (!list || FAILED(list->QueryInterface(IID_IStream, stream.putVoid()))) return E_INVALIDARG;
+        char marker[28];
+        ULONG got = 0;
+        stream->Read(marker, sizeof marker, &got);
+        markersSeen.emplace_back(marker, got);
+        LARGE_INTEGER zero{};
+        stream->Seek(zero, STREAM_SEEK_SET, nullptr);
         orvane36::OleByteStream in(stream.get());
         const orvane36::ListRead read = orvane36::ReadListBlob(in);
         if (read.failed()) return E_FAIL;
+        if (duringCall) duringCall();
         LONG index = 0;
         for (const orvane36::FileEntry& e : read.list) {
-            ++eventsFired;
-            const VARIANT_BOOL stop = event(e, index++);
-            stopsSeen.push_back(stop);
-            if (stop) break;
+            namesSeen.push_back(e.entryName.value_or(""));
+            if (event(e, index++)) break;
         }
-        ++eventsFired;
+        complete();
+        return S_OK;
+    }
+    // Fires FileConflict and keeps what the hosts wrote back.
+    VARIANT_BOOL conflict(const std::string& name, LONG flags) {
+        com::Bstr ref = com::Bstr::fromAnsi(name);
+        com::Bstr found = com::Bstr::fromAnsi("C:\\found\\" + name);
+        VARIANT_BOOL stop = VARIANT_FALSE;
+        BSTR refRaw = ref.release(), foundRaw = found.release();
+        connectionPoint<IOrvaneScanEvents>().fire(
+            1, {com::refBstr(&refRaw), com::refBstr(&foundRaw), com::refLong(&flags), com::refBool(&stop)});
+        ref = com::Bstr::attach(refRaw);
+        found = com::Bstr::attach(foundRaw);
+        flagsSeen.push_back(flags);
+        foundSeen.emplace_back(found.view());
+        stopsSeen.push_back(stop);
+        return stop;
+    }
+    VARIANT_BOOL scan(const std::string& name, LONG verifyFlags, LONG pathFlags) {
+        BSTR ref = com::Bstr::fromAnsi(name).release();
+        VARIANT_BOOL stop = VARIANT_FALSE;
+        connectionPoint<IOrvaneScanEvents>().forEach<IOrvaneScanEvents>(
+            [&](IOrvaneScanEvents* sink) { sink->FileScan(&ref, &verifyFlags, &pathFlags, &stop); });
+        SysFreeString(ref);
+        stopsSeen.push_back(stop);
+        return stop;
+    }
+    void complete() {
         connectionPoint<IOrvaneScanEvents>().forEach<IOrvaneScanEvents>(
             [](IOrvaneScanEvents* sink) { sink->EnumComplete(); });
-        return S_OK;
     }
 
     bool* m_gone;
 };
 
-#undef OCX_TEST_UNUSED
-
-// Makes FakeEngines for kFakeEngineClsid while it lives.
+// Makes FakeEngines for kFakeEngineClsid while it is registered.
 class FakeEngineClass final : public com::Object<IClassFactory> {
 public:
     com::ComPtr<FakeEngine> lastMade;
-    bool engineGone = false;
+    bool engineGone = false;   // the last one made is destroyed
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
         if (!out) return E_POINTER;

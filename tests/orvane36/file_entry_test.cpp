@@ -1,5 +1,5 @@
 // file_entry_test.cpp
-#include "file_entry.h"
+#include "common/filelist/file_entry.h"
 
 #include <gtest/gtest.h>
 

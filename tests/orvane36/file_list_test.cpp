@@ -1,5 +1,5 @@
 // file_list_test.cpp
-#include "file_list.h"
+#include "common/filelist/file_list.h"
 
 #include <gtest/gtest.h>
 

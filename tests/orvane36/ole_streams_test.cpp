@@ -1,7 +1,7 @@
 // ole_streams_test.cpp
 // The file list over OLE carriers: an IStream as the core's byte stream,
 // the memory stream handed to the scan engine, and the dialog's array.
-#include "ole_streams.h"
+#include "common/filelist/ole_streams.h"
 
 #include <gtest/gtest.h>
 

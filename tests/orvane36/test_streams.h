@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "blob_stream.h"
+#include "common/filelist/blob_stream.h"
 
 namespace orvane36_test {
 

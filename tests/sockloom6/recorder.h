@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/com/com.h"
+#include "events.h"
 
 namespace harness {
 
@@ -120,11 +121,21 @@ private:
     std::vector<std::wstring> m_names;
 };
 
-// The events of __zkSockets and the methods of zkSockNotify, by name.
-namespace ev {
-inline constexpr DISPID AsyncError = 1, HostResolved = 2, SocketError = 3, DataReceived = 4, SocketNotification = 5,
-                        DataSent = 6;
-}
+// The events of __zkSockets, __zkTCP, __zkHTTP10 and __zkFTPclient (the
+// last two by the names without their prefix), and the methods of
+// zkSockNotify, by name.
+namespace ev = sockloom::events::zkSockets;
+namespace tcp = sockloom::events::zkTCP;
+namespace http {
+using namespace sockloom::events::zkHTTP10;
+inline constexpr DISPID DataReceived = HTTPDataReceived, DataTransferred = HTTPDataTransferred,
+                        ObjectError = HTTPObjectError, Ready = HTTPReady, Error = HTTPError;
+}  // namespace http
+namespace ftpev {
+using namespace sockloom::events::zkFTPclient;
+inline constexpr DISPID ObjectError = FTPObjectError, Error = FTPError, Ready = FTPReady,
+                        DataReceived = FTPDataReceived, DataTransferred = FTPDataTransferred;
+}  // namespace ftpev
 namespace cb {
 inline constexpr DISPID AsyncError = 0x60030000, HostResolved = 0x60030001, SocketError = 0x60030002,
                         DataReceived = 0x60030003, SocketNotification = 0x60030004;

@@ -1,14 +1,30 @@
 // test_main.cpp
-// The socket library's objects live in a single-threaded apartment and
-// are driven by its message loop, as in any automation host.
+// The socket library's in-process test programs. The library's objects
+// live in a single-threaded apartment and are driven by its message loop,
+// as in any automation host.
+//   sockloom6_test
+//   sockloom6_net_test <FTP server folder> <full-disk folder>
 #include "winsock_names.h"
 
 #include <objbase.h>
 
 #include <gtest/gtest.h>
 
+#include "net_args.h"
+
+namespace harness {
+std::string gFtpFolder;
+std::string gFullDiskFolder;
+}  // namespace harness
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // The network tests' folders come both or not at all.
+    if (argc == 2 || argc > 3) return 2;
+    if (argc == 3) {
+        harness::gFtpFolder = argv[1];
+        harness::gFullDiskFolder = argv[2];
+    }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
     WSADATA data;
     if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return 3;

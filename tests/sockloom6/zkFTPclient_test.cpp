@@ -21,10 +21,6 @@ using com::ComPtr;
 
 namespace {
 
-namespace ftpev {
-inline constexpr DISPID ObjectError = 1, Error = 2, Ready = 3, DataReceived = 4, DataTransferred = 5;
-}
-
 constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(0x80040201);
 constexpr HRESULT kInvalidState = static_cast<HRESULT>(0x80040202);
 constexpr HRESULT kHostFile = static_cast<HRESULT>(0x80040203);

@@ -19,10 +19,6 @@ using com::ComPtr;
 
 namespace {
 
-namespace http {
-inline constexpr DISPID DataReceived = 1, DataTransferred = 2, ObjectError = 3, Ready = 4, Error = 5;
-}
-
 std::string ansiOf(const com::Variant& v) {
     std::string s;
     if (FAILED(com::toAnsi(v.get(), s))) return "<no text>";

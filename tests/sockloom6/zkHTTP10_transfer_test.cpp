@@ -18,10 +18,6 @@ using com::ComPtr;
 
 namespace {
 
-namespace http {
-inline constexpr DISPID DataReceived = 1, DataTransferred = 2, ObjectError = 3, Ready = 4, Error = 5;
-}
-
 constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(0x80040201);
 constexpr HRESULT kMalformedUrl = static_cast<HRESULT>(0x80040204);
 

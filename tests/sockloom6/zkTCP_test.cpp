@@ -10,16 +10,12 @@
 #include "common/com/module.h"
 #include "fixture.h"
 #include "zkTCP.h"
+#include "zkUDP.h"
 
 using namespace harness;
 using com::ComPtr;
 
 namespace {
-
-namespace tcp {
-inline constexpr DISPID DataReceived = 1, ConnectComplete = 2, AcceptComplete = 3, SocketClosed = 4, SocketError = 5,
-                        DataSent = 8;
-}
 
 ComPtr<IDispatch> makeTCP() {
     ComPtr<IDispatch> d;

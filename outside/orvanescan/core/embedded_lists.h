@@ -10,8 +10,8 @@
 #include <span>
 #include <vector>
 
-#include "blob_stream.h"
-#include "file_list.h"
+#include "common/filelist/blob_stream.h"
+#include "common/filelist/file_list.h"
 
 namespace orvanescan {
 

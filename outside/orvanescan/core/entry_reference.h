@@ -21,7 +21,7 @@
 
 #include <cstdint>
 
-#include "file_entry.h"
+#include "common/filelist/file_entry.h"
 #include "scan_types.h"
 
 namespace orvanescan {

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "blob_stream.h"
-#include "file_list.h"
+#include "common/filelist/blob_stream.h"
+#include "common/filelist/file_list.h"
 #include "scan_types.h"
 #include "search_order.h"
 #include "version_compare.h"

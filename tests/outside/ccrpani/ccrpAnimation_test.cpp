@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "ccrpAnimation.h"
+#include "common/com/module.h"
 
 using namespace ccrpani;
 
@@ -153,6 +154,23 @@ TEST_F(Animation, LateBoundMembers) {
     d->Release();
     EXPECT_EQ(anim->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(&u)), E_NOINTERFACE);
     EXPECT_EQ(u, nullptr);
+}
+
+// The last reference takes the object and its window; an added reference
+// keeps both.
+TEST_F(Animation, LastReleaseTakesObjectAndWindow) {
+    const LONG before = com::liveObjects();
+    ccrpAnimation* second = ccrpAnimation::create(parent, 0, 0, 50, 50, 78);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(com::liveObjects(), before + 1);
+    HWND w = second->hwnd();
+    ASSERT_TRUE(IsWindow(w));
+    EXPECT_EQ(second->AddRef(), 2u);
+    EXPECT_EQ(second->Release(), 1u);
+    EXPECT_TRUE(IsWindow(w));
+    EXPECT_EQ(second->Release(), 0u);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(com::liveObjects(), before);
 }
 
 TEST_F(Animation, OutlivesItsWindow) {

@@ -11,47 +11,18 @@
 //   gives the same header, status, length and body.
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/http10.h"
+#include "http10_feed.h"
 
 using namespace sockloom::http;
+using http10_feed::feed;
+using http10_feed::Outcome;
 
 namespace {
-
-struct Outcome {
-    bool completed = false;
-    bool failed = false;
-    std::string code, reason, body, header;
-    std::int32_t contentLength = 0;
-    bool operator==(const Outcome&) const = default;
-};
-
-Outcome feed(std::string_view response, const std::vector<size_t>& cuts) {
-    ResponseParser p;
-    Outcome o;
-    size_t at = 0;
-    for (size_t i = 0; i <= cuts.size() && !o.failed; ++i) {
-        const size_t end = i < cuts.size() ? cuts[i] : response.size();
-        const std::string_view piece = response.substr(at, end - at);
-        at = end;
-        const PieceResult r =
-            p.feed({reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size()});
-        o.completed = o.completed || r.headerCompleted;
-        if (r.failed) {
-            o.failed = true;
-            o.code = r.code;
-            o.reason = r.reason;
-        }
-        o.body.append(reinterpret_cast<const char*>(r.body.data()), r.body.size());
-    }
-    o.header = p.header();
-    o.contentLength = p.contentLength();
-    return o;
-}
 
 bool hasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
@@ -105,9 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const Outcome whole = feed(response, {});
-    std::vector<size_t> pieces;
-    for (size_t at = piece; at < response.size(); at += piece) pieces.push_back(at);
-    if (!(feed(response, pieces) == whole)) __builtin_trap();
+    if (!(feed(response, http10_feed::cutsEvery(response.size(), piece)) == whole)) __builtin_trap();
     const size_t cut = response.empty() ? 0 : (data[0] * 31u) % (response.size() + 1);
     if (!(feed(response, {cut}) == whole)) __builtin_trap();
     if (whole.body.size() > response.size()) __builtin_trap();

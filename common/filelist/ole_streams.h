@@ -1,6 +1,6 @@
 // ole_streams.h
-// The file list's byte forms over OLE carriers: an IStream seen as the
-// core's ByteStream, the memory stream handed to the scan engine, and the
+// The file list's byte forms over OLE carriers: an IStream seen as a
+// ByteStream, the memory stream handed to the scan engine, and the
 // SAFEARRAY that carries the Select Files dialog's array of entries.
 #pragma once
 
