@@ -32,9 +32,11 @@ namespace {
 
 // The largest read (WinINet's cost per call is what counts on a fast
 // connection, so reads of 1 MiB go clearly faster than of 256 KiB), and the
-// blocks waiting for the caller: a few MiB in flight at most.
+// blocks waiting for the caller: enough that a caller held up for a moment
+// (a busy machine, a slow write) does not stop the reading, which two
+// blocks did, yet no more than 8 MiB.
 constexpr DWORD kBlock = 1024 * 1024;
-constexpr size_t kQueued = 2;
+constexpr size_t kQueued = 8;
 // While blocks keep coming the caller's window messages are dispatched this
 // often (about a system timer tick): each look at the queue costs about as
 // much as writing a block, and nobody sees a window answer 15 ms later.
