@@ -5,6 +5,8 @@
 # medians, ratios to a plain blocking Winsock loop, and peak working sets.
 #   ROUNDS   rounds of every client (default 5)
 #   SIZE_MB  size of the body (default 100)
+#   CLIENTS  only these probe modes, comma-separated (default: every client),
+#            e.g. CLIENTS=loop-file,updatelib
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 cd "$REPO"
@@ -73,4 +75,4 @@ start_wine
 wine regsvr32 /s "$(wine winepath -w "$BUILD/sockloom6/sockloom6.dll" 2>/dev/null)" >/dev/null 2>&1
 python3 "$REPO/bench/transfer_table.py" --wine "$REPO/scripts/wine-run $bits" \
   --probe "$BUILD/bench/transfer_probe.exe" --work "$WORK" \
-  --http-port "$HTTP_PORT" --ftp-port "$FTP_PORT" --rounds "${ROUNDS:-5}"
+  --http-port "$HTTP_PORT" --ftp-port "$FTP_PORT" --rounds "${ROUNDS:-5}" --only "${CLIENTS:-}"

@@ -45,15 +45,21 @@ def main():
     ap.add_argument("--http-port", required=True)
     ap.add_argument("--ftp-port", required=True)
     ap.add_argument("--rounds", type=int, default=5)
+    ap.add_argument("--only", default="", help="comma-separated probe modes to run (default: all)")
     a = ap.parse_args()
+    only = set(filter(None, a.only.split(",")))
+    unknown = only - {mode for _, mode, _, _ in CLIENTS}
+    if unknown:
+        ap.error("unknown client(s): " + ", ".join(sorted(unknown)))
+    clients = [c for c in CLIENTS if not only or c[1] in only]
 
     body = os.path.join(a.work, "www", "body.bin")
     size = os.path.getsize(body)
     want = md5(body)
-    results = {mode: [] for _, mode, _, _ in CLIENTS}
+    results = {mode: [] for _, mode, _, _ in clients}
     failures = {}
     for r in range(a.rounds):
-        for name, mode, proto, _ in CLIENTS:
+        for name, mode, proto, _ in clients:
             if mode in failures:
                 continue
             out = os.path.join(a.work, "out", "body.bin")
@@ -85,7 +91,7 @@ def main():
     med = {mode: statistics.median(t for t, _ in v) for mode, v in results.items() if v}
     print(f"\n{size / 1048576:.0f} MiB body, {a.rounds} rounds interleaved, every body checked by MD5; medians")
     print(f"{'client':34} {'ms':>9} {'MiB/s':>8} {'vs reference':>13} {'peak MB':>8}")
-    for name, mode, _, ref in CLIENTS:
+    for name, mode, _, ref in clients:
         if mode in failures:
             print(f"{name:34} failed: {failures[mode]}")
             continue

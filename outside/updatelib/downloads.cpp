@@ -5,6 +5,8 @@
 // server, and a list must not be served stale.
 #include "updatelib.h"
 
+#include <atomic>
+
 #include "common/win32/handles.h"
 #include "http_transfer.h"
 
@@ -12,6 +14,68 @@ namespace Tamberly_orvane6 {
 namespace {
 
 std::string systemMessage(DWORD code) { return "system error " + std::to_string(code); }
+
+// Writes a large download's bytes to disk while it is still arriving, so that
+// the flush that must come before the file replaces the old one finds little
+// left to do (otherwise it writes the whole file at the end, about as long as
+// a fast download takes). A thread-pool callback flushes through a handle of
+// its own, so that the caller's writes never wait for it. Only an earlier
+// start of the final flush: whether one fails or runs at all changes nothing.
+class EarlyFlush {
+public:
+    explicit EarlyFlush(const char* path) : m_path(path) {}
+    ~EarlyFlush() {
+        // Queued flushes are dropped; one under way is waited for, since it
+        // uses this object and its handle.
+        if (m_work) {
+            WaitForThreadpoolWorkCallbacks(m_work, TRUE);
+            CloseThreadpoolWork(m_work);
+        }
+    }
+    EarlyFlush(const EarlyFlush&) = delete;
+    EarlyFlush& operator=(const EarlyFlush&) = delete;
+
+    // After each block written: once kEvery bytes have been written since
+    // the last flush began, starts another unless one is still running.
+    void written(DWORD n) {
+        m_unflushed += n;
+        if (m_unflushed < kEvery || m_running.load()) return;
+        if (!m_work) {
+            if (m_failed) return;
+            m_file.reset(CreateFileA(m_path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (m_file) m_work = CreateThreadpoolWork(run, this, nullptr);
+            if (!m_work) {
+                m_failed = true;
+                return;
+            }
+        }
+        m_unflushed = 0;
+        m_running = true;
+        SubmitThreadpoolWork(m_work);
+    }
+
+    // Waits for a flush under way.
+    void finish() {
+        if (m_work) WaitForThreadpoolWorkCallbacks(m_work, FALSE);
+    }
+
+private:
+    static constexpr long long kEvery = 8 * 1024 * 1024;
+
+    static VOID CALLBACK run(PTP_CALLBACK_INSTANCE, PVOID self, PTP_WORK) {
+        auto* me = static_cast<EarlyFlush*>(self);
+        FlushFileBuffers(me->m_file.get());
+        me->m_running = false;
+    }
+
+    const char* m_path;
+    win32::File m_file;
+    PTP_WORK m_work = nullptr;
+    bool m_failed = false;
+    long long m_unflushed = 0;
+    std::atomic<bool> m_running{false};
+};
 
 std::string folderOf(const std::string& path) {
     size_t slash = path.find_last_of('\\');
@@ -91,13 +155,15 @@ void FileDownloader::download(const std::string& url, const std::string& localPa
     bool writeFailed = false;
     long long total = 0;
     {
-        win32::File out(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
+        // Write sharing lets the early flush open a handle of its own.
+        win32::File out(CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!out) {
             m_lastError = "cannot write " + std::string(temp);
             result = dlFileError;
             return;
         }
+        EarlyFlush early(temp);
         TransferRequest request;
         request.url = url;
         request.proxy = m_proxy;
@@ -111,6 +177,7 @@ void FileDownloader::download(const std::string& url, const std::string& localPa
                 return false;
             }
             total += n;
+            early.written(n);
             if (progress) progress(static_cast<long>(total));
             return !m_abort;
         };
@@ -125,7 +192,9 @@ void FileDownloader::download(const std::string& url, const std::string& localPa
             result = r;
             return;
         }
+        early.finish();
         if (!FlushFileBuffers(out.get())) {
+            m_lastError = "cannot write " + std::string(temp) + ": " + systemMessage(GetLastError());
             result = dlFileError;
             return;
         }

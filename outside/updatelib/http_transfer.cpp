@@ -32,9 +32,15 @@ namespace {
 
 // The largest read (WinINet's cost per call is what counts on a fast
 // connection, so reads of 1 MiB go clearly faster than of 256 KiB), and the
-// blocks waiting for the caller: a few MiB in flight at most.
+// blocks waiting for the caller: enough that a caller held up for a moment
+// (a busy machine, a slow write) does not stop the reading, which two
+// blocks did, yet no more than 8 MiB.
 constexpr DWORD kBlock = 1024 * 1024;
-constexpr size_t kQueued = 2;
+constexpr size_t kQueued = 8;
+// While blocks keep coming the caller's window messages are dispatched this
+// often (about a system timer tick): each look at the queue costs about as
+// much as writing a block, and nobody sees a window answer 15 ms later.
+constexpr ULONGLONG kPumpEveryMs = 15;
 
 // One read's data, in a buffer of kBlock bytes.
 struct Block {
@@ -171,12 +177,18 @@ void work(Shared& s) {
     for (;;) {
         // A plain read waits until its whole buffer is full; asking first
         // what has arrived hands over a slow server's bytes as they come.
-        const Stopwatch asking;
-        DWORD available = 0;
-        if (!InternetQueryDataAvailable(request, &available, 0, 0))
-            return finish(s, dlNetwork, s.url + ": the transfer broke off: " + systemMessage(GetLastError()));
-        if (available == 0) return finish(s, dlOK, std::string());
-        const DWORD want = pacer.next(available, asking.us());
+        // While the data is ahead of the reader the answer is known.
+        DWORD want = 0;
+        if (pacer.ahead()) {
+            want = pacer.grow();
+        } else {
+            const Stopwatch asking;
+            DWORD available = 0;
+            if (!InternetQueryDataAvailable(request, &available, 0, 0))
+                return finish(s, dlNetwork, s.url + ": the transfer broke off: " + systemMessage(GetLastError()));
+            if (available == 0) return finish(s, dlOK, std::string());
+            want = pacer.next(available, asking.us());
+        }
         if (!buffer) {
             std::lock_guard<std::mutex> guard(s.lock);
             if (!s.spare.empty()) {
@@ -260,6 +272,7 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
     long long knownLength = -1; // the announced length, once answered
     long long received = 0;
     std::deque<Block> blocks;
+    ULONGLONG pumped = GetTickCount64();
     for (;;) {
         bool finished = false;
         DownloadResult result = dlOK;
@@ -301,7 +314,12 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
                 return stop(request.stopResult, request.url + ": stopped");
             deadline = GetTickCount64() + limit;
         }
-        if (!blocks.empty() && !pumpMessages()) return stop(dlAborted, request.url + ": the program is ending");
+        // With data flowing the wait below finds the worker's signal before
+        // any message, so the messages are dispatched here, now and then.
+        if (!blocks.empty() && GetTickCount64() - pumped >= kPumpEveryMs) {
+            pumped = GetTickCount64();
+            if (!pumpMessages()) return stop(dlAborted, request.url + ": the program is ending");
+        }
         if (request.aborted && request.aborted()) return stop(dlAborted, request.url + ": aborted");
         if (finished) {
             if (result != dlOK) {
@@ -328,8 +346,10 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
         HANDLE wake = shared->wake.get();
         DWORD waited = MsgWaitForMultipleObjectsEx(1, &wake, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
                                                    MWMO_INPUTAVAILABLE);
-        if (waited == WAIT_OBJECT_0 + 1 && !pumpMessages())
-            return stop(dlAborted, request.url + ": the program is ending");
+        if (waited == WAIT_OBJECT_0 + 1) {
+            pumped = GetTickCount64();
+            if (!pumpMessages()) return stop(dlAborted, request.url + ": the program is ending");
+        }
         if (waited == WAIT_FAILED) return stop(dlNetwork, request.url + ": " + systemMessage(GetLastError()));
     }
 }

@@ -10,6 +10,9 @@
 // wait, and each larger read came back full at once. Any wait, or a read
 // that took its time, drops back to what has arrived. What a read may hold
 // back is thus at most about twice what arrived at once the time before.
+// While the data is ahead there is nothing to learn from asking (the answer
+// comes at once and the read is larger anyway), and each question costs as
+// much as a read: the next read is then sized without asking (ahead(), grow()).
 #pragma once
 
 #include <cstdint>
@@ -18,8 +21,10 @@ namespace Tamberly_orvane6 {
 
 class ReadPacer {
 public:
-    // A wait or a read no longer than this (microseconds) counts as at once.
-    static constexpr std::uint32_t kAtOnceUs = 5000;
+    // A wait or a read no longer than this (microseconds) counts as at once:
+    // long enough that a busy machine's scheduling delays are not taken for
+    // a slow server, short enough that nobody sees the bytes held back.
+    static constexpr std::uint32_t kAtOnceUs = 20000;
 
     // limit: the largest read (the buffer's size, at least 1).
     explicit ReadPacer(std::uint32_t limit) : m_limit(limit < 1 ? 1 : limit) {}
@@ -27,13 +32,25 @@ public:
     // The size of the next read. available: what the system says has
     // arrived (at least 1); waitedUs: how long asking that took.
     std::uint32_t next(std::uint32_t available, std::uint32_t waitedUs) {
+        m_askWaited = waitedUs > kAtOnceUs;
         if (available > m_limit) available = m_limit;
         if (waitedUs > kAtOnceUs) m_ahead = 0;
         if (waitedUs > kAtOnceUs || available == 0) return available;
         // Data was waiting: try twice what came at once the last time.
         const std::uint32_t base = m_ahead > available ? m_ahead : available;
-        const std::uint32_t grown = base > m_limit / 2 ? m_limit : base * 2;
+        const std::uint32_t grown = doubled(base);
         return grown > available ? grown : available;
+    }
+
+    // True while the last read came back full at once and no wait came
+    // before it: the next may be sized by grow() without asking what has
+    // arrived. (After a wait the bytes come as they arrive, one read each.)
+    bool ahead() const { return m_ahead != 0 && !m_askWaited; }
+
+    // The size of the next read while ahead(): twice the last, up to the limit.
+    std::uint32_t grow() {
+        m_askWaited = false;
+        return doubled(m_ahead);
     }
 
     // Reports the read just made: wanted bytes asked for, got arrived, in tookUs.
@@ -42,8 +59,11 @@ public:
     }
 
 private:
+    std::uint32_t doubled(std::uint32_t n) const { return n > m_limit / 2 ? m_limit : n * 2; }
+
     std::uint32_t m_limit;
     std::uint32_t m_ahead = 0; // the last read that came back full at once; 0: none
+    bool m_askWaited = false;  // the last question about what has arrived waited
 };
 
 } // namespace Tamberly_orvane6

@@ -68,4 +68,41 @@ TEST(ReadPacer, AReadThatWaitedOrCameShortStartsOverFromWhatHasArrived) {
     EXPECT_EQ(pacer.next(8192, kQuick), 16384u);
 }
 
+TEST(ReadPacer, WhileTheDataIsAheadTheNextReadIsSizedWithoutAsking) {
+    ReadPacer pacer(kLimit);
+    EXPECT_FALSE(pacer.ahead()) << "the first read asks what has arrived";
+    std::uint32_t want = pacer.next(8192, kQuick);
+    pacer.read(want, want, kQuick);
+    ASSERT_TRUE(pacer.ahead());
+    EXPECT_EQ(pacer.grow(), 2 * want) << "as large as asking would have made it";
+    EXPECT_EQ(pacer.grow(), pacer.next(8192, kQuick));
+
+    // Read after read without asking: doubling, never past the limit.
+    std::uint32_t last = want;
+    for (int i = 0; i < 12 && pacer.ahead(); ++i) {
+        want = pacer.grow();
+        EXPECT_LE(want, 2 * last);
+        EXPECT_LE(want, kLimit);
+        pacer.read(want, want, kQuick);
+        last = want;
+    }
+    EXPECT_EQ(last, kLimit);
+
+    // A read that took its time, or came back short, asks again.
+    pacer.read(kLimit, kLimit, kWaited);
+    EXPECT_FALSE(pacer.ahead());
+    // So does one of bytes that had to be waited for, however quick: a
+    // byte a second is read a byte at a time.
+    for (int i = 0; i < 3; ++i) {
+        want = pacer.next(1, 1000000);
+        EXPECT_EQ(want, 1u);
+        pacer.read(want, want, kQuick);
+        EXPECT_FALSE(pacer.ahead()) << i;
+    }
+    fastReads(pacer, 3);
+    ASSERT_TRUE(pacer.ahead());
+    pacer.read(kLimit, 100, kQuick);
+    EXPECT_FALSE(pacer.ahead());
+}
+
 } // namespace
