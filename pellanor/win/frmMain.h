@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -100,9 +101,9 @@ public:
     void showOptionsMenu();
     void showHelpMenu();
     bool menuCommand(UINT id);
-    bool menuChecked(UINT item) const;
-    bool menuEnabled(UINT item) const;
-    bool menuPresent(UINT item) const;
+    bool menuChecked(UINT item);
+    bool menuEnabled(UINT item);
+    bool menuPresent(UINT item);
     void mnuOptions_Click();
     void mnuParallel_Click();
     void mnuAutoStart_Click();
@@ -191,6 +192,8 @@ private:
     void applyStartupChoices();
     bool showFirstVerse();
     void checkAccessSoundAndRevisions(bool& newVersion);
+    void startSoundCheck();
+    void settleSoundCheck();
     bool showFirstRunOrTip(bool& newVersion);
     void showUpdateHelp(bool newVersion);
     void readyTrayAndButtons();
@@ -234,4 +237,8 @@ private:
     HFONT m_locationFont = nullptr;
     HWND m_tooltips = nullptr;
     int m_comboHeight = 21;
+    // The sound-device count while the start-up's check of it runs, and the
+    // saved Button Sounds choice it applies.
+    std::future<UINT> m_soundDevices;
+    bool m_buttonSoundsSetting = false;
 };
