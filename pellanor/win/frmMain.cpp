@@ -275,12 +275,22 @@ void frmMain::checkAccessSoundAndRevisions(bool& newVersion) {
 }
 
 // Asking for the sound devices loads the system's audio drivers, which takes
-// about as long as showing the verse. Nothing needs the answer before the
-// pointer reaches a button, the information menu is read or the settings
-// are saved, so a worker asks while the load goes on, and each of those
-// settles the check first.
+// about as long as showing the verse, and holds the loader while it does,
+// so that a paint needing a DLL would wait for it. Nothing needs the answer
+// before the pointer reaches a button, the information menu is read or the
+// settings are saved: the check waits for the timer's first tick, which
+// comes once the window has painted, and runs on a worker; each reader
+// settles it first (running it here when it has not begun).
 void frmMain::startSoundCheck() {
     m_buttonSoundsSetting = registry::getBoolean(settings_rules::settings::buttonSounds);
+    m_soundCheckPending = true;
+    SetTimer(hwnd(), kSoundCheckTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void frmMain::beginSoundCheck() {
+    KillTimer(hwnd(), kSoundCheckTimer);
+    if (!m_soundCheckPending) return;
+    m_soundCheckPending = false;
     try {
         m_soundDevices = std::async(std::launch::async, [] { return waveOutGetNumDevs(); });
     } catch (const std::system_error&) {
@@ -292,6 +302,7 @@ void frmMain::startSoundCheck() {
 }
 
 void frmMain::settleSoundCheck() {
+    beginSoundCheck();
     if (!m_soundDevices.valid()) return;
     if (m_soundDevices.get() == 0) {
         buttonSoundsOn = false;
@@ -455,6 +466,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         else if (wp == timerSchedule.id()) timerSchedule_Timer();
         else if (wp == TimerTooltips.id()) TimerTooltips_Timer();
         else if (wp == tmrPrevNext.id()) tmrPrevNext_Timer();
+        else if (wp == kSoundCheckTimer) beginSoundCheck();
         return 0;
     case WM_ENTERMENULOOP:
         // No tip over an open menu, nor one brought back while it is open.

@@ -193,6 +193,7 @@ private:
     bool showFirstVerse();
     void checkAccessSoundAndRevisions(bool& newVersion);
     void startSoundCheck();
+    void beginSoundCheck();
     void settleSoundCheck();
     bool showFirstRunOrTip(bool& newVersion);
     void showUpdateHelp(bool newVersion);
@@ -237,8 +238,10 @@ private:
     HFONT m_locationFont = nullptr;
     HWND m_tooltips = nullptr;
     int m_comboHeight = 21;
-    // The sound-device count while the start-up's check of it runs, and the
-    // saved Button Sounds choice it applies.
+    // The start-up's check of the sound devices: due to begin, or the
+    // count while it runs; and the saved Button Sounds choice it applies.
+    static constexpr UINT_PTR kSoundCheckTimer = 5;
+    bool m_soundCheckPending = false;
     std::future<UINT> m_soundDevices;
     bool m_buttonSoundsSetting = false;
 };
