@@ -22,6 +22,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 #include "common/win32/handles.h"
@@ -29,6 +30,40 @@
 
 namespace Tamberly_orvane6 {
 namespace {
+
+// WinINet, loaded at the first transfer rather than imported: the programs
+// that link this library download seldom, and loading WinINet (with the
+// network DLLs under it) at every start costs them time for nothing.
+struct WinInet {
+    decltype(&::InternetOpenA) InternetOpenA = nullptr;
+    decltype(&::InternetOpenUrlA) InternetOpenUrlA = nullptr;
+    decltype(&::InternetSetOptionA) InternetSetOptionA = nullptr;
+    decltype(&::HttpQueryInfoA) HttpQueryInfoA = nullptr;
+    decltype(&::InternetQueryDataAvailable) InternetQueryDataAvailable = nullptr;
+    decltype(&::InternetReadFile) InternetReadFile = nullptr;
+    decltype(&::InternetCloseHandle) InternetCloseHandle = nullptr;
+    bool loaded = false;
+};
+
+const WinInet& winInet() {
+    static const WinInet api = [] {
+        WinInet a;
+        HMODULE dll = LoadLibraryA("wininet.dll");
+        if (!dll) return a;
+        auto find = [&](auto& fn, const char* name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(
+                reinterpret_cast<void*>(GetProcAddress(dll, name)));
+            return fn != nullptr;
+        };
+        a.loaded = find(a.InternetOpenA, "InternetOpenA") & find(a.InternetOpenUrlA, "InternetOpenUrlA") &
+                   find(a.InternetSetOptionA, "InternetSetOptionA") & find(a.HttpQueryInfoA, "HttpQueryInfoA") &
+                   find(a.InternetQueryDataAvailable, "InternetQueryDataAvailable") &
+                   find(a.InternetReadFile, "InternetReadFile") &
+                   find(a.InternetCloseHandle, "InternetCloseHandle");
+        return a;
+    }();
+    return api;
+}
 
 // The largest read (WinINet's cost per call is what counts on a fast
 // connection, so reads of 1 MiB go clearly faster than of 256 KiB), and the
@@ -102,8 +137,8 @@ struct Shared {
 void closeHandles(Shared& s) {
     HINTERNET request = s.request, session = s.session;
     s.request = s.session = nullptr;
-    if (request) InternetCloseHandle(request);
-    if (session) InternetCloseHandle(session);
+    if (request) winInet().InternetCloseHandle(request);
+    if (session) winInet().InternetCloseHandle(session);
 }
 
 void finish(Shared& s, DownloadResult result, const std::string& error) {
@@ -118,13 +153,14 @@ void finish(Shared& s, DownloadResult result, const std::string& error) {
 }
 
 void setTimeouts(HINTERNET h, DWORD ms) {
-    InternetSetOptionA(h, INTERNET_OPTION_CONNECT_TIMEOUT, &ms, sizeof ms);
-    InternetSetOptionA(h, INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
-    InternetSetOptionA(h, INTERNET_OPTION_SEND_TIMEOUT, &ms, sizeof ms);
+    winInet().InternetSetOptionA(h, INTERNET_OPTION_CONNECT_TIMEOUT, &ms, sizeof ms);
+    winInet().InternetSetOptionA(h, INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
+    winInet().InternetSetOptionA(h, INTERNET_OPTION_SEND_TIMEOUT, &ms, sizeof ms);
 }
 
 void work(Shared& s) {
-    HINTERNET session = InternetOpenA("Pellanor Update",
+    if (!winInet().loaded) return finish(s, dlNetwork, "cannot open the connection: WinINet is not available");
+    HINTERNET session = winInet().InternetOpenA("Pellanor Update",
                                       s.proxy.empty() ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
                                       s.proxy.empty() ? nullptr : s.proxy.c_str(),
                                       // Loopback too goes through the proxy the user named.
@@ -135,7 +171,7 @@ void work(Shared& s) {
     {
         std::lock_guard<std::mutex> guard(s.lock);
         if (s.cancelled) {
-            InternetCloseHandle(session);
+            winInet().InternetCloseHandle(session);
             return;
         }
         s.session = session;
@@ -143,12 +179,12 @@ void work(Shared& s) {
 
     const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                         INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
-    HINTERNET request = InternetOpenUrlA(session, s.url.c_str(), nullptr, 0, flags, 0);
+    HINTERNET request = winInet().InternetOpenUrlA(session, s.url.c_str(), nullptr, 0, flags, 0);
     if (!request) return finish(s, dlNetwork, "cannot reach " + s.url + ": " + systemMessage(GetLastError()));
     {
         std::lock_guard<std::mutex> guard(s.lock);
         if (s.cancelled) {
-            InternetCloseHandle(request);
+            winInet().InternetCloseHandle(request);
             return;
         }
         s.request = request;
@@ -156,12 +192,12 @@ void work(Shared& s) {
     setTimeouts(request, s.timeoutMs);
 
     DWORD status = 0, len = sizeof status;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr))
+    if (!winInet().HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr))
         status = 0;
     long long announced = -1;
     DWORD contentLength = 0;
     len = sizeof contentLength;
-    if (HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &contentLength, &len, nullptr))
+    if (winInet().HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &contentLength, &len, nullptr))
         announced = contentLength;
     {
         std::lock_guard<std::mutex> guard(s.lock);
@@ -184,7 +220,7 @@ void work(Shared& s) {
         } else {
             const Stopwatch asking;
             DWORD available = 0;
-            if (!InternetQueryDataAvailable(request, &available, 0, 0))
+            if (!winInet().InternetQueryDataAvailable(request, &available, 0, 0))
                 return finish(s, dlNetwork, s.url + ": the transfer broke off: " + systemMessage(GetLastError()));
             if (available == 0) return finish(s, dlOK, std::string());
             want = pacer.next(available, asking.us());
@@ -199,7 +235,7 @@ void work(Shared& s) {
         if (!buffer) buffer.reset(new char[kBlock]);
         const Stopwatch reading;
         DWORD got = 0;
-        if (!InternetReadFile(request, buffer.get(), want, &got))
+        if (!winInet().InternetReadFile(request, buffer.get(), want, &got))
             return finish(s, dlNetwork, s.url + ": the transfer broke off: " + systemMessage(GetLastError()));
         if (got == 0) return finish(s, dlOK, std::string());
         pacer.read(want, got, reading.us());

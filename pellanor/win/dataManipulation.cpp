@@ -149,9 +149,11 @@ bool findTranslations() {
 namespace {
 
 // loadVerseFile's work; with no verses the file is only checked, which is
-// all start-up needs of the topics it does not show.
+// all start-up needs of the topics it does not show. content is the read
+// buffer: start-up passes the same one for every file, as a fresh buffer of
+// a large file's size per file costs more than reading the file.
 bool readVerseFile(const std::string& path, long& lineCount, long& indexToCheck, std::string& message,
-                   std::string& caption, long& flags, VerseArray* verses) {
+                   std::string& caption, long& flags, VerseArray* verses, std::string& content) {
     lineCount = 0;
     if (verses) verses->assign(1, VerseRecord{});
     auto openFailure = [&] {
@@ -162,7 +164,6 @@ bool readVerseFile(const std::string& path, long& lineCount, long& indexToCheck,
         return true;
     };
     try {
-        std::string content;
         if (!win32::readWholeFile(path, content)) return openFailure();
         size_t slash = path.find_last_of('\\');
         std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -200,7 +201,8 @@ bool readVerseFile(const std::string& path, long& lineCount, long& indexToCheck,
 bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& indexToCheck,
                    std::string& message, std::string& caption, long& flags, VerseArray& verses) {
     (void)owner;
-    return readVerseFile(path, lineCount, indexToCheck, message, caption, flags, &verses);
+    std::string content;
+    return readVerseFile(path, lineCount, indexToCheck, message, caption, flags, &verses, content);
 }
 
 bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
@@ -218,6 +220,7 @@ bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
             throw std::out_of_range("current translation");
         TranslationRecord& current = gTranslations[static_cast<size_t>(gCurTranslation)];
 
+        std::string content;
         auto loadFolder = [&](const std::string& folder, bool isUser) {
             for (const std::string& name : topicFilesIn(folder)) {
                 long lines = 0, unusedIndex = 1, flags = 0;
@@ -226,7 +229,7 @@ bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                 // every other file is checked without keeping its verses.
                 const bool keep = topicCount == 0 || name == savedFile;
                 if (readVerseFile(folder + name, lines, unusedIndex, message, caption, flags,
-                                  keep ? &gVerses : nullptr)) {
+                                  keep ? &gVerses : nullptr, content)) {
                     std::string entry = folder + name + "   " + kCrLf;
                     // Each translation lists the same user files again.
                     bool known = false;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <system_error>
 
 #include "GlobalFunctions.h"
 #include "Module1.h"
@@ -268,7 +269,42 @@ void frmMain::checkAccessSoundAndRevisions(bool& newVersion) {
         EnableMenuItem(mnuPopupHelp, mnuUpdates, MF_BYCOMMAND | MF_GRAYED);
         return;
     }
-    if (waveOutGetNumDevs() == 0) {
+    startSoundCheck();
+    bool updateStarted = false;
+    checkRevisions(updateStarted, newVersion);
+}
+
+// Asking for the sound devices loads the system's audio drivers, which takes
+// about as long as showing the verse, and holds the loader while it does,
+// so that a paint needing a DLL would wait for it. Nothing needs the answer
+// before the pointer reaches a button, the information menu is read or the
+// settings are saved: the check waits for the timer's first tick, which
+// comes once the window has painted, and runs on a worker; each reader
+// settles it first (running it here when it has not begun).
+void frmMain::startSoundCheck() {
+    m_buttonSoundsSetting = registry::getBoolean(settings_rules::settings::buttonSounds);
+    m_soundCheckPending = true;
+    SetTimer(hwnd(), kSoundCheckTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void frmMain::beginSoundCheck() {
+    KillTimer(hwnd(), kSoundCheckTimer);
+    if (!m_soundCheckPending) return;
+    m_soundCheckPending = false;
+    try {
+        m_soundDevices = std::async(std::launch::async, [] { return waveOutGetNumDevs(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: ask here.
+        std::promise<UINT> devices;
+        devices.set_value(waveOutGetNumDevs());
+        m_soundDevices = devices.get_future();
+    }
+}
+
+void frmMain::settleSoundCheck() {
+    beginSoundCheck();
+    if (!m_soundDevices.valid()) return;
+    if (m_soundDevices.get() == 0) {
         buttonSoundsOn = false;
         // No sound device: the item and the separator above it go.
         int pos = -1;
@@ -279,7 +315,7 @@ void frmMain::checkAccessSoundAndRevisions(bool& newVersion) {
             RemoveMenu(mnuPopupHelp, static_cast<UINT>(pos - 1), MF_BYPOSITION);
         }
     } else {
-        buttonSoundsOn = registry::getBoolean(settings_rules::settings::buttonSounds);
+        buttonSoundsOn = m_buttonSoundsSetting;
         gButtonSound.clear();
         if (HRSRC res = FindResourceA(nullptr, "BUTTON01", "WAVE")) {
             HGLOBAL data = LoadResource(nullptr, res);
@@ -288,8 +324,6 @@ void frmMain::checkAccessSoundAndRevisions(bool& newVersion) {
         }
         checkMenu(mnuButtonSounds, buttonSoundsOn);
     }
-    bool updateStarted = false;
-    checkRevisions(updateStarted, newVersion);
 }
 
 // The first-run dialog on a first run, else the tip of the day when the
@@ -432,6 +466,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         else if (wp == timerSchedule.id()) timerSchedule_Timer();
         else if (wp == TimerTooltips.id()) TimerTooltips_Timer();
         else if (wp == tmrPrevNext.id()) tmrPrevNext_Timer();
+        else if (wp == kSoundCheckTimer) beginSoundCheck();
         return 0;
     case WM_ENTERMENULOOP:
         // No tip over an open menu, nor one brought back while it is open.
@@ -505,6 +540,7 @@ void frmMain::Form_Unload() {
     m_unloaded = true;
     releaseTrayAndTimers();
     try {
+        settleSoundCheck();
         ui::Window::closeOtherForms(this);
         if (formLoaded) {
             saveWindowPlace();
@@ -612,7 +648,11 @@ void frmMain::attachSubclasses() {
     SubClassSB.setHandler(route(&frmMain::SubClassSB_WndMessage));
     SubClassSB.setHWnd(StatusBar1);
 
-    SbcEasy1.setMouseEnter([this](const std::string& tag) { SbcEasy1_MouseEnter(tag); });
+    // Entering a button may play its sound.
+    SbcEasy1.setMouseEnter([this](const std::string& tag) {
+        settleSoundCheck();
+        SbcEasy1_MouseEnter(tag);
+    });
     SbcEasy1.setMouseExit([this](const std::string& tag) { SbcEasy1_MouseExit(tag); });
     // The window's background stands for the verse frame and the top bar.
     SbcEasy1.attach(hwnd(), "frameNoCombo");

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -101,9 +102,9 @@ public:
     void showOptionsMenu();
     void showHelpMenu();
     bool menuCommand(UINT id);
-    bool menuChecked(UINT item) const;
-    bool menuEnabled(UINT item) const;
-    bool menuPresent(UINT item) const;
+    bool menuChecked(UINT item);
+    bool menuEnabled(UINT item);
+    bool menuPresent(UINT item);
     void mnuOptions_Click();
     void mnuParallel_Click();
     void mnuAutoStart_Click();
@@ -192,6 +193,9 @@ private:
     void applyStartupChoices();
     bool showFirstVerse();
     void checkAccessSoundAndRevisions(bool& newVersion);
+    void startSoundCheck();
+    void beginSoundCheck();
+    void settleSoundCheck();
     bool showFirstRunOrTip(bool& newVersion);
     void showUpdateHelp(bool newVersion);
     void readyTrayAndButtons();
@@ -236,4 +240,10 @@ private:
     HFONT m_locationFont = nullptr;
     HWND m_tooltips = nullptr;
     int m_comboHeight = 21;
+    // The start-up's check of the sound devices: due to begin, or the
+    // count while it runs; and the saved Button Sounds choice it applies.
+    static constexpr UINT_PTR kSoundCheckTimer = 5;
+    bool m_soundCheckPending = false;
+    std::future<UINT> m_soundDevices;
+    bool m_buttonSoundsSetting = false;
 };

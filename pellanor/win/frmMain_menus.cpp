@@ -67,18 +67,21 @@ void frmMain::checkMenu(UINT item, bool on) {
                   MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
-bool frmMain::menuChecked(UINT item) const {
+bool frmMain::menuChecked(UINT item) {
+    settleSoundCheck();
     HMENU m = item == mnuButtonSounds || item == mnuUpdates ? mnuPopupHelp : mnuPopUpOptions;
     return (GetMenuState(m, item, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
-bool frmMain::menuEnabled(UINT item) const {
+bool frmMain::menuEnabled(UINT item) {
+    settleSoundCheck();
     HMENU m = item == mnuButtonSounds || item == mnuUpdates ? mnuPopupHelp : mnuPopUpOptions;
     UINT state = GetMenuState(m, item, MF_BYCOMMAND);
     return state != static_cast<UINT>(-1) && !(state & (MF_DISABLED | MF_GRAYED));
 }
 
-bool frmMain::menuPresent(UINT item) const {
+bool frmMain::menuPresent(UINT item) {
+    settleSoundCheck();
     HMENU m = item == mnuButtonSounds || item == mnuUpdates ? mnuPopupHelp : mnuPopUpOptions;
     return GetMenuState(m, item, MF_BYCOMMAND) != static_cast<UINT>(-1);
 }
@@ -91,6 +94,7 @@ void frmMain::showOptionsMenu() {
 }
 
 void frmMain::showHelpMenu() {
+    settleSoundCheck();
     POINT p;
     GetCursorPos(&p);
     SetForegroundWindow(hwnd());
@@ -185,6 +189,7 @@ void frmMain::mnuHelp_Click() {
 void frmMain::mnuContact_Click() { seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1004); }
 
 void frmMain::mnuButtonSounds_Click() {
+    settleSoundCheck();
     buttonSoundsOn = !buttonSoundsOn;
     checkMenu(mnuButtonSounds, buttonSoundsOn);
 }

@@ -36,6 +36,15 @@ HtmlHelpAProc realHtmlHelp() {
     return proc;
 }
 
+// A shell32 function, found when first called: the shell's DLLs are loaded
+// only by a program that goes to the tray or opens a document, not at every
+// start.
+template <typename Fn>
+Fn shellFunction(const char* name) {
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    return shell ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(shell, name))) : nullptr;
+}
+
 } // namespace
 
 int messageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
@@ -74,7 +83,8 @@ void setHtmlHelp(HtmlHelpFn fn) { htmlHelpHook() = std::move(fn); }
 
 BOOL notifyIcon(DWORD message, NOTIFYICONDATAA* data) {
     if (notifyIconHook()) return notifyIconHook()(message, data);
-    return Shell_NotifyIconA(message, data);
+    static const auto shellNotifyIcon = shellFunction<decltype(&Shell_NotifyIconA)>("Shell_NotifyIconA");
+    return shellNotifyIcon ? shellNotifyIcon(message, data) : FALSE;
 }
 
 void setNotifyIcon(NotifyIconFn fn) { notifyIconHook() = std::move(fn); }
@@ -90,7 +100,8 @@ void setTimeOfDay(TimeOfDayFn fn) { timeOfDayHook() = std::move(fn); }
 
 void shellOpen(const std::string& file) {
     if (shellOpenHook()) return shellOpenHook()(file);
-    ShellExecuteA(nullptr, nullptr, file.c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
+    static const auto shellExecute = shellFunction<decltype(&ShellExecuteA)>("ShellExecuteA");
+    if (shellExecute) shellExecute(nullptr, nullptr, file.c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
 }
 
 void setShellOpen(ShellOpenFn fn) { shellOpenHook() = std::move(fn); }

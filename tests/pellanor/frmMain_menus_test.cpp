@@ -2,6 +2,8 @@
 // The pop-up menus' check marks and handlers, and the start-up comparison
 // of the stored and the running version.
 #include "main_window_fixture.h"
+
+#include <mmsystem.h>
 #include "modHyperLink.h"
 
 using namespace testsupport;
@@ -49,6 +51,28 @@ TEST_F(Menus, CheckMarksFollowSettingsAndToggles) {
     }
     form->closeNow();
     EXPECT_EQ(userSetting("parallelTranslation"), "True");
+}
+
+// The sound devices are counted beside the load; whatever reads the sound
+// state right after it finds it already decided by the count.
+TEST_F(Menus, SoundStateIsDecidedWhenFirstRead) {
+    const bool devices = waveOutGetNumDevs() > 0;
+    for (const char* saved : {"True", "False"}) {
+        SCOPED_TRACE(saved);
+        setUserSetting("buttonSounds", saved);
+        const int itemsBefore = 10; // as the menu is made, before the check
+        start();
+        EXPECT_EQ(form->menuPresent(frmMain::mnuButtonSounds), devices);
+        EXPECT_EQ(GetMenuItemCount(form->mnuPopupHelp), devices ? itemsBefore : itemsBefore - 2)
+            << "without a device the item and its separator go";
+        EXPECT_EQ(form->buttonSoundsOn, devices && std::string(saved) == "True");
+        if (devices) {
+            EXPECT_EQ(form->menuChecked(frmMain::mnuButtonSounds), std::string(saved) == "True");
+        }
+        form->closeNow();
+        EXPECT_EQ(userSetting("buttonSounds"), devices ? saved : "False");
+        resetLibraryState();
+    }
 }
 
 TEST_F(Menus, LimitedAccessDisablesSoundsAndUpdates) {
