@@ -1,4 +1,4 @@
-// scan_fuzz.cpp
+// orvanescan_fuzz.cpp
 // libFuzzer target for what the engine reads from files it did not write:
 // lists found by their markers in a program's bytes, version resources,
 // and version texts.
