@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <htmlhelp.h>
-#include <mmsystem.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -292,11 +291,11 @@ void frmMain::beginSoundCheck() {
     if (!m_soundCheckPending) return;
     m_soundCheckPending = false;
     try {
-        m_soundDevices = std::async(std::launch::async, [] { return waveOutGetNumDevs(); });
+        m_soundDevices = std::async(std::launch::async, [] { return seams::soundDeviceCount(); });
     } catch (const std::system_error&) {
         // No thread to be had: ask here.
         std::promise<UINT> devices;
-        devices.set_value(waveOutGetNumDevs());
+        devices.set_value(seams::soundDeviceCount());
         m_soundDevices = devices.get_future();
     }
 }
