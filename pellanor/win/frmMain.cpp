@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <htmlhelp.h>
-#include <mmsystem.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -46,6 +45,14 @@ constexpr int kDesignHeightTw = 6600;
 constexpr int kTopicComboWidth = 170;   // px
 constexpr int kFrame1TopTw = 840;
 constexpr int kFrame1HeightTw = 405;
+
+struct HoldLayout {
+    explicit HoldLayout(bool& held) : held(held) { held = true; }
+    ~HoldLayout() { held = false; }
+    HoldLayout(const HoldLayout&) = delete;
+    HoldLayout& operator=(const HoldLayout&) = delete;
+    bool& held;
+};
 
 int twToPxX(int tw) { return tw / ui::twipsPerPixelX(); }
 int twToPxY(int tw) { return tw / ui::twipsPerPixelY(); }
@@ -142,9 +149,14 @@ bool frmMain::loadInOrder() {
     // not here.
     watchWindowAndControls();
     createToolTipWindow();
-    if (!showTopicLists()) return false;
-    restoreWindowPlace();
-    applyUserSettings();
+    {
+        // The lists, the saved place and the font each change the layout:
+        // the hidden window is laid out once, by the start-up choices.
+        HoldLayout hold(m_layoutHeld);
+        if (!showTopicLists()) return false;
+        restoreWindowPlace();
+        applyUserSettings();
+    }
     applyStartupChoices();
     if (!showFirstVerse()) return false;
     bool newVersion = false;
@@ -292,11 +304,11 @@ void frmMain::beginSoundCheck() {
     if (!m_soundCheckPending) return;
     m_soundCheckPending = false;
     try {
-        m_soundDevices = std::async(std::launch::async, [] { return waveOutGetNumDevs(); });
+        m_soundDevices = std::async(std::launch::async, [] { return seams::soundDeviceCount(); });
     } catch (const std::system_error&) {
         // No thread to be had: ask here.
         std::promise<UINT> devices;
-        devices.set_value(waveOutGetNumDevs());
+        devices.set_value(seams::soundDeviceCount());
         m_soundDevices = devices.get_future();
     }
 }
@@ -397,8 +409,16 @@ void frmMain::applyVerseFont() {
     Form_Resize();
 }
 
+frmMain::LaidOutFor frmMain::currentGeometry() const {
+    RECT client{}, outer{};
+    GetClientRect(hwnd(), &client);
+    GetWindowRect(hwnd(), &outer);
+    return LaidOutFor{client.right, client.bottom, outer.right - outer.left, IsZoomed(hwnd()) != FALSE};
+}
+
 void frmMain::Form_Resize() {
-    if (!hwnd() || IsIconic(hwnd())) return;
+    if (!hwnd() || IsIconic(hwnd()) || m_layoutHeld) return;
+    m_laidOutFor = currentGeometry();
     RECT client;
     GetClientRect(hwnd(), &client);
     int sw = client.right, sh = client.bottom;
@@ -455,7 +475,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
         gErrorShown = false;
         try {
-            Form_Resize();
+            if (currentGeometry() != m_laidOutFor) Form_Resize();
         } catch (...) {
             dataManipulation::reportFailure(hwnd(), "Resize", dataManipulation::kErrorCaption,
                                           MB_ICONSTOP);

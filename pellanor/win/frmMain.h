@@ -240,6 +240,18 @@ private:
     HFONT m_locationFont = nullptr;
     HWND m_tooltips = nullptr;
     int m_comboHeight = 21;
+    // While the load's steps change what the layout depends on, the hidden
+    // window is not laid out; the step after them lays it out once.
+    bool m_layoutHeld = false;
+    // The sizes and state the controls were last laid out for: a WM_SIZE
+    // that changes none of them (the first showing) leaves them as they are.
+    struct LaidOutFor {
+        LONG clientWidth = -1, clientHeight = -1, windowWidth = -1;
+        bool zoomed = false;
+        bool operator==(const LaidOutFor&) const = default;
+    };
+    LaidOutFor m_laidOutFor;
+    LaidOutFor currentGeometry() const;
     // The start-up's check of the sound devices: due to begin, or the
     // count while it runs; and the saved Button Sounds choice it applies.
     static constexpr UINT_PTR kSoundCheckTimer = 5;

@@ -4,7 +4,6 @@
 // selections, and the reload after the add-verses dialog.
 #include <windows.h>
 #include <commctrl.h>
-#include <mmsystem.h>
 
 #include <stdexcept>
 
@@ -13,6 +12,7 @@
 #include "dataManipulation.h"
 #include "frmMain.h"
 #include "registry.h"
+#include "seams.h"
 #include "settings_rules.h"
 #include "verse_display.h"
 
@@ -263,7 +263,7 @@ void frmMain::SbcEasy1_MouseEnter(const std::string& tag) {
         if (tag.find("button") == std::string::npos) return;
         closeComboLists();
         if (buttonSoundsOn && !gButtonSound.empty())
-            sndPlaySoundA(gButtonSound.data(), SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
+            seams::playSoundImage(gButtonSound.data());
         long n = 0;
         hoverButton = settings_rules::parseLong(tag.substr(6), n) ? static_cast<int>(n) : -1;
         if (hoverButton >= 0 && hoverButton <= 7) {

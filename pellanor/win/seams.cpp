@@ -2,6 +2,7 @@
 #include "seams.h"
 
 #include <htmlhelp.h>
+#include <mmsystem.h>
 
 #include <vector>
 
@@ -36,13 +37,19 @@ HtmlHelpAProc realHtmlHelp() {
     return proc;
 }
 
-// A shell32 function, found when first called: the shell's DLLs are loaded
-// only by a program that goes to the tray or opens a document, not at every
-// start.
+// A function of a system DLL, found when first called: the DLL is loaded
+// only by a program that needs it, not at every start.
+template <typename Fn>
+Fn systemFunction(const char* dll, const char* name) {
+    HMODULE module = LoadLibraryA(dll);
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// The shell's DLLs are loaded only by a program that goes to the tray or
+// opens a document.
 template <typename Fn>
 Fn shellFunction(const char* name) {
-    HMODULE shell = LoadLibraryA("shell32.dll");
-    return shell ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(shell, name))) : nullptr;
+    return systemFunction<Fn>("shell32.dll", name);
 }
 
 } // namespace
@@ -128,6 +135,16 @@ void flashWindow(HWND window) {
     if (alertHook()) return alertHook()("flash", window);
     FLASHWINFO fi{sizeof(FLASHWINFO), window, FLASHW_ALL | FLASHW_TIMER, 3, 0};
     FlashWindowEx(&fi);
+}
+
+UINT soundDeviceCount() {
+    static const auto count = systemFunction<UINT(WINAPI*)()>("winmm.dll", "waveOutGetNumDevs");
+    return count ? count() : 0;
+}
+
+void playSoundImage(const char* wave) {
+    static const auto play = systemFunction<BOOL(WINAPI*)(LPCSTR, UINT)>("winmm.dll", "sndPlaySoundA");
+    if (play) play(wave, SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
 }
 
 void informationSound() {

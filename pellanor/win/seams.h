@@ -59,6 +59,12 @@ void flashWindow(HWND window);   // caption and taskbar button, three times
 void informationSound();         // the system's information sound
 void setAlertObserver(AlertFn fn); // tests see each alert instead of the real call
 
+// The number of sound output devices (waveOutGetNumDevs), and a wave image
+// in memory played without waiting (sndPlaySoundA). The multimedia DLL is
+// loaded when first asked: most starts never play a sound.
+UINT soundDeviceCount();
+void playSoundImage(const char* wave);
+
 // LogonUserA with a network logon and the default provider: true when the
 // system accepts the account and password. The token is closed at once;
 // the logon only tests them.
