@@ -11,6 +11,7 @@
 #include "common/com/errors.h"
 #include "common/com/module.h"
 #include "common/filelist/ole_streams.h"
+#include "common/win32/handles.h"
 #include "res_strings.h"
 #include "resource.h"
 #include "thread_control_list.h"
@@ -40,10 +41,8 @@ constexpr int kPageControls[] = {IDC_GROUP_SELECT, IDC_GROUP_PATHS, IDC_CURRENT_
                                  IDC_VERIFYMODE_LABEL, IDC_VERIFYMODE};
 
 SelectFilesDialogFn selectFilesDialog() noexcept {
-    HMODULE design = GetModuleHandleA("orvdesign36.dll");
-    if (!design) return nullptr;
-    return reinterpret_cast<SelectFilesDialogFn>(
-        reinterpret_cast<void*>(GetProcAddress(design, MAKEINTRESOURCEA(kOrdinalSelectFilesDialog))));
+    return win32::procAddress<SelectFilesDialogFn>(GetModuleHandleA("orvdesign36.dll"),
+                                                   MAKEINTRESOURCEA(kOrdinalSelectFilesDialog));
 }
 
 VARIANT_BOOL boolOf(bool b) noexcept { return b ? VARIANT_TRUE : VARIANT_FALSE; }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/com/module.h"
+#include "common/win32/handles.h"
 #include "thread_control_list.h"
 
 namespace orvane36::thread_master {
@@ -29,10 +30,9 @@ const DesignLibrary& designLibrary() noexcept {
             module = LoadLibraryA((self.substr(0, slash + 1) + kDesignLibraryName).c_str());
         if (!module) module = LoadLibraryA(kDesignLibraryName);
         if (!module) return d;
-        d.lock = reinterpret_cast<LockThreadControlListFn>(
-            reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(kOrdinalLockThreadControlList))));
-        d.unlock = reinterpret_cast<UnlockThreadControlListFn>(
-            reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(kOrdinalUnlockThreadControlList))));
+        d.lock = win32::procAddress<LockThreadControlListFn>(module, MAKEINTRESOURCEA(kOrdinalLockThreadControlList));
+        d.unlock =
+            win32::procAddress<UnlockThreadControlListFn>(module, MAKEINTRESOURCEA(kOrdinalUnlockThreadControlList));
         if (!d.lock || !d.unlock) d = DesignLibrary{};
         return d;
     }();

@@ -62,4 +62,12 @@ using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using Module = UniqueHandle<HMODULE, ModuleTraits>;
 
+// A function a loaded module exports (by name, or by ordinal through
+// MAKEINTRESOURCEA), typed as the caller declares it; null when the module
+// or the function is missing.
+template <typename Fn>
+Fn procAddress(HMODULE module, const char* name) noexcept {
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 } // namespace win32

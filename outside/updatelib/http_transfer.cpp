@@ -51,8 +51,7 @@ const WinInet& winInet() {
         HMODULE dll = LoadLibraryA("wininet.dll");
         if (!dll) return a;
         auto find = [&](auto& fn, const char* name) {
-            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(
-                reinterpret_cast<void*>(GetProcAddress(dll, name)));
+            fn = win32::procAddress<std::remove_reference_t<decltype(fn)>>(dll, name);
             return fn != nullptr;
         };
         a.loaded = find(a.InternetOpenA, "InternetOpenA") & find(a.InternetOpenUrlA, "InternetOpenUrlA") &

@@ -31,8 +31,7 @@ void ComponentInstaller::install(const std::string& localPath, const std::string
         return;
     }
     using RegisterFn = HRESULT(STDAPICALLTYPE*)();
-    auto reg = reinterpret_cast<RegisterFn>(
-        reinterpret_cast<void*>(GetProcAddress(module.get(), "DllRegisterServer")));
+    auto reg = win32::procAddress<RegisterFn>(module.get(), "DllRegisterServer");
     // A plain DLL has nothing to register.
     if (!reg) return;
     result = FAILED(reg()) ? 2 : 0;

@@ -90,9 +90,7 @@ const std::string& windowsUser() {
     using GetUserNameExFn = BOOLEAN(WINAPI*)(int, LPSTR, PULONG);
     constexpr int kNameSamCompatible = 2;
     HMODULE secur32 = LoadLibraryA("secur32.dll");
-    auto getUserNameEx =
-        secur32 ? reinterpret_cast<GetUserNameExFn>(reinterpret_cast<void*>(GetProcAddress(secur32, "GetUserNameExA")))
-                : nullptr;
+    auto getUserNameEx = win32::procAddress<GetUserNameExFn>(secur32, "GetUserNameExA");
     if (getUserNameEx && getUserNameEx(kNameSamCompatible, name, &size)) {
         gWindowsUser = settings_rules::trimBlanks(std::string(name, size < sizeof name ? size : 0));
     } else {

@@ -23,26 +23,11 @@ ShellOpenFn& shellOpenHook() { static ShellOpenFn f; return f; }
 StartAsUserFn& startAsUserHook() { static StartAsUserFn f; return f; }
 AlertFn& alertHook() { static AlertFn f; return f; }
 
-using HtmlHelpAProc = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-
-HtmlHelpAProc realHtmlHelp() {
-    // hhctrl.ocx stays loaded for the life of the process, as the help
-    // windows it opens belong to it.
-    static HtmlHelpAProc proc = [] {
-        HMODULE m = LoadLibraryA("hhctrl.ocx");
-        return m ? reinterpret_cast<HtmlHelpAProc>(
-                       reinterpret_cast<void*>(GetProcAddress(m, "HtmlHelpA")))
-                 : nullptr;
-    }();
-    return proc;
-}
-
 // A function of a system DLL, found when first called: the DLL is loaded
-// only by a program that needs it, not at every start.
+// only by a program that needs it, not at every start, and stays loaded.
 template <typename Fn>
 Fn systemFunction(const char* dll, const char* name) {
-    HMODULE module = LoadLibraryA(dll);
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+    return win32::procAddress<Fn>(LoadLibraryA(dll), name);
 }
 
 // The shell's DLLs are loaded only by a program that goes to the tray or
@@ -81,7 +66,9 @@ void setStartProcess(StartProcessFn fn) { startProcessHook() = std::move(fn); }
 
 HWND htmlHelp(HWND owner, const std::string& file, UINT command, DWORD_PTR data) {
     if (htmlHelpHook()) return htmlHelpHook()(owner, file, command, data);
-    HtmlHelpAProc proc = realHtmlHelp();
+    // hhctrl.ocx must stay loaded anyway: the help windows it opens belong
+    // to it.
+    static const auto proc = systemFunction<decltype(&HtmlHelpA)>("hhctrl.ocx", "HtmlHelpA");
     if (!proc) return nullptr;
     return proc(owner, file.empty() ? nullptr : file.c_str(), command, data);
 }
