@@ -419,9 +419,7 @@ frmMain::LaidOutFor frmMain::currentGeometry() const {
 void frmMain::Form_Resize() {
     if (!hwnd() || IsIconic(hwnd()) || m_layoutHeld) return;
     m_laidOutFor = currentGeometry();
-    RECT client;
-    GetClientRect(hwnd(), &client);
-    int sw = client.right, sh = client.bottom;
+    const int sw = m_laidOutFor.clientWidth, sh = m_laidOutFor.clientHeight;
     SendMessageA(StatusBar1, WM_SIZE, 0, 0);
 
     // The topic combo lies over panel 1, the translation combo over panel 3.
@@ -432,9 +430,7 @@ void frmMain::Form_Resize() {
     SetWindowPos(comboTranslations, HWND_TOP, p3.left, sh - m_comboHeight + 2,
                  p3.right - p3.left + 2, 240, SWP_NOACTIVATE);
 
-    RECT outer;
-    GetWindowRect(hwnd(), &outer);
-    layoutButtons((outer.right - outer.left) * ui::twipsPerPixelX());
+    layoutButtons(m_laidOutFor.windowWidth * ui::twipsPerPixelX());
 
     // The reference row (Frame1) between Previous and Next, the same gap
     // on either side, and the verse box below it.
