@@ -20,7 +20,7 @@ echo "benchmarking the $bits-bit build under $bits-bit Wine"
 BUILD=${BENCH_BUILD_DIR:-$(build_dir_for "$bits")}
 LARGE=$REPO/build/bench-large-library$bits
 cmake --preset "$(preset_for "$bits")" -B "$BUILD" >/dev/null
-cmake --build "$BUILD" -j "$JOBS" --target dist startup_probe read_floor richedit_floor >/dev/null
+cmake --build "$BUILD" -j "$JOBS" --target dist startup_probe read_floor richedit_floor window_floor >/dev/null
 
 python3 "$REPO/bench/gen_large_library.py" "$LARGE"
 # The same library with its first translation only, for the cost of each
@@ -61,11 +61,14 @@ read:    read_floor.exe, a GUI program importing only kernel32, started by the s
          CreateProcess, reads every file of the TRANSLATION_* folders; timed until it reports.
 rich-edit: richedit_floor.exe, an empty GUI program showing one rich-edit window, timed
          as the program is (until it waits idle with its window shown).
+window:  window_floor.exe, the program's own main window (verse box, reference boxes,
+         status bar, combo boxes, tooltips, picture buttons, menus) made by the program's
+         code and shown with one line of text, without its library or load; timed the same.
 TEXT
 winpath() { wine winepath -w "$1" 2>/dev/null; }
 # The program's sound check makes Wine's ALSA driver complain on a machine
 # without a sound card; that noise is dropped.
 wine "$BUILD/bench/startup_probe.exe" --runs "${RUNS:-10}" "$(winpath "$BUILD/bench/read_floor.exe")" \
-  "$(winpath "$BUILD/bench/richedit_floor.exe")" \
+  "$(winpath "$BUILD/bench/richedit_floor.exe")" "$(winpath "$BUILD/bench/window_floor.exe")" \
   "shipped=$(winpath "$BUILD/dist")" "large1=$(winpath "$LARGE1")" "large4=$(winpath "$LARGE")" \
   2> >(grep -v '^ALSA lib' >&2) | tr -d '\r'

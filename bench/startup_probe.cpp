@@ -1,10 +1,11 @@
 // startup_probe.cpp
 // Times cold starts of pellanor.exe in prepared program folders and sets
-// them beside two floors: an empty GUI program with one rich-edit window
-// (richedit_floor.exe), and the time a fresh process takes to read the same
-// bytes (read_floor.exe), all started the same way.
+// them beside three floors: an empty GUI program with one rich-edit window
+// (richedit_floor.exe), the program's own window made and shown without its
+// library (window_floor.exe), and the time a fresh process takes to read
+// the same bytes (read_floor.exe), all started the same way.
 //
-//   startup_probe.exe [--runs N] READ_FLOOR_EXE RICHEDIT_FLOOR_EXE LABEL=PROGRAM_FOLDER ...
+//   startup_probe.exe [--runs N] READ_FLOOR_EXE RICHEDIT_FLOOR_EXE WINDOW_FLOOR_EXE LABEL=PROGRAM_FOLDER ...
 //
 // Libraries given in order of their number of translations also get the
 // cost of each added translation beside the time to read its bytes.
@@ -120,8 +121,7 @@ WindowSearch windowsOf(DWORD pid) {
     return search;
 }
 
-// The verse box gets a default text while the load still runs, so the first
-// verse counts as shown only once the main window is visible too (it is
+// The first verse counts as shown once the main window is visible (it is
 // shown when the load is complete) and its verse box holds text.
 bool verseShown(DWORD pid) {
     HWND main = windowsOf(pid).main;
@@ -273,15 +273,15 @@ unsigned long translationsIn(const std::string& folder) {
 }
 
 struct Floors {
-    std::string reader, richEdit;
-    std::vector<double> empty, richEditIdle;
+    std::string reader, richEdit, window;
+    std::vector<double> empty, richEditIdle, windowIdle;
 };
 
 struct Library {
     std::string label, folder;
     unsigned long long bytes = 0;
     unsigned long files = 0, translations = 0;
-    std::vector<double> read, idle, verse, richEdit;
+    std::vector<double> read, idle, verse, richEdit, window;
 };
 
 // One round per timed run, each an empty start, a read, the rich-edit
@@ -293,10 +293,10 @@ bool measureLibrary(Floors& floors, int runs, Library& lib) {
     std::vector<SavedValue> settings;
     for (int i = 0; i <= runs; ++i) {
         ReadSample none, read;
-        StartSample start, richEdit;
+        StartSample start, richEdit, window;
         if (i > 0) putBackSettings(settings);
         if (!timeRead(floors.reader, "", none) || !timeRead(floors.reader, lib.folder, read) ||
-            !timeStart(floors.richEdit, lib.folder, richEdit) ||
+            !timeStart(floors.richEdit, lib.folder, richEdit) || !timeStart(floors.window, lib.folder, window) ||
             !timeStart(lib.folder + "\\pellanor.exe", lib.folder, start))
             return false;
         lib.bytes = read.bytes;
@@ -308,14 +308,17 @@ bool measureLibrary(Floors& floors, int runs, Library& lib) {
         floors.empty.push_back(none.ms);
         lib.read.push_back(read.ms);
         lib.richEdit.push_back(richEdit.idleMs);
+        lib.window.push_back(window.idleMs);
         lib.idle.push_back(start.idleMs);
         lib.verse.push_back(start.verseMs);
     }
     floors.richEditIdle.insert(floors.richEditIdle.end(), lib.richEdit.begin(), lib.richEdit.end());
+    floors.windowIdle.insert(floors.windowIdle.end(), lib.window.begin(), lib.window.end());
     std::printf("%s: %s\n  %lu translations, %lu files, %llu bytes in its TRANSLATION_* folders\n",
                 lib.label.c_str(), lib.folder.c_str(), lib.translations, lib.files, lib.bytes);
     printStats("read floor (fresh process reads every file)", lib.read);
     printStats("rich-edit floor (empty program, one rich edit)", lib.richEdit);
+    printStats("window floor (the program's window, no library)", lib.window);
     printStats("start to first verse (WaitForInputIdle)", lib.idle);
     printStats("start to verse window seen (cross-check)", lib.verse);
     std::fflush(stdout);
@@ -325,13 +328,13 @@ bool measureLibrary(Floors& floors, int runs, Library& lib) {
 double median(const std::vector<double>& v) { return summarise(v).median; }
 
 void printTable(const std::vector<Library>& libs, const Floors& floors) {
-    std::printf("\n%-10s %5s %10s %6s %10s %12s %12s %9s\n", "library", "trans", "bytes", "files", "read ms",
-                "rich-edit ms", "first verse", "vs r-e");
+    std::printf("\n%-10s %5s %10s %6s %8s %12s %9s %12s %7s %7s\n", "library", "trans", "bytes", "files",
+                "read ms", "rich-edit ms", "window ms", "first verse", "vs r-e", "vs win");
     for (const Library& lib : libs) {
-        const double start = median(lib.idle), richEdit = median(lib.richEdit);
-        std::printf("%-10s %5lu %10llu %6lu %10.1f %12.1f %12.1f %9.2f\n", lib.label.c_str(), lib.translations,
-                    lib.bytes, lib.files, median(lib.read), richEdit, start,
-                    richEdit > 0 ? start / richEdit : 0.0);
+        const double start = median(lib.idle), richEdit = median(lib.richEdit), window = median(lib.window);
+        std::printf("%-10s %5lu %10llu %6lu %8.1f %12.1f %9.1f %12.1f %7.2f %7.2f\n", lib.label.c_str(),
+                    lib.translations, lib.bytes, lib.files, median(lib.read), richEdit, window, start,
+                    richEdit > 0 ? start / richEdit : 0.0, window > 0 ? start / window : 0.0);
     }
     // Each added translation, where a library holds more than the one before.
     for (size_t i = 1; i < libs.size(); ++i) {
@@ -342,14 +345,16 @@ void printTable(const std::vector<Library>& libs, const Floors& floors) {
         std::printf("each translation added from %s to %s: start +%.1f ms, read +%.1f ms, ratio %.2f\n",
                     a.label.c_str(), b.label.c_str(), start, read, read > 0 ? start / read : 0.0);
     }
-    std::printf("(medians; Wine process start floor, an empty program: %.1f ms; rich-edit floor over all "
-                "rounds: %.1f ms)\n",
-                median(floors.empty), median(floors.richEditIdle));
+    const double richEdit = median(floors.richEditIdle), window = median(floors.windowIdle);
+    std::printf("(medians; Wine process start floor, an empty program: %.1f ms; over all rounds the rich-edit "
+                "floor %.1f ms and the window floor %.1f ms, %.2f times the rich-edit floor)\n",
+                median(floors.empty), richEdit, window, richEdit > 0 ? window / richEdit : 0.0);
 }
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: startup_probe.exe [--runs N] READ_FLOOR_EXE RICHEDIT_FLOOR_EXE LABEL=PROGRAM_FOLDER ...\n");
+                 "usage: startup_probe.exe [--runs N] READ_FLOOR_EXE RICHEDIT_FLOOR_EXE WINDOW_FLOOR_EXE "
+                 "LABEL=PROGRAM_FOLDER ...\n");
     return 2;
 }
 
@@ -365,10 +370,11 @@ int main(int argc, char** argv) {
         runs = std::atoi(argv[2]);
         at = 3;
     }
-    if (runs < 1 || argc - at < 3) return usage();
+    if (runs < 1 || argc - at < 4) return usage();
     Floors floors;
     floors.reader = argv[at++];
     floors.richEdit = argv[at++];
+    floors.window = argv[at++];
     std::vector<Library> libs;
     for (; at < argc; ++at) {
         std::string arg = argv[at];

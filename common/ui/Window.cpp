@@ -198,18 +198,25 @@ int runMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
-int twipsPerPixelX() {
+namespace {
+// The screen's resolution is fixed for the life of a program that does not
+// declare itself DPI-aware, so it is asked for once.
+int twipsPerPixel(int axis) {
     HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
+    int dpi = dc ? GetDeviceCaps(dc, axis) : 96;
     if (dc) ReleaseDC(nullptr, dc);
     return dpi > 0 ? 1440 / dpi : 15;
 }
+} // namespace
+
+int twipsPerPixelX() {
+    static const int twips = twipsPerPixel(LOGPIXELSX);
+    return twips;
+}
 
 int twipsPerPixelY() {
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    return dpi > 0 ? 1440 / dpi : 15;
+    static const int twips = twipsPerPixel(LOGPIXELSY);
+    return twips;
 }
 
 } // namespace ui

@@ -23,14 +23,6 @@
 
 namespace {
 
-const char* const kDefaultVerseText =
-    "My son, forget not my law; but let thine heart keep my commandments:  For length of days, "
-    "and long life, and peace, shall they add to thee.  Let not mercy and truth forsake thee:  "
-    "bind them about thy neck; write them upon the table of thine heart:  So shalt thou find "
-    "favour and good understanding in the sight of God and man.  Trust in the LORD with all "
-    "thine heart; and lean not unto thine own understanding.  In all thy ways acknowledge him, "
-    "and He shall direct thy paths.";
-
 enum ControlId : int {
     IDC_VERSE = 100,
     IDC_LOCATION0 = 110,
@@ -94,8 +86,8 @@ void frmMain::createControls() {
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
     m_uiFont = CreateFontIndirectA(&ncm.lfMessageFont);
 
-    auto child = [&](DWORD ex, const char* cls, DWORD style, int id) {
-        HWND h = CreateWindowExA(ex, cls, "", WS_CHILD | style, 0, 0, 10, 10, hwnd(),
+    auto child = [&](DWORD ex, const char* cls, DWORD style, int id, int width = 10, int height = 10) {
+        HWND h = CreateWindowExA(ex, cls, "", WS_CHILD | style, 0, 0, width, height, hwnd(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
         if (h && m_uiFont) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(m_uiFont), FALSE);
         return h;
@@ -108,13 +100,11 @@ void frmMain::createControls() {
         txtLocation[static_cast<size_t>(i)] =
             child(WS_EX_CLIENTEDGE, "EDIT", ES_CENTER | ES_READONLY | ES_AUTOHSCROLL, IDC_LOCATION0 + i);
     StatusBar1 = child(0, STATUSCLASSNAMEA, WS_VISIBLE | WS_CLIPSIBLINGS | CCS_BOTTOM | SBARS_SIZEGRIP, IDC_STATUS);
-    ComboTopics = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                        IDC_TOPICS);
-    comboTranslations = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                              IDC_TRANSLATIONS);
     // The lists drop below the window's bottom edge; give them room.
-    SetWindowPos(ComboTopics, HWND_TOP, 0, 0, kTopicComboWidth, 240, SWP_NOMOVE);
-    SetWindowPos(comboTranslations, HWND_TOP, 0, 0, 150, 240, SWP_NOMOVE);
+    ComboTopics = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                        IDC_TOPICS, kTopicComboWidth, 240);
+    comboTranslations = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                              IDC_TRANSLATIONS, 150, 240);
     // The closed height of a drop-down combo is its selection field's.
     m_comboHeight = static_cast<int>(SendMessageA(ComboTopics, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0)) + 6;
     if (RichTxtVerse) SendMessageA(RichTxtVerse, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_WINDOW));
@@ -148,7 +138,8 @@ bool frmMain::loadInOrder() {
     // The account name is looked up when first wanted (Module1::windowsUser),
     // not here.
     watchWindowAndControls();
-    createToolTipWindow();
+    // The tip's own window is made when a tip is first shown.
+    timerVerse.setEnabled(false);
     {
         // The lists, the saved place and the font each change the layout:
         // the hidden window is laid out once, by the start-up choices.
@@ -170,7 +161,9 @@ bool frmMain::loadInOrder() {
 HCURSOR frmMain::showLoadDefaults() {
     gErrorShown = false;
     formLoaded = false;
-    SetWindowTextA(RichTxtVerse, kDefaultVerseText);
+    // The window stays hidden until the load has put the first verse in the
+    // box, so the box is left empty meanwhile: text set here would only be
+    // laid out, restyled by the font and cleared again unseen.
     HCURSOR previousCursor = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
     SetWindowTextA(hwnd(), kCaption);
     return previousCursor;
@@ -210,13 +203,6 @@ void frmMain::watchWindowAndControls() {
     attachSubclasses();
 }
 
-// The tooltip window, the sleep timer stopped (the buttons were tagged
-// before the pointer component watches them).
-void frmMain::createToolTipWindow() {
-    m_toolTipForm = std::make_unique<ToolTipForm>();
-    m_toolTipForm->create(hwnd());
-    timerVerse.setEnabled(false);
-}
 
 // Topics of the current translation, the status bar and the lists.
 bool frmMain::showTopicLists() {
@@ -288,15 +274,15 @@ void frmMain::checkAccessSoundAndRevisions(bool& newVersion) {
 
 // Asking for the sound devices loads the system's audio drivers, which takes
 // about as long as showing the verse, and holds the loader while it does,
-// so that a paint needing a DLL would wait for it. Nothing needs the answer
-// before the pointer reaches a button, the information menu is read or the
-// settings are saved: the check waits for the timer's first tick, which
-// comes once the window has painted, and runs on a worker; each reader
-// settles it first (running it here when it has not begun).
+// so that the window's own messages wait for it meanwhile. Nothing needs the
+// answer before the pointer reaches a button, the information menu is read
+// or the settings are saved: the check runs on a worker a second after the
+// load, once the window has painted and settled; each reader settles it
+// first (running it here when it has not begun).
 void frmMain::startSoundCheck() {
     m_buttonSoundsSetting = registry::getBoolean(settings_rules::settings::buttonSounds);
     m_soundCheckPending = true;
-    SetTimer(hwnd(), kSoundCheckTimer, USER_TIMER_MINIMUM, nullptr);
+    SetTimer(hwnd(), kSoundCheckTimer, kSoundCheckDelayMs, nullptr);
 }
 
 void frmMain::beginSoundCheck() {

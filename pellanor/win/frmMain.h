@@ -186,7 +186,6 @@ private:
     bool findHelpFile();
     void readWindowsVersion();
     void watchWindowAndControls();
-    void createToolTipWindow();
     bool showTopicLists();
     void restoreWindowPlace();
     void applyUserSettings();
@@ -211,6 +210,7 @@ private:
     void createButtons();
     void closeComboLists();
     void hideToolTips();
+    void showToolTipText();
     void layoutButtons(int widthTw);
     void createMenus();
     void attachSubclasses();
@@ -255,6 +255,7 @@ private:
     // The start-up's check of the sound devices: due to begin, or the
     // count while it runs; and the saved Button Sounds choice it applies.
     static constexpr UINT_PTR kSoundCheckTimer = 5;
+    static constexpr UINT kSoundCheckDelayMs = 1000;
     bool m_soundCheckPending = false;
     std::future<UINT> m_soundDevices;
     bool m_buttonSoundsSetting = false;

@@ -95,12 +95,24 @@ void frmMain::closeComboLists() {
 
 HWND frmMain::toolTipWindow() const { return m_toolTipForm ? m_toolTipForm->hwnd() : nullptr; }
 
+// The tip's window is made when the first tip shows; until then there is
+// nothing to hide.
+void frmMain::showToolTipText() {
+    if (!m_toolTipForm) {
+        if (tipText.empty()) return;
+        auto form = std::make_unique<ToolTipForm>();
+        if (!form->create(hwnd())) return;
+        m_toolTipForm = std::move(form);
+    }
+    ToolTips::showToolTip(*m_toolTipForm, tipText);
+}
+
 // Nothing may stay over a menu, a combo list or the empty desktop: the tip
 // goes, and the delay that would bring it back is stopped.
 void frmMain::hideToolTips() {
     TimerTooltips.setEnabled(false);
     tipText.clear();
-    if (m_toolTipForm) ToolTips::showToolTip(*m_toolTipForm, tipText);
+    showToolTipText();
     if (m_tooltips) SendMessageA(m_tooltips, TTM_POP, 0, 0);
 }
 
@@ -246,7 +258,7 @@ void frmMain::TimerTooltips_Timer() {
     gErrorShown = false;
     try {
         TimerTooltips.setEnabled(false);
-        if (m_toolTipForm) ToolTips::showToolTip(*m_toolTipForm, tipText);
+        showToolTipText();
     } catch (...) {
         reportFailure(hwnd(), "TimerTooltips_Timer", kStopCaption, MB_ICONSTOP);
     }
@@ -289,7 +301,7 @@ void frmMain::SbcEasy1_MouseExit(const std::string&) {
         step = 5;
         TimerTooltips.setEnabled(false);
         step = 6;
-        if (m_toolTipForm) ToolTips::showToolTip(*m_toolTipForm, tipText);
+        showToolTipText();
         step = 7;
     } catch (...) {
         dataManipulation::reportFailure(hwnd(),

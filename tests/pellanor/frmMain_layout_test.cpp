@@ -232,11 +232,12 @@ TEST_F(Layout, HoverOnlyWhileTheWindowIsActive) {
 // once the tooltip delay has passed, then closes the menu.
 bool gTipOverMenu = true;
 bool gMenuWasOpen = false;
-HWND gTipWindow = nullptr;
+// The tip window is made when the first tip shows: look it up at the time.
+const frmMain* gTipOwner = nullptr;
 void CALLBACK lookOverTheMenu(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     gMenuWasOpen = FindWindowA("#32768", nullptr) != nullptr;
-    gTipOverMenu = IsWindowVisible(gTipWindow) != FALSE;
+    gTipOverMenu = gTipOwner && IsWindowVisible(gTipOwner->toolTipWindow()) != FALSE;
     EndMenu();
 }
 
@@ -284,7 +285,7 @@ TEST_F(Tooltips, NoTipOverTheOpenMenu) {
     // came: the menu opens and stays open past the delay.
     form->SbcEasy1_MouseEnter("button1");
     ASSERT_TRUE(form->TimerTooltips.enabled());
-    gTipWindow = form->toolTipWindow();
+    gTipOwner = &*form;
     gMenuWasOpen = false;
     gTipOverMenu = true;
     SetTimer(nullptr, 0, 1400, lookOverTheMenu);
