@@ -265,8 +265,6 @@ void cancel(Shared& s) {
 
 } // namespace
 
-bool pumpMessages() { return ui::pumpPendingMessages(); }
-
 DownloadResult httpTransfer(const TransferRequest& request, std::string& error) {
     std::string scheme = request.url.substr(0, 7);
     for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -353,7 +351,7 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
         // any message, so the messages are dispatched here, now and then.
         if (!blocks.empty() && GetTickCount64() - pumped >= kPumpEveryMs) {
             pumped = GetTickCount64();
-            if (!pumpMessages()) return stop(dlAborted, request.url + ": the program is ending");
+            if (!ui::pumpPendingMessages()) return stop(dlAborted, request.url + ": the program is ending");
         }
         if (request.aborted && request.aborted()) return stop(dlAborted, request.url + ": aborted");
         if (finished) {
@@ -383,7 +381,7 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
                                                    MWMO_INPUTAVAILABLE);
         if (waited == WAIT_OBJECT_0 + 1) {
             pumped = GetTickCount64();
-            if (!pumpMessages()) return stop(dlAborted, request.url + ": the program is ending");
+            if (!ui::pumpPendingMessages()) return stop(dlAborted, request.url + ": the program is ending");
         }
         if (waited == WAIT_FAILED) return stop(dlNetwork, request.url + ": " + systemMessage(GetLastError()));
     }

@@ -35,8 +35,4 @@ struct TransferRequest {
 // Runs the GET; error describes a failure for the error log.
 DownloadResult httpTransfer(const TransferRequest& request, std::string& error);
 
-// Dispatches the thread's pending window messages. False when the program
-// is quitting (the quit message is put back for the caller's own loop).
-bool pumpMessages();
-
 } // namespace Tamberly_orvane6

@@ -48,10 +48,7 @@ public:
     bool ahead() const { return m_ahead != 0 && !m_askWaited; }
 
     // The size of the next read while ahead(): twice the last, up to the limit.
-    std::uint32_t grow() {
-        m_askWaited = false;
-        return doubled(m_ahead);
-    }
+    std::uint32_t grow() const { return doubled(m_ahead); }
 
     // Reports the read just made: wanted bytes asked for, got arrived, in tookUs.
     void read(std::uint32_t wanted, std::uint32_t got, std::uint32_t tookUs) {

@@ -10,6 +10,7 @@
 #include "Module1.h"
 #include "OrvaneAutoUpdate_res.h"
 #include "common/com/dispatch_call.h"
+#include "common/ui/Window.h"
 #include "outside/ccrpani/ccrpAnimation.h"
 #include "dataManipulation.h"
 #include "registry.h"
@@ -676,15 +677,7 @@ void OrvaneAutoUpdate::abortBut_Click() {
         if (m_listDownloader) m_listDownloader->abort();
         if (gDownloading && orvaneftp) {
             orvaneftp->abort();
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) {
-                    PostQuitMessage(static_cast<int>(msg.wParam));
-                    break;
-                }
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
+            ui::pumpPendingMessages();
         }
         closeAVI();
         showItem(IDC_AU_EXIT, true);

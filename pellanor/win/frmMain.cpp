@@ -203,7 +203,6 @@ void frmMain::watchWindowAndControls() {
     attachSubclasses();
 }
 
-
 // Topics of the current translation, the status bar and the lists.
 bool frmMain::showTopicLists() {
     if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
