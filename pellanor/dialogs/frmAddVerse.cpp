@@ -62,15 +62,6 @@ std::string clipboardText(HWND owner) {
     return out;
 }
 
-// A rules test that fails unexpectedly reports it and rejects the entry.
-bool rejectOnFailure(HWND owner, const char* routine, const std::function<bool()>& rules) {
-    try {
-        return rules();
-    } catch (...) {
-        return dataManipulation::reportFailure(owner, routine, kErrorCaption, MB_ICONINFORMATION);
-    }
-}
-
 // Thrown where a row does not fit the fields.
 struct RowMismatch {};
 
@@ -405,13 +396,46 @@ void frmAddVerse::optionItem_Click(int index) {
 
 // ---------------------------------------------------------------- rules
 
-void frmAddVerse::reject(const std::string& message, const char* caption, HWND field) {
+// A refused entry's box is this Add's one box: a failure after it is only
+// logged (the focus moved since, and a field's focus handler clears the
+// message routine's mark, so the dialog keeps its own).
+void frmAddVerse::refuse(const std::string& message, const char* caption) {
     seams::messageBox(hwnd(), message, caption, MB_ICONINFORMATION);
+    m_refusalShown = true;
+}
+
+void frmAddVerse::reportAfterRefusal() {
+    if (m_refusalShown) gErrorShown = true;
+}
+
+// A rules test that fails unexpectedly reports it and rejects the entry.
+bool frmAddVerse::rejectOnFailure(const char* routine, const std::function<bool()>& rules) {
+    try {
+        return rules();
+    } catch (...) {
+        reportAfterRefusal();
+        return dataManipulation::reportFailure(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION);
+    }
+}
+
+void frmAddVerse::reject(const std::string& message, const char* caption, HWND field) {
+    refuse(message, caption);
     focusOn(field);
 }
 
+// The shared control-code test marks the action's box as shown, for callers
+// that word its result through the message routine. The rules here say it
+// in their own box, so the mark is taken back: a later rule that fails
+// unexpectedly in the same Add must still say why.
+bool frmAddVerse::holdsControlCodes(const std::string& value) {
+    const bool shown = gErrorShown;
+    const bool found = GlobalFunctions::testForControlCodes(value, hwnd());
+    gErrorShown = shown;
+    return found;
+}
+
 bool frmAddVerse::testVerses(bool update) {
-    return rejectOnFailure(hwnd(), "addVerse_testVerses",
+    return rejectOnFailure("addVerse_testVerses",
                            [&] { return verseRulesFail(update); });
 }
 
@@ -443,13 +467,12 @@ bool frmAddVerse::verseRulesFail(bool update) {
             return true;
         }
         if (trimmed.empty()) {
-            seams::messageBox(hwnd(), "You cannot leave any fields blank." + defaultVerse[i],
-                              kVerseCaption, MB_ICONINFORMATION);
+            refuse("You cannot leave any fields blank." + defaultVerse[i], kVerseCaption);
             ui::setWindowText(txtVerse[i], defaultVerse[i]);
             focusOn(txtVerse[i]);
             return true;
         }
-        if (GlobalFunctions::testForControlCodes(value, hwnd())) {
+        if (holdsControlCodes(value)) {
             reject(controlCodeText(value), kVerseCaption, txtVerse[i]);
             return true;
         }
@@ -461,8 +484,7 @@ bool frmAddVerse::verseRulesFail(bool update) {
         return true;
     }
     if (text(comboVerse) == defaultVerse[0]) {
-        seams::messageBox(hwnd(), "You did not select a Book of the Bible.  Please select one now.  ",
-                          kVerseCaption, MB_ICONINFORMATION);
+        refuse("You did not select a Book of the Bible.  Please select one now.  ", kVerseCaption);
         PostMessageA(comboVerse, CB_SHOWDROPDOWN, 1, 0);
         focusOn(comboVerse);
         return true;
@@ -493,7 +515,7 @@ bool frmAddVerse::verseRulesFail(bool update) {
 }
 
 bool frmAddVerse::testThoughts(bool update) {
-    return rejectOnFailure(hwnd(), "addVerse_testThoughts",
+    return rejectOnFailure("addVerse_testThoughts",
                            [&] { return thoughtRulesFail(update); });
 }
 
@@ -513,7 +535,7 @@ bool frmAddVerse::thoughtRulesFail(bool update) {
                        kThoughtCaption, txtThought[i]);
             return true;
         }
-        if (GlobalFunctions::testForControlCodes(value, hwnd())) {
+        if (holdsControlCodes(value)) {
             reject(controlCodeText(value), kThoughtCaption, txtThought[i]);
             return true;
         }
@@ -522,10 +544,9 @@ bool frmAddVerse::thoughtRulesFail(bool update) {
         std::array<std::string, 5> entry{text(txtThought[0]), text(txtThought[1]),
                                          text(txtThought[2]), "", ""};
         if (entry == lastAdded) {
-            seams::messageBox(hwnd(),
-                              "The information you just entered is the same as the Inspirational "
-                              "Thought you added the last time.   ",
-                              kThoughtCaption, MB_ICONINFORMATION);
+            refuse("The information you just entered is the same as the Inspirational Thought you "
+                   "added the last time.   ",
+                   kThoughtCaption);
             ui::setWindowText(txtThought[2], defaultThought[2]);
             focusOn(txtThought[2]);
             return true;
@@ -545,6 +566,7 @@ void frmAddVerse::rememberLastAdded() {
 
 void frmAddVerse::cmdAdd_Click(int index) {
     gErrorShown = false;
+    m_refusalShown = false;
     bool verse = verseMode();
     int list = verse ? 0 : 1;
     // This routine words its failure in its own way, so it reports it
@@ -582,6 +604,7 @@ void frmAddVerse::cmdAdd_Click(int index) {
             rememberLastAdded();
         }();
     } catch (...) {
+        reportAfterRefusal();
         dataManipulation::showMessage(hwnd(), kAddError, kAddErrorCaption, MB_ICONINFORMATION);
     }
     gDialogCancelled = false;

@@ -19,6 +19,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -135,7 +136,11 @@ private:
     bool entryTooLong(const std::string& line, const char* caption, HWND field);
     bool verseRulesFail(bool update);
     bool thoughtRulesFail(bool update);
+    void refuse(const std::string& text, const char* caption);
+    void reportAfterRefusal();
+    bool rejectOnFailure(const char* routine, const std::function<bool()>& rules);
     void reject(const std::string& text, const char* caption, HWND field);
+    bool holdsControlCodes(const std::string& value);
     void pasteClipboard();
     static LRESULT CALLBACK pasteButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                             UINT_PTR id, DWORD_PTR refData);
@@ -148,4 +153,5 @@ private:
     ui::PictureButton m_pasteButton;
     bool m_pressed = false;
     int m_quiet = 0; // the dialog itself is changing rows: no click events
+    bool m_refusalShown = false; // this Add or Update has shown its refusal
 };

@@ -296,6 +296,7 @@ TEST_F(AddVerse, VerseFieldRules) {
     for (const Case& c : cases) {
         verse(c.book, c.chapter, c.verseNumbers, c.translation, c.text);
         click(h(), IDC_AV_ADD0);
+        EXPECT_EQ(boxes.boxes.size(), 1u) << "one box says why: " << c.message;
         Box b = lastBox();
         EXPECT_EQ(b.text, c.message);
         EXPECT_EQ(b.caption, "Verse Has Not Been Added") << c.message;
@@ -306,7 +307,9 @@ TEST_F(AddVerse, VerseFieldRules) {
         }
     }
 
-    // 12 and -3 pass; a number beyond 32 bits is an error, logged.
+    // 12 and -3 pass; a number beyond 32 bits is an error, logged and shown
+    // in the Add's one box although the earlier rules ran the control-code
+    // test.
     for (const char* chapter : {"12", "-3"}) {
         verse("John", chapter, "1", "KJV", "t");
         click(h(), IDC_AV_ADD0);
@@ -317,6 +320,10 @@ TEST_F(AddVerse, VerseFieldRules) {
     EXPECT_EQ(dlg->rows(0).size(), 2u);
     EXPECT_NE(readBytes(root / "error_log.txt").find("An error occurred in function addVerse_testVerses"),
               std::string::npos);
+    ASSERT_EQ(boxes.boxes.size(), 1u) << "the refused Add says why";
+    Box b = lastBox();
+    EXPECT_EQ(b.text, "An error occurred in function addVerse_testVerses");
+    EXPECT_EQ(b.caption, "Program Error Occurred....");
 }
 
 TEST_F(AddVerse, SameVerseTwiceInARowIsRefusedWhateverTheTranslation) {
