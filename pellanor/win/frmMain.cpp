@@ -546,7 +546,9 @@ void frmMain::Form_Unload() {
         if (formLoaded) {
             saveWindowPlace();
             countThisShowing();
-            registry::saveUserSettings(lRepeatCtr, currentTopicFile(), buttonSoundsOn);
+            registry::saveUserSettings(lRepeatCtr, currentTopicFile(),
+                                       buttonSoundsOffered() ? std::optional<bool>(buttonSoundsOn)
+                                                             : std::nullopt);
         }
     } catch (...) {
         // The program is ending: a setting that cannot be saved keeps its

@@ -105,6 +105,9 @@ public:
     bool menuChecked(UINT item);
     bool menuEnabled(UINT item);
     bool menuPresent(UINT item);
+    // False when the run could not offer the button sounds (no sound device,
+    // limited access): their stored choice is then kept as it is.
+    bool buttonSoundsOffered();
     void mnuOptions_Click();
     void mnuParallel_Click();
     void mnuAutoStart_Click();

@@ -86,6 +86,10 @@ bool frmMain::menuPresent(UINT item) {
     return GetMenuState(m, item, MF_BYCOMMAND) != static_cast<UINT>(-1);
 }
 
+// The button-sound item is there and enabled only when this run could offer
+// the choice: a sound device exists and the access is not limited.
+bool frmMain::buttonSoundsOffered() { return menuEnabled(mnuButtonSounds); }
+
 void frmMain::showOptionsMenu() {
     POINT p;
     GetCursorPos(&p);

@@ -187,7 +187,7 @@ void readUserSettings(std::array<long, 2>& lRepeatCtr) {
 }
 
 void saveUserSettings(const std::array<long, 2>& lRepeatCtr, const std::string& topicFile,
-                      bool buttonSounds) {
+                      std::optional<bool> buttonSounds) {
     saveSetting(settings::repeatCounter, std::to_string(gRepeatCount[0]));
     saveSetting(settings::repeatTopicCtr, std::to_string(gRepeatCount[1]));
     saveSetting(settings::filePath, gVerseRoot);
@@ -203,7 +203,7 @@ void saveUserSettings(const std::array<long, 2>& lRepeatCtr, const std::string& 
     saveSetting(settings::firstTimeRun, booleanText(false));
     saveSetting(settings::repeatLeft0, std::to_string(lRepeatCtr[0]));
     saveSetting(settings::repeatLeft1, std::to_string(lRepeatCtr[1]));
-    saveSetting(settings::buttonSounds, booleanText(buttonSounds));
+    if (buttonSounds) saveSetting(settings::buttonSounds, booleanText(*buttonSounds));
     saveSetting(settings::parallelTranslation, booleanText(gParallelTranslation));
 }
 

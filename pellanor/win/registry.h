@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -68,8 +69,10 @@ void readUserSettings(std::array<long, 2>& lRepeatCtr);
 // Saves the user settings at shutdown, in the order they have always been
 // written: the counters, the place in the reading (topicFile, the current
 // translation), the alerts and sizes, lRepeatCtr and the button sound.
+// buttonSounds is empty when this run could not offer the choice (no sound
+// device, limited access): the stored choice then stays as it is.
 void saveUserSettings(const std::array<long, 2>& lRepeatCtr, const std::string& topicFile,
-                      bool buttonSounds);
+                      std::optional<bool> buttonSounds);
 // Reads the scheduler choice, state and time.
 void readSchedulerSettings();
 // Whether the program starts with Windows (the Run value).

@@ -64,6 +64,9 @@ void setAlertObserver(AlertFn fn); // tests see each alert instead of the real c
 // loaded when first asked: most starts never play a sound.
 UINT soundDeviceCount();
 void playSoundImage(const char* wave);
+// Tests answer the device count, so that both roads run on any machine.
+using SoundDeviceCountFn = std::function<UINT()>;
+void setSoundDeviceCount(SoundDeviceCountFn fn);
 
 // LogonUserA with a network logon and the default provider: true when the
 // system accepts the account and password. The token is closed at once;

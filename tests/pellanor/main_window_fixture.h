@@ -70,6 +70,7 @@ protected:
         seams::setAlertObserver(nullptr);
         seams::setNotifyIcon(nullptr);
         seams::setTimeOfDay(nullptr);
+        seams::setSoundDeviceCount(nullptr);
         clearProgramRegistry();
     }
 
