@@ -181,17 +181,25 @@ void checkVerseIndex(long& index, long lineCount) {
     if (index > lineCount) index = 1;
 }
 
-std::string parseFailureLogText(const std::string& path, long line) {
-    return "The file " + path + " could not be parsed.  Line " + std::to_string(line) +
-           " failed.  ";
+std::string parseFailureLogText(const std::string& path, long firstLine, long refused) {
+    std::string s = "The file " + path + " could not be parsed.  Line " + std::to_string(firstLine) +
+                    " failed";
+    if (refused > 1) s += ", the first of " + std::to_string(refused) + " lines that failed";
+    return s + ".  ";
 }
 
-std::string parseFailureText(const std::string& path, long line) {
-    return parseFailureLogText(path, line) + kCrLf +
+std::string parseFailureText(const std::string& path, long firstLine, long refused) {
+    return parseFailureLogText(path, firstLine, refused) + kCrLf +
            "If you have modified this file, then please make sure it conforms to the "
            "requirements outlined in HELP.  " + kCrLf +
            "If you have not modified this file, then re-install the program in the "
            "Windows Control Panel.  ";
+}
+
+DamageReport damageReport(const std::string& path, const Result& r) {
+    if (r.badLines.empty()) return {};
+    const long first = r.badLines.front(), refused = static_cast<long>(r.badLines.size());
+    return {parseFailureLogText(path, first, refused), parseFailureText(path, first, refused)};
 }
 
 std::string emptyFileText(const std::string& path) {

@@ -61,9 +61,19 @@ Result scanTopicFile(std::string_view content, std::string_view fileName);
 // An index to check that lies past the file's lines becomes 1.
 void checkVerseIndex(long& index, long lineCount);
 
-// Message texts of a file that failed, as shown to the user and logged.
-std::string parseFailureText(const std::string& path, long line);
-std::string parseFailureLogText(const std::string& path, long line);
+// Message texts of a file that failed, as shown to the user and logged. A
+// file with refused lines is one report however many failed: its path, the
+// first refused line and, when more than one failed, how many did. One
+// refused line reads "Line n failed.  ".
+std::string parseFailureText(const std::string& path, long firstLine, long refused = 1);
+std::string parseFailureLogText(const std::string& path, long firstLine, long refused = 1);
+// The one report of a file whose lines were refused, from its read: the log
+// entry and the text for the caller to show (both empty when no line was
+// refused).
+struct DamageReport {
+    std::string logText, text;
+};
+DamageReport damageReport(const std::string& path, const Result& r);
 std::string emptyFileText(const std::string& path);
 std::string openFailureText(const std::string& path);
 inline constexpr const char* kEmptyFileCaption = "Error: File is Empty ";

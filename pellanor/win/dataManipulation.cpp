@@ -3,6 +3,8 @@
 
 #include <htmlhelp.h>
 
+#include <algorithm>
+#include <set>
 #include <stdexcept>
 
 #include "Module1.h"
@@ -148,13 +150,24 @@ bool findTranslations() {
 
 namespace {
 
+// The damaged-file reports logged in this run. A user file is read once per
+// translation, and the whole library again after the add-verses dialog:
+// each report is logged the first time only.
+std::set<std::string>& loggedDamage() {
+    static std::set<std::string> logged;
+    return logged;
+}
+
 // loadVerseFile's work; with no verses the file is only checked, which is
 // all start-up needs of the topics it does not show. content is the read
 // buffer: start-up passes the same one for every file, as a fresh buffer of
-// a large file's size per file costs more than reading the file.
+// a large file's size per file costs more than reading the file. unopened
+// tells a file that could not be read at all from a damaged one.
 bool readVerseFile(const std::string& path, long& lineCount, long& indexToCheck, std::string& message,
-                   std::string& caption, long& flags, VerseArray* verses, std::string& content) {
+                   std::string& caption, long& flags, VerseArray* verses, std::string& content,
+                   bool& unopened) {
     lineCount = 0;
+    unopened = false;
     if (verses) verses->assign(1, VerseRecord{});
     auto openFailure = [&] {
         message = verse_file::openFailureText(path);
@@ -164,31 +177,37 @@ bool readVerseFile(const std::string& path, long& lineCount, long& indexToCheck,
         return true;
     };
     try {
-        if (!win32::readWholeFile(path, content)) return openFailure();
+        if (!win32::readWholeFile(path, content)) {
+            unopened = true;
+            return openFailure();
+        }
         size_t slash = path.find_last_of('\\');
         std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
 
         verse_file::Result r = verses ? verse_file::parseTopicFile(content, fileName, *verses)
                                       : verse_file::scanTopicFile(content, fileName);
         lineCount = r.lineCount;
-        bool failed = false;
-        for (long line : r.badLines) {
-            failed = true;
-            message = verse_file::parseFailureText(path, line);
+        const bool failed = !r.badLines.empty();
+        if (failed) {
+            // One report for the file, however many of its lines failed.
+            verse_file::DamageReport report = verse_file::damageReport(path, r);
+            message = std::move(report.text);
             caption = verse_file::kOpenFailureCaption;
             flags = MB_ICONSTOP;
-            gErrorShown = true; // logged only, never a box
-            showMessage(nullptr, verse_file::parseFailureLogText(path, line), "", MB_ICONINFORMATION);
+            if (loggedDamage().insert(report.logText).second) {
+                gErrorShown = true; // logged only, never a box
+                showMessage(nullptr, report.logText, "", MB_ICONINFORMATION);
+            }
         }
         if (r.status == verse_file::Status::Unreadable) return openFailure();
         if (r.lineCount == 0) {
             message = verse_file::emptyFileText(path);
             caption = verse_file::kEmptyFileCaption;
             flags = MB_ICONSTOP;
-            failed = true;
-        } else {
-            verse_file::checkVerseIndex(indexToCheck, r.lineCount);
+            gErrorShown = false;
+            return true;
         }
+        verse_file::checkVerseIndex(indexToCheck, r.lineCount);
         gErrorShown = false;
         return failed;
     } catch (...) {
@@ -202,12 +221,15 @@ bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& i
                    std::string& message, std::string& caption, long& flags, VerseArray& verses) {
     (void)owner;
     std::string content;
-    return readVerseFile(path, lineCount, indexToCheck, message, caption, flags, &verses, content);
+    bool unopened = false;
+    return readVerseFile(path, lineCount, indexToCheck, message, caption, flags, &verses, content,
+                         unopened);
 }
 
 bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                     std::vector<std::string>& failedFiles, long& failedCount,
-                    bool includeUserFiles, VerseArray& firstVerses) {
+                    bool includeUserFiles, VerseArray& firstVerses,
+                    std::vector<std::string>& unopenedFiles) {
     try {
         topics.assign(1, TopicRecord{});
         long topicCount = 0;
@@ -228,15 +250,17 @@ bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                 // Only the saved topic and the first good one may be shown;
                 // every other file is checked without keeping its verses.
                 const bool keep = topicCount == 0 || name == savedFile;
+                bool unopened = false;
                 if (readVerseFile(folder + name, lines, unusedIndex, message, caption, flags,
-                                  keep ? &gVerses : nullptr, content)) {
-                    std::string entry = folder + name + "   " + kCrLf;
+                                  keep ? &gVerses : nullptr, content, unopened)) {
+                    // A file another program holds is not damaged: it is
+                    // listed with the reader's own words for it.
+                    std::vector<std::string>& list = unopened ? unopenedFiles : failedFiles;
+                    std::string entry = unopened ? message + kCrLf : folder + name + "   " + kCrLf;
                     // Each translation lists the same user files again.
-                    bool known = false;
-                    for (const std::string& f : failedFiles) known = known || f == entry;
-                    if (!known) {
+                    if (std::find(list.begin(), list.end(), entry) == list.end()) {
                         ++failedCount;
-                        failedFiles.push_back(entry);
+                        list.push_back(entry);
                     }
                     continue;
                 }
@@ -282,14 +306,15 @@ bool loadAllTranslations(HWND owner, bool& quiet) {
         if (current < 0 || current >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("current translation");
         gVerseIndex = settings_rules::verseIndex(registry::getSetting(settings_rules::settings::newVerseIndex));
-        std::vector<std::string> failedFiles;
+        std::vector<std::string> failedFiles, unopenedFiles;
         long failedCount = 0;
         for (size_t i = 0; i < gTranslations.size(); ++i) {
             gCurTranslation = static_cast<long>(i);
             long working = gVerseIndex;
             TopicList topics;
             VerseArray first;
-            bool failed = getFileListing(nullptr, topics, working, failedFiles, failedCount, true, first);
+            bool failed = getFileListing(nullptr, topics, working, failedFiles, failedCount, true, first,
+                                         unopenedFiles);
             TranslationRecord& t = gTranslations[i];
             if (static_cast<long>(i) == current) {
                 if (failed) {
@@ -317,20 +342,32 @@ bool loadAllTranslations(HWND owner, bool& quiet) {
         gCurTranslation = current;
         gVerses = gTranslations[static_cast<size_t>(current)].verses;
         if (!quiet && failedCount >= 1) {
-            std::string text =
-                std::string("The following files have errors.  This is generally caused when the "
-                            "files have been edited by hand.") +
-                kCrLf +
-                "Please see HELP for information on file format requirements, or re-install the "
-                "program in the Windows Control Panel.  " +
-                kCrLf +
-                "If this does not fix the problem, you will need to manually delete the damaged "
-                "files." +
-                kCrLf + kCrLf;
-            for (const std::string& f : failedFiles) text += f;
+            // Damaged files get the advice to repair or delete them; a file
+            // that could not be opened is intact and only needs the other
+            // program closed, so it is never among them.
+            std::string text;
+            if (!failedFiles.empty()) {
+                text = std::string("The following files have errors.  This is generally caused "
+                                   "when the files have been edited by hand.") +
+                       kCrLf +
+                       "Please see HELP for information on file format requirements, or "
+                       "re-install the program in the Windows Control Panel.  " +
+                       kCrLf +
+                       "If this does not fix the problem, you will need to manually delete the "
+                       "damaged files." +
+                       kCrLf + kCrLf;
+                for (const std::string& f : failedFiles) text += f;
+            }
+            for (const std::string& f : unopenedFiles) {
+                if (!text.empty()) text += kCrLf;
+                text += f;
+            }
             gErrorShown = false;
-            showMessage(owner, text, kFileErrorsCaption, MB_ICONSTOP);
-            seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1001);
+            showMessage(owner, text,
+                        failedFiles.empty() ? verse_file::kOpenFailureCaption : kFileErrorsCaption,
+                        MB_ICONSTOP);
+            // The help page is on the file format, which only damage needs.
+            if (!failedFiles.empty()) seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1001);
         }
         return false;
     } catch (...) {

@@ -57,14 +57,19 @@ bool loadAllTranslations(HWND owner, bool& quiet);
 
 // Loads every topic file of the current translation (and of "Your Verses"
 // when includeUserFiles) into topics; verseIndex goes in as the saved index
-// and comes out fitted to the saved topic. Failed files are appended to
-// failedFiles and counted. True when no topic could be loaded.
+// and comes out fitted to the saved topic. Every failed file is counted
+// once: a damaged one is appended to failedFiles (its path, three blanks,
+// CR LF), one that could not be opened to unopenedFiles (the reader's
+// could-not-be-opened text, CR LF). True when no topic could be loaded.
 bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                     std::vector<std::string>& failedFiles, long& failedCount,
-                    bool includeUserFiles, VerseArray& firstVerses);
+                    bool includeUserFiles, VerseArray& firstVerses,
+                    std::vector<std::string>& unopenedFiles);
 
 // Reads one topic file. On failure message, caption and flags describe the
-// failure for the caller to show; a bad line is logged without a box.
+// failure for the caller to show. A file with bad lines is logged, without
+// a box, as one report (its path, how many lines failed, the first of
+// them), once per run.
 bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& indexToCheck,
                    std::string& message, std::string& caption, long& flags, VerseArray& verses);
 

@@ -13,6 +13,7 @@
 #include "dataManipulation.h"
 #include "library_fixture.h"
 #include "seams.h"
+#include "verse_file.h"
 
 using namespace testsupport;
 
@@ -185,6 +186,74 @@ TEST_F(Library, FailedFilesAreListedOnceAndHelpOpens) {
     EXPECT_EQ(topics[1].folder, root.path() + "\\Your Verses\\");
 }
 
+// Start-up reads a user file once per translation, and the library again
+// after the add-verses dialog: a damaged file is one log entry, once.
+TEST_F(Library, ADamagedFileIsOneLogEntryOncePerRun) {
+    addTopic(root, KJV, "Peace and Trust.txt", verses(2));
+    std::string damaged = "a\tb\tc\td\r\n";
+    for (int i = 0; i < 5000; ++i) damaged += "no tabs on this line\r\n";
+    addTopic(root, KJV, "Damaged.txt", damaged);
+    addTopic(root, WEB, "Peace and Trust.txt", verses(2));
+    writeBytes(root / "Your Verses\\Your Verses.txt", "John\t3\t16\tKJV: For God\r\nthree\tfields\tonly\r\n");
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    BoxRecorder boxes;
+    ASSERT_FALSE(loadAll());
+    const std::string expected =
+        "The file " + root.path() + "\\" + KJV +
+        "\\Damaged.txt could not be parsed.  Line 2 failed, the first of 5000 lines that failed.  \r\n";
+    const std::string user =
+        "The file " + root.path() + "\\Your Verses\\Your Verses.txt could not be parsed.  Line 2 failed.  \r\n";
+    std::string l = log();
+    size_t reports = 0;
+    for (size_t at = l.find("could not be parsed"); at != std::string::npos; at = l.find("could not be parsed", at + 1))
+        ++reports;
+    EXPECT_EQ(reports, 2u) << l.substr(0, 2000);
+    EXPECT_NE(l.find(expected), std::string::npos);
+    EXPECT_NE(l.find(user), std::string::npos);
+    ASSERT_EQ(boxes.boxes.size(), 1u) << "the files are still listed";
+    bool quiet = true;
+    ASSERT_FALSE(dataManipulation::loadAllTranslations(nullptr, quiet));
+    EXPECT_EQ(log(), l) << "read again in the same run, nothing new is logged";
+}
+
+// A file another program holds open is intact: the user is told to close
+// that program, never that the file is damaged and must be deleted.
+TEST_F(Library, AFileHeldOpenElsewhereIsNotCalledDamaged) {
+    addTopic(root, KJV, "Peace and Trust.txt", verses(2));
+    addTopic(root, WEB, "Peace and Trust.txt", verses(2));
+    const std::string yv = root / "Your Verses\\Your Verses.txt";
+    writeBytes(yv, "John\t3\t16\tKJV: For God\r\n");
+    HANDLE held = CreateFileA(yv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    gHelpFile = root / "help.chm";
+    BoxRecorder boxes;
+    ASSERT_FALSE(loadAll());
+    const std::string heldText = verse_file::openFailureText(yv) + "\r\n";
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error: File Could Not Be Opened");
+    EXPECT_EQ(boxes.boxes[0].text, heldText) << "listed once, in the reader's words";
+    EXPECT_TRUE(helpCalls.empty()) << "the file format is not the matter";
+
+    // Beside a damaged file: the damaged one under the repair advice, the
+    // held one after it and not among them.
+    addTopic(root, KJV, "Broken.txt", "three\tfields\tonly\r\n");
+    resetLibraryState();
+    ASSERT_FALSE(dataManipulation::findTranslations());
+    gHelpFile = root / "help.chm";
+    boxes.boxes.clear();
+    ASSERT_FALSE(loadAll());
+    CloseHandle(held);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Errors Were Identified in the Verse Files");
+    const std::string& t = boxes.boxes[0].text;
+    const std::string broken = root.path() + "\\" + KJV + "\\Broken.txt   \r\n";
+    EXPECT_EQ(t.find("The following files have errors."), 0u);
+    ASSERT_NE(t.find(broken), std::string::npos);
+    EXPECT_EQ(t.substr(t.find(broken) + broken.size()), "\r\n" + heldText);
+    EXPECT_EQ(helpCalls.size(), 1u);
+}
+
 TEST_F(Library, SetAsideFilesAreNotTopics) {
     addTopic(root, KJV, "Peace and Trust.txt", verses(2));
     writeBytes(root / "Your Verses\\Your Verses.txt.bad", "garbage");
@@ -204,9 +273,10 @@ TEST_F(Library, BadCurrentTranslationIndexFailsInsteadOfReading) {
     EXPECT_TRUE(loadAll());
     TopicList topics;
     long index = 1, failed = 0;
-    std::vector<std::string> failedFiles;
+    std::vector<std::string> failedFiles, unopenedFiles;
     VerseArray first;
-    EXPECT_TRUE(dataManipulation::getFileListing(nullptr, topics, index, failedFiles, failed, true, first));
+    EXPECT_TRUE(dataManipulation::getFileListing(nullptr, topics, index, failedFiles, failed, true, first,
+                                                unopenedFiles));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "An error occurred in function getFileListing");
 }

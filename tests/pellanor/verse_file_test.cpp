@@ -153,6 +153,28 @@ TEST(TopicFile, MessageTexts) {
               "The file x does not have any valid verses or inspirational thoughts in it.  ");
 }
 
+// However many lines a file refuses, its read makes one report: the first
+// refused line and how many were refused; a file without refused lines none.
+TEST(TopicFile, ADamagedFileIsOneReport) {
+    std::string content = "Ps\t1\t1\tfine\r\n";
+    for (int i = 0; i < 100000; ++i) content += "a line without its fields\r\n";
+    content += "Ps\t1\t2\tfine too\r\n";
+    VerseArray v;
+    for (const verse_file::Result& r : {verse_file::scanTopicFile(content, "Big.txt"),
+                                        verse_file::parseTopicFile(content, "Big.txt", v)}) {
+        verse_file::DamageReport report = verse_file::damageReport("C:\\p\\Big.txt", r);
+        EXPECT_EQ(report.logText, "The file C:\\p\\Big.txt could not be parsed.  Line 2 failed, the "
+                                  "first of 100000 lines that failed.  ");
+        EXPECT_EQ(report.text.rfind(report.logText + "\r\nIf you have modified this file", 0), 0u);
+    }
+    verse_file::Result one = verse_file::scanTopicFile("x\r\nPs\t1\t1\tfine\r\n", "One.txt");
+    EXPECT_EQ(verse_file::damageReport("One.txt", one).logText,
+              "The file One.txt could not be parsed.  Line 1 failed.  ");
+    verse_file::DamageReport none =
+        verse_file::damageReport("Good.txt", verse_file::scanTopicFile("Ps\t1\t1\tfine\r\n", "Good.txt"));
+    EXPECT_TRUE(none.logText.empty() && none.text.empty());
+}
+
 TEST(ByteCopies, RefuseShortOrNull) {
     std::vector<unsigned char> bytes(4);
     EXPECT_EQ(dataManipulation::stringToBytes("abc", bytes, 3, 1), 0);
