@@ -184,6 +184,13 @@ TEST(ConflictList, ReferenceFilesOrWhyThereAreNone) {
     EXPECT_EQ(conflictListLines(r, false), (std::vector<std::string>{"x.dll", "z.ocx"}));
 }
 
+TEST(CheckEnd, UpToDateOnlyWhenTheProgramsListWasFound) {
+    EXPECT_EQ(checkEnd(0, true), CheckEnd::UpToDate);
+    EXPECT_EQ(checkEnd(0, false), CheckEnd::NoFileList);
+    EXPECT_EQ(checkEnd(1, false), CheckEnd::Conflicts);
+    EXPECT_EQ(checkEnd(2, true), CheckEnd::Conflicts);
+}
+
 TEST(TargetFile, BackslashAddedOnlyWhenMissing) {
     EXPECT_EQ(targetFileFor("C:\\Program Files\\Pellanor"), "C:\\Program Files\\Pellanor\\pellanor.exe");
     EXPECT_EQ(targetFileFor("D:\\"), "D:\\pellanor.exe");

@@ -259,6 +259,25 @@ TEST_F(Splash, ACheckThatFailsSaysSoAndNotThatAllIsWell) {
     EXPECT_TRUE(closesSoon(wait));
 }
 
+TEST_F(Splash, AProgramWithoutAFileListIsNotCalledUpToDate) {
+    registerFake();
+    frmWait wait;
+    ASSERT_TRUE(wait.create(IDD_WAIT, nullptr));
+    const HWND splash = wait.hwnd();
+    wait.Timer1_Timer();
+    // Both passes ran and met no file to check.
+    EXPECT_EQ(record.calls, (std::vector<std::string>{"put VerifyFile C:\\pellanor.exe",
+                                                      "put ScanFile C:\\pellanor.exe"}));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Files Could Not Be Checked");
+    EXPECT_EQ(boxes.boxes[0].text,
+              "The list of the files Pellanor needs could not be found in C:\\pellanor.exe, so those files could "
+              "not be checked.  Please re-install the program using the Windows Control Panel.  ");
+    EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(boxes.boxes[0].owner, splash);
+    EXPECT_TRUE(closesSoon(wait));
+}
+
 // What the conflict window showed while it was modal.
 struct Shown {
     bool found = false;

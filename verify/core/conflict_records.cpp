@@ -173,4 +173,16 @@ std::string targetFileFor(const std::string& folder) {
     return path + "pellanor.exe";
 }
 
+CheckEnd checkEnd(int conflictCount, bool embeddedFound) {
+    if (conflictCount > 0) return CheckEnd::Conflicts;
+    // Nothing was compared: no conflict says nothing about the files.
+    return embeddedFound ? CheckEnd::UpToDate : CheckEnd::NoFileList;
+}
+
+std::string noFileListText(const std::string& targetFile) {
+    return "The list of the files Pellanor needs could not be found in " + targetFile +
+           ", so those files could not be checked.  Please re-install the program using the Windows Control "
+           "Panel.  ";
+}
+
 } // namespace VerVrfyControl

@@ -100,4 +100,14 @@ std::vector<std::string> conflictListLines(const CheckRecords& records, bool emb
 // The program to check: folder, "\" unless it ends in one, "pellanor.exe".
 std::string targetFileFor(const std::string& folder);
 
+// How a finished check ends: the conflict window, the all-up-to-date box,
+// or, when the program carries no file list (the scan met no embedded
+// file), the box saying that its files could not be checked.
+enum class CheckEnd { Conflicts, UpToDate, NoFileList };
+CheckEnd checkEnd(int conflictCount, bool embeddedFound);
+
+inline constexpr std::string_view kNoFileListCaption = "Files Could Not Be Checked";
+// The no-file-list box's text for the program checked.
+std::string noFileListText(const std::string& targetFile);
+
 } // namespace VerVrfyControl
