@@ -6,6 +6,7 @@
 
 #include "VerVrfy2.h"
 #include "frmWait.h"
+#include "orvane_ids.h"
 #include "saved_control.h"
 #include "verify_fixture.h"
 #include "verify_res.h"
@@ -299,6 +300,15 @@ void CALLBACK closeConflictWindow(HWND, UINT, UINT_PTR id, DWORD) {
                  reinterpret_cast<LPARAM>(GetDlgItem(w, IDC_VV_EXIT)));
 }
 
+// The timer tick, with the conflict window read and closed once it shows.
+void tickAndCloseTheConflictWindow(frmWait& wait) {
+    gShown = Shown{};
+    gShown.splash = wait.hwnd();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, closeConflictWindow);
+    wait.Timer1_Timer();
+    KillTimer(nullptr, timer);
+}
+
 TEST_F(Splash, ConflictsShowTheConflictWindowModally) {
     script.conflicts = {conflict("orvane36.ocx", 0x4, "C:\\W\\orvane36.ocx")};
     registerFake();
@@ -307,11 +317,7 @@ TEST_F(Splash, ConflictsShowTheConflictWindowModally) {
     wait.onUnloaded = [&] { unloaded = true; };
     ASSERT_TRUE(wait.create(IDD_WAIT, nullptr));
     ShowWindow(wait.hwnd(), SW_SHOW);
-    gShown = Shown{};
-    gShown.splash = wait.hwnd();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, closeConflictWindow);
-    wait.Timer1_Timer();
-    KillTimer(nullptr, timer);
+    tickAndCloseTheConflictWindow(wait);
     EXPECT_TRUE(gShown.found);
     EXPECT_TRUE(gShown.visible);
     EXPECT_FALSE(gShown.splashVisible);
@@ -319,6 +325,21 @@ TEST_F(Splash, ConflictsShowTheConflictWindowModally) {
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_TRUE(closesSoon(wait));
     EXPECT_TRUE(unloaded);
+}
+
+TEST_F(Splash, AConflictThatCannotBeReadStillShowsTheConflictWindow) {
+    fake::Conflict c = conflict("orvane36.ocx", 0x4, "C:\\W\\orvane36.ocx");
+    c.failMembers = {orvane::dispid::RefVersion};
+    script.conflicts = {c};
+    script.embeddedFiles = {"orvane36.ocx"};
+    registerFake();
+    frmWait wait;
+    ASSERT_TRUE(wait.create(IDD_WAIT, nullptr));
+    tickAndCloseTheConflictWindow(wait);
+    EXPECT_TRUE(gShown.found);
+    EXPECT_EQ(gShown.lines, std::vector<std::string>{"orvane36.ocx"});
+    EXPECT_TRUE(boxes.boxes.empty()) << "no all-up-to-date box";
+    EXPECT_TRUE(closesSoon(wait));
 }
 
 } // namespace
