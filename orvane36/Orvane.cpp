@@ -42,6 +42,9 @@ private:
     LONG& m_mode;
 };
 
+// Without an engine there is nothing to ask: its class is missing.
+HRESULT missingEngine() noexcept { return com::raiseError(REGDB_E_CLASSNOTREG, IID_IOrvane, nullptr); }
+
 } // namespace
 
 Orvane::Orvane(REFCLSID engineClass) noexcept : m_binding(engineClass) {
@@ -153,7 +156,7 @@ HRESULT Orvane::runList(LONG mode, bool onLoad) noexcept {
     if (!m_fileList.empty()) stream = ole::ListToStream(m_fileList, m_slave);
     if (!stream) return RaiseControlError(control_error::kNoEmbeddedFileList);
     IOrvaneScan* engine = m_binding.engine();
-    if (!engine) return onLoad ? E_FAIL : S_OK;
+    if (!engine) return onLoad ? E_FAIL : missingEngine();
     HRESULT engineResult = S_OK;
     {
         ModeDuringRun during(m_verifyMode, mode);
@@ -162,8 +165,8 @@ HRESULT Orvane::runList(LONG mode, bool onLoad) noexcept {
         else
             engineResult = engine->VerifyList(stream.get(), 0);
     }
-    // A manual run reports success whatever the engine said.
-    return onLoad ? engineResult : S_OK;
+    // A run the engine refused or could not finish is no success.
+    return engineResult;
 }
 
 HRESULT Orvane::get_SelectFiles(short* value) {
@@ -249,8 +252,7 @@ HRESULT Orvane::forward(Guard guard, Call call) noexcept {
         return RaiseControlError(guard == Guard::kRunTimeGet ? control_error::kGetNotSupported
                                                              : control_error::kSetNotSupported);
     IOrvaneScan* engine = m_binding.engine();
-    // Without an engine there is nothing to ask: the class is missing.
-    if (!engine) return com::raiseError(REGDB_E_CLASSNOTREG, IID_IOrvane, nullptr);
+    if (!engine) return missingEngine();
     // The host may drop its last reference from an event handler.
     com::ComPtr<Orvane> keep(this);
     return call(engine);

@@ -22,27 +22,49 @@ int gMousePointer = 0;
 
 [[noreturn]] void overflow() { throw latebound::ControlError(DISP_E_OVERFLOW, "Overflow"); }
 
+// A fact the control cannot give is kept as unreadable, so that the
+// conflict is still listed with the rest of what is known of it.
+std::string readText(IDispatch* control, DISPID member, std::initializer_list<VARIANT> args = {}) {
+    try {
+        return getText(control, member, args);
+    } catch (const latebound::ControlError&) {
+        return std::string(kUnreadable);
+    }
+}
+
+ReadNumber readNumber(IDispatch* control, DISPID member, std::initializer_list<VARIANT> args = {}) {
+    try {
+        return static_cast<int32_t>(getLong(control, member, args));
+    } catch (const latebound::ControlError&) {
+        return std::nullopt;
+    }
+}
+
+std::string typeLibText(const ReadNumber& version) {
+    return version ? versionText(*version) : std::string(kUnreadable);
+}
+
 ConflictRecord readConflict(const std::string& referenceFile, IDispatch* control) {
     ConflictRecord c;
     c.referenceFile = referenceFile;
-    c.refVersion = getText(control, id::RefVersion);
-    c.refDateString = getText(control, id::RefDateString);
-    c.refDateLow = getLong(control, id::RefDateLow);
-    c.refDateHigh = getLong(control, id::RefDateHigh);
-    c.refSize = getLong(control, id::RefSize);
-    c.refFlags = getLong(control, id::RefFlags);
-    c.refGUID = getText(control, id::RefGUID);
-    c.refTypeLibLCID = std::to_string(getLong(control, id::RefTypeLibLCID));
-    c.refTypeLibVersion = versionText(getLong(control, id::RefTypeLibVersion));
-    c.refVersionString = getText(control, id::RefVersionString);
+    c.refVersion = readText(control, id::RefVersion);
+    c.refDateString = readText(control, id::RefDateString);
+    c.refDateLow = readNumber(control, id::RefDateLow);
+    c.refDateHigh = readNumber(control, id::RefDateHigh);
+    c.refSize = readNumber(control, id::RefSize);
+    c.refFlags = readNumber(control, id::RefFlags);
+    c.refGUID = readText(control, id::RefGUID);
+    c.refTypeLibLCID = numberText(readNumber(control, id::RefTypeLibLCID));
+    c.refTypeLibVersion = typeLibText(readNumber(control, id::RefTypeLibVersion));
+    c.refVersionString = readText(control, id::RefVersionString);
     return c;
 }
 
 // The type-library facts of the found copy.
 void readFoundTypeLib(FoundFileRecord& f, IDispatch* control) {
-    f.fileGUID = getText(control, id::FoundGUID);
-    f.fileTypeLibLCID = std::to_string(getLong(control, id::FoundTypeLibLCID));
-    f.fileTypeLibVersion = versionText(getLong(control, id::FoundTypeLibVersion));
+    f.fileGUID = readText(control, id::FoundGUID);
+    f.fileTypeLibLCID = numberText(readNumber(control, id::FoundTypeLibLCID));
+    f.fileTypeLibVersion = typeLibText(readNumber(control, id::FoundTypeLibVersion));
 }
 
 void registerNeeded() {
@@ -76,35 +98,38 @@ void startVerify(IDispatch* control) {
 
 void addConflict(const std::string& referenceFile, const std::string& foundFile, LONG flags,
                  VARIANT_BOOL& /*stopVerify*/, IDispatch* control) {
-    // Everything is read before anything is kept, so an error half-way
-    // leaves no half-made conflict behind.
     if (gConflictCount >= kMaxRecords) overflow();
     ConflictRecord conflict = readConflict(referenceFile, control);
-    const LONG otherCount = getLong(control, id::OtherCount);
-    if (otherCount > kMaxRecords) overflow();
-    std::vector<FoundFileRecord> found(static_cast<size_t>(otherCount > 0 ? otherCount : 1));
+    // Without a count only the copy the event names is known. Copies past
+    // the record limit are left out; the conflict itself is kept.
+    const LONG otherCount = readNumber(control, id::OtherCount).value_or(0);
+    const auto room = static_cast<LONG>(kMaxRecords + 1 - gRecords.foundFiles.size());
+    if (room < 1) overflow();
+    std::vector<FoundFileRecord> found(static_cast<size_t>(std::clamp<LONG>(otherCount, 1, room)));
     SHORT other = 0;
     for (FoundFileRecord& f : found) {
         if (otherCount > 0) {
-            f.filePath = getText(control, id::OtherFile, {com::refShort(&other)});
-            f.fileVersion = getText(control, id::OtherVersion, {com::refShort(&other)});
-            f.fileDateString = getText(control, id::OtherDateString, {com::refShort(&other)});
-            f.fileDateLow = getLong(control, id::OtherDateLow, {com::refShort(&other)});
-            f.fileDateHigh = getLong(control, id::OtherDateHigh, {com::refShort(&other)});
-            f.fileSize = getLong(control, id::OtherSize, {com::refShort(&other)});
-            f.fileFlags = getLong(control, id::OtherFlags, {com::refShort(&other)});
-            f.fileVersionString = getText(control, id::OtherVersionString, {com::refShort(&other)});
+            f.filePath = readText(control, id::OtherFile, {com::refShort(&other)});
+            // The first copy is the one the event names.
+            if (&f == found.data() && f.filePath == kUnreadable && !foundFile.empty()) f.filePath = foundFile;
+            f.fileVersion = readText(control, id::OtherVersion, {com::refShort(&other)});
+            f.fileDateString = readText(control, id::OtherDateString, {com::refShort(&other)});
+            f.fileDateLow = readNumber(control, id::OtherDateLow, {com::refShort(&other)});
+            f.fileDateHigh = readNumber(control, id::OtherDateHigh, {com::refShort(&other)});
+            f.fileSize = readNumber(control, id::OtherSize, {com::refShort(&other)});
+            f.fileFlags = readNumber(control, id::OtherFlags, {com::refShort(&other)});
+            f.fileVersionString = readText(control, id::OtherVersionString, {com::refShort(&other)});
             if (!foundFile.empty()) readFoundTypeLib(f, control);
         } else if (!foundFile.empty()) {
             f.filePath = foundFile;
-            f.fileVersion = getText(control, id::FoundVersion);
-            f.fileDateString = getText(control, id::FoundDateString);
-            f.fileDateLow = getLong(control, id::FoundDateLow);
-            f.fileDateHigh = getLong(control, id::FoundDateHigh);
-            f.fileSize = getLong(control, id::FoundSize);
-            f.fileFlags = getLong(control, id::FoundFlags);
+            f.fileVersion = readText(control, id::FoundVersion);
+            f.fileDateString = readText(control, id::FoundDateString);
+            f.fileDateLow = readNumber(control, id::FoundDateLow);
+            f.fileDateHigh = readNumber(control, id::FoundDateHigh);
+            f.fileSize = readNumber(control, id::FoundSize);
+            f.fileFlags = readNumber(control, id::FoundFlags);
             readFoundTypeLib(f, control);
-            f.fileVersionString = getText(control, id::FoundVersionString);
+            f.fileVersionString = readText(control, id::FoundVersionString);
         }
         f.conflictFlags = flags;
         ++other;

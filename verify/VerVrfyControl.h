@@ -49,8 +49,9 @@ inline RegisterTarget* gRegisterTarget = nullptr;
 void startVerify(IDispatch* control);
 
 // FileConflict: records the conflict with every copy found. StopVerify is
-// left as it is, so the verification runs to its end. A conflict whose
-// records cannot all be read or kept is not recorded at all.
+// left as it is, so the verification runs to its end. A detail the control
+// cannot give is recorded as unreadable; only a run past the record limit
+// (an overflow error) leaves a conflict out.
 void addConflict(const std::string& referenceFile, const std::string& foundFile, LONG flags,
                  VARIANT_BOOL& stopVerify, IDispatch* control);
 // FileScan: one embedded file is enough; ends the scan.

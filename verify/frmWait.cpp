@@ -46,17 +46,25 @@ void frmWait::Timer1_Timer() {
         close();
         return;
     }
-    if (VerVrfyControl::gConflictCount > 0) {
+    using VerVrfyControl::CheckEnd;
+    switch (VerVrfyControl::checkEnd(VerVrfyControl::gConflictCount, VerVrfyControl::gEmbeddedFound)) {
+    case CheckEnd::Conflicts:
         ShowWindow(hwnd(), SW_HIDE);
         ui::setWindowText(conflicts.hwnd(), "Important Program Files are Incorrect...");
         conflicts.showModal(nullptr);
-        close();
-    } else {
+        break;
+    case CheckEnd::UpToDate:
         conflicts.closeNow();
         seams::messageBox(hwnd(), "All of the Windows support files necessary to run Pellanor are up to date.     ",
                           "All Files Are Up To Date", MB_ICONINFORMATION);
-        close();
+        break;
+    case CheckEnd::NoFileList:
+        conflicts.closeNow();
+        seams::messageBox(hwnd(), VerVrfyControl::noFileListText(VerVrfyControl::gTargetFile),
+                          std::string(VerVrfyControl::kNoFileListCaption), MB_ICONEXCLAMATION);
+        break;
     }
+    close();
 }
 
 void frmWait::onDestroyed() {

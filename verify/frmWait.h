@@ -1,7 +1,9 @@
 // frmWait.h
 // The splash window. Shown modeless at start; its one timer tick, about
 // 100 ms later, runs the check through the conflict window and then shows
-// either the conflict window (modal) or the all-up-to-date box, and closes.
+// the conflict window (modal), the all-up-to-date box, or, for a program
+// without a file list, the box saying its files could not be checked; and
+// closes.
 #pragma once
 
 #include <windows.h>

@@ -171,6 +171,10 @@ TEST_F(ControlTest, WithoutAnEngineForwardedMembersFailButSettingsWork) {
     const CallResult r = getProp(disp(c), 0x01);
     EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
     EXPECT_EQ(r.scode, REGDB_E_CLASSNOTREG);
+    // A manual run has nobody to run it: that is no success either.
+    c->fileList() = threeFiles();
+    EXPECT_EQ(putProp(disp(c), 0x22, com::argLong(2)).scode, REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(putProp(disp(c), 0x22, com::argLong(3)).scode, REGDB_E_CLASSNOTREG);
     EXPECT_EQ(putProp(disp(c), 0x12, com::argBool(true)).hr, S_OK);
     EXPECT_EQ(V_BOOL(&getProp(disp(c), 0x12).value.get()), VARIANT_TRUE);
 }
@@ -217,7 +221,7 @@ TEST_F(ControlTest, ManualRunsHandTheListOverAndRelayTheStopFlag) {
         modes.push_back(m);
     };
     engine().verifyListResult = E_FAIL;
-    EXPECT_EQ(putProp(disp(c), 0x22, com::argLong(2)).hr, S_OK) << "the engine's result is not passed on";
+    EXPECT_EQ(putProp(disp(c), 0x22, com::argLong(2)).scode, E_FAIL) << "the engine's failure is passed on";
     EXPECT_EQ(engine().namesSeen, (std::vector<std::string>{"one.ocx", "two.dll"}));
     EXPECT_EQ(engine().stopsSeen, (std::vector<VARIANT_BOOL>{VARIANT_FALSE, VARIANT_TRUE}));
     ASSERT_EQ(hostB->calls.size(), 3u);

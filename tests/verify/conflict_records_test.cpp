@@ -118,6 +118,27 @@ TEST(ConflictDetail, NotFoundShowsNoActualFileLines) {
     EXPECT_TRUE(d.registerNeeded);
 }
 
+TEST(ConflictDetail, FactsThatCouldNotBeReadSaySo) {
+    CheckRecords r = oneConflict(0x14, {copyAt(std::string(kUnreadable), 0)});
+    r.conflicts[1].refSize = std::nullopt;
+    r.foundFiles[1].fileSize = std::nullopt;
+    r.foundFiles[1].fileFlags = std::nullopt;
+    Detail d = conflictDetailOf(r, 1);
+    EXPECT_EQ(d.text,
+              "Reference File Date : \t2003-05-17 14:02:00\r\n"
+              "Reference File Size : \t(could not be read)\r\n"
+              "Reference File Version : \t2.0.0.0\r\n"
+              "\r\n"
+              "Actual File Found : \t(could not be read)\r\n"
+              "Actual File Date : \t2004-01-02 03:04:05\r\n"
+              "Actual File Size : \t(could not be read)\r\n"
+              "Actual File Version : \t1.2.3.4\r\n"
+              "\r\n"
+              "Older Version was found.\r\n"
+              "Special Version was found: (could not be read)\r\n");
+    EXPECT_EQ(d.actualFile, "") << "no path, nothing to register";
+}
+
 TEST(ConflictDetail, OtherCopiesListedAfterTheFirst) {
     CheckRecords r = oneConflict(0x4, {copyAt("A\\x.dll", 1), copyAt("B\\x.dll", 2), copyAt("C\\x.dll", 3)});
     ASSERT_EQ(r.foundFiles.size(), 4u);
@@ -182,6 +203,13 @@ TEST(ConflictList, ReferenceFilesOrWhyThereAreNone) {
     second.referenceFile = "z.ocx";
     r.append(second, {});
     EXPECT_EQ(conflictListLines(r, false), (std::vector<std::string>{"x.dll", "z.ocx"}));
+}
+
+TEST(CheckEnd, UpToDateOnlyWhenTheProgramsListWasFound) {
+    EXPECT_EQ(checkEnd(0, true), CheckEnd::UpToDate);
+    EXPECT_EQ(checkEnd(0, false), CheckEnd::NoFileList);
+    EXPECT_EQ(checkEnd(1, false), CheckEnd::Conflicts);
+    EXPECT_EQ(checkEnd(2, true), CheckEnd::Conflicts);
 }
 
 TEST(TargetFile, BackslashAddedOnlyWhenMissing) {

@@ -2,6 +2,7 @@
 // The check driver and its container against the fake control: the two
 // passes, the records and texts of the conflicts, the stop flags.
 #include "VerVrfy2.h"
+#include "orvane_ids.h"
 #include "verify_fixture.h"
 
 namespace {
@@ -136,7 +137,7 @@ TEST_F(Driver, OtherCopiesAreReadByReferenceIndexAndChained) {
     EXPECT_EQ(VerVrfyControl::gRegisterPath, "A\\x.dll");
 }
 
-TEST_F(Driver, AConflictThatCannotBeReadWholeIsLeftOut) {
+TEST_F(Driver, AConflictThatCannotBeReadWholeIsListedWithWhatWasRead) {
     fake::Conflict broken;
     broken.referenceFile = "broken.dll";
     broken.foundFile = "A\\broken.dll";
@@ -149,9 +150,79 @@ TEST_F(Driver, AConflictThatCannotBeReadWholeIsLeftOut) {
     registerFake();
     VerVrfy2 w;
     ASSERT_TRUE(w.load());
-    EXPECT_EQ(gConflictCount, 1);
-    EXPECT_EQ(VerVrfyControl::gRecords.foundFiles.size(), 2u);
-    EXPECT_EQ(listLines(w.ConflictListBox), std::vector<std::string>{"fine.dll"});
+    EXPECT_EQ(gConflictCount, 2);
+    EXPECT_EQ(listLines(w.ConflictListBox), (std::vector<std::string>{"broken.dll", "fine.dll"}));
+    const auto& r = VerVrfyControl::gRecords;
+    ASSERT_EQ(r.foundFiles.size(), 4u);
+    EXPECT_EQ(r.foundFiles[1].filePath, "A\\broken.dll");
+    EXPECT_EQ(r.foundFiles[1].fileSize, 1);
+    EXPECT_EQ(r.foundFiles[2].filePath, "(could not be read)");
+    EXPECT_EQ(r.foundFiles[2].fileSize, std::nullopt);
+    EXPECT_EQ(r.foundFiles[1].nextFound, 2);
+
+    SendMessageA(w.ConflictListBox, LB_SETCURSEL, 0, 0);
+    w.ConflictListBox_Click();
+    const std::string detail = ui::getWindowText(w.DetailText);
+    EXPECT_NE(detail.find("following directories : \r\n\r\n(could not be read)\r\n"
+                          "Actual File Date : \t(could not be read)\r\n"
+                          "Actual File Size : \t(could not be read)\r\n"),
+              std::string::npos)
+        << detail;
+}
+
+TEST_F(Driver, AConflictWhoseDetailsCannotBeReadIsStillCountedAndSaysSo) {
+    fake::Conflict a;
+    a.referenceFile = "orvane36.ocx";
+    a.foundFile = "C:\\W\\orvane36.ocx";
+    a.flags = 0x14;
+    a.found = copy("C:\\W\\orvane36.ocx", 777);
+    a.failMembers = {orvane::dispid::RefVersion, orvane::dispid::RefSize, orvane::dispid::FoundSize,
+                     orvane::dispid::FoundFlags};
+    // Without a count of the copies, the copy the event names is read.
+    fake::Conflict b;
+    b.referenceFile = "sockloom6.dll";
+    b.foundFile = "C:\\W\\sockloom6.dll";
+    b.flags = 0x4;
+    b.found = copy("C:\\W\\sockloom6.dll", 55);
+    b.others = {copy("elsewhere", 1)};
+    b.failMembers = {orvane::dispid::OtherCount};
+    script.conflicts = {a, b};
+    script.embeddedFiles = {"never.dll"};
+    registerFake();
+    VerVrfy2 w;
+    ASSERT_TRUE(w.load());
+    EXPECT_EQ(record.stopAfterEvent, (std::vector<bool>{false, false}));
+    ASSERT_EQ(gConflictCount, 2);
+    EXPECT_EQ(listLines(w.ConflictListBox), (std::vector<std::string>{"orvane36.ocx", "sockloom6.dll"}));
+
+    SendMessageA(w.ConflictListBox, LB_SETCURSEL, 0, 0);
+    w.ConflictListBox_Click();
+    std::string detail = ui::getWindowText(w.DetailText);
+    EXPECT_EQ(detail.find("Reference File Date : \t2003-05-17 14:02:00\r\n"
+                          "Reference File Size : \t(could not be read)\r\n"
+                          "Reference File Version : \t(could not be read)\r\n"),
+              0u)
+        << detail;
+    EXPECT_NE(detail.find("Actual File Found : \tC:\\W\\orvane36.ocx\r\n"
+                          "Actual File Date : \t2001-08-23 12:00:00\r\n"
+                          "Actual File Size : \t(could not be read)\r\n"
+                          "Actual File Version : \t5.0.0.0\r\n"),
+              std::string::npos)
+        << detail;
+    EXPECT_NE(detail.find("Older Version was found.\r\nSpecial Version was found: (could not be read)\r\n"),
+              std::string::npos)
+        << detail;
+
+    SendMessageA(w.ConflictListBox, LB_SETCURSEL, 1, 0);
+    w.ConflictListBox_Click();
+    detail = ui::getWindowText(w.DetailText);
+    EXPECT_NE(detail.find("Actual File Found : \tC:\\W\\sockloom6.dll\r\n"
+                          "Actual File Date : \t2001-08-23 12:00:00\r\n"
+                          "Actual File Size : \t55\r\n"),
+              std::string::npos)
+        << detail;
+    EXPECT_EQ(detail.find("following directories"), std::string::npos) << detail;
+    EXPECT_EQ(VerVrfyControl::gRegisterPath, "C:\\W\\sockloom6.dll");
 }
 
 TEST_F(Driver, AControlErrorEndsTheCheckWithoutAResult) {

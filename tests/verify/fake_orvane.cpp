@@ -3,6 +3,7 @@
 
 #include <olectl.h>
 
+#include <algorithm>
 #include <span>
 
 #include "common/com/bstr.h"
@@ -213,6 +214,8 @@ private:
     HRESULT get(DISPID member, DISPPARAMS* p, VARIANT& out, EXCEPINFO* e) {
         if (m_current < 0) return number(out, 0);
         const Conflict& c = m_script.conflicts[static_cast<size_t>(m_current)];
+        if (std::find(c.failMembers.begin(), c.failMembers.end(), member) != c.failMembers.end())
+            return fail(e, static_cast<HRESULT>(0x800A0005), L"Invalid procedure call or argument");
         switch (member) {
         case id::RefVersion: return text(out, c.refVersion);
         case id::RefDateString: return text(out, c.refDateString);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oaidl.h>
 #include <ocidl.h>
 
 #include <string>
@@ -38,6 +39,8 @@ struct Conflict {
     std::vector<Copy> others;   // OtherCount copies
     // An Other member with this index fails with error 9.
     int failOtherIndex = -1;
+    // These members fail with error 5 while this conflict is current.
+    std::vector<DISPID> failMembers;
 };
 
 struct Script {

@@ -138,6 +138,51 @@ TEST_F(VerifyProgram, UnregisteredComponentIsListedAndRegisteredFromTheWindow) {
     EXPECT_EQ(finish(), 0);
 }
 
+// Puts another program in pellanor.exe's place for one test, and the real
+// one back afterwards.
+class StandIn {
+public:
+    StandIn(const std::string& target, const std::string& program)
+        : m_target(target), m_saved(target + ".real") {
+        moved = MoveFileA(m_target.c_str(), m_saved.c_str()) && CopyFileA(program.c_str(), m_target.c_str(), FALSE);
+    }
+    ~StandIn() {
+        DeleteFileA(m_target.c_str());
+        MoveFileA(m_saved.c_str(), m_target.c_str());
+    }
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+    bool moved = false;
+
+private:
+    std::string m_target, m_saved;
+};
+
+TEST_F(VerifyProgram, AProgramWithoutAFileListIsNotCalledUpToDate) {
+    char system[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+    const std::string target = *folder / "pellanor.exe";
+    // verify.exe carries the marker of its control's empty list; notepad none.
+    for (const std::string& program : {*folder / "verify.exe", std::string(system) + "\\notepad.exe"}) {
+        StandIn standIn(target, program);
+        ASSERT_TRUE(standIn.moved) << program;
+        start();
+        EXPECT_EQ(answerBox("Files Could Not Be Checked"),
+                  "The list of the files Pellanor needs could not be found in " + target +
+                      ", so those files could not be checked.  Please re-install the program using the Windows "
+                      "Control Panel.  ")
+            << program;
+        EXPECT_EQ(finish(), 0) << program;
+        // Ended before the real program goes back.
+        if (process) {
+            TerminateProcess(process, 99);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+            process = nullptr;
+        }
+    }
+}
+
 TEST_F(VerifyProgram, ASecondCopyIsRefusedWithItsBox) {
     HANDLE first = CreateMutexA(nullptr, TRUE, Module1::kInstanceMutexName);
     ASSERT_NE(first, nullptr);

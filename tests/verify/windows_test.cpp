@@ -6,6 +6,7 @@
 
 #include "VerVrfy2.h"
 #include "frmWait.h"
+#include "orvane_ids.h"
 #include "saved_control.h"
 #include "verify_fixture.h"
 #include "verify_res.h"
@@ -259,6 +260,25 @@ TEST_F(Splash, ACheckThatFailsSaysSoAndNotThatAllIsWell) {
     EXPECT_TRUE(closesSoon(wait));
 }
 
+TEST_F(Splash, AProgramWithoutAFileListIsNotCalledUpToDate) {
+    registerFake();
+    frmWait wait;
+    ASSERT_TRUE(wait.create(IDD_WAIT, nullptr));
+    const HWND splash = wait.hwnd();
+    wait.Timer1_Timer();
+    // Both passes ran and met no file to check.
+    EXPECT_EQ(record.calls, (std::vector<std::string>{"put VerifyFile C:\\pellanor.exe",
+                                                      "put ScanFile C:\\pellanor.exe"}));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Files Could Not Be Checked");
+    EXPECT_EQ(boxes.boxes[0].text,
+              "The list of the files Pellanor needs could not be found in C:\\pellanor.exe, so those files could "
+              "not be checked.  Please re-install the program using the Windows Control Panel.  ");
+    EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(boxes.boxes[0].owner, splash);
+    EXPECT_TRUE(closesSoon(wait));
+}
+
 // What the conflict window showed while it was modal.
 struct Shown {
     bool found = false;
@@ -280,6 +300,15 @@ void CALLBACK closeConflictWindow(HWND, UINT, UINT_PTR id, DWORD) {
                  reinterpret_cast<LPARAM>(GetDlgItem(w, IDC_VV_EXIT)));
 }
 
+// The timer tick, with the conflict window read and closed once it shows.
+void tickAndCloseTheConflictWindow(frmWait& wait) {
+    gShown = Shown{};
+    gShown.splash = wait.hwnd();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, closeConflictWindow);
+    wait.Timer1_Timer();
+    KillTimer(nullptr, timer);
+}
+
 TEST_F(Splash, ConflictsShowTheConflictWindowModally) {
     script.conflicts = {conflict("orvane36.ocx", 0x4, "C:\\W\\orvane36.ocx")};
     registerFake();
@@ -288,11 +317,7 @@ TEST_F(Splash, ConflictsShowTheConflictWindowModally) {
     wait.onUnloaded = [&] { unloaded = true; };
     ASSERT_TRUE(wait.create(IDD_WAIT, nullptr));
     ShowWindow(wait.hwnd(), SW_SHOW);
-    gShown = Shown{};
-    gShown.splash = wait.hwnd();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, closeConflictWindow);
-    wait.Timer1_Timer();
-    KillTimer(nullptr, timer);
+    tickAndCloseTheConflictWindow(wait);
     EXPECT_TRUE(gShown.found);
     EXPECT_TRUE(gShown.visible);
     EXPECT_FALSE(gShown.splashVisible);
@@ -300,6 +325,21 @@ TEST_F(Splash, ConflictsShowTheConflictWindowModally) {
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_TRUE(closesSoon(wait));
     EXPECT_TRUE(unloaded);
+}
+
+TEST_F(Splash, AConflictThatCannotBeReadStillShowsTheConflictWindow) {
+    fake::Conflict c = conflict("orvane36.ocx", 0x4, "C:\\W\\orvane36.ocx");
+    c.failMembers = {orvane::dispid::RefVersion};
+    script.conflicts = {c};
+    script.embeddedFiles = {"orvane36.ocx"};
+    registerFake();
+    frmWait wait;
+    ASSERT_TRUE(wait.create(IDD_WAIT, nullptr));
+    tickAndCloseTheConflictWindow(wait);
+    EXPECT_TRUE(gShown.found);
+    EXPECT_EQ(gShown.lines, std::vector<std::string>{"orvane36.ocx"});
+    EXPECT_TRUE(boxes.boxes.empty()) << "no all-up-to-date box";
+    EXPECT_TRUE(closesSoon(wait));
 }
 
 } // namespace

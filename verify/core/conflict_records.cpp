@@ -18,7 +18,7 @@ void addLine(std::string& out, std::string_view label, std::string_view value) {
 // The date, size and version lines of a copy found.
 void addCopyLines(std::string& out, const FoundFileRecord& f) {
     addLine(out, "Actual File Date : ", f.fileDateString);
-    addLine(out, "Actual File Size : ", std::to_string(f.fileSize));
+    addLine(out, "Actual File Size : ", numberText(f.fileSize));
     addLine(out, "Actual File Version : ", f.fileVersion);
 }
 
@@ -75,6 +75,10 @@ std::string versionText(int32_t value) {
     return std::to_string(high) + "." + std::to_string(low);
 }
 
+std::string numberText(const ReadNumber& value) {
+    return value ? std::to_string(*value) : std::string(kUnreadable);
+}
+
 std::string specialFlagNames(int32_t fileFlags) {
     static constexpr std::array<std::pair<int32_t, std::string_view>, 6> kNames{{
         {0x01, "Debug"},
@@ -91,13 +95,13 @@ std::string specialFlagNames(int32_t fileFlags) {
     return out;
 }
 
-Description conflictDescriptionOf(int32_t conflictFlags, std::string_view separator, int32_t fileFlags) {
+Description conflictDescriptionOf(int32_t conflictFlags, std::string_view separator, ReadNumber fileFlags) {
     Description d;
     const auto flags = static_cast<uint32_t>(conflictFlags);
     for (size_t bit = 0; bit < kBitTexts.size(); ++bit) {
         if (!(flags & (1u << bit))) continue;
         d.text.append(kBitTexts[bit]);
-        if (bit == kSpecialVersionBit) d.text.append(specialFlagNames(fileFlags));
+        if (bit == kSpecialVersionBit) d.text.append(fileFlags ? specialFlagNames(*fileFlags) : kUnreadable);
         if (bit == kNotRegisteredIndex) d.registerNeeded = true;
         d.text.append(separator);
     }
@@ -116,7 +120,7 @@ Detail conflictDetailOf(const CheckRecords& records, int n) {
     std::string& t = d.text;
 
     addLine(t, "Reference File Date : ", c.refDateString);
-    addLine(t, "Reference File Size : ", std::to_string(c.refSize));
+    addLine(t, "Reference File Size : ", numberText(c.refSize));
     addLine(t, "Reference File Version : ", c.refVersion);
     if (flags & kTypeLibBits) {
         addLine(t, "Reference File GUID : ", c.refGUID);
@@ -127,7 +131,8 @@ Detail conflictDetailOf(const CheckRecords& records, int n) {
     t.append(kLineEnd).append("Actual File Found : \t");
     if (!(flags & kNotFoundBit)) {
         t.append(f.filePath).append(kLineEnd);
-        d.actualFile = f.filePath;
+        // A path the control could not give is nothing to register.
+        if (f.filePath != kUnreadable) d.actualFile = f.filePath;
         addCopyLines(t, f);
         if (flags & kTypeLibBits) {
             addLine(t, "Actual File GUID : ", f.fileGUID);
@@ -171,6 +176,18 @@ std::string targetFileFor(const std::string& folder) {
     std::string path = folder;
     if (path.empty() || path.back() != '\\') path += '\\';
     return path + "pellanor.exe";
+}
+
+CheckEnd checkEnd(int conflictCount, bool embeddedFound) {
+    if (conflictCount > 0) return CheckEnd::Conflicts;
+    // Nothing was compared: no conflict says nothing about the files.
+    return embeddedFound ? CheckEnd::UpToDate : CheckEnd::NoFileList;
+}
+
+std::string noFileListText(const std::string& targetFile) {
+    return "The list of the files Pellanor needs could not be found in " + targetFile +
+           ", so those files could not be checked.  Please re-install the program using the Windows Control "
+           "Panel.  ";
 }
 
 } // namespace VerVrfyControl
