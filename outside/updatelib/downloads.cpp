@@ -6,6 +6,7 @@
 #include "updatelib.h"
 
 #include <atomic>
+#include <type_traits>
 #include <vector>
 
 #include "common/win32/files.h"
@@ -99,17 +100,44 @@ win32::File createTemporary(const std::string& folder, std::string& path) {
     return win32::File();
 }
 
+// version.dll, loaded when a version is first asked for (only downloads
+// into the system folder ask), as WinINet is: the program need not load it
+// at every start.
+struct VersionApi {
+    decltype(&::GetFileVersionInfoSizeA) GetFileVersionInfoSizeA = nullptr;
+    decltype(&::GetFileVersionInfoA) GetFileVersionInfoA = nullptr;
+    decltype(&::VerQueryValueA) VerQueryValueA = nullptr;
+};
+
+const VersionApi& versionApi() {
+    static const VersionApi api = [] {
+        VersionApi a;
+        HMODULE dll = LoadLibraryA("version.dll");
+        auto find = [&](auto& fn, const char* name) {
+            fn = win32::procAddress<std::remove_reference_t<decltype(fn)>>(dll, name);
+        };
+        find(a.GetFileVersionInfoSizeA, "GetFileVersionInfoSizeA");
+        find(a.GetFileVersionInfoA, "GetFileVersionInfoA");
+        find(a.VerQueryValueA, "VerQueryValueA");
+        return a;
+    }();
+    return api;
+}
+
 // The fixed file version of the file's version resource; none when it has
-// none or cannot be read.
+// none or cannot be read (nor version.dll be loaded: the file then counts
+// as unversioned, which the system folder's rule refuses).
 std::optional<FileVersion> fileVersion(const std::string& path) {
+    const VersionApi& api = versionApi();
+    if (!api.GetFileVersionInfoSizeA || !api.GetFileVersionInfoA || !api.VerQueryValueA) return std::nullopt;
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    DWORD size = api.GetFileVersionInfoSizeA(path.c_str(), &ignored);
     if (size == 0) return std::nullopt;
     std::vector<char> data(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
+    if (!api.GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+    if (!api.VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
         length < sizeof(VS_FIXEDFILEINFO) || fixed->dwSignature != VS_FFI_SIGNATURE)
         return std::nullopt;
     return (FileVersion{fixed->dwFileVersionMS} << 32) | fixed->dwFileVersionLS;
