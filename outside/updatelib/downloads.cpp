@@ -6,9 +6,13 @@
 #include "updatelib.h"
 
 #include <atomic>
+#include <type_traits>
+#include <vector>
 
+#include "common/win32/files.h"
 #include "common/win32/handles.h"
 #include "http_transfer.h"
+#include "install_rules.h"
 
 namespace Tamberly_orvane6 {
 namespace {
@@ -82,7 +86,74 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// A new temporary file of the downloader's own naming in folder, open for
+// writing (write sharing for the early flush; no delete sharing, so that
+// another run clearing leftovers cannot take it while it is in use).
+win32::File createTemporary(const std::string& folder, std::string& path) {
+    static std::atomic<std::uint32_t> next{GetTickCount() ^ (GetCurrentProcessId() << 16)};
+    for (int attempt = 0; attempt < 256; ++attempt) {
+        path = folder + temporaryName(next++);
+        win32::File f(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (f || (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)) return f;
+    }
+    return win32::File();
+}
+
+// version.dll, loaded when a version is first asked for (only downloads
+// into the system folder ask), as WinINet is: the program need not load it
+// at every start.
+struct VersionApi {
+    decltype(&::GetFileVersionInfoSizeA) GetFileVersionInfoSizeA = nullptr;
+    decltype(&::GetFileVersionInfoA) GetFileVersionInfoA = nullptr;
+    decltype(&::VerQueryValueA) VerQueryValueA = nullptr;
+};
+
+const VersionApi& versionApi() {
+    static const VersionApi api = [] {
+        VersionApi a;
+        HMODULE dll = LoadLibraryA("version.dll");
+        auto find = [&](auto& fn, const char* name) {
+            fn = win32::procAddress<std::remove_reference_t<decltype(fn)>>(dll, name);
+        };
+        find(a.GetFileVersionInfoSizeA, "GetFileVersionInfoSizeA");
+        find(a.GetFileVersionInfoA, "GetFileVersionInfoA");
+        find(a.VerQueryValueA, "VerQueryValueA");
+        return a;
+    }();
+    return api;
+}
+
+// The fixed file version of the file's version resource; none when it has
+// none or cannot be read (nor version.dll be loaded: the file then counts
+// as unversioned, which the system folder's rule refuses).
+std::optional<FileVersion> fileVersion(const std::string& path) {
+    const VersionApi& api = versionApi();
+    if (!api.GetFileVersionInfoSizeA || !api.GetFileVersionInfoA || !api.VerQueryValueA) return std::nullopt;
+    DWORD ignored = 0;
+    DWORD size = api.GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0) return std::nullopt;
+    std::vector<char> data(size);
+    if (!api.GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!api.VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+        length < sizeof(VS_FIXEDFILEINFO) || fixed->dwSignature != VS_FFI_SIGNATURE)
+        return std::nullopt;
+    return (FileVersion{fixed->dwFileVersionMS} << 32) | fixed->dwFileVersionLS;
+}
+
 } // namespace
+
+void FileDownloader::removeLeftovers(const std::string& folder) {
+    std::string base = folder;
+    if (!base.empty() && base.back() != '\\') base += '\\';
+    const std::string pattern = base + std::string(kTemporaryPrefix) + "*" + std::string(kTemporarySuffix);
+    // A file in use by a download under way is not deleted: it is open
+    // without delete sharing.
+    for (const win32::FoundEntry& e : win32::findEntries(pattern))
+        if (!e.isFolder && isTemporaryName(e.name)) DeleteFileA((base + e.name).c_str());
+}
 
 void UpdateListDownloader::fetchList(const std::string& url, UpdateList& list, short& failed) {
     list.clear();
@@ -137,12 +208,16 @@ void FileDownloader::download(const std::string& url, const std::string& localPa
     }
     const std::string target = folder + name;
 
-    char temp[MAX_PATH];
-    if (!GetTempFileNameA(folder.c_str(), "upd", 0, temp)) {
+    // What an earlier run left when it was ended during a download.
+    removeLeftovers(folder);
+    std::string tempPath;
+    win32::File created = createTemporary(folder, tempPath);
+    if (!created) {
         m_lastError = "cannot create a file in " + folder;
         result = dlFileError;
         return;
     }
+    const char* temp = tempPath.c_str();
     // The temporary file goes whenever the download does not complete.
     struct TempFile {
         std::string path;
@@ -150,19 +225,12 @@ void FileDownloader::download(const std::string& url, const std::string& localPa
         ~TempFile() {
             if (!keep) DeleteFileA(path.c_str());
         }
-    } tempFile{temp};
+    } tempFile{tempPath};
 
     bool writeFailed = false;
     long long total = 0;
     {
-        // Write sharing lets the early flush open a handle of its own.
-        win32::File out(CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!out) {
-            m_lastError = "cannot write " + std::string(temp);
-            result = dlFileError;
-            return;
-        }
+        win32::File out = std::move(created);
         EarlyFlush early(temp);
         TransferRequest request;
         request.url = url;
@@ -199,7 +267,26 @@ void FileDownloader::download(const std::string& url, const std::string& localPa
             return;
         }
     }
-    if (!MoveFileExA(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DWORD replace = MOVEFILE_REPLACE_EXISTING;
+    if (m_versionChecked) {
+        DWORD attrs = GetFileAttributesA(target.c_str());
+        const bool there = attrs != INVALID_FILE_ATTRIBUTES;
+        const std::optional<FileVersion> installed = there ? fileVersion(target) : std::nullopt;
+        const std::optional<FileVersion> offered = fileVersion(tempPath);
+        SystemFileVerdict verdict = systemFileVerdict(there, installed, offered);
+        if (!isInstalled(verdict)) {
+            m_lastError = target + (verdict == SystemFileVerdict::unversioned
+                                        ? ": the installed file or the download carries no version"
+                                        : ": the download (" + versionText(offered.value_or(0)) +
+                                              ") is not newer than the installed file (" +
+                                              versionText(installed.value_or(0)) + ")");
+            result = dlVersionRefused;
+            return;
+        }
+        // A file that appeared meanwhile is not replaced unchecked.
+        if (verdict == SystemFileVerdict::add) replace = 0;
+    }
+    if (!MoveFileExA(temp, target.c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
         m_lastError = "cannot replace " + target + ": " + systemMessage(GetLastError());
         result = dlFileError;
         return;

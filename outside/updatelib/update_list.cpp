@@ -135,7 +135,8 @@ bool isPlainFileName(std::string_view name) {
     // Device names stay devices whatever extension follows them.
     std::string base = upper(name.substr(0, name.find('.')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
-    static const std::array<const char*, 4> plain = {"CON", "PRN", "AUX", "NUL"};
+    // The console's two buffers are devices in every folder as well.
+    static const std::array<const char*, 6> plain = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     for (const char* d : plain)
         if (base == d) return false;
     if (base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) && base[3] >= '0' &&

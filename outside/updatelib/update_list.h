@@ -72,7 +72,8 @@ private:
 
 // A plain file name: not empty, not "." or "..", no path separator, no
 // drive colon, no wildcard or other character Windows refuses, no control
-// character, no trailing dot or blank, not a device name (CON, NUL, COM1 ...).
+// character, no trailing dot or blank, not a device name (CON, NUL, COM1,
+// CONIN$ ...).
 bool isPlainFileName(std::string_view name);
 
 // An absolute local path "X:\a\b": a drive letter, then "\"-separated

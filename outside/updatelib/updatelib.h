@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "install_rules.h"
 #include "update_list.h"
 
 namespace Tamberly_orvane6 {
@@ -54,6 +55,7 @@ enum DownloadResult : long {
     dlFileError = 5,    // the file could not be written or put in place
     dlAborted = 6,      // abort() was called
     dlWrongSize = 7,    // the file is not as long as expectedSize says
+    dlVersionRefused = 8, // versionChecked: neither a new file nor a newer version
 };
 
 // Downloads one file, raising progress while it runs. download blocks its
@@ -70,6 +72,13 @@ public:
     // The size the file must have (the size its list gives); -1: any. A
     // file of another size is refused and the old one kept.
     void expectedSize(long long bytes) { m_expectedSize = bytes; }
+    // Whether the target folder takes a file only as version-checked
+    // installation does (install_rules.h, systemFileVerdict): a download is
+    // added where no file of its name is, and replaces one only when both
+    // carry version resources and its file version is newer; otherwise it
+    // is refused (dlVersionRefused) and the old file kept. For the system
+    // folder, whose files other programs rely on.
+    void versionChecked(bool on) { m_versionChecked = on; }
 
     // Bytes of the current file received so far; raised after each block.
     std::function<void(long bytes)> progress;
@@ -79,8 +88,14 @@ public:
     // checked (isPlainFileName) and the folder must exist. The data go to a
     // temporary file in that folder, which replaces the old file only once
     // every byte has arrived; on any failure the old file is untouched and
-    // the temporary file removed. result: a DownloadResult.
+    // the temporary file removed. First the folder's leftovers
+    // (removeLeftovers) go. result: a DownloadResult.
     void download(const std::string& url, const std::string& localPath, long& result);
+    // Deletes the temporary files a download left in folder when its
+    // process was ended before it could (names of exactly the downloader's
+    // own form, isTemporaryName; one a download still writes is in use and
+    // stays).
+    static void removeLeftovers(const std::string& folder);
     // Ends a running download, which then returns dlAborted.
     void abort() { m_abort = true; }
 
@@ -92,6 +107,7 @@ private:
     long m_timeout = 60;
     std::string m_proxy;
     long long m_expectedSize = -1;
+    bool m_versionChecked = false;
     bool m_abort = false;
     std::string m_storedPath;
     std::string m_lastError;

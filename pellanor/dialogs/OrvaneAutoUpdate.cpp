@@ -542,9 +542,11 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
         showAnimation(true);
         gPatchDownloaded = false;
 
+        const std::string programFolder = seams::programFolder();
         std::string installerArg;
         std::string urlName;
         std::vector<std::string> failedFiles;
+        std::vector<std::string> notInstalled;
         for (size_t i = 0; i < gSelectedUpdates.size(); ++i) {
             const SelectedUpdate rec = gSelectedUpdates[i];
             if (!rec.selected) continue;
@@ -554,6 +556,15 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
                 urlName = afterLast(url, "/");
                 if (text_rules::equalsNoCase(urlName, afterLast(rec.fileName, "\\"))) installerArg = rec.localPath;
                 const std::string target = targetOf(rec.localPath, lib::urlFileName(url));
+                // The hand-over starts the program folder's update.exe only;
+                // a patch put anywhere else would be a stray copy nothing
+                // runs, so it is not fetched.
+                if (lib::isPatchAddress(urlName) && !lib::isPatchDestination(target, programFolder)) {
+                    SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(i));
+                    notInstalled.push_back(target + " (a program patch goes only into the program folder)");
+                    doneBytes += rec.size;
+                    continue;
+                }
 
                 // The old file stays until its new copy has arrived whole;
                 // what must hold now is that it can be replaced.
@@ -572,6 +583,11 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
                 orvaneftp->timeout(timeoutSeconds);
                 // A file of another size than its list gives is no update.
                 orvaneftp->expectedSize(rec.size);
+                // Other programs rely on the system folder's files: it takes
+                // new files and newer versions only.
+                orvaneftp->versionChecked(!gSystemDir.empty() &&
+                                          text_rules::equalsNoCase(target.substr(0, target.rfind('\\') + 1),
+                                                                   gSystemDir));
                 orvaneftp->download(url, rec.localPath, result);
                 gDownloading = false;
                 doneBytes += rec.size;
@@ -582,7 +598,11 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
                 }
                 if (result != 0) {
                     SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(i));
-                    failedFiles.push_back(urlName);
+                    if (result == lib::dlVersionRefused)
+                        notInstalled.push_back(target + " (the system folder takes only new files and newer "
+                                                        "versions of its files)");
+                    else
+                        failedFiles.push_back(urlName);
                 } else {
                     const std::string stored = orvaneftp->storedPath();
                     lib::FileDate date;
@@ -598,8 +618,10 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
                     m_installer->install(stored, installerArg == rec.localPath ? stored : installerArg, installed);
                 }
             }
-            // Only a patch that really arrived is announced and started.
-            if (urlName == "update.exe" && result == 0) {
+            // Only a patch that really arrived, as the file the hand-over
+            // starts, is announced and started.
+            if (lib::isPatchAddress(urlName) && result == 0 &&
+                lib::isPatchDestination(orvaneftp->storedPath(), programFolder)) {
                 gPatchDownloaded = true;
                 registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted",
                                    std::string("true"), REG_SZ);
@@ -611,10 +633,11 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
         closeAVI();
         setPointer(false);
         // What did not arrive is told first, also before a patch takes over.
-        const bool complete = failedFiles.empty() && m_refused.empty();
+        const bool complete = failedFiles.empty() && m_refused.empty() && notInstalled.empty();
         if (!complete) {
             std::string text;
             if (!failedFiles.empty()) text += "These files could not be downloaded: " + joined(failedFiles) + ".   \r\n";
+            if (!notInstalled.empty()) text += "These files were not installed: " + joined(notInstalled) + ".   \r\n";
             if (!m_refused.empty())
                 text += "These files were refused because the update list puts them outside the program's "
                         "folders: " + joined(m_refused) + ".   \r\n";

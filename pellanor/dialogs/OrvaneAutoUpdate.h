@@ -14,7 +14,12 @@
 // bare file name, which goes into the Windows system folder itself; an
 // entry that names another place is refused, the run goes on with the
 // others and the user is told at its end. An old file is replaced only once
-// its new copy has arrived whole and has the size its list gives.
+// its new copy has arrived whole and has the size its list gives. The
+// system folder takes a file only as version-checked installation does
+// (FileDownloader::versionChecked): a new one, or a newer version of the
+// one there; anything else is not installed, nor registered. A patch is
+// fetched only as the program folder's update.exe, the file the hand-over
+// starts.
 #pragma once
 
 #include <windows.h>

@@ -11,6 +11,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "Module1.h"
 #include "OrvaneAutoUpdate.h"
@@ -682,6 +684,97 @@ TEST_F(UpdateDialog, PatchAmongFailedFilesIsStartedAfterTheUserIsToldWhatFailed)
     EXPECT_EQ(boxes.boxes[1].caption, "Program Patch Needs To Be Installed...");
     EXPECT_EQ(started.size(), 1u);
     EXPECT_TRUE(gPatchDownloaded);
+}
+
+std::string systemFolder() {
+    char dir[MAX_PATH] = {};
+    GetSystemDirectoryA(dir, MAX_PATH);
+    return dir;
+}
+
+// Files a test puts into the system folder, removed with their marks.
+struct SystemFiles {
+    ~SystemFiles() {
+        for (const std::string& f : files) {
+            DeleteFileA(f.c_str());
+            DeleteFileA((f + ".registered").c_str());
+        }
+    }
+    std::string add(const std::string& name) {
+        files.push_back(systemFolder() + "\\" + name);
+        return files.back();
+    }
+    std::vector<std::string> files;
+};
+
+// Bare names still go into the system folder, but it takes a file only as
+// version-checked installation does; what it refuses is listed at the end
+// and never registered (real components, registered for real here).
+TEST_F(UpdateDialog, SystemFolderTakesOnlyNewFilesAndNewerVersions) {
+    const std::string v1 = readBytes(UPDFIX_FOLDER "\\updfix_v1.dll");
+    const std::string v2 = readBytes(UPDFIX_FOLDER "\\updfix_v2.dll");
+    const std::string none = readBytes(UPDFIX_FOLDER "\\updfix_none.dll");
+    ASSERT_FALSE(v1.empty() || v2.empty() || none.empty()) << UPDFIX_FOLDER;
+    SystemFiles sys;
+    const std::string added = sys.add("updfix_added.dll"), newer = sys.add("updfix_newer.dll"),
+                      older = sys.add("updfix_older.dll"), plain = sys.add("updfix_plain.dll");
+    writeBytes(newer, v1);
+    writeBytes(older, v2);
+    writeBytes(plain, none);
+    std::string list = "ORVANEF 1\r\n";
+    for (const auto& [name, body] : std::vector<std::pair<std::string, std::string>>{
+             {"updfix_added.dll", v1}, {"updfix_newer.dll", v2}, {"updfix_older.dll", v1}, {"updfix_plain.dll", v2}}) {
+        updtest::serve("f/" + name, body);
+        list += entry(name, static_cast<long>(body.size()), updtest::url("/f/" + name), "2004-03-01", name);
+    }
+    lists[1] = list;
+    OrvaneAutoUpdate::registerComponents = true;
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+
+    EXPECT_EQ(readBytes(added), v1);
+    EXPECT_TRUE(exists(added + ".registered"));
+    EXPECT_EQ(readBytes(newer), v2);
+    EXPECT_TRUE(exists(newer + ".registered"));
+    EXPECT_EQ(readBytes(older), v2);
+    EXPECT_FALSE(exists(older + ".registered"));
+    EXPECT_EQ(readBytes(plain), none);
+    EXPECT_FALSE(exists(plain + ".registered"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    const std::string& end = boxes.boxes[0].text;
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
+    EXPECT_NE(end.find("These files were not installed: " + older), std::string::npos) << end;
+    EXPECT_NE(end.find(plain), std::string::npos) << end;
+    EXPECT_EQ(end.find("updfix_added"), std::string::npos) << end;
+    EXPECT_EQ(end.find("newer.dll"), std::string::npos) << end;
+    EXPECT_FALSE(dlg->isOpen()) << "the run went on to its end";
+}
+
+// A patch counts only as the program folder's update.exe: one the list
+// puts into the system folder or a subfolder is not fetched, announced or
+// started, and an old update.exe of the program folder is not started.
+TEST_F(UpdateDialog, APatchIsTakenOnlyAsTheProgramFoldersUpdateExe) {
+    SystemFiles sys;
+    const std::string stray = sys.add("update.exe");
+    updtest::serve("f/update.exe", "MZpatch");
+    writeBytes(prog / "update.exe", "MZold");
+    lists[10] = "ORVANEF 1\r\n" + entry("update.exe", 7, updtest::url("/f/update.exe"), "", "Bare patch") +
+                entry("update.exe", 7, updtest::url("/f/update.exe"), "", "Patches//Patch in a subfolder");
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+    EXPECT_FALSE(gPatchDownloaded);
+    EXPECT_EQ(machineValue("patchExecuted"), "<missing>");
+    EXPECT_TRUE(started.empty());
+    EXPECT_FALSE(exists(stray));
+    EXPECT_FALSE(exists(prog / "Patches\\update.exe"));
+    EXPECT_EQ(readBytes(prog / "update.exe"), "MZold");
+    ASSERT_EQ(boxes.boxes.size(), 1u) << "no patch box";
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
+    EXPECT_NE(boxes.boxes[0].text.find(stray), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_NE(boxes.boxes[0].text.find(prog / "Patches\\update.exe"), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_FALSE(dlg->isOpen());
 }
 
 } // namespace

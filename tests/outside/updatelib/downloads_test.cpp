@@ -121,6 +121,7 @@ TEST_F(Download, UnsafeNamesAreRefusedBeforeAnyRequest) {
     EXPECT_EQ(get(url("/files/.."), dir.path() + "\\"), dlBadRequest);
     EXPECT_EQ(get(url("/files/"), dir.path() + "\\"), dlBadRequest);
     EXPECT_EQ(get(url("/files/NUL"), dir.path() + "\\"), dlBadRequest);
+    EXPECT_EQ(get(url("/files/CONOUT$"), dir.path() + "\\"), dlBadRequest);
     EXPECT_EQ(get(url("/files/a.txt"), dir / "a*.txt"), dlBadRequest);
     EXPECT_EQ(get("ftp://127.0.0.1/a.txt", dir / "a.txt"), dlBadRequest);
     EXPECT_NE(dl.lastError(), "");
@@ -302,6 +303,89 @@ TEST_F(Download, FileOfAnotherSizeThanExpectedIsRefusedAndTheOldOneKept) {
     dl.expectedSize(10);
     EXPECT_EQ(get(url("/nolength/files/ten.bin"), dir / "keep.dll"), dlOK) << "the right size without a length";
     EXPECT_EQ(readFile(dir / "keep.dll"), "0123456789");
+}
+
+// A process ended during a download leaves its temporary file (the
+// handler that would remove it never runs); the next download into that
+// folder clears it, and nothing but the downloader's own names.
+TEST_F(Download, LeftoverOfADownloadThatNeverEndedGoesAtTheNextOne) {
+    serve("files/half.bin", payload(50000));
+    serve("files/b.txt", "b");
+    writeFile(dir / "keep.bin", "old");
+    // The name the downloader really gives its temporary file, seen while
+    // the download stalls.
+    std::string leftover;
+    dl.timeout(30);
+    dl.progress = [&](long) {
+        for (const std::string& n : listFolder(dir.path()))
+            if (n != "keep.bin") leftover = n;
+        dl.abort();
+    };
+    EXPECT_EQ(get(url("/stall/files/half.bin"), dir / "keep.bin"), dlAborted);
+    ASSERT_FALSE(leftover.empty());
+    expectOnly({"keep.bin"});
+    dl.progress = nullptr;
+
+    // What the ended process left, beside names that are not the downloader's
+    // and one a download still under way holds open.
+    writeFile(dir / leftover, "");
+    const std::vector<std::string> foreign = {"upd1A2.tmp", "~orvane6-mine.tmp", leftover + ".txt", "notes.tmp"};
+    for (const std::string& n : foreign) writeFile(dir / n, "x");
+    const std::string busy = temporaryName(0x12345678);
+    HANDLE open = CreateFileA((dir / busy).c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(get(url("/files/b.txt"), dir / "b.txt"), dlOK) << dl.lastError();
+    CloseHandle(open);
+    std::vector<std::string> left = foreign;
+    left.insert(left.end(), {"keep.bin", "b.txt", busy});
+    expectOnly(left);
+}
+
+// The system folder's rule, with real components carrying version
+// resources 1.0.0.0 and 2.0.0.0 or none.
+TEST_F(Download, VersionCheckedFolderTakesOnlyNewFilesAndNewerVersions) {
+    const std::string v1 = readFile(UPDFIX_FOLDER "\\updfix_v1.dll");
+    const std::string v2 = readFile(UPDFIX_FOLDER "\\updfix_v2.dll");
+    const std::string none = readFile(UPDFIX_FOLDER "\\updfix_none.dll");
+    ASSERT_FALSE(v1.empty() || v2.empty() || none.empty()) << UPDFIX_FOLDER;
+    serve("fix/v1.dll", v1);
+    serve("fix/v2.dll", v2);
+    serve("fix/none.dll", none);
+    serve("fix/notepad.exe", "nineteen bytes body");
+    dl.versionChecked(true);
+
+    EXPECT_EQ(get(url("/fix/v1.dll"), dir / "new.dll"), dlOK) << "added where none is: " << dl.lastError();
+    EXPECT_EQ(readFile(dir / "new.dll"), v1);
+    EXPECT_EQ(get(url("/fix/notepad.exe"), dir / "new.txt"), dlOK) << "a new file needs no version";
+    EXPECT_EQ(get(url("/fix/v2.dll"), dir / "new.dll"), dlOK) << "a newer version replaces: " << dl.lastError();
+    EXPECT_EQ(readFile(dir / "new.dll"), v2);
+    EXPECT_EQ(dl.storedPath(), dir / "new.dll");
+
+    writeFile(dir / "plain.dll", none);
+    struct Refused {
+        const char* address;
+        const char* target;
+        std::string kept;
+    } refused[] = {
+        {"/fix/v2.dll", "new.dll", v2},                         // the same version
+        {"/fix/v1.dll", "new.dll", v2},                         // an older one
+        {"/fix/none.dll", "new.dll", v2},                       // a download without a version
+        {"/fix/notepad.exe", "new.dll", v2},                    // not even a module
+        {"/fix/v2.dll", "plain.dll", none},                     // the installed file has no version
+        {"/fix/notepad.exe", "new.txt", "nineteen bytes body"}, // neither has one
+    };
+    for (const Refused& r : refused) {
+        EXPECT_EQ(get(url(r.address), dir / r.target), dlVersionRefused) << r.address << " over " << r.target;
+        EXPECT_EQ(readFile(dir / r.target), r.kept) << r.address << " over " << r.target;
+        EXPECT_NE(dl.lastError().find(r.target), std::string::npos) << dl.lastError();
+    }
+    expectOnly({"new.dll", "new.txt", "plain.dll"});
+
+    // Elsewhere the download replaces whatever is there, as before.
+    dl.versionChecked(false);
+    EXPECT_EQ(get(url("/fix/v1.dll"), dir / "new.dll"), dlOK);
+    EXPECT_EQ(readFile(dir / "new.dll"), v1);
 }
 
 TEST(ListDownloader, UnansweredFetchEndsOnItsTimeOutOrAbort) {

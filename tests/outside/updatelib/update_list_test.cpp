@@ -61,6 +61,8 @@ TEST(UpdateList, RefusesABadListWholeAndNamesTheLine) {
         {"ORVANEF 1\r\n" + good + line("C:\\Prog\\..\\..\\evil.dll", "1", "", "", "", "", "x"), "dot-dot folder"},
         {"ORVANEF 1\r\n" + good + line("\\\\server\\share\\x.dll", "1", "", "", "", "", "x"), "UNC path"},
         {"ORVANEF 1\r\n" + good + line("CON.txt", "1", "", "", "", "", "x"), "device name"},
+        {"ORVANEF 1\r\n" + good + line("CONIN$", "1", "", "", "", "", "x"), "console device name"},
+        {"ORVANEF 1\r\n" + good + line("b.txt", "1", "", "", "", "C:\\Prog\\CONOUT$", "x"), "console device path"},
         {"ORVANEF 1\r\n" + good + line("b.txt", "-1", "", "", "", "", "x"), "negative size"},
         {"ORVANEF 1\r\n" + good + line("b.txt", "3000000000", "", "", "", "", "x"), "size too big"},
         {"ORVANEF 1\r\n" + good + line("b.txt", "1", "file:///c:/x", "", "", "", "x"), "not http"},
@@ -87,10 +89,12 @@ TEST(UpdateList, RefusesAnOversizedList) {
 }
 
 TEST(Names, PlainFileNames) {
-    for (const char* ok : {"update.exe", "Peace and Trust.txt", "a", "con2.txt", "COM10", "x..y"})
+    for (const char* ok :
+         {"update.exe", "Peace and Trust.txt", "a", "con2.txt", "COM10", "x..y", "CONIN", "conin$x"})
         EXPECT_TRUE(isPlainFileName(ok)) << ok;
     for (const char* bad : {"", ".", "..", "a\\b", "a/b", "c:x", "a*b", "a?b", "a\"b", "a<b", "a|b", "name.",
-                            "name ", "NUL", "nul.txt", "com1", "LPT9.dat", "aux .txt", "tab\there"})
+                            "name ", "NUL", "nul.txt", "com1", "LPT9.dat", "aux .txt", "tab\there", "CONIN$",
+                            "conout$", "CONOUT$.txt"})
         EXPECT_FALSE(isPlainFileName(bad)) << bad;
 }
 
