@@ -62,13 +62,18 @@ endfunction()
 
 # A libFuzzer target <name>_fuzz (native clang builds with PELLANOR_FUZZ
 # only) and its bounded run as the CTest test fuzz.<name>. New inputs go to
-# a work folder in the build tree; the seed folders are only read.
-#   project_fuzz(name SOURCES a.cpp LIBS lib ... [SEEDS dir ...])
+# a work folder in the build tree; the seed folders are only read. Inputs
+# grow to MAX_LEN bytes (4096 unless given), so give a target whose reader
+# has a larger bound a MAX_LEN past it.
+#   project_fuzz(name SOURCES a.cpp LIBS lib ... [SEEDS dir ...] [MAX_LEN n])
 function(project_fuzz name)
   if(WIN32 OR NOT PELLANOR_FUZZ)
     return()
   endif()
-  cmake_parse_arguments(F "" "" "SOURCES;LIBS;SEEDS" ${ARGN})
+  cmake_parse_arguments(F "" "MAX_LEN" "SOURCES;LIBS;SEEDS" ${ARGN})
+  if(NOT F_MAX_LEN)
+    set(F_MAX_LEN 4096)
+  endif()
   add_executable(${name}_fuzz ${F_SOURCES})
   target_link_libraries(${name}_fuzz PRIVATE ${F_LIBS})
   target_compile_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
@@ -77,5 +82,5 @@ function(project_fuzz name)
   set(work ${CMAKE_CURRENT_BINARY_DIR}/corpus/${name})
   file(MAKE_DIRECTORY ${work})
   add_test(NAME fuzz.${name}
-    COMMAND ${name}_fuzz -max_total_time=20 -max_len=4096 ${work} ${F_SEEDS})
+    COMMAND ${name}_fuzz -max_total_time=20 -max_len=${F_MAX_LEN} ${work} ${F_SEEDS})
 endfunction()

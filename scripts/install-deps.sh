@@ -9,7 +9,7 @@ PKGS=(
   mingw-w64 mingw-w64-tools g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   wine wine32:i386 wine64 libwine-dev
   xvfb xauth x11-utils openbox
-  googletest python3-pyftpdlib
+  googletest python3-pyftpdlib vsftpd
   clang libclang-rt-14-dev
   fp-utils
 )

@@ -22,8 +22,9 @@ namespace GlobalFunctions {
 
 namespace {
 
-// VB-style run-time errors carry the library's project name as source.
-constexpr wchar_t kRuntimeSource[] = L"sockloom_v6";
+// The conversion errors (Overflow, Type mismatch) name the library's type
+// library as their source in the error info a caller reads.
+constexpr wchar_t kErrorSource[] = L"sockloom_v6";
 
 }  // namespace
 
@@ -48,11 +49,11 @@ HRESULT RaiseLibError(unsigned n, REFIID iid) noexcept {
 }
 
 HRESULT RaiseOverflow(REFIID iid) noexcept {
-    return com::raiseError(com::controlError(6), iid, kRuntimeSource, L"Overflow");
+    return com::raiseError(com::controlError(6), iid, kErrorSource, L"Overflow");
 }
 
 HRESULT RaiseTypeMismatch(REFIID iid) noexcept {
-    return com::raiseError(com::controlError(13), iid, kRuntimeSource, L"Type mismatch");
+    return com::raiseError(com::controlError(13), iid, kErrorSource, L"Type mismatch");
 }
 
 HRESULT SockNameToSockAddr(_zkSockName* name, sockaddr_in& out) noexcept {

@@ -236,9 +236,43 @@ HRESULT zkFTPclient::Abort(LONG* rc) {
     *rc = 0;
     if (m_state == State::Disconnected || m_state == State::Ready) return RaiseLibError(2, IID__zkFTPclient);
     return com::guard([&] {
-        *rc = sendCommand(std::string(ftp::kAbort), Owner::Aside);
+        if (!ftp::isTransferState(m_state)) {
+            *rc = sendCommand(std::string(ftp::kAbort), Owner::Aside);
+            return S_OK;
+        }
+        // The transfer ends here, whatever the server does next: nothing
+        // more is read into the local file or raised as progress, and a
+        // part download is not kept.
+        dropTransfer();
+        m_state = State::Aborting;
+        *rc = sendAbort();
+        if (*rc != 0) m_state = State::Ready;
         return S_OK;
     });
+}
+
+LONG zkFTPclient::sendAbort() {
+    if (!m_control) return -1;
+    auto bytesOf = [](std::string_view text) {
+        return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    };
+    LONG error = 0;
+    if (m_control->SendBytes(bytesOf(ftp::kTelnetInterrupt), error) == SOCKET_ERROR && error != kWSAEWOULDBLOCK) {
+        m_control->ClearSendQueue();
+        return error != 0 ? error : -1;
+    }
+    // Urgent bytes go ahead of any still waiting in the queue: then the
+    // mark goes in line, without the urgency.
+    if (m_control->queuedBytes() == 0) {
+        VARIANT mark;
+        com::Variant::fromBytes(bytesOf(ftp::kTelnetDataMark)).releaseTo(&mark);
+        LONG sent = 0;
+        m_control->SendOOB(&mark, &error, &sent);
+        VariantClear(&mark);
+    } else {
+        m_control->SendBytes(bytesOf(ftp::kTelnetDataMark), error);
+    }
+    return sendCommand(std::string(ftp::kAbort), Owner::Abort);
 }
 
 HRESULT zkFTPclient::Disconnect(LONG* rc) {
@@ -477,14 +511,25 @@ void zkFTPclient::finishTransfer() {
     raiseReady();
 }
 
-void zkFTPclient::abandonTransfer(LONG objectError) {
+void zkFTPclient::dropTransfer() {
     m_parkedCommand.clear();
     closeLocalFile(m_transfer == Transfer::Retrieve);
     closeDataSocket();
     m_buffer.clear();
     m_transfer = Transfer::None;
+}
+
+void zkFTPclient::abandonTransfer(LONG objectError) {
+    dropTransfer();
     m_state = State::Ready;
     raiseObjectError(objectError);
+}
+
+void zkFTPclient::failConnection() {
+    // A download cut off with its connection is no file to keep.
+    closeLocalFile(m_transfer == Transfer::Retrieve);
+    resetAll(true);
+    raiseObjectError(4);
 }
 
 // ---- Replies ------------------------------------------------------------------------
@@ -494,10 +539,7 @@ void zkFTPclient::controlText(std::string_view bytes) {
     if (m_busy) {
         // A handler is letting messages in; a server that keeps talking
         // meanwhile cannot make the text grow without end.
-        if (m_controlText.size() > ftp::ReplyReader::kMaxPending) {
-            resetAll(true);
-            raiseObjectError(4);
-        }
+        if (m_controlText.size() > ftp::ReplyReader::kMaxPending) failConnection();
         return;
     }
     const com::ComPtr<zkFTPclient> self(this);
@@ -509,8 +551,7 @@ void zkFTPclient::controlText(std::string_view bytes) {
         text.swap(m_controlText);
         const ftp::ReplyBatch batch = m_reader.feed(text);
         if (batch.overflow) {
-            resetAll(true);
-            raiseObjectError(4);
+            failConnection();
             continue;
         }
         for (const ftp::Reply& reply : batch.replies) {
@@ -522,7 +563,17 @@ void zkFTPclient::controlText(std::string_view bytes) {
 }
 
 void zkFTPclient::handleReply(const ftp::Reply& reply) {
+    // Where a reply is owed, a line without a code means the peer is no FTP
+    // server (or lost its way): waiting for a reply would wait for ever.
+    if (!ftp::hasReplyCode(reply) && m_router.owed() > 0) {
+        failConnection();
+        return;
+    }
     const Owner owner = m_router.route(reply);
+    if (owner == Owner::Abort && m_state == State::Aborting) {
+        run(ftp::handleAbortReply(reply));
+        return;
+    }
     if (!ftp::drivesState(owner, reply)) return;
     ftp::Context c;
     c.user = m_User;
@@ -589,6 +640,7 @@ bool zkFTPclient::run(const std::vector<Step>& steps) {
             raiseObjectError(s.number);
             break;
         case Step::Kind::Reset:
+            closeLocalFile(m_transfer == Transfer::Retrieve);
             resetAll(true);
             break;
         }
@@ -684,8 +736,7 @@ void zkFTPclient::tcpSocketClosed(zkSocket& socket) {
         // The server went away without saying so (no 421): whatever was under
         // way cannot finish.
         if (m_state == State::Disconnected) return;
-        resetAll(true);
-        raiseObjectError(4);
+        failConnection();
         return;
     }
     if (&socket != m_data.get()) return;
@@ -709,7 +760,12 @@ void zkFTPclient::tcpSocketError(zkSocket* socket, LONG) {
 void zkFTPclient::tcpAcceptComplete(zkSocket& listening, zkSocket& accepted) {
     const com::ComPtr<zkFTPclient> self(this);
     com::ComPtr<zkSocket> newSocket(&accepted);
-    if (&listening != m_data.get()) {
+    // Only the server we talk to may bring the data: anyone else who
+    // reaches the announced port first is turned away, and the socket
+    // goes on listening.
+    sockaddr_in from{}, server{};
+    if (&listening != m_data.get() || !addressOf(&intgetpeername, newSocket.get(), from) ||
+        !addressOf(&intgetpeername, m_control.get(), server) || from.sin_addr.s_addr != server.sin_addr.s_addr) {
         dropSocket(newSocket);
         return;
     }

@@ -16,9 +16,16 @@
 // connection cannot start after the look-up; 3 a command or file data
 // cannot be sent, the control connection cannot be made, or a data
 // connection cannot be made or is refused; 4 the server closed the
-// control connection (with 421 or without a word), a socket error while
-// storing, or a download that cannot be kept (the local file refused the
-// bytes, or the in-memory limit was passed).
+// control connection (with 421 or without a word) or sent a line without
+// a reply code where a reply was owed, a socket error while storing, or a
+// download that cannot be kept (the local file refused the bytes, or the
+// in-memory limit was passed).
+//
+// Abort during a transfer closes the data connection and the local file
+// at once (a part download is deleted), then sends the Telnet interrupt
+// and Synch before ABOR; the object stays busy until the server's reply
+// to ABOR, so the aborted command's last reply and the abort's are never
+// taken for a later command's.
 #pragma once
 
 #include "winsock_names.h"
@@ -114,8 +121,16 @@ private:
     void finishTransfer();
     void closeDataSocket();
     void closeLocalFile(bool deleteIt);
+    // What a transfer holds let go: parked command, data connection,
+    // buffer, and the local file (a part download deleted).
+    void dropTransfer();
     // A transfer that cannot go on: what it holds let go, ready again.
     void abandonTransfer(LONG objectError);
+    // The control connection cannot be trusted or is gone: a part download
+    // deleted, everything reset, object error 4.
+    void failConnection();
+    // The Telnet interrupt and Synch, then ABOR; the result of sending ABOR.
+    LONG sendAbort();
     void dropSocket(com::ComPtr<zkSocket>& socket);
     // Resets; remake: a fresh control socket (not at destruction).
     void resetAll(bool remake);

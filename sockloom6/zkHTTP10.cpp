@@ -157,7 +157,7 @@ HRESULT zkHTTP10::execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIA
             if (task == 0) {
                 *rc = intWSAGetLastError();
                 m_state = kIdle;
-                m_file.reset();
+                closeFile(true);
             }
             return S_OK;
         }
@@ -207,9 +207,9 @@ void zkHTTP10::startConnection() {
             m_state = kConnecting;
             return;
         }
-        // A socket that cannot connect is not left in the collection.
-        dropSocket();
     }
+    // A socket that cannot connect is not left in the collection.
+    dropRequest();
     raiseObjectError(3);
 }
 
@@ -228,6 +228,7 @@ void zkHTTP10::tcpHostResolved(LONG AsyncHandle, _zkHostEnt* host) {
         return;
     }
     m_state = kIdle;
+    closeFile(true);
     raiseObjectError(1);
 }
 
@@ -235,6 +236,7 @@ void zkHTTP10::tcpAsyncError(LONG AsyncHandle, LONG) {
     if (m_state != kResolving || AsyncHandle != m_task || m_task == 0) return;
     m_task = 0;
     m_state = kIdle;
+    closeFile(true);
     raiseObjectError(1);
 }
 
@@ -257,6 +259,7 @@ void zkHTTP10::tcpConnectComplete(zkSocket& socket) {
         m_state = kReceiving;
         return;
     }
+    dropRequest();
     raiseObjectError(3);
     Reset();
 }
@@ -323,6 +326,10 @@ void zkHTTP10::tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> b
     if (&socket != m_current.get() || m_state != kReceiving) return;
     const bool headerBefore = m_response.headerComplete();
     const http::PieceResult r = m_response.feed(bytes);
+    if (r.tooLong) {
+        failTransfer();
+        return;
+    }
     if (r.failed) {
         const com::Bstr code = com::Bstr::fromAnsi(r.code);
         const com::Bstr reason = com::Bstr::fromAnsi(r.reason);
@@ -331,15 +338,31 @@ void zkHTTP10::tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> b
         return;
     }
     if (r.headerCompleted) prepareBody();
-    if (headerBefore || r.headerCompleted) static_cast<void>(bodyPiece(r.body));
+    if (!headerBefore && !r.headerCompleted) return;
+    // Bytes far past the announced length are no part of this response: it
+    // ends before they are kept, however much more the server would send.
+    const std::int32_t announced = m_response.contentLength();
+    if (http::bodyTooLong(announced, m_bodyBytes + static_cast<std::int64_t>(r.body.size()))) {
+        failTransfer();
+        return;
+    }
+    if (!bodyPiece(r.body) || m_state != kReceiving || &socket != m_current.get()) return;
+    // The whole announced body is the whole response, whether or not the
+    // server closes after it; without a length only the close ends it.
+    if (announced > 0 && m_bodyBytes >= announced && !headRequest()) finishResponse();
 }
+
+bool zkHTTP10::headRequest() const noexcept { return lstrcmpiA(m_Operation.c_str(), "HEAD") == 0; }
 
 void zkHTTP10::tcpSocketClosed(zkSocket& socket) {
     if (m_state != kReceiving || &socket != m_current.get()) return;
-    const bool head = lstrcmpiA(m_Operation.c_str(), "HEAD") == 0;
+    finishResponse();
+}
+
+void zkHTTP10::finishResponse() {
     // No response, a body shorter than announced or one too long is never
     // reported as a complete transfer.
-    if (http::responseEnding(m_response.headerComplete(), m_response.contentLength(), m_bodyBytes, !head) !=
+    if (http::responseEnding(m_response.headerComplete(), m_response.contentLength(), m_bodyBytes, !headRequest()) !=
         http::Ending::Complete) {
         failTransfer();
         return;
@@ -373,7 +396,19 @@ void zkHTTP10::tcpSocketClosed(zkSocket& socket) {
     endTransfer(false);
 }
 
-void zkHTTP10::tcpSocketError(zkSocket*, LONG) { raiseObjectError(5); }
+void zkHTTP10::tcpSocketError(zkSocket* socket, LONG) {
+    // The request cannot go on: its file is let go and nothing more of its
+    // connection is taken; the state waits for Reset, as callers expect.
+    if (!socket || socket == m_current.get()) dropRequest();
+    raiseObjectError(5);
+}
+
+void zkHTTP10::dropRequest() {
+    closeFile(true);
+    dropSocket();
+    m_body.clear();
+    m_bodyArray.clear();
+}
 
 void zkHTTP10::endTransfer(bool deleteFile) {
     closeFile(deleteFile);

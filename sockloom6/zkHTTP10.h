@@ -5,14 +5,17 @@
 // the work: progress, errors and the end come as events (or late-bound
 // calls on CallBackObject), all on the creating thread's message loop.
 // No redirects, no time-outs, no keep-alive: the server's close ends the
-// response. The protocol itself is in core/http10.
+// response, or the last byte of the length it announced (the connection
+// is then closed). The protocol itself is in core/http10.
 //
 // HTTPObjectError codes: 1 look-up failed; 3 the connection cannot start
 // or the request cannot be sent; 4 the transfer did not arrive whole (the
-// body longer or shorter than announced, no response before the close,
-// the output file refused the bytes, or the in-memory limit was passed),
-// always followed by HTTPReady with the output file deleted; 5 a socket
-// error was reported.
+// body longer or shorter than announced, no response before the close, a
+// header past its limit, the output file refused the bytes, or the
+// in-memory limit was passed), always followed by HTTPReady with the
+// output file deleted; 5 a socket error was reported. Every failure
+// closes and deletes the output file when it is raised; after 3 and 5 the
+// object stays busy until Reset.
 #pragma once
 
 #include "winsock_names.h"
@@ -85,6 +88,13 @@ private:
     bool bodyPiece(std::span<const std::uint8_t> bytes);
     // The body cannot be had whole: object error 4, the file deleted, idle.
     void failTransfer();
+    // The server closed, or the announced body is in: delivered when it
+    // is whole, else object error 4.
+    void finishResponse();
+    // A request that cannot go on (object errors 3 and 5): its output file
+    // closed and deleted, its socket and body let go, the state kept.
+    void dropRequest();
+    bool headRequest() const noexcept;
     // A failed transfer: its error already raised, the file deleted, idle.
     void endTransfer(bool deleteFile);
     void dropSocket();

@@ -81,8 +81,8 @@ HRESULT readValue(ReadValue shape, std::span<const std::uint8_t> bytes, LONG req
 }
 
 // The one-dimensional byte array a by-reference VARIANT holds, or null.
-// hasArray tells a byte array (possibly null, an empty VB array) from
-// anything else.
+// hasArray tells a byte array (possibly a null SAFEARRAY pointer, which
+// stands for an empty one) from anything else.
 SAFEARRAY* byteArrayOf(const VARIANT& v, bool& hasArray) noexcept {
     hasArray = false;
     if (!com::isByteArray(v)) return nullptr;

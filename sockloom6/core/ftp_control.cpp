@@ -162,6 +162,28 @@ std::int16_t publicState(State s) noexcept {
     return s == State::Ready ? 1 : 2;
 }
 
+bool isTransferState(State s) noexcept {
+    switch (s) {
+    case State::PasvSent:
+    case State::PortSent:
+    case State::DataConnecting:
+    case State::ListSent:
+    case State::RetrSent:
+    case State::RetrDraining:
+    case State::StoreSending:
+    case State::StoreFinishing:
+    case State::StorSent:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool hasReplyCode(const Reply& r) noexcept {
+    return r.code.size() == 3 &&
+           std::all_of(r.code.begin(), r.code.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
 namespace {
 
 const Reply* findPrefix(const std::vector<Reply>& replies, std::string_view prefix) noexcept {
@@ -180,23 +202,6 @@ const Reply* findRefusal(const std::vector<Reply>& replies) noexcept {
 
 bool isLogInOrFolder(State s) noexcept {
     return s == State::UserSent || s == State::PassSent || s == State::AcctSent || s == State::CwdSent;
-}
-
-bool isTransferState(State s) noexcept {
-    switch (s) {
-    case State::PasvSent:
-    case State::PortSent:
-    case State::DataConnecting:
-    case State::ListSent:
-    case State::RetrSent:
-    case State::RetrDraining:
-    case State::StoreSending:
-    case State::StoreFinishing:
-    case State::StorSent:
-        return true;
-    default:
-        return false;
-    }
 }
 
 class Steps {
@@ -342,6 +347,11 @@ std::vector<Step> handleReplies(State s, const std::vector<Reply>& replies, cons
         if (const Reply* refused = findRefusal(replies)) out.ftpError(*refused);
         out.ready();
         break;
+    case State::Aborting:
+        // The aborted command's last word: a refusal ("426 Transfer
+        // aborted") is reported; the object waits for the abort's reply.
+        if (const Reply* refused = findRefusal(replies)) out.ftpError(*refused);
+        break;
     default:
         break;
     }
@@ -355,6 +365,14 @@ Owner ReplyRouter::route(const Reply& r) {
     const Owner o = m_owed.front();
     if (!r.code.starts_with("1")) m_owed.erase(m_owed.begin());
     return o;
+}
+
+std::vector<Step> handleAbortReply(const Reply& r) {
+    Steps out;
+    if (r.code.starts_with("1")) return out.take();
+    // A refusal or a closing ends it as it would end any other command.
+    if (r.code.starts_with("5") || r.code == "421") return handleReplies(State::Aborting, {r}, Context{});
+    return out.ready().take();
 }
 
 bool drivesState(Owner o, const Reply& r) noexcept {

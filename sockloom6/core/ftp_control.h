@@ -78,6 +78,11 @@ std::string storCommand(std::string_view remoteFile);
 inline constexpr std::string_view kCdup = "CDUP";
 inline constexpr std::string_view kPasv = "PASV";
 inline constexpr std::string_view kAbort = "ABOR";
+// What goes before ABOR while a transfer runs: the Telnet interrupt
+// (IAC IP) and the Synch (IAC DM, the DM sent as urgent data). A server
+// busy sending may read its control connection only when told urgently.
+inline constexpr std::string_view kTelnetInterrupt = "\xFF\xF4\xFF";
+inline constexpr std::string_view kTelnetDataMark = "\xF2";
 inline constexpr std::string_view kTypeAscii = "type a";
 inline constexpr std::string_view kTypeBinary = "type i";
 
@@ -122,10 +127,20 @@ enum class State : std::int32_t {
     StoreSending = 19,
     StoreFinishing = 20,
     StorSent = 21,
+    // ABOR sent for a transfer already let go on the client's side; the
+    // abort's own reply makes the object ready.
+    Aborting = 22,
 };
 
 // The State property: 0 disconnected, 1 ready, 2 busy.
 std::int16_t publicState(State s) noexcept;
+
+// The states between the start of a listing, download or upload and its
+// end: a data connection, or a command waiting for one, belongs to them.
+bool isTransferState(State s) noexcept;
+
+// Whether a reply begins with a three-digit code, as every reply must.
+bool hasReplyCode(const Reply& r) noexcept;
 
 // What the client knows besides its state when replies arrive.
 struct Context {
@@ -175,9 +190,10 @@ struct Step {
 std::vector<Step> handleReplies(State s, const std::vector<Reply>& replies, const Context& c);
 
 // Who owes a reply: the connection its greeting, a command that moves the
-// state machine (USER, PASV, RETR ...), or one sent beside it (TYPE,
-// ABOR), whose ordinary replies must not be taken for another's.
-enum class Owner { Greeting, Step, Aside, Nobody };
+// state machine (USER, PASV, RETR ...), one sent beside it (TYPE, or ABOR
+// outside a transfer), whose ordinary replies must not be taken for
+// another's, or the ABOR that ends a transfer.
+enum class Owner { Greeting, Step, Aside, Abort, Nobody };
 
 // Pairs each reply with the command that owes it: replies come in the
 // order the commands went out, a preliminary one ("1xx") announces more
@@ -197,7 +213,16 @@ private:
 
 // Whether a reply goes to the state machine: always for the greeting and
 // the commands that move it; for others and unasked ones, only a reply
-// beginning with "5" and "421", which end whatever is under way.
+// beginning with "5" and "421", which end whatever is under way. (The
+// reply of a transfer's ABOR while the object is aborting goes to
+// handleAbortReply instead.)
 bool drivesState(Owner o, const Reply& r) noexcept;
+
+// The steps for the reply the ABOR of a transfer owes, received while
+// aborting. The transfer command's own last reply (426, or 226 when it
+// had finished) has come before it and changed nothing; this one makes
+// the object ready: FTPReady, or for a refusal ("5") FTPError alone, as
+// for any other command. A preliminary reply waits for the rest.
+std::vector<Step> handleAbortReply(const Reply& r);
 
 }  // namespace sockloom::ftp

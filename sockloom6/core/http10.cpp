@@ -119,8 +119,8 @@ PieceResult ResponseParser::feed(std::span<const std::uint8_t> piece) {
     const size_t end = m_header.find(kBlankLine, searchFrom);
     if (end == std::string::npos) {
         if (m_header.size() > kMaxHeader) {
-            out.failed = true;
-            out.reason = "Header too long";
+            m_header.resize(kMaxHeader);
+            out.tooLong = true;
         }
         return out;
     }

@@ -55,10 +55,14 @@ std::string buildRequest(const Request& r);
 struct PieceResult {
     // The header's end arrived with this piece.
     bool headerCompleted = false;
-    // The status does not begin with "2" (or the header grew too long):
-    // the transfer fails with this code and reason; the rest of the piece
-    // is not body. A status line without a blank examines nothing.
+    // The status does not begin with "2": the transfer fails with this
+    // code and reason; the rest of the piece is not body. A status line
+    // without a blank examines nothing.
     bool failed = false;
+    // The header grew past kMaxHeader without its end: the response did
+    // not arrive whole, and the transfer is to end. The header keeps what
+    // came within the limit.
+    bool tooLong = false;
     std::string code;
     std::string reason;
     // Body bytes of this piece (a view into the piece fed).

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/filelist/file_list.h"
+#include "normalised_list.h"
 #include "saved_control.h"
 #include "test_streams.h"
 
@@ -17,17 +18,6 @@ namespace {
 
 void check(bool ok) {
     if (!ok) std::abort();
-}
-
-// What a list looks like after a write and a read: headers of 88 and the
-// last flag on the final entry only.
-FileList normalised(FileList list) {
-    for (size_t i = 0; i < list.size(); ++i) {
-        list[i].headerSize = kHeaderSize;
-        if (i + 1 == list.size()) list[i].flags |= kLastEntry;
-        else list[i].flags &= ~kLastEntry;
-    }
-    return list;
 }
 
 void checkListRead(const ListRead& r) {

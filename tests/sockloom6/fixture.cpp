@@ -119,6 +119,20 @@ void PlainSocket::sendAll(const std::string& data) const {
     }
 }
 
+bool PlainSocket::closedWithin(DWORD ms) const {
+    bool closed = false;
+    pumpUntil(
+        [&] {
+            while (!closed && readableWithin(m_s, 0)) {
+                char buffer[4096];
+                if (recv(m_s, buffer, sizeof buffer, 0) <= 0) closed = true;
+            }
+            return closed;
+        },
+        ms);
+    return closed;
+}
+
 std::string PlainSocket::receive(size_t n, DWORD ms) const {
     std::string got;
     bool closed = false;

@@ -51,6 +51,10 @@ public:
     // Accepts one connection within ms milliseconds.
     PlainSocket acceptWithin(DWORD ms) const;
     void sendAll(const std::string& data) const;
+    // True when the other end closes (or resets) the connection within ms,
+    // while the thread's messages are dispatched; what arrives meanwhile
+    // is read and dropped.
+    bool closedWithin(DWORD ms) const;
     // Reads until n bytes arrived, the peer closed, or ms passed, while
     // dispatching the thread's messages (the library works meanwhile).
     std::string receive(size_t n, DWORD ms) const;

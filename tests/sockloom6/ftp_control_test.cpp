@@ -354,3 +354,35 @@ TEST(FtpReplyRouter, EachReplyGoesToTheCommandThatOwesIt) {
     EXPECT_TRUE(drivesState(Owner::Aside, reply("504", ""))) << "a refusal still ends what is under way";
     EXPECT_TRUE(drivesState(Owner::Nobody, reply("421", "")));
 }
+
+// The orders real servers answer an aborted download in: vsftpd closes
+// the transfer with 426 and then answers ABOR with 225 (226 when it read
+// the urgent ABOR first); a transfer that had finished gives 226 twice.
+// Each reply goes to the command that owes it, and only the abort's
+// makes the object ready.
+TEST(FtpReplies, AnAbortedTransferEndsWithTheAbortsOwnReply) {
+    for (const char* abortReply : {"225", "226"}) {
+        ReplyRouter r;
+        r.expect(Owner::Step);  // RETR
+        EXPECT_EQ(r.route(reply("150", " Opening")), Owner::Step);
+        r.expect(Owner::Abort);
+        EXPECT_EQ(r.route(reply("426", " Failure writing network stream.")), Owner::Step);
+        EXPECT_EQ(handle(State::Aborting, {reply("426", " Failure writing network stream.")}),
+                  (std::vector<Step>{error("426", " Failure writing network stream.")}))
+            << "reported, and the object still waits";
+        EXPECT_EQ(r.route(reply(abortReply, " No transfer to ABOR.")), Owner::Abort);
+        EXPECT_EQ(handleAbortReply(reply(abortReply, " No transfer to ABOR.")),
+                  (std::vector<Step>{st(State::Ready), just(Kind::Ready)}));
+        r.expect(Owner::Step);  // the next command's PASV
+        EXPECT_EQ(r.route(reply("227", " Entering Passive Mode (127,0,0,1,4,1)")), Owner::Step);
+    }
+    EXPECT_TRUE(handle(State::Aborting, {reply("226", " Transfer complete")}).empty())
+        << "a transfer that had finished changes nothing either";
+    EXPECT_TRUE(handleAbortReply(reply("150", " late")).empty());
+    EXPECT_EQ(handleAbortReply(reply("502", " No ABOR here")),
+              (std::vector<Step>{st(State::Ready), error("502", " No ABOR here")}));
+    EXPECT_EQ(handleAbortReply(reply("421", " Bye")),
+              (std::vector<Step>{Step{Kind::ObjectError, {}, {}, 4}, just(Kind::Reset)}));
+    EXPECT_FALSE(drivesState(Owner::Abort, reply("226", ""))) << "once ready, a late reply changes nothing";
+    EXPECT_EQ(publicState(State::Aborting), 2);
+}

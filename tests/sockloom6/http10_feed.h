@@ -18,6 +18,8 @@ struct Outcome {
     // How many pieces completed the header (one at most, when sound).
     int completions = 0;
     bool failed = false;
+    // The header passed its limit (the client ends the transfer there).
+    bool tooLong = false;
     std::string code, reason, body, header;
     std::int32_t contentLength = -1;
 
@@ -32,18 +34,20 @@ inline std::vector<size_t> cutsEvery(size_t size, size_t pieceSize) {
     return cuts;
 }
 
-// Feeds response cut at cuts (ascending), to the end or the first failure.
+// Feeds response cut at cuts (ascending), to the end or the first failure
+// (a failed status or a header past its limit).
 inline Outcome feed(std::string_view response, const std::vector<size_t>& cuts) {
     sockloom::http::ResponseParser p;
     Outcome o;
     size_t at = 0;
-    for (size_t i = 0; i <= cuts.size() && !o.failed; ++i) {
+    for (size_t i = 0; i <= cuts.size() && !o.failed && !o.tooLong; ++i) {
         const size_t end = i < cuts.size() ? cuts[i] : response.size();
         const std::string_view piece = response.substr(at, end - at);
         at = end;
         const sockloom::http::PieceResult r =
             p.feed({reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size()});
         if (r.headerCompleted) ++o.completions;
+        o.tooLong = r.tooLong;
         if (r.failed) {
             o.failed = true;
             o.code = r.code;

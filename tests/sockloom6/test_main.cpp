@@ -3,7 +3,7 @@
 // live in a single-threaded apartment and are driven by its message loop,
 // as in any automation host.
 //   sockloom6_test
-//   sockloom6_net_test <FTP server folder> <full-disk folder>
+//   sockloom6_net_test <FTP server folder> <full-disk folder> <vsftpd folder>
 #include "winsock_names.h"
 
 #include <objbase.h>
@@ -15,15 +15,17 @@
 namespace harness {
 std::string gFtpFolder;
 std::string gFullDiskFolder;
+std::string gVsftpdFolder;
 }  // namespace harness
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    // The network tests' folders come both or not at all.
-    if (argc == 2 || argc > 3) return 2;
-    if (argc == 3) {
+    // The network tests' folders come all or not at all.
+    if (argc != 1 && argc != 4) return 2;
+    if (argc == 4) {
         harness::gFtpFolder = argv[1];
         harness::gFullDiskFolder = argv[2];
+        harness::gVsftpdFolder = argv[3];
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
     WSADATA data;

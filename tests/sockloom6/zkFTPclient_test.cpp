@@ -60,28 +60,44 @@ std::string allBytes(size_t n) {
     return s;
 }
 
+// A line as a server's Telnet layer reads it: each command (IAC and the
+// byte after it) taken out, a doubled IAC kept as one byte.
+std::string withoutTelnetCommands(const std::string& raw) {
+    std::string line;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\xFF') {
+            line += raw[i];
+        } else if (++i < raw.size() && raw[i] == '\xFF') {
+            line += raw[i];
+        }
+    }
+    return line;
+}
+
 // The server's end of a connection, read line by line while the test
-// thread's messages are pumped (the client works meanwhile).
+// thread's messages are pumped (the client works meanwhile). Urgent bytes
+// are read in line with the rest, as FTP servers read them.
 class Peer {
 public:
     Peer() = default;
-    explicit Peer(PlainSocket s) : m_s(std::move(s)) {}
+    explicit Peer(PlainSocket s) : m_s(std::move(s)) {
+        const BOOL inline_ = TRUE;
+        if (m_s) {
+            setsockopt(m_s.get(), SOL_SOCKET, SO_OOBINLINE, reinterpret_cast<const char*>(&inline_), sizeof inline_);
+        }
+    }
     explicit operator bool() const { return static_cast<bool>(m_s); }
 
-    // The next line without its CR LF; "<none>" when none came in time.
+    // The next line without its CR LF and its Telnet commands; "<none>"
+    // when none came in time.
     std::string line(DWORD ms = 5000) {
-        const DWORD start = GetTickCount();
-        size_t end;
-        while ((end = m_pending.find("\r\n")) == std::string::npos) {
-            if (GetTickCount() - start >= ms) return "<none>";
-            // Short slices: the pump wakes for messages, not for bytes on
-            // this plain socket.
-            m_pending += m_s.receive(1, 20);
-        }
-        std::string l = m_pending.substr(0, end);
-        m_pending.erase(0, end + 2);
-        return l;
+        m_raw = rawLine(ms);
+        return withoutTelnetCommands(m_raw);
     }
+    // The last line as it came, Telnet commands and all.
+    const std::string& lastRaw() const { return m_raw; }
+    bool closedWithin(DWORD ms) const { return m_s.closedWithin(ms); }
+
     // True when nothing at all arrives for ms.
     bool quietFor(DWORD ms) {
         pumpFor(ms);
@@ -101,8 +117,23 @@ public:
     }
 
 private:
+    std::string rawLine(DWORD ms) {
+        const DWORD start = GetTickCount();
+        size_t end;
+        while ((end = m_pending.find("\r\n")) == std::string::npos) {
+            if (GetTickCount() - start >= ms) return "<none>";
+            // Short slices: the pump wakes for messages, not for bytes on
+            // this plain socket.
+            m_pending += m_s.receive(1, 20);
+        }
+        std::string l = m_pending.substr(0, end);
+        m_pending.erase(0, end + 2);
+        return l;
+    }
+
     PlainSocket m_s;
     std::string m_pending;
+    std::string m_raw;
 };
 
 // "(h1,h2,h3,h4,p1,p2)" for a port, with an address that is not the
@@ -128,6 +159,31 @@ u_short portOf(const std::string& line) {
     if (last == std::string::npos || before == std::string::npos) return 0;
     return static_cast<u_short>(std::stoi(line.substr(before + 1, last - before - 1)) * 256 +
                                 std::stoi(line.substr(last + 1)));
+}
+
+// A connection to 127.0.0.1:port made from another loopback address.
+PlainSocket connectFrom(ULONG from, u_short port) {
+    PlainSocket s(socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(from);
+    if (!s || bind(s.get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return {};
+    a.sin_addr.s_addr = htonl(kLoopback);
+    a.sin_port = htons(port);
+    if (connect(s.get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return {};
+    return s;
+}
+
+// What the library hands to send, and whether as urgent data.
+struct Sent {
+    std::string bytes;
+    bool urgent;
+};
+std::vector<Sent> gSent;
+int WINAPI recordedSend(SOCKET s, const char* buf, int len, int flags) {
+    const int r = sockgate::winsock().send(s, buf, len, flags);
+    if (r > 0) gSent.push_back({std::string(buf, static_cast<size_t>(r)), (flags & MSG_OOB) != 0});
+    return r;
 }
 
 class FtpClient : public ::testing::Test {
@@ -170,6 +226,26 @@ protected:
     Result retrieveToMemory(const wchar_t* name) {
         Text n(name);
         return call(m_ftp.get(), L"Retrieve", {text(n), missing()});
+    }
+    Result retrieveToFile(const std::string& name, const std::string& local) {
+        return call(m_ftp.get(), L"Retrieve", {text(Text(wide(name).c_str())), text(Text(wide(local).c_str()))});
+    }
+    // After logOn: a passive download of name into local under way, some of
+    // it written; the data connection's server end is returned.
+    Peer downloadUnderWay(Peer& p, const std::string& name, const std::string& local) {
+        EXPECT_EQ(retrieveToFile(name, local).asLong(), 0);
+        EXPECT_EQ(p.line(), "PASV");
+        u_short dataPort = 0;
+        PlainSocket dataListener = PlainSocket::listenLocal(dataPort);
+        p.say(pasvText(dataPort));
+        Peer data(dataListener.acceptWithin(5000));
+        EXPECT_TRUE(data);
+        EXPECT_EQ(p.line(), "RETR " + name);
+        p.say("150 Opening BINARY mode data connection\r\n");
+        data.say(allBytes(5000));
+        EXPECT_TRUE(waitFor(ftpev::DataTransferred));
+        EXPECT_TRUE(exists(local));
+        return data;
     }
 
     ComPtr<sockloom::zkFTPclient> m_object;
@@ -283,6 +359,120 @@ TEST_F(FtpClient, AbortEndsADownloadAndItsOwnReplyIsNotTakenForTheDownloads) {
     EXPECT_EQ(m_log.count(ftpev::DataReceived), 0u) << "an aborted download is not delivered as whole";
     EXPECT_EQ(m_log.count(ftpev::Ready), 1u);
     EXPECT_EQ(state(), 1);
+}
+
+// A server busy sending (vsftpd) reads ABOR only when told urgently, and
+// may finish the transfer first: the client stops on its own side at once,
+// and the abort ends only with the abort's own reply.
+TEST_F(FtpClient, AbortLetsGoOfTheDownloadAtOnceAndEndsWithTheAbortsOwnReply) {
+    GateRestore restore;
+    gSent.clear();
+    sockgate::table().send = &recordedSend;
+    Peer p = logOn();
+    const std::string local = tempPath("sockloom_ftp_abort.bin");
+    Peer data = downloadUnderWay(p, "long.bin", local);
+    const size_t progress = m_log.count(ftpev::DataTransferred);
+
+    EXPECT_EQ(call(m_ftp.get(), L"Abort").asLong(), 0);
+    EXPECT_FALSE(exists(local)) << "the part download is deleted at once";
+    EXPECT_TRUE(data.closedWithin(3000)) << "the data connection is closed before the server answers";
+    EXPECT_EQ(p.line(), "ABOR");
+    EXPECT_EQ(p.lastRaw(), "\xFF\xF4\xFF\xF2" "ABOR") << "Telnet interrupt and Synch come first";
+    // The Synch's mark goes as urgent data, and only it.
+    std::string urgent, all;
+    for (const Sent& each : gSent) {
+        all += each.bytes;
+        if (each.urgent) urgent += each.bytes;
+    }
+    EXPECT_EQ(urgent, "\xF2");
+    EXPECT_NE(all.find("\xFF\xF4\xFF\xF2" "ABOR\r\n"), std::string::npos);
+
+    p.say("426 Failure writing network stream.\r\n");
+    pumpFor(300);
+    EXPECT_EQ(state(), 2) << "the aborted command's reply is not the abort's";
+    EXPECT_EQ(m_log.count(ftpev::Ready), 0u);
+    p.say("225 No transfer to ABOR.\r\n");
+    ASSERT_TRUE(waitFor(ftpev::Ready));
+    pumpFor(100);
+    ASSERT_EQ(m_log.count(ftpev::Error), 1u);
+    EXPECT_EQ(textOf(m_log.first(ftpev::Error)->args[0]), "426");
+    EXPECT_EQ(m_log.count(ftpev::DataTransferred), progress) << "no progress after Abort";
+    EXPECT_EQ(m_log.count(ftpev::DataReceived) + m_log.count(ftpev::ObjectError), 0u);
+    EXPECT_EQ(state(), 1);
+    EXPECT_FALSE(exists(local));
+
+    // The next command gets its own reply.
+    m_log.calls.clear();
+    EXPECT_EQ(call(m_ftp.get(), L"chDir", {text(Text(L"sub"))}).asLong(), 0);
+    EXPECT_EQ(p.line(), "CWD sub");
+    p.say("250 Directory changed\r\n");
+    ASSERT_TRUE(waitFor(ftpev::Ready));
+    EXPECT_EQ(state(), 1);
+}
+
+// The control connection's end, whether the server closes it or sends
+// lines that are no replies, ends a download; the part of it is deleted.
+TEST_F(FtpClient, ALostOrBrokenControlConnectionLeavesNoPartDownload) {
+    {
+        Peer p = logOn();
+        const std::string local = tempPath("sockloom_ftp_lost.bin");
+        Peer data = downloadUnderWay(p, "file.bin", local);
+        p.close();
+        ASSERT_TRUE(waitFor(ftpev::ObjectError));
+        EXPECT_EQ(m_log.first(ftpev::ObjectError)->longArg(0), 4);
+        EXPECT_EQ(state(), 0);
+        EXPECT_FALSE(exists(local)) << "closed and deleted";
+    }
+    // A greeting without a reply code: no FTP server, nothing to wait for.
+    m_log.calls.clear();
+    EXPECT_EQ(connect(), 0);
+    {
+        Peer p(m_listener.acceptWithin(5000));
+        p.say("ABC hello\r\n");
+        ASSERT_TRUE(waitFor(ftpev::ObjectError));
+        EXPECT_EQ(m_log.first(ftpev::ObjectError)->longArg(0), 4);
+        EXPECT_EQ(state(), 0);
+        EXPECT_TRUE(p.closedWithin(3000));
+        EXPECT_EQ(m_log.count(ftpev::Ready), 0u);
+    }
+    // Nor later, where a reply is owed; a download under way is deleted.
+    m_log.calls.clear();
+    {
+        Peer p = logOn();
+        const std::string local = tempPath("sockloom_ftp_broken.bin");
+        Peer data = downloadUnderWay(p, "file.bin", local);
+        p.say("hello there\r\n");
+        ASSERT_TRUE(waitFor(ftpev::ObjectError));
+        EXPECT_EQ(m_log.first(ftpev::ObjectError)->longArg(0), 4);
+        EXPECT_EQ(state(), 0);
+        EXPECT_TRUE(p.closedWithin(3000));
+        EXPECT_FALSE(exists(local));
+    }
+}
+
+// With PORT, whoever reaches the announced port first is not taken for
+// the server.
+TEST_F(FtpClient, ActiveModeTakesTheDataConnectionOnlyFromTheServer) {
+    put(m_ftp.get(), L"PassiveMode", com::argBool(false));
+    Peer p = logOn();
+    EXPECT_EQ(list().asLong(), 0);
+    const std::string port = p.line();
+    ASSERT_EQ(port.rfind("PORT 127,0,0,1,", 0), 0u) << port;
+    Peer rogue(connectFrom(0x7F000002, portOf(port)));
+    ASSERT_TRUE(rogue) << "a peer bound to 127.0.0.2";
+    rogue.say("ROGUE DATA FROM 127.0.0.2");
+    EXPECT_TRUE(rogue.closedWithin(3000)) << "turned away";
+    p.say("200 PORT command successful\r\n");
+    EXPECT_EQ(p.line(), "LIST");
+    PlainSocket data = PlainSocket::connectLocal(portOf(port));
+    ASSERT_TRUE(data) << "still listening";
+    p.say("150 Here comes the listing\r\n");
+    data.sendAll("the server's listing\r\n");
+    data.close();
+    p.say("226 Directory send OK.\r\n");
+    ASSERT_TRUE(waitFor(ftpev::Ready));
+    ASSERT_EQ(m_log.count(ftpev::DataReceived), 1u);
+    EXPECT_EQ(textOf(m_log.first(ftpev::DataReceived)->args[0]), "the server's listing\r\n");
 }
 
 TEST_F(FtpClient, BrokenDataConnectionsEndTheTransferWithAnError) {
@@ -672,4 +862,84 @@ TEST_P(RealServer, AWrongPasswordIsError530AndLeavesTheObjectReady) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, RealServer, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Passive" : "Active"; });
+
+// ---- Against vsftpd, sending at a limited rate ------------------------------------
+
+namespace {
+
+class Vsftpd : public RealServer {
+protected:
+    void SetUp() override {
+        RealServer::SetUp();
+        put(m_ftp.get(), L"Port",
+            com::argLong(static_cast<LONG>(std::stoi("0" + readFile(gVsftpdFolder + "\\port")))));
+    }
+    // How often the server's log says a download of big.bin ended so.
+    static size_t logged(const char* ending) {
+        const std::string log = readFile(gVsftpdFolder + "\\vsftpd.log");
+        const std::string line = std::string(ending) + ": Client \"127.0.0.1\", \"/big.bin\"";
+        size_t n = 0;
+        for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++n;
+        return n;
+    }
+    bool logOnAnonymously() {
+        put(m_ftp.get(), L"User", text(Text(L"anonymous")));
+        EXPECT_EQ(call(m_ftp.get(), L"Connect", {text(Text(L"127.0.0.1"))}).asLong(), 0);
+        return pumpUntil([&] { return m_log.count(ftpev::Ready) + m_log.count(ftpev::Error) > 0; });
+    }
+};
+
+}  // namespace
+
+// vsftpd reads its control connection only between transfers unless told
+// urgently, and takes its time over a large file: Abort must stop the
+// download on the client's side, and the replies that follow (426, then
+// 225 or 226) must end the abort and nothing after it.
+TEST_P(Vsftpd, AbortStopsADownloadUnderWayAndTheNextCommandGetsItsOwnReplies) {
+    const size_t failedBefore = logged("FAIL DOWNLOAD");
+    ASSERT_TRUE(logOnAnonymously());
+    ASSERT_EQ(m_log.count(ftpev::Ready), 1u);
+    m_log.calls.clear();
+    const std::string local = tempPath(GetParam() ? "sockloom_vsftpd_p.bin" : "sockloom_vsftpd_a.bin");
+    call(m_ftp.get(), L"Binary");
+    ASSERT_EQ(call(m_ftp.get(), L"Retrieve", {text(Text(L"big.bin")), text(Text(wide(local).c_str()))}).asLong(), 0);
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            const Call* c = m_log.last(ftpev::DataTransferred);
+            return (c && c->longArg(0) >= 100000) || m_log.count(ftpev::Ready) + m_log.count(ftpev::ObjectError) > 0;
+        },
+        20000));
+    ASSERT_EQ(m_log.count(ftpev::Ready) + m_log.count(ftpev::Error) + m_log.count(ftpev::ObjectError), 0u);
+    const size_t progress = m_log.count(ftpev::DataTransferred);
+    ASSERT_LT(m_log.last(ftpev::DataTransferred)->longArg(0), 8388608) << "the abort lands mid-transfer";
+
+    EXPECT_EQ(call(m_ftp.get(), L"Abort").asLong(), 0);
+    EXPECT_FALSE(exists(local)) << "the part download is deleted";
+    ASSERT_TRUE(pumpUntil([&] { return m_log.count(ftpev::Ready) + m_log.count(ftpev::ObjectError) > 0; }, 20000));
+    pumpFor(300);
+    EXPECT_EQ(m_log.count(ftpev::DataTransferred), progress) << "nothing more arrives after Abort";
+    EXPECT_EQ(m_log.count(ftpev::Ready), 1u);
+    EXPECT_EQ(m_log.count(ftpev::DataReceived) + m_log.count(ftpev::ObjectError), 0u);
+    for (const Call& c : m_log.calls) {
+        if (c.id == ftpev::Error) {
+            EXPECT_EQ(textOf(c.args[0]), "426") << "only the aborted transfer's reply";
+        }
+    }
+    EXPECT_EQ(state(), 1);
+    EXPECT_FALSE(exists(local));
+    EXPECT_EQ(logged("FAIL DOWNLOAD"), failedBefore + 1) << "the server stopped sending";
+    EXPECT_EQ(logged("OK DOWNLOAD"), 0u);
+
+    // Ready for the next command, whose replies are its own.
+    m_log.calls.clear();
+    ASSERT_EQ(call(m_ftp.get(), L"Retrieve", {text(Text(L"small.txt")), missing()}).asLong(), 0);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(m_log.count(ftpev::Error) + m_log.count(ftpev::ObjectError), 0u);
+    ASSERT_EQ(m_log.count(ftpev::DataReceived), 1u);
+    EXPECT_EQ(textOf(m_log.first(ftpev::DataReceived)->args[0]), "a small file from vsftpd\r\n");
+    EXPECT_EQ(state(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, Vsftpd, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Passive" : "Active"; });

@@ -1,11 +1,15 @@
 // zkHTTP10_transfer_test.cpp
 // HTTP transfers that fail, each reported as a failure and never as a
 // complete transfer: a full disk (a 64 KiB tmpfs), a body shorter than
-// announced, no response at all, a body past
-// the memory limit; requests whose parts would smuggle a line break; and
-// the events of the class's version 1.0 interface.
+// announced, no response at all, a body past the memory limit or far past
+// its length, a header past its limit, a connection that cannot start;
+// a whole announced body that the server does not follow with a close;
+// requests whose parts would smuggle a line break; and the events of the
+// class's version 1.0 interface.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,9 +23,23 @@ using com::ComPtr;
 namespace {
 
 constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(0x80040201);
+constexpr HRESULT kInvalidState = static_cast<HRESULT>(0x80040202);
 constexpr HRESULT kMalformedUrl = static_cast<HRESULT>(0x80040204);
 
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string tempFile(const char* name) {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + name;
+}
+
+std::string contentOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 class HttpTransfer : public ::testing::Test {
 protected:
@@ -164,6 +182,100 @@ TEST_F(HttpTransfer, ABodyPastTheMemoryLimitEndsWithAnError) {
     std::vector<BYTE> got;
     ASSERT_EQ(com::toBytes(m_log.first(http::DataReceived)->args[0].get(), got), S_OK);
     EXPECT_EQ(got, std::vector<BYTE>(16, 'y')) << "a body of exactly the limit passes";
+}
+
+TEST_F(HttpTransfer, AConnectionThatCannotStartLeavesNoFileOpen) {
+    m_listener.close();
+    const std::string file = tempFile("sockloom_http_refused.bin");
+    EXPECT_EQ(execute(file).asLong(), 0);
+    ASSERT_TRUE(pumpUntil([&] { return m_log.count(http::ObjectError) == 1; }));
+    EXPECT_EQ(m_log.first(http::ObjectError)->longArg(0), 5);
+    EXPECT_FALSE(exists(file)) << "closed and deleted when the error is raised";
+    // The state waits for Reset, as before.
+    EXPECT_EQ(execute(file).hr, kInvalidState);
+    pumpFor(200);
+    EXPECT_EQ(m_log.count(http::Ready), 0u);
+    call(m_http.get(), L"Reset");
+    EXPECT_FALSE(exists(file));
+}
+
+TEST_F(HttpTransfer, AHeaderPastItsLimitIsABrokenTransferNotAStatus) {
+    execute();
+    std::string request;
+    PlainSocket peer = accept(request);
+    const std::string status = "HTTP/1.0 200 OK\r\n";
+    peer.sendAll(status);
+    const std::string line = "X-Filler: " + std::string(1000, 'f') + "\r\n";
+    std::string slice;
+    while (slice.size() < 20000) slice += line;
+    for (size_t sent = 0; sent < (size_t{1} << 20) + 100000 && m_log.count(http::Ready) == 0; sent += slice.size()) {
+        peer.sendAll(slice);
+        pumpFor(5);
+    }
+    expectFailedTransfer("header past its limit");
+    EXPECT_EQ(m_log.count(http::Error), 0u) << "the server sent no such status";
+    const std::string header = get(m_http.get(), L"HTTPHeader").asText();
+    EXPECT_EQ(header.size(), size_t{1} << 20) << "what was read within the limit";
+    EXPECT_EQ(header.substr(0, status.size()), status);
+}
+
+TEST_F(HttpTransfer, ABodyFarPastItsLengthEndsAtOnce) {
+    const std::string file = tempFile("sockloom_http_far.bin");
+    for (const std::string& output : {std::string(), file}) {
+        m_log.calls.clear();
+        execute(output);
+        std::string request;
+        PlainSocket peer = accept(request);
+        // Ten announced, and more coming for as long as the client reads.
+        peer.sendAll("HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789" + std::string(60000, 'x'));
+        expectFailedTransfer(output.empty() ? "far past its length, in memory" : "far past its length, to a file");
+        EXPECT_TRUE(peer.closedWithin(3000)) << "the client closed the connection";
+        const Call* progress = m_log.last(http::DataTransferred);
+        EXPECT_LE(progress ? progress->longArg(0) : 0, 14) << "nothing past the length is counted";
+        EXPECT_FALSE(exists(file));
+    }
+}
+
+TEST_F(HttpTransfer, AWholeAnnouncedBodyEndsTheResponseWithoutAClose) {
+    execute();
+    std::string request;
+    PlainSocket peer = accept(request);
+    peer.sendAll("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello");
+    ASSERT_TRUE(ready()) << "the server keeps the connection open";
+    ASSERT_EQ(m_log.count(http::DataReceived), 1u);
+    std::string body;
+    com::toAnsi(m_log.first(http::DataReceived)->args[0].get(), body);
+    EXPECT_EQ(body, "hello");
+    EXPECT_EQ(m_log.count(http::ObjectError) + m_log.count(http::Error), 0u);
+    EXPECT_TRUE(peer.closedWithin(3000)) << "the client closed it";
+
+    // Into a file, the body in two pieces: complete with the last.
+    m_log.calls.clear();
+    const std::string file = tempFile("sockloom_http_whole.bin");
+    execute(file);
+    std::string second;
+    PlainSocket filePeer = accept(second);
+    filePeer.sendAll("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhel");
+    pumpFor(300);
+    EXPECT_EQ(m_log.count(http::Ready), 0u) << "not before the last byte";
+    filePeer.sendAll("lo");
+    ASSERT_TRUE(ready());
+    EXPECT_EQ(m_log.count(http::ObjectError), 0u);
+    EXPECT_EQ(contentOf(file), "hello");
+    EXPECT_TRUE(filePeer.closedWithin(3000));
+    DeleteFileA(file.c_str());
+
+    // Without a length, only the close ends the body.
+    m_log.calls.clear();
+    execute();
+    std::string third;
+    PlainSocket open = accept(third);
+    open.sendAll("HTTP/1.0 200 OK\r\n\r\nhello");
+    pumpFor(500);
+    EXPECT_EQ(m_log.count(http::Ready), 0u);
+    open.close();
+    ASSERT_TRUE(ready());
+    ASSERT_EQ(m_log.count(http::DataReceived), 1u);
 }
 
 TEST_F(HttpTransfer, LineBreaksCannotSmuggleASecondRequest) {
