@@ -12,7 +12,7 @@
 #include <map>
 #include <memory>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "OrvaneAutoUpdate.h"
 #include "OrvaneAutoUpdate_res.h"
 #include "dialog_driver.h"
