@@ -7,7 +7,7 @@
 // what the library and the load cost.
 #include <windows.h>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "frmMain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -7,7 +7,7 @@
 #include "Orvane.h"
 #include "OrvanePropPage.h"
 #include "common/com/module.h"
-#include "registration.h"
+#include "orvane36/registration.h"
 
 namespace {
 

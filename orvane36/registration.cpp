@@ -1,5 +1,5 @@
 // registration.cpp
-#include "registration.h"
+#include "orvane36/registration.h"
 
 #include <olectl.h>
 

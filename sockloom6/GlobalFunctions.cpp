@@ -1,5 +1,5 @@
 // GlobalFunctions.cpp
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 
 #include "common/com/bstr.h"
 #include "common/com/errors.h"

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 #include "common/com/bstr.h"
 #include "common/com/errors.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 #include "ScriptDispatch.h"
 #include "common/com/com.h"
 #include "records.h"

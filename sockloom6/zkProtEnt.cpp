@@ -1,7 +1,7 @@
 // zkProtEnt.cpp
 #include "zkProtEnt.h"
 
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 #include "records.h"
 
 namespace sockloom {

@@ -1,7 +1,7 @@
 // zkServEnt.cpp
 #include "zkServEnt.h"
 
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 #include "records.h"
 
 namespace sockloom {

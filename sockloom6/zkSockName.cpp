@@ -1,7 +1,7 @@
 // zkSockName.cpp
 #include "zkSockName.h"
 
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 
 namespace sockloom {
 

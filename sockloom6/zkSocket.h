@@ -12,7 +12,7 @@
 
 #include "winsock_names.h"
 
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 #include "ScriptDispatch.h"
 #include "common/com/com.h"
 #include <cstdint>

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 
 namespace sockloom {
 

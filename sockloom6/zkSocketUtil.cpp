@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 #include "zkHostEnt.h"
 #include "zkProtEnt.h"
 #include "zkServEnt.h"

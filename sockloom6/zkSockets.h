@@ -15,7 +15,7 @@
 
 #include <vector>
 
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 #include "ScriptDispatch.h"
 #include "common/com/com.h"
 #include "zkAsyncSocket.h"

@@ -21,7 +21,7 @@
 #include <span>
 #include <vector>
 
-#include "GlobalFunctions.h"
+#include "sockloom6/GlobalFunctions.h"
 #include "ScriptDispatch.h"
 #include "common/com/com.h"
 #include "zkHostEnt.h"

@@ -1,5 +1,5 @@
 // Module1.cpp
-#include "Module1.h"
+#include "verify/Module1.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -7,8 +7,8 @@
 
 #include "common/ui/Window.h"
 #include "common/win32/handles.h"
+#include "common/win32/program_seams.h"
 #include "frmWait.h"
-#include "seams.h"
 
 namespace Module1 {
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "common/com/variant.h"
+#include "common/win32/program_seams.h"
 #include "orvane_ids.h"
 #include "register_run.h"
-#include "seams.h"
 #include "verify_res.h"
 
 namespace {

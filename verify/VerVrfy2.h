@@ -18,7 +18,7 @@
 #include "VerVrfyControl.h"
 #include "common/ui/Dialog.h"
 #include "common/ui/PictureButton.h"
-#include "late_bound.h"
+#include "verify/late_bound.h"
 
 // Orvane1's saved form data: a slave control with an empty file list and
 // default settings (82 bytes).

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "common/com/bstr.h"
-#include "late_bound.h"
+#include "common/win32/program_seams.h"
 #include "orvane_ids.h"
-#include "seams.h"
+#include "verify/late_bound.h"
 
 namespace VerVrfyControl {
 

@@ -2,6 +2,6 @@
 // verify.exe reads no command line.
 #include <windows.h>
 
-#include "Module1.h"
+#include "verify/Module1.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return Module1::Main(); }

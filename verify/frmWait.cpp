@@ -3,7 +3,7 @@
 
 #include "VerVrfy2.h"
 #include "VerVrfyControl.h"
-#include "seams.h"
+#include "common/win32/program_seams.h"
 #include "verify_res.h"
 
 std::string runtimeErrorText(long number, const std::string& description) {

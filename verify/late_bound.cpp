@@ -1,5 +1,5 @@
 // late_bound.cpp
-#include "late_bound.h"
+#include "verify/late_bound.h"
 
 #include "common/com/bstr.h"
 #include "common/com/dispatch_call.h"

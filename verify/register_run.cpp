@@ -28,23 +28,9 @@ bool runHidden(const std::string& commandLine, DWORD& exitCode, DWORD timeoutMs)
         return false;
     win32::Handle thread(pi.hThread);
     win32::Handle process(pi.hProcess);
-    if (!waitDispatching(process.get(), timeoutMs)) return false;
+    // A quit ends the wait and is left for the caller's own loop.
+    if (ui::waitDispatching(process.get(), timeoutMs) != ui::WaitEnd::Signalled) return false;
     return GetExitCodeProcess(process.get(), &exitCode) != FALSE;
-}
-
-bool waitDispatching(HANDLE object, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return WaitForSingleObject(object, 0) == WAIT_OBJECT_0;
-        DWORD r = MsgWaitForMultipleObjectsEx(1, &object, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
-                                              MWMO_INPUTAVAILABLE);
-        if (r == WAIT_OBJECT_0) return true;
-        if (r != WAIT_OBJECT_0 + 1) return false;
-        // The program is ending: stop waiting and leave the quit for the
-        // caller's own loop.
-        if (!ui::pumpPendingMessages()) return false;
-    }
 }
 
 void setRunHidden(RunFn fn) { hook() = std::move(fn); }

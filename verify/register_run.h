@@ -19,9 +19,4 @@ using RunFn = std::function<bool(const std::string& commandLine, DWORD& exitCode
 bool runHidden(const std::string& commandLine, DWORD& exitCode, DWORD timeoutMs = 60000);
 void setRunHidden(RunFn fn); // an empty function restores the real start
 
-// Waits up to timeoutMs for object to be signalled, dispatching the
-// thread's window messages meanwhile. True when it was signalled; false on
-// time-out, failure, or a WM_QUIT (which is posted again).
-bool waitDispatching(HANDLE object, DWORD timeoutMs);
-
 } // namespace registerRun

@@ -33,7 +33,7 @@
 #include "module.h"
 #include "object.h"
 #include "ptr.h"
-#include "registration.h"
+#include "common/com/registration.h"
 #include "safearray.h"
 #include "trace.h"
 #include "typeinfo.h"

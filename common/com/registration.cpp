@@ -1,5 +1,5 @@
 // registration.cpp
-#include "registration.h"
+#include "common/com/registration.h"
 
 #include <olectl.h>
 

@@ -187,6 +187,22 @@ bool pumpPendingMessages() {
     return true;
 }
 
+WaitEnd waitDispatching(HANDLE object, DWORD timeoutMs, const std::function<bool()>& keepWaiting) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return WaitForSingleObject(object, 0) == WAIT_OBJECT_0 ? WaitEnd::Signalled : WaitEnd::TimedOut;
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &object, static_cast<DWORD>(deadline - now),
+                                                       QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0) return WaitEnd::Signalled;
+        if (woke == WAIT_TIMEOUT) continue;
+        if (woke != WAIT_OBJECT_0 + 1) return WaitEnd::Failed;
+        if (!pumpPendingMessages()) return WaitEnd::Quitting;
+        if (keepWaiting && !keepWaiting()) return WaitEnd::Stopped;
+    }
+}
+
 int runMessageLoop() {
     MSG msg;
     BOOL got;

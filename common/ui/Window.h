@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace ui {
@@ -87,6 +88,21 @@ int runMessageLoop();
 // the windows live. False when the program is quitting: the quit message is
 // put back for the caller's own loop.
 bool pumpPendingMessages();
+
+// How a wait with the thread's window messages dispatched ended.
+enum class WaitEnd {
+    Signalled, // the object was signalled
+    TimedOut,  // the time ran out first
+    Stopped,   // keepWaiting said not to go on
+    Quitting,  // a WM_QUIT came; it is put back for the caller's own loop
+    Failed     // the wait itself failed (GetLastError tells why)
+};
+
+// Waits up to timeoutMs for object to be signalled, dispatching the
+// thread's window messages meanwhile, so the windows stay live. After each
+// round of messages keepWaiting, when given, says whether to go on waiting
+// (what was dispatched may have cancelled what is waited for).
+WaitEnd waitDispatching(HANDLE object, DWORD timeoutMs, const std::function<bool()>& keepWaiting = {});
 
 // Pixels and twips (1/1440 inch) at the screen's resolution.
 int twipsPerPixelX();

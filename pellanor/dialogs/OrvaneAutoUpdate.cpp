@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "GlobalFunctions.h"
-#include "Module1.h"
+#include "pellanor/win/GlobalFunctions.h"
+#include "pellanor/win/Module1.h"
 #include "OrvaneAutoUpdate_res.h"
 #include "common/com/dispatch_call.h"
 #include "common/ui/Window.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <map>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "common/win32/files.h"
 #include "common/win32/handles.h"
 #include "dataManipulation.h"

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <functional>
 
-#include "GlobalFunctions.h"
-#include "Module1.h"
+#include "pellanor/win/GlobalFunctions.h"
+#include "pellanor/win/Module1.h"
 #include "common/win32/files.h"
 #include "common/win32/handles.h"
 #include "dataManipulation.h"

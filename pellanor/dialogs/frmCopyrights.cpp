@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "dialog_shared.h"
 #include "frmCopyrights_res.h"

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <htmlhelp.h>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "dialog_shared.h"
 #include "frmFirstTime_res.h"

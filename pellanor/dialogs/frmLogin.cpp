@@ -1,7 +1,7 @@
 // frmLogin.cpp
 #include "frmLogin.h"
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "dialog_shared.h"
 #include "dialogs_res.h"

@@ -9,7 +9,7 @@
 
 #include <climits>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "dialog_shared.h"
 #include "frmMain.h"

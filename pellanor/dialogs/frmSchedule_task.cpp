@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "schedule_rules.h"
 #include "seams.h"

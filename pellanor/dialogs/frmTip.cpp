@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "dialog_shared.h"
 #include "frmTip_res.h"

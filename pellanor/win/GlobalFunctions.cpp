@@ -1,9 +1,9 @@
 // GlobalFunctions.cpp
-#include "GlobalFunctions.h"
+#include "pellanor/win/GlobalFunctions.h"
 
 #include <vector>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "registry.h"
 #include "seams.h"

@@ -1,11 +1,11 @@
 // GlobalFunctions_task.cpp
 // The module's scheduling routines: the Windows logon test and the
 // creation of the daily task that starts the program.
-#include "GlobalFunctions.h"
+#include "pellanor/win/GlobalFunctions.h"
 
 #include <stdexcept>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "frmLogin.h"
 #include "frmSchedule.h"

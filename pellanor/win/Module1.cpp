@@ -1,7 +1,7 @@
 // Module1.cpp
 // The program's entry: one copy only, find and load the verse library, then
 // hand over to the main window.
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 
 #include "common/win32/handles.h"
 #include "dataManipulation.h"

@@ -1,7 +1,7 @@
 // ToolTips.cpp
 #include "ToolTips.h"
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "text_fields.h"
 
 namespace {

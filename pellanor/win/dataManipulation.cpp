@@ -7,7 +7,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "common/win32/files.h"
 #include "registry.h"
 #include "seams.h"

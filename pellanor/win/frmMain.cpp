@@ -11,8 +11,8 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "GlobalFunctions.h"
-#include "Module1.h"
+#include "pellanor/win/GlobalFunctions.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "registry.h"
 #include "seams.h"

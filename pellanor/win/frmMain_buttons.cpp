@@ -7,7 +7,7 @@
 
 #include <stdexcept>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "ToolTips.h"
 #include "dataManipulation.h"
 #include "frmMain.h"

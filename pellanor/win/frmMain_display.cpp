@@ -9,7 +9,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "frmMain.h"
 #include "seams.h"

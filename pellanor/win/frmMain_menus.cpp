@@ -7,8 +7,8 @@
 
 #include <stdexcept>
 
-#include "GlobalFunctions.h"
-#include "Module1.h"
+#include "pellanor/win/GlobalFunctions.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "frmLogin.h"
 #include "frmMain.h"

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "FrmSysTray.h"
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "frmMain.h"
 #include "schedule_rules.h"

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "common/win32/handles.h"
 #include "dataManipulation.h"
 #include "seams.h"

@@ -6,22 +6,18 @@
 
 #include <vector>
 
-#include "common/win32/files.h"
 #include "common/win32/handles.h"
 
 namespace seams {
 namespace {
 
-MessageBoxFn& messageBoxHook() { static MessageBoxFn f; return f; }
 StartProcessFn& startProcessHook() { static StartProcessFn f; return f; }
 HtmlHelpFn& htmlHelpHook() { static HtmlHelpFn f; return f; }
-std::string& folderOverride() { static std::string s; return s; }
 LogonUserFn& logonUserHook() { static LogonUserFn f; return f; }
 NotifyIconFn& notifyIconHook() { static NotifyIconFn f; return f; }
 TimeOfDayFn& timeOfDayHook() { static TimeOfDayFn f; return f; }
 ShellOpenFn& shellOpenHook() { static ShellOpenFn f; return f; }
 StartAsUserFn& startAsUserHook() { static StartAsUserFn f; return f; }
-AlertFn& alertHook() { static AlertFn f; return f; }
 SoundDeviceCountFn& soundDeviceCountHook() { static SoundDeviceCountFn f; return f; }
 
 // A function of a system DLL, found when first called: the DLL is loaded
@@ -39,13 +35,6 @@ Fn shellFunction(const char* name) {
 }
 
 } // namespace
-
-int messageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
-    if (messageBoxHook()) return messageBoxHook()(owner, text, caption, flags);
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
-}
-
-void setMessageBox(MessageBoxFn fn) { messageBoxHook() = std::move(fn); }
 
 bool startProcess(const std::string& commandLine, int showCommand) {
     if (startProcessHook()) return startProcessHook()(commandLine, showCommand);
@@ -119,12 +108,6 @@ bool startAsUser(const std::wstring& user, const std::wstring& password, const s
 
 void setStartAsUser(StartAsUserFn fn) { startAsUserHook() = std::move(fn); }
 
-void flashWindow(HWND window) {
-    if (alertHook()) return alertHook()("flash", window);
-    FLASHWINFO fi{sizeof(FLASHWINFO), window, FLASHW_ALL | FLASHW_TIMER, 3, 0};
-    FlashWindowEx(&fi);
-}
-
 UINT soundDeviceCount() {
     if (soundDeviceCountHook()) return soundDeviceCountHook()();
     static const auto count = systemFunction<UINT(WINAPI*)()>("winmm.dll", "waveOutGetNumDevs");
@@ -138,13 +121,6 @@ void playSoundImage(const char* wave) {
     if (play) play(wave, SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
 }
 
-void informationSound() {
-    if (alertHook()) return alertHook()("sound", nullptr);
-    MessageBeep(MB_ICONINFORMATION);
-}
-
-void setAlertObserver(AlertFn fn) { alertHook() = std::move(fn); }
-
 bool logonUser(const std::string& user, const std::string& domain, const std::string& password) {
     if (logonUserHook()) return logonUserHook()(user, domain, password);
     HANDLE token = nullptr;
@@ -156,12 +132,5 @@ bool logonUser(const std::string& user, const std::string& domain, const std::st
 }
 
 void setLogonUser(LogonUserFn fn) { logonUserHook() = std::move(fn); }
-
-std::string programFolder() {
-    if (!folderOverride().empty()) return folderOverride();
-    return win32::moduleFolder();
-}
-
-void setProgramFolder(const std::string& folder) { folderOverride() = folder; }
 
 } // namespace seams

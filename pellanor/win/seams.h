@@ -1,8 +1,10 @@
 // seams.h
 // The few places where the program meets the user or the system in a way a
-// test must watch or answer: message boxes, starting other programs, the
-// help viewer, and the program folder. Each defaults to the real call;
-// tests put in a recorder. Nothing else in the program calls these APIs.
+// test must watch or answer: starting other programs, the help viewer, the
+// tray, the clock, sounds and logons, beside the message boxes, alerts and
+// program folder it shares with the start-up check. Each defaults to the
+// real call; tests put in a recorder. Nothing else in the program calls
+// these APIs.
 #pragma once
 
 #include <windows.h>
@@ -11,13 +13,9 @@
 #include <functional>
 #include <string>
 
-namespace seams {
+#include "common/win32/program_seams.h"
 
-// MessageBoxA with ANSI texts. Every box of the program goes through here.
-using MessageBoxFn = std::function<int(HWND owner, const std::string& text,
-                                       const std::string& caption, UINT flags)>;
-int messageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
-void setMessageBox(MessageBoxFn fn); // an empty function restores MessageBoxA
+namespace seams {
 
 // Starts a command line without waiting; false when it could not start.
 using StartProcessFn = std::function<bool(const std::string& commandLine, int showCommand)>;
@@ -53,12 +51,6 @@ using StartAsUserFn = std::function<bool(const std::wstring& user, const std::ws
 bool startAsUser(const std::wstring& user, const std::wstring& password, const std::wstring& application);
 void setStartAsUser(StartAsUserFn fn);
 
-// The wake-up's visual and audible alerts: FlashWindowEx and MessageBeep.
-using AlertFn = std::function<void(const char* kind, HWND window)>;
-void flashWindow(HWND window);   // caption and taskbar button, three times
-void informationSound();         // the system's information sound
-void setAlertObserver(AlertFn fn); // tests see each alert instead of the real call
-
 // The number of sound output devices (waveOutGetNumDevs), and a wave image
 // in memory played without waiting (sndPlaySoundA). The multimedia DLL is
 // loaded when first asked: most starts never play a sound.
@@ -75,10 +67,5 @@ using LogonUserFn = std::function<bool(const std::string& user, const std::strin
                                        const std::string& password)>;
 bool logonUser(const std::string& user, const std::string& domain, const std::string& password);
 void setLogonUser(LogonUserFn fn);
-
-// The folder the program runs from (no trailing "\"): the executable's
-// folder, unless a test has pointed it at a prepared one.
-std::string programFolder();
-void setProgramFolder(const std::string& folder); // empty restores the real one
 
 } // namespace seams

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "frmMain.h"
 #include "seams.h"
 #include "verse_display.h"

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "registry.h"
 #include "e2e_fixture.h"
 #include "library_fixture.h"

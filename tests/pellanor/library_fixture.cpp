@@ -1,7 +1,7 @@
 // library_fixture.cpp
 #include "library_fixture.h"
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 
 namespace testsupport {
 

@@ -7,9 +7,9 @@
 
 #include <stdexcept>
 
-#include "GlobalFunctions.h"
+#include "pellanor/win/GlobalFunctions.h"
 #include "common/win32/files.h"
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "library_fixture.h"
 #include "seams.h"

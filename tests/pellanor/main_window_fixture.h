@@ -11,8 +11,8 @@
 
 #include <memory>
 
-#include "GlobalFunctions.h"
-#include "Module1.h"
+#include "pellanor/win/GlobalFunctions.h"
+#include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "frmMain.h"
 #include "library_fixture.h"

@@ -2,8 +2,8 @@
 // Settings read back from real registry values written by the test.
 #include <gtest/gtest.h>
 
-#include "GlobalFunctions.h"
-#include "Module1.h"
+#include "pellanor/win/GlobalFunctions.h"
+#include "pellanor/win/Module1.h"
 #include "registry.h"
 #include "seams.h"
 #include "win_test_support.h"

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "OrvaneAutoUpdate.h"
 #include "OrvaneAutoUpdate_res.h"
 #include "dialog_driver.h"

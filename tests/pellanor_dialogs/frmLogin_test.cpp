@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dialog_driver.h"
 #include "dialogs_res.h"
 #include "frmLogin.h"

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dialog_driver.h"
 #include "fake_task_service.h"
 #include "frmMain.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <set>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dialog_driver.h"
 #include "frmTip.h"
 #include "frmTip_res.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "seams.h"
 #include "win_test_support.h"
 

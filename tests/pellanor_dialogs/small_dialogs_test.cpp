@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "Module1.h"
+#include "pellanor/win/Module1.h"
 #include "dialog_driver.h"
 #include "frmAbout.h"
 #include "frmAbout_res.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "seams.h"
+#include "common/win32/program_seams.h"
 
 namespace testsupport {
 

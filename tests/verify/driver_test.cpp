@@ -1,8 +1,8 @@
 // driver_test.cpp
 // The check driver and its container against the fake control: the two
 // passes, the records and texts of the conflicts, the stop flags.
-#include "VerVrfy2.h"
-#include "orvane_ids.h"
+#include "verify/VerVrfy2.h"
+#include "verify/orvane_ids.h"
 #include "verify_fixture.h"
 
 namespace {

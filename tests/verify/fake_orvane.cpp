@@ -10,7 +10,7 @@
 #include "common/com/connection.h"
 #include "common/com/object.h"
 #include "common/com/variant.h"
-#include "orvane_ids.h"
+#include "verify/orvane_ids.h"
 
 namespace fake {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "register_run.h"
+#include "verify/register_run.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "VerVrfyControl.h"
+#include "common/win32/program_seams.h"
 #include "fake_orvane.h"
-#include "register_run.h"
-#include "seams.h"
+#include "verify/VerVrfyControl.h"
+#include "verify/register_run.h"
 #include "win_test_support.h"
 
 class VerifyTest : public ::testing::Test {

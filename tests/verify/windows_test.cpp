@@ -4,12 +4,12 @@
 // from the splash window's timer to the box or the conflict window.
 #include <algorithm>
 
-#include "VerVrfy2.h"
-#include "frmWait.h"
-#include "orvane_ids.h"
 #include "saved_control.h"
+#include "verify/VerVrfy2.h"
+#include "verify/frmWait.h"
+#include "verify/orvane_ids.h"
+#include "verify/verify_res.h"
 #include "verify_fixture.h"
-#include "verify_res.h"
 
 namespace {
 

@@ -2,7 +2,9 @@
 #include "file_probe.h"
 
 #include <algorithm>
+#include <string_view>
 
+#include "common/com/bstr.h"
 #include "guid_text.h"
 #include "search_order.h"
 #include "version_info.h"
@@ -18,17 +20,6 @@ FILETIME toFileTime(uint64_t t) {
     ft.dwLowDateTime = static_cast<DWORD>(t);
     ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
     return ft;
-}
-
-std::string ansiFromUtf16(const std::u16string& text) {
-    if (text.empty()) return {};
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.c_str());
-    const int wideLength = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide, wideLength, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, wideLength, out.data(), n, nullptr, nullptr);
-    return out;
 }
 
 // A registry text value, expanded when it is REG_EXPAND_SZ; none when
@@ -113,7 +104,9 @@ void ReadVersionFacts(std::vector<uint8_t> buffer, std::vector<uint8_t>& version
     if (length < buffer.size()) buffer.resize(length);
     versionBuffer = std::move(buffer);
     fixed = info->fixed;
-    if (auto text = FindVersionString(*info, u"FileVersion")) versionString = ansiFromUtf16(*text);
+    // The resource's UTF-16 text, which wchar_t is on Windows, in the ANSI code page.
+    if (auto text = FindVersionString(*info, u"FileVersion"))
+        versionString = com::toAnsi(std::wstring_view(reinterpret_cast<const wchar_t*>(text->data()), text->size()));
 }
 
 std::optional<CopyFacts> ProbeFile(const std::string& path, uint32_t source) {
