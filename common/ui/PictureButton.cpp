@@ -1,6 +1,8 @@
 // PictureButton.cpp
 #include "PictureButton.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 namespace ui {
@@ -44,8 +46,21 @@ bool registerClass(HINSTANCE inst, WNDPROC proc) {
 
 } // namespace
 
-PictureButton::~PictureButton() {
+PictureButton::~PictureButton() { release(); }
+
+void PictureButton::release() {
     if (m_ownWindow && m_hwnd) SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+    if (m_tracking && m_hwnd) RemoveWindowSubclass(m_hwnd, controlProc, 0);
+    m_tracking = false;
+}
+
+void PictureButton::attach(HWND control, UINT notify) {
+    release();
+    m_hwnd = control;
+    m_ownWindow = false;
+    m_notify = notify;
+    if (control && notify)
+        m_tracking = SetWindowSubclass(control, controlProc, 0, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
 
 HWND PictureButton::create(HWND parent, int id, const char* caption, DWORD style, SIZE size, UINT notify) {
@@ -165,10 +180,23 @@ LRESULT CALLBACK PictureButton::windowProc(HWND h, UINT msg, WPARAM wp, LPARAM l
     return self->onMessage(msg, wp, lp);
 }
 
-LRESULT PictureButton::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK PictureButton::controlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+    auto* button = reinterpret_cast<PictureButton*>(self);
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(h, controlProc, 0);
+        button->m_tracking = false;
+        button->m_hwnd = nullptr;
+    } else if (button->onMouse(msg, wp, lp)) {
+        return 0;
+    }
+    return DefSubclassProc(h, msg, wp, lp);
+}
+
+bool PictureButton::onMouse(UINT msg, WPARAM wp, LPARAM lp) {
     HWND h = m_hwnd;
-    auto notify = [&](Mouse::Event e, int button, bool click) {
-        Mouse m{e, button, shiftState(wp), static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)), click};
+    auto notify = [&](Mouse::Event e, int button, bool click, bool pressed) {
+        Mouse m{e, button, shiftState(wp), static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)), click,
+                pressed};
         SendMessageA(GetParent(h), m_notify, static_cast<WPARAM>(GetDlgCtrlID(h)), reinterpret_cast<LPARAM>(&m));
     };
     switch (msg) {
@@ -176,8 +204,8 @@ LRESULT PictureButton::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
         SetCapture(h);
-        notify(Mouse::Event::Down, buttonOf(msg), false);
-        return 0;
+        notify(Mouse::Event::Down, buttonOf(msg), false, false);
+        return true;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
@@ -187,12 +215,21 @@ LRESULT PictureButton::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
         RECT r;
         GetClientRect(h, &r);
         POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-        notify(Mouse::Event::Up, buttonOf(msg), captured && PtInRect(&r, p));
-        return 0;
+        notify(Mouse::Event::Up, buttonOf(msg), captured && PtInRect(&r, p), captured);
+        return true;
     }
     case WM_MOUSEMOVE:
-        notify(Mouse::Event::Move, heldButtons(wp), false);
-        return 0;
+        notify(Mouse::Event::Move, heldButtons(wp), false, GetCapture() == h);
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT PictureButton::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND h = m_hwnd;
+    if (onMouse(msg, wp, lp)) return 0;
+    switch (msg) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(h, &ps);

@@ -17,8 +17,10 @@
 // A button is either a window of its own (create: it takes the mouse and
 // tells its parent about it, see Mouse) or an owner-drawn button or static
 // of a dialog template (attach: the dialog hands WM_DRAWITEM to drawItem;
-// a button control's own pressed state counts as Down). Pictures, icons and
-// fonts are borrowed: the owner keeps them alive as long as the button.
+// a button control's own pressed state counts as Down). An attached static
+// given a notify message takes the mouse as a window of its own does.
+// Pictures, icons and fonts are borrowed: the owner keeps them alive as
+// long as the button.
 #pragma once
 
 #include <windows.h>
@@ -33,14 +35,16 @@ public:
     enum State : int { Up = 0, Down = 1, Hover = 2 };
     enum class Face { Pictures, Push, Colour };
 
-    // What a window made by create sends its parent: message `notify`
-    // (given to create), wParam the control id, lParam a const Mouse*.
+    // What the button sends its parent when it takes the mouse (a window
+    // made by create, a control attached with a notify message): message
+    // `notify`, wParam the control id, lParam a const Mouse*.
     struct Mouse {
         enum class Event { Down, Up, Move } event;
         int button; // 1 left, 2 right, 4 middle (for Move: the buttons held)
         int shift;  // 1 shift, 2 control
-        int x, y;   // pixels in the button
-        bool click; // Up inside the button after a press on it
+        int x, y;     // pixels in the button
+        bool click;   // Up inside the button after a press on it
+        bool pressed; // Move, Up: during, or ending, a press on the button
     };
 
     PictureButton() = default;
@@ -53,8 +57,10 @@ public:
     // WS_VISIBLE; null when it could not be made. The window goes with its
     // parent.
     HWND create(HWND parent, int id, const char* caption, DWORD style, SIZE size, UINT notify);
-    // A template's owner-drawn control.
-    void attach(HWND control) { m_hwnd = control; }
+    // A template's owner-drawn control. With a notify message it also takes
+    // the control's mouse presses and tells its parent as create's window
+    // does; its other messages go on to the control.
+    void attach(HWND control, UINT notify = 0);
     HWND hwnd() const { return m_hwnd; }
 
     void setFace(Face face) { m_face = face; }
@@ -88,7 +94,11 @@ public:
 
 private:
     static LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK controlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
     LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // Press tracking and the parent's notice; false for other messages.
+    bool onMouse(UINT msg, WPARAM wp, LPARAM lp);
+    void release();
     std::string caption() const;
     void paintPictures(HDC dc, const RECT& rc, State state) const;
     void paintPush(HDC dc, RECT rc, State state) const;
@@ -96,6 +106,7 @@ private:
 
     HWND m_hwnd = nullptr;
     bool m_ownWindow = false;
+    bool m_tracking = false; // an attached control's mouse is ours
     UINT m_notify = 0;
     Face m_face = Face::Push;
     State m_state = Up;

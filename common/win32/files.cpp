@@ -1,6 +1,8 @@
 // files.cpp
 #include "files.h"
 
+#include <algorithm>
+
 #include "handles.h"
 
 namespace win32 {
@@ -33,39 +35,113 @@ bool readWholeFile(const std::string& path, std::string& content) {
     return true;
 }
 
-static bool writeAll(HANDLE h, const std::string& bytes) {
+namespace {
+
+// Writes all bytes, a bounded chunk per call.
+bool writeAll(HANDLE h, const std::string& bytes) {
     size_t at = 0;
     while (at < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1u << 20));
         DWORD done = 0;
-        if (!WriteFile(h, bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &done, nullptr) ||
-            done == 0)
-            return false;
+        if (!WriteFile(h, bytes.data() + at, chunk, &done, nullptr) || done == 0) return false;
         at += done;
     }
     return true;
 }
 
-bool replaceFileContents(const std::string& path, const std::string& content) {
-    // A file the user marked read-only stays as it is, whatever the file
-    // system would let a move over it do.
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-    std::string temp = path + ".new";
-    {
-        File f(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!f) return false;
-        if (!writeAll(f.get(), content) || !FlushFileBuffers(f.get())) {
-            f.reset();
-            DeleteFileA(temp.c_str());
-            return false;
-        }
+std::string tempFor(const FileReplacement& f) { return f.path + ".new"; }
+
+// What may stop a replacement before anything is written.
+bool inTheWay(const std::vector<FileReplacement>& files, ReplaceFailure& failure) {
+    using Step = ReplaceFailure::Step;
+    for (const FileReplacement& f : files) {
+        failure.path = f.path;
+        failure.temp = tempFor(f);
+        DWORD a = GetFileAttributesA(f.path.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) failure.step = Step::FolderAtPath;
+        // A file the user marked read-only stays as it is, whatever the file
+        // system would let a move over it do.
+        else if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) failure.step = Step::ReadOnly;
+        else continue;
+        return true;
     }
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temp.c_str());
+    return false;
+}
+
+// Writes one file's temporary file; false with failure set.
+bool prepare(const FileReplacement& f, ReplaceFailure& failure) {
+    using Step = ReplaceFailure::Step;
+    failure.path = f.path;
+    failure.temp = tempFor(f);
+    if (folderExists(failure.temp)) {
+        failure.step = Step::FolderAtTemp;
+        return false;
+    }
+    File out(CreateFileA(failure.temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr));
+    if (!out) {
+        failure.error = GetLastError();
+        failure.step = Step::CreateTemp;
+        return false;
+    }
+    if (!writeAll(out.get(), f.content) || !FlushFileBuffers(out.get())) {
+        failure.error = GetLastError();
+        failure.step = Step::WriteTemp;
         return false;
     }
     return true;
+}
+
+// Puts one prepared file in place, or removes it; false with failure set.
+bool commit(const FileReplacement& f, ReplaceFailure& failure) {
+    failure.path = f.path;
+    failure.temp = tempFor(f);
+    if (f.remove) {
+        if (DeleteFileA(f.path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+        failure.error = GetLastError();
+        failure.step = ReplaceFailure::Step::Delete;
+        return false;
+    }
+    if (MoveFileExA(failure.temp.c_str(), f.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    failure.error = GetLastError();
+    failure.step = ReplaceFailure::Step::Replace;
+    return false;
+}
+
+} // namespace
+
+bool replaceFiles(const std::vector<FileReplacement>& files, ReplaceFailure* failure) {
+    ReplaceFailure local;
+    ReplaceFailure& why = failure ? *failure : local;
+    why = ReplaceFailure{};
+    if (inTheWay(files, why)) return false;
+    auto dropTemps = [&] {
+        for (const FileReplacement& f : files)
+            if (!f.remove && fileExists(tempFor(f))) DeleteFileA(tempFor(f).c_str());
+    };
+    for (const FileReplacement& f : files) {
+        if (f.remove || prepare(f, why)) continue;
+        dropTemps();
+        return false;
+    }
+    for (const FileReplacement& f : files) {
+        if (commit(f, why)) continue;
+        dropTemps();
+        return false;
+    }
+    return true;
+}
+
+std::string systemErrorText(DWORD code, HMODULE messageModule) {
+    char* text = nullptr;
+    DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    if (messageModule) flags |= FORMAT_MESSAGE_FROM_HMODULE;
+    DWORD n = FormatMessageA(flags, messageModule, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string out = n && text ? std::string(text, n) : "Windows error " + std::to_string(code) + ".";
+    if (text) LocalFree(text);
+    while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return out;
 }
 
 bool appendToFile(const std::string& path, const std::string& bytes) {

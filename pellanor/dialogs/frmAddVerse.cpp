@@ -1,36 +1,29 @@
 // frmAddVerse.cpp
-// The add-verses dialog: load, modes, adding, updating, deleting, sorting,
-// pasting and writing the two user files.
+// The add-verses dialog: load, the fields, modes, the entry rules' verdicts,
+// adding and updating, OK, Cancel, Help and the paste button. The lists are
+// in frmAddVerse_lists.cpp, the user files in frmAddVerse_files.cpp.
 #include "frmAddVerse.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <htmlhelp.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
-#include "pellanor/win/GlobalFunctions.h"
 #include "pellanor/win/Module1.h"
-#include "common/win32/files.h"
-#include "common/win32/handles.h"
 #include "dataManipulation.h"
 #include "dialog_shared.h"
 #include "dialogs_res.h"
 #include "seams.h"
 #include "settings_rules.h"
 #include "verse_entry.h"
-#include "verse_file.h"
 
 namespace {
 
 using dataManipulation::guarded;
 using dataManipulation::kErrorCaption;
 using dialog_shared::kCrLf;
-const char* const kFileNames[2] = {"Your Verses.txt", "Your Inspirational Thoughts.txt"};
-const char* const kVerseCaption = "Verse Has Not Been Added";
-const char* const kThoughtCaption = "Inspirational Thought Has Not Been Added";
 const char* const kAddError = "An error occurred in the function addVerse_cmdAdd_Click.  ";
 const char* const kAddErrorCaption = "Error Adding a Verse";
 const char* const kThoughtPrompt = "Please enter an Inspirational Thought here.";
@@ -39,11 +32,6 @@ const char* const kPasteTag = "button0";
 std::string trim(const std::string& s) { return settings_rules::trimBlanks(s); }
 
 std::string text(HWND h) { return ui::getWindowText(h); }
-
-std::string controlCodeText(const std::string& line) {
-    return "The line" + line + " contains invalid character(s).   " + kCrLf +
-           "You can only enter characters from the keyboard";
-}
 
 // The clipboard's text; empty when it holds none.
 std::string clipboardText(HWND owner) {
@@ -62,9 +50,6 @@ std::string clipboardText(HWND owner) {
     return out;
 }
 
-// Thrown where a row does not fit the fields.
-struct RowMismatch {};
-
 } // namespace
 
 frmAddVerse::frmAddVerse(HWND owner) {
@@ -73,10 +58,7 @@ frmAddVerse::frmAddVerse(HWND owner) {
     create(IDD_ADDVERSE, owner);
 }
 
-frmAddVerse::~frmAddVerse() {
-    if (picButton0 && IsWindow(picButton0))
-        RemoveWindowSubclass(picButton0, pasteButtonProc, 0);
-}
+frmAddVerse::~frmAddVerse() = default;
 
 bool frmAddVerse::showDialog(HWND owner) {
     gDialogCancelled = true;
@@ -108,10 +90,9 @@ bool frmAddVerse::OnInit() {
     cmdCancel = getItem(IDC_AV_CANCEL);
 
     attachFields();
-    m_pasteButton.attach(picButton0);
+    m_pasteButton.attach(picButton0, kPasteButtonEvent);
     m_pasteButton.setCaption("Paste");
     m_pasteButton.setFont(reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0)));
-    if (picButton0) SetWindowSubclass(picButton0, pasteButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
     SbcEasy1.setMouseEnter([this](const std::string& tag) { SbcEasy1_MouseEnter(tag); });
     SbcEasy1.setMouseExit([this](const std::string& tag) { SbcEasy1_MouseExit(tag); });
     SbcEasy1.attach(hwnd());
@@ -172,195 +153,71 @@ void frmAddVerse::createTooltips() {
     addTooltip(cmdAdd[1], "Add new verses or update existing ones.");
 }
 
-void frmAddVerse::createColumns() {
-    struct Column {
-        const char* header;
-        int widthTwips;
-    };
-    const Column verses[] = {{"Book", 1000}, {"Chapter", 500}, {"Verse", 500}, {"Text", 5000}};
-    const Column thoughts[] = {{"Author", 1000}, {"Date/Page", 1000}, {"Inspirational Thought", 5000}};
-    auto make = [&](HWND list, const Column* columns, int count) {
-        if (!list) return;
-        ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-        for (int i = 0; i < count; ++i) {
-            LVCOLUMNA c{};
-            c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-            c.pszText = const_cast<char*>(columns[i].header);
-            c.cx = columns[i].widthTwips / ui::twipsPerPixelX();
-            c.iSubItem = i;
-            SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&c));
-        }
-    };
-    make(lvAdded[0], verses, 4);
-    make(lvAdded[1], thoughts, 3);
-}
-
-bool frmAddVerse::displayFileInfo() {
-    bool ok = true;
-    guarded(hwnd(), "formAddVerse_displayFileInfo", kErrorCaption,
-            MB_ICONSTOP, [&] {
-                for (int index = 0; index < 2 && ok; ++index)
-                    ok = loadUserFile(index, m_userFolder + kFileNames[index]);
-            });
-    return ok;
-}
-
-bool frmAddVerse::loadUserFile(int index, const std::string& path) {
-    if (!win32::fileExists(path)) return true;
-    long lines = 0, indexToCheck = 1, flags = 0;
-    std::string message, caption;
-    VerseArray verses;
-    if (dataManipulation::loadVerseFile(path, lines, hwnd(), indexToCheck, message, caption, flags,
-                                        verses))
-        return setFileAside(path);
-    EnableWindow(cmdDelete[static_cast<size_t>(index)], TRUE);
-    for (size_t i = 1; i < verses.size(); ++i) {
-        const VerseRecord& v = verses[i];
-        if (index == 0)
-            addRow(0, {v.book, v.chapter, v.verse, v.translation + ": " + v.text});
-        else
-            addRow(1, {v.book, v.chapter, v.text});
-    }
-    return true;
-}
-
-// OK replaces each file by its list, so a file whose entries the reader
-// could not show would be lost: move it out of the way first, under a name
-// no topic search matches, and say where it went. False when it could not
-// be moved (the dialog then closes rather than risk it).
-bool frmAddVerse::setFileAside(const std::string& path) {
-    std::string content;
-    if (win32::readWholeFile(path, content) &&
-        content.find_first_not_of(" \r\n") == std::string::npos)
-        return true; // only blanks: nothing to keep
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    for (int attempt = 1; attempt <= 50; ++attempt) {
-        std::string target = verse_entry::setAsideName(path, st.wYear, st.wMonth, st.wDay, st.wHour,
-                                                       st.wMinute, st.wSecond, attempt);
-        if (MoveFileExA(path.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-            setAside.push_back(target);
-            seams::messageBox(hwnd(),
-                              "The file " + path + " could not be read, so it has been set aside as " +
-                                  target + "   " + kCrLf + kCrLf +
-                                  "Nothing in it has been changed.  Please see HELP for the file "
-                                  "format, correct the file and give it back its name, or add its "
-                                  "entries again here.   ",
-                              "Your File Has Been Set Aside", MB_ICONINFORMATION);
-            return true;
-        }
-        DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
-    }
-    fileCannotBeOpened(path);
-    return false;
-}
-
-void frmAddVerse::fileCannotBeOpened(const std::string& path) {
-    dataManipulation::showMessage(
-        hwnd(),
-        "I am not able to open the file" + path + "    " + kCrLf + kCrLf +
-            "This is generally caused when the file has been opened by another program.   " +
-            kCrLf + "Please close the other program and try adding verses again.   ",
-        "File Could Not Be Opened", MB_ICONSTOP);
-}
-
-// Opens each existing user file for appending and closes it unchanged: a
-// file another program holds ends the dialog before the user's work could
-// be lost at OK. Missing files are not created here.
-bool frmAddVerse::proveWritable() {
-    for (const char* name : kFileNames) {
-        std::string path = m_userFolder + name;
-        GlobalFunctions::makePath(path);
-        if (!win32::fileExists(path)) continue;
-        win32::File f(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (f) continue;
-        fileCannotBeOpened(path);
-        return false;
-    }
-    return true;
-}
-
 // ---------------------------------------------------------------- fields
 
 void frmAddVerse::attachFields() {
     for (size_t i = 0; i < txtVerse.size(); ++i) {
-        auto field = std::make_unique<ui::EnterField>();
         HWND box = txtVerse[i];
-        field->attach(
-            box, IDOK,
-            {[this, box] {
-                 guarded(hwnd(), "addVerse_txtVerse_gotfocus",
-                         kErrorCaption, MB_ICONINFORMATION, [&] {
-                             gErrorShown = false;
-                             focusField = box;
-                         });
-             },
-             [this, box, i] {
-                 bool valid = true;
-                 guarded(hwnd(), "addVerse_txtVerse_keypress",
-                         kErrorCaption, MB_ICONINFORMATION, [&] {
-                             gErrorShown = false;
-                             if (trim(text(box)).empty()) {
-                                 ui::setWindowText(box, defaultVerse[i]);
-                                 valid = false;
-                             }
-                             SendMessageA(box, EM_SETSEL, 0, -1);
-                         });
-                 return valid;
-             },
-             [this, box, i] {
-                 try {
-                     if (trim(text(box)).empty()) ui::setWindowText(box, defaultVerse[i]);
-                 } catch (...) {
-                     // Only the default text put back in an empty field; the entry is
-                     // tested again when it is added.
-                 }
-                 focusField = nullptr;
-             }});
-        m_verseFields[i] = std::move(field);
+        m_verseFields[i] = std::make_unique<ui::EnterField>();
+        m_verseFields[i]->attach(box, IDOK,
+                                 {fieldFocused(box, "addVerse_txtVerse_gotfocus"),
+                                  [this, box, i] {
+                                      return fieldEnter(box, defaultVerse[i], false, "addVerse_txtVerse_keypress");
+                                  },
+                                  fieldLeft(box, &defaultVerse[i])});
     }
     for (size_t i = 0; i < txtThought.size(); ++i) {
-        auto field = std::make_unique<ui::EnterField>();
         HWND box = txtThought[i];
-        field->attach(
-            box, IDOK,
-            {[this, box] {
-                 guarded(hwnd(), "addVerse_txtThought_gotfocus",
-                         kErrorCaption, MB_ICONINFORMATION, [&] {
-                             gErrorShown = false;
-                             focusField = box;
-                         });
-             },
-             [this] {
-                 bool valid = true;
-                 guarded(hwnd(), "addVerse_txtThought_keypress",
-                         kErrorCaption, MB_ICONINFORMATION, [&] {
-                             gErrorShown = false;
-                             HWND thought = txtThought[2];
-                             if (trim(text(thought)).empty()) {
-                                 ui::setWindowText(thought, kThoughtPrompt);
-                                 valid = false;
-                             }
-                             SendMessageA(thought, EM_SETSEL, 0, -1);
-                             focusOn(thought);
-                         });
-                 return valid;
-             },
-             [this, box, i] {
-                 try {
-                     // Author and date may stay empty; the thought gets its
-                     // (empty) default back.
-                     if (i == 2 && trim(text(box)).empty()) ui::setWindowText(box, defaultThought[2]);
-                 } catch (...) {
-                     // Only the default text put back in an empty field; the entry is
-                     // tested again when it is added.
-                 }
-                 focusField = nullptr;
-             }});
-        m_thoughtFields[i] = std::move(field);
+        m_thoughtFields[i] = std::make_unique<ui::EnterField>();
+        // Enter in any thought field is about the thought; author and date
+        // may stay empty, the thought gets its (empty) default back.
+        m_thoughtFields[i]->attach(box, IDOK,
+                                   {fieldFocused(box, "addVerse_txtThought_gotfocus"),
+                                    [this] {
+                                        return fieldEnter(txtThought[2], kThoughtPrompt, true,
+                                                          "addVerse_txtThought_keypress");
+                                    },
+                                    fieldLeft(box, i == 2 ? &defaultThought[2] : nullptr)});
     }
+}
+
+// A field that gets the focus is the one a paste goes into.
+std::function<void()> frmAddVerse::fieldFocused(HWND box, const char* routine) {
+    return [this, box, routine] {
+        guarded(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] {
+            gErrorShown = false;
+            focusField = box;
+        });
+    };
+}
+
+// Enter: an empty target gets fillIn (and Enter counts as invalid); the
+// target's text is selected, and with moveFocus it takes the focus.
+bool frmAddVerse::fieldEnter(HWND target, const std::string& fillIn, bool moveFocus, const char* routine) {
+    bool valid = true;
+    guarded(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] {
+        gErrorShown = false;
+        if (trim(text(target)).empty()) {
+            ui::setWindowText(target, fillIn);
+            valid = false;
+        }
+        SendMessageA(target, EM_SETSEL, 0, -1);
+        if (moveFocus) focusOn(target);
+    });
+    return valid;
+}
+
+// Leaving a field: an empty one gets restore back (when given).
+std::function<void()> frmAddVerse::fieldLeft(HWND box, const std::string* restore) {
+    return [this, box, restore] {
+        try {
+            if (restore && trim(text(box)).empty()) ui::setWindowText(box, *restore);
+        } catch (...) {
+            // Only the default text put back in an empty field; the entry is
+            // tested again when it is added.
+        }
+        focusField = nullptr;
+    };
 }
 
 void frmAddVerse::focusOn(HWND control) {
@@ -418,148 +275,55 @@ bool frmAddVerse::rejectOnFailure(const char* routine, const std::function<bool(
     }
 }
 
-void frmAddVerse::reject(const std::string& message, const char* caption, HWND field) {
-    refuse(message, caption);
+// What the rules decided, said and done on the dialog's fields (fields and
+// defaults are the mode's); true when the entry is rejected.
+bool frmAddVerse::applyVerdict(const verse_entry::Verdict& verdict, std::span<const HWND> fields,
+                               std::span<const std::string> defaults, const char* routine) {
+    using Outcome = verse_entry::Verdict::Outcome;
+    if (verdict.outcome == Outcome::Passes) return false;
+    if (verdict.outcome == Outcome::Failed)
+        return dataManipulation::reportFailure(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION);
+    const bool bookList = verdict.field == verse_entry::kBookList;
+    const size_t index = bookList ? 0 : static_cast<size_t>(verdict.field);
+    HWND field = bookList ? comboVerse : fields[index];
+    refuse(verdict.text, verdict.caption);
+    if (verdict.restoreDefault) ui::setWindowText(field, defaults[index]);
+    if (verdict.openBookList) PostMessageA(comboVerse, CB_SHOWDROPDOWN, 1, 0);
     focusOn(field);
-}
-
-// The shared control-code test marks the action's box as shown, for callers
-// that word its result through the message routine. The rules here say it
-// in their own box, so the mark is taken back: a later rule that fails
-// unexpectedly in the same Add must still say why.
-bool frmAddVerse::holdsControlCodes(const std::string& value) {
-    const bool shown = gErrorShown;
-    const bool found = GlobalFunctions::testForControlCodes(value, hwnd());
-    gErrorShown = shown;
-    return found;
-}
-
-bool frmAddVerse::testVerses(bool update) {
-    return rejectOnFailure("addVerse_testVerses",
-                           [&] { return verseRulesFail(update); });
-}
-
-// An entry longer than a topic-file line may be would make the file the
-// reader refuses; it is refused here first (before the other rules, whose
-// messages quote the field).
-bool frmAddVerse::entryTooLong(const std::string& line, const char* caption, HWND field) {
-    size_t length = line.size() - 2; // without the line end
-    if (length <= verse_file::kMaxLineBytes) return false;
-    reject("This entry is too long to be kept.  With all of its fields it can have at most " +
-               std::to_string(verse_file::kMaxLineBytes) + " characters, and it has " + std::to_string(length) +
-               ".  Please shorten it.   ",
-           caption, field);
     return true;
 }
 
-bool frmAddVerse::verseRulesFail(bool update) {
-    if (entryTooLong(verse_entry::verseLine(text(comboVerse), text(txtVerse[1]), text(txtVerse[2]),
-                                            text(txtVerse[3]) + ": " + text(txtVerse[4])),
-                     kVerseCaption, txtVerse[4]))
-        return true;
-    for (size_t i = 0; i < txtVerse.size(); ++i) {
-        std::string value = text(txtVerse[i]);
-        std::string trimmed = trim(value);
-        if (trimmed == defaultVerse[i]) {
-            reject("You need to change all of the fields.  The following field has not been "
-                   "changed:  >> " + defaultVerse[i] + " <<   ",
-                   kVerseCaption, txtVerse[i]);
-            return true;
-        }
-        if (trimmed.empty()) {
-            refuse("You cannot leave any fields blank." + defaultVerse[i], kVerseCaption);
-            ui::setWindowText(txtVerse[i], defaultVerse[i]);
-            focusOn(txtVerse[i]);
-            return true;
-        }
-        if (holdsControlCodes(value)) {
-            reject(controlCodeText(value), kVerseCaption, txtVerse[i]);
-            return true;
-        }
-    }
-    // The colon separates translation and text in the file.
-    if (text(txtVerse[3]).find(':') != std::string::npos) {
-        reject("The Translation cannot contain a colon.  Please remove it.   ", kVerseCaption,
-               txtVerse[3]);
-        return true;
-    }
-    if (text(comboVerse) == defaultVerse[0]) {
-        refuse("You did not select a Book of the Bible.  Please select one now.  ", kVerseCaption);
-        PostMessageA(comboVerse, CB_SHOWDROPDOWN, 1, 0);
-        focusOn(comboVerse);
-        return true;
-    }
-    switch (verse_entry::checkChapter(text(txtVerse[1]))) {
-    case verse_entry::Chapter::Passes:
-        break;
-    case verse_entry::Chapter::NotNumeric:
-        reject("You can only enter a numeric value in the Chapter field in Step 2.   ", kVerseCaption,
-               txtVerse[1]);
-        return true;
-    case verse_entry::Chapter::OutOfRange:
-        dataManipulation::reportFailure(hwnd(), "addVerse_testVerses",
-                                      kErrorCaption, MB_ICONINFORMATION);
-        return true;
-    }
-    if (!update) {
-        std::array<std::string, 5> entry{text(comboVerse), text(txtVerse[1]), text(txtVerse[2]),
-                                         text(txtVerse[4]), ""};
-        if (entry == lastAdded) {
-            reject("The information you just entered is the same as the verse you added the last "
-                   "time.   ",
-                   kVerseCaption, txtVerse[1]);
-            return true;
-        }
-    }
-    return false;
+verse_entry::VerseEntry frmAddVerse::verseEntry() const {
+    verse_entry::VerseEntry entry;
+    entry.book = text(comboVerse);
+    for (size_t i = 0; i < txtVerse.size(); ++i) entry.fields[i] = text(txtVerse[i]);
+    return entry;
+}
+
+verse_entry::ThoughtEntry frmAddVerse::thoughtEntry() const {
+    verse_entry::ThoughtEntry entry;
+    for (size_t i = 0; i < txtThought.size(); ++i) entry.fields[i] = text(txtThought[i]);
+    return entry;
+}
+
+bool frmAddVerse::testVerses(bool update) {
+    const char* routine = "addVerse_testVerses";
+    return rejectOnFailure(routine, [&] {
+        return applyVerdict(verse_entry::checkVerse(verseEntry(), defaultVerse, lastAdded, update), txtVerse,
+                            defaultVerse, routine);
+    });
 }
 
 bool frmAddVerse::testThoughts(bool update) {
-    return rejectOnFailure("addVerse_testThoughts",
-                           [&] { return thoughtRulesFail(update); });
-}
-
-bool frmAddVerse::thoughtRulesFail(bool update) {
-    if (entryTooLong(verse_entry::thoughtLine(text(txtThought[0]), text(txtThought[1]), text(txtThought[2])),
-                     kThoughtCaption, txtThought[2]))
-        return true;
-    for (size_t i = 0; i < txtThought.size(); ++i) {
-        std::string value = text(txtThought[i]);
-        if (trim(value) == defaultThought[i]) {
-            if (i == 2)
-                reject("You need to enter your Inspirational Thought in Step 3.  ", kThoughtCaption,
-                       txtThought[i]);
-            else
-                reject(std::string("The fields in Step 2 need to be either:") + kCrLf +
-                           "  1. Changed from the default values." + kCrLf + "  2. Erased.   ",
-                       kThoughtCaption, txtThought[i]);
-            return true;
-        }
-        if (holdsControlCodes(value)) {
-            reject(controlCodeText(value), kThoughtCaption, txtThought[i]);
-            return true;
-        }
-    }
-    if (!update) {
-        std::array<std::string, 5> entry{text(txtThought[0]), text(txtThought[1]),
-                                         text(txtThought[2]), "", ""};
-        if (entry == lastAdded) {
-            refuse("The information you just entered is the same as the Inspirational Thought you "
-                   "added the last time.   ",
-                   kThoughtCaption);
-            ui::setWindowText(txtThought[2], defaultThought[2]);
-            focusOn(txtThought[2]);
-            return true;
-        }
-    }
-    return false;
+    const char* routine = "addVerse_testThoughts";
+    return rejectOnFailure(routine, [&] {
+        return applyVerdict(verse_entry::checkThought(thoughtEntry(), defaultThought, lastAdded, update),
+                            txtThought, defaultThought, routine);
+    });
 }
 
 void frmAddVerse::rememberLastAdded() {
-    if (verseMode())
-        lastAdded = {text(comboVerse), text(txtVerse[1]), text(txtVerse[2]), text(txtVerse[4]), ""};
-    else
-        lastAdded = {text(txtThought[0]), text(txtThought[1]), text(txtThought[2]), "", ""};
+    lastAdded = verseMode() ? verse_entry::keyOf(verseEntry()) : verse_entry::keyOf(thoughtEntry());
 }
 
 // ---------------------------------------------------------------- add, update, delete
@@ -573,11 +337,8 @@ void frmAddVerse::cmdAdd_Click(int index) {
     // itself rather than through guarded.
     try {
         [&] {
-            std::vector<std::string> cells =
-                verse ? std::vector<std::string>{text(comboVerse), text(txtVerse[1]), text(txtVerse[2]),
-                                                 text(txtVerse[3]) + ": " + text(txtVerse[4])}
-                      : std::vector<std::string>{text(txtThought[0]), text(txtThought[1]),
-                                                 text(txtThought[2])};
+            const verse_entry::Row cells =
+                verse ? verse_entry::rowOf(verseEntry()) : verse_entry::rowOf(thoughtEntry());
             if (index == 0) {
                 if (verse ? testVerses() : testThoughts()) return;
                 EnableWindow(cmdDelete[static_cast<size_t>(list)], TRUE);
@@ -610,229 +371,7 @@ void frmAddVerse::cmdAdd_Click(int index) {
     gDialogCancelled = false;
 }
 
-void frmAddVerse::cmdDelete_Click(int index) {
-    HWND list = lvAdded[static_cast<size_t>(index)];
-    guarded(hwnd(), "frmAddVerse_cmdDelete_Click",
-            dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION, [&] {
-                int count = rowCount(index);
-                if (count == 0) return;
-                int removed = 0;
-                ++m_quiet;
-                for (int row = count - 1; row >= 0; --row) {
-                    if (ListView_GetSelectedCount(list) == 0) break;
-                    if (ListView_GetItemState(list, row, LVIS_SELECTED) & LVIS_SELECTED) {
-                        ListView_DeleteItem(list, row);
-                        ++removed;
-                    }
-                }
-                --m_quiet;
-                if (removed > 0) {
-                    if (rowCount(index) == 0) {
-                        HWND button = cmdDelete[static_cast<size_t>(index)];
-                        if (GetFocus() == button) focusOn(list);
-                        EnableWindow(button, FALSE);
-                    }
-                    seams::messageBox(hwnd(),
-                                      std::to_string(removed) +
-                                          " selected item(s) were successfully deleted.   ",
-                                      "Items Were Deleted", MB_ICONINFORMATION);
-                } else {
-                    seams::messageBox(
-                        hwnd(),
-                        std::string("You need to select at least one item before pressing the "
-                                    "delete button.   ") +
-                            kCrLf +
-                            "In order to select items, you can simply click on a single item, "
-                            "CTRL-click to select multiple items.   " +
-                            kCrLf +
-                            "You can also drag the mouse over the left column to select multiple "
-                            "items.  ",
-                        "No Items Were Deleted", MB_ICONINFORMATION);
-                }
-            });
-    gDialogCancelled = false;
-}
-
-void frmAddVerse::lvAdded_ItemClick(int index, int row) {
-    guarded(hwnd(), "frmAddVerse_lvAdded_ItemClick",
-            dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION, [&] {
-                if (row < 0 || row >= rowCount(index)) throw RowMismatch{};
-                if (index == 0) {
-                    std::string book = cellText(0, row, 0);
-                    LRESULT at = SendMessageA(comboVerse, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>(book.c_str()));
-                    if (at == CB_ERR) throw RowMismatch{};
-                    SendMessageA(comboVerse, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
-                    ui::setWindowText(txtVerse[1], cellText(0, row, 1));
-                    ui::setWindowText(txtVerse[2], cellText(0, row, 2));
-                    std::string translation, verseText;
-                    if (!verse_entry::splitTranslation(cellText(0, row, 3), translation, verseText))
-                        throw RowMismatch{};
-                    ui::setWindowText(txtVerse[3], translation);
-                    ui::setWindowText(txtVerse[4], verseText);
-                } else {
-                    for (int sub = 0; sub < 3; ++sub)
-                        ui::setWindowText(txtThought[static_cast<size_t>(sub)], cellText(1, row, sub));
-                }
-                EnableWindow(cmdAdd[1], TRUE);
-            });
-}
-
-void frmAddVerse::lvAdded_ColumnClick(int index, int column) {
-    HWND list = lvAdded[static_cast<size_t>(index)];
-    size_t i = static_cast<size_t>(index);
-    if (column == sortColumn[i]) {
-        sortDescending[i] = !sortDescending[i];
-    } else {
-        sortDescending[i] = false;
-        sortColumn[i] = column;
-    }
-    size_t key = static_cast<size_t>(column - 1);
-    struct Row {
-        std::vector<std::string> cells;
-        UINT state;
-    };
-    std::vector<Row> all;
-    std::vector<std::vector<std::string>> current = rows(index);
-    for (size_t r = 0; r < current.size(); ++r)
-        all.push_back({current[r], ListView_GetItemState(list, static_cast<int>(r),
-                                                         LVIS_SELECTED | LVIS_FOCUSED)});
-    if (key >= (index == 0 ? 4u : 3u)) return;
-    // Text order without regard to case, as the user reads it.
-    auto compare = [](const std::string& a, const std::string& b) {
-        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) -
-               CSTR_EQUAL;
-    };
-    bool descending = sortDescending[i];
-    std::stable_sort(all.begin(), all.end(), [&](const Row& a, const Row& b) {
-        int c = compare(a.cells[key], b.cells[key]);
-        return descending ? c > 0 : c < 0;
-    });
-    ++m_quiet;
-    for (size_t r = 0; r < all.size(); ++r) {
-        fillRow(index, static_cast<int>(r), all[r].cells);
-        ListView_SetItemState(list, static_cast<int>(r), all[r].state, LVIS_SELECTED | LVIS_FOCUSED);
-    }
-    --m_quiet;
-}
-
 // ---------------------------------------------------------------- OK, Cancel, Help
-
-namespace {
-
-// The system's own words for an error, without the line end it ends with.
-std::string systemMessage(DWORD error) {
-    char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string out = n && text ? std::string(text, n) : "Windows error " + std::to_string(error) + ".";
-    if (text) LocalFree(text);
-    while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
-}
-
-bool writeWhole(HANDLE file, const std::string& content) {
-    size_t done = 0;
-    while (done < content.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 20));
-        DWORD written = 0;
-        if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0) return false;
-        done += written;
-    }
-    return FlushFileBuffers(file) != 0;
-}
-
-} // namespace
-
-std::string frmAddVerse::userFileContent(int index) const {
-    std::string content;
-    for (const auto& r : rows(index))
-        content += index == 0 ? verse_entry::verseLine(r[0], r[1], r[2], r[3])
-                              : verse_entry::thoughtLine(r[0], r[1], r[2]);
-    return content;
-}
-
-// Both files are written whole to temporary files beside them before either
-// is replaced, so a folder in the way, a file that cannot be made or a full
-// disk leaves both files as they were. problem names what failed and where.
-bool frmAddVerse::saveUserFiles(std::string& problem) {
-    struct Target {
-        std::string path, temp, content;
-        bool remove = false;
-    };
-    std::vector<Target> targets;
-    for (int index = 0; index < 2; ++index) {
-        Target t;
-        t.path = m_userFolder + kFileNames[index];
-        t.temp = t.path + ".new";
-        t.content = userFileContent(index);
-        t.remove = t.content.empty();
-        targets.push_back(std::move(t));
-    }
-    GlobalFunctions::makePath(targets[0].path);
-    if (!win32::folderExists(m_userFolder.substr(0, m_userFolder.size() - 1))) {
-        problem = "The folder " + m_userFolder + " could not be created.";
-        return false;
-    }
-    for (const Target& t : targets) {
-        DWORD a = GetFileAttributesA(t.path.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) continue;
-        if (a & FILE_ATTRIBUTE_DIRECTORY) {
-            problem = "A folder " + t.path + " is where the file belongs.";
-            return false;
-        }
-        if (a & FILE_ATTRIBUTE_READONLY) {
-            problem = "The file " + t.path + " is read-only.";
-            return false;
-        }
-    }
-    auto dropTemps = [&] {
-        for (const Target& t : targets)
-            if (!t.remove && win32::fileExists(t.temp)) DeleteFileA(t.temp.c_str());
-    };
-    for (const Target& t : targets) {
-        if (t.remove) continue;
-        if (win32::folderExists(t.temp)) {
-            dropTemps();
-            problem = "A folder " + t.temp + " is in the way of saving " + t.path + ".";
-            return false;
-        }
-        win32::File f(CreateFileA(t.temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!f) {
-            DWORD error = GetLastError();
-            dropTemps();
-            problem = "The file " + t.temp + " could not be created.  " + systemMessage(error);
-            return false;
-        }
-        if (!writeWhole(f.get(), t.content)) {
-            DWORD error = GetLastError();
-            f.reset();
-            dropTemps();
-            problem = "The file " + t.temp + " could not be written.  " + systemMessage(error);
-            return false;
-        }
-    }
-    for (const Target& t : targets) {
-        if (t.remove) {
-            if (!DeleteFileA(t.path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
-                DWORD error = GetLastError();
-                dropTemps();
-                problem = "The file " + t.path + " could not be deleted.  " + systemMessage(error);
-                return false;
-            }
-            continue;
-        }
-        if (!MoveFileExA(t.temp.c_str(), t.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            DWORD error = GetLastError();
-            dropTemps();
-            problem = "The file " + t.path + " could not be replaced.  " + systemMessage(error);
-            return false;
-        }
-    }
-    return true;
-}
 
 void frmAddVerse::cmdOK_Click() {
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
@@ -919,133 +458,33 @@ void frmAddVerse::pasteClipboard() {
                                                           pasteSelStart, pasteSelLength));
 }
 
-LRESULT CALLBACK frmAddVerse::pasteButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                              DWORD_PTR refData) {
-    auto* self = reinterpret_cast<frmAddVerse*>(refData);
-    try {
-        auto inside = [&] {
+// The paste button's pictures through a press of the left button; the
+// button tracks the press itself.
+void frmAddVerse::picButton_Mouse(const ui::PictureButton::Mouse& mouse) {
+    using Event = ui::PictureButton::Mouse::Event;
+    switch (mouse.event) {
+    case Event::Down:
+        if (mouse.button != 1) return;
+        gErrorShown = false;
+        hoverIndex = -1;
+        m_pasteButton.setState(ui::PictureButton::Down);
+        return;
+    case Event::Move:
+        if (!mouse.pressed || !(mouse.button & 1)) return;
+        guarded(hwnd(), "picbutton_MouseMove", dataManipulation::kStopCaption, MB_ICONSTOP, [&] {
             RECT rc;
-            GetClientRect(hwnd, &rc);
-            POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-            return PtInRect(&rc, pt) != FALSE;
-        };
-        switch (msg) {
-        case WM_MOUSEMOVE:
-            if (self->m_pressed && (wp & MK_LBUTTON)) {
-                try {
-                    self->m_pasteButton.setState(inside() ? ui::PictureButton::Down : ui::PictureButton::Up);
-                } catch (...) {
-                    dataManipulation::reportFailure(self->hwnd(), "picbutton_MouseMove",
-                                                  dataManipulation::kStopCaption, MB_ICONSTOP);
-                }
-            }
-            break;
-        case WM_LBUTTONDOWN:
-            gErrorShown = false;
-            SetCapture(hwnd);
-            self->m_pressed = true;
-            self->hoverIndex = -1;
-            self->m_pasteButton.setState(ui::PictureButton::Down);
-            return 0;
-        case WM_LBUTTONUP:
-            if (self->m_pressed) {
-                self->m_pressed = false;
-                ReleaseCapture();
-                gErrorShown = false;
-                self->m_pasteButton.setState(ui::PictureButton::Up);
-                if (inside()) self->picButton_click(0);
-            }
-            return 0;
-        case WM_CAPTURECHANGED:
-            self->m_pressed = false;
-            break;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, pasteButtonProc, 0);
-            break;
-        default:
-            break;
-        }
-    } catch (...) {
-        // The button's pictures only; no exception may leave the subclass
-        // procedure, and the click itself is reported by picButton_click.
+            GetClientRect(picButton0, &rc);
+            const bool inside = PtInRect(&rc, POINT{mouse.x, mouse.y}) != FALSE;
+            m_pasteButton.setState(inside ? ui::PictureButton::Down : ui::PictureButton::Up);
+        });
+        return;
+    case Event::Up:
+        if (mouse.button != 1 || !mouse.pressed) return;
+        gErrorShown = false;
+        m_pasteButton.setState(ui::PictureButton::Up);
+        if (mouse.click) picButton_click(0);
+        return;
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-// ---------------------------------------------------------------- list rows
-
-int frmAddVerse::rowCount(int index) const {
-    return static_cast<int>(ListView_GetItemCount(lvAdded[static_cast<size_t>(index)]));
-}
-
-std::string frmAddVerse::cellText(int index, int row, int sub) const {
-    HWND list = lvAdded[static_cast<size_t>(index)];
-    std::vector<char> buf(256);
-    for (;;) {
-        LVITEMA it{};
-        it.iSubItem = sub;
-        it.pszText = buf.data();
-        it.cchTextMax = static_cast<int>(buf.size());
-        LRESULT n = SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
-        if (n < static_cast<LRESULT>(buf.size()) - 1 || buf.size() >= (1u << 24))
-            return std::string(buf.data(), n > 0 ? static_cast<size_t>(n) : 0);
-        buf.resize(buf.size() * 4);
-    }
-}
-
-std::vector<std::vector<std::string>> frmAddVerse::rows(int index) const {
-    std::vector<std::vector<std::string>> out;
-    int columns = index == 0 ? 4 : 3;
-    for (int r = 0; r < rowCount(index); ++r) {
-        std::vector<std::string> cells;
-        for (int c = 0; c < columns; ++c) cells.push_back(cellText(index, r, c));
-        out.push_back(std::move(cells));
-    }
-    return out;
-}
-
-void frmAddVerse::fillRow(int index, int row, const std::vector<std::string>& cells) {
-    HWND list = lvAdded[static_cast<size_t>(index)];
-    for (size_t c = 0; c < cells.size(); ++c) {
-        std::vector<char> buf(cells[c].begin(), cells[c].end());
-        buf.push_back('\0');
-        LVITEMA it{};
-        it.iSubItem = static_cast<int>(c);
-        it.pszText = buf.data();
-        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
-    }
-}
-
-int frmAddVerse::addRow(int index, const std::vector<std::string>& cells) {
-    HWND list = lvAdded[static_cast<size_t>(index)];
-    std::vector<char> buf(cells[0].begin(), cells[0].end());
-    buf.push_back('\0');
-    LVITEMA it{};
-    it.mask = LVIF_TEXT;
-    it.iItem = rowCount(index);
-    it.pszText = buf.data();
-    ++m_quiet;
-    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&it)));
-    if (row >= 0) fillRow(index, row, cells);
-    --m_quiet;
-    return row;
-}
-
-int frmAddVerse::selectedRow(int index) const {
-    HWND list = lvAdded[static_cast<size_t>(index)];
-    int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
-    if (focused >= 0 && (ListView_GetItemState(list, focused, LVIS_SELECTED) & LVIS_SELECTED))
-        return focused;
-    return ListView_GetNextItem(list, -1, LVNI_SELECTED);
-}
-
-void frmAddVerse::selectRows(int index, const std::vector<int>& rowIndexes) {
-    HWND list = lvAdded[static_cast<size_t>(index)];
-    ++m_quiet;
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    for (int r : rowIndexes)
-        ListView_SetItemState(list, r, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    --m_quiet;
 }
 
 // ---------------------------------------------------------------- dispatch
@@ -1066,38 +505,6 @@ bool frmAddVerse::OnCommand(int id, int code, HWND control) {
     }
 }
 
-bool frmAddVerse::OnNotify(int, NMHDR* header, LRESULT& result) {
-    if (!header) return false;
-    int index = header->hwndFrom == lvAdded[0] ? 0 : header->hwndFrom == lvAdded[1] ? 1 : -1;
-    if (index < 0) return false;
-    switch (header->code) {
-    case NM_CLICK: {
-        auto* activate = reinterpret_cast<NMITEMACTIVATE*>(header);
-        if (activate->iItem >= 0) lvAdded_ItemClick(index, activate->iItem);
-        result = 0;
-        return true;
-    }
-    case LVN_COLUMNCLICK:
-        lvAdded_ColumnClick(index, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem + 1);
-        result = 0;
-        return true;
-    case LVN_ITEMCHANGED: {
-        // A row chosen with the keyboard counts as clicked; a mouse click
-        // arrives as NM_CLICK, and the dialog's own changes count as neither.
-        auto* change = reinterpret_cast<NMLISTVIEW*>(header);
-        UINT now = change->uNewState, before = change->uOldState;
-        if (m_quiet == 0 && change->iItem >= 0 && (change->uChanged & LVIF_STATE) &&
-            (now & LVIS_FOCUSED) && (now & LVIS_SELECTED) && !(before & LVIS_FOCUSED) &&
-            GetKeyState(VK_LBUTTON) >= 0)
-            lvAdded_ItemClick(index, change->iItem);
-        result = 0;
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
 bool frmAddVerse::OnTimer(UINT_PTR id) {
     if (id != kTimer1) return false;
     KillTimer(hwnd(), kTimer1);
@@ -1107,6 +514,10 @@ bool frmAddVerse::OnTimer(UINT_PTR id) {
 
 bool frmAddVerse::OnMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
     switch (msg) {
+    case kPasteButtonEvent:
+        picButton_Mouse(*reinterpret_cast<const ui::PictureButton::Mouse*>(lp));
+        result = 0;
+        return true;
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
         if (!item || !m_pasteButton.drawItem(*item)) return false;

@@ -21,6 +21,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@
 #include "common/ui/Dialog.h"
 #include "common/ui/PictureButton.h"
 #include "EnterField.h"
+#include "verse_entry.h"
 
 class frmAddVerse : public ui::Dialog {
 public:
@@ -53,6 +55,8 @@ public:
     void cmdHelp_Click();
     void SbcEasy1_MouseEnter(const std::string& tag);
     void SbcEasy1_MouseExit(const std::string& tag);
+    // The paste button's mouse, as the picture button reports it.
+    void picButton_Mouse(const ui::PictureButton::Mouse& mouse);
     void picButton_click(int index);
     void cmdPaste_Click();
 
@@ -86,9 +90,8 @@ public:
     // Dialog state.
     std::array<std::string, 5> defaultVerse;
     std::array<std::string, 3> defaultThought;
-    std::array<std::string, 5> lastAdded;
-    std::array<long, 2> sortColumn{0, 0};
-    std::array<bool, 2> sortDescending{false, false};
+    verse_entry::Key lastAdded;
+    std::array<verse_entry::ColumnSort, 2> sortColumn{}; // each list's sort column and order
     HWND focusField = nullptr;
     HWND pasteTarget = nullptr;
     long pasteSelStart = 0, pasteSelLength = 0;
@@ -98,6 +101,7 @@ public:
     std::vector<std::string> setAside;
 
     static constexpr UINT_PTR kTimer1 = 1;
+    static constexpr UINT kPasteButtonEvent = WM_APP + 1;
     static constexpr int kHelpContext = 1002;
 
 protected:
@@ -123,27 +127,29 @@ private:
     void createColumns();
     void createTooltips();
     void attachFields();
+    std::function<void()> fieldFocused(HWND box, const char* routine);
+    bool fieldEnter(HWND target, const std::string& fillIn, bool moveFocus, const char* routine);
+    std::function<void()> fieldLeft(HWND box, const std::string* restore);
     void fillRow(int index, int row, const std::vector<std::string>& cells);
     int addRow(int index, const std::vector<std::string>& cells);
     int selectedRow(int index) const;
     std::string cellText(int index, int row, int sub) const;
     int rowCount(int index) const;
-    std::string userFileContent(int index) const;
     bool saveUserFiles(std::string& problem);
     bool verseMode() const;
     void focusOn(HWND control);
     void rememberLastAdded();
-    bool entryTooLong(const std::string& line, const char* caption, HWND field);
-    bool verseRulesFail(bool update);
-    bool thoughtRulesFail(bool update);
+    verse_entry::VerseEntry verseEntry() const;
+    verse_entry::ThoughtEntry thoughtEntry() const;
     void refuse(const std::string& text, const char* caption);
     void reportAfterRefusal();
     bool rejectOnFailure(const char* routine, const std::function<bool()>& rules);
-    void reject(const std::string& text, const char* caption, HWND field);
-    bool holdsControlCodes(const std::string& value);
+    bool applyVerdict(const verse_entry::Verdict& verdict, std::span<const HWND> fields,
+                      std::span<const std::string> defaults, const char* routine);
     void pasteClipboard();
-    static LRESULT CALLBACK pasteButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                            UINT_PTR id, DWORD_PTR refData);
+
+    // Thrown where a row does not fit the fields.
+    struct RowMismatch {};
 
     std::string m_userFolder;
     std::array<std::unique_ptr<ui::EnterField>, 5> m_verseFields;
@@ -151,7 +157,6 @@ private:
     HICON m_helpIcon = nullptr;
     // "Paste" on a push button, hot under the pointer.
     ui::PictureButton m_pasteButton;
-    bool m_pressed = false;
     int m_quiet = 0; // the dialog itself is changing rows: no click events
     bool m_refusalShown = false; // this Add or Update has shown its refusal
 };

@@ -3,7 +3,6 @@
 
 #include <htmlhelp.h>
 
-#include <algorithm>
 #include <set>
 #include <stdexcept>
 
@@ -13,6 +12,7 @@
 #include "seams.h"
 #include "settings_rules.h"
 #include "text_fields.h"
+#include "topic_list.h"
 
 namespace dataManipulation {
 
@@ -32,17 +32,11 @@ std::string localTime() {
     return n > 0 ? std::string(buf) : std::string();
 }
 
-bool endsWithTxt(const std::string& name) {
-    return name.size() >= 4 && text_rules::equalsNoCase(name.substr(name.size() - 4), ".txt");
-}
-
-// Topic files of a folder: "*.txt" entries that are files and whose long
-// name really ends in ".txt" (a short name can match where the long one
-// does not, and a file set aside must never load as a topic).
+// Topic files of a folder: the "*.txt" entries that are files and topics.
 std::vector<std::string> topicFilesIn(const std::string& folder) {
     std::vector<std::string> names;
     for (const win32::FoundEntry& e : win32::findEntries(folder + "*.txt"))
-        if (!e.isFolder && endsWithTxt(e.name)) names.push_back(e.name);
+        if (!e.isFolder && topic_list::isTopicFileName(e.name)) names.push_back(e.name);
     return names;
 }
 
@@ -124,10 +118,7 @@ bool findTranslations() {
             if (topicFilesIn(gVerseRoot + "\\" + e.name + "\\").empty()) continue;
             TranslationRecord t;
             t.folder = e.name;
-            size_t us = e.name.find('_');
-            std::string name = us == std::string::npos ? std::string() : e.name.substr(us + 1);
-            size_t first = name.find_first_not_of(' ');
-            t.name = first == std::string::npos ? std::string() : name.substr(first);
+            t.name = topic_list::translationName(e.name);
             gTranslations.push_back(std::move(t));
         }
         if (gTranslations.empty()) return true;
@@ -231,13 +222,9 @@ bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                     bool includeUserFiles, VerseArray& firstVerses,
                     std::vector<std::string>& unopenedFiles) {
     try {
-        topics.assign(1, TopicRecord{});
-        long topicCount = 0;
-        std::string savedFile =
-            settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName));
-        topics[0].currentTopic = -1;
-        long savedIndex = verseIndex;
-        verseIndex = 1;
+        topic_list::Builder list(topics, verseIndex,
+                                 settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName)));
+        topic_list::Failures failures{failedFiles, unopenedFiles, failedCount};
         if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("current translation");
         TranslationRecord& current = gTranslations[static_cast<size_t>(gCurTranslation)];
@@ -247,51 +234,20 @@ bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
             for (const std::string& name : topicFilesIn(folder)) {
                 long lines = 0, unusedIndex = 1, flags = 0;
                 std::string message, caption;
-                // Only the saved topic and the first good one may be shown;
-                // every other file is checked without keeping its verses.
-                const bool keep = topicCount == 0 || name == savedFile;
                 bool unopened = false;
                 if (readVerseFile(folder + name, lines, unusedIndex, message, caption, flags,
-                                  keep ? &gVerses : nullptr, content, unopened)) {
-                    // A file another program holds is not damaged: it is
-                    // listed with the reader's own words for it.
-                    std::vector<std::string>& list = unopened ? unopenedFiles : failedFiles;
-                    std::string entry = unopened ? message + kCrLf : folder + name + "   " + kCrLf;
-                    // Each translation lists the same user files again.
-                    if (std::find(list.begin(), list.end(), entry) == list.end()) {
-                        ++failedCount;
-                        list.push_back(entry);
-                    }
+                                  list.keepsVerses(name) ? &gVerses : nullptr, content, unopened)) {
+                    failures.add(unopened, folder + name, message);
                     continue;
                 }
-                // The first topic in the list; user files come after the
-                // translation's own, so they fill it only when none loaded.
-                if (topicCount == 0) firstVerses = gVerses;
-                TopicRecord t;
-                t.fileName = name;
-                size_t first = name.find_first_not_of(' ');
-                std::string trimmed = first == std::string::npos ? std::string() : name.substr(first);
-                t.name = trimmed.substr(0, trimmed.find('.'));
-                t.folder = folder;
-                t.isUserFile = isUser;
-                t.verseCount = lines;
-                if (topicCount == 0) {
-                    t.currentTopic = topics[0].currentTopic;
-                    topics[0] = t;
-                } else {
-                    topics.push_back(t);
-                }
-                if (name == savedFile) {
-                    verseIndex = savedIndex <= lines ? savedIndex : lines;
-                    topics[0].currentTopic = topicCount;
-                    current.verses = gVerses;
-                }
-                ++topicCount;
+                topic_list::Builder::Placed placed = list.add(folder, name, isUser, lines);
+                if (placed.first) firstVerses = gVerses;
+                if (placed.saved) current.verses = gVerses;
             }
         };
         loadFolder(gVerseRoot + "\\" + current.folder + "\\", false);
         if (includeUserFiles) loadFolder(gVerseRoot + "\\" + kUserFolder + "\\", true);
-        return topicCount == 0;
+        return list.empty();
     } catch (...) {
         reportFailure(owner, "getFileListing", kErrorCaption,
                     MB_ICONSTOP);
@@ -342,30 +298,9 @@ bool loadAllTranslations(HWND owner, bool& quiet) {
         gCurTranslation = current;
         gVerses = gTranslations[static_cast<size_t>(current)].verses;
         if (!quiet && failedCount >= 1) {
-            // Damaged files get the advice to repair or delete them; a file
-            // that could not be opened is intact and only needs the other
-            // program closed, so it is never among them.
-            std::string text;
-            if (!failedFiles.empty()) {
-                text = std::string("The following files have errors.  This is generally caused "
-                                   "when the files have been edited by hand.") +
-                       kCrLf +
-                       "Please see HELP for information on file format requirements, or "
-                       "re-install the program in the Windows Control Panel.  " +
-                       kCrLf +
-                       "If this does not fix the problem, you will need to manually delete the "
-                       "damaged files." +
-                       kCrLf + kCrLf;
-                for (const std::string& f : failedFiles) text += f;
-            }
-            for (const std::string& f : unopenedFiles) {
-                if (!text.empty()) text += kCrLf;
-                text += f;
-            }
             gErrorShown = false;
-            showMessage(owner, text,
-                        failedFiles.empty() ? verse_file::kOpenFailureCaption : kFileErrorsCaption,
-                        MB_ICONSTOP);
+            showMessage(owner, topic_list::failureText(failedFiles, unopenedFiles),
+                        topic_list::failureCaption(failedFiles), MB_ICONSTOP);
             // The help page is on the file format, which only damage needs.
             if (!failedFiles.empty()) seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1001);
         }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "topic_list.h"
 #include "verse_file.h"
 
 namespace dataManipulation {
@@ -77,7 +78,7 @@ bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& i
 inline constexpr const char* kMissingFoldersCaption = "Folders Containing the Scriptures are Missing";
 inline constexpr const char* kCorruptCaption = "Verse Files are Corrupt";
 inline constexpr const char* kTopicMissingCaption = "Topic is Not Available";
-inline constexpr const char* kFileErrorsCaption = "Errors Were Identified in the Verse Files";
+inline constexpr const char* kFileErrorsCaption = topic_list::kFileErrorsCaption;
 inline constexpr const char* kLogFileName = "error_log.txt";
 inline constexpr const char* kUserFolder = "Your Verses";
 

@@ -374,14 +374,18 @@ TEST_F(Library, SmallFileRoutines) {
     // A whole-file write goes through a temporary file, and a read-only
     // target is left alone.
     std::string owned = root / "owned.txt";
-    EXPECT_TRUE(win32::replaceFileContents(owned, "first\r\n"));
-    EXPECT_TRUE(win32::replaceFileContents(owned, "second\r\n"));
+    EXPECT_TRUE(win32::replaceFiles({{owned, "first\r\n"}}));
+    EXPECT_TRUE(win32::replaceFiles({{owned, "second\r\n"}}));
     EXPECT_EQ(readBytes(owned), "second\r\n");
     EXPECT_FALSE(exists(owned + ".new"));
     SetFileAttributesA(owned.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(win32::replaceFileContents(owned, "third\r\n"));
+    EXPECT_FALSE(win32::replaceFiles({{owned, "third\r\n"}}));
     SetFileAttributesA(owned.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(readBytes(owned), "second\r\n");
+    // The system's words for an error go into a sentence: no line end, and
+    // a code the system has no words for is named.
+    EXPECT_EQ(win32::systemErrorText(0x2000FFFF), "Windows error 536936447.");
+    EXPECT_NE(win32::systemErrorText(ERROR_ACCESS_DENIED).back(), '\n');
 
     writeBytes(root / "gone.txt", "x");
     EXPECT_FALSE(GlobalFunctions::deleteFile(root / "gone.txt"));

@@ -16,6 +16,7 @@
 #include "frmAddVerse.h"
 #include "library_fixture.h"
 #include "seams.h"
+#include "verse_entry.h"
 #include "verse_file.h"
 
 using namespace testsupport;
@@ -219,6 +220,28 @@ TEST_F(AddVerse, ExistingFilesFillTheListsAndOKWithAnEmptyListDeletesItsFile) {
     EXPECT_EQ(readBytes(versesPath()),
               "Psalms\t46\t10\tKJV: Be still, and know\r\nJohn\t1\t1\tWEB: In the beginning\r\n");
     EXPECT_FALSE(exists(thoughtsPath()));
+}
+
+// The name a rejected file is set aside under, as the file system sees it.
+TEST(VerseEntry, SetAsideNameIsNeverATopic) {
+    testsupport::TempDir dir;
+    std::string original = dir / "Your Verses.txt";
+    std::string aside = verse_entry::setAsideName(original, 2024, 3, 9, 7, 5, 1, 1);
+    EXPECT_EQ(aside, original + ".rejected-20240309-070501");
+    EXPECT_EQ(verse_entry::setAsideName(original, 2024, 3, 9, 7, 5, 1, 2), aside + "-2");
+
+    testsupport::writeBytes(aside, "kept");
+    // Neither the long name nor the short one matches a topic search.
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir.path() + "\\*.txt").c_str(), &fd);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "found " << fd.cFileName;
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    char shortName[MAX_PATH] = {};
+    if (GetShortPathNameA(aside.c_str(), shortName, sizeof shortName)) {
+        std::string s = shortName;
+        ASSERT_GE(s.size(), 4u);
+        EXPECT_NE(_stricmp(s.substr(s.size() - 4).c_str(), ".txt"), 0) << s;
+    }
 }
 
 TEST_F(AddVerse, ARejectedFileIsSetAsideNotOverwritten) {

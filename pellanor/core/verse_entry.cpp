@@ -1,10 +1,15 @@
 // verse_entry.cpp
 #include "verse_entry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+
+#include "settings_rules.h"
+#include "text_fields.h"
+#include "verse_file.h"
 
 namespace verse_entry {
 
@@ -35,8 +40,7 @@ std::string instructionsText() {
         "3. Press the ADD button.",
         "4. Repeat steps 2 & 3 until you are finished.",
         "5. Press the DONE button to return to the main program.",
-        "6. After you return to the main program, click on the subjects drop-down in the lower "
-        "left of     the program window.",
+        "6. After you return to the main program, click on the subjects drop-down in the lower left of     the program window.",
         "7. Select 'User Verses and Inspirational Thoughts'.",
         "8. Press the NEXT VERSE button to step through the items you have just added.",
         "",
@@ -116,6 +120,150 @@ std::string thoughtLine(std::string_view author, std::string_view date, std::str
     std::string s;
     s.append(author).append("\t").append(date).append("\t\t").append(thought).append("\r\n");
     return s;
+}
+
+std::string fileContent(bool verses, const Rows& rows) {
+    std::string content;
+    for (const Row& r : rows)
+        content += verses ? verseLine(r.at(0), r.at(1), r.at(2), r.at(3)) : thoughtLine(r.at(0), r.at(1), r.at(2));
+    return content;
+}
+
+Key keyOf(const VerseEntry& e) { return {e.book, e.fields[1], e.fields[2], e.fields[4], ""}; }
+
+Key keyOf(const ThoughtEntry& e) { return {e.fields[0], e.fields[1], e.fields[2], "", ""}; }
+
+Row rowOf(const VerseEntry& e) { return {e.book, e.fields[1], e.fields[2], e.fields[3] + ": " + e.fields[4]}; }
+
+Row rowOf(const ThoughtEntry& e) { return {e.fields[0], e.fields[1], e.fields[2]}; }
+
+namespace {
+
+const char* const kVerseCaption = "Verse Has Not Been Added";
+const char* const kThoughtCaption = "Inspirational Thought Has Not Been Added";
+
+Verdict refused(int field, std::string text, const char* caption) {
+    Verdict v;
+    v.outcome = Verdict::Outcome::Refused;
+    v.field = field;
+    v.text = std::move(text);
+    v.caption = caption;
+    return v;
+}
+
+std::string controlCodeText(const std::string& value) {
+    return "The line" + value + " contains invalid character(s).   \r\nYou can only enter characters from the keyboard";
+}
+
+// An entry longer than a topic-file line may be would make a file the
+// reader refuses; it is refused first (before the rules whose messages
+// quote the field). line ends in CR LF.
+bool tooLong(const std::string& line, int field, const char* caption, Verdict& v) {
+    size_t length = line.size() - 2;
+    if (length <= verse_file::kMaxLineBytes) return false;
+    v = refused(field,
+                "This entry is too long to be kept.  With all of its fields it can have at most " +
+                    std::to_string(verse_file::kMaxLineBytes) + " characters, and it has " +
+                    std::to_string(length) + ".  Please shorten it.   ",
+                caption);
+    return true;
+}
+
+// The verse fields' rules, member by member: unchanged, blank, control codes.
+bool verseFieldFails(const VerseEntry& e, const std::array<std::string, 5>& defaults, Verdict& v) {
+    for (size_t i = 0; i < e.fields.size(); ++i) {
+        const int field = static_cast<int>(i);
+        const std::string trimmed = settings_rules::trimBlanks(e.fields[i]);
+        if (trimmed == defaults[i]) {
+            v = refused(field,
+                        "You need to change all of the fields.  The following field has not been "
+                        "changed:  >> " + defaults[i] + " <<   ",
+                        kVerseCaption);
+            return true;
+        }
+        if (trimmed.empty()) {
+            v = refused(field, "You cannot leave any fields blank." + defaults[i], kVerseCaption);
+            v.restoreDefault = true;
+            return true;
+        }
+        if (text_rules::hasControlCodes(e.fields[i])) {
+            v = refused(field, controlCodeText(e.fields[i]), kVerseCaption);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+Verdict checkVerse(const VerseEntry& e, const std::array<std::string, 5>& defaults, const Key& lastAdded,
+                   bool update) {
+    Verdict v;
+    const Row row = rowOf(e);
+    if (tooLong(verseLine(row[0], row[1], row[2], row[3]), 4, kVerseCaption, v)) return v;
+    if (verseFieldFails(e, defaults, v)) return v;
+    // The colon separates translation and text in the file.
+    if (e.fields[3].find(':') != std::string::npos)
+        return refused(3, "The Translation cannot contain a colon.  Please remove it.   ", kVerseCaption);
+    if (e.book == defaults[0]) {
+        v = refused(kBookList, "You did not select a Book of the Bible.  Please select one now.  ", kVerseCaption);
+        v.openBookList = true;
+        return v;
+    }
+    switch (checkChapter(e.fields[1])) {
+    case Chapter::Passes:
+        break;
+    case Chapter::NotNumeric:
+        return refused(1, "You can only enter a numeric value in the Chapter field in Step 2.   ", kVerseCaption);
+    case Chapter::OutOfRange:
+        v.outcome = Verdict::Outcome::Failed;
+        return v;
+    }
+    if (!update && keyOf(e) == lastAdded)
+        return refused(1, "The information you just entered is the same as the verse you added the last time.   ",
+                       kVerseCaption);
+    return v;
+}
+
+Verdict checkThought(const ThoughtEntry& e, const std::array<std::string, 3>& defaults, const Key& lastAdded,
+                     bool update) {
+    Verdict v;
+    if (tooLong(thoughtLine(e.fields[0], e.fields[1], e.fields[2]), 2, kThoughtCaption, v)) return v;
+    for (size_t i = 0; i < e.fields.size(); ++i) {
+        const int field = static_cast<int>(i);
+        if (settings_rules::trimBlanks(e.fields[i]) == defaults[i])
+            return refused(field,
+                           i == 2 ? "You need to enter your Inspirational Thought in Step 3.  "
+                                  : "The fields in Step 2 need to be either:\r\n  1. Changed from the default "
+                                    "values.\r\n  2. Erased.   ",
+                           kThoughtCaption);
+        if (text_rules::hasControlCodes(e.fields[i]))
+            return refused(field, controlCodeText(e.fields[i]), kThoughtCaption);
+    }
+    if (!update && keyOf(e) == lastAdded) {
+        v = refused(2,
+                    "The information you just entered is the same as the Inspirational Thought you added the "
+                    "last time.   ",
+                    kThoughtCaption);
+        v.restoreDefault = true;
+    }
+    return v;
+}
+
+void ColumnSort::click(long clicked) {
+    descending = clicked == column && !descending;
+    column = clicked;
+}
+
+std::vector<size_t> sortOrder(const Rows& rows, size_t key, bool descending,
+                              const std::function<int(const std::string&, const std::string&)>& compare) {
+    std::vector<size_t> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        int c = compare(rows[a].at(key), rows[b].at(key));
+        return descending ? c > 0 : c < 0;
+    });
+    return order;
 }
 
 bool splitTranslation(std::string_view column, std::string& translation, std::string& text) {

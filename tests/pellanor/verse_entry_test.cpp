@@ -1,12 +1,9 @@
 // verse_entry_test.cpp
 // The add-verses rules that need no window: chapter, line forms, the split
-// of a verse row, pasting, and the set-aside name as the file system sees it.
-#include <windows.h>
-
+// of a verse row, pasting.
 #include <gtest/gtest.h>
 
 #include "verse_entry.h"
-#include "win_test_support.h"
 
 using verse_entry::Chapter;
 using verse_entry::checkChapter;
@@ -50,25 +47,4 @@ TEST(VerseEntry, PasteReplacesTheSelectionOrInsertsAtTheCaret) {
     EXPECT_EQ(verse_entry::pasteInto("Hello world", "big ", 6, 0), "Hello big world") << "caret";
     EXPECT_EQ(verse_entry::pasteInto("Hello world", "there", 6, 5), "Hello there") << "selection";
     EXPECT_EQ(verse_entry::pasteInto("abc", "X", 9, 4), "abcX") << "a selection past the end";
-}
-
-TEST(VerseEntry, SetAsideNameIsNeverATopic) {
-    testsupport::TempDir dir;
-    std::string original = dir / "Your Verses.txt";
-    std::string aside = verse_entry::setAsideName(original, 2024, 3, 9, 7, 5, 1, 1);
-    EXPECT_EQ(aside, original + ".rejected-20240309-070501");
-    EXPECT_EQ(verse_entry::setAsideName(original, 2024, 3, 9, 7, 5, 1, 2), aside + "-2");
-
-    testsupport::writeBytes(aside, "kept");
-    // Neither the long name nor the short one matches a topic search.
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir.path() + "\\*.txt").c_str(), &fd);
-    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "found " << fd.cFileName;
-    if (h != INVALID_HANDLE_VALUE) FindClose(h);
-    char shortName[MAX_PATH] = {};
-    if (GetShortPathNameA(aside.c_str(), shortName, sizeof shortName)) {
-        std::string s = shortName;
-        ASSERT_GE(s.size(), 4u);
-        EXPECT_NE(_stricmp(s.substr(s.size() - 4).c_str(), ".txt"), 0) << s;
-    }
 }
