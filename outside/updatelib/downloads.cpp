@@ -6,6 +6,7 @@
 #include "updatelib.h"
 
 #include <atomic>
+#include <functional>
 #include <type_traits>
 #include <vector>
 
@@ -16,8 +17,6 @@
 
 namespace Tamberly_orvane6 {
 namespace {
-
-std::string systemMessage(DWORD code) { return "system error " + std::to_string(code); }
 
 // Writes a large download's bytes to disk while it is still arriving, so that
 // the flush that must come before the file replaces the old one finds little
@@ -143,6 +142,79 @@ std::optional<FileVersion> fileVersion(const std::string& path) {
     return (FileVersion{fixed->dwFileVersionMS} << 32) | fixed->dwFileVersionLS;
 }
 
+// The GET of url with the downloader's settings; aborted reads abort.
+TransferRequest requestFor(const std::string& url, const std::string& proxy, long timeout, const bool& abort) {
+    TransferRequest request;
+    request.url = url;
+    request.proxy = proxy;
+    request.timeoutSeconds = timeout;
+    request.aborted = [&abort] { return abort; };
+    return request;
+}
+
+// The downloader's temporary file, removed unless kept: it goes whenever
+// the download does not complete.
+struct TemporaryFile {
+    std::string path;
+    bool keep = false;
+    ~TemporaryFile() {
+        if (!keep) DeleteFileA(path.c_str());
+    }
+};
+
+// Streams the request's body into out, the temporary file at temp, and
+// flushes it to disk, so that it may replace the old file.
+DownloadResult receiveInto(TransferRequest request, win32::File out, const std::string& temp,
+                           const std::function<void(long)>& progress, const bool& abort, std::string& error) {
+    bool writeFailed = false;
+    long long total = 0;
+    EarlyFlush early(temp.c_str());
+    request.sink = [&](const char* data, DWORD n) {
+        DWORD written = 0;
+        if (!WriteFile(out.get(), data, n, &written, nullptr) || written != n) {
+            writeFailed = true;
+            return false;
+        }
+        total += n;
+        early.written(n);
+        if (progress) progress(static_cast<long>(total));
+        return !abort;
+    };
+    DownloadResult r = httpTransfer(request, error);
+    if (writeFailed) {
+        error = "cannot write " + temp;
+        return dlFileError;
+    }
+    if (r == dlOK && abort) r = dlAborted;
+    if (r != dlOK) return r;
+    early.finish();
+    if (!FlushFileBuffers(out.get())) {
+        error = "cannot write " + temp + ": " + systemMessage(GetLastError());
+        return dlFileError;
+    }
+    return dlOK;
+}
+
+// The system folder's rule for the download at temp: dlOK when it may go to
+// target, then without replacing when no file was there (one that appeared
+// meanwhile is not replaced unchecked); dlVersionRefused otherwise.
+DownloadResult versionRule(const std::string& target, const std::string& temp, DWORD& replace, std::string& error) {
+    const bool there = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::optional<FileVersion> installed = there ? fileVersion(target) : std::nullopt;
+    const std::optional<FileVersion> offered = fileVersion(temp);
+    const SystemFileVerdict verdict = systemFileVerdict(there, installed, offered);
+    if (!isInstalled(verdict)) {
+        error = target + (verdict == SystemFileVerdict::unversioned
+                              ? ": the installed file or the download carries no version"
+                              : ": the download (" + versionText(offered.value_or(0)) +
+                                    ") is not newer than the installed file (" + versionText(installed.value_or(0)) +
+                                    ")");
+        return dlVersionRefused;
+    }
+    if (verdict == SystemFileVerdict::add) replace = 0;
+    return dlOK;
+}
+
 } // namespace
 
 void FileDownloader::removeLeftovers(const std::string& folder) {
@@ -159,11 +231,8 @@ void UpdateListDownloader::fetchList(const std::string& url, UpdateList& list, s
     list.clear();
     std::string bytes;
     bool tooLong = false;
-    TransferRequest request;
-    request.url = url;
-    request.proxy = m_proxy;
-    request.timeoutSeconds = m_timeout;
-    request.aborted = [this] { return m_abort; };
+    m_abort = false;
+    TransferRequest request = requestFor(url, m_proxy, m_timeout, m_abort);
     request.sink = [&](const char* data, DWORD n) {
         if (bytes.size() + n > kMaxListBytes) {
             tooLong = true;
@@ -172,7 +241,6 @@ void UpdateListDownloader::fetchList(const std::string& url, UpdateList& list, s
         bytes.append(data, n);
         return true;
     };
-    m_abort = false;
     DownloadResult r = httpTransfer(request, m_lastError);
     if (tooLong) {
         m_lastError = url + ": the list is too long";
@@ -217,81 +285,19 @@ void FileDownloader::download(const std::string& url, const std::string& localPa
         result = dlFileError;
         return;
     }
-    const char* temp = tempPath.c_str();
-    // The temporary file goes whenever the download does not complete.
-    struct TempFile {
-        std::string path;
-        bool keep = false;
-        ~TempFile() {
-            if (!keep) DeleteFileA(path.c_str());
-        }
-    } tempFile{tempPath};
-
-    bool writeFailed = false;
-    long long total = 0;
-    {
-        win32::File out = std::move(created);
-        EarlyFlush early(temp);
-        TransferRequest request;
-        request.url = url;
-        request.proxy = m_proxy;
-        request.timeoutSeconds = m_timeout;
-        request.expectedSize = m_expectedSize;
-        request.aborted = [this] { return m_abort; };
-        request.sink = [&](const char* data, DWORD n) {
-            DWORD written = 0;
-            if (!WriteFile(out.get(), data, n, &written, nullptr) || written != n) {
-                writeFailed = true;
-                return false;
-            }
-            total += n;
-            early.written(n);
-            if (progress) progress(static_cast<long>(total));
-            return !m_abort;
-        };
-        DownloadResult r = httpTransfer(request, m_lastError);
-        if (writeFailed) {
-            m_lastError = "cannot write " + std::string(temp);
-            result = dlFileError;
-            return;
-        }
-        if (r == dlOK && m_abort) r = dlAborted;
-        if (r != dlOK) {
-            result = r;
-            return;
-        }
-        early.finish();
-        if (!FlushFileBuffers(out.get())) {
-            m_lastError = "cannot write " + std::string(temp) + ": " + systemMessage(GetLastError());
-            result = dlFileError;
-            return;
-        }
-    }
+    TemporaryFile temp{tempPath};
+    TransferRequest request = requestFor(url, m_proxy, m_timeout, m_abort);
+    request.expectedSize = m_expectedSize;
+    result = receiveInto(std::move(request), std::move(created), tempPath, progress, m_abort, m_lastError);
+    if (result != dlOK) return;
     DWORD replace = MOVEFILE_REPLACE_EXISTING;
-    if (m_versionChecked) {
-        DWORD attrs = GetFileAttributesA(target.c_str());
-        const bool there = attrs != INVALID_FILE_ATTRIBUTES;
-        const std::optional<FileVersion> installed = there ? fileVersion(target) : std::nullopt;
-        const std::optional<FileVersion> offered = fileVersion(tempPath);
-        SystemFileVerdict verdict = systemFileVerdict(there, installed, offered);
-        if (!isInstalled(verdict)) {
-            m_lastError = target + (verdict == SystemFileVerdict::unversioned
-                                        ? ": the installed file or the download carries no version"
-                                        : ": the download (" + versionText(offered.value_or(0)) +
-                                              ") is not newer than the installed file (" +
-                                              versionText(installed.value_or(0)) + ")");
-            result = dlVersionRefused;
-            return;
-        }
-        // A file that appeared meanwhile is not replaced unchecked.
-        if (verdict == SystemFileVerdict::add) replace = 0;
-    }
-    if (!MoveFileExA(temp, target.c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
+    if (m_versionChecked && (result = versionRule(target, tempPath, replace, m_lastError)) != dlOK) return;
+    if (!MoveFileExA(tempPath.c_str(), target.c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
         m_lastError = "cannot replace " + target + ": " + systemMessage(GetLastError());
         result = dlFileError;
         return;
     }
-    tempFile.keep = true;
+    temp.keep = true;
     m_storedPath = target;
     result = dlOK;
 }

@@ -22,6 +22,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -103,8 +104,6 @@ private:
     LARGE_INTEGER m_start;
 };
 
-std::string systemMessage(DWORD code) { return "system error " + std::to_string(code); }
-
 // What the worker and the caller share. Everything but the event is
 // guarded by the mutex.
 struct Shared {
@@ -157,39 +156,52 @@ void setTimeouts(HINTERNET h, DWORD ms) {
     winInet().InternetSetOptionA(h, INTERNET_OPTION_SEND_TIMEOUT, &ms, sizeof ms);
 }
 
-void work(Shared& s) {
-    if (!winInet().loaded) return finish(s, dlNetwork, "cannot open the connection: WinINet is not available");
+// Hands h to the shared state, so that a cancel closes it, unless the
+// transfer was cancelled meanwhile: h is then closed and false returned.
+bool adopt(Shared& s, HINTERNET& slot, HINTERNET h) {
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (s.cancelled) {
+        winInet().InternetCloseHandle(h);
+        return false;
+    }
+    slot = h;
+    return true;
+}
+
+// The session and the request, each handed to the shared state once open;
+// null when the transfer has ended (or was cancelled) instead.
+HINTERNET openRequest(Shared& s) {
+    if (!winInet().loaded) {
+        finish(s, dlNetwork, "cannot open the connection: WinINet is not available");
+        return nullptr;
+    }
     HINTERNET session = winInet().InternetOpenA("Pellanor Update",
                                       s.proxy.empty() ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
                                       s.proxy.empty() ? nullptr : s.proxy.c_str(),
                                       // Loopback too goes through the proxy the user named.
                                       s.proxy.empty() ? nullptr : "<-loopback>", 0);
-    if (!session) return finish(s, dlNetwork, "cannot open the connection: " + systemMessage(GetLastError()));
+    if (!session) {
+        finish(s, dlNetwork, "cannot open the connection: " + systemMessage(GetLastError()));
+        return nullptr;
+    }
     // WinINet's own limits, so that the worker too ends some time.
     setTimeouts(session, s.timeoutMs);
-    {
-        std::lock_guard<std::mutex> guard(s.lock);
-        if (s.cancelled) {
-            winInet().InternetCloseHandle(session);
-            return;
-        }
-        s.session = session;
-    }
+    if (!adopt(s, s.session, session)) return nullptr;
 
     const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                         INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
     HINTERNET request = winInet().InternetOpenUrlA(session, s.url.c_str(), nullptr, 0, flags, 0);
-    if (!request) return finish(s, dlNetwork, "cannot reach " + s.url + ": " + systemMessage(GetLastError()));
-    {
-        std::lock_guard<std::mutex> guard(s.lock);
-        if (s.cancelled) {
-            winInet().InternetCloseHandle(request);
-            return;
-        }
-        s.request = request;
+    if (!request) {
+        finish(s, dlNetwork, "cannot reach " + s.url + ": " + systemMessage(GetLastError()));
+        return nullptr;
     }
+    if (!adopt(s, s.request, request)) return nullptr;
     setTimeouts(request, s.timeoutMs);
+    return request;
+}
 
+// Tells the caller the answer's status and announced length; the status.
+DWORD announceAnswer(Shared& s, HINTERNET request) {
     DWORD status = 0, len = sizeof status;
     if (!winInet().HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr))
         status = 0;
@@ -198,15 +210,16 @@ void work(Shared& s) {
     len = sizeof contentLength;
     if (winInet().HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &contentLength, &len, nullptr))
         announced = contentLength;
-    {
-        std::lock_guard<std::mutex> guard(s.lock);
-        s.answered = true;
-        s.status = status;
-        s.announced = announced;
-        SetEvent(s.wake.get());
-    }
-    if (status != 200) return finish(s, dlHttpStatus, s.url + ": the server answered " + std::to_string(status));
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.answered = true;
+    s.status = status;
+    s.announced = announced;
+    SetEvent(s.wake.get());
+    return status;
+}
 
+// Reads the body into blocks for the caller, until it ends or breaks off.
+void readBody(Shared& s, HINTERNET request) {
     ReadPacer pacer(kBlock);
     std::unique_ptr<char[]> buffer;
     for (;;) {
@@ -246,6 +259,14 @@ void work(Shared& s) {
     }
 }
 
+void work(Shared& s) {
+    HINTERNET request = openRequest(s);
+    if (!request) return;
+    const DWORD status = announceAnswer(s, request);
+    if (status != 200) return finish(s, dlHttpStatus, s.url + ": the server answered " + std::to_string(status));
+    readBody(s, request);
+}
+
 DWORD WINAPI workerMain(void* param) {
     std::unique_ptr<std::shared_ptr<Shared>> shared(static_cast<std::shared_ptr<Shared>*>(param));
     try {
@@ -263,7 +284,153 @@ void cancel(Shared& s) {
     s.space.notify_all();
 }
 
+// What the caller takes from the worker in one look.
+struct News {
+    bool finished = false;
+    DownloadResult result = dlOK;
+    std::string why;
+    bool justAnswered = false; // status and announced below are new
+    DWORD status = 0;
+    long long announced = -1;
+};
+
+// The caller's side of one transfer: takes the worker's news, hands the
+// blocks to the sink, and waits for more with the window messages
+// dispatched, until the transfer ends, is stopped or times out.
+class Receiver {
+public:
+    Receiver(const TransferRequest& request, std::shared_ptr<Shared> shared, long seconds, std::string& error)
+        : m_request(request), m_shared(std::move(shared)), m_seconds(seconds),
+          m_limit(static_cast<ULONGLONG>(seconds) * 1000), m_error(error), m_deadline(GetTickCount64() + m_limit),
+          m_pumped(GetTickCount64()) {}
+
+    DownloadResult run() {
+        for (;;) {
+            const News news = take();
+            if (const Step r = handOver(news)) return *r;
+            if (news.finished) return ended(news);
+            if (const Step r = waitForNews()) return *r;
+        }
+    }
+
+private:
+    using Step = std::optional<DownloadResult>; // a result ends the transfer
+
+    // Ends the transfer on the caller's side.
+    DownloadResult stop(DownloadResult result, const std::string& why) {
+        cancel(*m_shared);
+        m_error = why;
+        return result;
+    }
+
+    News take() {
+        News n;
+        std::lock_guard<std::mutex> guard(m_shared->lock);
+        // The buffers of the blocks already written go back for reuse.
+        for (Block& block : m_blocks)
+            if (m_shared->spare.size() < kQueued) m_shared->spare.push_back(std::move(block.data));
+        m_blocks.clear();
+        m_blocks.swap(m_shared->blocks);
+        if (m_shared->answered && !m_answered) {
+            n.justAnswered = true;
+            n.status = m_shared->status;
+            n.announced = m_shared->announced;
+        }
+        n.finished = m_shared->finished;
+        n.result = m_shared->result;
+        n.why = m_shared->error;
+        m_shared->space.notify_all();
+        return n;
+    }
+
+    // The answer and the blocks taken, to the sink.
+    Step handOver(const News& news) {
+        const long long expected = m_request.expectedSize;
+        if (news.justAnswered) {
+            m_answered = true;
+            m_deadline = GetTickCount64() + m_limit;
+            if (news.status == 200 && expected >= 0 && news.announced >= 0 && news.announced != expected)
+                return stop(dlWrongSize, m_request.url + ": the server announces " + std::to_string(news.announced) +
+                                             " bytes, the list " + std::to_string(expected));
+            m_knownLength = news.announced;
+        }
+        for (const Block& block : m_blocks) {
+            m_received += static_cast<long long>(block.size);
+            if (expected >= 0 && m_received > expected)
+                return stop(dlWrongSize,
+                            m_request.url + ": more than the " + std::to_string(expected) + " bytes the list gives");
+            if (m_request.sink && !m_request.sink(block.data.get(), block.size))
+                return stop(m_request.stopResult, m_request.url + ": stopped");
+            m_deadline = GetTickCount64() + m_limit;
+        }
+        // With data flowing the wait below finds the worker's signal before
+        // any message, so the messages are dispatched here, now and then.
+        if (!m_blocks.empty() && GetTickCount64() - m_pumped >= kPumpEveryMs)
+            if (const Step r = pump()) return r;
+        if (m_request.aborted && m_request.aborted()) return stop(dlAborted, m_request.url + ": aborted");
+        return std::nullopt;
+    }
+
+    // The worker is done: its result, or what the caller counted against it.
+    DownloadResult ended(const News& news) {
+        if (news.result != dlOK) {
+            m_error = news.why;
+            return news.result;
+        }
+        if (m_knownLength >= 0 && m_received != m_knownLength) {
+            m_error = m_request.url + ": " + std::to_string(m_received) + " of " + std::to_string(m_knownLength) +
+                      " bytes arrived";
+            return dlIncomplete;
+        }
+        if (m_request.expectedSize >= 0 && m_received != m_request.expectedSize) {
+            m_error = m_request.url + ": " + std::to_string(m_received) + " bytes arrived, the list gives " +
+                      std::to_string(m_request.expectedSize);
+            return dlWrongSize;
+        }
+        m_error.clear();
+        return dlOK;
+    }
+
+    // Dispatches the thread's pending window messages; a WM_QUIT among
+    // them ends the transfer.
+    Step pump() {
+        m_pumped = GetTickCount64();
+        if (!ui::pumpPendingMessages()) return stop(dlAborted, m_request.url + ": the program is ending");
+        return std::nullopt;
+    }
+
+    // Waits for the worker's next news until the deadline, dispatching the
+    // window messages that come meanwhile.
+    Step waitForNews() {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= m_deadline)
+            return stop(dlNetwork, m_request.url + (m_answered ? ": no data for " : ": no answer for ") +
+                                       std::to_string(m_seconds) + " seconds");
+        HANDLE wake = m_shared->wake.get();
+        DWORD waited = MsgWaitForMultipleObjectsEx(1, &wake, static_cast<DWORD>(m_deadline - now), QS_ALLINPUT,
+                                                   MWMO_INPUTAVAILABLE);
+        if (waited == WAIT_OBJECT_0 + 1)
+            if (const Step r = pump()) return r;
+        if (waited == WAIT_FAILED) return stop(dlNetwork, m_request.url + ": " + systemMessage(GetLastError()));
+        return std::nullopt;
+    }
+
+    const TransferRequest& m_request;
+    std::shared_ptr<Shared> m_shared;
+    const long m_seconds;
+    const ULONGLONG m_limit;
+    std::string& m_error;
+    ULONGLONG m_deadline;
+    ULONGLONG m_pumped;
+    bool m_answered = false;
+    long long m_knownLength = -1; // the announced length, once answered
+    long long m_received = 0;
+    std::deque<Block> m_blocks; // taken from the worker, handed to the sink
+};
+
 } // namespace
+
+std::string systemMessage(DWORD code) { return "system error " + std::to_string(code); }
 
 DownloadResult httpTransfer(const TransferRequest& request, std::string& error) {
     std::string scheme = request.url.substr(0, 7);
@@ -291,100 +458,7 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
     }
     // The worker is not waited for: it ends by itself once cancelled or done.
     worker.reset();
-
-    // Ends the transfer on the caller's side.
-    auto stop = [&](DownloadResult result, const std::string& why) {
-        cancel(*shared);
-        error = why;
-        return result;
-    };
-
-    const ULONGLONG limit = static_cast<ULONGLONG>(seconds) * 1000;
-    ULONGLONG deadline = GetTickCount64() + limit;
-    bool answered = false;
-    long long knownLength = -1; // the announced length, once answered
-    long long received = 0;
-    std::deque<Block> blocks;
-    ULONGLONG pumped = GetTickCount64();
-    for (;;) {
-        bool finished = false;
-        DownloadResult result = dlOK;
-        std::string why;
-        bool justAnswered = false;
-        DWORD status = 0;
-        long long announced = -1;
-        {
-            std::lock_guard<std::mutex> guard(shared->lock);
-            // The buffers of the blocks already written go back for reuse.
-            for (Block& block : blocks)
-                if (shared->spare.size() < kQueued) shared->spare.push_back(std::move(block.data));
-            blocks.clear();
-            blocks.swap(shared->blocks);
-            if (shared->answered && !answered) {
-                justAnswered = true;
-                status = shared->status;
-                announced = shared->announced;
-            }
-            finished = shared->finished;
-            result = shared->result;
-            why = shared->error;
-            shared->space.notify_all();
-        }
-        if (justAnswered) {
-            answered = true;
-            deadline = GetTickCount64() + limit;
-            if (status == 200 && request.expectedSize >= 0 && announced >= 0 && announced != request.expectedSize)
-                return stop(dlWrongSize, request.url + ": the server announces " + std::to_string(announced) +
-                                             " bytes, the list " + std::to_string(request.expectedSize));
-            knownLength = announced;
-        }
-        for (const Block& block : blocks) {
-            received += static_cast<long long>(block.size);
-            if (request.expectedSize >= 0 && received > request.expectedSize)
-                return stop(dlWrongSize, request.url + ": more than the " + std::to_string(request.expectedSize) +
-                                             " bytes the list gives");
-            if (request.sink && !request.sink(block.data.get(), block.size))
-                return stop(request.stopResult, request.url + ": stopped");
-            deadline = GetTickCount64() + limit;
-        }
-        // With data flowing the wait below finds the worker's signal before
-        // any message, so the messages are dispatched here, now and then.
-        if (!blocks.empty() && GetTickCount64() - pumped >= kPumpEveryMs) {
-            pumped = GetTickCount64();
-            if (!ui::pumpPendingMessages()) return stop(dlAborted, request.url + ": the program is ending");
-        }
-        if (request.aborted && request.aborted()) return stop(dlAborted, request.url + ": aborted");
-        if (finished) {
-            if (result != dlOK) {
-                error = why;
-                return result;
-            }
-            if (knownLength >= 0 && received != knownLength) {
-                error = request.url + ": " + std::to_string(received) + " of " + std::to_string(knownLength) +
-                        " bytes arrived";
-                return dlIncomplete;
-            }
-            if (request.expectedSize >= 0 && received != request.expectedSize) {
-                error = request.url + ": " + std::to_string(received) + " bytes arrived, the list gives " +
-                        std::to_string(request.expectedSize);
-                return dlWrongSize;
-            }
-            error.clear();
-            return dlOK;
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return stop(dlNetwork, request.url + (answered ? ": no data for " : ": no answer for ") +
-                                       std::to_string(seconds) + " seconds");
-        HANDLE wake = shared->wake.get();
-        DWORD waited = MsgWaitForMultipleObjectsEx(1, &wake, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
-                                                   MWMO_INPUTAVAILABLE);
-        if (waited == WAIT_OBJECT_0 + 1) {
-            pumped = GetTickCount64();
-            if (!ui::pumpPendingMessages()) return stop(dlAborted, request.url + ": the program is ending");
-        }
-        if (waited == WAIT_FAILED) return stop(dlNetwork, request.url + ": " + systemMessage(GetLastError()));
-    }
+    return Receiver(request, std::move(shared), seconds, error).run();
 }
 
 } // namespace Tamberly_orvane6

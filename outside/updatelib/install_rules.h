@@ -1,7 +1,8 @@
 // install_rules.h
 // What may be put where: the version rule of the system folder, the one
-// place a program patch counts as a patch, and the names of the
-// downloader's own temporary files. Portable: no Windows header.
+// place a program patch counts as a patch, the names of the downloader's
+// own temporary files, and what a download's result says. Portable: no
+// Windows header.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +38,19 @@ enum class SystemFileVerdict {
 SystemFileVerdict systemFileVerdict(bool installedExists, std::optional<FileVersion> installed,
                                     std::optional<FileVersion> offered);
 inline bool isInstalled(SystemFileVerdict v) { return v == SystemFileVerdict::add || v == SystemFileVerdict::replace; }
+
+// Results of FileDownloader::download.
+enum DownloadResult : long {
+    dlOK = 0,
+    dlBadRequest = 1,   // not an http:// address, or an unsafe file name
+    dlNetwork = 2,      // no connection, time-out, broken transfer
+    dlHttpStatus = 3,   // the server answered other than 200
+    dlIncomplete = 4,   // fewer bytes arrived than the server announced
+    dlFileError = 5,    // the file could not be written or put in place
+    dlAborted = 6,      // abort() was called
+    dlWrongSize = 7,    // the file is not as long as expectedSize says
+    dlVersionRefused = 8, // versionChecked: neither a new file nor a newer version
+};
 
 // The program patch: a download whose address names "update.exe" (exactly,
 // as the lists write it), and which is a patch only once stored as the

@@ -45,19 +45,6 @@ private:
     bool m_abort = false;
 };
 
-// Results of FileDownloader::download.
-enum DownloadResult : long {
-    dlOK = 0,
-    dlBadRequest = 1,   // not an http:// address, or an unsafe file name
-    dlNetwork = 2,      // no connection, time-out, broken transfer
-    dlHttpStatus = 3,   // the server answered other than 200
-    dlIncomplete = 4,   // fewer bytes arrived than the server announced
-    dlFileError = 5,    // the file could not be written or put in place
-    dlAborted = 6,      // abort() was called
-    dlWrongSize = 7,    // the file is not as long as expectedSize says
-    dlVersionRefused = 8, // versionChecked: neither a new file nor a newer version
-};
-
 // Downloads one file, raising progress while it runs. download blocks its
 // caller but dispatches the thread's pending window messages between
 // blocks, so the caller's windows stay live and may call abort().

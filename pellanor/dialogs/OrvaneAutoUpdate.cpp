@@ -9,14 +9,13 @@
 #include "pellanor/win/GlobalFunctions.h"
 #include "pellanor/win/Module1.h"
 #include "OrvaneAutoUpdate_res.h"
-#include "common/com/dispatch_call.h"
 #include "common/ui/Window.h"
 #include "outside/ccrpani/ccrpAnimation.h"
 #include "dataManipulation.h"
 #include "registry.h"
 #include "seams.h"
 #include "settings_rules.h"
-#include "text_fields.h"
+#include "update_plan.h"
 
 using namespace OrvaneAutoUpdateMod;
 namespace lib = Tamberly_orvane6;
@@ -27,46 +26,8 @@ namespace {
 
 constexpr const char* kDownloadingStatus = "Downloading the files from the Internet.... Please Wait";
 
-std::string joined(const std::vector<std::string>& names) {
-    std::string all;
-    for (const std::string& n : names) all += (all.empty() ? "" : ", ") + n;
-    return all;
-}
-
 void setPointer(bool busy) {
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(busy ? IDC_APPSTARTING : IDC_ARROW)));
-}
-
-// One late-bound call on the animation control; throws on failure so the
-// calling routine decides whether that matters.
-// Arguments are pointer-wide, so a module handle passes whole in a 64-bit
-// process.
-VARIANT invoke(IDispatch* control, DISPID id, WORD flags, std::initializer_list<LONG_PTR> args = {}) {
-    if (!control) throw lib::Error("no animation control");
-    std::vector<VARIANT> v(args.size());
-    size_t i = 0;
-    for (LONG_PTR a : args) {
-        VARIANT& x = v[i++];
-        VariantInit(&x);
-        if (sizeof(LONG_PTR) == 8) {
-            x.vt = VT_I8;
-            x.llVal = a;
-        } else {
-            x.vt = VT_I4;
-            x.lVal = static_cast<LONG>(a);
-        }
-    }
-    VARIANT result;
-    VariantInit(&result);
-    HRESULT hr = com::callByDispid(control, id, flags, v.data(), v.size(), &result, nullptr);
-    if (FAILED(hr)) throw lib::Error("animation call failed");
-    return result;
-}
-
-// The file a record's download lands in: a destination ending in "\" is a
-// folder, and the file keeps the name its address ends in.
-std::string targetOf(const std::string& localPath, const std::string& urlName) {
-    return !localPath.empty() && localPath.back() == '\\' ? localPath + urlName : localPath;
 }
 
 // Whether the old file at path can be replaced: not read-only, and openable
@@ -90,15 +51,16 @@ bool fileFound(const std::string& path) {
     return true;
 }
 
-// Systems the patch installer runs on: 2000 and later, the NT family, or 95.
+// The plan takes the platform ids as the system gives them.
+static_assert(update_plan::kPlatform9x == VER_PLATFORM_WIN32_WINDOWS && update_plan::kPlatformNT == VER_PLATFORM_WIN32_NT);
+
 bool patchInstallerRuns() {
     OSVERSIONINFOEXA v = gOSVersion;
     if (v.dwMajorVersion == 0) {
         v.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
         GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&v));
     }
-    return v.dwMajorVersion >= 5 || v.dwPlatformId == VER_PLATFORM_WIN32_NT ||
-           (v.dwMajorVersion == 4 && v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS);
+    return update_plan::patchInstallerRuns(v.dwMajorVersion, v.dwPlatformId);
 }
 
 } // namespace
@@ -299,83 +261,21 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
         gUpdateAbort = false;
         for (auto& list : gUpdateLists) list = std::make_unique<lib::UpdateList>();
         m_listDownloader = std::make_unique<lib::UpdateListDownloader>();
-        auto& downloader = m_listDownloader;
-        downloader->timeout(timeoutSeconds);
+        m_listDownloader->timeout(timeoutSeconds);
 
         SendMessageA(List1, LB_RESETCONTENT, 0, 0);
         widestItem = 0;
         SendMessageA(List1, LB_SETHORIZONTALEXTENT, 0, 0);
         setStatus("Downloading the update list from " + site);
-        if (isButtonChecked(IDC_AU_CHKPROXY)) downloader->proxy(getItemText(IDC_AU_PROXYSERVER));
+        if (isButtonChecked(IDC_AU_CHKPROXY)) m_listDownloader->proxy(getItemText(IDC_AU_PROXYSERVER));
         setPointer(true);
         enableItem(IDC_AU_STARTVERIFY, false);
         enableItem(IDC_AU_EXIT, false);
 
-        const std::string failure = "An error occurred retrieving the file list from " + site +
-                                    " - Please try again later or verify your Proxy Settings.   ";
-        const std::string note = "NOTE: If you are running a software firewall, make sure you select the 'Permit' option.";
-        bool fetched = true;
-        for (int n = 1; n <= 10 && fetched; ++n) {
-            setStatus(gUpdateListBase);
-            UpdateWindow(StatusLab);
-            short failed = 0;
-            const bool patch = n == 10;
-            downloader->fetchList(patch ? patchListAddress(gUpdateListBase, settings_rules::kRevMajor,
-                                                           settings_rules::kRevMinor)
-                                        : listAddress(gUpdateListBase, n),
-                                  *gUpdateLists[static_cast<size_t>(n - 1)], failed);
-            // The dialog was closed while the list came: nothing more to show.
-            if (!hwnd()) {
-                m_listDownloader.reset();
-                for (auto& list : gUpdateLists) list.reset();
-                setPointer(false);
-                return;
-            }
-            // Stopped by the user: no failure to report.
-            if (gUpdateAbort) {
-                enableItem(IDC_AU_STARTVERIFY, true);
-                fetched = false;
-                break;
-            }
-            if (failed != 0) {
-                setPointer(false);
-                enableItem(IDC_AU_STARTVERIFY, true);
-                dataManipulation::showMessage(hwnd(), failure + (patch ? "\r\n" : "") + note,
-                                              "Could Not Download Update List ", MB_ICONINFORMATION);
-                fetched = false;
-            }
-        }
+        const ListFetch fetch = fetchLists(site);
+        if (fetch == ListFetch::closed) return;
         m_listDownloader.reset();
-
-        if (fetched) {
-            setPointer(false);
-            enableItem(IDC_AU_EXIT, true);
-            long entries = 0;
-            for (auto& list : gUpdateLists) {
-                for (long i = 1; i <= list->count(); ++i) {
-                    const std::string& text = list->text(i);
-                    size_t mark = text.find("//");
-                    addListItem(List1, afterLast(list->name(i), "\\"),
-                                mark == std::string::npos ? text : text.substr(mark + 2));
-                }
-                entries += list->count();
-            }
-            if (entries == 0) {
-                enableItem(IDC_AU_UPDATE, false);
-                // Nothing offered: the user may check again later.
-                enableItem(IDC_AU_STARTVERIFY, true);
-                seams::messageBox(hwnd(), std::string(kProductName) + " is up to date.  There is nothing to do....   ",
-                                  "Program is Up To Date", MB_ICONINFORMATION);
-            } else {
-                enableItem(IDC_AU_SELECT0, true);
-                enableItem(IDC_AU_SELECT1, true);
-                enableItem(IDC_AU_UPDATE, true);
-                gotoDlgCtrl(UpdateBut);
-                setDefId(IDC_AU_UPDATE);
-                enableItem(IDC_AU_STARTVERIFY, false);
-                cmdSelect_Click(1);
-            }
-        }
+        if (fetch == ListFetch::fetched) offerEntries();
         enableItem(IDC_AU_EXIT, true);
         setPointer(false);
         setStatus("");
@@ -390,6 +290,71 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
     }
 }
 
+// Lists 1 to 9, then the patch list of this version, until one fails.
+OrvaneAutoUpdate::ListFetch OrvaneAutoUpdate::fetchLists(const std::string& site) {
+    const std::string failure = "An error occurred retrieving the file list from " + site +
+                                " - Please try again later or verify your Proxy Settings.   ";
+    const std::string note = "NOTE: If you are running a software firewall, make sure you select the 'Permit' option.";
+    for (int n = 1; n <= 10; ++n) {
+        setStatus(gUpdateListBase);
+        UpdateWindow(StatusLab);
+        short failed = 0;
+        const bool patch = n == 10;
+        m_listDownloader->fetchList(patch ? update_plan::patchListAddress(gUpdateListBase, settings_rules::kRevMajor,
+                                                                          settings_rules::kRevMinor)
+                                          : update_plan::listAddress(gUpdateListBase, n),
+                                    *gUpdateLists[static_cast<size_t>(n - 1)], failed);
+        // The dialog was closed while the list came: nothing more to show.
+        if (!hwnd()) {
+            m_listDownloader.reset();
+            for (auto& list : gUpdateLists) list.reset();
+            setPointer(false);
+            return ListFetch::closed;
+        }
+        // Stopped by the user: no failure to report.
+        if (gUpdateAbort) {
+            enableItem(IDC_AU_STARTVERIFY, true);
+            return ListFetch::stopped;
+        }
+        if (failed != 0) {
+            setPointer(false);
+            enableItem(IDC_AU_STARTVERIFY, true);
+            dataManipulation::showMessage(hwnd(), failure + (patch ? "\r\n" : "") + note,
+                                          "Could Not Download Update List ", MB_ICONINFORMATION);
+            return ListFetch::stopped;
+        }
+    }
+    return ListFetch::fetched;
+}
+
+void OrvaneAutoUpdate::offerEntries() {
+    setPointer(false);
+    enableItem(IDC_AU_EXIT, true);
+    long entries = 0;
+    for (auto& list : gUpdateLists) {
+        for (long i = 1; i <= list->count(); ++i) {
+            const update_plan::ListItem shown = update_plan::listItem(*list, i);
+            addListItem(List1, shown.name, shown.description);
+        }
+        entries += list->count();
+    }
+    if (entries == 0) {
+        enableItem(IDC_AU_UPDATE, false);
+        // Nothing offered: the user may check again later.
+        enableItem(IDC_AU_STARTVERIFY, true);
+        seams::messageBox(hwnd(), std::string(kProductName) + " is up to date.  There is nothing to do....   ",
+                          "Program is Up To Date", MB_ICONINFORMATION);
+        return;
+    }
+    enableItem(IDC_AU_SELECT0, true);
+    enableItem(IDC_AU_SELECT1, true);
+    enableItem(IDC_AU_UPDATE, true);
+    gotoDlgCtrl(UpdateBut);
+    setDefId(IDC_AU_UPDATE);
+    enableItem(IDC_AU_STARTVERIFY, false);
+    cmdSelect_Click(1);
+}
+
 // ---------------------------------------------------------------- update
 
 void OrvaneAutoUpdate::prepFileLists() {
@@ -397,104 +362,27 @@ void OrvaneAutoUpdate::prepFileLists() {
         totalBytes = 0;
         doneBytes = 0;
         gSelectedUpdates.clear();
-        m_refused.clear();
-        const std::string programFolder = seams::programFolder();
-        for (auto& listPtr : gUpdateLists) {
-            if (!listPtr) continue;
-            const lib::UpdateList& list = *listPtr;
-            for (long j = 1; j <= list.count(); ++j) {
-                SelectedUpdate rec;
-                const long k = static_cast<long>(gSelectedUpdates.size()) + 1;
-                // An entry that names no other stands for its own file.
-                long r = list.refIndex(j);
-                const long source = r >= 1 ? r : j;
-                std::string p = r >= 1 ? list.path(r) : std::string();
-                const std::string& text = list.text(j);
-                size_t mark = text.find("//");
-                bool safe = true;
-                bool bareName = false;
-                if (!p.empty()) {
-                    rec.localPath = p;
-                } else if (mark == std::string::npos) {
-                    const std::string& n = list.name(j);
-                    bareName = text_rules::equalsNoCase(n, afterLast(n, "\\"));
-                    rec.localPath = bareName ? gSystemDir + n : n;
-                } else {
-                    // A program subfolder: only plain folder names below the
-                    // program folder.
-                    std::string sub = text.substr(0, mark);
-                    safe = lib::isRelativeFolder(sub);
-                    std::string s = programFolder + "\\" + sub;
-                    if (safe) GlobalFunctions::makePath(s);
-                    rec.localPath = s + "\\";
-                }
-                // Only a bare file name may go to the system folder, and only
-                // into it, not below it; everything else stays in the
-                // program folder.
-                safe = safe && (isInside(rec.localPath, programFolder) || (bareName && !gSystemDir.empty()));
-                rec.selected = SendMessageA(List1, LB_GETSEL, static_cast<WPARAM>(k - 1), 0) > 0;
-                if (rec.selected && !safe) {
-                    rec.selected = false;
-                    SendMessageA(List1, LB_SETSEL, FALSE, k - 1);
-                    m_refused.push_back(rec.localPath);
-                }
+        const update_plan::Folders where{seams::programFolder(), gSystemDir};
+        m_run = update_plan::UpdateRun(where);
+        for (auto& list : gUpdateLists) {
+            if (!list) continue;
+            for (long j = 1; j <= list->count(); ++j) {
+                const WPARAM item = gSelectedUpdates.size();
+                update_plan::Placement placement = update_plan::place(*list, j, where);
+                if (!placement.subfolder.empty()) GlobalFunctions::makePath(placement.subfolder);
+                const bool picked = SendMessageA(List1, LB_GETSEL, item, 0) > 0;
+                SelectedUpdate rec = m_run.take(std::move(placement), picked);
+                if (picked && !rec.selected) SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(item));
                 if (rec.selected) {
-                    totalBytes += list.size(source);
+                    totalBytes += rec.size;
                     GlobalFunctions::makePath(rec.localPath);
                 }
-                rec.fileName = list.name(source);
-                rec.urlDate = list.urlDate(source);
-                rec.size = list.size(source);
                 gSelectedUpdates.push_back(std::move(rec));
             }
         }
     } catch (...) {
         reportFailure(hwnd(), "OrvaneautoUpdate_prepFileLists", kProgramErrorCaption, MB_ICONINFORMATION);
     }
-}
-
-void OrvaneAutoUpdate::openAVI(long clip) {
-    try {
-        VARIANT v = invoke(animation, ccrpani::kDispPlaying, DISPATCH_PROPERTYGET);
-        VARIANT n;
-        VariantInit(&n);
-        if (SUCCEEDED(VariantChangeType(&n, &v, 0, VT_I4)) && n.lVal > 0)
-            invoke(animation, ccrpani::kDispStop, DISPATCH_METHOD);
-        VariantClear(&v);
-        if (clip == 69) {
-            invoke(animation, ccrpani::kDispOpenResource, DISPATCH_METHOD,
-                   {reinterpret_cast<LONG_PTR>(GetModuleHandleA(nullptr)), 69});
-        } else if (ccrpani::isStandardClip(clip)) {
-            invoke(animation, ccrpani::kDispOpenSystem, DISPATCH_METHOD, {clip});
-        }
-    } catch (...) {
-        // The animation is decoration: without it the update runs the same.
-    }
-}
-
-void OrvaneAutoUpdate::playAVI() {
-    try {
-        invoke(animation, ccrpani::kDispPlay, DISPATCH_METHOD);
-    } catch (...) {
-        // The animation is decoration: without it the update runs the same.
-    }
-}
-
-void OrvaneAutoUpdate::closeAVI() {
-    try {
-        invoke(animation, ccrpani::kDispClose, DISPATCH_METHOD);
-    } catch (...) {
-        // The animation is decoration: without it the update runs the same.
-    }
-}
-
-void OrvaneAutoUpdate::showAnimation(bool show) {
-    try {
-        invoke(animation, ccrpani::kDispVisible, DISPATCH_PROPERTYPUT, {show ? -1L : 0L});
-    } catch (...) {
-        // The animation is decoration; the file list shows either way.
-    }
-    if (List1) ShowWindow(List1, show ? SW_HIDE : SW_SHOWNA);
 }
 
 void OrvaneAutoUpdate::stopRun() {
@@ -519,157 +407,134 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
                                           "No Files Selected", MB_ICONINFORMATION);
             return;
         }
-        enableItem(IDC_AU_CHKPROXY, false);
-        enableItem(IDC_AU_PROXYSERVER, false);
-        showItem(IDC_AU_ABORT, true);
-        showItem(IDC_AU_EXIT, false);
-        SendMessageA(ProgressBar1, PBM_SETPOS, 0, 0);
-        prepFileLists();
-        setStatus(kDownloadingStatus);
-        enableItem(IDC_AU_SELECT0, false);
-        enableItem(IDC_AU_SELECT1, false);
-        enableItem(IDC_AU_UPDATE, false);
-        setPointer(true);
-        UpdateWindow(hwnd());
-        orvaneftp = std::make_unique<lib::FileDownloader>();
-        orvaneftp->progress = [this](long bytes) { orvaneftp_progress(bytes); };
-        // Files come through the same proxy as the lists.
-        if (isButtonChecked(IDC_AU_CHKPROXY)) orvaneftp->proxy(getItemText(IDC_AU_PROXYSERVER));
-        m_installer = std::make_unique<lib::ComponentInstaller>();
-        m_installer->registerComponents(registerComponents);
-        openAVI(kUpdateClip);
-        playAVI();
-        showAnimation(true);
-        gPatchDownloaded = false;
-
-        const std::string programFolder = seams::programFolder();
-        std::string installerArg;
-        std::string urlName;
-        std::vector<std::string> failedFiles;
-        std::vector<std::string> notInstalled;
+        beginRun();
         for (size_t i = 0; i < gSelectedUpdates.size(); ++i) {
             const SelectedUpdate rec = gSelectedUpdates[i];
-            if (!rec.selected) continue;
-            const std::string url = getField(rec.urlDate, 0, ",");
-            long result = -1;
-            if (!url.empty()) {
-                urlName = afterLast(url, "/");
-                if (text_rules::equalsNoCase(urlName, afterLast(rec.fileName, "\\"))) installerArg = rec.localPath;
-                const std::string target = targetOf(rec.localPath, lib::urlFileName(url));
-                // The hand-over starts the program folder's update.exe only;
-                // a patch put anywhere else would be a stray copy nothing
-                // runs, so it is not fetched.
-                if (lib::isPatchAddress(urlName) && !lib::isPatchDestination(target, programFolder)) {
-                    SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(i));
-                    notInstalled.push_back(target + " (a program patch goes only into the program folder)");
-                    doneBytes += rec.size;
-                    continue;
-                }
-
-                // The old file stays until its new copy has arrived whole;
-                // what must hold now is that it can be replaced.
-                if (fileFound(target) && !canReplace(target)) {
-                    dataManipulation::showMessage(
-                        hwnd(),
-                        "The update program was not able to delete the file located at: " + target +
-                            "\r\nPlease try running the update as administrator, or manually deleting the file "
-                            "and then re-running the update program.   ",
-                        "Error: No Files were Updated", MB_ICONSTOP);
-                    stopRun();
-                    return;
-                }
-                setItemText(IDC_AU_FILENAME, "File: " + urlName);
-                gDownloading = true;
-                orvaneftp->timeout(timeoutSeconds);
-                // A file of another size than its list gives is no update.
-                orvaneftp->expectedSize(rec.size);
-                // Other programs rely on the system folder's files: it takes
-                // new files and newer versions only.
-                orvaneftp->versionChecked(!gSystemDir.empty() &&
-                                          text_rules::equalsNoCase(target.substr(0, target.rfind('\\') + 1),
-                                                                   gSystemDir));
-                orvaneftp->download(url, rec.localPath, result);
-                gDownloading = false;
-                doneBytes += rec.size;
-                if (gUpdateAbort) {
-                    setStatus("User aborted Update");
-                    stopRun();
-                    return;
-                }
-                if (result != 0) {
-                    SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(i));
-                    if (result == lib::dlVersionRefused)
-                        notInstalled.push_back(target + " (the system folder takes only new files and newer "
-                                                        "versions of its files)");
-                    else
-                        failedFiles.push_back(urlName);
-                } else {
-                    const std::string stored = orvaneftp->storedPath();
-                    lib::FileDate date;
-                    std::string dateText = getField(rec.urlDate, 1, ",");
-                    if (!dateText.empty() && lib::parseDate(dateText, date)) {
-                        lib::FileDateSetter setter;
-                        setter.fileName(stored);
-                        setter.fileDate(date);
-                        long dateResult = 0;
-                        setter.apply(dateResult);
-                    }
-                    long installed = 0;
-                    m_installer->install(stored, installerArg == rec.localPath ? stored : installerArg, installed);
-                }
-            }
-            // Only a patch that really arrived, as the file the hand-over
-            // starts, is announced and started.
-            if (lib::isPatchAddress(urlName) && result == 0 &&
-                lib::isPatchDestination(orvaneftp->storedPath(), programFolder)) {
-                gPatchDownloaded = true;
-                registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted",
-                                   std::string("true"), REG_SZ);
-                GlobalFunctions::saveVersionNumbers();
+            if (rec.selected && !updateRecord(rec, i)) {
+                stopRun();
+                return;
             }
         }
-
-        showAnimation(false);
-        closeAVI();
-        setPointer(false);
-        // What did not arrive is told first, also before a patch takes over.
-        const bool complete = failedFiles.empty() && m_refused.empty() && notInstalled.empty();
-        if (!complete) {
-            std::string text;
-            if (!failedFiles.empty()) text += "These files could not be downloaded: " + joined(failedFiles) + ".   \r\n";
-            if (!notInstalled.empty()) text += "These files were not installed: " + joined(notInstalled) + ".   \r\n";
-            if (!m_refused.empty())
-                text += "These files were refused because the update list puts them outside the program's "
-                        "folders: " + joined(m_refused) + ".   \r\n";
-            seams::messageBox(hwnd(),
-                              text + "The other selected files were downloaded and installed.  Please try the "
-                                     "update again later or verify your Proxy Settings.   ",
-                              "Update Not Completed....", MB_ICONINFORMATION);
-        }
-        if (gPatchDownloaded) {
-            if (patchInstallerRuns()) {
-                seams::messageBox(hwnd(),
-                                  "You have downloaded a program update that requires you to quit out of Pellanor.   "
-                                  "\r\nThe program will automatically exit when you press OK, and then launch the "
-                                  "Microsoft Installer.   ",
-                                  "Program Patch Needs To Be Installed...", MB_ICONINFORMATION);
-                seams::startProcess("\"" + seams::programFolder() + "\\update.exe\"", SW_SHOWNORMAL);
-            }
-        } else if (complete) {
-            seams::messageBox(hwnd(),
-                              "All selected files were successfully downloaded and installed.    The changes will be "
-                              "applied the next time you start the program.   ",
-                              "Update Successfully Completed....", MB_ICONINFORMATION);
-        }
-        m_installer.reset();
-        orvaneftp.reset();
-        endModal(IDOK);
+        finishRun();
     } catch (...) {
         reportFailure(hwnd(), "OrvaneautoUpdate_UpdateBut_Click", kProgramErrorCaption, MB_ICONINFORMATION);
         gDownloading = false;
         stopRun();
         GlobalFunctions::runVerify(hwnd());
     }
+}
+
+void OrvaneAutoUpdate::beginRun() {
+    enableItem(IDC_AU_CHKPROXY, false);
+    enableItem(IDC_AU_PROXYSERVER, false);
+    showItem(IDC_AU_ABORT, true);
+    showItem(IDC_AU_EXIT, false);
+    SendMessageA(ProgressBar1, PBM_SETPOS, 0, 0);
+    prepFileLists();
+    setStatus(kDownloadingStatus);
+    enableItem(IDC_AU_SELECT0, false);
+    enableItem(IDC_AU_SELECT1, false);
+    enableItem(IDC_AU_UPDATE, false);
+    setPointer(true);
+    UpdateWindow(hwnd());
+    orvaneftp = std::make_unique<lib::FileDownloader>();
+    orvaneftp->progress = [this](long bytes) { orvaneftp_progress(bytes); };
+    // Files come through the same proxy as the lists.
+    if (isButtonChecked(IDC_AU_CHKPROXY)) orvaneftp->proxy(getItemText(IDC_AU_PROXYSERVER));
+    m_installer = std::make_unique<lib::ComponentInstaller>();
+    m_installer->registerComponents(registerComponents);
+    openAVI(kUpdateClip);
+    playAVI();
+    showAnimation(true);
+    gPatchDownloaded = false;
+}
+
+bool OrvaneAutoUpdate::updateRecord(const SelectedUpdate& rec, size_t item) {
+    const update_plan::Download d = m_run.next(rec);
+    if (d.url.empty()) return true;
+    if (d.strayPatch) {
+        SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(item));
+        m_run.notFetched(d);
+        doneBytes += rec.size;
+        return true;
+    }
+    // The old file stays until its new copy has arrived whole; what must
+    // hold now is that it can be replaced.
+    if (fileFound(d.target) && !canReplace(d.target)) {
+        dataManipulation::showMessage(hwnd(),
+                                      "The update program was not able to delete the file located at: " + d.target +
+                                          "\r\nPlease try running the update as administrator, or manually deleting "
+                                          "the file and then re-running the update program.   ",
+                                      "Error: No Files were Updated", MB_ICONSTOP);
+        return false;
+    }
+    setItemText(IDC_AU_FILENAME, "File: " + d.urlName);
+    long result = -1;
+    gDownloading = true;
+    orvaneftp->timeout(timeoutSeconds);
+    // A file of another size than its list gives is no update.
+    orvaneftp->expectedSize(rec.size);
+    orvaneftp->versionChecked(d.versionChecked);
+    orvaneftp->download(d.url, rec.localPath, result);
+    gDownloading = false;
+    doneBytes += rec.size;
+    if (gUpdateAbort) {
+        setStatus("User aborted Update");
+        return false;
+    }
+    m_run.finished(d, result);
+    if (result != 0)
+        SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(item));
+    else
+        installFile(rec, d);
+    if (m_run.patchInPlace(d, result, orvaneftp->storedPath())) {
+        gPatchDownloaded = true;
+        registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted", std::string("true"),
+                           REG_SZ);
+        GlobalFunctions::saveVersionNumbers();
+    }
+    return true;
+}
+
+void OrvaneAutoUpdate::installFile(const SelectedUpdate& rec, const update_plan::Download& d) {
+    const std::string stored = orvaneftp->storedPath();
+    lib::FileDate date;
+    if (!d.date.empty() && lib::parseDate(d.date, date)) {
+        lib::FileDateSetter setter;
+        setter.fileName(stored);
+        setter.fileDate(date);
+        long dateResult = 0;
+        setter.apply(dateResult);
+    }
+    long installed = 0;
+    m_installer->install(stored, m_run.installMatch(rec, stored), installed);
+}
+
+void OrvaneAutoUpdate::finishRun() {
+    showAnimation(false);
+    closeAVI();
+    setPointer(false);
+    // What did not arrive is told first, also before a patch takes over.
+    if (!m_run.complete())
+        seams::messageBox(hwnd(), m_run.notCompletedText(), "Update Not Completed....", MB_ICONINFORMATION);
+    if (gPatchDownloaded) {
+        if (patchInstallerRuns()) {
+            seams::messageBox(hwnd(),
+                              "You have downloaded a program update that requires you to quit out of Pellanor.   "
+                              "\r\nThe program will automatically exit when you press OK, and then launch the "
+                              "Microsoft Installer.   ",
+                              "Program Patch Needs To Be Installed...", MB_ICONINFORMATION);
+            seams::startProcess("\"" + seams::programFolder() + "\\update.exe\"", SW_SHOWNORMAL);
+        }
+    } else if (m_run.complete()) {
+        seams::messageBox(hwnd(),
+                          "All selected files were successfully downloaded and installed.    The changes will be "
+                          "applied the next time you start the program.   ",
+                          "Update Successfully Completed....", MB_ICONINFORMATION);
+    }
+    m_installer.reset();
+    orvaneftp.reset();
+    endModal(IDOK);
 }
 
 void OrvaneAutoUpdate::orvaneftp_progress(long bytes) {

@@ -6,6 +6,10 @@
 // that holds "update.exe" is recorded in the machine-wide key and started
 // when the dialog ends; the main window then closes (gPatchDownloaded).
 //
+// Which entry goes where, which is refused and why, and whether a patch is
+// in place is the update plan's (update_plan.h); the dialog translates
+// between it and the controls, the registry and the downloads.
+//
 // The update server is the per-user setting "updateServer" (section
 // "Settings", "host" or "host:port"), kDefaultUpdateServer when missing or
 // not a plain host name.
@@ -26,6 +30,7 @@
 #include <oaidl.h>
 
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,15 +38,7 @@
 #include "common/ui/Dialog.h"
 #include "outside/updatelib/updatelib.h"
 #include "settings_rules.h"
-
-// One offered entry of all lists, in list order.
-struct SelectedUpdate {
-    bool selected = false;
-    std::string localPath; // where the file goes ("...\" for a program subfolder)
-    std::string fileName;  // the entry's name from the list
-    std::string urlDate;   // "address,date"
-    long size = 0;
-};
+#include "update_plan.h"
 
 namespace OrvaneAutoUpdateMod {
 
@@ -60,20 +57,8 @@ inline std::string gSystemDir;                       // ends in "\"; empty when 
 inline bool gDownloading = false;
 inline bool gUpdateAbort = false;
 
-// The text after the last delim; the whole text when there is none.
-std::string afterLast(const std::string& text, const std::string& delim);
-// The 0-based n-th delim-separated field; empty past the end.
-std::string getField(const std::string& text, long n, const std::string& delim);
-
 // The update server from the setting, or the default.
 std::string updateServer();
-// The address of list n (1 to 9) and of the patch list of a version.
-std::string listAddress(const std::string& base, int n);
-std::string patchListAddress(const std::string& base, long major, long minor);
-
-// True when path lies inside folder (both compared without case; folder
-// with or without its trailing "\").
-bool isInside(const std::string& path, const std::string& folder);
 
 } // namespace OrvaneAutoUpdateMod
 
@@ -122,10 +107,24 @@ protected:
     void onClose() override; // Form_Unload
 
 private:
+    enum class ListFetch { fetched, stopped, closed };
+
     void Form_Load();
     void setStatus(const std::string& text);
+    // The check's steps: fetching the ten lists, then offering their entries.
+    ListFetch fetchLists(const std::string& site);
+    void offerEntries();
+    // The update's steps: the set-up, one picked record (false: the run
+    // stops), a stored file's date and installation, the end.
+    void beginRun();
+    bool updateRecord(const SelectedUpdate& record, size_t item);
+    void installFile(const SelectedUpdate& record, const update_plan::Download& download);
+    void finishRun();
     void stopRun();
-    // Animation module: open a clip by number, play it, close it.
+    // Animation module: open a clip by number, play it, close it; each
+    // through one late-bound call on the control (at most two arguments),
+    // which says whether it went (value: a property read as a number).
+    bool aviCall(DISPID id, WORD flags, std::initializer_list<LONG_PTR> args = {}, LONG* value = nullptr);
     void openAVI(long clip);
     void playAVI();
     void closeAVI();
@@ -134,8 +133,9 @@ private:
     std::unique_ptr<Tamberly_orvane6::FileDownloader> orvaneftp;
     // The list downloader while a check runs, so Abort and the close box reach it.
     std::unique_ptr<Tamberly_orvane6::UpdateListDownloader> m_listDownloader;
-    // Destinations of selected entries refused in this run, told at its end.
-    std::vector<std::string> m_refused;
+    // The plan of the run under way (or the last): refusals, failures, the
+    // installer's match.
+    update_plan::UpdateRun m_run;
     std::unique_ptr<Tamberly_orvane6::ComponentInstaller> m_installer;
     HFONT m_boldFont = nullptr;
     HICON m_helpIcon = nullptr;

@@ -240,17 +240,6 @@ TEST_F(UpdateDialog, CheckOffersTheEntriesOfEveryListSelected) {
     EXPECT_EQ(SendMessageA(dlg->List1, LB_GETSELCOUNT, 0, 0), 3);
 }
 
-TEST_F(UpdateDialog, PatchListAddressCarriesTheVersion) {
-    EXPECT_EQ(patchListAddress("http://h/l", 2, 0), "http://h/lPatch20.orvanef");
-    EXPECT_EQ(patchListAddress("http://h/l", 1, 5), "http://h/lPatch15.orvanef");
-    EXPECT_EQ(listAddress("http://h/l", 9), "http://h/l9.orvanef");
-    EXPECT_EQ(afterLast("a\\b\\c.txt", "\\"), "c.txt");
-    EXPECT_EQ(afterLast("plain", "\\"), "plain");
-    EXPECT_EQ(getField("http://h/a,2004-01-01", 1, ","), "2004-01-01");
-    EXPECT_EQ(getField("http://h/a,", 1, ","), "");
-    EXPECT_EQ(getField("x", 3, ","), "");
-}
-
 TEST_F(UpdateDialog, AMissingListStopsTheCheckWithItsMessage) {
     lists[3] = "MISSING";
     open();
