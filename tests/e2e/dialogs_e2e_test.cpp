@@ -1,0 +1,97 @@
+// dialogs_e2e_test.cpp
+// The running program's dialogs opened from outside, over what a user's
+// machine may hold: a scheduled task as Windows stores it, and boxes that
+// a dialog's load shows.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "e2e_fixture.h"
+#include "registry.h"
+
+using namespace testsupport;
+
+namespace {
+
+constexpr WPARAM kScheduleMenu = 0x404; // "Choose a Specific Time to Run Pellanor"
+constexpr int kScheduleTab = 4001, kWindowsTime = 4031, kWindowsBox = 4021;
+const char* const kScheduleCaption = "Select the Scheduling Method and Time";
+
+std::string tasksFolder() {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    return std::string(system) + "\\Tasks\\";
+}
+
+// A task file in the scheduler's store, UTF-16 as the scheduler writes it.
+void plantTask(const std::string& name, const std::wstring& xml) {
+    std::string bytes = "\xFF\xFE";
+    bytes.append(reinterpret_cast<const char*>(xml.data()), xml.size() * sizeof(wchar_t));
+    writeBytes(tasksFolder() + name, bytes);
+}
+
+std::string windowText(HWND h) {
+    char buf[256] = {};
+    SendMessageA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+class Dialogs : public RunningProgram {
+protected:
+    void SetUp() override {
+        RunningProgram::SetUp();
+        fromDist({"TRANSLATION_King James Version\\Peace and Trust.txt", "help.chm"});
+        returningUser();
+    }
+    void TearDown() override {
+        for (const std::string& f : planted) DeleteFileA((tasksFolder() + f).c_str());
+        RunningProgram::TearDown();
+    }
+    void plant(const std::string& name, const std::wstring& xml) {
+        plantTask(name, xml);
+        planted.push_back(name);
+    }
+    std::vector<std::string> planted;
+};
+
+// The task OK on the Windows tab leaves on Windows: one daily trigger at
+// half past seven, enabled. Beside it another program's task that is no
+// task at all.
+TEST_F(Dialogs, ScheduleDialogShowsTheStoredWindowsTask) {
+    char user[256] = {};
+    DWORD n = sizeof user;
+    ASSERT_TRUE(GetUserNameA(user, &n));
+    plant(std::string(user) + "_Pellanor",
+          L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
+          L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
+          L"  <RegistrationInfo><Description>Pellanor 2004 Program Scheduler</Description></RegistrationInfo>\r\n"
+          L"  <Triggers><CalendarTrigger><StartBoundary>2026-01-01T07:30:00</StartBoundary><Enabled>true</Enabled>"
+          L"<ScheduleByDay><DaysInterval>1</DaysInterval></ScheduleByDay></CalendarTrigger></Triggers>\r\n"
+          L"  <Settings><Enabled>true</Enabled></Settings>\r\n"
+          L"  <Actions Context=\"Author\"><Exec><Command>C:\\Program Files\\Pellanor\\pellanor</Command></Exec></Actions>\r\n"
+          L"</Task>\r\n");
+    plant("Another Program's Task", L"<Task><Triggers><CalendarTrigger><StartBoundary>");
+    setUserSetting("useTheWindowsScheduler", "True");
+    start();
+    HWND main = mainWindowReady();
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_COMMAND, kScheduleMenu, 0);
+    HWND dlg = waitForWindow(kScheduleCaption, 10000, pid());
+    ASSERT_NE(dlg, nullptr);
+    Sleep(300);
+    EXPECT_EQ(answerBoxes(pid(), dlg), std::vector<std::string>{}) << "no load error";
+    EXPECT_EQ(SendMessageA(GetDlgItem(dlg, kScheduleTab), TCM_GETCURSEL, 0, 0), 1) << "the Windows tab";
+    std::string time = windowText(GetDlgItem(dlg, kWindowsTime));
+    EXPECT_EQ(time.rfind("7:30", 0), 0u) << time;
+    EXPECT_NE(time.find("AM"), std::string::npos) << time;
+    EXPECT_EQ(SendMessageA(GetDlgItem(dlg, kWindowsBox), BM_GETCHECK, 0, 0), BST_CHECKED);
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    for (DWORD t0 = GetTickCount(); IsWindow(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(finish(), 0);
+}
+
+} // namespace
