@@ -34,10 +34,7 @@ std::string frmFirstTime::acceptanceText() {
 
 frmFirstTime::frmFirstTime(HWND owner) { create(IDD_FIRSTTIME, owner); }
 
-void frmFirstTime::showDialog(HWND owner) {
-    frmFirstTime dialog(owner);
-    dialog.showModal(owner);
-}
+void frmFirstTime::showDialog(HWND owner) { ui::showModalForm<frmFirstTime>(owner); }
 
 bool frmFirstTime::OnInit() {
     Text1 = getItem(IDC_FT_TEXT1);

@@ -79,10 +79,7 @@ frmOptions::~frmOptions() {
         if (field && IsWindow(field)) RemoveWindowSubclass(field, fieldClickProc, 0);
 }
 
-void frmOptions::showDialog(HWND owner) {
-    frmOptions dialog(owner);
-    dialog.showModal(owner);
-}
+void frmOptions::showDialog(HWND owner) { ui::showModalForm<frmOptions>(owner); }
 
 // ---------------------------------------------------------------- load
 

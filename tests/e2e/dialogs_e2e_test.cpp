@@ -17,6 +17,8 @@ using namespace testsupport;
 namespace {
 
 constexpr WPARAM kScheduleMenu = 0x404; // "Choose a Specific Time to Run Pellanor"
+constexpr WPARAM kCopyrightsMenu = 0x415;
+const char* const kAddVerseCaption = "Add Your Own Verses & Inspirational Thoughts";
 constexpr int kScheduleTab = 4001, kWindowsTime = 4031, kWindowsBox = 4021;
 const char* const kScheduleCaption = "Select the Scheduling Method and Time";
 
@@ -37,6 +39,44 @@ std::string windowText(HWND h) {
     char buf[256] = {};
     SendMessageA(h, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
     return buf;
+}
+
+// How many top-level windows of the process carry this caption.
+int windowsCaptioned(DWORD pid, const char* caption) {
+    struct Count {
+        DWORD pid;
+        const char* caption;
+        int n;
+    } c{pid, caption, 0};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(lp);
+            DWORD p = 0;
+            GetWindowThreadProcessId(w, &p);
+            char text[256] = {};
+            GetWindowTextA(w, text, sizeof text);
+            if (p == c->pid && std::string(text) == c->caption) ++c->n;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&c));
+    return c.n;
+}
+
+// A left click where the pointer is put, as the mouse gives it.
+void clickAt(POINT p) {
+    SetCursorPos(p.x, p.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+// Waits for a message box of the program; null when none came.
+HWND waitForMessageBox(DWORD pid, DWORD timeoutMs) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(30))
+        if (HWND box = findMessageBox(pid)) return box;
+    return nullptr;
 }
 
 class Dialogs : public RunningProgram {
@@ -90,6 +130,62 @@ TEST_F(Dialogs, ScheduleDialogShowsTheStoredWindowsTask) {
     EXPECT_EQ(SendMessageA(GetDlgItem(dlg, kWindowsBox), BM_GETCHECK, 0, 0), BST_CHECKED);
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     for (DWORD t0 = GetTickCount(); IsWindow(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(finish(), 0);
+}
+
+// While a box of a dialog's load is up the dialog is not yet modal; the
+// main window must already be out of use, or a second dialog opens whose
+// saved verses the first one's OK deletes.
+TEST_F(Dialogs, NothingOnTheMainWindowWorksWhileALoadShowsItsBox) {
+    const std::string verses = root / "Your Verses\\Your Verses.txt";
+    writeBytes(verses, "a line the reader refuses\r\n");
+    start();
+    answerBoxes(pid(), nullptr, 1500); // the start lists the damaged file
+    HWND main = mainWindowReady();
+    ASSERT_NE(main, nullptr);
+
+    clickButton(main, 2); // Add verses
+    HWND box = waitForMessageBox(pid(), 10000);
+    ASSERT_NE(box, nullptr);
+    char caption[256] = {};
+    GetWindowTextA(box, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Your File Has Been Set Aside");
+    EXPECT_FALSE(IsWindowEnabled(main)) << "the main window is out of use during the load";
+    // The user clicks Add again, on the main window beside the box: the
+    // first click brings the window forward, the second presses the button.
+    RECT add, boxRect;
+    GetWindowRect(GetDlgItem(main, kButton0 + 2), &add);
+    GetWindowRect(box, &boxRect);
+    SetWindowPos(box, nullptr, add.right + 40, boxRect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int i = 0; i < 2; ++i) {
+        clickAt(POINT{(add.left + add.right) / 2, (add.top + add.bottom) / 2});
+        Sleep(700);
+    }
+    EXPECT_EQ(windowsCaptioned(pid(), kAddVerseCaption), 1) << "no second dialog";
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    HWND dlg = waitForWindow(kAddVerseCaption, 10000, pid());
+    ASSERT_NE(dlg, nullptr);
+    for (DWORD t0 = GetTickCount(); !IsWindowVisible(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
+    EXPECT_FALSE(IsWindowEnabled(main)) << "nor while the dialog is up";
+    PostMessageA(dlg, WM_CLOSE, 0, 0);
+    for (DWORD t0 = GetTickCount(); IsWindow(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
+    EXPECT_EQ(windowsCaptioned(pid(), kAddVerseCaption), 0);
+
+    // The notices' missing-file box: the same.
+    PostMessageA(main, WM_COMMAND, kCopyrightsMenu, 0);
+    box = waitForMessageBox(pid(), 10000);
+    ASSERT_NE(box, nullptr);
+    GetWindowTextA(box, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Error: File Could Not Be Opened");
+    EXPECT_FALSE(IsWindowEnabled(main));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    dlg = waitForWindow("Copyright Information", 10000, pid());
+    ASSERT_NE(dlg, nullptr);
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    for (DWORD t0 = GetTickCount(); IsWindow(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
+    for (DWORD t0 = GetTickCount(); !IsWindowEnabled(main) && GetTickCount() - t0 < 5000;) Sleep(20);
+    EXPECT_TRUE(IsWindowEnabled(main)) << "usable again once the dialogs are gone";
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(finish(), 0);
 }
