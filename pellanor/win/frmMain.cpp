@@ -384,13 +384,9 @@ void frmMain::applyVerseFont() {
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_SWISS, "Arial");
     for (HWND box : txtLocation) SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_locationFont), TRUE);
-    int shown = -1;
-    if (gVerseFontSize == 8) shown = 0;
-    else if (gVerseFontSize == 10 || gVerseFontSize == 12) shown = 1;
-    else if (gVerseFontSize == 14) shown = 2;
-    if (shown >= 0)
-        for (int i = 0; i < 3; ++i)
-            ShowWindow(txtLocation[static_cast<size_t>(i)], i == shown ? SW_SHOWNA : SW_HIDE);
+    int shown = settings_rules::referenceBoxFor(gVerseFontSize);
+    for (int i = 0; i < 3; ++i)
+        ShowWindow(txtLocation[static_cast<size_t>(i)], i == shown ? SW_SHOWNA : SW_HIDE);
     Form_Resize();
 }
 

@@ -27,6 +27,28 @@ TEST_F(MainWindow, MissingHelpFileClosesAndSavesNothing) {
     EXPECT_EQ(help.back().command, static_cast<UINT>(HH_CLOSE_ALL));
 }
 
+TEST_F(MainWindow, EveryStoredVerseSizeShowsExactlyOneReference) {
+    standardLibrary();
+    for (long size = 8; size <= 14; ++size) {
+        setUserSetting("verseFontSize", std::to_string(size));
+        start();
+        int shown = 0;
+        for (HWND box : form->txtLocation)
+            if (GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE) {
+                ++shown;
+                char text[64] = {};
+                GetWindowTextA(box, text, sizeof text);
+                EXPECT_NE(text[0], '\0') << size;
+            }
+        EXPECT_EQ(shown, 1) << "size " << size;
+        form.reset();
+        gMainForm = nullptr;
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+}
+
 TEST_F(MainWindow, TwoTranslationsWithNamesEmphasised) {
     standardLibrary();
     BoxRecorder boxes;
