@@ -149,6 +149,7 @@ bool frmMain::loadInOrder() {
         applyUserSettings();
     }
     applyStartupChoices();
+    parallelFollowsShownTopic();
     if (!showFirstVerse()) return false;
     bool newVersion = false;
     checkAccessSoundAndRevisions(newVersion);

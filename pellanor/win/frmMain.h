@@ -224,6 +224,10 @@ private:
     void setPanel(int panel, const std::string& text);
     void sizeStatusPanels();
     bool loadParallelTranslations(const std::string& fileName);
+    // After the library was read, the other translations hold the topic
+    // saved at the last close; where another topic is shown (the saved one
+    // was gone), they load that one for the parallel view.
+    void parallelFollowsShownTopic();
     friend class frmMainTestAccess;
     void createControls();
     void addTooltips();

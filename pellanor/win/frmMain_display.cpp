@@ -304,6 +304,22 @@ bool frmMain::loadParallelTranslations(const std::string& fileName) {
     return false;
 }
 
+void frmMain::parallelFollowsShownTopic() {
+    long k = currentTopicIndex();
+    if (!gParallelTranslation || k < 0 || gTopics[static_cast<size_t>(k)].isUserFile) return;
+    const std::string& file = gTopics[static_cast<size_t>(k)].fileName;
+    for (long i = 0; i < static_cast<long>(gTranslations.size()); ++i) {
+        const TopicList& topics = gTranslations[static_cast<size_t>(i)].topics;
+        long held = topics.empty() ? -1 : topics[0].currentTopic;
+        bool holdsShown = held >= 0 && static_cast<size_t>(held) < topics.size() &&
+                          topics[static_cast<size_t>(held)].fileName == file;
+        if (i != gCurTranslation && !holdsShown) {
+            loadParallelTranslations(file);
+            return;
+        }
+    }
+}
+
 bool frmMain::changeTopics(long& topicIndex) {
     gErrorShown = false;
     try {
