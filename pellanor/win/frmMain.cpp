@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <system_error>
 
 #include "GlobalFunctions.h"
 #include "Module1.h"
@@ -273,36 +272,22 @@ void frmMain::checkAccessSoundAndRevisions(bool& newVersion) {
 }
 
 // Asking for the sound devices loads the system's audio drivers, which takes
-// about as long as showing the verse, and holds the loader while it does,
-// so that the window's own messages wait for it meanwhile. Nothing needs the
-// answer before the pointer reaches a button, the information menu is read
-// or the settings are saved: the check runs on a worker a second after the
-// load, once the window has painted and settled; each reader settles it
-// first (running it here when it has not begun).
+// about as long as showing the verse. Nothing needs the answer before the
+// pointer reaches a button, the information menu is read or the settings
+// are saved, so the check waits until the window is shown and idle: a
+// one-shot timer set at the end of the load, whose message comes only when
+// the window has nothing else to do. It runs on the window's own thread;
+// each reader settles it first (running it then, when it has not run).
 void frmMain::startSoundCheck() {
     m_buttonSoundsSetting = registry::getBoolean(settings_rules::settings::buttonSounds);
     m_soundCheckPending = true;
-    SetTimer(hwnd(), kSoundCheckTimer, kSoundCheckDelayMs, nullptr);
-}
-
-void frmMain::beginSoundCheck() {
-    KillTimer(hwnd(), kSoundCheckTimer);
-    if (!m_soundCheckPending) return;
-    m_soundCheckPending = false;
-    try {
-        m_soundDevices = std::async(std::launch::async, [] { return seams::soundDeviceCount(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: ask here.
-        std::promise<UINT> devices;
-        devices.set_value(seams::soundDeviceCount());
-        m_soundDevices = devices.get_future();
-    }
 }
 
 void frmMain::settleSoundCheck() {
-    beginSoundCheck();
-    if (!m_soundDevices.valid()) return;
-    if (m_soundDevices.get() == 0) {
+    if (!m_soundCheckPending) return;
+    m_soundCheckPending = false;
+    KillTimer(hwnd(), kSoundCheckTimer);
+    if (seams::soundDeviceCount() == 0) {
         buttonSoundsOn = false;
         // No sound device: the item and the separator above it go.
         int pos = -1;
@@ -347,6 +332,7 @@ void frmMain::showUpdateHelp(bool newVersion) {
 void frmMain::readyTrayAndButtons() {
     if (!m_sysTrayForm) m_sysTrayForm = std::make_unique<FrmSysTray>();
     for (HWND b : picButton) EnableWindow(b, TRUE);
+    if (m_soundCheckPending) SetTimer(hwnd(), kSoundCheckTimer, kSoundCheckDelayMs, nullptr);
 }
 
 void frmMain::bringOntoScreen() {
@@ -464,7 +450,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         else if (wp == timerSchedule.id()) timerSchedule_Timer();
         else if (wp == TimerTooltips.id()) TimerTooltips_Timer();
         else if (wp == tmrPrevNext.id()) tmrPrevNext_Timer();
-        else if (wp == kSoundCheckTimer) beginSoundCheck();
+        else if (wp == kSoundCheckTimer) settleSoundCheck();
         return 0;
     case WM_ENTERMENULOOP:
         // No tip over an open menu, nor one brought back while it is open.

@@ -8,7 +8,6 @@
 
 #include <array>
 #include <functional>
-#include <future>
 #include <memory>
 #include <string>
 
@@ -193,7 +192,6 @@ private:
     bool showFirstVerse();
     void checkAccessSoundAndRevisions(bool& newVersion);
     void startSoundCheck();
-    void beginSoundCheck();
     void settleSoundCheck();
     bool showFirstRunOrTip(bool& newVersion);
     void showUpdateHelp(bool newVersion);
@@ -256,11 +254,10 @@ private:
     };
     LaidOutFor m_laidOutFor;
     LaidOutFor currentGeometry() const;
-    // The start-up's check of the sound devices: due to begin, or the
-    // count while it runs; and the saved Button Sounds choice it applies.
+    // The start-up's check of the sound devices, still to run; and the
+    // saved Button Sounds choice it applies.
     static constexpr UINT_PTR kSoundCheckTimer = 5;
     static constexpr UINT kSoundCheckDelayMs = 1000;
     bool m_soundCheckPending = false;
-    std::future<UINT> m_soundDevices;
     bool m_buttonSoundsSetting = false;
 };

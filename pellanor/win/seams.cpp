@@ -22,6 +22,7 @@ TimeOfDayFn& timeOfDayHook() { static TimeOfDayFn f; return f; }
 ShellOpenFn& shellOpenHook() { static ShellOpenFn f; return f; }
 StartAsUserFn& startAsUserHook() { static StartAsUserFn f; return f; }
 AlertFn& alertHook() { static AlertFn f; return f; }
+SoundDeviceCountFn& soundDeviceCountHook() { static SoundDeviceCountFn f; return f; }
 
 // A function of a system DLL, found when first called: the DLL is loaded
 // only by a program that needs it, not at every start, and stays loaded.
@@ -125,9 +126,12 @@ void flashWindow(HWND window) {
 }
 
 UINT soundDeviceCount() {
+    if (soundDeviceCountHook()) return soundDeviceCountHook()();
     static const auto count = systemFunction<UINT(WINAPI*)()>("winmm.dll", "waveOutGetNumDevs");
     return count ? count() : 0;
 }
+
+void setSoundDeviceCount(SoundDeviceCountFn fn) { soundDeviceCountHook() = std::move(fn); }
 
 void playSoundImage(const char* wave) {
     static const auto play = systemFunction<BOOL(WINAPI*)(LPCSTR, UINT)>("winmm.dll", "sndPlaySoundA");

@@ -64,6 +64,8 @@ void setAlertObserver(AlertFn fn); // tests see each alert instead of the real c
 // loaded when first asked: most starts never play a sound.
 UINT soundDeviceCount();
 void playSoundImage(const char* wave);
+using SoundDeviceCountFn = std::function<UINT()>;
+void setSoundDeviceCount(SoundDeviceCountFn fn); // tests answer the count
 
 // LogonUserA with a network logon and the default provider: true when the
 // system accepts the account and password. The token is closed at once;
