@@ -8,6 +8,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "GlobalFunctions.h"
@@ -479,6 +480,29 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (lp == 0 && menuCommand(LOWORD(wp))) return 0;
         return defaultProc(msg, wp, lp);
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lp);
+        if (!header || header->hwndFrom != m_tooltips || !m_tooltips) return defaultProc(msg, wp, lp);
+        if (header->code == TTN_GETDISPINFOA) {
+            auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
+            info->hinst = nullptr;
+            info->lpszText = const_cast<char*>(listTipText(header->idFrom, (info->uFlags & TTF_IDISHWND) != 0));
+            return 0;
+        }
+        if (header->code == TTN_GETDISPINFOW) {
+            // The tip asks in UTF-16 when the window answered so: the texts
+            // are plain ASCII.
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lp);
+            const char* text = listTipText(header->idFrom, (info->uFlags & TTF_IDISHWND) != 0);
+            size_t i = 0;
+            for (; text[i] && i + 1 < std::size(info->szText); ++i) info->szText[i] = static_cast<wchar_t>(text[i]);
+            info->szText[i] = L'\0';
+            info->hinst = nullptr;
+            info->lpszText = info->szText;
+            return 0;
+        }
+        return defaultProc(msg, wp, lp);
+    }
     case WM_QUERYENDSESSION:
         // Closing is never refused, for a log-off or shutdown either.
         Form_QueryUnload();

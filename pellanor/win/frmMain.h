@@ -229,6 +229,9 @@ private:
     friend class frmMainTestAccess;
     void createControls();
     void addTooltips();
+    // The text of the status bar's and the lists' tip about to show (tool:
+    // a window, or a panel 1 to 4); none while a list is open.
+    const char* listTipText(UINT_PTR tool, bool isWindow) const;
     long currentTopicIndex() const;
 
     std::unique_ptr<ToolTipForm> m_toolTipForm;

@@ -206,31 +206,45 @@ bool frmMain::prepStatusBar() {
     }
 }
 
+namespace {
+const char* const kTopicTip = "Click here to change the subject you are studying.";
+const char* const kTranslationTip = "Click here to change the Bible Translation you are studying.";
+const char* const kPanelTips[4] = {kTopicTip, "The total number of verses in this subject.",
+                                   "The Bible Translation you are viewing.", "This panel displays the Sleep time."};
+} // namespace
+
+// The tips ask for their text as they are about to show (listTipText), so that
+// none shows while a list is open: a tip lies just below the pointer, where
+// the list drops.
 void frmMain::addTooltips() {
     if (!m_tooltips) return;
-    auto add = [&](HWND owner, UINT_PTR id, UINT flags, const char* text) {
+    auto add = [&](HWND owner, UINT_PTR id, UINT flags) {
         TOOLINFOA ti{};
         ti.cbSize = sizeof ti;
         ti.uFlags = flags | TTF_SUBCLASS;
         ti.hwnd = owner;
         ti.uId = id;
-        ti.lpszText = const_cast<char*>(text);
+        ti.lpszText = LPSTR_TEXTCALLBACKA;
         if (!(flags & TTF_IDISHWND)) SendMessageA(owner, SB_GETRECT, id - 1, reinterpret_cast<LPARAM>(&ti.rect));
         SendMessageA(m_tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
     };
-    const char* topicTip = "Click here to change the subject you are studying.";
-    const char* translationTip = "Click here to change the Bible Translation you are studying.";
-    add(hwnd(), reinterpret_cast<UINT_PTR>(ComboTopics), TTF_IDISHWND, topicTip);
-    add(hwnd(), reinterpret_cast<UINT_PTR>(comboTranslations), TTF_IDISHWND, translationTip);
-    // A drop-down combo's edit field takes the pointer; it carries the tip too.
-    if (HWND edit = ChildWindowFromPoint(ComboTopics, POINT{15, 15}); edit && edit != ComboTopics)
-        add(hwnd(), reinterpret_cast<UINT_PTR>(edit), TTF_IDISHWND, topicTip);
-    if (HWND edit = ChildWindowFromPoint(comboTranslations, POINT{15, 15}); edit && edit != comboTranslations)
-        add(hwnd(), reinterpret_cast<UINT_PTR>(edit), TTF_IDISHWND, translationTip);
-    add(StatusBar1, 1, 0, topicTip);
-    add(StatusBar1, 2, 0, "The total number of verses in this subject.");
-    add(StatusBar1, 3, 0, "The Bible Translation you are viewing.");
-    add(StatusBar1, 4, 0, "This panel displays the Sleep time.");
+    for (HWND combo : {ComboTopics, comboTranslations}) {
+        add(hwnd(), reinterpret_cast<UINT_PTR>(combo), TTF_IDISHWND);
+        // A drop-down combo's edit field takes the pointer; it carries the tip too.
+        if (HWND edit = ChildWindowFromPoint(combo, POINT{15, 15}); edit && edit != combo)
+            add(hwnd(), reinterpret_cast<UINT_PTR>(edit), TTF_IDISHWND);
+    }
+    for (UINT_PTR panel = 1; panel <= 4; ++panel) add(StatusBar1, panel, 0);
+}
+
+const char* frmMain::listTipText(UINT_PTR tool, bool isWindow) const {
+    for (HWND combo : {ComboTopics, comboTranslations})
+        if (SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) return "";
+    if (!isWindow) return tool >= 1 && tool <= 4 ? kPanelTips[tool - 1] : "";
+    HWND h = reinterpret_cast<HWND>(tool);
+    if (h == ComboTopics || GetParent(h) == ComboTopics) return kTopicTip;
+    if (h == comboTranslations || GetParent(h) == comboTranslations) return kTranslationTip;
+    return "";
 }
 
 bool frmMain::nextVerse() {

@@ -265,6 +265,78 @@ protected:
     }
 };
 
+// The visible tip windows of this thread.
+std::vector<HWND> visibleTips() {
+    std::vector<HWND> tips;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM lp) -> BOOL {
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            if (IsWindowVisible(w) && std::string(cls) == TOOLTIPS_CLASSA)
+                reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tips));
+    return tips;
+}
+
+void pumpFor(DWORD ms) {
+    MSG m;
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < ms; Sleep(10))
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+}
+
+// A click of the real mouse where the pointer is put.
+void clickAt(POINT p) {
+    SetCursorPos(p.x, p.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+// The user clicks into a list's box before its tip came and moves on over
+// the box while the list is open: no tip comes over the list. Once the list
+// is closed, the tip comes again.
+TEST_F(Tooltips, NoListTipWhileItsListIsOpen) {
+    for (HWND combo : {form->ComboTopics, form->comboTranslations}) {
+        RECT r;
+        GetWindowRect(combo, &r);
+        POINT p{r.left + 30, (r.top + r.bottom) / 2};
+        SetCursorPos(p.x - 5, p.y);
+        pumpFor(100);
+        SetCursorPos(p.x, p.y);
+        pumpFor(200);
+        clickAt(p);
+        pumpFor(300);
+        ASSERT_TRUE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) << "the list opened";
+        for (int i = 0; i < 5; ++i) {
+            SetCursorPos(p.x + i, p.y);
+            pumpFor(100);
+        }
+        pumpFor(800);
+        EXPECT_TRUE(visibleTips().empty()) << "no tip over the open list";
+        SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        SetCursorPos(p.x - 5, p.y);
+        pumpFor(100);
+        SetCursorPos(p.x, p.y);
+        pumpFor(1200);
+        std::vector<HWND> tips = visibleTips();
+        ASSERT_EQ(tips.size(), 1u) << "the tip comes with the list closed";
+        char text[128] = {};
+        GetWindowTextA(tips[0], text, sizeof text);
+        EXPECT_STREQ(text, combo == form->ComboTopics ? "Click here to change the subject you are studying."
+                                                      : "Click here to change the Bible Translation you are studying.");
+        SetCursorPos(0, 0);
+        pumpFor(300);
+    }
+}
+
 TEST_F(Tooltips, APressHidesTheTipAndStopsItsDelay) {
     ASSERT_TRUE(hoverUntilShown(2));
     form->picButton_MouseDown(2, 1, 0, 5, 5);
