@@ -34,7 +34,6 @@ enum ControlId : int {
 // Designed size (twips) and the widths of the controls the layout keeps.
 constexpr int kDesignWidthTw = 9000;
 constexpr int kDesignHeightTw = 6600;
-constexpr int kTopicComboWidth = 170;   // px
 constexpr int kFrame1TopTw = 840;
 constexpr int kFrame1HeightTw = 405;
 
@@ -102,9 +101,9 @@ void frmMain::createControls() {
     StatusBar1 = child(0, STATUSCLASSNAMEA, WS_VISIBLE | WS_CLIPSIBLINGS | CCS_BOTTOM | SBARS_SIZEGRIP, IDC_STATUS);
     // The lists drop below the window's bottom edge; give them room.
     ComboTopics = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                        IDC_TOPICS, kTopicComboWidth, 240);
+                        IDC_TOPICS, kTopicComboWidth, kListHeight);
     comboTranslations = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                              IDC_TRANSLATIONS, 150, 240);
+                              IDC_TRANSLATIONS, 150, kListHeight);
     // The closed height of a drop-down combo is its selection field's.
     m_comboHeight = static_cast<int>(SendMessageA(ComboTopics, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0)) + 6;
     if (RichTxtVerse) SendMessageA(RichTxtVerse, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_WINDOW));
@@ -397,7 +396,7 @@ void frmMain::Form_Resize() {
     RECT p3{};
     SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
     SetWindowPos(comboTranslations, HWND_TOP, p3.left, sh - m_comboHeight + 2,
-                 p3.right - p3.left + 2, 240, SWP_NOACTIVATE);
+                 p3.right - p3.left + 2, kListHeight, SWP_NOACTIVATE);
 
     layoutButtons(m_laidOutFor.windowWidth * ui::twipsPerPixelX());
 

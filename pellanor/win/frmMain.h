@@ -260,6 +260,10 @@ private:
     // The start-up's check of the sound devices, still to run; and the
     // saved Button Sounds choice it applies.
     static constexpr UINT_PTR kSoundCheckTimer = 5;
+    // The topic list's designed width, and the height the lists drop to
+    // (pixels).
+    static constexpr int kTopicComboWidth = 170;
+    static constexpr int kListHeight = 240;
     static constexpr UINT kSoundCheckDelayMs = 1000;
     bool m_soundCheckPending = false;
     bool m_buttonSoundsSetting = false;

@@ -130,7 +130,11 @@ bool frmMain::UpdateStatusBar() {
 // as wide as the topic's largest verse number makes it, panel 3 as its
 // longest translation name with the combo's button), never narrower than
 // the designed 85 and 150 pixels; the last panel ends before the size grip.
-// The translation combo lies over panel 3 and moves with it.
+// A window too narrow for that gives up the room beyond the texts, the
+// translation panel's first, then the verse count's, then the topic box's
+// (down to what the shown topic's name needs; its open list keeps the width
+// of the longest name), so that the sleep time still shows whole. The
+// translation combo lies over panel 3 and moves with it.
 void frmMain::sizeStatusPanels() {
     if (!StatusBar1 || !ComboTopics || !comboTranslations) return;
     RECT client;
@@ -148,21 +152,48 @@ void frmMain::sizeStatusPanels() {
     const int padding = 4 * GetSystemMetrics(SM_CXEDGE) + 6;
     long k = currentTopicIndex();
     long count = k >= 0 ? gTopics[static_cast<size_t>(k)].verseCount : 0;
-    int w2 = std::max(85, extent(verse_display::versePanelText(count, count)) + padding);
-    int w3 = extent(panelText(3)) + padding;
+    const int need2 = extent(verse_display::versePanelText(count, count)) + padding;
+    int need3 = extent(panelText(3)) + padding;
     for (const TranslationRecord& t : gTranslations)
-        w3 = std::max(w3, extent(" " + t.name) + GetSystemMetrics(SM_CXVSCROLL) + padding);
-    w3 = std::max(150, w3);
+        need3 = std::max(need3, extent(" " + t.name) + GetSystemMetrics(SM_CXVSCROLL) + padding);
+    const int need4 = extent(panelText(4)) + padding;
     SelectObject(dc, oldFont);
     ReleaseDC(StatusBar1, dc);
+    // The topic names in the topic box's own font, with its button.
+    int needShown = 0, needLongest = 0;
+    if (HDC comboDc = GetDC(ComboTopics)) {
+        auto comboFont = reinterpret_cast<HFONT>(SendMessageA(ComboTopics, WM_GETFONT, 0, 0));
+        HGDIOBJ old = SelectObject(comboDc, comboFont ? static_cast<HGDIOBJ>(comboFont) : GetStockObject(DEFAULT_GUI_FONT));
+        for (size_t i = 0; i < gTopics.size(); ++i) {
+            SIZE size{0, 0};
+            std::string text = " " + gTopics[i].name;
+            GetTextExtentPoint32A(comboDc, text.c_str(), static_cast<int>(text.size()), &size);
+            int need = static_cast<int>(size.cx) + GetSystemMetrics(SM_CXVSCROLL) + padding;
+            needLongest = std::max(needLongest, need);
+            if (static_cast<long>(i) == k) needShown = need;
+        }
+        SelectObject(comboDc, old);
+        ReleaseDC(ComboTopics, comboDc);
+    }
 
-    RECT combo;
-    GetWindowRect(ComboTopics, &combo);
     int grip = (GetWindowLongPtrA(StatusBar1, GWL_STYLE) & SBARS_SIZEGRIP) && !IsZoomed(hwnd())
                    ? GetSystemMetrics(SM_CXVSCROLL)
                    : 0;
+    int topics = kTopicComboWidth, w2 = std::max(85, need2), w3 = std::max(150, need3);
+    int over = topics - 3 + w2 + w3 + need4 - (static_cast<int>(client.right) - grip);
+    for (auto [width, least] : {std::pair{&w3, need3}, std::pair{&w2, need2}, std::pair{&topics, needShown}}) {
+        int given = std::min(over, *width - least);
+        if (given <= 0) continue;
+        *width -= given;
+        over -= given;
+    }
+    RECT combo;
+    GetWindowRect(ComboTopics, &combo);
+    if (combo.right - combo.left != topics)
+        SetWindowPos(ComboTopics, nullptr, 0, 0, topics, kListHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(ComboTopics, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::max(topics, needLongest)), 0);
     int edges[4];
-    edges[0] = (combo.right - combo.left) - 3;
+    edges[0] = topics - 3;
     edges[1] = edges[0] + w2;
     edges[2] = edges[1] + w3;
     edges[3] = std::max(edges[2] + 1, static_cast<int>(client.right) - grip);
@@ -174,7 +205,7 @@ void frmMain::sizeStatusPanels() {
     RECT p3{};
     SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
     SetWindowPos(comboTranslations, HWND_TOP, p3.left, client.bottom - m_comboHeight + 2,
-                 p3.right - p3.left + 2, 240, SWP_NOACTIVATE);
+                 p3.right - p3.left + 2, kListHeight, SWP_NOACTIVATE);
 }
 
 bool frmMain::prepStatusBar() {

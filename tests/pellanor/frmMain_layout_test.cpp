@@ -66,9 +66,10 @@ TEST_F(Layout, ReferenceBoxSitsBetweenPreviousAndNext) {
 }
 
 // Each panel is as wide as its text in the status bar's own font, and the
-// last one ends before the size grip.
+// last one ends before the size grip, at the smallest window size too.
 TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
     addTopic(root, KJV, "Long Topic.txt", verses(27));
+    addTopic(root, KJV, "Your Inspirational Thoughts and More.txt", verses(2));
     setUserSetting("fileName", "Long Topic.txt");
     setUserSetting("newVerseIndex", "14");
     start();
@@ -76,7 +77,7 @@ TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
     ShowWindow(form->hwnd(), SW_SHOWNA);
     HWND bar = form->StatusBar1;
     const int edge = GetSystemMetrics(SM_CXEDGE);
-    for (SIZE size : {SIZE{620, 450}, SIZE{1000, 700}}) {
+    for (SIZE size : {SIZE{620, 450}, SIZE{1000, 700}, SIZE{510, 200}}) {
         SetWindowPos(form->hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         RECT barClient;
         GetClientRect(bar, &barClient);
@@ -101,6 +102,19 @@ TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
         SendMessageA(bar, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
         MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&p3), 2);
         EXPECT_EQ(combo.left, p3.left) << "the translation list lies over panel 3";
+        // The topic box shows its topic whole, its open list every name.
+        HWND topics = form->ComboTopics;
+        HDC comboDc = GetDC(topics);
+        HGDIOBJ oldFont = SelectObject(comboDc, reinterpret_cast<HGDIOBJ>(SendMessageA(topics, WM_GETFONT, 0, 0)));
+        SIZE shown, longest;
+        GetTextExtentPoint32A(comboDc, " Long Topic", 11, &shown);
+        GetTextExtentPoint32A(comboDc, " Your Inspirational Thoughts and More", 37, &longest);
+        SelectObject(comboDc, oldFont);
+        ReleaseDC(topics, comboDc);
+        RECT box = rectOf(topics);
+        EXPECT_GE(box.right - box.left - GetSystemMetrics(SM_CXVSCROLL), shown.cx) << size.cx;
+        EXPECT_GE(SendMessageA(topics, CB_GETDROPPEDWIDTH, 0, 0) - GetSystemMetrics(SM_CXVSCROLL), longest.cx)
+            << size.cx;
     }
     ShowWindow(form->hwnd(), SW_HIDE);
 }
