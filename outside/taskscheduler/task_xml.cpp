@@ -37,6 +37,15 @@ std::string fromUtf8(std::string_view bytes) {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// An element name as XML allows it in ASCII (a prefix included).
+bool isName(std::string_view name) {
+    auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':'; };
+    if (name.empty() || !letter(name[0])) return false;
+    for (char c : name)
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '-' && c != '.') return false;
+    return true;
+}
+
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
     while (!s.empty() && isSpace(s.back())) s.remove_suffix(1);
@@ -121,7 +130,8 @@ bool readTriggers(std::string_view xml, std::vector<StoredTrigger>& out) {
         } else if (rest.starts_with("</")) {
             size_t end = tagEnd(xml, i + 2);
             if (end == std::string_view::npos || open.empty()) return false;
-            if (localName(trimmed(xml.substr(i + 2, end - i - 2))) != open.back()) return false;
+            std::string_view closing = trimmed(xml.substr(i + 2, end - i - 2));
+            if (!isName(closing) || localName(closing) != open.back()) return false;
             open.pop_back();
             i = end + 1;
         } else {
@@ -132,6 +142,7 @@ bool readTriggers(std::string_view xml, std::vector<StoredTrigger>& out) {
             if (empty) inside.remove_suffix(1);
             size_t nameEnd = 0;
             while (nameEnd < inside.size() && !isSpace(inside[nameEnd])) ++nameEnd;
+            if (!isName(inside.substr(0, nameEnd))) return false;
             std::string_view name = localName(inside.substr(0, nameEnd));
             if (name.empty()) return false;
             if (open.empty()) {

@@ -23,7 +23,9 @@ struct StoredTrigger {
 
 // The triggers of the definition in document order (the children of the
 // Triggers element of the root Task element). False, with out left as it
-// was, when the text is not a well-formed task definition.
+// was, when the text is no task definition: no single Task root, a name
+// that is no element name, tags that do not nest, or an unclosed tag.
+// Attributes are passed over unread.
 bool readTriggers(std::string_view xml, std::vector<StoredTrigger>& out);
 
 } // namespace taskscheduler::task_xml

@@ -41,24 +41,26 @@ std::string windowText(HWND h) {
     return buf;
 }
 
+struct CaptionCount {
+    DWORD pid;
+    const char* caption;
+    int n;
+};
+
+BOOL CALLBACK countCaptioned(HWND w, LPARAM lp) {
+    auto* c = reinterpret_cast<CaptionCount*>(lp);
+    DWORD p = 0;
+    GetWindowThreadProcessId(w, &p);
+    char text[256] = {};
+    GetWindowTextA(w, text, sizeof text);
+    if (p == c->pid && std::string(text) == c->caption) ++c->n;
+    return TRUE;
+}
+
 // How many top-level windows of the process carry this caption.
 int windowsCaptioned(DWORD pid, const char* caption) {
-    struct Count {
-        DWORD pid;
-        const char* caption;
-        int n;
-    } c{pid, caption, 0};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Count*>(lp);
-            DWORD p = 0;
-            GetWindowThreadProcessId(w, &p);
-            char text[256] = {};
-            GetWindowTextA(w, text, sizeof text);
-            if (p == c->pid && std::string(text) == c->caption) ++c->n;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&c));
+    CaptionCount c{pid, caption, 0};
+    EnumWindows(countCaptioned, reinterpret_cast<LPARAM>(&c));
     return c.n;
 }
 

@@ -279,19 +279,17 @@ protected:
     }
 };
 
+BOOL CALLBACK addVisibleTip(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (IsWindowVisible(w) && std::string(cls) == TOOLTIPS_CLASSA) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+    return TRUE;
+}
+
 // The visible tip windows of this thread.
 std::vector<HWND> visibleTips() {
     std::vector<HWND> tips;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM lp) -> BOOL {
-            char cls[64] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            if (IsWindowVisible(w) && std::string(cls) == TOOLTIPS_CLASSA)
-                reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&tips));
+    EnumThreadWindows(GetCurrentThreadId(), addVisibleTip, reinterpret_cast<LPARAM>(&tips));
     return tips;
 }
 

@@ -78,7 +78,8 @@ TEST(TaskTriggers, TextsThatAreNoTaskDefinitionAreRefused) {
     for (const char* bad : {"", "garbage", "<Task><Triggers><CalendarTrigger><StartBoundary>",
                             "<Task><Triggers></Task></Triggers>", "<Job><Triggers/></Job>", "<Task/><Task/>",
                             "<Task></Task>trailing", "<Task><Triggers><TimeTrigger a=\"1></TimeTrigger></Triggers></Task>",
-                            "<Task><![CDATA[x</Task>", "<Task></>", "</Task>", "<Task><Triggers>< /></Triggers></Task>"}) {
+                            "<Task><![CDATA[x</Task>", "<Task></>", "</Task>", "<Task><Triggers>< /></Triggers></Task>",
+                            "<Task><Triggers><Lo\x01x/></Triggers></Task>", "<Task><1Trigger/></Task>"}) {
         EXPECT_FALSE(readTriggers(bad, kept)) << bad;
         ASSERT_EQ(kept.size(), 1u) << bad;
         EXPECT_EQ(kept[0].startBoundary, "kept") << "left as it was";
