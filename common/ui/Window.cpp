@@ -139,12 +139,21 @@ void Window::destroy() {
     DestroyWindow(m_hwnd);
 }
 
+DisabledOwner::DisabledOwner(HWND owner) : m_owner(owner), m_wasEnabled(owner && IsWindowEnabled(owner)) {
+    if (m_owner) EnableWindow(m_owner, FALSE);
+}
+
+DisabledOwner::~DisabledOwner() {
+    if (!m_owner || !m_wasEnabled) return;
+    EnableWindow(m_owner, TRUE);
+    SetActiveWindow(m_owner);
+}
+
 INT_PTR Window::showModal(HWND owner) {
     if (!m_hwnd) return m_modalResult;
     m_modal = true;
     m_modalOwner = owner;
-    bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-    if (owner) EnableWindow(owner, FALSE);
+    DisabledOwner disabled(owner);
     ShowWindow(m_hwnd, SW_SHOW);
     SetForegroundWindow(m_hwnd);
     MSG msg;
@@ -163,10 +172,6 @@ INT_PTR Window::showModal(HWND owner) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-    }
-    if (owner && ownerWasEnabled) {
-        EnableWindow(owner, TRUE);
-        SetActiveWindow(owner);
     }
     m_modal = false;
     // The loop ended because the program is quitting: pass that on.

@@ -10,8 +10,25 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace ui {
+
+// Keeps a window disabled for as long as it lives, as a modal form keeps
+// its owner, and gives it back enabled and active when it was enabled
+// before. Taken before a modal form is made, it covers the form's load
+// too: a box the load shows then leaves nothing of the owner usable.
+class DisabledOwner {
+public:
+    explicit DisabledOwner(HWND owner);
+    ~DisabledOwner();
+    DisabledOwner(const DisabledOwner&) = delete;
+    DisabledOwner& operator=(const DisabledOwner&) = delete;
+
+private:
+    HWND m_owner;
+    bool m_wasEnabled;
+};
 
 class Window {
 public:
@@ -80,6 +97,16 @@ private:
     bool m_closing = false;
     INT_PTR m_modalResult = 0;
 };
+
+// Makes a Form over owner (its constructor runs the load) and shows it
+// modally, the owner disabled from before the form is made until it is
+// gone. Returns the form's modal result.
+template <class Form, class... Args>
+INT_PTR showModalForm(HWND owner, Args&&... args) {
+    DisabledOwner disabled(owner);
+    Form form(owner, std::forward<Args>(args)...);
+    return form.showModal(owner);
+}
 
 // Runs the thread's message loop until WM_QUIT; returns its exit code.
 int runMessageLoop();

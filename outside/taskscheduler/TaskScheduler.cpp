@@ -10,6 +10,9 @@
 //                 "interactive token or password" instead of "password"
 //   trigger       a daily trigger (every day) whose start boundary holds
 //                 the begin day and the start time
+// Where the scheduler cannot list its tasks or count a stored task's
+// triggers (Wine), the wrapper reads what it needs from the task files of
+// the system's "Tasks" folder, where the scheduler keeps the definitions.
 #include "TaskScheduler.h"
 
 #include <taskschd.h>
@@ -20,7 +23,9 @@
 
 #include "common/com/bstr.h"
 #include "common/com/ptr.h"
+#include "common/win32/files.h"
 #include "common/win32/handles.h"
+#include "task_xml.h"
 
 namespace taskscheduler {
 
@@ -104,6 +109,11 @@ public:
         return S_OK;
     }
 
+    HRESULT put(const SYSTEMTIME& when) {
+        Bstr text(formatBoundary(when));
+        return m_trigger->put_StartBoundary(text.get());
+    }
+
 private:
     // The stored boundary, or today at midnight when it has none yet.
     SYSTEMTIME current() const {
@@ -111,23 +121,85 @@ private:
         if (FAILED(startTime(when))) when = today();
         return when;
     }
-    HRESULT put(const SYSTEMTIME& when) {
-        Bstr text(formatBoundary(when));
-        return m_trigger->put_StartBoundary(text.get());
-    }
 
     ComPtr<ITrigger> m_trigger;
 };
 
+// The folder the scheduler keeps its task files in.
+std::string tasksFolder() {
+    char system[MAX_PATH];
+    UINT n = GetSystemDirectoryA(system, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    return std::string(system) + "\\Tasks\\";
+}
+
+// The triggers of a root-folder task as its file holds them; false when
+// the file cannot be read or holds no task definition.
+bool storedTriggers(const std::string& name, std::vector<task_xml::StoredTrigger>& triggers) {
+    std::string folder = tasksFolder(), bytes;
+    if (folder.empty() || name.find_first_of("\\/") != std::string::npos ||
+        !win32::readWholeFile(folder + name, bytes))
+        return false;
+    return task_xml::readTriggers(task_xml::fileText(bytes), triggers);
+}
+
+// A trigger of a stored task that the scheduler read back only from its
+// file: its start time is the file's until it is changed. A change makes
+// it a trigger of the definition, which the next save stores.
+class StoredTrigger : public Trigger {
+public:
+    StoredTrigger(ComPtr<ITriggerCollection> list, std::wstring boundary)
+        : m_list(std::move(list)), m_boundary(std::move(boundary)) {}
+
+    HRESULT setType(long type) override {
+        if (HRESULT hr = made(); FAILED(hr)) return hr;
+        return m_made->setType(type);
+    }
+    HRESULT setBeginDay(const SYSTEMTIME& day) override {
+        if (HRESULT hr = made(); FAILED(hr)) return hr;
+        return m_made->setBeginDay(day);
+    }
+    HRESULT setStartTime(const SYSTEMTIME& time) override {
+        if (HRESULT hr = made(); FAILED(hr)) return hr;
+        return m_made->setStartTime(time);
+    }
+    HRESULT startTime(SYSTEMTIME& time) const override {
+        if (m_made) return m_made->startTime(time);
+        SYSTEMTIME when{};
+        if (!parseBoundary(m_boundary, when)) return E_UNEXPECTED;
+        time = when;
+        return S_OK;
+    }
+
+private:
+    HRESULT made() {
+        if (m_made) return S_OK;
+        ComPtr<ITrigger> t;
+        if (HRESULT hr = m_list->Create(TASK_TRIGGER_DAILY, t.put()); FAILED(hr)) return hr;
+        auto made = std::make_shared<DailyTrigger>(std::move(t));
+        SYSTEMTIME when{};
+        if (parseBoundary(m_boundary, when))
+            if (HRESULT hr = made->put(when); FAILED(hr)) return hr;
+        m_made = std::move(made);
+        return S_OK;
+    }
+
+    ComPtr<ITriggerCollection> m_list;
+    std::wstring m_boundary;
+    std::shared_ptr<DailyTrigger> m_made;
+};
+
 // The triggers of one definition. For a definition this wrapper made, the
-// list is known without asking the collection (Wine cannot count it).
+// list is known without asking the collection (Wine cannot count it); so
+// is it for a stored task whose triggers were read from its file.
 class Triggers : public TriggerList {
 public:
-    Triggers(ComPtr<ITriggerCollection> list, bool known) : m_list(std::move(list)), m_known(known) {}
+    Triggers(ComPtr<ITriggerCollection> list, bool known, std::vector<std::shared_ptr<Trigger>> stored)
+        : m_list(std::move(list)), m_known(known), m_items(std::move(stored)) {}
 
     HRESULT count(long& n) const override {
         if (m_known) {
-            n = static_cast<long>(m_made.size());
+            n = static_cast<long>(m_items.size());
             return S_OK;
         }
         LONG c = 0;
@@ -140,9 +212,12 @@ public:
         long n = 0;
         if (HRESULT hr = count(n); FAILED(hr)) return hr;
         if (index < 1 || index > n) return E_INVALIDARG;
+        if (m_known) {
+            trigger = m_items[static_cast<size_t>(index - 1)];
+            return S_OK;
+        }
         ComPtr<ITrigger> t;
-        if (m_known) t = m_made[static_cast<size_t>(index - 1)];
-        else if (HRESULT hr = m_list->get_Item(index, t.put()); FAILED(hr)) return hr;
+        if (HRESULT hr = m_list->get_Item(index, t.put()); FAILED(hr)) return hr;
         trigger = std::make_shared<DailyTrigger>(std::move(t));
         return S_OK;
     }
@@ -150,10 +225,10 @@ public:
     HRESULT add(std::shared_ptr<Trigger>& trigger) override {
         ComPtr<ITrigger> t;
         if (HRESULT hr = m_list->Create(TASK_TRIGGER_DAILY, t.put()); FAILED(hr)) return hr;
-        if (m_known) m_made.push_back(t);
         auto made = std::make_shared<DailyTrigger>(std::move(t));
         if (HRESULT hr = made->setType(kTriggerDaily); FAILED(hr)) return hr;
         if (HRESULT hr = made->setBeginDay(today()); FAILED(hr)) return hr;
+        if (m_known) m_items.push_back(made);
         trigger = std::move(made);
         return S_OK;
     }
@@ -161,7 +236,7 @@ public:
 private:
     ComPtr<ITriggerCollection> m_list;
     bool m_known;
-    std::vector<ComPtr<ITrigger>> m_made;
+    std::vector<std::shared_ptr<Trigger>> m_items;
 };
 
 class RegisteredTask : public Task {
@@ -252,7 +327,9 @@ public:
         if (!m_triggers) {
             ComPtr<ITriggerCollection> t;
             if (HRESULT hr = m_definition->get_Triggers(t.put()); FAILED(hr)) return hr;
-            m_triggers = std::make_shared<Triggers>(std::move(t), m_isNew);
+            std::vector<std::shared_ptr<Trigger>> stored;
+            bool known = m_isNew || fromFile(t, stored);
+            m_triggers = std::make_shared<Triggers>(std::move(t), known, std::move(stored));
         }
         list = m_triggers;
         return S_OK;
@@ -287,6 +364,18 @@ public:
     }
 
 private:
+    // Where the scheduler cannot count a stored task's triggers, those its
+    // file holds. False where it can count them, or where the file cannot
+    // be read either (the triggers are then not known).
+    bool fromFile(const ComPtr<ITriggerCollection>& list, std::vector<std::shared_ptr<Trigger>>& found) const {
+        LONG n = 0;
+        std::vector<task_xml::StoredTrigger> stored;
+        if (SUCCEEDED(list->get_Count(&n)) || !storedTriggers(m_name, stored)) return false;
+        for (const task_xml::StoredTrigger& t : stored)
+            found.push_back(std::make_shared<StoredTrigger>(list, com::toWide(t.startBoundary)));
+        return true;
+    }
+
     // The first exec action, or null when the task has none.
     HRESULT findExec(ComPtr<IExecAction>& exec) const {
         if (m_exec || m_isNew) {
@@ -333,9 +422,11 @@ public:
         for (const std::string& name : names) {
             ComPtr<IRegisteredTask> task;
             ComPtr<ITaskDefinition> definition;
-            // A task deleted since it was listed is simply left out.
+            // A task deleted since it was listed, or one the scheduler
+            // cannot read (another program's damaged file), is left out:
+            // nothing of it could be shown or changed.
             if (FAILED(m_session->folder->GetTask(Bstr::fromAnsi(name).get(), task.put())) || !task) continue;
-            if (hr = task->get_Definition(definition.put()); FAILED(hr)) return hr;
+            if (FAILED(task->get_Definition(definition.put())) || !definition) continue;
             read.push_back(std::make_shared<RegisteredTask>(m_session, name, std::move(definition), false));
         }
         m_tasks = std::move(read);
@@ -389,11 +480,10 @@ private:
     // Where the scheduler cannot list its tasks (Wine), the root folder's
     // tasks are the files of the system's "Tasks" folder, one per task.
     static HRESULT taskFileNames(std::vector<std::string>& names) {
-        char system[MAX_PATH];
-        UINT n = GetSystemDirectoryA(system, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return HRESULT_FROM_WIN32(GetLastError());
+        std::string folder = tasksFolder();
+        if (folder.empty()) return HRESULT_FROM_WIN32(GetLastError());
         WIN32_FIND_DATAA found{};
-        win32::FindHandle find(FindFirstFileA((std::string(system) + "\\Tasks\\*").c_str(), &found));
+        win32::FindHandle find(FindFirstFileA((folder + "*").c_str(), &found));
         if (!find) {
             DWORD error = GetLastError();
             return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(error);

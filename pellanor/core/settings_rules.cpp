@@ -59,6 +59,8 @@ long repeatCounter(std::string_view text) { return limited(text, settings::repea
 long repeatTopicCtr(std::string_view text) { return limited(text, settings::repeatTopicCtr); }
 long verseFontSize(std::string_view text) { return limited(text, settings::verseFontSize); }
 
+int referenceBoxFor(long fontSize) { return fontSize < 10 ? 0 : fontSize < 14 ? 1 : 2; }
+
 long snoozeTime(std::string_view text) {
     long v = 0;
     if (parseLong(text, v) && v == 999) return 999;

@@ -109,6 +109,11 @@ long snoozeTime(std::string_view text);      // 1..240 or 999, else 1
 long verseFontSize(std::string_view text);   // 8..14, else 10
 long verseIndex(std::string_view text);      // below 1 (or not a number): 1
 
+// Which of the three reference boxes shows at a verse text size: 0 for 8
+// and 9, 1 for 10 to 13, 2 for 14 (each size between the designed ones
+// takes the box of the one below it), so exactly one shows at every size.
+int referenceBoxFor(long fontSize);
+
 // When all three alerts are off, audio and visual come back on.
 void fixAlerts(bool& audio, bool& visual, bool& desktop);
 

@@ -28,10 +28,7 @@ std::string frmAbout::commitmentText() {
 
 frmAbout::frmAbout(HWND owner) { create(IDD_ABOUT, owner); }
 
-void frmAbout::showDialog(HWND owner) {
-    frmAbout dialog(owner);
-    dialog.showModal(owner);
-}
+void frmAbout::showDialog(HWND owner) { ui::showModalForm<frmAbout>(owner); }
 
 bool frmAbout::OnInit() {
     lblTitle = getItem(IDC_ABOUT_TITLE);

@@ -62,8 +62,10 @@ frmAddVerse::~frmAddVerse() = default;
 
 bool frmAddVerse::showDialog(HWND owner) {
     gDialogCancelled = true;
-    frmAddVerse dialog(owner);
-    dialog.showModal(owner);
+    // The owner is disabled before the load, whose boxes (a file set aside
+    // or held open) would otherwise leave the main window usable: a
+    // second dialog opened meanwhile would lose its verses to this one's OK.
+    ui::showModalForm<frmAddVerse>(owner);
     return !gDialogCancelled;
 }
 

@@ -16,10 +16,7 @@ using dialog_shared::kCrLf;
 
 frmCopyrights::frmCopyrights(HWND owner) { create(IDD_COPYRIGHTS, owner); }
 
-void frmCopyrights::showDialog(HWND owner) {
-    frmCopyrights dialog(owner);
-    dialog.showModal(owner);
-}
+void frmCopyrights::showDialog(HWND owner) { ui::showModalForm<frmCopyrights>(owner); }
 
 bool frmCopyrights::OnInit() {
     Text1 = getItem(IDC_CR_TEXT1);

@@ -34,10 +34,7 @@ std::string frmFirstTime::acceptanceText() {
 
 frmFirstTime::frmFirstTime(HWND owner) { create(IDD_FIRSTTIME, owner); }
 
-void frmFirstTime::showDialog(HWND owner) {
-    frmFirstTime dialog(owner);
-    dialog.showModal(owner);
-}
+void frmFirstTime::showDialog(HWND owner) { ui::showModalForm<frmFirstTime>(owner); }
 
 bool frmFirstTime::OnInit() {
     Text1 = getItem(IDC_FT_TEXT1);
@@ -48,8 +45,10 @@ bool frmFirstTime::OnInit() {
     chkSchedule = getItem(IDC_FT_SCHEDULE);
     checkButton(IDC_FT_SCHEDULE, true);
     Form_Load();
-    // The choice, not the agreement's text, has the focus.
-    gotoDlgCtrl(Command1);
+    // The agreement's text has the focus, not a button: an Enter must never
+    // accept, and the user reads before choosing.
+    gotoDlgCtrl(Text1);
+    SendMessageA(Text1, EM_SETSEL, 0, 0);
     return false;
 }
 

@@ -37,10 +37,7 @@ bool frmLogin::askForLogon(HWND owner) {
     // Only this dialog may say yes: a True left from an earlier logon
     // must not let a closed dialog pass as accepted.
     gLogonOK = false;
-    {
-        frmLogin dialog(owner);
-        dialog.showModal(owner);
-    }
+    ui::showModalForm<frmLogin>(owner);
     if (!gLogonOK) wipeAdminPassword();
     return gLogonOK;
 }

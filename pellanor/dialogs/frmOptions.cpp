@@ -16,6 +16,7 @@
 #include "frmOptions_res.h"
 #include "frmTip.h"
 #include "seams.h"
+#include "settings_rules.h"
 
 using dataManipulation::guarded;
 using dataManipulation::kErrorCaption;
@@ -79,10 +80,7 @@ frmOptions::~frmOptions() {
         if (field && IsWindow(field)) RemoveWindowSubclass(field, fieldClickProc, 0);
 }
 
-void frmOptions::showDialog(HWND owner) {
-    frmOptions dialog(owner);
-    dialog.showModal(owner);
-}
+void frmOptions::showDialog(HWND owner) { ui::showModalForm<frmOptions>(owner); }
 
 // ---------------------------------------------------------------- load
 
@@ -308,9 +306,9 @@ void frmOptions::cmdOK_Click() {
             if (isPlainWholeNumber(ui::getWindowText(txtRepeat[i]), value)) gRepeatCount[i] = value;
         gDialogCancelled = false;
 
-        // One reference box shows, by text size: 8, then 10 and 12, then 14.
+        // One reference box shows, by text size.
         if (gMainForm && sizeIndex >= 0 && sizeIndex < static_cast<LRESULT>(kFontSizes.size())) {
-            size_t shown = sizeIndex == 0 ? 0 : sizeIndex == 3 ? 2 : 1;
+            auto shown = static_cast<size_t>(settings_rules::referenceBoxFor(gVerseFontSize));
             for (size_t i = 0; i < gMainForm->txtLocation.size(); ++i)
                 ShowWindow(gMainForm->txtLocation[i], i == shown ? SW_SHOWNA : SW_HIDE);
         }

@@ -53,10 +53,7 @@ frmSchedule::frmSchedule(HWND owner, TaskServiceFactory factory) : m_factory(std
 
 frmSchedule::~frmSchedule() = default;
 
-void frmSchedule::showDialog(HWND owner) {
-    frmSchedule dialog(owner);
-    dialog.showModal(owner);
-}
+void frmSchedule::showDialog(HWND owner) { ui::showModalForm<frmSchedule>(owner); }
 
 bool frmSchedule::OnInit() {
     SSTab1 = getItem(IDC_SCH_TAB);

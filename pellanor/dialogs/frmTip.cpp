@@ -46,10 +46,7 @@ std::string frmTip::missingFileText() {
 
 frmTip::frmTip(HWND owner) { create(IDD_TIP, owner); }
 
-void frmTip::showDialog(HWND owner) {
-    frmTip dialog(owner);
-    dialog.showModal(owner);
-}
+void frmTip::showDialog(HWND owner) { ui::showModalForm<frmTip>(owner); }
 
 bool frmTip::OnInit() {
     Label1 = getItem(IDC_TIP_LABEL1);

@@ -8,8 +8,8 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
-#include <system_error>
 
 #include "pellanor/win/GlobalFunctions.h"
 #include "pellanor/win/Module1.h"
@@ -34,7 +34,6 @@ enum ControlId : int {
 // Designed size (twips) and the widths of the controls the layout keeps.
 constexpr int kDesignWidthTw = 9000;
 constexpr int kDesignHeightTw = 6600;
-constexpr int kTopicComboWidth = 170;   // px
 constexpr int kFrame1TopTw = 840;
 constexpr int kFrame1HeightTw = 405;
 
@@ -102,9 +101,9 @@ void frmMain::createControls() {
     StatusBar1 = child(0, STATUSCLASSNAMEA, WS_VISIBLE | WS_CLIPSIBLINGS | CCS_BOTTOM | SBARS_SIZEGRIP, IDC_STATUS);
     // The lists drop below the window's bottom edge; give them room.
     ComboTopics = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                        IDC_TOPICS, kTopicComboWidth, 240);
+                        IDC_TOPICS, kTopicComboWidth, kListHeight);
     comboTranslations = child(0, "COMBOBOX", WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                              IDC_TRANSLATIONS, 150, 240);
+                              IDC_TRANSLATIONS, 150, kListHeight);
     // The closed height of a drop-down combo is its selection field's.
     m_comboHeight = static_cast<int>(SendMessageA(ComboTopics, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0)) + 6;
     if (RichTxtVerse) SendMessageA(RichTxtVerse, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_WINDOW));
@@ -149,6 +148,7 @@ bool frmMain::loadInOrder() {
         applyUserSettings();
     }
     applyStartupChoices();
+    parallelFollowsShownTopic();
     if (!showFirstVerse()) return false;
     bool newVersion = false;
     checkAccessSoundAndRevisions(newVersion);
@@ -272,36 +272,22 @@ void frmMain::checkAccessSoundAndRevisions(bool& newVersion) {
 }
 
 // Asking for the sound devices loads the system's audio drivers, which takes
-// about as long as showing the verse, and holds the loader while it does,
-// so that the window's own messages wait for it meanwhile. Nothing needs the
-// answer before the pointer reaches a button, the information menu is read
-// or the settings are saved: the check runs on a worker a second after the
-// load, once the window has painted and settled; each reader settles it
-// first (running it here when it has not begun).
+// about as long as showing the verse. Nothing needs the answer before the
+// pointer reaches a button, the information menu is read or the settings
+// are saved, so the check waits until the window is shown and idle: a
+// one-shot timer set at the end of the load, whose message comes only when
+// the window has nothing else to do. It runs on the window's own thread;
+// each reader settles it first (running it then, when it has not run).
 void frmMain::startSoundCheck() {
     m_buttonSoundsSetting = registry::getBoolean(settings_rules::settings::buttonSounds);
     m_soundCheckPending = true;
-    SetTimer(hwnd(), kSoundCheckTimer, kSoundCheckDelayMs, nullptr);
-}
-
-void frmMain::beginSoundCheck() {
-    KillTimer(hwnd(), kSoundCheckTimer);
-    if (!m_soundCheckPending) return;
-    m_soundCheckPending = false;
-    try {
-        m_soundDevices = std::async(std::launch::async, [] { return seams::soundDeviceCount(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: ask here.
-        std::promise<UINT> devices;
-        devices.set_value(seams::soundDeviceCount());
-        m_soundDevices = devices.get_future();
-    }
 }
 
 void frmMain::settleSoundCheck() {
-    beginSoundCheck();
-    if (!m_soundDevices.valid()) return;
-    if (m_soundDevices.get() == 0) {
+    if (!m_soundCheckPending) return;
+    m_soundCheckPending = false;
+    KillTimer(hwnd(), kSoundCheckTimer);
+    if (seams::soundDeviceCount() == 0) {
         buttonSoundsOn = false;
         // No sound device: the item and the separator above it go.
         int pos = -1;
@@ -346,6 +332,7 @@ void frmMain::showUpdateHelp(bool newVersion) {
 void frmMain::readyTrayAndButtons() {
     if (!m_sysTrayForm) m_sysTrayForm = std::make_unique<FrmSysTray>();
     for (HWND b : picButton) EnableWindow(b, TRUE);
+    if (m_soundCheckPending) SetTimer(hwnd(), kSoundCheckTimer, kSoundCheckDelayMs, nullptr);
 }
 
 void frmMain::bringOntoScreen() {
@@ -384,13 +371,9 @@ void frmMain::applyVerseFont() {
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_SWISS, "Arial");
     for (HWND box : txtLocation) SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_locationFont), TRUE);
-    int shown = -1;
-    if (gVerseFontSize == 8) shown = 0;
-    else if (gVerseFontSize == 10 || gVerseFontSize == 12) shown = 1;
-    else if (gVerseFontSize == 14) shown = 2;
-    if (shown >= 0)
-        for (int i = 0; i < 3; ++i)
-            ShowWindow(txtLocation[static_cast<size_t>(i)], i == shown ? SW_SHOWNA : SW_HIDE);
+    int shown = settings_rules::referenceBoxFor(gVerseFontSize);
+    for (int i = 0; i < 3; ++i)
+        ShowWindow(txtLocation[static_cast<size_t>(i)], i == shown ? SW_SHOWNA : SW_HIDE);
     Form_Resize();
 }
 
@@ -413,7 +396,7 @@ void frmMain::Form_Resize() {
     RECT p3{};
     SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
     SetWindowPos(comboTranslations, HWND_TOP, p3.left, sh - m_comboHeight + 2,
-                 p3.right - p3.left + 2, 240, SWP_NOACTIVATE);
+                 p3.right - p3.left + 2, kListHeight, SWP_NOACTIVATE);
 
     layoutButtons(m_laidOutFor.windowWidth * ui::twipsPerPixelX());
 
@@ -467,7 +450,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         else if (wp == timerSchedule.id()) timerSchedule_Timer();
         else if (wp == TimerTooltips.id()) TimerTooltips_Timer();
         else if (wp == tmrPrevNext.id()) tmrPrevNext_Timer();
-        else if (wp == kSoundCheckTimer) beginSoundCheck();
+        else if (wp == kSoundCheckTimer) settleSoundCheck();
         return 0;
     case WM_ENTERMENULOOP:
         // No tip over an open menu, nor one brought back while it is open.
@@ -496,6 +479,29 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (lp == 0 && menuCommand(LOWORD(wp))) return 0;
         return defaultProc(msg, wp, lp);
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lp);
+        if (!header || header->hwndFrom != m_tooltips || !m_tooltips) return defaultProc(msg, wp, lp);
+        if (header->code == TTN_GETDISPINFOA) {
+            auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
+            info->hinst = nullptr;
+            info->lpszText = const_cast<char*>(listTipText(header->idFrom, (info->uFlags & TTF_IDISHWND) != 0));
+            return 0;
+        }
+        if (header->code == TTN_GETDISPINFOW) {
+            // The tip asks in UTF-16 when the window answered so: the texts
+            // are plain ASCII.
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lp);
+            const char* text = listTipText(header->idFrom, (info->uFlags & TTF_IDISHWND) != 0);
+            size_t i = 0;
+            for (; text[i] && i + 1 < std::size(info->szText); ++i) info->szText[i] = static_cast<wchar_t>(text[i]);
+            info->szText[i] = L'\0';
+            info->hinst = nullptr;
+            info->lpszText = info->szText;
+            return 0;
+        }
+        return defaultProc(msg, wp, lp);
+    }
     case WM_QUERYENDSESSION:
         // Closing is never refused, for a log-off or shutdown either.
         Form_QueryUnload();

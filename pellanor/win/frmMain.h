@@ -8,7 +8,6 @@
 
 #include <array>
 #include <functional>
-#include <future>
 #include <memory>
 #include <string>
 
@@ -196,7 +195,6 @@ private:
     bool showFirstVerse();
     void checkAccessSoundAndRevisions(bool& newVersion);
     void startSoundCheck();
-    void beginSoundCheck();
     void settleSoundCheck();
     bool showFirstRunOrTip(bool& newVersion);
     void showUpdateHelp(bool newVersion);
@@ -227,9 +225,16 @@ private:
     void setPanel(int panel, const std::string& text);
     void sizeStatusPanels();
     bool loadParallelTranslations(const std::string& fileName);
+    // After the library was read, the other translations hold the topic
+    // saved at the last close; where another topic is shown (the saved one
+    // was gone), they load that one for the parallel view.
+    void parallelFollowsShownTopic();
     friend class frmMainTestAccess;
     void createControls();
     void addTooltips();
+    // The text of the status bar's and the lists' tip about to show (tool:
+    // a window, or a panel 1 to 4); none while a list is open.
+    const char* listTipText(UINT_PTR tool, bool isWindow) const;
     long currentTopicIndex() const;
 
     std::unique_ptr<ToolTipForm> m_toolTipForm;
@@ -255,11 +260,14 @@ private:
     };
     LaidOutFor m_laidOutFor;
     LaidOutFor currentGeometry() const;
-    // The start-up's check of the sound devices: due to begin, or the
-    // count while it runs; and the saved Button Sounds choice it applies.
+    // The start-up's check of the sound devices, still to run; and the
+    // saved Button Sounds choice it applies.
     static constexpr UINT_PTR kSoundCheckTimer = 5;
+    // The topic list's designed width, and the height the lists drop to
+    // (pixels).
+    static constexpr int kTopicComboWidth = 170;
+    static constexpr int kListHeight = 240;
     static constexpr UINT kSoundCheckDelayMs = 1000;
     bool m_soundCheckPending = false;
-    std::future<UINT> m_soundDevices;
     bool m_buttonSoundsSetting = false;
 };

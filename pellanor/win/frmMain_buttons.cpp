@@ -368,6 +368,7 @@ bool frmMain::addYourVerses() {
         if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("translation");
         gTopics = gTranslations[static_cast<size_t>(gCurTranslation)].topics;
+        parallelFollowsShownTopic();
         if (rebuildTopics() || UpdateStatusBar() || displayVerses()) return false;
         return false;
     } catch (...) {

@@ -130,7 +130,11 @@ bool frmMain::UpdateStatusBar() {
 // as wide as the topic's largest verse number makes it, panel 3 as its
 // longest translation name with the combo's button), never narrower than
 // the designed 85 and 150 pixels; the last panel ends before the size grip.
-// The translation combo lies over panel 3 and moves with it.
+// A window too narrow for that gives up the room beyond the texts, the
+// translation panel's first, then the verse count's, then the topic box's
+// (down to what the shown topic's name needs; its open list keeps the width
+// of the longest name), so that the sleep time still shows whole. The
+// translation combo lies over panel 3 and moves with it.
 void frmMain::sizeStatusPanels() {
     if (!StatusBar1 || !ComboTopics || !comboTranslations) return;
     RECT client;
@@ -148,21 +152,48 @@ void frmMain::sizeStatusPanels() {
     const int padding = 4 * GetSystemMetrics(SM_CXEDGE) + 6;
     long k = currentTopicIndex();
     long count = k >= 0 ? gTopics[static_cast<size_t>(k)].verseCount : 0;
-    int w2 = std::max(85, extent(verse_display::versePanelText(count, count)) + padding);
-    int w3 = extent(panelText(3)) + padding;
+    const int need2 = extent(verse_display::versePanelText(count, count)) + padding;
+    int need3 = extent(panelText(3)) + padding;
     for (const TranslationRecord& t : gTranslations)
-        w3 = std::max(w3, extent(" " + t.name) + GetSystemMetrics(SM_CXVSCROLL) + padding);
-    w3 = std::max(150, w3);
+        need3 = std::max(need3, extent(" " + t.name) + GetSystemMetrics(SM_CXVSCROLL) + padding);
+    const int need4 = extent(panelText(4)) + padding;
     SelectObject(dc, oldFont);
     ReleaseDC(StatusBar1, dc);
+    // The topic names in the topic box's own font, with its button.
+    int needShown = 0, needLongest = 0;
+    if (HDC comboDc = GetDC(ComboTopics)) {
+        auto comboFont = reinterpret_cast<HFONT>(SendMessageA(ComboTopics, WM_GETFONT, 0, 0));
+        HGDIOBJ old = SelectObject(comboDc, comboFont ? static_cast<HGDIOBJ>(comboFont) : GetStockObject(DEFAULT_GUI_FONT));
+        for (size_t i = 0; i < gTopics.size(); ++i) {
+            SIZE size{0, 0};
+            std::string text = " " + gTopics[i].name;
+            GetTextExtentPoint32A(comboDc, text.c_str(), static_cast<int>(text.size()), &size);
+            int need = static_cast<int>(size.cx) + GetSystemMetrics(SM_CXVSCROLL) + padding;
+            needLongest = std::max(needLongest, need);
+            if (static_cast<long>(i) == k) needShown = need;
+        }
+        SelectObject(comboDc, old);
+        ReleaseDC(ComboTopics, comboDc);
+    }
 
-    RECT combo;
-    GetWindowRect(ComboTopics, &combo);
     int grip = (GetWindowLongPtrA(StatusBar1, GWL_STYLE) & SBARS_SIZEGRIP) && !IsZoomed(hwnd())
                    ? GetSystemMetrics(SM_CXVSCROLL)
                    : 0;
+    int topics = kTopicComboWidth, w2 = std::max(85, need2), w3 = std::max(150, need3);
+    int over = topics - 3 + w2 + w3 + need4 - (static_cast<int>(client.right) - grip);
+    for (auto [width, least] : {std::pair{&w3, need3}, std::pair{&w2, need2}, std::pair{&topics, needShown}}) {
+        int given = std::min(over, *width - least);
+        if (given <= 0) continue;
+        *width -= given;
+        over -= given;
+    }
+    RECT combo;
+    GetWindowRect(ComboTopics, &combo);
+    if (combo.right - combo.left != topics)
+        SetWindowPos(ComboTopics, nullptr, 0, 0, topics, kListHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(ComboTopics, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::max(topics, needLongest)), 0);
     int edges[4];
-    edges[0] = (combo.right - combo.left) - 3;
+    edges[0] = topics - 3;
     edges[1] = edges[0] + w2;
     edges[2] = edges[1] + w3;
     edges[3] = std::max(edges[2] + 1, static_cast<int>(client.right) - grip);
@@ -174,7 +205,7 @@ void frmMain::sizeStatusPanels() {
     RECT p3{};
     SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
     SetWindowPos(comboTranslations, HWND_TOP, p3.left, client.bottom - m_comboHeight + 2,
-                 p3.right - p3.left + 2, 240, SWP_NOACTIVATE);
+                 p3.right - p3.left + 2, kListHeight, SWP_NOACTIVATE);
 }
 
 bool frmMain::prepStatusBar() {
@@ -206,31 +237,45 @@ bool frmMain::prepStatusBar() {
     }
 }
 
+namespace {
+const char* const kTopicTip = "Click here to change the subject you are studying.";
+const char* const kTranslationTip = "Click here to change the Bible Translation you are studying.";
+const char* const kPanelTips[4] = {kTopicTip, "The total number of verses in this subject.",
+                                   "The Bible Translation you are viewing.", "This panel displays the Sleep time."};
+} // namespace
+
+// The tips ask for their text as they are about to show (listTipText), so that
+// none shows while a list is open: a tip lies just below the pointer, where
+// the list drops.
 void frmMain::addTooltips() {
     if (!m_tooltips) return;
-    auto add = [&](HWND owner, UINT_PTR id, UINT flags, const char* text) {
+    auto add = [&](HWND owner, UINT_PTR id, UINT flags) {
         TOOLINFOA ti{};
         ti.cbSize = sizeof ti;
         ti.uFlags = flags | TTF_SUBCLASS;
         ti.hwnd = owner;
         ti.uId = id;
-        ti.lpszText = const_cast<char*>(text);
+        ti.lpszText = LPSTR_TEXTCALLBACKA;
         if (!(flags & TTF_IDISHWND)) SendMessageA(owner, SB_GETRECT, id - 1, reinterpret_cast<LPARAM>(&ti.rect));
         SendMessageA(m_tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
     };
-    const char* topicTip = "Click here to change the subject you are studying.";
-    const char* translationTip = "Click here to change the Bible Translation you are studying.";
-    add(hwnd(), reinterpret_cast<UINT_PTR>(ComboTopics), TTF_IDISHWND, topicTip);
-    add(hwnd(), reinterpret_cast<UINT_PTR>(comboTranslations), TTF_IDISHWND, translationTip);
-    // A drop-down combo's edit field takes the pointer; it carries the tip too.
-    if (HWND edit = ChildWindowFromPoint(ComboTopics, POINT{15, 15}); edit && edit != ComboTopics)
-        add(hwnd(), reinterpret_cast<UINT_PTR>(edit), TTF_IDISHWND, topicTip);
-    if (HWND edit = ChildWindowFromPoint(comboTranslations, POINT{15, 15}); edit && edit != comboTranslations)
-        add(hwnd(), reinterpret_cast<UINT_PTR>(edit), TTF_IDISHWND, translationTip);
-    add(StatusBar1, 1, 0, topicTip);
-    add(StatusBar1, 2, 0, "The total number of verses in this subject.");
-    add(StatusBar1, 3, 0, "The Bible Translation you are viewing.");
-    add(StatusBar1, 4, 0, "This panel displays the Sleep time.");
+    for (HWND combo : {ComboTopics, comboTranslations}) {
+        add(hwnd(), reinterpret_cast<UINT_PTR>(combo), TTF_IDISHWND);
+        // A drop-down combo's edit field takes the pointer; it carries the tip too.
+        if (HWND edit = ChildWindowFromPoint(combo, POINT{15, 15}); edit && edit != combo)
+            add(hwnd(), reinterpret_cast<UINT_PTR>(edit), TTF_IDISHWND);
+    }
+    for (UINT_PTR panel = 1; panel <= 4; ++panel) add(StatusBar1, panel, 0);
+}
+
+const char* frmMain::listTipText(UINT_PTR tool, bool isWindow) const {
+    for (HWND combo : {ComboTopics, comboTranslations})
+        if (SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) return "";
+    if (!isWindow) return tool >= 1 && tool <= 4 ? kPanelTips[tool - 1] : "";
+    HWND h = reinterpret_cast<HWND>(tool);
+    if (h == ComboTopics || GetParent(h) == ComboTopics) return kTopicTip;
+    if (h == comboTranslations || GetParent(h) == comboTranslations) return kTranslationTip;
+    return "";
 }
 
 bool frmMain::nextVerse() {
@@ -302,6 +347,22 @@ bool frmMain::loadParallelTranslations(const std::string& fileName) {
         }
     }
     return false;
+}
+
+void frmMain::parallelFollowsShownTopic() {
+    long k = currentTopicIndex();
+    if (!gParallelTranslation || k < 0 || gTopics[static_cast<size_t>(k)].isUserFile) return;
+    const std::string& file = gTopics[static_cast<size_t>(k)].fileName;
+    for (long i = 0; i < static_cast<long>(gTranslations.size()); ++i) {
+        const TopicList& topics = gTranslations[static_cast<size_t>(i)].topics;
+        long held = topics.empty() ? -1 : topics[0].currentTopic;
+        bool holdsShown = held >= 0 && static_cast<size_t>(held) < topics.size() &&
+                          topics[static_cast<size_t>(held)].fileName == file;
+        if (i != gCurTranslation && !holdsShown) {
+            loadParallelTranslations(file);
+            return;
+        }
+    }
 }
 
 bool frmMain::changeTopics(long& topicIndex) {

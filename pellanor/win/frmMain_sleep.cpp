@@ -98,6 +98,9 @@ void frmMain::SysTrayMouseEventHandler() {
 void frmMain::mnuRCPrestore() {
     try {
         sysTray::unhookWindow();
+        // The countdown and the wait end here: the caption says so as a
+        // wake-up's does.
+        SetWindowTextA(hwnd(), kCaption);
         ShowWindow(hwnd(), SW_SHOWNORMAL);
         sysTray::deleteTrayIcon();
         timerVerse.setEnabled(false);

@@ -16,6 +16,54 @@
 
 namespace testsupport {
 
+namespace e2e_detail {
+struct BoxSearch {
+    DWORD pid;
+    HWND keep;
+    HWND box;
+};
+
+inline BOOL CALLBACK findBox(HWND w, LPARAM lp) {
+    auto* c = reinterpret_cast<BoxSearch*>(lp);
+    DWORD p = 0;
+    GetWindowThreadProcessId(w, &p);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (p == c->pid && w != c->keep && IsWindowVisible(w) && std::string(cls) == "#32770" && GetDlgItem(w, 0xFFFF)) {
+        c->box = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace e2e_detail
+
+// A message box the program shows (a dialog with the box's static text),
+// other than keep; null when there is none.
+inline HWND findMessageBox(DWORD pid, HWND keep = nullptr) {
+    e2e_detail::BoxSearch ctx{pid, keep, nullptr};
+    EnumWindows(e2e_detail::findBox, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.box;
+}
+
+// Answers every message box the program shows until it is quiet for a
+// while; returns their captions.
+inline std::vector<std::string> answerBoxes(DWORD pid, HWND keep, DWORD quietMs = 700) {
+    std::vector<std::string> captions;
+    DWORD lastSeen = GetTickCount();
+    while (GetTickCount() - lastSeen < quietMs) {
+        if (HWND box = findMessageBox(pid, keep)) {
+            char caption[256] = {};
+            GetWindowTextA(box, caption, sizeof caption);
+            captions.push_back(caption);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            lastSeen = GetTickCount();
+            Sleep(200);
+        }
+        Sleep(30);
+    }
+    return captions;
+}
+
 class RunningProgram : public ::testing::Test {
 protected:
     void SetUp() override {

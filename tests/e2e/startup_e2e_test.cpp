@@ -155,46 +155,6 @@ TEST_F(Startup, SleepButtonSendsToTheTrayAndWakes) {
     EXPECT_EQ(finish(), 0);
 }
 
-struct BoxSearch {
-    DWORD pid;
-    HWND keep;
-    HWND box;
-};
-
-BOOL CALLBACK findBox(HWND w, LPARAM lp) {
-    auto* c = reinterpret_cast<BoxSearch*>(lp);
-    DWORD p = 0;
-    GetWindowThreadProcessId(w, &p);
-    char cls[64] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (p == c->pid && w != c->keep && IsWindowVisible(w) && std::string(cls) == "#32770" && GetDlgItem(w, 0xFFFF)) {
-        c->box = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Answers every message box the program shows until it is quiet for a
-// while; returns their captions.
-std::vector<std::string> answerBoxes(DWORD pid, HWND keep, DWORD quietMs = 700) {
-    std::vector<std::string> captions;
-    DWORD lastSeen = GetTickCount();
-    while (GetTickCount() - lastSeen < quietMs) {
-        BoxSearch ctx{pid, keep, nullptr};
-        EnumWindows(findBox, reinterpret_cast<LPARAM>(&ctx));
-        if (ctx.box) {
-            char caption[256] = {};
-            GetWindowTextA(ctx.box, caption, sizeof caption);
-            captions.push_back(caption);
-            PostMessageA(ctx.box, WM_COMMAND, IDOK, 0);
-            lastSeen = GetTickCount();
-            Sleep(200);
-        }
-        Sleep(30);
-    }
-    return captions;
-}
-
 // The add-verses dialog of the running program: a verse added and saved
 // becomes a topic; a save that cannot complete leaves the old file whole
 // and the dialog open with the new verse.

@@ -115,6 +115,9 @@ TEST_F(Tray, RestoreAndQuitFromTheIconMenu) {
     ASSERT_TRUE(waitFor(5000, [&] { return !IsWindowVisible(main); })) << "the window goes to the tray";
     // "Restore Program to the Desktop"
     EXPECT_TRUE(chooseFromIconMenu(1, [&] { return IsWindowVisible(main) != FALSE; })) << "restored";
+    char caption[64] = {};
+    GetWindowTextA(main, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Pellanor 2004") << "no countdown runs";
     EXPECT_TRUE(waitFor(5000, [] { return waitForTrayIcon(0) == nullptr; })) << "the icon is gone";
 
     clickButton(main, 0);

@@ -66,9 +66,10 @@ TEST_F(Layout, ReferenceBoxSitsBetweenPreviousAndNext) {
 }
 
 // Each panel is as wide as its text in the status bar's own font, and the
-// last one ends before the size grip.
+// last one ends before the size grip, at the smallest window size too.
 TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
     addTopic(root, KJV, "Long Topic.txt", verses(27));
+    addTopic(root, KJV, "Your Inspirational Thoughts and More.txt", verses(2));
     setUserSetting("fileName", "Long Topic.txt");
     setUserSetting("newVerseIndex", "14");
     start();
@@ -76,7 +77,7 @@ TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
     ShowWindow(form->hwnd(), SW_SHOWNA);
     HWND bar = form->StatusBar1;
     const int edge = GetSystemMetrics(SM_CXEDGE);
-    for (SIZE size : {SIZE{620, 450}, SIZE{1000, 700}}) {
+    for (SIZE size : {SIZE{620, 450}, SIZE{1000, 700}, SIZE{510, 200}}) {
         SetWindowPos(form->hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         RECT barClient;
         GetClientRect(bar, &barClient);
@@ -101,6 +102,19 @@ TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
         SendMessageA(bar, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
         MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&p3), 2);
         EXPECT_EQ(combo.left, p3.left) << "the translation list lies over panel 3";
+        // The topic box shows its topic whole, its open list every name.
+        HWND topics = form->ComboTopics;
+        HDC comboDc = GetDC(topics);
+        HGDIOBJ oldFont = SelectObject(comboDc, reinterpret_cast<HGDIOBJ>(SendMessageA(topics, WM_GETFONT, 0, 0)));
+        SIZE shown, longest;
+        GetTextExtentPoint32A(comboDc, " Long Topic", 11, &shown);
+        GetTextExtentPoint32A(comboDc, " Your Inspirational Thoughts and More", 37, &longest);
+        SelectObject(comboDc, oldFont);
+        ReleaseDC(topics, comboDc);
+        RECT box = rectOf(topics);
+        EXPECT_GE(box.right - box.left - GetSystemMetrics(SM_CXVSCROLL), shown.cx) << size.cx;
+        EXPECT_GE(SendMessageA(topics, CB_GETDROPPEDWIDTH, 0, 0) - GetSystemMetrics(SM_CXVSCROLL), longest.cx)
+            << size.cx;
     }
     ShowWindow(form->hwnd(), SW_HIDE);
 }
@@ -264,6 +278,76 @@ protected:
         Layout::TearDown();
     }
 };
+
+BOOL CALLBACK addVisibleTip(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (IsWindowVisible(w) && std::string(cls) == TOOLTIPS_CLASSA) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+    return TRUE;
+}
+
+// The visible tip windows of this thread.
+std::vector<HWND> visibleTips() {
+    std::vector<HWND> tips;
+    EnumThreadWindows(GetCurrentThreadId(), addVisibleTip, reinterpret_cast<LPARAM>(&tips));
+    return tips;
+}
+
+void pumpFor(DWORD ms) {
+    MSG m;
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < ms; Sleep(10))
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+}
+
+// A click of the real mouse where the pointer is put.
+void clickAt(POINT p) {
+    SetCursorPos(p.x, p.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+// The user clicks into a list's box before its tip came and moves on over
+// the box while the list is open: no tip comes over the list. Once the list
+// is closed, the tip comes again.
+TEST_F(Tooltips, NoListTipWhileItsListIsOpen) {
+    for (HWND combo : {form->ComboTopics, form->comboTranslations}) {
+        RECT r;
+        GetWindowRect(combo, &r);
+        POINT p{r.left + 30, (r.top + r.bottom) / 2};
+        SetCursorPos(p.x - 5, p.y);
+        pumpFor(100);
+        SetCursorPos(p.x, p.y);
+        pumpFor(200);
+        clickAt(p);
+        pumpFor(300);
+        ASSERT_TRUE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) << "the list opened";
+        for (int i = 0; i < 5; ++i) {
+            SetCursorPos(p.x + i, p.y);
+            pumpFor(100);
+        }
+        pumpFor(800);
+        EXPECT_TRUE(visibleTips().empty()) << "no tip over the open list";
+        SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        SetCursorPos(p.x - 5, p.y);
+        pumpFor(100);
+        SetCursorPos(p.x, p.y);
+        pumpFor(1200);
+        std::vector<HWND> tips = visibleTips();
+        ASSERT_EQ(tips.size(), 1u) << "the tip comes with the list closed";
+        char text[128] = {};
+        GetWindowTextA(tips[0], text, sizeof text);
+        EXPECT_STREQ(text, combo == form->ComboTopics ? "Click here to change the subject you are studying."
+                                                      : "Click here to change the Bible Translation you are studying.");
+        SetCursorPos(0, 0);
+        pumpFor(300);
+    }
+}
 
 TEST_F(Tooltips, APressHidesTheTipAndStopsItsDelay) {
     ASSERT_TRUE(hoverUntilShown(2));

@@ -3,6 +3,9 @@
 // of the stored and the running version.
 #include "main_window_fixture.h"
 
+#include <mmsystem.h>
+
+#include <atomic>
 #include "modHyperLink.h"
 
 using namespace testsupport;
@@ -74,6 +77,33 @@ TEST_F(Menus, SoundStateIsDecidedWhenFirstRead) {
         EXPECT_EQ(userSetting("buttonSounds"), saved);
         resetLibraryState();
     }
+}
+
+// The count waits until the load is over and the window idle, and runs on
+// the window's own thread: the program starts no thread of its own.
+TEST_F(Menus, SoundCheckRunsOnTheWindowsThreadOnceTheWindowIsIdle) {
+    const DWORD windowThread = GetCurrentThreadId();
+    std::atomic<int> checks{0};
+    std::atomic<DWORD> checkedOn{0};
+    seams::setSoundDeviceCount([&] {
+        checkedOn = GetCurrentThreadId();
+        ++checks;
+        return 1u;
+    });
+    start();
+    ASSERT_TRUE(form->formLoaded);
+    EXPECT_EQ(checks, 0) << "not during the load";
+    ShowWindow(form->hwnd(), SW_SHOWNA);
+    MSG msg;
+    for (DWORD t0 = GetTickCount(); checks == 0 && GetTickCount() - t0 < 5000; Sleep(10))
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    ShowWindow(form->hwnd(), SW_HIDE);
+    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(checkedOn, windowThread);
+    EXPECT_TRUE(form->menuPresent(frmMain::mnuButtonSounds)) << "the count is applied";
+    form->closeNow();
+    EXPECT_EQ(checks, 1) << "once";
+    seams::setSoundDeviceCount(nullptr);
 }
 
 TEST_F(Menus, LimitedAccessDisablesSoundsAndUpdates) {

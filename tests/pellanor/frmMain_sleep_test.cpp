@@ -168,6 +168,7 @@ TEST_F(Sleep, TrayCallbackThroughTheHookedProcedure) {
     EXPECT_TRUE(IsWindowVisible(form->hwnd()));
     EXPECT_FALSE(sysTray::gHooked);
     EXPECT_FALSE(form->timerVerse.enabled());
+    EXPECT_EQ(caption(), "Pellanor 2004") << "no countdown is left in the caption";
 
     form->sleepButton();
     // The pop-up menu runs its own loop; a timer ends it.

@@ -27,6 +27,28 @@ TEST_F(MainWindow, MissingHelpFileClosesAndSavesNothing) {
     EXPECT_EQ(help.back().command, static_cast<UINT>(HH_CLOSE_ALL));
 }
 
+TEST_F(MainWindow, EveryStoredVerseSizeShowsExactlyOneReference) {
+    standardLibrary();
+    for (long size = 8; size <= 14; ++size) {
+        setUserSetting("verseFontSize", std::to_string(size));
+        start();
+        int shown = 0;
+        for (HWND box : form->txtLocation)
+            if (GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE) {
+                ++shown;
+                char text[64] = {};
+                GetWindowTextA(box, text, sizeof text);
+                EXPECT_NE(text[0], '\0') << size;
+            }
+        EXPECT_EQ(shown, 1) << "size " << size;
+        form.reset();
+        gMainForm = nullptr;
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+}
+
 TEST_F(MainWindow, TwoTranslationsWithNamesEmphasised) {
     standardLibrary();
     BoxRecorder boxes;
@@ -48,6 +70,32 @@ TEST_F(MainWindow, TwoTranslationsWithNamesEmphasised) {
     char caption[64];
     GetWindowTextA(form->hwnd(), caption, sizeof caption);
     EXPECT_STREQ(caption, "Pellanor 2004");
+}
+
+// The saved topic is gone from the shown translation, from all of them or
+// still in another: the topic chosen instead shows in parallel too.
+TEST_F(MainWindow, TheTopicChosenForAMissingOneShowsInParallel) {
+    addTopic(root, KJV, "Peace and Trust.txt", topicText({"Isaiah\t26\t3\tThou wilt keep him in perfect peace"}));
+    addTopic(root, WEB, "Peace and Trust.txt", topicText({"Isaiah\t26\t3\tYou will keep whoever's mind is steadfast"}));
+    addTopic(root, WEB, "Hope.txt", topicText({"Isaiah\t26\t3\tA verse of another topic"}));
+    for (const char* saved : {"Gone.txt", "Hope.txt"}) {
+        setUserSetting("fileName", saved);
+        BoxRecorder boxes;
+        start();
+        ASSERT_TRUE(form->formLoaded);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].caption, "Topic is Not Available");
+        EXPECT_EQ(form->verseBoxText(),
+                  "King James Version\r\nThou wilt keep him in perfect peace\r\n\r\n"
+                  "World English Bible\r\nYou will keep whoever's mind is steadfast\r\n\r\n")
+            << saved;
+        ShowWindow(form->hwnd(), SW_HIDE);
+        form.reset();
+        gMainForm = nullptr;
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
 }
 
 TEST_F(MainWindow, TranslationWithoutTheVerseOrTopicAddsNothing) {

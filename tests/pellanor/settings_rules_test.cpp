@@ -25,6 +25,12 @@ TEST(SettingsRules, NumbersOutsideTheirRangeReadAsFallback) {
     EXPECT_EQ(snoozeTime("99999999999999999999"), 1);
 }
 
+TEST(SettingsRules, EveryValidVerseSizeShowsOneReferenceBox) {
+    const int expected[] = {0, 0, 1, 1, 1, 1, 2}; // sizes 8 to 14
+    for (long size = 8; size <= 14; ++size)
+        EXPECT_EQ(referenceBoxFor(size), expected[size - 8]) << size;
+}
+
 TEST(SettingsRules, BooleansNormalise) {
     EXPECT_TRUE(isBooleanText(" TRUE "));
     EXPECT_TRUE(isBooleanText("False"));

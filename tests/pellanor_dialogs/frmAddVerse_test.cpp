@@ -14,6 +14,7 @@
 #include "dialog_driver.h"
 #include "dialogs_res.h"
 #include "frmAddVerse.h"
+#include "layout_checks.h"
 #include "library_fixture.h"
 #include "seams.h"
 #include "verse_entry.h"
@@ -125,6 +126,25 @@ TEST_F(AddVerse, OpensEmptyWithoutCreatingFiles) {
     EXPECT_EQ(help[0].file, gHelpFile);
     EXPECT_EQ(help[0].command, static_cast<UINT>(HH_HELP_CONTEXT));
     EXPECT_EQ(help[0].data, 1002u);
+}
+
+TEST_F(AddVerse, EveryFieldLabelShowsWholeInItsFrame) {
+    open();
+    const int verseLabels[] = {IDC_AV_LBLVERSE0, IDC_AV_LBLVERSE1, IDC_AV_LBLVERSE2, IDC_AV_LBLVERSE3};
+    const int thoughtLabels[] = {IDC_AV_LBLVERSE7, IDC_AV_LBLVERSE6};
+    auto check = [&](const int* ids, size_t n, HWND frame) {
+        for (size_t i = 0; i < n; ++i) {
+            HWND label = GetDlgItem(h(), ids[i]);
+            EXPECT_LE(layoutchecks::textHeightNeeded(label), layoutchecks::clientHeight(label))
+                << text(label) << ": on one line";
+            EXPECT_TRUE(layoutchecks::inside(label, frame)) << text(label);
+            if (i > 0) {
+                EXPECT_FALSE(layoutchecks::overlap(label, GetDlgItem(h(), ids[i - 1]))) << text(label);
+            }
+        }
+    };
+    check(verseLabels, 4, dlg->frameVerse);
+    check(thoughtLabels, 2, dlg->frameThought);
 }
 
 TEST_F(AddVerse, AddUpdateDeleteSortThenOKWritesBothFilesInListOrder) {

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "dialogs_res.h"
 #include "frmAbout.h"
+#include "frmAddVerse.h"
 #include "frmCopyrights.h"
 #include "frmFirstTime.h"
 #include "frmFirstTime_res.h"
@@ -113,6 +115,43 @@ TEST_F(Wired, FirstRunAgreementThenTheTipAtTheNextStart) {
     EXPECT_EQ(FindWindowA(nullptr, frmTip::kCaption), nullptr);
     EXPECT_EQ(userSetting("Show Tips at Startup"), "1") << "the tip was shown and stored its choice";
     for (const HelpCall& call : help) EXPECT_NE(call.data, 1009u) << "no purpose display after the first run";
+}
+
+// A box the load of a dialog shows (a user file set aside, the notices
+// missing) comes up with the main window already disabled, so nothing on
+// it can be used before the dialog is modal; it is usable again after.
+TEST_F(Wired, ABoxADialogsLoadShowsFindsTheMainWindowDisabled) {
+    setUserSetting("First Time Run", "False");
+    setUserSetting("Show Tips at Startup", "0");
+    writeBytes(root / "Your Verses\\Your Verses.txt", "a line the reader refuses\r\n");
+    startWired();
+    ASSERT_TRUE(form->formLoaded);
+    form->openAddVerseDialog = [](HWND owner) { frmAddVerse::showDialog(owner); };
+    struct Seen {
+        std::string caption;
+        bool mainEnabled;
+    };
+    std::vector<Seen> seen;
+    seams::setMessageBox([&](HWND, const std::string&, const std::string& caption, UINT) {
+        seen.push_back({caption, IsWindowEnabled(form->hwnd()) != FALSE});
+        return IDOK;
+    });
+    {
+        WhenShown cancel("Add Your Own Verses & Inspirational Thoughts",
+                         [](HWND d) { WhenShown::click(d, IDC_AV_CANCEL); });
+        form->addVersesButton();
+    }
+    {
+        WhenShown ok(frmCopyrights::kCaption, [](HWND d) { WhenShown::click(d, IDOK); });
+        form->mnuCopyrights_Click();
+    }
+    seams::setMessageBox(nullptr);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].caption, "Your File Has Been Set Aside");
+    EXPECT_FALSE(seen[0].mainEnabled);
+    EXPECT_EQ(seen[1].caption, "Error: File Could Not Be Opened");
+    EXPECT_FALSE(seen[1].mainEnabled);
+    EXPECT_TRUE(IsWindowEnabled(form->hwnd())) << "given back when the dialogs are gone";
 }
 
 } // namespace

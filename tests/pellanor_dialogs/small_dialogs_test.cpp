@@ -98,6 +98,26 @@ TEST_F(FirstTime, EnterNeverAccepts) {
     EXPECT_FALSE(gAgreementAccepted);
 }
 
+// As the main window opens it: the focus it opens with, and an Enter there.
+TEST_F(SmallDialogs, TheAgreementOpensOnItsTextAndEnterAcceptsNothing) {
+    gAgreementAccepted = false;
+    HWND focused = nullptr, text = nullptr;
+    {
+        WhenShown press(frmFirstTime::kCaption, [&](HWND d) {
+            focused = GetFocus();
+            text = GetDlgItem(d, IDC_FT_TEXT1);
+            PostMessageA(focused, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            PostMessageA(focused, WM_CHAR, '\r', 0x001C0001);
+            PostMessageA(focused, WM_KEYUP, VK_RETURN, 0xC01C0001);
+            WhenShown::click(d, IDCANCEL);
+        });
+        frmFirstTime::showDialog(nullptr);
+    }
+    ASSERT_NE(text, nullptr) << "the dialog was shown";
+    EXPECT_EQ(focused, text) << "the agreement's text has the focus";
+    EXPECT_FALSE(gAgreementAccepted) << "Enter did not accept";
+}
+
 TEST_F(FirstTime, ViewingTheAgreementKeepsTheDialogOpen) {
     gErrorShown = true;
     click(h(), IDC_FT_COMMAND3);

@@ -2,13 +2,16 @@
 // The wrapper over the real Task Scheduler of the test prefix: a task is
 // stored, found again by name, refused as a duplicate, and deleted. What
 // the scheduler reads back only partly under Wine (triggers, account) is
-// tested through the dialog's fake.
+// tested through the dialog's fake; where Wine reads no triggers back, the
+// wrapper reads them from the task's file, tested here with a file as
+// Windows writes it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 #include "TaskScheduler.h"
 
@@ -134,6 +137,69 @@ TEST_F(RealScheduler, BeginDayAndStartTimeShareTheBoundaryWithoutDisturbingEachO
     SYSTEMTIME back{};
     ASSERT_EQ(trigger->startTime(back), S_OK);
     EXPECT_EQ(formatBoundary(back), L"2031-02-28T20:15:05");
+}
+
+// A task file in the scheduler's store, UTF-16 as the scheduler writes it.
+bool plantTaskFile(const std::string& name, const std::wstring& xml) {
+    char system[MAX_PATH] = {};
+    if (!GetSystemDirectoryA(system, MAX_PATH)) return false;
+    std::string folder = std::string(system) + "\\Tasks\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    HANDLE f = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    std::wstring text = L"\xFEFF" + xml;
+    DWORD n = 0;
+    BOOL ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &n, nullptr);
+    CloseHandle(f);
+    return ok && n == text.size() * sizeof(wchar_t);
+}
+
+TEST_F(RealScheduler, ATaskAsWindowsStoresItGivesItsTriggerAndADamagedOneIsLeftOut) {
+    constexpr const char* kDamaged = "Another Program's Task";
+    ASSERT_TRUE(plantTaskFile(kName,
+                              L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
+                              L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
+                              L"  <Triggers><CalendarTrigger><StartBoundary>2026-01-01T07:30:00</StartBoundary>"
+                              L"<Enabled>true</Enabled><ScheduleByDay><DaysInterval>1</DaysInterval></ScheduleByDay>"
+                              L"</CalendarTrigger></Triggers>\r\n"
+                              L"  <Settings><Enabled>true</Enabled></Settings>\r\n"
+                              L"  <Actions Context=\"Author\"><Exec><Command>C:\\x\\pellanor</Command></Exec></Actions>\r\n"
+                              L"</Task>\r\n"));
+    ASSERT_TRUE(plantTaskFile(kDamaged, L"<Task><Triggers><CalendarTrigger><StartBoundary>"));
+    std::vector<std::shared_ptr<Task>> all;
+    ASSERT_EQ(tasks->refresh(), S_OK) << "another program's damaged task stops nothing";
+    ASSERT_EQ(tasks->tasks(all), S_OK);
+    EXPECT_EQ(std::count_if(all.begin(), all.end(), [&](const auto& t) { return t->name() == kDamaged; }), 0);
+    auto task = findTask(*tasks, kName);
+    ASSERT_NE(task, nullptr);
+
+    std::shared_ptr<TriggerList> triggers;
+    ASSERT_EQ(task->triggers(triggers), S_OK);
+    long n = 0;
+    ASSERT_EQ(triggers->count(n), S_OK);
+    EXPECT_EQ(n, 1);
+    std::shared_ptr<Trigger> trigger;
+    ASSERT_EQ(triggers->item(1, trigger), S_OK);
+    SYSTEMTIME start{};
+    ASSERT_EQ(trigger->startTime(start), S_OK);
+    EXPECT_EQ(formatBoundary(start), L"2026-01-01T07:30:00");
+    DWORD flags = kFlagDisabled;
+    ASSERT_EQ(task->flags(flags), S_OK);
+    EXPECT_EQ(flags & kFlagDisabled, 0u) << "enabled";
+
+    // Changed, it is the same one trigger with the new time.
+    SYSTEMTIME at{};
+    at.wHour = 21;
+    ASSERT_EQ(trigger->setStartTime(at), S_OK);
+    ASSERT_EQ(trigger->startTime(start), S_OK);
+    EXPECT_EQ(formatBoundary(start), L"2026-01-01T21:00:00") << "the begin day is kept";
+    ASSERT_EQ(triggers->count(n), S_OK);
+    EXPECT_EQ(n, 1);
+
+    tasks->remove(kDamaged);
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    DeleteFileA((std::string(system) + "\\Tasks\\" + kDamaged).c_str());
 }
 
 TEST(Boundary, FormatsAndParsesTheSchedulersText) {
