@@ -75,10 +75,9 @@ OrvaneAutoUpdate::~OrvaneAutoUpdate() {
     if (m_greyBrush) DeleteObject(m_greyBrush);
 }
 
-void OrvaneAutoUpdate::showDialog(HWND owner) {
-    OrvaneAutoUpdate dialog(owner);
-    dialog.showModal(owner);
-}
+// The main window is disabled before the load, so a box the load shows
+// leaves nothing of it to use.
+void OrvaneAutoUpdate::showDialog(HWND owner) { ui::showModalForm<OrvaneAutoUpdate>(owner); }
 
 // ---------------------------------------------------------------- load
 
