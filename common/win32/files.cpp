@@ -49,7 +49,15 @@ bool writeAll(HANDLE h, const std::string& bytes) {
     return true;
 }
 
-std::string tempFor(const FileReplacement& f) { return f.path + ".new"; }
+std::string tempFor(const FileReplacement& f) { return f.prepared.empty() ? f.path + ".new" : f.prepared; }
+
+// Removes the temporary files left: the caller's prepared ones only when
+// nothing of the others was written yet.
+void dropTemps(const std::vector<FileReplacement>& files, bool preparedOnly) {
+    for (const FileReplacement& f : files)
+        if (!f.remove && (!preparedOnly || !f.prepared.empty()) && fileExists(tempFor(f)))
+            DeleteFileA(tempFor(f).c_str());
+}
 
 // What may stop a replacement before anything is written.
 bool inTheWay(const std::vector<FileReplacement>& files, ReplaceFailure& failure) {
@@ -102,8 +110,8 @@ bool commit(const FileReplacement& f, ReplaceFailure& failure) {
         failure.step = ReplaceFailure::Step::Delete;
         return false;
     }
-    if (MoveFileExA(failure.temp.c_str(), f.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+    const DWORD replace = f.overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (MoveFileExA(failure.temp.c_str(), f.path.c_str(), replace | MOVEFILE_WRITE_THROUGH)) return true;
     failure.error = GetLastError();
     failure.step = ReplaceFailure::Step::Replace;
     return false;
@@ -115,19 +123,18 @@ bool replaceFiles(const std::vector<FileReplacement>& files, ReplaceFailure* fai
     ReplaceFailure local;
     ReplaceFailure& why = failure ? *failure : local;
     why = ReplaceFailure{};
-    if (inTheWay(files, why)) return false;
-    auto dropTemps = [&] {
-        for (const FileReplacement& f : files)
-            if (!f.remove && fileExists(tempFor(f))) DeleteFileA(tempFor(f).c_str());
-    };
+    if (inTheWay(files, why)) {
+        dropTemps(files, true);
+        return false;
+    }
     for (const FileReplacement& f : files) {
-        if (f.remove || prepare(f, why)) continue;
-        dropTemps();
+        if (f.remove || !f.prepared.empty() || prepare(f, why)) continue;
+        dropTemps(files, false);
         return false;
     }
     for (const FileReplacement& f : files) {
         if (commit(f, why)) continue;
-        dropTemps();
+        dropTemps(files, false);
         return false;
     }
     return true;

@@ -19,11 +19,17 @@ std::string moduleFolder();
 bool readWholeFile(const std::string& path, std::string& content);
 
 // One file of a whole-file replacement: its new bytes, or its removal (a
-// file already missing counts as removed).
+// file already missing counts as removed). A caller that streams the bytes
+// itself (a download) names the temporary file it has written and flushed
+// beside path instead; that file is then moved as it is, or removed on
+// failure. Without overwrite the file is only added: one that appeared at
+// path meanwhile stops the replacement.
 struct FileReplacement {
     std::string path;
     std::string content;
     bool remove = false;
+    std::string prepared;
+    bool overwrite = true;
 };
 
 // Where a replacement stopped: the step, the file it is about, the
@@ -46,10 +52,11 @@ struct ReplaceFailure {
 
 // Replaces files whole, so that nothing is ever half-written: every new
 // content is written and flushed to a temporary file beside its file
-// (path + ".new") before any file is touched; only then are the files
-// replaced or removed, in order. A folder in the way or a read-only file
-// stops it before anything is written, and on any failure no temporary file
-// is left. False when it failed, failure (when given) saying where.
+// (path + ".new", or the caller's prepared one) before any file is touched;
+// only then are the files replaced or removed, in order. A folder in the way
+// or a read-only file stops it before anything is written, and on any
+// failure no temporary file is left. False when it failed, failure (when
+// given) saying where.
 bool replaceFiles(const std::vector<FileReplacement>& files, ReplaceFailure* failure = nullptr);
 
 // The system's own words for an error code, without the line end they come

@@ -189,16 +189,16 @@ DownloadResult receiveInto(TransferRequest request, win32::File out, const std::
     if (r != dlOK) return r;
     early.finish();
     if (!FlushFileBuffers(out.get())) {
-        error = "cannot write " + temp + ": " + systemMessage(GetLastError());
+        error = "cannot write " + temp + ": " + win32::systemErrorText(GetLastError());
         return dlFileError;
     }
     return dlOK;
 }
 
 // The system folder's rule for the download at temp: dlOK when it may go to
-// target, then without replacing when no file was there (one that appeared
+// target, then without overwriting when no file was there (one that appeared
 // meanwhile is not replaced unchecked); dlVersionRefused otherwise.
-DownloadResult versionRule(const std::string& target, const std::string& temp, DWORD& replace, std::string& error) {
+DownloadResult versionRule(const std::string& target, const std::string& temp, bool& overwrite, std::string& error) {
     const bool there = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
     const std::optional<FileVersion> installed = there ? fileVersion(target) : std::nullopt;
     const std::optional<FileVersion> offered = fileVersion(temp);
@@ -211,8 +211,17 @@ DownloadResult versionRule(const std::string& target, const std::string& temp, D
                                     ")");
         return dlVersionRefused;
     }
-    if (verdict == SystemFileVerdict::add) replace = 0;
+    if (verdict == SystemFileVerdict::add) overwrite = false;
     return dlOK;
+}
+
+// Why the flushed download could not be put in place, for the error log.
+std::string replaceProblem(const win32::ReplaceFailure& f) {
+    using Step = win32::ReplaceFailure::Step;
+    const std::string what = "cannot replace " + f.path + ": ";
+    if (f.step == Step::FolderAtPath) return what + "a folder is in its place";
+    if (f.step == Step::ReadOnly) return what + "the file is read-only";
+    return what + win32::systemErrorText(f.error);
 }
 
 } // namespace
@@ -290,10 +299,12 @@ void FileDownloader::download(const std::string& url, const std::string& localPa
     request.expectedSize = m_expectedSize;
     result = receiveInto(std::move(request), std::move(created), tempPath, progress, m_abort, m_lastError);
     if (result != dlOK) return;
-    DWORD replace = MOVEFILE_REPLACE_EXISTING;
-    if (m_versionChecked && (result = versionRule(target, tempPath, replace, m_lastError)) != dlOK) return;
-    if (!MoveFileExA(tempPath.c_str(), target.c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
-        m_lastError = "cannot replace " + target + ": " + systemMessage(GetLastError());
+    win32::FileReplacement replacement{target, {}, false, tempPath};
+    if (m_versionChecked && (result = versionRule(target, tempPath, replacement.overwrite, m_lastError)) != dlOK)
+        return;
+    win32::ReplaceFailure failure;
+    if (!win32::replaceFiles({replacement}, &failure)) {
+        m_lastError = replaceProblem(failure);
         result = dlFileError;
         return;
     }

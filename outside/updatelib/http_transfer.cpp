@@ -2,8 +2,8 @@
 // The worker does only what may block: opening the connection, sending the
 // request, reading blocks. It hands each step over through a small queue
 // (at most kQueued blocks, so a slow caller holds the server back instead
-// of filling memory) and signals an event the caller waits on with
-// MsgWaitForMultipleObjectsEx. Every call into WinINet and every handover
+// of filling memory) and signals an event the caller waits on with its
+// window messages dispatched (ui::waitDispatching). Every call into WinINet and every handover
 // costs far more than copying a few kilobytes, so a fast server's data
 // comes in large reads (read_pacing.h) into buffers the caller hands back
 // for reuse, rather than in fresh small blocks. To stop, the caller marks
@@ -26,6 +26,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "common/win32/files.h"
 #include "common/win32/handles.h"
 #include "read_pacing.h"
 
@@ -43,6 +44,7 @@ struct WinInet {
     decltype(&::InternetQueryDataAvailable) InternetQueryDataAvailable = nullptr;
     decltype(&::InternetReadFile) InternetReadFile = nullptr;
     decltype(&::InternetCloseHandle) InternetCloseHandle = nullptr;
+    HMODULE module = nullptr; // holds the words for WinINet's own error codes
     bool loaded = false;
 };
 
@@ -51,6 +53,7 @@ const WinInet& winInet() {
         WinInet a;
         HMODULE dll = LoadLibraryA("wininet.dll");
         if (!dll) return a;
+        a.module = dll;
         auto find = [&](auto& fn, const char* name) {
             fn = win32::procAddress<std::remove_reference_t<decltype(fn)>>(dll, name);
             return fn != nullptr;
@@ -63,6 +66,12 @@ const WinInet& winInet() {
         return a;
     }();
     return api;
+}
+
+// The text of the last error of a WinINet call.
+std::string winInetError() {
+    const DWORD code = GetLastError();
+    return win32::systemErrorText(code, winInet().module);
 }
 
 // The largest read (WinINet's cost per call is what counts on a fast
@@ -181,7 +190,7 @@ HINTERNET openRequest(Shared& s) {
                                       // Loopback too goes through the proxy the user named.
                                       s.proxy.empty() ? nullptr : "<-loopback>", 0);
     if (!session) {
-        finish(s, dlNetwork, "cannot open the connection: " + systemMessage(GetLastError()));
+        finish(s, dlNetwork, "cannot open the connection: " + winInetError());
         return nullptr;
     }
     // WinINet's own limits, so that the worker too ends some time.
@@ -192,7 +201,7 @@ HINTERNET openRequest(Shared& s) {
                         INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
     HINTERNET request = winInet().InternetOpenUrlA(session, s.url.c_str(), nullptr, 0, flags, 0);
     if (!request) {
-        finish(s, dlNetwork, "cannot reach " + s.url + ": " + systemMessage(GetLastError()));
+        finish(s, dlNetwork, "cannot reach " + s.url + ": " + winInetError());
         return nullptr;
     }
     if (!adopt(s, s.request, request)) return nullptr;
@@ -233,7 +242,7 @@ void readBody(Shared& s, HINTERNET request) {
             const Stopwatch asking;
             DWORD available = 0;
             if (!winInet().InternetQueryDataAvailable(request, &available, 0, 0))
-                return finish(s, dlNetwork, s.url + ": the transfer broke off: " + systemMessage(GetLastError()));
+                return finish(s, dlNetwork, s.url + ": the transfer broke off: " + winInetError());
             if (available == 0) return finish(s, dlOK, std::string());
             want = pacer.next(available, asking.us());
         }
@@ -248,7 +257,7 @@ void readBody(Shared& s, HINTERNET request) {
         const Stopwatch reading;
         DWORD got = 0;
         if (!winInet().InternetReadFile(request, buffer.get(), want, &got))
-            return finish(s, dlNetwork, s.url + ": the transfer broke off: " + systemMessage(GetLastError()));
+            return finish(s, dlNetwork, s.url + ": the transfer broke off: " + winInetError());
         if (got == 0) return finish(s, dlOK, std::string());
         pacer.read(want, got, reading.us());
         std::unique_lock<std::mutex> guard(s.lock);
@@ -400,19 +409,25 @@ private:
     }
 
     // Waits for the worker's next news until the deadline, dispatching the
-    // window messages that come meanwhile.
+    // window messages that come meanwhile. A time-out or an abort found
+    // after the messages is the caller's loop's to tell.
     Step waitForNews() {
         const ULONGLONG now = GetTickCount64();
         if (now >= m_deadline)
             return stop(dlNetwork, m_request.url + (m_answered ? ": no data for " : ": no answer for ") +
                                        std::to_string(m_seconds) + " seconds");
-        HANDLE wake = m_shared->wake.get();
-        DWORD waited = MsgWaitForMultipleObjectsEx(1, &wake, static_cast<DWORD>(m_deadline - now), QS_ALLINPUT,
-                                                   MWMO_INPUTAVAILABLE);
-        if (waited == WAIT_OBJECT_0 + 1)
-            if (const Step r = pump()) return r;
-        if (waited == WAIT_FAILED) return stop(dlNetwork, m_request.url + ": " + systemMessage(GetLastError()));
-        return std::nullopt;
+        const auto notAborted = [this] {
+            m_pumped = GetTickCount64();
+            return !(m_request.aborted && m_request.aborted());
+        };
+        switch (ui::waitDispatching(m_shared->wake.get(), static_cast<DWORD>(m_deadline - now), notAborted)) {
+        case ui::WaitEnd::Quitting: return stop(dlAborted, m_request.url + ": the program is ending");
+        case ui::WaitEnd::Failed: {
+            const DWORD code = GetLastError();
+            return stop(dlNetwork, m_request.url + ": " + win32::systemErrorText(code));
+        }
+        default: return std::nullopt;
+        }
     }
 
     const TransferRequest& m_request;
@@ -430,8 +445,6 @@ private:
 
 } // namespace
 
-std::string systemMessage(DWORD code) { return "system error " + std::to_string(code); }
-
 DownloadResult httpTransfer(const TransferRequest& request, std::string& error) {
     std::string scheme = request.url.substr(0, 7);
     for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -442,7 +455,7 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
     const long seconds = request.timeoutSeconds < 1 ? 1 : request.timeoutSeconds;
     auto shared = std::make_shared<Shared>();
     if (!shared->wake) {
-        error = "cannot wait for the transfer: " + systemMessage(GetLastError());
+        error = "cannot wait for the transfer: " + win32::systemErrorText(GetLastError());
         return dlNetwork;
     }
     shared->url = request.url;
@@ -453,7 +466,7 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
     win32::Handle worker(CreateThread(nullptr, 0, workerMain, param, 0, nullptr));
     if (!worker) {
         delete param;
-        error = "cannot start the transfer: " + systemMessage(GetLastError());
+        error = "cannot start the transfer: " + win32::systemErrorText(GetLastError());
         return dlNetwork;
     }
     // The worker is not waited for: it ends by itself once cancelled or done.

@@ -32,9 +32,6 @@ struct TransferRequest {
     long long expectedSize = -1;
 };
 
-// The text of a system error code, for the error log.
-std::string systemMessage(DWORD code);
-
 // Runs the GET; error describes a failure for the error log.
 DownloadResult httpTransfer(const TransferRequest& request, std::string& error);
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "common/win32/files.h"
 #include "server_fixture.h"
 #include "updatelib.h"
 
@@ -137,6 +138,38 @@ TEST_F(Download, IncompleteOrRefusedDownloadsLeaveTheOldFile) {
     EXPECT_EQ(get("http://127.0.0.1:1/keep.txt", dir / "keep.txt"), dlNetwork);
     EXPECT_EQ(readFile(dir / "keep.txt"), "old content");
     expectOnly({"keep.txt"});
+
+    // A file made read-only, or a folder where the file goes, is not
+    // replaced, and the complete download's temporary file goes too.
+    serve("files/keep.txt", "new content");
+    SetFileAttributesA((dir / "keep.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(get(url("/files/keep.txt"), dir / "keep.txt"), dlFileError);
+    SetFileAttributesA((dir / "keep.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(readFile(dir / "keep.txt"), "old content");
+    ASSERT_TRUE(CreateDirectoryA((dir / "sub").c_str(), nullptr));
+    EXPECT_EQ(get(url("/files/keep.txt"), dir / "sub"), dlFileError);
+    expectOnly({"keep.txt", "sub"});
+}
+
+// The replacement a download ends with: its temporary file is moved as it
+// is, and one only to be added does not replace a file that appeared
+// meanwhile (the system folder's rule decided without it).
+TEST_F(Download, WrittenTemporaryIsMovedWholeOrNotAtAll) {
+    writeFile(dir / "t1.tmp", "new");
+    EXPECT_TRUE(win32::replaceFiles({{dir / "a.dll", {}, false, dir / "t1.tmp", false}}));
+    EXPECT_EQ(readFile(dir / "a.dll"), "new");
+    writeFile(dir / "t2.tmp", "newer");
+    win32::ReplaceFailure failure;
+    EXPECT_FALSE(win32::replaceFiles({{dir / "a.dll", {}, false, dir / "t2.tmp", false}}, &failure));
+    EXPECT_EQ(failure.step, win32::ReplaceFailure::Step::Replace);
+    EXPECT_EQ(readFile(dir / "a.dll"), "new");
+    SetFileAttributesA((dir / "a.dll").c_str(), FILE_ATTRIBUTE_READONLY);
+    writeFile(dir / "t3.tmp", "newest");
+    EXPECT_FALSE(win32::replaceFiles({{dir / "a.dll", {}, false, dir / "t3.tmp"}}, &failure));
+    EXPECT_EQ(failure.step, win32::ReplaceFailure::Step::ReadOnly);
+    SetFileAttributesA((dir / "a.dll").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(readFile(dir / "a.dll"), "new");
+    expectOnly({"a.dll"});
 }
 
 TEST_F(Download, MissingFolderIsAFileError) {
