@@ -1,17 +1,19 @@
 // transfer_probe.cpp
 // One timed download (or upload) by one client, in a process of its own so
 // that its peak working set is its own. Prints one line:
-//   ms=<elapsed> peak=<peak working set, bytes> bytes=<transferred>
+//   ms=<elapsed> peak=<peak working set, bytes> bytes=<transferred> pieces=<reads or progress events>
 // and leaves what arrived in OUT (memory modes write it after the clock
 // stops), so the caller can check every byte.
 //
-//   transfer_probe loop-file    HOST PORT PATH OUT   blocking Winsock loop into a file
-//   transfer_probe loop-mem     HOST PORT PATH OUT   the same loop into memory
+//   transfer_probe loop-file    HOST PORT PATH OUT   the best blocking Winsock loop into a file
+//   transfer_probe loop-mem     HOST PORT PATH OUT   the same loop into a string sized from Content-Length
+//   transfer_probe loop-64k     HOST PORT PATH OUT   a plain blocking loop of 64 KiB reads into a file
 //   transfer_probe winhttp      HOST PORT PATH OUT   WinHTTP into a file
 //   transfer_probe zk-file      HOST PORT PATH OUT   zkHTTP10 with OutputFile
 //   transfer_probe zk-bytes     HOST PORT PATH OUT   zkHTTP10 in byte-array mode
 //   transfer_probe updatelib    HOST PORT PATH OUT   the update library's FileDownloader
-//   transfer_probe ftp-loop     HOST PORT FILE OUT   blocking FTP (anonymous, PASV, RETR)
+//   transfer_probe ftp-loop     HOST PORT FILE OUT   the best blocking FTP loop (anonymous, PASV, RETR)
+//   transfer_probe ftp-put-loop HOST PORT FILE IN    blocking FTP STOR of IN in pieces of 4096 bytes
 //   transfer_probe zkftp-get    HOST PORT FILE OUT   zkFTPclient Retrieve to a file
 //   transfer_probe zkftp-put    HOST PORT FILE IN    zkFTPclient Store of IN as FILE
 #include <winsock2.h>
@@ -20,6 +22,7 @@
 #include <psapi.h>
 #include <winhttp.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +42,8 @@ struct Outcome {
     // (0: the process's): a body delivered in memory is copied out after it
     // is measured, and the copy is the probe's, not the client's.
     size_t peak = 0;
+    // Pieces the body came in: reads of a loop, progress events of a client.
+    unsigned long long pieces = 0;
 };
 
 size_t peakWorkingSet() {
@@ -76,13 +81,34 @@ bool writeFile(const std::string& path, const void* data, size_t size) {
 
 // ---- the blocking reference loops ----------------------------------------
 
-SOCKET connectTo(const std::string& host, const std::string& port) {
+// How a plain loop reads: the receive buffer it asks for (0: the system's
+// own) and the most one recv takes.
+struct LoopShape {
+    int receiveBuffer;
+    int readSize;
+};
+// The fastest plain loop found here: a large receive buffer lets the sender
+// run ahead, and large reads make few calls.
+constexpr LoopShape kBestLoop{4 << 20, 1 << 20};
+// What a plain program typically does.
+constexpr LoopShape kPlainLoop{0, 64 << 10};
+
+void shapeSocket(SOCKET s, const LoopShape& shape) {
+    if (shape.receiveBuffer > 0)
+        setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&shape.receiveBuffer),
+                   sizeof shape.receiveBuffer);
+}
+
+// A connected socket; its receive buffer set before the handshake, where
+// the window it offers is decided.
+SOCKET connectTo(const std::string& host, const std::string& port, const LoopShape& shape) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) return INVALID_SOCKET;
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s != INVALID_SOCKET) shapeSocket(s, shape);
     if (s != INVALID_SOCKET && connect(s, found->ai_addr, static_cast<int>(found->ai_addrlen)) != 0) {
         closesocket(s);
         s = INVALID_SOCKET;
@@ -101,49 +127,78 @@ bool sendAll(SOCKET s, const std::string& text) {
     return true;
 }
 
-// Reads to the end of the connection; each piece goes to sink.
+// Reads to the end of the connection; each piece goes to sink.piece.
 template <typename Sink>
-bool readToClose(SOCKET s, Sink&& sink) {
-    static char buffer[256 * 1024];
+bool readToClose(SOCKET s, const LoopShape& shape, unsigned long long& pieces, Sink&& sink) {
+    std::vector<char> buffer(static_cast<size_t>(shape.readSize));
     for (;;) {
-        int n = recv(s, buffer, sizeof buffer, 0);
+        const int n = recv(s, buffer.data(), shape.readSize, 0);
         if (n == 0) return true;
         if (n < 0) return false;
-        if (!sink(buffer, static_cast<size_t>(n))) return false;
+        ++pieces;
+        if (!sink.piece(buffer.data(), static_cast<size_t>(n))) return false;
     }
 }
 
+bool writeAll(HANDLE file, const char* p, size_t n) {
+    DWORD wrote = 0;
+    return WriteFile(file, p, static_cast<DWORD>(n), &wrote, nullptr) && wrote == n;
+}
+
+// The Content-Length of a response header, or 0.
+size_t contentLength(const std::string& header) {
+    std::string lower(header);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const size_t at = lower.find("\r\ncontent-length:");
+    return at == std::string::npos ? 0 : std::strtoull(lower.c_str() + at + 17, nullptr, 10);
+}
+
+// An HTTP/1.0 body to the connection's end, into a file, or appended to a
+// string reserved from the announced length.
+class HttpBodySink {
+public:
+    HttpBodySink(HANDLE file, std::string* memory) : m_file(file), m_memory(memory) {}
+    bool piece(const char* p, size_t n) {
+        if (m_inBody) return body(p, n);
+        m_header.append(p, n);
+        const size_t end = m_header.find("\r\n\r\n");
+        if (end == std::string::npos) return true;
+        m_inBody = true;
+        if (m_memory) m_memory->reserve(contentLength(m_header));
+        const std::string rest = m_header.substr(end + 4);
+        return rest.empty() || body(rest.data(), rest.size());
+    }
+    unsigned long long bytes() const { return m_bytes; }
+
+private:
+    bool body(const char* p, size_t n) {
+        m_bytes += n;
+        if (!m_memory) return writeAll(m_file, p, n);
+        m_memory->append(p, n);
+        return true;
+    }
+
+    HANDLE m_file;
+    std::string* m_memory;
+    std::string m_header;
+    bool m_inBody = false;
+    unsigned long long m_bytes = 0;
+};
+
 Outcome httpLoop(const std::string& host, const std::string& port, const std::string& path, const std::string& out,
-                 bool toMemory, double& ms) {
+                 bool toMemory, const LoopShape& shape, double& ms) {
     Outcome o;
     const double start = nowMs();
-    SOCKET s = connectTo(host, port);
+    SOCKET s = connectTo(host, port, shape);
     if (s == INVALID_SOCKET) return {false, 0, "no connection"};
     sendAll(s, "GET " + path + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n");
-    std::string header;
-    bool inBody = false;
-    std::vector<char> memory;
+    std::string memory;
     HANDLE file = INVALID_HANDLE_VALUE;
     if (!toMemory)
         file = CreateFileA(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    auto body = [&](const char* p, size_t n) {
-        o.bytes += n;
-        if (toMemory) {
-            memory.insert(memory.end(), p, p + n);
-            return true;
-        }
-        DWORD wrote = 0;
-        return WriteFile(file, p, static_cast<DWORD>(n), &wrote, nullptr) && wrote == n;
-    };
-    o.ok = readToClose(s, [&](const char* p, size_t n) {
-        if (inBody) return body(p, n);
-        header.append(p, n);
-        const size_t end = header.find("\r\n\r\n");
-        if (end == std::string::npos) return true;
-        inBody = true;
-        const std::string rest = header.substr(end + 4);
-        return rest.empty() || body(rest.data(), rest.size());
-    });
+    HttpBodySink sink(file, toMemory ? &memory : nullptr);
+    o.ok = readToClose(s, shape, o.pieces, sink);
+    o.bytes = sink.bytes();
     closesocket(s);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     ms = nowMs() - start;
@@ -165,12 +220,10 @@ std::string ftpReply(SOCKET s) {
     }
 }
 
-Outcome ftpLoop(const std::string& host, const std::string& port, const std::string& file, const std::string& out,
-                double& ms) {
-    Outcome o;
-    const double start = nowMs();
-    SOCKET c = connectTo(host, port);
-    if (c == INVALID_SOCKET) return {false, 0, "no connection"};
+// Logs in anonymously, binary, and opens a passive data connection for
+// command; the data socket, or INVALID_SOCKET with error set.
+SOCKET ftpOpen(SOCKET c, const std::string& host, const std::string& command, const LoopShape& shape,
+               std::string& error) {
     ftpReply(c);
     for (const char* cmd : {"USER anonymous\r\n", "PASS bench@\r\n", "TYPE I\r\n"}) {
         sendAll(c, cmd);
@@ -181,22 +234,92 @@ Outcome ftpLoop(const std::string& host, const std::string& port, const std::str
     unsigned a[6] = {};
     const size_t open = pasv.find('(');
     if (open == std::string::npos ||
-        std::sscanf(pasv.c_str() + open, "(%u,%u,%u,%u,%u,%u)", &a[0], &a[1], &a[2], &a[3], &a[4], &a[5]) != 6)
-        return {false, 0, "bad PASV reply: " + pasv};
-    SOCKET d = connectTo(host, std::to_string(a[4] * 256 + a[5]));
-    if (d == INVALID_SOCKET) return {false, 0, "no data connection"};
-    sendAll(c, "RETR " + file + "\r\n");
-    ftpReply(c);
+        std::sscanf(pasv.c_str() + open, "(%u,%u,%u,%u,%u,%u)", &a[0], &a[1], &a[2], &a[3], &a[4], &a[5]) != 6) {
+        error = "bad PASV reply: " + pasv;
+        return INVALID_SOCKET;
+    }
+    SOCKET d = connectTo(host, std::to_string(a[4] * 256 + a[5]), shape);
+    if (d == INVALID_SOCKET) {
+        error = "no data connection";
+        return INVALID_SOCKET;
+    }
+    sendAll(c, command + "\r\n");
+    const std::string reply = ftpReply(c);
+    if (reply.compare(0, 1, "1") != 0) {
+        error = "refused: " + reply;
+        closesocket(d);
+        return INVALID_SOCKET;
+    }
+    return d;
+}
+
+Outcome ftpLoop(const std::string& host, const std::string& port, const std::string& file, const std::string& out,
+                double& ms) {
+    Outcome o;
+    const double start = nowMs();
+    SOCKET c = connectTo(host, port, kPlainLoop);
+    if (c == INVALID_SOCKET) return {false, 0, "no connection"};
+    const SOCKET d = ftpOpen(c, host, "RETR " + file, kBestLoop, o.error);
+    if (d == INVALID_SOCKET) {
+        closesocket(c);
+        return o;
+    }
     HANDLE f = CreateFileA(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    o.ok = readToClose(d, [&](const char* p, size_t n) {
-        o.bytes += n;
-        DWORD wrote = 0;
-        return WriteFile(f, p, static_cast<DWORD>(n), &wrote, nullptr) && wrote == n;
-    });
+    struct {
+        HANDLE f;
+        unsigned long long* bytes;
+        bool piece(const char* p, size_t n) {
+            *bytes += n;
+            return writeAll(f, p, n);
+        }
+    } sink{f, &o.bytes};
+    o.ok = readToClose(d, kBestLoop, o.pieces, sink);
     CloseHandle(f);
     closesocket(d);
     const std::string done = ftpReply(c);
     o.ok = o.ok && done.compare(0, 1, "2") == 0;
+    closesocket(c);
+    ms = nowMs() - start;
+    return o;
+}
+
+// The upload as the library's contract makes it: the file read and sent in
+// pieces of 4096 bytes, each sent whole before the next is read.
+Outcome ftpStoreLoop(const std::string& host, const std::string& port, const std::string& file,
+                     const std::string& local, double& ms) {
+    constexpr DWORD kPiece = 4096;
+    Outcome o;
+    const double start = nowMs();
+    HANDLE f = CreateFileA(local.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return {false, 0, "cannot open " + local};
+    SOCKET c = connectTo(host, port, kPlainLoop);
+    const SOCKET d = c == INVALID_SOCKET ? INVALID_SOCKET : ftpOpen(c, host, "STOR " + file, kPlainLoop, o.error);
+    if (d == INVALID_SOCKET) {
+        CloseHandle(f);
+        if (c != INVALID_SOCKET) closesocket(c);
+        if (o.error.empty()) o.error = "no connection";
+        return o;
+    }
+    char piece[kPiece];
+    o.ok = true;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(f, piece, kPiece, &got, nullptr)) o.ok = false;
+        if (!o.ok || got == 0) break;
+        for (DWORD at = 0; at < got && o.ok;) {
+            const int n = send(d, piece + at, static_cast<int>(got - at), 0);
+            o.ok = n > 0;
+            at += n > 0 ? static_cast<DWORD>(n) : 0;
+        }
+        o.bytes += got;
+        ++o.pieces;
+    }
+    CloseHandle(f);
+    closesocket(d);
+    const std::string done = ftpReply(c);
+    o.ok = o.ok && done.compare(0, 1, "2") == 0;
+    if (!o.ok && o.error.empty()) o.error = "store failed: " + done;
     closesocket(c);
     ms = nowMs() - start;
     return o;
@@ -233,6 +356,7 @@ Outcome winHttp(const std::string& host, const std::string& port, const std::str
         DWORD wrote = 0;
         WriteFile(f, buffer.data(), got, &wrote, nullptr);
         o.bytes += got;
+        ++o.pieces;
     }
     CloseHandle(f);
     for (HINTERNET h : {request, connection, session})
@@ -266,6 +390,10 @@ public:
     bool ready = false;
     std::string error;
     unsigned long long count = 0;
+    unsigned long long transferredEvents = 0;
+    // The delivered body: the array itself, taken out of the argument as a
+    // host that keeps it would, so no copy of the probe's is timed.
+    com::SafeArray body;
     std::vector<BYTE> bytes;
     size_t peakAtDelivery = 0;
 
@@ -302,9 +430,19 @@ public:
             break;
         case kData:
             peakAtDelivery = peakWorkingSet();
-            if (p->cArgs >= 2) com::toBytes(arg(1), bytes);
+            if (p->cArgs >= 2) {
+                VARIANT& given = p->rgvarg[p->cArgs - 2];
+                VARIANT* slot = given.vt == (VT_BYREF | VT_VARIANT) ? given.pvarVal : &given;
+                if (slot->vt == (VT_ARRAY | VT_UI1)) {
+                    body.reset(slot->parray);
+                    slot->vt = VT_EMPTY;
+                } else {
+                    com::toBytes(arg(1), bytes);
+                }
+            }
             break;
         case kTransferred:
+            ++transferredEvents;
             if (p->cArgs >= 2) {
                 LONG n = 0;
                 com::toLong(arg(1), n);
@@ -405,9 +543,16 @@ Outcome zkHttp(const std::string& host, const std::string& port, const std::stri
     ms = nowMs() - start;
     o.ok = ended && callback->error.empty();
     o.error = ended ? callback->error : "no HTTPReady in time";
-    o.bytes = bytes ? callback->bytes.size() : callback->count;
-    if (bytes) o.peak = callback->peakAtDelivery;
-    if (bytes && o.ok) o.ok = writeFile(out, callback->bytes.data(), callback->bytes.size());
+    if (bytes) {
+        const com::SafeArrayAccess access(callback->body.get());
+        const void* data = callback->body ? access.data() : callback->bytes.data();
+        o.bytes = callback->body ? com::elementCount(callback->body.get()) : callback->bytes.size();
+        o.peak = callback->peakAtDelivery;
+        if (o.ok) o.ok = writeFile(out, data, static_cast<size_t>(o.bytes));
+    } else {
+        o.bytes = callback->count;
+    }
+    o.pieces = callback->transferredEvents;
     http.put(L"CallBackObject", com::argDispatch(nullptr), DISPATCH_PROPERTYPUTREF);
     return o;
 }
@@ -447,6 +592,7 @@ Outcome zkFtp(const std::string& host, const std::string& port, const std::strin
     o.ok = ok;
     if (o.error.empty()) o.error = callback->error;
     o.bytes = callback->count;
+    o.pieces = callback->transferredEvents;
     ftp.call(L"Disconnect", {}, &rc);
     ftp.put(L"CallBackObject", com::argDispatch(nullptr), DISPATCH_PROPERTYPUTREF);
     return o;
@@ -466,7 +612,9 @@ int main(int argc, char** argv) {
     double ms = 0;
     Outcome o;
     if (mode == "loop-file" || mode == "loop-mem")
-        o = httpLoop(host, port, path, out, mode == "loop-mem", ms);
+        o = httpLoop(host, port, path, out, mode == "loop-mem", kBestLoop, ms);
+    else if (mode == "loop-64k")
+        o = httpLoop(host, port, path, out, false, kPlainLoop, ms);
     else if (mode == "winhttp")
         o = winHttp(host, port, path, out, ms);
     else if (mode == "zk-file" || mode == "zk-bytes")
@@ -475,6 +623,8 @@ int main(int argc, char** argv) {
         o = updateLib(host, port, path, out, ms);
     else if (mode == "ftp-loop")
         o = ftpLoop(host, port, path, out, ms);
+    else if (mode == "ftp-put-loop")
+        o = ftpStoreLoop(host, port, path, out, ms);
     else if (mode == "zkftp-get" || mode == "zkftp-put")
         o = zkFtp(host, port, path, out, mode == "zkftp-put", ms);
     else
@@ -484,7 +634,8 @@ int main(int argc, char** argv) {
         std::printf("failed: %s\n", o.error.c_str());
         return 1;
     }
-    std::printf("ms=%.1f peak=%llu bytes=%llu\n", ms, static_cast<unsigned long long>(peak), o.bytes);
+    std::printf("ms=%.1f peak=%llu bytes=%llu pieces=%llu\n", ms, static_cast<unsigned long long>(peak), o.bytes,
+                o.pieces);
     CoUninitialize();
     WSACleanup();
     return 0;

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "LocalFile.h"
 #include "zkSockName.h"
 
 namespace sockloom {
@@ -329,6 +330,8 @@ void zkFTPclient::closeDataSocket() {
 void zkFTPclient::closeLocalFile(bool deleteIt) {
     const bool wasOpen = static_cast<bool>(m_file);
     m_file.reset();
+    std::vector<std::uint8_t>().swap(m_ahead);
+    m_aheadAt = 0;
     if (wasOpen && deleteIt && !m_hostFile.empty()) DeleteFileA(m_hostFile.c_str());
 }
 
@@ -381,6 +384,8 @@ HRESULT zkFTPclient::startTransfer(Transfer kind, const std::string& command, co
     m_transfer = kind;
     m_count = 0;
     m_bytesLeft = size;
+    m_ahead.clear();
+    m_aheadAt = 0;
     m_parkedCommand = command;
     m_parkedState = kind == Transfer::Listing    ? State::ListSent
                     : kind == Transfer::Retrieve ? State::RetrSent
@@ -422,6 +427,7 @@ LONG zkFTPclient::openDataConnection(const std::string& replyText) {
         LONG error = 0;
         m_data = m_tcps->clientSocket(localName.get(), error);
         if (!m_data) return error != 0 ? error : -1;
+        widenForDownload(*m_data);
         const com::ComPtr<_zkSockName> to = nameOf(peer);
         _zkSockName* ref = to.get();
         LONG r = -1;
@@ -441,6 +447,8 @@ LONG zkFTPclient::openDataConnection(const std::string& replyText) {
     // rather than leaving a transfer that never begins.
     if (!listening) return intWSAGetLastError() != 0 ? intWSAGetLastError() : -1;
     m_data = own<zkSocket>(listening.get());
+    // The accepted connection takes the listening socket's buffer.
+    widenForDownload(*m_data);
     sockaddr_in bound{};
     if (!addressOf(&intgetsockname, m_data.get(), bound)) return intWSAGetLastError();
     ftp::Endpoint endpoint;
@@ -448,6 +456,10 @@ LONG zkFTPclient::openDataConnection(const std::string& replyText) {
     endpoint.port = intntohs(bound.sin_port);
     m_state = State::PortSent;
     return sendCommand(ftp::portCommand(endpoint), Owner::Step);
+}
+
+void zkFTPclient::widenForDownload(zkSocket& socket) const noexcept {
+    if (m_transfer != Transfer::Store) socket.WidenReceiveBuffer(kBulkReceiveBuffer);
 }
 
 LONG zkFTPclient::sendParked() {
@@ -459,7 +471,6 @@ LONG zkFTPclient::sendParked() {
 }
 
 LONG zkFTPclient::sendFileChunks() {
-    std::uint8_t piece[kPieceSize];
     for (;;) {
         if (!m_data) {
             if (m_bytesLeft != 0) return -1;
@@ -467,7 +478,7 @@ LONG zkFTPclient::sendFileChunks() {
             return 0;
         }
         // One piece at a time waits in the socket's queue: a slow server
-        // never makes the client hold the file in memory.
+        // never makes the client hold more of the file than one block.
         if (m_data->queuedBytes() > 0) {
             LONG ignored = 0;
             m_data->PumpSendQueue(ignored);
@@ -478,9 +489,9 @@ LONG zkFTPclient::sendFileChunks() {
             finishStoreSend();
             return 0;
         }
-        const DWORD size = static_cast<DWORD>(std::min<std::int64_t>(kPieceSize, m_bytesLeft));
-        DWORD read = 0;
-        if (!m_file || !ReadFile(m_file.get(), piece, size, &read, nullptr) || read != size) return -1;
+        const size_t size = static_cast<size_t>(std::min<std::int64_t>(kPieceSize, m_bytesLeft));
+        const std::uint8_t* piece = nextPiece(size);
+        if (!piece) return -1;
         // Handed to the socket as it is: no array is made for the piece.
         LONG error = 0, sent = 0;
         try {
@@ -489,9 +500,31 @@ LONG zkFTPclient::sendFileChunks() {
             return -1;
         }
         if (sent < 0 && error != kWSAEWOULDBLOCK) return -1;
-        m_count += size;
-        m_bytesLeft -= size;
+        m_count += static_cast<std::int64_t>(size);
+        m_bytesLeft -= static_cast<std::int64_t>(size);
     }
+}
+
+const std::uint8_t* zkFTPclient::nextPiece(size_t size) {
+    if (m_aheadAt + size > m_ahead.size()) {
+        // A block of whole pieces, or the rest of the file: either is cut
+        // into pieces exactly.
+        const size_t block = static_cast<size_t>(std::min<std::int64_t>(kReadAhead, m_bytesLeft));
+        try {
+            m_ahead.resize(block);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        DWORD read = 0;
+        if (!m_file || !ReadFile(m_file.get(), m_ahead.data(), static_cast<DWORD>(block), &read, nullptr) ||
+            read != block) {
+            return nullptr;
+        }
+        m_aheadAt = 0;
+    }
+    const std::uint8_t* piece = m_ahead.data() + m_aheadAt;
+    m_aheadAt += size;
+    return piece;
 }
 
 void zkFTPclient::finishStoreSend() {
@@ -713,9 +746,7 @@ void zkFTPclient::tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t
     if (m_file) {
         // A full disk or a locked file ends the download; it never passes
         // for a whole file.
-        DWORD written = 0;
-        if (!WriteFile(m_file.get(), piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr) ||
-            written != piece.size()) {
+        if (!writeWhole(m_file.get(), bytes)) {
             abandonTransfer(4);
             return;
         }

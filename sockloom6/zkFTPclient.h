@@ -53,6 +53,8 @@ class zkFTPclient final
 public:
     // Upload pieces, each handed to the data socket whole.
     static constexpr size_t kPieceSize = 4096;
+    // What an upload reads of its file at once: whole pieces.
+    static constexpr size_t kReadAhead = 64 * kPieceSize;
 
     HRESULT init();
     ~zkFTPclient() override;
@@ -114,9 +116,14 @@ private:
     HRESULT startTransfer(Transfer kind, const std::string& command, const std::string& hostFile, LONG* rc);
     LONG connectControl(ULONG address);
     LONG openDataConnection(const std::string& replyText);
+    // A data socket about to carry a download gets a bulk receive buffer.
+    void widenForDownload(zkSocket& socket) const noexcept;
     LONG sendParked();
     // 0, or -1 when a piece could not be read or sent.
     LONG sendFileChunks();
+    // The next size bytes of the upload, from the block read ahead (a new
+    // block read when it is used up); null when the file cannot give them.
+    const std::uint8_t* nextPiece(size_t size);
     void finishStoreSend();
     void finishTransfer();
     void closeDataSocket();
@@ -181,6 +188,10 @@ private:
     win32::File m_file;
     std::int64_t m_count = 0;
     std::int64_t m_bytesLeft = 0;
+    // The upload read a block at a time, its pieces cut from the block: a
+    // piece then costs its send and no read of its own.
+    std::vector<std::uint8_t> m_ahead;
+    size_t m_aheadAt = 0;
 };
 
 }  // namespace sockloom

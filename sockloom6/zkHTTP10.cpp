@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "LocalFile.h"
 #include "zkSockName.h"
 
 namespace sockloom {
@@ -171,23 +172,6 @@ HRESULT zkHTTP10::execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIA
     return S_OK;
 }
 
-namespace {
-
-// Each read takes what has arrived, and pays for its notice and its checks
-// of the socket; a body coming faster than it is written then arrives in
-// pieces the size of the receive buffer. With the 64-128 KiB a socket gets
-// by default, a large body costs several times its copying; 1 MiB keeps the
-// pieces few. A larger buffer already set is left as it is.
-constexpr LONG kReceiveBuffer = 1024 * 1024;
-
-void widenReceiveBuffer(zkSocket& socket) {
-    LONG size = 0, rc = -1;
-    if (FAILED(socket.GetSocketOption(SO_RCVBUF, &size, &rc)) || (rc == 0 && size >= kReceiveBuffer)) return;
-    socket.SetSocketOption(SO_RCVBUF, com::argLong(kReceiveBuffer), &rc);
-}
-
-}  // namespace
-
 void zkHTTP10::startConnection() {
     m_body.clear();
     m_bodyArray.clear();
@@ -198,7 +182,7 @@ void zkHTTP10::startConnection() {
     LONG error = 0;
     m_current = m_tcps->clientSocket(any.get(), error);
     if (m_current) {
-        widenReceiveBuffer(*m_current);
+        m_current->WidenReceiveBuffer(kBulkReceiveBuffer);
         com::ComPtr<_zkSockName> to = zkSockName::fromSockAddr(m_address);
         _zkSockName* toRef = to.get();
         LONG r = -1;
@@ -282,10 +266,7 @@ bool zkHTTP10::bodyPiece(std::span<const std::uint8_t> bytes) {
     const std::string_view piece(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (m_file) {
         // A full disk or a locked file must not pass for a whole body.
-        DWORD written = 0;
-        if (!piece.empty() && (!WriteFile(m_file.get(), piece.data(), static_cast<DWORD>(piece.size()), &written,
-                                          nullptr) ||
-                               written != piece.size())) {
+        if (!writeWhole(m_file.get(), bytes)) {
             failTransfer();
             return false;
         }

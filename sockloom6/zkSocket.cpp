@@ -132,6 +132,15 @@ HRESULT zkSocket::setOption(LONG level, LONG option, const VARIANT& value, LONG*
     return S_OK;
 }
 
+void zkSocket::WidenReceiveBuffer(LONG bytes) noexcept {
+    LONG size = 0;
+    int length = sizeof size;
+    if (intgetsockopt(m_handle, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &length) == 0 && size >= bytes) {
+        return;
+    }
+    intsetsockopt(m_handle, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
+}
+
 HRESULT zkSocket::GetSocketOption(LONG SocketOption, LONG* Result, LONG* rc) {
     return getOption(SOL_SOCKET, SocketOption, Result, rc);
 }

@@ -24,6 +24,16 @@
 
 namespace sockloom {
 
+// The receive buffer the library's own clients give a connection that
+// carries a body or a file. Each read takes what has arrived and pays for
+// its notice, its checks of the socket and its event; with the 64-128 KiB a
+// socket gets by default, a body coming faster than it is written arrives
+// in many small pieces, and the sender waits whenever the client is busy.
+// 4 MiB (the best plain loop's) lets the sender run ahead while the client
+// writes a piece, or makes the array for a body when its header arrives,
+// so the pieces are few and the sender seldom stalls.
+inline constexpr LONG kBulkReceiveBuffer = 4 * 1024 * 1024;
+
 class zkSocket final : public com::Object<ScriptDispatch<_zkSocket>, com::SupportErrorInfo<_zkSocket>,
                                           com::ProvideClassInfo2<::zkSocket>> {
 public:
@@ -59,6 +69,11 @@ public:
     HRESULT STDMETHODCALLTYPE ShowSocketInfo() override;
 
     // Private operations of the library.
+
+    // A receive buffer of at least bytes; a larger one already set stays.
+    // Call it before the connection is made (or, for a listening socket,
+    // accepted), when the window the connection may offer is settled.
+    void WidenReceiveBuffer(LONG bytes) noexcept;
 
     // Closes a handle already held, then makes a non-blocking socket:
     // type 0 or 1 gives a stream, any other type a datagram socket of that

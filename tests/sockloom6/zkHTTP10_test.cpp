@@ -6,10 +6,12 @@
 // and the errors of misuse.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "fixture.h"
 #include "zkHTTP10.h"
@@ -85,6 +87,19 @@ protected:
         return request;
     }
 
+    // Takes the connection and reads the request's header.
+    PlainSocket acceptRequest() {
+        PlainSocket peer = m_listener.acceptWithin(5000);
+        EXPECT_TRUE(peer);
+        std::string request;
+        while (peer && request.find("\r\n\r\n") == std::string::npos) {
+            const std::string more = peer.receive(1, 5000);
+            if (more.empty()) break;
+            request += more;
+        }
+        return peer;
+    }
+
     bool ready() { return pumpUntil([&] { return m_log.count(http::Ready) >= 1; }); }
 
     Log m_log;
@@ -141,14 +156,8 @@ TEST_F(Http, AnAnnouncedByteArrayBodyArrivesWholeWhateverItsPiecesAndTail) {
     for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 7 + i / 251);
     EXPECT_EQ(execute(url()).asLong(), 0);
     {
-        PlainSocket peer = m_listener.acceptWithin(5000);
+        PlainSocket peer = acceptRequest();
         ASSERT_TRUE(peer);
-        std::string request;
-        while (request.find("\r\n\r\n") == std::string::npos) {
-            const std::string more = peer.receive(1, 5000);
-            if (more.empty()) break;
-            request += more;
-        }
         peer.sendAll("HTTP/1.0 200 OK\r\nContent-Length: 300000\r\n\r\n");
         // In slices, letting the client read between them, so neither side
         // waits on a full socket buffer.
@@ -179,6 +188,53 @@ TEST_F(Http, AnAnnouncedByteArrayBodyArrivesWholeWhateverItsPiecesAndTail) {
     ASSERT_EQ(m_log.count(http::DataReceived), 1u);
     EXPECT_EQ(bodyOf(), "");
     EXPECT_EQ(m_log.count(http::ObjectError), 0u);
+}
+
+// A fast server's body waits in the client's socket and comes in pieces of
+// megabytes: each is kept whole, into a file or into the announced array.
+TEST_F(Http, ABodyThatWaitedWholeInTheSocketArrivesWholeInAFileAndInAnArray) {
+    std::string body(3 * 1024 * 1024 + 1234, '\0');
+    for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 13 + i / 4099);
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    const std::string path = std::string(dir) + "sockloom_http_whole.bin";
+    const std::wstring wide(path.begin(), path.end());
+    for (const bool toFile : {true, false}) {
+        m_log.calls.clear();
+        put(m_http.get(), L"RetrieveMode", com::argLong(toFile ? 0 : 1));
+        EXPECT_EQ(execute(url(), nullptr, nullptr, toFile ? wide.c_str() : nullptr).asLong(), 0);
+        PlainSocket peer = acceptRequest();
+        ASSERT_TRUE(peer);
+        // The whole response is handed to the system before the client
+        // reads (as far as the buffers on the way hold it).
+        std::atomic<bool> sent{false};
+        std::thread server([&] {
+            peer.sendAll("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+            peer.close();
+            sent = true;
+        });
+        for (int waited = 0; !sent && waited < 3000; waited += 10) Sleep(10);
+        const bool done = ready();
+        server.join();
+        ASSERT_TRUE(done) << (toFile ? "file" : "array");
+        EXPECT_EQ(m_log.count(http::ObjectError), 0u);
+        ASSERT_NE(m_log.last(http::DataTransferred), nullptr);
+        EXPECT_EQ(m_log.last(http::DataTransferred)->longArg(0), static_cast<LONG>(body.size()));
+        if (toFile) {
+            EXPECT_EQ(m_log.count(http::DataReceived), 0u);
+            std::ifstream in(path, std::ios::binary);
+            std::stringstream content;
+            content << in.rdbuf();
+            in.close();
+            EXPECT_EQ(content.str() == body, true) << "the file holds exactly the body";
+        } else {
+            ASSERT_EQ(m_log.count(http::DataReceived), 1u);
+            std::vector<BYTE> got;
+            ASSERT_TRUE(SUCCEEDED(com::toBytes(m_log.first(http::DataReceived)->args[0].get(), got)));
+            EXPECT_EQ(std::string(got.begin(), got.end()) == body, true) << "the array holds exactly the body";
+        }
+    }
+    DeleteFileA(path.c_str());
 }
 
 TEST_F(Http, FailedAndMalformedStatusesAreHttpErrors) {
