@@ -28,7 +28,7 @@ std::string frmAbout::commitmentText() {
 
 frmAbout::frmAbout(HWND owner) { create(IDD_ABOUT, owner); }
 
-void frmAbout::showDialog(HWND owner) { ui::showModalForm<frmAbout>(owner); }
+void frmAbout::showDialog(HWND owner) { dialog_shared::showModal<frmAbout>(owner); }
 
 bool frmAbout::OnInit() {
     lblTitle = getItem(IDC_ABOUT_TITLE);
@@ -43,8 +43,7 @@ bool frmAbout::OnInit() {
 }
 
 void frmAbout::Form_Load() {
-    gErrorShown = false;
-    try {
+    (void)dataManipulation::silentAction([&] {
         ui::setWindowText(hwnd(), kCaption);
         ui::setWindowText(lblVersion, versionText(settings_rules::kRevMajor, settings_rules::kRevMinor,
                                                   settings_rules::kRevRevision));
@@ -54,10 +53,10 @@ void frmAbout::Form_Load() {
         HICON icon = LoadIconA(GetModuleHandleA(nullptr), "APPICON");
         if (!icon) icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
         SendMessageA(picIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-    } catch (...) {
+    }, [&] {
         dataManipulation::showMessage(hwnd(), "An error occurred in the frmAbout_form_load function.",
                                       "Program Error", MB_ICONINFORMATION);
-    }
+    });
 }
 
 void frmAbout::cmdOK_Click() { endModal(IDOK); }

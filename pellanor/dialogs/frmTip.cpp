@@ -46,7 +46,7 @@ std::string frmTip::missingFileText() {
 
 frmTip::frmTip(HWND owner) { create(IDD_TIP, owner); }
 
-void frmTip::showDialog(HWND owner) { ui::showModalForm<frmTip>(owner); }
+void frmTip::showDialog(HWND owner) { dialog_shared::showModal<frmTip>(owner); }
 
 bool frmTip::OnInit() {
     Label1 = getItem(IDC_TIP_LABEL1);
@@ -101,24 +101,20 @@ void frmTip::Form_Load() {
 }
 
 bool frmTip::LoadTips(const std::string& fileName) {
-    gErrorShown = false;
-    try {
+    bool loaded = false;
+    dataManipulation::userAction(hwnd(), "frmTip_LoadTips", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
         std::vector<std::string> lines;
-        if (!dialog_shared::readLines(fileName, lines)) return false;
+        if (!dialog_shared::readLines(fileName, lines)) return;
         tips = std::move(lines);
         DoNextTip();
-        return true;
-    } catch (...) {
-        dataManipulation::reportFailure(hwnd(), "frmTip_LoadTips", kProgramErrorCaption,
-                                      MB_ICONINFORMATION);
-        return false;
-    }
+        loaded = true;
+    });
+    return loaded;
 }
 
 void frmTip::DoNextTip() {
-    dataManipulation::guarded(hwnd(), "frmTip_DoNextTip", kProgramErrorCaption,
+    dataManipulation::userAction(hwnd(), "frmTip_DoNextTip", kProgramErrorCaption,
                          MB_ICONINFORMATION, [&] {
-                             gErrorShown = false;
                              double r = std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
                              double n = static_cast<double>(tips.size());
                              long pick = static_cast<long>(std::floor(r * n + 1));
