@@ -159,19 +159,21 @@ void OrvaneAutoUpdate::onClose() {
 }
 
 bool OrvaneAutoUpdate::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDC_AU_STARTVERIFY: StartVerifyBut_Click(); return true;
-    case IDC_AU_UPDATE: UpdateBut_Click(); return true;
-    case IDC_AU_SELECT0: cmdSelect_Click(0); return true;
-    case IDC_AU_SELECT1: cmdSelect_Click(1); return true;
-    case IDC_AU_ABORT: abortBut_Click(); return true;
-    case IDC_AU_EXIT: exitBut_Click(); return true;
-    case IDC_AU_CHKPROXY:
-        if (code == BN_CLICKED) chkProxy_Click();
-        return true;
-    case IDC_AU_HELP: cmdHelp_Click(); return true;
-    default: return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("OrvaneAutoUpdate_OnCommand", [&]() -> bool {
+        switch (id) {
+        case IDC_AU_STARTVERIFY: StartVerifyBut_Click(); return true;
+        case IDC_AU_UPDATE: UpdateBut_Click(); return true;
+        case IDC_AU_SELECT0: cmdSelect_Click(0); return true;
+        case IDC_AU_SELECT1: cmdSelect_Click(1); return true;
+        case IDC_AU_ABORT: abortBut_Click(); return true;
+        case IDC_AU_EXIT: exitBut_Click(); return true;
+        case IDC_AU_CHKPROXY:
+            if (code == BN_CLICKED) chkProxy_Click();
+            return true;
+        case IDC_AU_HELP: cmdHelp_Click(); return true;
+        default: return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }
 
 bool OrvaneAutoUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

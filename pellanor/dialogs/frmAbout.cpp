@@ -70,19 +70,21 @@ void frmAbout::Label3_Click() { modHyperLink::openURL(dialog_shared::kMakerWebAd
 void frmAbout::Label5_Click() { modHyperLink::sendMail(dialog_shared::kSupportMailAddress); }
 
 bool frmAbout::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDC_ABOUT_COMMITMENT:
-        if (code == BN_CLICKED) cmdCommittment_Click();
-        return true;
-    case IDC_ABOUT_LABEL3:
-        if (code == STN_CLICKED) Label3_Click();
-        return true;
-    case IDC_ABOUT_LABEL5:
-        if (code == STN_CLICKED) Label5_Click();
-        return true;
-    default:
-        return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmAbout_OnCommand", [&]() -> bool {
+        switch (id) {
+        case IDC_ABOUT_COMMITMENT:
+            if (code == BN_CLICKED) cmdCommittment_Click();
+            return true;
+        case IDC_ABOUT_LABEL3:
+            if (code == STN_CLICKED) Label3_Click();
+            return true;
+        case IDC_ABOUT_LABEL5:
+            if (code == STN_CLICKED) Label5_Click();
+            return true;
+        default:
+            return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }
 
 bool frmAbout::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {

@@ -484,19 +484,21 @@ void frmAddVerse::picButton_Mouse(const ui::PictureButton::Mouse& mouse) {
 // ---------------------------------------------------------------- dispatch
 
 bool frmAddVerse::OnCommand(int id, int code, HWND control) {
-    if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
-    switch (id) {
-    case IDC_AV_OPTION0: optionItem_Click(0); return true;
-    case IDC_AV_OPTION1: optionItem_Click(1); return true;
-    case IDC_AV_ADD0: cmdAdd_Click(0); return true;
-    case IDC_AV_ADD1: cmdAdd_Click(1); return true;
-    case IDC_AV_DELETE0: cmdDelete_Click(0); return true;
-    case IDC_AV_DELETE1: cmdDelete_Click(1); return true;
-    case IDC_AV_CANCEL: cmdCancel_Click(); return true;
-    case IDC_AV_HELP: cmdHelp_Click(); return true;
-    case IDC_AV_CMDPASTE: cmdPaste_Click(); return true;
-    default: return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmAddVerse_OnCommand", [&]() -> bool {
+        if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
+        switch (id) {
+        case IDC_AV_OPTION0: optionItem_Click(0); return true;
+        case IDC_AV_OPTION1: optionItem_Click(1); return true;
+        case IDC_AV_ADD0: cmdAdd_Click(0); return true;
+        case IDC_AV_ADD1: cmdAdd_Click(1); return true;
+        case IDC_AV_DELETE0: cmdDelete_Click(0); return true;
+        case IDC_AV_DELETE1: cmdDelete_Click(1); return true;
+        case IDC_AV_CANCEL: cmdCancel_Click(); return true;
+        case IDC_AV_HELP: cmdHelp_Click(); return true;
+        case IDC_AV_CMDPASTE: cmdPaste_Click(); return true;
+        default: return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }
 
 bool frmAddVerse::OnTimer(UINT_PTR id) {

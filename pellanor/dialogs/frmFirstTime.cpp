@@ -73,10 +73,12 @@ void frmFirstTime::Command3_Click() {
 }
 
 bool frmFirstTime::OnCommand(int id, int code, HWND control) {
-    if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
-    switch (id) {
-    case IDC_FT_COMMAND1: Command1_Click(); return true;
-    case IDC_FT_COMMAND3: Command3_Click(); return true;
-    default: return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmFirstTime_OnCommand", [&]() -> bool {
+        if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
+        switch (id) {
+        case IDC_FT_COMMAND1: Command1_Click(); return true;
+        case IDC_FT_COMMAND3: Command3_Click(); return true;
+        default: return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }

@@ -337,22 +337,24 @@ void frmOptions::cmdHelp_Click() {
 // ---------------------------------------------------------------- dispatch
 
 bool frmOptions::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDC_OPT_FONTSIZE:
-        if (code == CBN_SELCHANGE) comboFontSize_Click();
-        return true;
-    case IDC_OPT_TRANSLATION:
-        if (code == CBN_SELCHANGE) comboTranslation_Click();
-        return true;
-    case IDC_OPT_SHOWTIP:
-        if (code == BN_CLICKED) cmdShowTip_Click();
-        return true;
-    case IDC_OPT_HELP:
-        if (code == BN_CLICKED) cmdHelp_Click();
-        return true;
-    default:
-        return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmOptions_OnCommand", [&]() -> bool {
+        switch (id) {
+        case IDC_OPT_FONTSIZE:
+            if (code == CBN_SELCHANGE) comboFontSize_Click();
+            return true;
+        case IDC_OPT_TRANSLATION:
+            if (code == CBN_SELCHANGE) comboTranslation_Click();
+            return true;
+        case IDC_OPT_SHOWTIP:
+            if (code == BN_CLICKED) cmdShowTip_Click();
+            return true;
+        case IDC_OPT_HELP:
+            if (code == BN_CLICKED) cmdHelp_Click();
+            return true;
+        default:
+            return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }
 
 bool frmOptions::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

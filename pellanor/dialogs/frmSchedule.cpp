@@ -319,25 +319,27 @@ void frmSchedule::Form_QueryUnload() {
 // ---------------------------------------------------------------- dispatch
 
 bool frmSchedule::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDC_SCH_HELP:
-        if (code == BN_CLICKED) cmdHelp_Click();
-        return true;
-    case IDC_SCH_CHK0:
-    case IDC_SCH_CHK1:
-        if (code == BN_CLICKED) chkSchedule_Click();
-        return true;
-    case IDC_SCH_COMBO0:
-    case IDC_SCH_COMBO1: {
-        int index = id == IDC_SCH_COMBO1 ? 1 : 0;
-        if (code == CBN_SELCHANGE) comboTime_Click();
-        if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) m_enterDone[static_cast<size_t>(index)] = false;
-        if (code == CBN_SETFOCUS || code == CBN_KILLFOCUS) comboTime_Focus(index, code == CBN_SETFOCUS);
-        return true;
-    }
-    default:
-        return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmSchedule_OnCommand", [&]() -> bool {
+        switch (id) {
+        case IDC_SCH_HELP:
+            if (code == BN_CLICKED) cmdHelp_Click();
+            return true;
+        case IDC_SCH_CHK0:
+        case IDC_SCH_CHK1:
+            if (code == BN_CLICKED) chkSchedule_Click();
+            return true;
+        case IDC_SCH_COMBO0:
+        case IDC_SCH_COMBO1: {
+            int index = id == IDC_SCH_COMBO1 ? 1 : 0;
+            if (code == CBN_SELCHANGE) comboTime_Click();
+            if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) m_enterDone[static_cast<size_t>(index)] = false;
+            if (code == CBN_SETFOCUS || code == CBN_KILLFOCUS) comboTime_Focus(index, code == CBN_SETFOCUS);
+            return true;
+        }
+        default:
+            return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }
 
 int frmSchedule::focusedTimeBox() const {

@@ -176,17 +176,19 @@ void frmTip::Label2_Click() {
 }
 
 bool frmTip::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDC_TIP_NEXTTIP:
-        if (code == BN_CLICKED) cmdNextTip_Click();
-        return true;
-    case IDC_TIP_SHOWATSTARTUP:
-        if (code == BN_CLICKED) chkLoadTipsAtStartup_Click();
-        return true;
-    case IDC_TIP_LABEL2:
-        if (code == STN_CLICKED) Label2_Click();
-        return true;
-    default:
-        return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmTip_OnCommand", [&]() -> bool {
+        switch (id) {
+        case IDC_TIP_NEXTTIP:
+            if (code == BN_CLICKED) cmdNextTip_Click();
+            return true;
+        case IDC_TIP_SHOWATSTARTUP:
+            if (code == BN_CLICKED) chkLoadTipsAtStartup_Click();
+            return true;
+        case IDC_TIP_LABEL2:
+            if (code == STN_CLICKED) Label2_Click();
+            return true;
+        default:
+            return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }

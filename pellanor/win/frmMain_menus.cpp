@@ -108,11 +108,7 @@ void frmMain::showHelpMenu() {
 }
 
 bool frmMain::menuCommand(UINT id) {
-    bool handled = true;
-    // The handlers that name no routine of their own end here when they fail.
-    (void)dataManipulation::silentAction([&] { handled = runMenuCommand(id); },
-                                         [] { dataManipulation::logCaught("menuCommand"); });
-    return handled;
+    return dataManipulation::handledAction("menuCommand", [&] { return runMenuCommand(id); });
 }
 
 bool frmMain::runMenuCommand(UINT id) {

@@ -64,6 +64,15 @@ Outcome runUserAction(HWND owner, std::string_view routine, const char* caption,
     return reportFailure(owner, routine, caption, flags);
 }
 
+bool handledAction(std::string_view where, const std::function<bool()>& dispatch) {
+    bool handled = true;
+    (void)runUserAction(nullptr, {}, nullptr, 0, [&] {
+        handled = dispatch();
+        return Outcome::Ok;
+    }, [&] { logCaught(where); });
+    return handled;
+}
+
 Outcome attempt(const std::function<Outcome()>& body) {
     try {
         return body();

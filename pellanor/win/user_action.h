@@ -110,6 +110,12 @@ Outcome silentAction(Body&& body, const std::function<void()>& onFailure) {
     return runUserAction(nullptr, {}, nullptr, 0, outcomeBody(body), onFailure);
 }
 
+// A message's handler dispatch (a command, a menu item): each message is
+// a user action, and what a handler naming no routine of its own lets
+// escape is logged under where. Returns what dispatch answered (true when
+// nothing answered because it failed).
+bool handledAction(std::string_view where, const std::function<bool()>& dispatch);
+
 // A routine whose caller reports: Failed when body threw or said so, with
 // no report and no action of its own.
 Outcome attempt(const std::function<Outcome()>& body);
