@@ -39,7 +39,7 @@ void setVerseFontSize(long size, bool references);
 // once it is gone.
 template <class Form, class... Args>
 INT_PTR showModal(HWND owner, Args&&... args) {
-    dataManipulation::ModalLoop loop;
+    dataManipulation::ActionLevel modal;
     return ui::showModalForm<Form>(owner, std::forward<Args>(args)...);
 }
 

@@ -439,13 +439,16 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (currentGeometry() != m_laidOutFor) Form_Resize();
         });
         return 0;
-    case WM_TIMER:
+    case WM_TIMER: {
+        // A tick is an action of its own, even while another waits on a box.
+        dataManipulation::ActionLevel tick;
         if (wp == timerVerse.id()) timerVerse_Timer();
         else if (wp == timerSchedule.id()) timerSchedule_Timer();
         else if (wp == TimerTooltips.id()) TimerTooltips_Timer();
         else if (wp == tmrPrevNext.id()) tmrPrevNext_Timer();
         else if (wp == kSoundCheckTimer) settleSoundCheck();
         return 0;
+    }
     case WM_ENTERMENULOOP:
         // No tip over an open menu, nor one brought back while it is open.
         hideToolTips();

@@ -26,9 +26,9 @@ UserAction::~UserAction() { --gActionDepth; }
 
 void UserAction::userAnswered() { clearMessageShown(); }
 
-ModalLoop::ModalLoop() : m_depth(gActionDepth), m_shown(gErrorShown) { gActionDepth = 0; }
+ActionLevel::ActionLevel() : m_depth(gActionDepth), m_shown(gErrorShown) { gActionDepth = 0; }
 
-ModalLoop::~ModalLoop() {
+ActionLevel::~ActionLevel() {
     gActionDepth = m_depth;
     gErrorShown = m_shown;
 }

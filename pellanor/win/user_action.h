@@ -7,8 +7,8 @@
 // <routine>" is reported under the handler's caption. A handler called from
 // inside another action (one handler running another's body, a routine of
 // the display called by a menu) joins the running action and clears
-// nothing: one box per user action. A modal form's loop starts actions of
-// its own (ModalLoop).
+// nothing: one box per user action. A modal form's loop and a timer's tick
+// start actions of their own (ActionLevel).
 #pragma once
 
 #include <windows.h>
@@ -37,14 +37,16 @@ public:
     static void userAnswered();
 };
 
-// The user's actions inside a modal form each stand alone; when the form
-// is gone the action that opened it goes on as it was.
-class ModalLoop {
+// A new level of user actions for as long as it lives: the user's actions
+// inside a modal form each stand alone, as does a timer's tick that comes
+// while another action waits in a message loop (a box, a menu). When it
+// ends, the action it interrupted goes on as it was.
+class ActionLevel {
 public:
-    ModalLoop();
-    ~ModalLoop();
-    ModalLoop(const ModalLoop&) = delete;
-    ModalLoop& operator=(const ModalLoop&) = delete;
+    ActionLevel();
+    ~ActionLevel();
+    ActionLevel(const ActionLevel&) = delete;
+    ActionLevel& operator=(const ActionLevel&) = delete;
 
 private:
     int m_depth;
