@@ -363,6 +363,42 @@ TEST_F(Library, FailedRoutineIsReportedOnceWithItsNameAndPutBack) {
     EXPECT_NE(l.find("\tAn error occurred in function second_routine\r\n"), std::string::npos);
 }
 
+// One box per user action: an action run inside another joins it; a modal
+// form or a tick starts a level of its own and gives the interrupted
+// action back its state; the user's answer lets the next box show.
+TEST_F(Library, NestedActionsShowOneBoxAndLevelsStandAlone) {
+    gVerseRoot = root.path();
+    BoxRecorder boxes;
+    using dataManipulation::kErrorCaption;
+    auto failing = [](const char* routine) {
+        return [routine] {
+            dataManipulation::userAction(nullptr, routine, kErrorCaption, MB_OK, [] { throw 1; });
+        };
+    };
+    dataManipulation::userAction(nullptr, "outer", kErrorCaption, MB_OK, [&] {
+        failing("inner")();
+        EXPECT_EQ(boxes.boxes.size(), 1u) << "the inner action's failure is the action's box";
+        failing("second inner")();
+        EXPECT_EQ(boxes.boxes.size(), 1u) << "a nested action clears nothing";
+        {
+            dataManipulation::ActionLevel modal;
+            failing("in the modal form")();
+            EXPECT_EQ(boxes.boxes.size(), 2u) << "an action of a new level shows its own box";
+        }
+        EXPECT_TRUE(gErrorShown) << "the interrupted action goes on as it was";
+        dataManipulation::UserAction::userAnswered();
+        failing("after the answer")();
+        EXPECT_EQ(boxes.boxes.size(), 3u);
+        throw 2;
+    });
+    ASSERT_EQ(boxes.boxes.size(), 3u) << "the outer failure is only logged";
+    EXPECT_EQ(boxes.boxes[0].text, "An error occurred in function inner");
+    EXPECT_EQ(boxes.boxes[1].text, "An error occurred in function in the modal form");
+    EXPECT_NE(log().find("\tAn error occurred in function outer\r\n"), std::string::npos);
+    failing("next action")();
+    EXPECT_EQ(boxes.boxes.size(), 4u) << "the next action shows its box";
+}
+
 TEST_F(Library, SmallFileRoutines) {
     std::string deep = root / "a\\b c\\d\\file.txt";
     EXPECT_EQ(GlobalFunctions::makePath(deep), Outcome::Ok);
