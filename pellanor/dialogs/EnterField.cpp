@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "common/ui/Dialog.h"
+#include "dataManipulation.h"
 
 namespace ui {
 
@@ -48,6 +49,9 @@ LRESULT CALLBACK EnterField::subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     try {
         return self->onMessage(msg, wp, lp);
     } catch (...) {
+        // The last resort of the field's procedure: its handlers run on the
+        // action road, so what arrives here is logged, never shown.
+        dataManipulation::logCaught("EnterField_subclassProc");
         return DefSubclassProc(hwnd, msg, wp, lp);
     }
 }
@@ -63,14 +67,9 @@ void EnterField::arm(bool armed) {
         SendMessageA(m_dialog, DM_SETDEFID, armed ? 0 : static_cast<WPARAM>(m_okId), 0);
 }
 
+// Handlers run on the action road and report their own failures.
 void EnterField::run(const std::function<void()>& handler) {
-    if (!handler) return;
-    try {
-        handler();
-    } catch (...) {
-        // Handlers report their own failures; a stray one must not leave the
-        // subclass procedure, and the field keeps working.
-    }
+    if (handler) handler();
 }
 
 LRESULT EnterField::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -98,13 +97,7 @@ LRESULT EnterField::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (wp == '\r') {
             if (!m_armed) return 0;
             bool valid = true;
-            if (m_handlers.enter) {
-                try {
-                    valid = m_handlers.enter();
-                } catch (...) {
-                    valid = false;
-                }
-            }
+            if (m_handlers.enter) valid = m_handlers.enter();
             // The handler may have moved the focus to another field, which
             // has taken over the default button by now.
             if (valid && m_edit && GetFocus() == m_edit) arm(false);

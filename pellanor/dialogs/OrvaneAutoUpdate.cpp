@@ -1,5 +1,6 @@
 // OrvaneAutoUpdate.cpp
 #include "OrvaneAutoUpdate.h"
+#include "dialog_shared.h"
 
 #include <commctrl.h>
 #include <htmlhelp.h>
@@ -21,6 +22,7 @@ using namespace OrvaneAutoUpdateMod;
 namespace lib = Tamberly_orvane6;
 using dataManipulation::kProgramErrorCaption;
 using dataManipulation::reportFailure;
+using dataManipulation::userAction;
 
 namespace {
 
@@ -77,7 +79,7 @@ OrvaneAutoUpdate::~OrvaneAutoUpdate() {
 
 // The main window is disabled before the load, so a box the load shows
 // leaves nothing of it to use.
-void OrvaneAutoUpdate::showDialog(HWND owner) { ui::showModalForm<OrvaneAutoUpdate>(owner); }
+void OrvaneAutoUpdate::showDialog(HWND owner) { dialog_shared::showModal<OrvaneAutoUpdate>(owner); }
 
 // ---------------------------------------------------------------- load
 
@@ -100,8 +102,7 @@ bool OrvaneAutoUpdate::OnInit() {
 }
 
 void OrvaneAutoUpdate::Form_Load() {
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "OrvaneautoUpdate_form_load", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
         SetWindowLongPtrA(List1, GWL_STYLE, GetWindowLongPtrA(List1, GWL_STYLE) | WS_HSCROLL);
         // The frame is measured again for the new style, and the list shows
         // the bar only once an item is wider than the list.
@@ -143,37 +144,36 @@ void OrvaneAutoUpdate::Form_Load() {
             // Step 2 frame; it belongs above it.
             SetWindowPos(a->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
-    } catch (...) {
-        reportFailure(hwnd(), "OrvaneautoUpdate_form_load", kProgramErrorCaption, MB_ICONINFORMATION);
-    }
+    });
 }
 
 void OrvaneAutoUpdate::onClose() {
     // Form_Unload: a running update stops; the lists go.
     abortBut_Click();
-    try {
-        // A check still running fills the lists; it lets them go itself.
+    // A check still running fills the lists; it lets them go itself. The
+    // dialog is closing; the lists go with the process at worst.
+    dataManipulation::quietly([&] {
         if (!m_listDownloader)
             for (auto& list : gUpdateLists) list.reset();
-    } catch (...) {
-        // The dialog is closing; the lists go with the process at worst.
-    }
+    });
 }
 
 bool OrvaneAutoUpdate::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDC_AU_STARTVERIFY: StartVerifyBut_Click(); return true;
-    case IDC_AU_UPDATE: UpdateBut_Click(); return true;
-    case IDC_AU_SELECT0: cmdSelect_Click(0); return true;
-    case IDC_AU_SELECT1: cmdSelect_Click(1); return true;
-    case IDC_AU_ABORT: abortBut_Click(); return true;
-    case IDC_AU_EXIT: exitBut_Click(); return true;
-    case IDC_AU_CHKPROXY:
-        if (code == BN_CLICKED) chkProxy_Click();
-        return true;
-    case IDC_AU_HELP: cmdHelp_Click(); return true;
-    default: return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("OrvaneAutoUpdate_OnCommand", [&]() -> bool {
+        switch (id) {
+        case IDC_AU_STARTVERIFY: StartVerifyBut_Click(); return true;
+        case IDC_AU_UPDATE: UpdateBut_Click(); return true;
+        case IDC_AU_SELECT0: cmdSelect_Click(0); return true;
+        case IDC_AU_SELECT1: cmdSelect_Click(1); return true;
+        case IDC_AU_ABORT: abortBut_Click(); return true;
+        case IDC_AU_EXIT: exitBut_Click(); return true;
+        case IDC_AU_CHKPROXY:
+            if (code == BN_CLICKED) chkProxy_Click();
+            return true;
+        case IDC_AU_HELP: cmdHelp_Click(); return true;
+        default: return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }
 
 bool OrvaneAutoUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -193,15 +193,15 @@ bool OrvaneAutoUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
 void OrvaneAutoUpdate::setStatus(const std::string& text) { setItemText(IDC_AU_STATUS, text); }
 
 void OrvaneAutoUpdate::exitBut_Click() {
-    try {
+    // The dialog is ending anyway; nothing the user could act on.
+    (void)dataManipulation::silentAction([&] {
         endModal(IDCANCEL);
-    } catch (...) {
-        // The dialog is ending anyway; nothing the user could act on.
-    }
+    }, {});
 }
 
 void OrvaneAutoUpdate::chkProxy_Click() {
-    try {
+    // Only the look of the proxy field; the choice itself is kept.
+    (void)dataManipulation::silentAction([&] {
         bool on = isButtonChecked(IDC_AU_CHKPROXY);
         enableItem(IDC_AU_PROXYSERVER, on);
         if (on) {
@@ -209,28 +209,22 @@ void OrvaneAutoUpdate::chkProxy_Click() {
             SendMessageA(txtProxyServer, EM_SETSEL, 0, -1);
         }
         InvalidateRect(txtProxyServer, nullptr, TRUE);
-    } catch (...) {
-        // Only the look of the proxy field; the choice itself is kept.
-    }
+    }, {});
 }
 
 void OrvaneAutoUpdate::cmdHelp_Click() {
-    try {
+    // Help that cannot open is its own answer; the dialog goes on.
+    (void)dataManipulation::silentAction([&] {
         seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kHelpContext);
         UpdateWindow(hwnd());
-    } catch (...) {
-        // Help that cannot open is its own answer; the dialog goes on.
-    }
+    }, {});
 }
 
 void OrvaneAutoUpdate::cmdSelect_Click(int index) {
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "OrvaneautoUpdate_cmdSelect_Click", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
         SendMessageA(List1, LB_SETSEL, index == 1 ? TRUE : FALSE, -1);
         SendMessageA(List1, LB_SETCARETINDEX, 0, FALSE);
-    } catch (...) {
-        reportFailure(hwnd(), "OrvaneautoUpdate_cmdSelect_Click", kProgramErrorCaption, MB_ICONINFORMATION);
-    }
+    });
 }
 
 void OrvaneAutoUpdate::addListItem(HWND list, const std::string& name, const std::string& text) {
@@ -254,9 +248,8 @@ void OrvaneAutoUpdate::addListItem(HWND list, const std::string& name, const std
 // ---------------------------------------------------------------- check for updates
 
 void OrvaneAutoUpdate::StartVerifyBut_Click() {
-    gErrorShown = false;
     const std::string site = updateServer();
-    try {
+    (void)dataManipulation::silentAction([&] {
         gUpdateAbort = false;
         for (auto& list : gUpdateLists) list = std::make_unique<lib::UpdateList>();
         m_listDownloader = std::make_unique<lib::UpdateListDownloader>();
@@ -278,15 +271,15 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
         enableItem(IDC_AU_EXIT, true);
         setPointer(false);
         setStatus("");
-    } catch (...) {
+    }, [&] {
         m_listDownloader.reset();
-        reportFailure(hwnd(), "OrvaneautoUpdate_StartVerifyBut_Click.   ", kProgramErrorCaption, MB_ICONINFORMATION);
+        (void)reportFailure(hwnd(), "OrvaneautoUpdate_StartVerifyBut_Click.   ", kProgramErrorCaption, MB_ICONINFORMATION);
         enableItem(IDC_AU_STARTVERIFY, true);
         enableItem(IDC_AU_EXIT, true);
         setPointer(false);
         setStatus("");
         GlobalFunctions::runVerify(hwnd());
-    }
+    });
 }
 
 // Lists 1 to 9, then the patch list of this version, until one fails.
@@ -357,7 +350,7 @@ void OrvaneAutoUpdate::offerEntries() {
 // ---------------------------------------------------------------- update
 
 void OrvaneAutoUpdate::prepFileLists() {
-    try {
+    userAction(hwnd(), "OrvaneautoUpdate_prepFileLists", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
         totalBytes = 0;
         doneBytes = 0;
         gSelectedUpdates.clear();
@@ -368,20 +361,18 @@ void OrvaneAutoUpdate::prepFileLists() {
             for (long j = 1; j <= list->count(); ++j) {
                 const WPARAM item = gSelectedUpdates.size();
                 update_plan::Placement placement = update_plan::place(*list, j, where);
-                if (!placement.subfolder.empty()) GlobalFunctions::makePath(placement.subfolder);
+                if (!placement.subfolder.empty()) (void)GlobalFunctions::makePath(placement.subfolder);
                 const bool picked = SendMessageA(List1, LB_GETSEL, item, 0) > 0;
                 SelectedUpdate rec = m_run.take(std::move(placement), picked);
                 if (picked && !rec.selected) SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(item));
                 if (rec.selected) {
                     totalBytes += rec.size;
-                    GlobalFunctions::makePath(rec.localPath);
+                    (void)GlobalFunctions::makePath(rec.localPath);
                 }
                 gSelectedUpdates.push_back(std::move(rec));
             }
         }
-    } catch (...) {
-        reportFailure(hwnd(), "OrvaneautoUpdate_prepFileLists", kProgramErrorCaption, MB_ICONINFORMATION);
-    }
+    });
 }
 
 void OrvaneAutoUpdate::stopRun() {
@@ -399,8 +390,7 @@ void OrvaneAutoUpdate::stopRun() {
 }
 
 void OrvaneAutoUpdate::UpdateBut_Click() {
-    gErrorShown = false;
-    try {
+    (void)dataManipulation::silentAction([&] {
         if (SendMessageA(List1, LB_GETSELCOUNT, 0, 0) <= 0) {
             dataManipulation::showMessage(hwnd(), "You need to select at least one file to update.   ",
                                           "No Files Selected", MB_ICONINFORMATION);
@@ -415,12 +405,12 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
             }
         }
         finishRun();
-    } catch (...) {
-        reportFailure(hwnd(), "OrvaneautoUpdate_UpdateBut_Click", kProgramErrorCaption, MB_ICONINFORMATION);
+    }, [&] {
+        (void)reportFailure(hwnd(), "OrvaneautoUpdate_UpdateBut_Click", kProgramErrorCaption, MB_ICONINFORMATION);
         gDownloading = false;
         stopRun();
         GlobalFunctions::runVerify(hwnd());
-    }
+    });
 }
 
 void OrvaneAutoUpdate::beginRun() {
@@ -488,8 +478,9 @@ bool OrvaneAutoUpdate::updateRecord(const SelectedUpdate& rec, size_t item) {
         installFile(rec, d);
     if (m_run.patchInPlace(d, result, orvaneftp->storedPath())) {
         gPatchDownloaded = true;
-        registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted", std::string("true"),
-                           REG_SZ);
+        // Unwritten, the start-up finds no patch to check and asks nothing.
+        (void)registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted",
+                                 std::string("true"), REG_SZ);
         GlobalFunctions::saveVersionNumbers();
     }
     return true;
@@ -537,7 +528,7 @@ void OrvaneAutoUpdate::finishRun() {
 }
 
 void OrvaneAutoUpdate::orvaneftp_progress(long bytes) {
-    try {
+    userAction(hwnd(), "OrvaneautoUpdate_orvaneftp_progress", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
         const long done = bytes + doneBytes;
         // A list that gives no sizes has no percentage to show.
         if (totalBytes > 0) {
@@ -546,13 +537,11 @@ void OrvaneAutoUpdate::orvaneftp_progress(long bytes) {
         }
         showItem(IDC_AU_BYTES, true);
         setItemText(IDC_AU_BYTES, "Received " + std::to_string(done) + " bytes of " + std::to_string(totalBytes));
-    } catch (...) {
-        reportFailure(hwnd(), "OrvaneautoUpdate_orvaneftp_progress", kProgramErrorCaption, MB_ICONINFORMATION);
-    }
+    });
 }
 
 void OrvaneAutoUpdate::abortBut_Click() {
-    try {
+    userAction(hwnd(), "OrvaneautoUpdate_AbortBut_Click", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
         if (!hwnd()) return;
         ui::setWindowText(hwnd(), "Aborting, Please Wait....");
         showItem(IDC_AU_ABORT, false);
@@ -571,7 +560,5 @@ void OrvaneAutoUpdate::abortBut_Click() {
         setStatus("Update was Aborted");
         ui::setWindowText(hwnd(), std::string(kProductName) + " Auto Update");
         setPointer(false);
-    } catch (...) {
-        reportFailure(hwnd(), "OrvaneautoUpdate_AbortBut_Click", kProgramErrorCaption, MB_ICONINFORMATION);
-    }
+    });
 }

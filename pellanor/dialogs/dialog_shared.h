@@ -7,8 +7,12 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
+
+#include "common/ui/Window.h"
+#include "user_action.h"
 
 namespace dialog_shared {
 
@@ -29,5 +33,14 @@ bool readLines(const std::string& path, std::vector<std::string>& lines);
 // Nothing when there is no main window. The reference boxes' fonts live as
 // long as the program, so a box may keep one after a dialog has gone.
 void setVerseFontSize(long size, bool references);
+
+// Shows a Form modally over owner (ui::showModalForm): the user's actions
+// in it each stand alone, and the action that opened it goes on as it was
+// once it is gone.
+template <class Form, class... Args>
+INT_PTR showModal(HWND owner, Args&&... args) {
+    dataManipulation::ActionLevel modal;
+    return ui::showModalForm<Form>(owner, std::forward<Args>(args)...);
+}
 
 } // namespace dialog_shared

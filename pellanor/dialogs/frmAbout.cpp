@@ -28,7 +28,7 @@ std::string frmAbout::commitmentText() {
 
 frmAbout::frmAbout(HWND owner) { create(IDD_ABOUT, owner); }
 
-void frmAbout::showDialog(HWND owner) { ui::showModalForm<frmAbout>(owner); }
+void frmAbout::showDialog(HWND owner) { dialog_shared::showModal<frmAbout>(owner); }
 
 bool frmAbout::OnInit() {
     lblTitle = getItem(IDC_ABOUT_TITLE);
@@ -43,8 +43,7 @@ bool frmAbout::OnInit() {
 }
 
 void frmAbout::Form_Load() {
-    gErrorShown = false;
-    try {
+    (void)dataManipulation::silentAction([&] {
         ui::setWindowText(hwnd(), kCaption);
         ui::setWindowText(lblVersion, versionText(settings_rules::kRevMajor, settings_rules::kRevMinor,
                                                   settings_rules::kRevRevision));
@@ -54,10 +53,10 @@ void frmAbout::Form_Load() {
         HICON icon = LoadIconA(GetModuleHandleA(nullptr), "APPICON");
         if (!icon) icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
         SendMessageA(picIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-    } catch (...) {
+    }, [&] {
         dataManipulation::showMessage(hwnd(), "An error occurred in the frmAbout_form_load function.",
                                       "Program Error", MB_ICONINFORMATION);
-    }
+    });
 }
 
 void frmAbout::cmdOK_Click() { endModal(IDOK); }
@@ -71,19 +70,21 @@ void frmAbout::Label3_Click() { modHyperLink::openURL(dialog_shared::kMakerWebAd
 void frmAbout::Label5_Click() { modHyperLink::sendMail(dialog_shared::kSupportMailAddress); }
 
 bool frmAbout::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDC_ABOUT_COMMITMENT:
-        if (code == BN_CLICKED) cmdCommittment_Click();
-        return true;
-    case IDC_ABOUT_LABEL3:
-        if (code == STN_CLICKED) Label3_Click();
-        return true;
-    case IDC_ABOUT_LABEL5:
-        if (code == STN_CLICKED) Label5_Click();
-        return true;
-    default:
-        return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmAbout_OnCommand", [&]() -> bool {
+        switch (id) {
+        case IDC_ABOUT_COMMITMENT:
+            if (code == BN_CLICKED) cmdCommittment_Click();
+            return true;
+        case IDC_ABOUT_LABEL3:
+            if (code == STN_CLICKED) Label3_Click();
+            return true;
+        case IDC_ABOUT_LABEL5:
+            if (code == STN_CLICKED) Label5_Click();
+            return true;
+        default:
+            return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }
 
 bool frmAbout::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {

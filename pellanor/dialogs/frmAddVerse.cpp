@@ -21,7 +21,7 @@
 
 namespace {
 
-using dataManipulation::guarded;
+using dataManipulation::userAction;
 using dataManipulation::kErrorCaption;
 using dialog_shared::kCrLf;
 const char* const kAddError = "An error occurred in the function addVerse_cmdAdd_Click.  ";
@@ -65,7 +65,7 @@ bool frmAddVerse::showDialog(HWND owner) {
     // The owner is disabled before the load, whose boxes (a file set aside
     // or held open) would otherwise leave the main window usable: a
     // second dialog opened meanwhile would lose its verses to this one's OK.
-    ui::showModalForm<frmAddVerse>(owner);
+    dialog_shared::showModal<frmAddVerse>(owner);
     return !gDialogCancelled;
 }
 
@@ -105,7 +105,7 @@ bool frmAddVerse::OnInit() {
 }
 
 bool frmAddVerse::Form_Load() {
-    gErrorShown = false;
+    dataManipulation::UserAction load;
     defaultVerse = {"Select a Book", "chapter", "verse", "translation", ""};
     defaultThought = {"Please delete if unused", "Please delete if unused", ""};
     m_userFolder = gVerseRoot + "\\" + dataManipulation::kUserFolder + "\\";
@@ -132,7 +132,7 @@ bool frmAddVerse::Form_Load() {
 }
 
 void frmAddVerse::addBooks() {
-    guarded(hwnd(), "addVerse_addBooks", kErrorCaption,
+    userAction(hwnd(), "addVerse_addBooks", kErrorCaption,
             MB_ICONINFORMATION, [&] {
                 SendMessageA(comboVerse, CB_RESETCONTENT, 0, 0);
                 SendMessageA(comboVerse, CB_ADDSTRING, 0,
@@ -146,7 +146,6 @@ void frmAddVerse::addBooks() {
 void frmAddVerse::LoadTagProperties() {
     // The paste button's tag is the text the hover events name it by
     // (kPasteTag); nothing else is tagged on this form.
-    gErrorShown = false;
 }
 
 void frmAddVerse::createTooltips() {
@@ -186,8 +185,7 @@ void frmAddVerse::attachFields() {
 // A field that gets the focus is the one a paste goes into.
 std::function<void()> frmAddVerse::fieldFocused(HWND box, const char* routine) {
     return [this, box, routine] {
-        guarded(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] {
-            gErrorShown = false;
+        userAction(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] {
             focusField = box;
         });
     };
@@ -197,8 +195,7 @@ std::function<void()> frmAddVerse::fieldFocused(HWND box, const char* routine) {
 // target's text is selected, and with moveFocus it takes the focus.
 bool frmAddVerse::fieldEnter(HWND target, const std::string& fillIn, bool moveFocus, const char* routine) {
     bool valid = true;
-    guarded(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] {
-        gErrorShown = false;
+    userAction(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] {
         if (trim(text(target)).empty()) {
             ui::setWindowText(target, fillIn);
             valid = false;
@@ -212,12 +209,11 @@ bool frmAddVerse::fieldEnter(HWND target, const std::string& fillIn, bool moveFo
 // Leaving a field: an empty one gets restore back (when given).
 std::function<void()> frmAddVerse::fieldLeft(HWND box, const std::string* restore) {
     return [this, box, restore] {
-        try {
+        // Only the default text put back in an empty field; the entry is
+        // tested again when it is added.
+        dataManipulation::quietly([&] {
             if (restore && trim(text(box)).empty()) ui::setWindowText(box, *restore);
-        } catch (...) {
-            // Only the default text put back in an empty field; the entry is
-            // tested again when it is added.
-        }
+        });
         focusField = nullptr;
     };
 }
@@ -231,7 +227,8 @@ void frmAddVerse::focusOn(HWND control) {
 bool frmAddVerse::verseMode() const { return isButtonChecked(IDC_AV_OPTION0); }
 
 void frmAddVerse::optionItem_Click(int index) {
-    try {
+    // Which fields show is layout only; the next choice sets it again.
+    dataManipulation::quietly([&] {
         checkButton(IDC_AV_OPTION0, index == 0);
         checkButton(IDC_AV_OPTION1, index != 0);
         bool verse = index == 0;
@@ -248,9 +245,7 @@ void frmAddVerse::optionItem_Click(int index) {
         for (int id : verse ? thoughtOnly : verseOnly) showItem(id, false);
         for (int id : verse ? verseOnly : thoughtOnly) showItem(id, true);
         focusOn(verse ? comboVerse : txtThought[0]);
-    } catch (...) {
-        // Which fields show is layout only; the next choice sets it again.
-    }
+    });
 }
 
 // ---------------------------------------------------------------- rules
@@ -269,22 +264,21 @@ void frmAddVerse::reportAfterRefusal() {
 
 // A rules test that fails unexpectedly reports it and rejects the entry.
 bool frmAddVerse::rejectOnFailure(const char* routine, const std::function<bool()>& rules) {
-    try {
-        return rules();
-    } catch (...) {
-        reportAfterRefusal();
-        return dataManipulation::reportFailure(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION);
-    }
+    bool rejected = true;
+    const Outcome tested = dataManipulation::guarded(
+        hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] { rejected = rules(); },
+        [this] { reportAfterRefusal(); });
+    return failed(tested) || rejected;
 }
 
 // What the rules decided, said and done on the dialog's fields (fields and
 // defaults are the mode's); true when the entry is rejected.
 bool frmAddVerse::applyVerdict(const verse_entry::Verdict& verdict, std::span<const HWND> fields,
                                std::span<const std::string> defaults, const char* routine) {
-    using Outcome = verse_entry::Verdict::Outcome;
-    if (verdict.outcome == Outcome::Passes) return false;
-    if (verdict.outcome == Outcome::Failed)
-        return dataManipulation::reportFailure(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION);
+    using Verdict = verse_entry::Verdict::Outcome;
+    if (verdict.outcome == Verdict::Passes) return false;
+    if (verdict.outcome == Verdict::Failed)
+        return failed(dataManipulation::reportFailure(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION));
     const bool bookList = verdict.field == verse_entry::kBookList;
     const size_t index = bookList ? 0 : static_cast<size_t>(verdict.field);
     HWND field = bookList ? comboVerse : fields[index];
@@ -331,13 +325,11 @@ void frmAddVerse::rememberLastAdded() {
 // ---------------------------------------------------------------- add, update, delete
 
 void frmAddVerse::cmdAdd_Click(int index) {
-    gErrorShown = false;
     m_refusalShown = false;
     bool verse = verseMode();
     int list = verse ? 0 : 1;
-    // This routine words its failure in its own way, so it reports it
-    // itself rather than through guarded.
-    try {
+    // This routine words its failure in its own way.
+    (void)dataManipulation::silentAction(
         [&] {
             const verse_entry::Row cells =
                 verse ? verse_entry::rowOf(verseEntry()) : verse_entry::rowOf(thoughtEntry());
@@ -365,26 +357,26 @@ void frmAddVerse::cmdAdd_Click(int index) {
             ListView_SetItemState(lvAdded[static_cast<size_t>(list)], row, LVIS_SELECTED, LVIS_SELECTED);
             --m_quiet;
             rememberLastAdded();
-        }();
-    } catch (...) {
-        reportAfterRefusal();
-        dataManipulation::showMessage(hwnd(), kAddError, kAddErrorCaption, MB_ICONINFORMATION);
-    }
+        },
+        [&] {
+            reportAfterRefusal();
+            dataManipulation::showMessage(hwnd(), kAddError, kAddErrorCaption, MB_ICONINFORMATION);
+        });
     gDialogCancelled = false;
 }
 
 // ---------------------------------------------------------------- OK, Cancel, Help
 
 void frmAddVerse::cmdOK_Click() {
+    dataManipulation::UserAction save;
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
-    gErrorShown = false;
     std::string problem;
     bool saved = false;
-    try {
-        saved = saveUserFiles(problem);
-    } catch (...) {
+    if (failed(dataManipulation::attempt([&] {
+            saved = saveUserFiles(problem);
+            return Outcome::Ok;
+        })))
         problem = "An error occurred in the function addVerse_cmdOK_Click.";
-    }
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
     if (!saved) {
         // The lists are the only copy of the user's work: stay open with
@@ -414,7 +406,7 @@ void frmAddVerse::cmdHelp_Click() {
 // ---------------------------------------------------------------- paste button
 
 void frmAddVerse::SbcEasy1_MouseEnter(const std::string& tag) {
-    guarded(hwnd(), "SbcEasy1_MouseEnter", dataManipulation::kStopCaption,
+    userAction(hwnd(), "SbcEasy1_MouseEnter", dataManipulation::kStopCaption,
             MB_ICONSTOP, [&] {
                 if (GetActiveWindow() != hwnd() || tag.empty() ||
                     tag.find("button") == std::string::npos)
@@ -440,15 +432,13 @@ void frmAddVerse::SbcEasy1_MouseExit(const std::string&) {
 }
 
 void frmAddVerse::picButton_click(int index) {
-    gErrorShown = false;
     if (index != 0) return;
-    guarded(hwnd(), "picButton_click",
+    userAction(hwnd(), "picButton_click",
             dataManipulation::kExitingCaption, MB_ICONSTOP, [&] { pasteClipboard(); });
 }
 
 void frmAddVerse::cmdPaste_Click() {
-    gErrorShown = false;
-    guarded(hwnd(), "cmdPaste_Click",
+    userAction(hwnd(), "cmdPaste_Click",
             dataManipulation::kExitingCaption, MB_ICONSTOP, [&] { pasteClipboard(); });
 }
 
@@ -465,46 +455,50 @@ void frmAddVerse::pasteClipboard() {
 void frmAddVerse::picButton_Mouse(const ui::PictureButton::Mouse& mouse) {
     using Event = ui::PictureButton::Mouse::Event;
     switch (mouse.event) {
-    case Event::Down:
+    case Event::Down: {
         if (mouse.button != 1) return;
-        gErrorShown = false;
+        dataManipulation::UserAction pressed;
         hoverIndex = -1;
         m_pasteButton.setState(ui::PictureButton::Down);
         return;
+    }
     case Event::Move:
         if (!mouse.pressed || !(mouse.button & 1)) return;
-        guarded(hwnd(), "picbutton_MouseMove", dataManipulation::kStopCaption, MB_ICONSTOP, [&] {
+        userAction(hwnd(), "picbutton_MouseMove", dataManipulation::kStopCaption, MB_ICONSTOP, [&] {
             RECT rc;
             GetClientRect(picButton0, &rc);
             const bool inside = PtInRect(&rc, POINT{mouse.x, mouse.y}) != FALSE;
             m_pasteButton.setState(inside ? ui::PictureButton::Down : ui::PictureButton::Up);
         });
         return;
-    case Event::Up:
+    case Event::Up: {
         if (mouse.button != 1 || !mouse.pressed) return;
-        gErrorShown = false;
+        dataManipulation::UserAction released;
         m_pasteButton.setState(ui::PictureButton::Up);
         if (mouse.click) picButton_click(0);
         return;
+    }
     }
 }
 
 // ---------------------------------------------------------------- dispatch
 
 bool frmAddVerse::OnCommand(int id, int code, HWND control) {
-    if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
-    switch (id) {
-    case IDC_AV_OPTION0: optionItem_Click(0); return true;
-    case IDC_AV_OPTION1: optionItem_Click(1); return true;
-    case IDC_AV_ADD0: cmdAdd_Click(0); return true;
-    case IDC_AV_ADD1: cmdAdd_Click(1); return true;
-    case IDC_AV_DELETE0: cmdDelete_Click(0); return true;
-    case IDC_AV_DELETE1: cmdDelete_Click(1); return true;
-    case IDC_AV_CANCEL: cmdCancel_Click(); return true;
-    case IDC_AV_HELP: cmdHelp_Click(); return true;
-    case IDC_AV_CMDPASTE: cmdPaste_Click(); return true;
-    default: return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmAddVerse_OnCommand", [&]() -> bool {
+        if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
+        switch (id) {
+        case IDC_AV_OPTION0: optionItem_Click(0); return true;
+        case IDC_AV_OPTION1: optionItem_Click(1); return true;
+        case IDC_AV_ADD0: cmdAdd_Click(0); return true;
+        case IDC_AV_ADD1: cmdAdd_Click(1); return true;
+        case IDC_AV_DELETE0: cmdDelete_Click(0); return true;
+        case IDC_AV_DELETE1: cmdDelete_Click(1); return true;
+        case IDC_AV_CANCEL: cmdCancel_Click(); return true;
+        case IDC_AV_HELP: cmdHelp_Click(); return true;
+        case IDC_AV_CMDPASTE: cmdPaste_Click(); return true;
+        default: return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }
 
 bool frmAddVerse::OnTimer(UINT_PTR id) {

@@ -15,7 +15,7 @@
 
 namespace {
 
-using dataManipulation::guarded;
+using dataManipulation::userAction;
 using dataManipulation::kErrorCaption;
 using dialog_shared::kCrLf;
 const char* const kFileNames[2] = {verse_file::kYourVersesFile, verse_file::kYourThoughtsFile};
@@ -39,7 +39,7 @@ std::string saveProblem(const win32::ReplaceFailure& f) {
 
 bool frmAddVerse::displayFileInfo() {
     bool ok = true;
-    guarded(hwnd(), "formAddVerse_displayFileInfo", kErrorCaption,
+    userAction(hwnd(), "formAddVerse_displayFileInfo", kErrorCaption,
             MB_ICONSTOP, [&] {
                 for (int index = 0; index < 2 && ok; ++index)
                     ok = loadUserFile(index, m_userFolder + kFileNames[index]);
@@ -52,8 +52,8 @@ bool frmAddVerse::loadUserFile(int index, const std::string& path) {
     long lines = 0, indexToCheck = 1, flags = 0;
     std::string message, caption;
     VerseArray verses;
-    if (dataManipulation::loadVerseFile(path, lines, hwnd(), indexToCheck, message, caption, flags,
-                                        verses))
+    if (failed(dataManipulation::loadVerseFile(path, lines, hwnd(), indexToCheck, message, caption, flags,
+                                               verses)))
         return setFileAside(path);
     EnableWindow(cmdDelete[static_cast<size_t>(index)], TRUE);
     for (size_t i = 1; i < verses.size(); ++i) {
@@ -113,7 +113,7 @@ void frmAddVerse::fileCannotBeOpened(const std::string& path) {
 bool frmAddVerse::proveWritable() {
     for (const char* name : kFileNames) {
         std::string path = m_userFolder + name;
-        GlobalFunctions::makePath(path);
+        (void)GlobalFunctions::makePath(path);
         if (!win32::fileExists(path)) continue;
         win32::File f(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -135,7 +135,7 @@ bool frmAddVerse::saveUserFiles(std::string& problem) {
         const bool remove = content.empty();
         files.push_back({m_userFolder + kFileNames[index], std::move(content), remove});
     }
-    GlobalFunctions::makePath(files[0].path);
+    (void)GlobalFunctions::makePath(files[0].path);
     if (!win32::folderExists(m_userFolder.substr(0, m_userFolder.size() - 1))) {
         problem = "The folder " + m_userFolder + " could not be created.";
         return false;

@@ -12,7 +12,7 @@
 #include "seams.h"
 #include "verse_entry.h"
 
-using dataManipulation::guarded;
+using dataManipulation::userAction;
 using dialog_shared::kCrLf;
 
 void frmAddVerse::createColumns() {
@@ -114,7 +114,7 @@ void frmAddVerse::selectRows(int index, const std::vector<int>& rowIndexes) {
 
 void frmAddVerse::cmdDelete_Click(int index) {
     HWND list = lvAdded[static_cast<size_t>(index)];
-    guarded(hwnd(), "frmAddVerse_cmdDelete_Click",
+    userAction(hwnd(), "frmAddVerse_cmdDelete_Click",
             dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION, [&] {
                 int count = rowCount(index);
                 if (count == 0) return;
@@ -156,7 +156,7 @@ void frmAddVerse::cmdDelete_Click(int index) {
 }
 
 void frmAddVerse::lvAdded_ItemClick(int index, int row) {
-    guarded(hwnd(), "frmAddVerse_lvAdded_ItemClick",
+    userAction(hwnd(), "frmAddVerse_lvAdded_ItemClick",
             dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION, [&] {
                 if (row < 0 || row >= rowCount(index)) throw RowMismatch{};
                 if (index == 0) {

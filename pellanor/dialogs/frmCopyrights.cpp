@@ -16,18 +16,15 @@ using dialog_shared::kCrLf;
 
 frmCopyrights::frmCopyrights(HWND owner) { create(IDD_COPYRIGHTS, owner); }
 
-void frmCopyrights::showDialog(HWND owner) { ui::showModalForm<frmCopyrights>(owner); }
+void frmCopyrights::showDialog(HWND owner) { dialog_shared::showModal<frmCopyrights>(owner); }
 
 bool frmCopyrights::OnInit() {
     Text1 = getItem(IDC_CR_TEXT1);
     Command1 = getItem(IDOK);
-    gErrorShown = false;
-    try {
-        loadCopyrightInfo();
-    } catch (...) {
+    (void)dataManipulation::silentAction([&] { loadCopyrightInfo(); }, [] {
         dataManipulation::showMessage(nullptr, "An error occurred loading the Copyright Form.  ",
                                       "Program Error Occurred", MB_ICONSTOP);
-    }
+    });
     // The OK button, not the notices, has the focus.
     gotoDlgCtrl(Command1);
     return false;

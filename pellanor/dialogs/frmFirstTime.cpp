@@ -34,7 +34,7 @@ std::string frmFirstTime::acceptanceText() {
 
 frmFirstTime::frmFirstTime(HWND owner) { create(IDD_FIRSTTIME, owner); }
 
-void frmFirstTime::showDialog(HWND owner) { ui::showModalForm<frmFirstTime>(owner); }
+void frmFirstTime::showDialog(HWND owner) { dialog_shared::showModal<frmFirstTime>(owner); }
 
 bool frmFirstTime::OnInit() {
     Text1 = getItem(IDC_FT_TEXT1);
@@ -67,17 +67,18 @@ void frmFirstTime::Command1_Click() {
 void frmFirstTime::Command2_Click() { endModal(IDCANCEL); }
 
 void frmFirstTime::Command3_Click() {
-    quietly([] {
-        gErrorShown = false;
-        seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kAgreementHelpContext);
-    });
+    // A help viewer that cannot open leaves nothing for the user to act on.
+    (void)dataManipulation::silentAction(
+        [] { seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kAgreementHelpContext); }, {});
 }
 
 bool frmFirstTime::OnCommand(int id, int code, HWND control) {
-    if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
-    switch (id) {
-    case IDC_FT_COMMAND1: Command1_Click(); return true;
-    case IDC_FT_COMMAND3: Command3_Click(); return true;
-    default: return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmFirstTime_OnCommand", [&]() -> bool {
+        if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
+        switch (id) {
+        case IDC_FT_COMMAND1: Command1_Click(); return true;
+        case IDC_FT_COMMAND3: Command3_Click(); return true;
+        default: return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }

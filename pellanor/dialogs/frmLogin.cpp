@@ -37,7 +37,7 @@ bool frmLogin::askForLogon(HWND owner) {
     // Only this dialog may say yes: a True left from an earlier logon
     // must not let a closed dialog pass as accepted.
     gLogonOK = false;
-    ui::showModalForm<frmLogin>(owner);
+    dialog_shared::showModal<frmLogin>(owner);
     if (!gLogonOK) wipeAdminPassword();
     return gLogonOK;
 }
@@ -51,18 +51,18 @@ bool frmLogin::OnInit() {
         auto field = std::make_unique<ui::EnterField>();
         field->attach(txtUserName[i], IDOK,
                       {[this] {
-                           dataManipulation::guarded(
+                           dataManipulation::userAction(
                                hwnd(), "frmLogin_txtUserName_gotfocus",
                                dataManipulation::kErrorCaption, MB_ICONINFORMATION,
-                               [] { gErrorShown = false; });
+                               [] {});
                        },
                        // Enter: OK becomes the default, so the next Enter
                        // presses it.
                        [this] {
-                           dataManipulation::guarded(
+                           dataManipulation::userAction(
                                hwnd(), "frmLogin_txtUserName_keypress",
                                dataManipulation::kErrorCaption, MB_ICONINFORMATION,
-                               [] { gErrorShown = false; });
+                               [] {});
                            return true;
                        },
                        {}});

@@ -18,7 +18,7 @@
 #include "seams.h"
 #include "settings_rules.h"
 
-using dataManipulation::guarded;
+using dataManipulation::userAction;
 using dataManipulation::kErrorCaption;
 using dataManipulation::quietly;
 using dialog_shared::setVerseFontSize;
@@ -80,7 +80,7 @@ frmOptions::~frmOptions() {
         if (field && IsWindow(field)) RemoveWindowSubclass(field, fieldClickProc, 0);
 }
 
-void frmOptions::showDialog(HWND owner) { ui::showModalForm<frmOptions>(owner); }
+void frmOptions::showDialog(HWND owner) { dialog_shared::showModal<frmOptions>(owner); }
 
 // ---------------------------------------------------------------- load
 
@@ -104,8 +104,7 @@ bool frmOptions::OnInit() {
 }
 
 void frmOptions::Form_Load() {
-    gErrorShown = false;
-    try {
+    (void)dataManipulation::silentAction([&] {
         if (gForceOptions) {
             EnableWindow(cmdCancel, FALSE);
             gForceOptions = false;
@@ -146,10 +145,10 @@ void frmOptions::Form_Load() {
         ui::setWindowText(txtRepeat[1], std::to_string(gRepeatCount[1]));
 
         m_helpButton.setIcon(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_QUESTION)), 16);
-    } catch (...) {
+    }, [&] {
         dataManipulation::showMessage(hwnd(), "An error occurred loading the Options Dialog", kErrorCaption,
                                       MB_ICONSTOP);
-    }
+    });
 }
 
 void frmOptions::attachFields() {
@@ -171,21 +170,19 @@ void frmOptions::attachFields() {
         auto field = std::make_unique<ui::EnterField>();
         field->attach(fields[f], IDOK,
                       {[this, names] {
-                           guarded(hwnd(), names.gotFocus, kErrorCaption, MB_ICONINFORMATION,
-                                   [] { gErrorShown = false; });
+                           userAction(hwnd(), names.gotFocus, kErrorCaption, MB_ICONINFORMATION,
+                                   [] {});
                        },
                        [this, names, validate, box = fields[f]] {
                            bool valid = false;
-                           guarded(hwnd(), names.keyPress, kErrorCaption, MB_ICONINFORMATION, [&] {
-                               gErrorShown = false;
+                           userAction(hwnd(), names.keyPress, kErrorCaption, MB_ICONINFORMATION, [&] {
                                SendMessageA(box, EM_SETSEL, 0, -1);
                                valid = !validate();
                            });
                            return valid;
                        },
                        [this, names, f] {
-                           guarded(hwnd(), names.lostFocus, kErrorCaption, MB_ICONINFORMATION, [&] {
-                               gErrorShown = false;
+                           userAction(hwnd(), names.lostFocus, kErrorCaption, MB_ICONINFORMATION, [&] {
                                PostMessageA(hwnd(), kValidateField, f, 0);
                            });
                        }});
@@ -202,8 +199,7 @@ LRESULT CALLBACK frmOptions::fieldClickProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
     auto* self = reinterpret_cast<frmOptions*>(refData);
     const char* name = hwnd == self->txtSnooze[0] ? "option_txtSnooze_click"
                                                   : "option_txtRepeat_click";
-    guarded(self->hwnd(), name, kErrorCaption, MB_ICONINFORMATION, [&] {
-        gErrorShown = false;
+    userAction(self->hwnd(), name, kErrorCaption, MB_ICONINFORMATION, [&] {
         if (GetFocus() != hwnd) SetFocus(hwnd);
         SendMessageA(hwnd, EM_SETSEL, 0, -1);
     });
@@ -219,8 +215,7 @@ void frmOptions::refocus(HWND field) {
 
 bool frmOptions::testSleep(int index) {
     bool replaced = false;
-    guarded(hwnd(), "option_testSleep", kErrorCaption, MB_ICONINFORMATION, [&] {
-        gErrorShown = false;
+    userAction(hwnd(), "option_testSleep", kErrorCaption, MB_ICONINFORMATION, [&] {
         HWND box = txtSnooze[0];
         std::string entry = ui::getWindowText(box);
         long value = 0;
@@ -244,8 +239,7 @@ bool frmOptions::testSleep(int index) {
 
 bool frmOptions::testRepeat(int index) {
     bool replaced = false;
-    guarded(hwnd(), "option_testRepeat", kErrorCaption, MB_ICONINFORMATION, [&] {
-        gErrorShown = false;
+    userAction(hwnd(), "option_testRepeat", kErrorCaption, MB_ICONINFORMATION, [&] {
         if (index < 0 || index > 1) return;
         size_t i = static_cast<size_t>(index);
         HWND box = txtRepeat[i];
@@ -269,9 +263,8 @@ bool frmOptions::testRepeat(int index) {
 // ---------------------------------------------------------------- handlers
 
 void frmOptions::comboFontSize_Click() {
-    guarded(hwnd(), "option_comboFontSize_click", kErrorCaption,
+    userAction(hwnd(), "option_comboFontSize_click", kErrorCaption,
             MB_ICONINFORMATION, [&] {
-                gErrorShown = false;
                 LRESULT index = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
                 if (index < 0 || index >= static_cast<LRESULT>(kFontSizes.size())) return;
                 setVerseFontSize(8 + 2 * static_cast<long>(index), true);
@@ -279,20 +272,18 @@ void frmOptions::comboFontSize_Click() {
 }
 
 void frmOptions::comboTranslation_Click() {
-    guarded(hwnd(), "option_comboTranslation_click", kErrorCaption,
+    userAction(hwnd(), "option_comboTranslation_click", kErrorCaption,
             MB_ICONINFORMATION, [&] {
-                gErrorShown = false;
                 LRESULT index = SendMessageA(comboTranslation, CB_GETCURSEL, 0, 0);
                 chosenTranslation = index < 0 ? 0 : static_cast<long>(index);
             });
 }
 
 void frmOptions::cmdOK_Click() {
-    gErrorShown = false;
     // A field is validated when it is left; one that holds a wrong entry
     // all the same is put right first, and the dialog stays open.
     if (testSleep(0) || testRepeat(0) || testRepeat(1)) return;
-    guarded(hwnd(), "option_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION, [&] {
+    userAction(hwnd(), "option_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION, [&] {
         long value = 0;
         if (isPlainWholeNumber(ui::getWindowText(txtSnooze[0]), value)) gSnoozeTime = value;
         LRESULT sizeIndex = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
@@ -346,22 +337,24 @@ void frmOptions::cmdHelp_Click() {
 // ---------------------------------------------------------------- dispatch
 
 bool frmOptions::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDC_OPT_FONTSIZE:
-        if (code == CBN_SELCHANGE) comboFontSize_Click();
-        return true;
-    case IDC_OPT_TRANSLATION:
-        if (code == CBN_SELCHANGE) comboTranslation_Click();
-        return true;
-    case IDC_OPT_SHOWTIP:
-        if (code == BN_CLICKED) cmdShowTip_Click();
-        return true;
-    case IDC_OPT_HELP:
-        if (code == BN_CLICKED) cmdHelp_Click();
-        return true;
-    default:
-        return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmOptions_OnCommand", [&]() -> bool {
+        switch (id) {
+        case IDC_OPT_FONTSIZE:
+            if (code == CBN_SELCHANGE) comboFontSize_Click();
+            return true;
+        case IDC_OPT_TRANSLATION:
+            if (code == CBN_SELCHANGE) comboTranslation_Click();
+            return true;
+        case IDC_OPT_SHOWTIP:
+            if (code == BN_CLICKED) cmdShowTip_Click();
+            return true;
+        case IDC_OPT_HELP:
+            if (code == BN_CLICKED) cmdHelp_Click();
+            return true;
+        default:
+            return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }
 
 bool frmOptions::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -53,7 +53,7 @@ frmSchedule::frmSchedule(HWND owner, TaskServiceFactory factory) : m_factory(std
 
 frmSchedule::~frmSchedule() = default;
 
-void frmSchedule::showDialog(HWND owner) { ui::showModalForm<frmSchedule>(owner); }
+void frmSchedule::showDialog(HWND owner) { dialog_shared::showModal<frmSchedule>(owner); }
 
 bool frmSchedule::OnInit() {
     SSTab1 = getItem(IDC_SCH_TAB);
@@ -77,10 +77,9 @@ bool frmSchedule::OnInit() {
 }
 
 void frmSchedule::Form_Load() {
-    gErrorShown = false;
     formLoaded = false;
     timeValid = true;
-    try {
+    (void)dataManipulation::silentAction([&] {
         const auto times = frmScheduleRules::timeList();
         for (size_t i = 0; i < 2; ++i) {
             for (const std::string& t : times)
@@ -109,11 +108,11 @@ void frmSchedule::Form_Load() {
             SendMessageA(cmdHelp, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(m_helpIcon));
         createTooltips();
         findExistingTask();
-    } catch (...) {
+    }, [&] {
         dataManipulation::showMessage(hwnd(), "An error occurred loading the frmSchedule Dialog", kErrorCaption,
                                       MB_ICONSTOP);
         GlobalFunctions::runVerify(hwnd());
-    }
+    });
     formLoaded = true;
 }
 
@@ -154,15 +153,14 @@ void frmSchedule::attachFields() {
         auto field = std::make_unique<ui::EnterField>();
         field->attach(txtUserName[static_cast<size_t>(i)], IDOK,
                       {[this, i] {
-                           dataManipulation::guarded(hwnd(), "frmSchedule_txtUserName_gotfocus", kErrorCaption, MB_ICONINFORMATION, [&] {
-                               gErrorShown = false;
+                           dataManipulation::userAction(hwnd(), "frmSchedule_txtUserName_gotfocus", kErrorCaption, MB_ICONINFORMATION, [&] {
                                if (i == 1) SendMessageA(txtUserName[1], EM_SETPASSWORDCHAR, '*', 0);
                            }, normalPointer);
                        },
                        // Enter only makes OK the default, so the next Enter presses it.
                        [this] {
-                           dataManipulation::guarded(hwnd(), "frmSchedule_txtUserName_keypress", kErrorCaption, MB_ICONINFORMATION,
-                                   [] { gErrorShown = false; }, normalPointer);
+                           dataManipulation::userAction(hwnd(), "frmSchedule_txtUserName_keypress", kErrorCaption, MB_ICONINFORMATION,
+                                   [] {}, normalPointer);
                            return true;
                        },
                        {}});
@@ -196,8 +194,7 @@ void frmSchedule::SSTab1_Click() {
 
 void frmSchedule::comboTime_Validate(int index, bool& cancel) {
     if (!formLoaded) return;
-    dataManipulation::guarded(hwnd(), "frmSchedule_comboTime_validate", kErrorCaption, MB_ICONINFORMATION, [&] {
-        gErrorShown = false;
+    dataManipulation::userAction(hwnd(), "frmSchedule_comboTime_validate", kErrorCaption, MB_ICONINFORMATION, [&] {
         timeValid = false;
         HWND box = comboTime[static_cast<size_t>(index)];
         std::string text = ui::getWindowText(box);
@@ -227,18 +224,17 @@ void frmSchedule::comboTime_Validate(int index, bool& cancel) {
 }
 
 void frmSchedule::comboTime_Click() {
-    dataManipulation::guarded(hwnd(), "frmSchedule_combotime_click", kErrorCaption, MB_ICONINFORMATION, [] { gErrorShown = false; }, normalPointer);
+    dataManipulation::userAction(hwnd(), "frmSchedule_combotime_click", kErrorCaption, MB_ICONINFORMATION, [] {}, normalPointer);
 }
 
 void frmSchedule::chkSchedule_Click() {
-    dataManipulation::guarded(hwnd(), "frmSchedule_chkSchedule_Click", kErrorCaption, MB_ICONINFORMATION, [] { gErrorShown = false; }, normalPointer);
+    dataManipulation::userAction(hwnd(), "frmSchedule_chkSchedule_Click", kErrorCaption, MB_ICONINFORMATION, [] {}, normalPointer);
 }
 
 void frmSchedule::cmdOK_Click() {
-    gErrorShown = false;
     if (!timeValid) return;
     std::string password;
-    dataManipulation::guarded(hwnd(), "frmSchedule_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION, [&] {
+    dataManipulation::userAction(hwnd(), "frmSchedule_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION, [&] {
         int tab = currentTab();
         chosenTime = ui::getWindowText(comboTime[static_cast<size_t>(tab)]);
         if (tab == 1) {
@@ -251,7 +247,7 @@ void frmSchedule::cmdOK_Click() {
             std::string testedUser = user, testedPassword = password;
             secureWipe(password);
             bool refused = testedPassword.find_first_not_of(' ') == std::string::npos ||
-                           GlobalFunctions::testPassword(testedUser, testedPassword, hwnd());
+                           failed(GlobalFunctions::testPassword(testedUser, testedPassword, hwnd()));
             if (refused) {
                 secureWipe(testedPassword);
                 passwordRefusal();
@@ -259,13 +255,15 @@ void frmSchedule::cmdOK_Click() {
             }
             // The task gets the name and password the logon accepted (trimmed),
             // so that it runs with what was proven and is found again at load.
-            bool failed = makeTaskService()
-                              ? GlobalFunctions::createScheduledTask(hwnd(), *taskService, chosenTime,
-                                                                     enabled ? 1 : 0, testedUser, testedPassword)
-                              : (frmScheduleRules::reportTaskNotCreated(hwnd(), frmScheduleRules::taskNameFor(testedUser)), true);
+            Outcome made = Outcome::Failed;
+            if (makeTaskService())
+                made = GlobalFunctions::createScheduledTask(hwnd(), *taskService, chosenTime, enabled ? 1 : 0,
+                                                           testedUser, testedPassword);
+            else
+                frmScheduleRules::reportTaskNotCreated(hwnd(), frmScheduleRules::taskNameFor(testedUser));
             secureWipe(testedPassword);
             // The user was told; the dialog stays open with nothing saved.
-            if (failed) return;
+            if (failed(made)) return;
             gUseWindowsScheduler = enabled;
             gSchedulerEnabled = false;
         } else {
@@ -321,25 +319,27 @@ void frmSchedule::Form_QueryUnload() {
 // ---------------------------------------------------------------- dispatch
 
 bool frmSchedule::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDC_SCH_HELP:
-        if (code == BN_CLICKED) cmdHelp_Click();
-        return true;
-    case IDC_SCH_CHK0:
-    case IDC_SCH_CHK1:
-        if (code == BN_CLICKED) chkSchedule_Click();
-        return true;
-    case IDC_SCH_COMBO0:
-    case IDC_SCH_COMBO1: {
-        int index = id == IDC_SCH_COMBO1 ? 1 : 0;
-        if (code == CBN_SELCHANGE) comboTime_Click();
-        if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) m_enterDone[static_cast<size_t>(index)] = false;
-        if (code == CBN_SETFOCUS || code == CBN_KILLFOCUS) comboTime_Focus(index, code == CBN_SETFOCUS);
-        return true;
-    }
-    default:
-        return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmSchedule_OnCommand", [&]() -> bool {
+        switch (id) {
+        case IDC_SCH_HELP:
+            if (code == BN_CLICKED) cmdHelp_Click();
+            return true;
+        case IDC_SCH_CHK0:
+        case IDC_SCH_CHK1:
+            if (code == BN_CLICKED) chkSchedule_Click();
+            return true;
+        case IDC_SCH_COMBO0:
+        case IDC_SCH_COMBO1: {
+            int index = id == IDC_SCH_COMBO1 ? 1 : 0;
+            if (code == CBN_SELCHANGE) comboTime_Click();
+            if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) m_enterDone[static_cast<size_t>(index)] = false;
+            if (code == CBN_SETFOCUS || code == CBN_KILLFOCUS) comboTime_Focus(index, code == CBN_SETFOCUS);
+            return true;
+        }
+        default:
+            return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }
 
 int frmSchedule::focusedTimeBox() const {
@@ -354,7 +354,7 @@ int frmSchedule::focusedTimeBox() const {
 void frmSchedule::comboTime_Focus(int index, bool gotFocus) {
     if (gotFocus) {
         // While a time box has the focus, Enter checks the time.
-        gErrorShown = false;
+        dataManipulation::UserAction entered;
         m_enterDone[static_cast<size_t>(index)] = false;
         setDefId(0);
         return;

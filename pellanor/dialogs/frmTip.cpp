@@ -46,7 +46,7 @@ std::string frmTip::missingFileText() {
 
 frmTip::frmTip(HWND owner) { create(IDD_TIP, owner); }
 
-void frmTip::showDialog(HWND owner) { ui::showModalForm<frmTip>(owner); }
+void frmTip::showDialog(HWND owner) { dialog_shared::showModal<frmTip>(owner); }
 
 bool frmTip::OnInit() {
     Label1 = getItem(IDC_TIP_LABEL1);
@@ -101,24 +101,20 @@ void frmTip::Form_Load() {
 }
 
 bool frmTip::LoadTips(const std::string& fileName) {
-    gErrorShown = false;
-    try {
+    bool loaded = false;
+    dataManipulation::userAction(hwnd(), "frmTip_LoadTips", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
         std::vector<std::string> lines;
-        if (!dialog_shared::readLines(fileName, lines)) return false;
+        if (!dialog_shared::readLines(fileName, lines)) return;
         tips = std::move(lines);
         DoNextTip();
-        return true;
-    } catch (...) {
-        dataManipulation::reportFailure(hwnd(), "frmTip_LoadTips", kProgramErrorCaption,
-                                      MB_ICONINFORMATION);
-        return false;
-    }
+        loaded = true;
+    });
+    return loaded;
 }
 
 void frmTip::DoNextTip() {
-    dataManipulation::guarded(hwnd(), "frmTip_DoNextTip", kProgramErrorCaption,
+    dataManipulation::userAction(hwnd(), "frmTip_DoNextTip", kProgramErrorCaption,
                          MB_ICONINFORMATION, [&] {
-                             gErrorShown = false;
                              double r = std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
                              double n = static_cast<double>(tips.size());
                              long pick = static_cast<long>(std::floor(r * n + 1));
@@ -180,17 +176,19 @@ void frmTip::Label2_Click() {
 }
 
 bool frmTip::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDC_TIP_NEXTTIP:
-        if (code == BN_CLICKED) cmdNextTip_Click();
-        return true;
-    case IDC_TIP_SHOWATSTARTUP:
-        if (code == BN_CLICKED) chkLoadTipsAtStartup_Click();
-        return true;
-    case IDC_TIP_LABEL2:
-        if (code == STN_CLICKED) Label2_Click();
-        return true;
-    default:
-        return ui::Dialog::OnCommand(id, code, control);
-    }
+    return dataManipulation::handledAction("frmTip_OnCommand", [&]() -> bool {
+        switch (id) {
+        case IDC_TIP_NEXTTIP:
+            if (code == BN_CLICKED) cmdNextTip_Click();
+            return true;
+        case IDC_TIP_SHOWATSTARTUP:
+            if (code == BN_CLICKED) chkLoadTipsAtStartup_Click();
+            return true;
+        case IDC_TIP_LABEL2:
+            if (code == STN_CLICKED) Label2_Click();
+            return true;
+        default:
+            return ui::Dialog::OnCommand(id, code, control);
+        }
+    });
 }

@@ -14,9 +14,9 @@ namespace GlobalFunctions {
 
 using namespace settings_rules;
 
-bool deleteFile(const std::string& path) { return DeleteFileA(path.c_str()) == 0; }
+Outcome deleteFile(const std::string& path) { return failedIf(DeleteFileA(path.c_str()) == 0); }
 
-bool makePath(const std::string& path) {
+Outcome makePath(const std::string& path) {
     std::string p = path;
     if (p.empty() || p.back() != '\\') {
         size_t slash = p.find_last_of('\\');
@@ -36,21 +36,19 @@ bool makePath(const std::string& path) {
         from = next;
     }
     if (n > 0 && n < sizeof saved) SetCurrentDirectoryA(saved);
-    return false;
+    return Outcome::Ok;
 }
 
 bool testForControlCodes(const std::string& text, HWND owner) {
-    try {
+    bool found = true;
+    const Outcome tested = dataManipulation::guarded(owner, "testForControlCodes", "Testing Error....",
+                                                     MB_ICONINFORMATION, [&] {
         gErrorShown = true;
         std::vector<unsigned char> bytes(text.size());
-        if (dataManipulation::stringToBytes(text, bytes, static_cast<long>(text.size()), 0) != 0)
-            return true;
-        return text_rules::hasControlCodes(text);
-    } catch (...) {
-        dataManipulation::reportFailure(owner, "testForControlCodes",
-                                      "Testing Error....", MB_ICONINFORMATION);
-        return true;
-    }
+        found = dataManipulation::stringToBytes(text, bytes, static_cast<long>(text.size()), 0) != 0 ||
+                text_rules::hasControlCodes(text);
+    });
+    return failed(tested) || found;
 }
 
 void runVerify(HWND) {
@@ -59,9 +57,10 @@ void runVerify(HWND) {
 
 void saveVersionNumbers() {
     std::string key = registry::machineKeyPath();
-    registry::regWrite(HKEY_LOCAL_MACHINE, key, "revMajor", std::to_string(kRevMajor), REG_SZ);
-    registry::regWrite(HKEY_LOCAL_MACHINE, key, "revMinor", std::to_string(kRevMinor), REG_SZ);
-    registry::regWrite(HKEY_LOCAL_MACHINE, key, "revRevision", std::to_string(kRevRevision), REG_SZ);
+    // A number that cannot be stored is compared again at the next start.
+    (void)registry::regWrite(HKEY_LOCAL_MACHINE, key, "revMajor", std::to_string(kRevMajor), REG_SZ);
+    (void)registry::regWrite(HKEY_LOCAL_MACHINE, key, "revMinor", std::to_string(kRevMinor), REG_SZ);
+    (void)registry::regWrite(HKEY_LOCAL_MACHINE, key, "revRevision", std::to_string(kRevRevision), REG_SZ);
 }
 
 std::string autoStartCommand() {
@@ -76,31 +75,25 @@ std::string autoStartCommand() {
 }
 
 namespace {
-bool writeRunValue(HWND owner, const std::string& value, const char* failureText,
-                   const char* routine) {
-    try {
-        gErrorShown = false;
-        if (registry::regWrite(HKEY_CURRENT_USER, kRunKey, kRunValue, value, REG_SZ)) {
-            dataManipulation::showMessage(owner, failureText, "Unable to Update the Registry",
-                                          MB_ICONSTOP);
-            return true;
-        }
-        return false;
-    } catch (...) {
-        return dataManipulation::reportFailure(owner, routine, dataManipulation::kErrorCaption,
-                                               MB_ICONINFORMATION);
-    }
+Outcome writeRunValue(HWND owner, const std::string& value, const char* failureText,
+                      const char* routine) {
+    return dataManipulation::guarded(owner, routine, dataManipulation::kErrorCaption, MB_ICONINFORMATION, [&] {
+        if (succeeded(registry::regWrite(HKEY_CURRENT_USER, kRunKey, kRunValue, value, REG_SZ)))
+            return Outcome::Ok;
+        dataManipulation::showMessage(owner, failureText, "Unable to Update the Registry", MB_ICONSTOP);
+        return Outcome::Failed;
+    });
 }
 } // namespace
 
-bool regAuto(HWND owner) {
+Outcome regAuto(HWND owner) {
     return writeRunValue(owner, autoStartCommand(),
                          "I am unable to write the necessary information to the registry in order "
                          "to allow the program to be automatically launched.",
                          "regAuto");
 }
 
-bool regNonAuto(HWND owner) {
+Outcome regNonAuto(HWND owner) {
     return writeRunValue(owner, kRunValueOff,
                          "I cannot clear the registry setting that starts the program automatically",
                          "regNonAuto");

@@ -50,36 +50,28 @@ std::string programName() {
 
 namespace GlobalFunctions {
 
-bool testPassword(std::string& userName, std::string& password, HWND owner) {
-    gErrorShown = false;
-    bool failed = true;
-    try {
+Outcome testPassword(std::string& userName, std::string& password, HWND owner) {
+    const Outcome logon = dataManipulation::guarded(owner, "testPassword", kErrorCaption, MB_ICONINFORMATION, [&] {
         userName = trimmed(userName);
         trimSecret(password);
         std::string account = OrvaneAutoUpdateMod::afterLast(userName, "\\");
         std::string domain;
         if (userName.find('\\') != std::string::npos) domain = OrvaneAutoUpdateMod::getField(userName, 0, "\\");
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
-        if (seams::logonUser(account, domain, password)) {
-            gWindowsUser = userName;
-            failed = false;
-        }
-    } catch (...) {
-        dataManipulation::reportFailure(owner, "testPassword", kErrorCaption,
-                                      MB_ICONINFORMATION);
-        failed = true;
-    }
+        if (!seams::logonUser(account, domain, password)) return Outcome::Failed;
+        gWindowsUser = userName;
+        return Outcome::Ok;
+    });
     normalPointer();
-    return failed;
+    return logon;
 }
 
-bool createScheduledTask(HWND owner, taskscheduler::TaskCollection& taskService, const std::string& timeText,
-                         long enabledValue, const std::string& userName, std::string password) {
+Outcome createScheduledTask(HWND owner, taskscheduler::TaskCollection& taskService, const std::string& timeText,
+                            long enabledValue, const std::string& userName, std::string password) {
     using namespace taskscheduler;
-    gErrorShown = false;
+    dataManipulation::UserAction action;
     const std::string name = frmScheduleRules::taskNameFor(userName);
-    bool failed = false;
-    try {
+    const Outcome made = dataManipulation::attempt([&] {
         check(taskService.refresh());
         std::vector<std::shared_ptr<Task>> all;
         check(taskService.tasks(all));
@@ -127,12 +119,11 @@ bool createScheduledTask(HWND owner, taskscheduler::TaskCollection& taskService,
         check(task->flags(flags));
         check(task->setFlags(enabledValue == 1 ? flags & ~kFlagDisabled : flags | kFlagDisabled));
         check(task->save(0));
-    } catch (...) {
-        failed = true;
-    }
+        return Outcome::Ok;
+    });
     secureWipe(password);
-    if (failed) frmScheduleRules::reportTaskNotCreated(owner, name);
-    return failed;
+    if (failed(made)) frmScheduleRules::reportTaskNotCreated(owner, name);
+    return made;
 }
 
 } // namespace GlobalFunctions

@@ -18,7 +18,6 @@
 #include "seams.h"
 #include "settings_rules.h"
 
-#include <stdexcept>
 
 namespace Module1 {
 
@@ -44,7 +43,6 @@ const char* const kStartupFailureCaption = "Program Error Occurred.... Exiting";
 } // namespace
 
 int Main() {
-    gErrorShown = false;
     gNoErrorLog = false;
     gForceOptions = false;
 
@@ -54,32 +52,37 @@ int Main() {
     DWORD mutexError = GetLastError();
     if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_ACCESS_DENIED) return 0;
 
-    try {
+    // Each step of the start-up is a user action of its own; the message
+    // loop runs outside them all.
+    frmMain form;
+    struct ClearMainForm {
+        ~ClearMainForm() { gMainForm = nullptr; }
+    } clearMainForm;
+    bool libraryFailed = false;
+    const Outcome started = dataManipulation::attempt([&] {
         gHelpFile = seams::programFolder() + "\\help.chm";
-        gErrorShown = false;
-        if (dataManipulation::findTranslations()) return 1;
-        gErrorShown = false;
         bool quiet = false;
-        if (dataManipulation::loadAllTranslations(nullptr, quiet)) return 1;
-
-        frmMain form;
+        if (failed(dataManipulation::findTranslations()) ||
+            failed(dataManipulation::loadAllTranslations(nullptr, quiet))) {
+            libraryFailed = true;
+            return Outcome::Ok;
+        }
         gMainForm = &form;
-        struct ClearMainForm {
-            ~ClearMainForm() { gMainForm = nullptr; }
-        } clearMainForm;
-        if (!form.create()) throw std::runtime_error("main window");
+        if (!form.create()) return Outcome::Failed;
         wireDialogs(form);
         form.Form_Load();
         // The load closed the window (its own message, if any, stands alone).
-        if (!form.isOpen()) throw std::runtime_error("main window closed during load");
+        if (!form.isOpen()) return Outcome::Failed;
         ShowWindow(form.hwnd(), SW_SHOW);
         SetForegroundWindow(form.hwnd());
-        return ui::runMessageLoop();
-    } catch (...) {
-        dataManipulation::showMessage(nullptr, kStartupFailureText, kStartupFailureCaption,
-                                      MB_ICONSTOP);
+        return Outcome::Ok;
+    });
+    if (libraryFailed) return 1;
+    if (failed(started)) {
+        dataManipulation::showMessage(nullptr, kStartupFailureText, kStartupFailureCaption, MB_ICONSTOP);
         return 1;
     }
+    return ui::runMessageLoop();
 }
 
 const std::string& windowsUser() {

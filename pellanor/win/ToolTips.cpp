@@ -2,6 +2,7 @@
 #include "ToolTips.h"
 
 #include "pellanor/win/Module1.h"
+#include "dataManipulation.h"
 #include "text_fields.h"
 
 namespace {
@@ -72,7 +73,9 @@ LRESULT ToolTipForm::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 namespace ToolTips {
 
 void showToolTip(ToolTipForm& form, const std::string& text) {
-    try {
+    // A tip that cannot be shown is only a missing hint; a box over a
+    // mouse movement would be worse than no tip.
+    dataManipulation::quietly([&] {
         std::string shown;
         if (!text.empty()) {
             shown = getTipField(text, 1);
@@ -100,10 +103,7 @@ void showToolTip(ToolTipForm& form, const std::string& text) {
             g_warningColours = true;
         }
         ShowWindow(form.hwnd(), SW_SHOWNOACTIVATE);
-    } catch (...) {
-        // A tip that cannot be shown is only a missing hint; a box over a
-        // mouse movement would be worse than no tip.
-    }
+    });
 }
 
 } // namespace ToolTips

@@ -50,56 +50,22 @@ int showMessage(HWND owner, const std::string& text, const std::string& caption,
         gErrorShown = true;
         shown = true;
     }
-    if (!gNoErrorLog) {
-        if (settings_rules::trimBlanks(gVerseRoot).empty()) gVerseRoot = seams::programFolder();
-        std::string line = text_rules::logLine(localDate(), localTime(), text);
-        if (!win32::appendToFile(gVerseRoot + "\\" + kLogFileName, line)) {
-            gNoErrorLog = true;
-            // The answer of a box the user saw always stands.
-            if (!shown) return -1;
-        }
-    }
+    // The answer of a box the user saw always stands.
+    if (!logMessage(text) && !shown) return -1;
     return result;
 }
 
-std::string failureText(std::string_view routine) {
-    return "An error occurred in function " + std::string(routine);
+bool logMessage(const std::string& text) {
+    if (gNoErrorLog) return true;
+    if (settings_rules::trimBlanks(gVerseRoot).empty()) gVerseRoot = seams::programFolder();
+    std::string line = text_rules::logLine(localDate(), localTime(), text);
+    if (win32::appendToFile(gVerseRoot + "\\" + kLogFileName, line)) return true;
+    gNoErrorLog = true;
+    return false;
 }
 
-bool reportFailure(HWND owner, std::string_view routine, const char* caption, UINT flags) {
-    try {
-        showMessage(owner, failureText(routine), caption, flags);
-    } catch (...) {
-        // Out of memory while reporting: there is no better place to say so,
-        // and the caller is already on its failure path.
-    }
-    return true;
-}
-
-bool guarded(HWND owner, std::string_view routine, const char* caption, UINT flags,
-             const std::function<void()>& body, const std::function<void()>& onFailure) {
-    try {
-        body();
-        return false;
-    } catch (...) {
-        // Reported below, once onFailure has put things back.
-    }
-    quietly([&] {
-        if (onFailure) onFailure();
-    });
-    return reportFailure(owner, routine, caption, flags);
-}
-
-void quietly(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (...) {
-        // The step's own contract: nothing the user could act on.
-    }
-}
-
-bool findTranslations() {
-    try {
+Outcome findTranslations() {
+    return silentAction([&] {
         gVerseRoot = seams::programFolder();
         std::vector<win32::FoundEntry> entries = win32::findEntries(gVerseRoot + "\\TRANSLATION_*.*");
         if (entries.empty()) {
@@ -111,7 +77,7 @@ bool findTranslations() {
                             ">>> NOTE: If you have copied the program icon instead of creating a "
                             "shortcut, delete the copy and create a shortcut instead <<<",
                         kMissingFoldersCaption, MB_ICONSTOP);
-            return true;
+            return Outcome::Failed;
         }
         gTranslations.clear();
         for (const win32::FoundEntry& e : entries) {
@@ -121,22 +87,20 @@ bool findTranslations() {
             t.name = topic_list::translationName(e.name);
             gTranslations.push_back(std::move(t));
         }
-        if (gTranslations.empty()) return true;
+        if (gTranslations.empty()) return Outcome::Failed;
         gTranslations[0].count = static_cast<long>(gTranslations.size());
 
         std::string saved = registry::getSetting(settings_rules::settings::translation);
         for (size_t i = 0; i < gTranslations.size(); ++i) {
             if (text_rules::equalsNoCase(saved, gTranslations[i].folder)) {
                 gCurTranslation = static_cast<long>(i);
-                return false;
+                return Outcome::Ok;
             }
         }
         gCurTranslation = 0;
         registry::saveSetting(settings_rules::settings::translation, gTranslations[0].folder);
-        return false;
-    } catch (...) {
-        return true;
-    }
+        return Outcome::Ok;
+    }, {});
 }
 
 namespace {
@@ -154,9 +118,45 @@ std::set<std::string>& loggedDamage() {
 // buffer: start-up passes the same one for every file, as a fresh buffer of
 // a large file's size per file costs more than reading the file. unopened
 // tells a file that could not be read at all from a damaged one.
-bool readVerseFile(const std::string& path, long& lineCount, long& indexToCheck, std::string& message,
-                   std::string& caption, long& flags, VerseArray* verses, std::string& content,
-                   bool& unopened) {
+// readVerseFile's reading; openFailure fills in the could-not-be-opened
+// report.
+Outcome readVerseContent(const std::string& path, long& lineCount, long& indexToCheck, std::string& message,
+                         std::string& caption, long& flags, VerseArray* verses, std::string& content,
+                         bool& unopened, const std::function<Outcome()>& openFailure) {
+    if (!win32::readWholeFile(path, content)) {
+        unopened = true;
+        return openFailure();
+    }
+    size_t slash = path.find_last_of('\\');
+    std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+
+    verse_file::Result r = verses ? verse_file::parseTopicFile(content, fileName, *verses)
+                                  : verse_file::scanTopicFile(content, fileName);
+    lineCount = r.lineCount;
+    const bool damaged = !r.badLines.empty();
+    if (damaged) {
+        // One report for the file, however many of its lines failed.
+        verse_file::DamageReport report = verse_file::damageReport(path, r);
+        message = std::move(report.text);
+        caption = verse_file::kOpenFailureCaption;
+        flags = MB_ICONSTOP;
+        // Logged only, never a box.
+        if (loggedDamage().insert(report.logText).second) (void)logMessage(report.logText);
+    }
+    if (r.status == verse_file::Status::Unreadable) return openFailure();
+    if (r.lineCount == 0) {
+        message = verse_file::emptyFileText(path);
+        caption = verse_file::kEmptyFileCaption;
+        flags = MB_ICONSTOP;
+        return Outcome::Failed;
+    }
+    verse_file::checkVerseIndex(indexToCheck, r.lineCount);
+    return failedIf(damaged);
+}
+
+Outcome readVerseFile(const std::string& path, long& lineCount, long& indexToCheck, std::string& message,
+                      std::string& caption, long& flags, VerseArray* verses, std::string& content,
+                      bool& unopened) {
     lineCount = 0;
     unopened = false;
     if (verses) verses->assign(1, VerseRecord{});
@@ -164,52 +164,22 @@ bool readVerseFile(const std::string& path, long& lineCount, long& indexToCheck,
         message = verse_file::openFailureText(path);
         caption = verse_file::kOpenFailureCaption;
         flags = MB_ICONSTOP;
-        gErrorShown = false;
-        return true;
+        return Outcome::Failed;
     };
-    try {
-        if (!win32::readWholeFile(path, content)) {
-            unopened = true;
-            return openFailure();
-        }
-        size_t slash = path.find_last_of('\\');
-        std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
-
-        verse_file::Result r = verses ? verse_file::parseTopicFile(content, fileName, *verses)
-                                      : verse_file::scanTopicFile(content, fileName);
-        lineCount = r.lineCount;
-        const bool failed = !r.badLines.empty();
-        if (failed) {
-            // One report for the file, however many of its lines failed.
-            verse_file::DamageReport report = verse_file::damageReport(path, r);
-            message = std::move(report.text);
-            caption = verse_file::kOpenFailureCaption;
-            flags = MB_ICONSTOP;
-            if (loggedDamage().insert(report.logText).second) {
-                gErrorShown = true; // logged only, never a box
-                showMessage(nullptr, report.logText, "", MB_ICONINFORMATION);
-            }
-        }
-        if (r.status == verse_file::Status::Unreadable) return openFailure();
-        if (r.lineCount == 0) {
-            message = verse_file::emptyFileText(path);
-            caption = verse_file::kEmptyFileCaption;
-            flags = MB_ICONSTOP;
-            gErrorShown = false;
-            return true;
-        }
-        verse_file::checkVerseIndex(indexToCheck, r.lineCount);
-        gErrorShown = false;
-        return failed;
-    } catch (...) {
-        return openFailure();
-    }
+    bool threw = true;
+    Outcome read = attempt([&] {
+        Outcome r = readVerseContent(path, lineCount, indexToCheck, message, caption, flags, verses,
+                                     content, unopened, openFailure);
+        threw = false;
+        return r;
+    });
+    return threw ? openFailure() : read;
 }
 
 } // namespace
 
-bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& indexToCheck,
-                   std::string& message, std::string& caption, long& flags, VerseArray& verses) {
+Outcome loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& indexToCheck,
+                      std::string& message, std::string& caption, long& flags, VerseArray& verses) {
     (void)owner;
     std::string content;
     bool unopened = false;
@@ -217,11 +187,11 @@ bool loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& i
                          unopened);
 }
 
-bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
-                    std::vector<std::string>& failedFiles, long& failedCount,
-                    bool includeUserFiles, VerseArray& firstVerses,
-                    std::vector<std::string>& unopenedFiles) {
-    try {
+Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
+                       std::vector<std::string>& failedFiles, long& failedCount,
+                       bool includeUserFiles, VerseArray& firstVerses,
+                       std::vector<std::string>& unopenedFiles) {
+    return guarded(owner, "getFileListing", kErrorCaption, MB_ICONSTOP, [&] {
         topic_list::Builder list(topics, verseIndex,
                                  settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName)));
         topic_list::Failures failures{failedFiles, unopenedFiles, failedCount};
@@ -235,8 +205,8 @@ bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                 long lines = 0, unusedIndex = 1, flags = 0;
                 std::string message, caption;
                 bool unopened = false;
-                if (readVerseFile(folder + name, lines, unusedIndex, message, caption, flags,
-                                  list.keepsVerses(name) ? &gVerses : nullptr, content, unopened)) {
+                if (failed(readVerseFile(folder + name, lines, unusedIndex, message, caption, flags,
+                                         list.keepsVerses(name) ? &gVerses : nullptr, content, unopened))) {
                     failures.add(unopened, folder + name, message);
                     continue;
                 }
@@ -247,18 +217,13 @@ bool getFileListing(HWND owner, TopicList& topics, long& verseIndex,
         };
         loadFolder(gVerseRoot + "\\" + current.folder + "\\", false);
         if (includeUserFiles) loadFolder(gVerseRoot + "\\" + kUserFolder + "\\", true);
-        return list.empty();
-    } catch (...) {
-        reportFailure(owner, "getFileListing", kErrorCaption,
-                    MB_ICONSTOP);
-        return true;
-    }
+        return failedIf(list.empty());
+    });
 }
 
-bool loadAllTranslations(HWND owner, bool& quiet) {
-    gErrorShown = false;
-    long current = gCurTranslation;
-    try {
+Outcome loadAllTranslations(HWND owner, bool& quiet) {
+    const long current = gCurTranslation;
+    return silentAction([&] {
         if (current < 0 || current >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("current translation");
         gVerseIndex = settings_rules::verseIndex(registry::getSetting(settings_rules::settings::newVerseIndex));
@@ -269,17 +234,17 @@ bool loadAllTranslations(HWND owner, bool& quiet) {
             long working = gVerseIndex;
             TopicList topics;
             VerseArray first;
-            bool failed = getFileListing(nullptr, topics, working, failedFiles, failedCount, true, first,
-                                         unopenedFiles);
+            const Outcome listed = getFileListing(nullptr, topics, working, failedFiles, failedCount, true,
+                                                  first, unopenedFiles);
             TranslationRecord& t = gTranslations[i];
             if (static_cast<long>(i) == current) {
-                if (failed) {
+                if (failed(listed)) {
                     seams::messageBox(owner,
                                       "All of the files in the folder " + t.folder +
                                           " are corrupt.  Please remove the folder.   ",
                                       kCorruptCaption, MB_ICONSTOP);
                     gCurTranslation = current;
-                    return true;
+                    return Outcome::Failed;
                 }
                 if (topics[0].currentTopic == -1) {
                     seams::messageBox(owner,
@@ -298,17 +263,13 @@ bool loadAllTranslations(HWND owner, bool& quiet) {
         gCurTranslation = current;
         gVerses = gTranslations[static_cast<size_t>(current)].verses;
         if (!quiet && failedCount >= 1) {
-            gErrorShown = false;
             showMessage(owner, topic_list::failureText(failedFiles, unopenedFiles),
                         topic_list::failureCaption(failedFiles), MB_ICONSTOP);
             // The help page is on the file format, which only damage needs.
             if (!failedFiles.empty()) seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1001);
         }
-        return false;
-    } catch (...) {
-        gCurTranslation = current;
-        return true;
-    }
+        return Outcome::Ok;
+    }, [&] { gCurTranslation = current; });
 }
 
 } // namespace dataManipulation

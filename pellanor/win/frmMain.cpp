@@ -119,13 +119,12 @@ long frmMain::currentTopicIndex() const {
 }
 
 void frmMain::Form_Load() {
-    try {
+    // A failed load says nothing of its own: the start-up check takes over.
+    (void)dataManipulation::silentAction([&] {
         const HCURSOR previousCursor = showLoadDefaults();
         if (loadInOrder()) formLoaded = true;
         SetCursor(previousCursor ? previousCursor : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
-    } catch (...) {
-        failurePath();
-    }
+    }, [&] { failurePath(); });
 }
 
 // The load's steps in the order the program has always taken them. False
@@ -159,7 +158,6 @@ bool frmMain::loadInOrder() {
 }
 
 HCURSOR frmMain::showLoadDefaults() {
-    gErrorShown = false;
     formLoaded = false;
     // The window stays hidden until the load has put the first verse in the
     // box, so the box is left empty meanwhile: text set here would only be
@@ -198,7 +196,6 @@ void frmMain::readWindowsVersion() {
 // The subclass components watch the window, the combo boxes' edit fields
 // and the status bar; the buttons are tagged first.
 void frmMain::watchWindowAndControls() {
-    gErrorShown = false;
     LoadTagProperties();
     attachSubclasses();
 }
@@ -208,7 +205,7 @@ bool frmMain::showTopicLists() {
     if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
         throw std::out_of_range("translation");
     gTopics = gTranslations[static_cast<size_t>(gCurTranslation)].topics;
-    if (prepStatusBar()) {
+    if (failed(prepStatusBar())) {
         failurePath();
         return false;
     }
@@ -249,7 +246,7 @@ void frmMain::applyStartupChoices() {
 bool frmMain::showFirstVerse() {
     SetWindowTextA(RichTxtVerse, "");
     if (gForceOptions && openOptionsDialog) openOptionsDialog(hwnd());
-    if (UpdateStatusBar() || displayVerses()) {
+    if (failed(UpdateStatusBar()) || failed(displayVerses())) {
         failurePath();
         return false;
     }
@@ -268,7 +265,8 @@ void frmMain::checkAccessSoundAndRevisions(bool& newVersion) {
     }
     startSoundCheck();
     bool updateStarted = false;
-    checkRevisions(updateStarted, newVersion);
+    // Its failure has been reported; the load goes on.
+    (void)checkRevisions(updateStarted, newVersion);
 }
 
 // Asking for the sound devices loads the system's audio drivers, which takes
@@ -437,21 +435,20 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == picButtonEventMessage()) return picButtonEvent(wp, lp);
     switch (msg) {
     case WM_SIZE:
-        gErrorShown = false;
-        try {
+        dataManipulation::userAction(hwnd(), "Resize", dataManipulation::kErrorCaption, MB_ICONSTOP, [&] {
             if (currentGeometry() != m_laidOutFor) Form_Resize();
-        } catch (...) {
-            dataManipulation::reportFailure(hwnd(), "Resize", dataManipulation::kErrorCaption,
-                                          MB_ICONSTOP);
-        }
+        });
         return 0;
-    case WM_TIMER:
+    case WM_TIMER: {
+        // A tick is an action of its own, even while another waits on a box.
+        dataManipulation::ActionLevel tick;
         if (wp == timerVerse.id()) timerVerse_Timer();
         else if (wp == timerSchedule.id()) timerSchedule_Timer();
         else if (wp == TimerTooltips.id()) TimerTooltips_Timer();
         else if (wp == tmrPrevNext.id()) tmrPrevNext_Timer();
         else if (wp == kSoundCheckTimer) settleSoundCheck();
         return 0;
+    }
     case WM_ENTERMENULOOP:
         // No tip over an open menu, nor one brought back while it is open.
         hideToolTips();
@@ -546,7 +543,9 @@ void frmMain::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
     releaseTrayAndTimers();
-    try {
+    // The program is ending: a setting that cannot be saved keeps its
+    // earlier value, and a box now would hold up log-off.
+    dataManipulation::quietly([&] {
         settleSoundCheck();
         ui::Window::closeOtherForms(this);
         if (formLoaded) {
@@ -556,10 +555,7 @@ void frmMain::Form_Unload() {
                                        buttonSoundsOffered() ? std::optional<bool>(buttonSoundsOn)
                                                              : std::nullopt);
         }
-    } catch (...) {
-        // The program is ending: a setting that cannot be saved keeps its
-        // earlier value, and a box now would hold up log-off.
-    }
+    });
     // In every case the help windows go too.
     seams::htmlHelp(nullptr, std::string(), HH_CLOSE_ALL, 0);
 }
@@ -590,7 +586,7 @@ void frmMain::saveWindowPlace() {
 void frmMain::countThisShowing() {
     lRepeatCtr[0] -= 1;
     if (lRepeatCtr[0] <= 0) {
-        getNewVerseIndex();
+        (void)getNewVerseIndex();
         lRepeatCtr[0] = gRepeatCount[0];
     }
 }
@@ -622,7 +618,7 @@ bool frmMain::firstRun(bool& newVersion) {
     }
     registry::saveSetting(settings_rules::settings::firstTimeRun, "False");
     setAutoStart(gAutoStartChoice);
-    registry::writeLastUpdate(true);
+    (void)registry::writeLastUpdate(true);
     newVersion = false;
     seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1015);
     ShowWindow(hwnd(), SW_SHOW);
@@ -634,11 +630,11 @@ void frmMain::addVersesButton() {
     gDialogCancelled = true;
     if (openAddVerseDialog) openAddVerseDialog(hwnd());
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
-    if (!gDialogCancelled && addYourVerses()) {
+    if (!gDialogCancelled && failed(addYourVerses())) {
         if (!gTopics.empty()) {
             gTopics[0].currentTopic = 0;
             long first = 0;
-            if (!changeTopics(first) && !UpdateStatusBar()) displayVerses();
+            if (succeeded(changeTopics(first)) && succeeded(UpdateStatusBar())) (void)displayVerses();
         }
     }
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));

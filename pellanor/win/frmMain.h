@@ -12,6 +12,7 @@
 #include <string>
 
 #include "FormTimer.h"
+#include "outcome.h"
 #include "outside/subclass/SbcEasy.h"
 #include "outside/subclass/SubClass.h"
 #include "common/ui/PictureButton.h"
@@ -32,15 +33,15 @@ public:
     // missing, failure path); isOpen() tells.
     void Form_Load();
 
-    // Verse display and navigation; each returns true when it failed.
-    bool displayVerses();
-    bool nextVerse();
-    bool prevVerse();
-    bool getNewVerseIndex();
-    bool changeTopics(long& topicIndex);
-    bool changeTranslations(long translationIndex);
-    bool prepStatusBar();
-    bool UpdateStatusBar();
+    // Verse display and navigation; each has reported its own failure.
+    Outcome displayVerses();
+    Outcome nextVerse();
+    Outcome prevVerse();
+    Outcome getNewVerseIndex();
+    Outcome changeTopics(long& topicIndex);
+    Outcome changeTranslations(long translationIndex);
+    Outcome prepStatusBar();
+    Outcome UpdateStatusBar();
 
     // Lays the controls out for the current client size.
     void Form_Resize();
@@ -48,7 +49,7 @@ public:
     // Sleep, wake-up and the notification area.
     void sleepButton();
     void schedulerButton();
-    bool sendToSysTray();
+    Outcome sendToSysTray();
     void SysTrayMouseEventHandler();
     void mnuRCPrestore();
     void mnuRCPsend_Click();
@@ -68,8 +69,8 @@ public:
     void SbcEasy1_MouseExit(const std::string& tag);
     void ComboTopics_Click();
     void comboTranslations_Click();
-    bool addYourVerses();
-    bool rebuildTopics();
+    Outcome addYourVerses();
+    Outcome rebuildTopics();
     void addVersesButton();
     // The picture a button shows: 0 up, 1 pressed, 2 hover, -1 none loaded.
     int buttonPicture(int index) const;
@@ -101,6 +102,7 @@ public:
     void showOptionsMenu();
     void showHelpMenu();
     bool menuCommand(UINT id);
+    bool runMenuCommand(UINT id);
     bool menuChecked(UINT item);
     bool menuEnabled(UINT item);
     bool menuPresent(UINT item);
@@ -118,9 +120,9 @@ public:
     void mnuCopyrights_Click();
     void mnuLordJesus_Click();
     void mnuAbout_Click();
-    bool checkForUpdates();
-    bool checkRevisions(bool& updateStarted, bool& newVersion);
-    bool handleFailedPatchInstall(bool& updateStarted);
+    Outcome checkForUpdates();
+    Outcome checkRevisions(bool& updateStarted, bool& newVersion);
+    Outcome handleFailedPatchInstall(bool& updateStarted);
 
     // The dialogs the menus and buttons open, each modal over the owner.
     // One not set here belongs to a dialog the program does not have yet.
@@ -205,8 +207,8 @@ private:
     std::string currentTopicFile() const;
     void failurePath();
     void bringOntoScreen();
-    bool wakeUp(const char* routine, const char* caption, bool stopSchedule);
-    bool alertsAndVerseStep();
+    Outcome wakeUp(const char* routine, const char* caption, bool stopSchedule);
+    Outcome alertsAndVerseStep();
     void setButtonPicture(int index, int which);
     void createButtons();
     void closeComboLists();
@@ -224,7 +226,7 @@ private:
     void applyVerseFont();
     void setPanel(int panel, const std::string& text);
     void sizeStatusPanels();
-    bool loadParallelTranslations(const std::string& fileName);
+    void loadParallelTranslations(const std::string& fileName);
     // After the library was read, the other translations hold the topic
     // saved at the last close; where another topic is shown (the saved one
     // was gone), they load that one for the parallel view.

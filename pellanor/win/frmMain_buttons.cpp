@@ -16,8 +16,10 @@
 #include "settings_rules.h"
 #include "verse_display.h"
 
+using dataManipulation::guarded;
 using dataManipulation::kStopCaption;
-using dataManipulation::reportFailure;
+using dataManipulation::throwOnFailure;
+using dataManipulation::userAction;
 
 namespace {
 
@@ -67,11 +69,9 @@ int frmMain::buttonPicture(int index) const {
 }
 
 void frmMain::LoadTagProperties() {
-    try {
+    userAction(hwnd(), "LoadTagProperties", kStopCaption, MB_ICONSTOP, [&] {
         for (int i = 0; i < kButtons; ++i) picButtonTag[static_cast<size_t>(i)] = "button" + std::to_string(i);
-    } catch (...) {
-        reportFailure(hwnd(), "LoadTagProperties", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 std::string frmMain::buttonTipText(int index) const {
@@ -158,8 +158,7 @@ void frmMain::layoutButtons(int widthTw) {
 }
 
 void frmMain::picButton_MouseDown(int index, int button, int, int, int) {
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "picbutton_MouseDown", kStopCaption, MB_ICONSTOP, [&] {
         closeComboLists();
         hideToolTips();
         hoverButton = -1;
@@ -170,43 +169,36 @@ void frmMain::picButton_MouseDown(int index, int button, int, int, int) {
             repeatButton = index;
             tmrPrevNext.setEnabled(true);
         }
-    } catch (...) {
-        reportFailure(hwnd(), "picbutton_MouseDown", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 void frmMain::picButton_MouseUp(int index, int, int, int, int) {
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "picButton_MouseUp", kStopCaption, MB_ICONSTOP, [&] {
         tmrPrevNext.setEnabled(false);
         tmrPrevNext.setInterval(500);
         repeatButton = -1;
-        gErrorShown = false;
         setButtonPicture(index, 0);
-    } catch (...) {
-        reportFailure(hwnd(), "picButton_MouseUp", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 void frmMain::picButton_MouseMove(int index, int button, int, int x, int y) {
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "picbutton_MouseMove", kStopCaption, MB_ICONSTOP, [&] {
         if (button != 1) return;
         RECT r;
         GetClientRect(picButton[static_cast<size_t>(index)], &r);
         bool outside = x <= 0 || x > r.right || y < 0 || y > r.bottom;
         setButtonPicture(index, outside ? 0 : 1);
-    } catch (...) {
-        reportFailure(hwnd(), "picbutton_MouseMove", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
+// Each repeat of a held Previous or Next is an action of its own; the step
+// reports its own failure.
 void frmMain::tmrPrevNext_Timer() {
     tmrPrevNext.setInterval(300);
     if (repeatButton == 5) {
-        prevVerse();
+        (void)prevVerse();
     } else if (repeatButton == 6) {
-        nextVerse();
+        (void)nextVerse();
     } else {
         tmrPrevNext.setInterval(500);
         tmrPrevNext.setEnabled(false);
@@ -214,59 +206,52 @@ void frmMain::tmrPrevNext_Timer() {
 }
 
 void frmMain::picButton_Click(int index) {
-    gErrorShown = false;
     if (downMouseButton == 2 || index < 0 || index > 7) return;
-    auto failure = [&] {
-        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
-        dataManipulation::reportFailure(hwnd(), "picButton_click",
-                                      dataManipulation::kExitingCaption, MB_ICONSTOP);
-        close();
-    };
-    try {
-        switch (index) {
-        case 0:
-            sleepButton();
-            break;
-        case 1:
-            showOptionsMenu();
-            break;
-        case 2:
-            addVersesButton();
-            break;
-        case 3:
-            showHelpMenu();
-            break;
-        case 4:
+    userAction(
+        hwnd(), "picButton_click", dataManipulation::kExitingCaption, MB_ICONSTOP,
+        [&] {
+            switch (index) {
+            case 0:
+                sleepButton();
+                break;
+            case 1:
+                showOptionsMenu();
+                break;
+            case 2:
+                addVersesButton();
+                break;
+            case 3:
+                showHelpMenu();
+                break;
+            case 4:
+                close();
+                break;
+            case 5:
+                throwOnFailure(prevVerse());
+                break;
+            case 6:
+                throwOnFailure(nextVerse());
+                break;
+            case 7:
+                schedulerButton();
+                break;
+            }
+        },
+        [&] {
+            SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
             close();
-            break;
-        case 5:
-            if (prevVerse()) failure();
-            break;
-        case 6:
-            if (nextVerse()) failure();
-            break;
-        case 7:
-            schedulerButton();
-            break;
-        }
-    } catch (...) {
-        failure();
-    }
+        });
 }
 
 void frmMain::TimerTooltips_Timer() {
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "TimerTooltips_Timer", kStopCaption, MB_ICONSTOP, [&] {
         TimerTooltips.setEnabled(false);
         showToolTipText();
-    } catch (...) {
-        reportFailure(hwnd(), "TimerTooltips_Timer", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 void frmMain::SbcEasy1_MouseEnter(const std::string& tag) {
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "SbcEasy1_MouseEnter", kStopCaption, MB_ICONSTOP, [&] {
         if (tag.find("frameNoCombo") != std::string::npos) closeComboLists();
         HWND active = GetActiveWindow();
         if (!active || active != hwnd() || tag.empty()) return;
@@ -282,103 +267,91 @@ void frmMain::SbcEasy1_MouseEnter(const std::string& tag) {
             tipText = buttonTipText(hoverButton);
             setButtonPicture(hoverButton, 2);
         }
-    } catch (...) {
-        reportFailure(hwnd(), "SbcEasy1_MouseEnter", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 void frmMain::SbcEasy1_MouseExit(const std::string&) {
-    gErrorShown = false;
+    // The report names the step that failed and the button.
     int step = 0;
-    try {
-        step = 1;
-        tmrPrevNext.setEnabled(false);
-        step = 2;
-        step = 3;
-        if (hoverButton >= 0) setButtonPicture(hoverButton, 0);
-        step = 4;
-        tipText.clear();
-        step = 5;
-        TimerTooltips.setEnabled(false);
-        step = 6;
-        showToolTipText();
-        step = 7;
-    } catch (...) {
-        dataManipulation::reportFailure(hwnd(),
-                                      "SbcEasy1_MouseExit - line" +
-                                          verse_display::statusNumber(step) + "  " +
-                                          verse_display::statusNumber(hoverButton),
-                                      dataManipulation::kStopCaption, MB_ICONSTOP);
-    }
+    (void)dataManipulation::silentAction(
+        [&] {
+            step = 1;
+            tmrPrevNext.setEnabled(false);
+            step = 2;
+            step = 3;
+            if (hoverButton >= 0) setButtonPicture(hoverButton, 0);
+            step = 4;
+            tipText.clear();
+            step = 5;
+            TimerTooltips.setEnabled(false);
+            step = 6;
+            showToolTipText();
+            step = 7;
+        },
+        [&] {
+            (void)dataManipulation::reportFailure(hwnd(),
+                                                  "SbcEasy1_MouseExit - line" + verse_display::statusNumber(step) +
+                                                      "  " + verse_display::statusNumber(hoverButton),
+                                                  kStopCaption, MB_ICONSTOP);
+        });
 }
 
 void frmMain::ComboTopics_Click() {
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "comboTopics_click", kStopCaption, MB_ICONSTOP, [&] {
         long i = static_cast<long>(SendMessageA(ComboTopics, CB_GETCURSEL, 0, 0));
+        // Each step has reported its own failure; the rest is skipped.
         if (i >= 0 && !gTopics.empty() && i != gTopics[0].currentTopic) {
-            if (changeTopics(i)) return;
-            if (UpdateStatusBar()) return;
-            displayVerses();
+            if (failed(changeTopics(i))) return;
+            if (failed(UpdateStatusBar())) return;
+            (void)displayVerses();
         }
-    } catch (...) {
-        reportFailure(hwnd(), "comboTopics_click", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 void frmMain::comboTranslations_Click() {
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "comboTranslations_click", kStopCaption, MB_ICONSTOP, [&] {
         long i = static_cast<long>(SendMessageA(comboTranslations, CB_GETCURSEL, 0, 0));
         if (i >= 0 && i != gCurTranslation) {
-            if (changeTranslations(i)) return;
-            if (displayVerses()) return;
-            if (rebuildTopics()) return;
+            if (failed(changeTranslations(i))) return;
+            if (failed(displayVerses())) return;
+            if (failed(rebuildTopics())) return;
             // The verse number and translation panels follow the change.
-            UpdateStatusBar();
+            (void)UpdateStatusBar();
         }
-    } catch (...) {
-        reportFailure(hwnd(), "comboTranslations_click", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
-bool frmMain::rebuildTopics() {
-    try {
+Outcome frmMain::rebuildTopics() {
+    return guarded(hwnd(), "rebuildTopics", kStopCaption, MB_ICONSTOP, [&] {
         SendMessageA(ComboTopics, CB_RESETCONTENT, 0, 0);
         for (const TopicRecord& t : gTopics)
             SendMessageA(ComboTopics, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>((" " + t.name).c_str()));
         long k = currentTopicIndex();
         if (k < 0) throw std::out_of_range("topic");
         SetWindowTextA(ComboTopics, (" " + gTopics[static_cast<size_t>(k)].name).c_str());
-        return false;
-    } catch (...) {
-        reportFailure(hwnd(), "rebuildTopics", kStopCaption, MB_ICONSTOP);
-        return true;
-    }
+    });
 }
 
-bool frmMain::addYourVerses() {
-    try {
+Outcome frmMain::addYourVerses() {
+    return guarded(hwnd(), "addYourVerses", kStopCaption, MB_ICONSTOP, [&] {
         registry::saveSetting(settings_rules::settings::newVerseIndex, std::to_string(gVerseIndex));
         long k = currentTopicIndex();
         if (k >= 0)
             registry::saveSetting(settings_rules::settings::fileName, gTopics[static_cast<size_t>(k)].fileName);
         bool quiet = true;
-        dataManipulation::loadAllTranslations(hwnd(), quiet);
+        (void)dataManipulation::loadAllTranslations(hwnd(), quiet);
         if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("translation");
         gTopics = gTranslations[static_cast<size_t>(gCurTranslation)].topics;
         parallelFollowsShownTopic();
-        if (rebuildTopics() || UpdateStatusBar() || displayVerses()) return false;
-        return false;
-    } catch (...) {
-        reportFailure(hwnd(), "addYourVerses", kStopCaption, MB_ICONSTOP);
-        return true;
-    }
+        // Each step reports its own failure; the verses were added either way.
+        if (failed(rebuildTopics()) || failed(UpdateStatusBar())) return;
+        (void)displayVerses();
+    });
 }
 
 void frmMain::SubClassMain_WndMessage(HWND, UINT msg, WPARAM, LPARAM lp, LRESULT& result, bool& suppress) {
-    try {
+    userAction(hwnd(), "SubClassMain_WndMessage", kStopCaption, MB_ICONSTOP, [&] {
         if (msg == WM_GETMINMAXINFO) {
             MINMAXINFO info = *reinterpret_cast<MINMAXINFO*>(lp);
             info.ptMinTrackSize.x = 510;
@@ -387,9 +360,7 @@ void frmMain::SubClassMain_WndMessage(HWND, UINT msg, WPARAM, LPARAM lp, LRESULT
             result = 0;
             suppress = true;
         }
-    } catch (...) {
-        reportFailure(hwnd(), "SubClassMain_WndMessage", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 namespace {
@@ -406,27 +377,21 @@ void comboOrStatusMessage(HWND combo, UINT msg, LRESULT& result, bool& suppress)
 } // namespace
 
 void frmMain::SubClassSB_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result, bool& suppress) {
-    try {
+    userAction(hwnd(), "SubClassSB_WndMessage", kStopCaption, MB_ICONSTOP, [&] {
         comboOrStatusMessage(nullptr, msg, result, suppress);
-    } catch (...) {
-        reportFailure(hwnd(), "SubClassSB_WndMessage", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 void frmMain::SubClassCBtopic_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result, bool& suppress) {
-    try {
+    userAction(hwnd(), "SubClassCBtopic_WndMessage", kStopCaption, MB_ICONSTOP, [&] {
         comboOrStatusMessage(ComboTopics, msg, result, suppress);
-    } catch (...) {
-        reportFailure(hwnd(), "SubClassCBtopic_WndMessage", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 void frmMain::SubClassCBtranslation_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result, bool& suppress) {
-    try {
+    userAction(hwnd(), "SubClassCBtranslation_WndMessage", kStopCaption, MB_ICONSTOP, [&] {
         comboOrStatusMessage(comboTranslations, msg, result, suppress);
-    } catch (...) {
-        reportFailure(hwnd(), "SubClassCBtranslation_WndMessage", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 LRESULT frmMain::picButtonEvent(WPARAM id, LPARAM lp) {

@@ -17,7 +17,8 @@
 #include "verse_display.h"
 
 using dataManipulation::kStopCaption;
-using dataManipulation::reportFailure;
+using dataManipulation::guarded;
+using dataManipulation::throwOnFailure;
 
 namespace {
 
@@ -59,10 +60,8 @@ void frmMain::setPanel(int panel, const std::string& text) {
     SendMessageA(StatusBar1, SB_SETTEXTA, static_cast<WPARAM>(panel - 1), reinterpret_cast<LPARAM>(t.c_str()));
 }
 
-bool frmMain::displayVerses() {
-    gErrorShown = false;
-    bool failed = false;
-    try {
+Outcome frmMain::displayVerses() {
+    const Outcome shown = guarded(hwnd(), "displayVerses", kStopCaption, MB_ICONSTOP, [&] {
         const VerseRecord v = at(gVerses, gVerseIndex);
         std::string reference = verse_display::referenceText(v);
         for (HWND box : txtLocation) SetWindowTextA(box, reference.c_str());
@@ -96,16 +95,13 @@ bool frmMain::displayVerses() {
             CHARRANGE start{0, 0};
             SendMessageA(RichTxtVerse, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
         }
-    } catch (...) {
-        failed = reportFailure(hwnd(), "displayVerses", kStopCaption, MB_ICONSTOP);
-    }
+    });
     ShowWindow(RichTxtVerse, SW_SHOWNA);
-    return failed;
+    return shown;
 }
 
-bool frmMain::UpdateStatusBar() {
-    gErrorShown = false;
-    try {
+Outcome frmMain::UpdateStatusBar() {
+    return guarded(hwnd(), "UpdateStatusBar", kStopCaption, MB_ICONSTOP, [&] {
         const TopicRecord& topic = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic);
         SetWindowTextA(ComboTopics, (" " + topic.name).c_str());
         setPanel(2, verse_display::versePanelText(gVerseIndex, topic.verseCount));
@@ -120,10 +116,7 @@ bool frmMain::UpdateStatusBar() {
         }
         setPanel(4, verse_display::sleepPanelText(gSnoozeTime));
         sizeStatusPanels();
-        return false;
-    } catch (...) {
-        return reportFailure(hwnd(), "UpdateStatusBar", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 // The panels are as wide as their text in the status bar's font (panel 2
@@ -208,8 +201,8 @@ void frmMain::sizeStatusPanels() {
                  p3.right - p3.left + 2, kListHeight, SWP_NOACTIVATE);
 }
 
-bool frmMain::prepStatusBar() {
-    try {
+Outcome frmMain::prepStatusBar() {
+    return guarded(hwnd(), "prepStatusBar", kStopCaption, MB_ICONSTOP, [&] {
         SendMessageA(StatusBar1, SB_SETMINHEIGHT, static_cast<WPARAM>(m_comboHeight), 0);
         SendMessageA(StatusBar1, WM_SIZE, 0, 0);
         int edges[4] = {1, 2, 3, -1};
@@ -231,10 +224,7 @@ bool frmMain::prepStatusBar() {
                          reinterpret_cast<LPARAM>((" " + at(gTranslations, i).name).c_str()));
         SetWindowTextA(comboTranslations, (" " + at(gTranslations, gCurTranslation).name).c_str());
         Form_Resize();
-        return false;
-    } catch (...) {
-        return reportFailure(hwnd(), "prepStatusBar", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 namespace {
@@ -278,57 +268,49 @@ const char* frmMain::listTipText(UINT_PTR tool, bool isWindow) const {
     return "";
 }
 
-bool frmMain::nextVerse() {
-    gErrorShown = false;
-    try {
+Outcome frmMain::nextVerse() {
+    return guarded(hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP, [&] {
         long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
         gVerseIndex += 1;
         if (gVerseIndex > count) gVerseIndex = 1;
-        if (displayVerses() || UpdateStatusBar()) return reportFailure(hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP);
-        return false;
-    } catch (...) {
-        return reportFailure(hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP);
-    }
+        throwOnFailure(displayVerses());
+        throwOnFailure(UpdateStatusBar());
+    });
 }
 
-bool frmMain::prevVerse() {
-    gErrorShown = false;
-    try {
+Outcome frmMain::prevVerse() {
+    return guarded(hwnd(), "prevVerse", kStopCaption, MB_ICONSTOP, [&] {
         long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
         gVerseIndex -= 1;
         if (gVerseIndex < 1) gVerseIndex = count;
-        if (displayVerses() || UpdateStatusBar()) return reportFailure(hwnd(), "prevVerse", kStopCaption, MB_ICONSTOP);
-        return false;
-    } catch (...) {
-        return reportFailure(hwnd(), "prevVerse", kStopCaption, MB_ICONSTOP);
-    }
+        throwOnFailure(displayVerses());
+        throwOnFailure(UpdateStatusBar());
+    });
 }
 
-bool frmMain::getNewVerseIndex() {
-    gErrorShown = false;
-    try {
+Outcome frmMain::getNewVerseIndex() {
+    return guarded(hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP, [&] {
         long shown = gTopics.empty() ? -1 : gTopics[0].currentTopic;
         if (gVerseIndex < at(gTopics, shown).verseCount) {
             gVerseIndex += 1;
-            return false;
+            return;
         }
         lRepeatCtr[1] -= 1;
         if (lRepeatCtr[1] > 0) {
             gVerseIndex = 1;
-            if (UpdateStatusBar() || displayVerses()) return reportFailure(hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP);
-            return false;
+            throwOnFailure(UpdateStatusBar());
+            throwOnFailure(displayVerses());
+            return;
         }
         long next = shown + 1;
         if (next > static_cast<long>(gTopics.size()) - 1) next = 0;
-        if (changeTopics(next) || UpdateStatusBar() || displayVerses())
-            return reportFailure(hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP);
-        return false;
-    } catch (...) {
-        return reportFailure(hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP);
-    }
+        throwOnFailure(changeTopics(next));
+        throwOnFailure(UpdateStatusBar());
+        throwOnFailure(displayVerses());
+    });
 }
 
-bool frmMain::loadParallelTranslations(const std::string& fileName) {
+void frmMain::loadParallelTranslations(const std::string& fileName) {
     for (long i = 0; i < static_cast<long>(gTranslations.size()); ++i) {
         if (i == gCurTranslation) continue;
         TranslationRecord& t = gTranslations[static_cast<size_t>(i)];
@@ -338,7 +320,7 @@ bool frmMain::loadParallelTranslations(const std::string& fileName) {
         VerseArray loaded;
         std::string path = gVerseRoot + "\\" + t.folder + "\\" + fileName;
         // A translation that fails here is marked unavailable as a whole.
-        if (dataManipulation::loadVerseFile(path, lines, hwnd(), index, message, caption, flags, loaded)) {
+        if (failed(dataManipulation::loadVerseFile(path, lines, hwnd(), index, message, caption, flags, loaded))) {
             t.verses.assign(1, VerseRecord{});
             t.topics[0].currentTopic = -1;
         } else {
@@ -346,7 +328,6 @@ bool frmMain::loadParallelTranslations(const std::string& fileName) {
             t.topics[0].currentTopic = 0;
         }
     }
-    return false;
 }
 
 void frmMain::parallelFollowsShownTopic() {
@@ -365,22 +346,20 @@ void frmMain::parallelFollowsShownTopic() {
     }
 }
 
-bool frmMain::changeTopics(long& topicIndex) {
-    gErrorShown = false;
-    try {
+Outcome frmMain::changeTopics(long& topicIndex) {
+    return guarded(hwnd(), "changeTopics", kStopCaption, MB_ICONSTOP, [&] {
         TopicRecord& topic = at(gTopics, topicIndex);
         long lines = 0, index = 1, flags = 0;
         std::string message, caption;
         VerseArray loaded;
-        if (dataManipulation::loadVerseFile(topic.folder + topic.fileName, lines, hwnd(), index, message,
-                                            caption, flags, loaded)) {
-            gErrorShown = false;
+        if (failed(dataManipulation::loadVerseFile(topic.folder + topic.fileName, lines, hwnd(), index, message,
+                                                   caption, flags, loaded))) {
             seams::messageBox(hwnd(),
                               "The following error occurred trying to change subjects:\r\n\r\n" + message +
                                   "\r\n\r\nThe subject will NOT be changed",
                               "Error Changing Subjects", MB_ICONINFORMATION);
             SendMessageA(ComboTopics, CB_SETCURSEL, static_cast<WPARAM>(gTopics[0].currentTopic), 0);
-            return true;
+            return Outcome::Failed;
         }
         gTopics[0].currentTopic = topicIndex;
         gVerses = std::move(loaded);
@@ -390,15 +369,12 @@ bool frmMain::changeTopics(long& topicIndex) {
         lRepeatCtr[1] = gRepeatCount[1];
         topic.verseCount = lines;
         if (gParallelTranslation && !topic.isUserFile) loadParallelTranslations(topic.fileName);
-        return false;
-    } catch (...) {
-        return reportFailure(hwnd(), "changeTopics", kStopCaption, MB_ICONSTOP);
-    }
+        return Outcome::Ok;
+    });
 }
 
-bool frmMain::changeTranslations(long translationIndex) {
-    gErrorShown = false;
-    try {
+Outcome frmMain::changeTranslations(long translationIndex) {
+    return guarded(hwnd(), "changeTranslations", kStopCaption, MB_ICONSTOP, [&] {
         long remembered = gVerseIndex;
         const TopicRecord& shownTopic = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic);
         std::string file = shownTopic.fileName;
@@ -425,14 +401,13 @@ bool frmMain::changeTranslations(long translationIndex) {
         long lines = 0, index = 1, flags = 0;
         std::string message, caption;
         VerseArray loaded;
-        if (dataManipulation::loadVerseFile(path, lines, hwnd(), index, message, caption, flags, loaded)) {
-            gErrorShown = false;
+        if (failed(dataManipulation::loadVerseFile(path, lines, hwnd(), index, message, caption, flags, loaded))) {
             seams::messageBox(hwnd(),
                               "The following error occurred trying to change Translations:\r\n\r\n" + message +
                                   "\r\n\r\nThe translation will NOT be changed",
                               "Error Changing Translations", MB_ICONINFORMATION);
             SendMessageA(comboTranslations, CB_SETCURSEL, static_cast<WPARAM>(gCurTranslation), 0);
-            return false;
+            return;
         }
         // The same verse number, when this translation's file has it.
         gVerseIndex = remembered <= lines ? remembered : 1;
@@ -443,8 +418,5 @@ bool frmMain::changeTranslations(long translationIndex) {
         current.verseCount = lines;
         gTopics = t.topics;
         if (gParallelTranslation && !current.isUserFile) loadParallelTranslations(file);
-        return false;
-    } catch (...) {
-        return reportFailure(hwnd(), "changeTranslations", kStopCaption, MB_ICONSTOP);
-    }
+    });
 }

@@ -19,14 +19,16 @@
 
 using dataManipulation::kErrorCaption;
 using dataManipulation::kStopCaption;
-using dataManipulation::reportFailure;
+using dataManipulation::guarded;
+using dataManipulation::throwOnFailure;
+using dataManipulation::userAction;
 
 namespace {
 
 // A stored version number: unreadable or not a number counts as 0.
 long storedNumber(const char* name) {
     std::string text;
-    if (registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), name, text)) return 0;
+    if (failed(registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), name, text))) return 0;
     long n = 0;
     return settings_rules::parseLong(text, n) ? n : 0;
 }
@@ -106,6 +108,10 @@ void frmMain::showHelpMenu() {
 }
 
 bool frmMain::menuCommand(UINT id) {
+    return dataManipulation::handledAction("menuCommand", [&] { return runMenuCommand(id); });
+}
+
+bool frmMain::runMenuCommand(UINT id) {
     switch (id) {
     case mnuOptions: mnuOptions_Click(); return true;
     case mnuParallel: mnuParallel_Click(); return true;
@@ -125,58 +131,59 @@ bool frmMain::menuCommand(UINT id) {
 }
 
 void frmMain::mnuOptions_Click() {
-    gErrorShown = false;
-    gChosenTranslation = gCurTranslation;
-    gDialogCancelled = true;
-    if (openOptionsDialog) openOptionsDialog(hwnd());
-    if (!gDialogCancelled) {
-        lRepeatCtr[0] = gRepeatCount[0];
-        lRepeatCtr[1] = gRepeatCount[1];
-        if (gChosenTranslation != gCurTranslation) {
-            if (changeTranslations(gChosenTranslation) || displayVerses() || rebuildTopics()) return;
+    userAction(hwnd(), "mnuOptions_click", kErrorCaption, MB_ICONSTOP, [&] {
+        gChosenTranslation = gCurTranslation;
+        gDialogCancelled = true;
+        if (openOptionsDialog) openOptionsDialog(hwnd());
+        if (!gDialogCancelled) {
+            lRepeatCtr[0] = gRepeatCount[0];
+            lRepeatCtr[1] = gRepeatCount[1];
+            // Each step has reported its own failure.
+            if (gChosenTranslation != gCurTranslation &&
+                (failed(changeTranslations(gChosenTranslation)) || failed(displayVerses()) ||
+                 failed(rebuildTopics())))
+                return;
         }
-    }
-    if (UpdateStatusBar() || displayVerses())
-        reportFailure(hwnd(), "mnuOptions_click", kErrorCaption, MB_ICONSTOP);
+        throwOnFailure(UpdateStatusBar());
+        throwOnFailure(displayVerses());
+    });
 }
 
 void frmMain::mnuParallel_Click() {
-    gParallelTranslation = !gParallelTranslation;
-    checkMenu(mnuParallel, gParallelTranslation);
-    // Turning the view on shows the other translations of the current topic.
-    if (gParallelTranslation) {
-        long k = currentTopicIndex();
-        if (k >= 0 && !gTopics[static_cast<size_t>(k)].isUserFile) loadParallelTranslations(gTopics[static_cast<size_t>(k)].fileName);
-    }
-    if (displayVerses()) reportFailure(hwnd(), "mnuParallel_click", kErrorCaption, MB_ICONSTOP);
+    userAction(hwnd(), "mnuParallel_click", kErrorCaption, MB_ICONSTOP, [&] {
+        gParallelTranslation = !gParallelTranslation;
+        checkMenu(mnuParallel, gParallelTranslation);
+        // Turning the view on shows the other translations of the current topic.
+        if (gParallelTranslation) {
+            long k = currentTopicIndex();
+            if (k >= 0 && !gTopics[static_cast<size_t>(k)].isUserFile)
+                loadParallelTranslations(gTopics[static_cast<size_t>(k)].fileName);
+        }
+        throwOnFailure(displayVerses());
+    });
 }
 
 // The Run value's writers report their own failure; the flag and the check
 // mark follow the choice either way.
 void frmMain::setAutoStart(bool on) {
-    if (on) GlobalFunctions::regAuto(hwnd());
-    else GlobalFunctions::regNonAuto(hwnd());
+    if (on) (void)GlobalFunctions::regAuto(hwnd());
+    else (void)GlobalFunctions::regNonAuto(hwnd());
     gAutoStart = on;
     checkMenu(mnuAutoStart, gAutoStart);
 }
 
 void frmMain::mnuAutoStart_Click() {
-    try {
-        setAutoStart(!gAutoStart);
-    } catch (...) {
-        reportFailure(hwnd(), "mnuAuto_click_click", kErrorCaption, MB_ICONSTOP);
-    }
+    userAction(hwnd(), "mnuAuto_click_click", kErrorCaption, MB_ICONSTOP, [&] { setAutoStart(!gAutoStart); });
 }
 
 void frmMain::mnuSchedule_Click() {
-    try {
+    // The schedule dialog reports its own failures.
+    (void)dataManipulation::silentAction([&] {
         if (openScheduleDialog) openScheduleDialog(hwnd());
-    } catch (...) {
-        // The schedule dialog reports its own failures.
-    }
+    }, {});
     ShowWindow(picButton[7], gSchedulerEnabled || gUseWindowsScheduler ? SW_SHOWNA : SW_HIDE);
     Form_Resize();
-    displayVerses();
+    (void)displayVerses();
 }
 
 void frmMain::mnuHelp_Click() {
@@ -209,29 +216,23 @@ void frmMain::mnuAbout_Click() {
 void frmMain::mnuLordJesus_Click() { modHyperLink::openURL(modHyperLink::kSalvationPage); }
 
 void frmMain::mnuUpdates_Click() {
-    checkForUpdates();
+    (void)checkForUpdates();
     if (gPatchDownloaded) close();
 }
 
-bool frmMain::checkForUpdates() {
-    gErrorShown = false;
-    try {
+Outcome frmMain::checkForUpdates() {
+    return guarded(hwnd(), "checkForUpdates", kStopCaption, MB_ICONSTOP, [&] {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
         // The check is recorded only when the update dialog really ran.
-        if (!openUpdateDialog) return false;
+        if (!openUpdateDialog) return;
         openUpdateDialog(hwnd());
-        registry::writeLastUpdate(false);
-        return false;
-    } catch (...) {
-        reportFailure(hwnd(), "checkForUpdates", kStopCaption, MB_ICONSTOP);
-        return true;
-    }
+        (void)registry::writeLastUpdate(false);
+    });
 }
 
-bool frmMain::checkRevisions(bool& updateStarted, bool& newVersion) {
-    gErrorShown = false;
+Outcome frmMain::checkRevisions(bool& updateStarted, bool& newVersion) {
     updateStarted = false;
-    try {
+    return guarded(hwnd(), "checkRevisions", kStopCaption, MB_ICONSTOP, [&] {
         long sm = storedNumber("revMajor"), sn = storedNumber("revMinor"), sr = storedNumber("revRevision");
         const long rm = settings_rules::kRevMajor, rn = settings_rules::kRevMinor, rr = settings_rules::kRevRevision;
         bool older = sm > rm || (sm == rm && sn > rn) || (sm == rm && sn == rn && sr > rr);
@@ -241,54 +242,54 @@ bool frmMain::checkRevisions(bool& updateStarted, bool& newVersion) {
                               "This version of Pellanor is Older than the version you were previously running.  "
                               "You installed an older version.   ",
                               "Version Warning", MB_ICONSTOP);
-            registry::writeLastUpdate(true);
+            (void)registry::writeLastUpdate(true);
         } else if (newer) {
             newVersion = true;
         } else {
             std::string patch;
-            bool patchExecuted = !registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(),
-                                                    "patchExecuted", patch) &&
+            bool patchExecuted = succeeded(registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(),
+                                                             "patchExecuted", patch)) &&
                                  settings_rules::toBoolean(patch);
-            if (!patchExecuted) return false;
-            if (!handleFailedPatchInstall(updateStarted) && updateStarted) return false;
+            if (!patchExecuted) return Outcome::Ok;
+            if (succeeded(handleFailedPatchInstall(updateStarted)) && updateStarted) return Outcome::Ok;
         }
         GlobalFunctions::saveVersionNumbers();
-        GlobalFunctions::deleteFile(seams::programFolder() + "\\update.exe");
-        registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted", std::string("False"),
-                           REG_SZ);
-        return false;
-    } catch (...) {
-        reportFailure(hwnd(), "checkRevisions", kStopCaption, MB_ICONSTOP);
-        return true;
-    }
+        // A patch left behind is only tidied away; a value that cannot be
+        // written is asked about again at the next start.
+        (void)GlobalFunctions::deleteFile(seams::programFolder() + "\\update.exe");
+        (void)registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted",
+                                 std::string("False"), REG_SZ);
+        return Outcome::Ok;
+    });
 }
 
-bool frmMain::handleFailedPatchInstall(bool& updateStarted) {
-    gErrorShown = false;
+Outcome frmMain::handleFailedPatchInstall(bool& updateStarted) {
     updateStarted = false;
-    try {
+    // After each answer of the user the next box is one of its own.
+    using dataManipulation::UserAction;
+    return guarded(hwnd(), "handleFailedPatchInstall", kStopCaption, MB_ICONSTOP, [&] {
         const std::string notInstalled = "The last Program Update was not able to be completely installed.   \r\n";
         const std::string goTo = std::string("Please go to ") + modHyperLink::kUpdatesPage +
                                  " for the latest program updates.   ";
         if (gOSVersion.dwPlatformId != VER_PLATFORM_WIN32_NT) {
             dataManipulation::showMessage(hwnd(), notInstalled + goTo, "Program Update Was Not Installed...",
                                           MB_ICONINFORMATION);
-            return false;
+            return;
         }
         int answer = dataManipulation::showMessage(
             hwnd(), notInstalled + ">>> Do you want to run the update under the admin account?  <<<   ",
             "Program Patch Needs To Be Installed...", MB_ICONQUESTION | MB_YESNO);
         if (answer != IDYES) {
-            gErrorShown = false;
+            UserAction::userAnswered();
             dataManipulation::showMessage(hwnd(), goTo, "Program Update Was Not Installed", MB_ICONINFORMATION);
-            return false;
+            return;
         }
         gLogonOK = false;
         if (openLogonDialog) openLogonDialog(hwnd());
         if (!gLogonOK) {
-            gErrorShown = false;
+            UserAction::userAnswered();
             dataManipulation::showMessage(hwnd(), goTo, "Program Update Was Not Installed", MB_ICONINFORMATION);
-            return false;
+            return;
         }
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
         UpdateWindow(hwnd());
@@ -308,13 +309,9 @@ bool frmMain::handleFailedPatchInstall(bool& updateStarted) {
         if (started) {
             updateStarted = true;
         } else {
-            gErrorShown = false;
+            UserAction::userAnswered();
             dataManipulation::showMessage(hwnd(), "The update was not able to be run.  " + goTo,
                                           "Program Update Was Not Installed", MB_ICONINFORMATION);
         }
-        return false;
-    } catch (...) {
-        reportFailure(hwnd(), "handleFailedPatchInstall", kStopCaption, MB_ICONSTOP);
-        return true;
-    }
+    });
 }

@@ -3,7 +3,6 @@
 // icon and its menu, the two wake-up timers and the alerts.
 #include <windows.h>
 
-#include <stdexcept>
 
 #include "FrmSysTray.h"
 #include "pellanor/win/Module1.h"
@@ -14,9 +13,11 @@
 #include "sysTray.h"
 #include "verse_display.h"
 
+using dataManipulation::guarded;
 using dataManipulation::kErrorCaption;
 using dataManipulation::kStopCaption;
-using dataManipulation::reportFailure;
+using dataManipulation::throwOnFailure;
+using dataManipulation::userAction;
 
 void frmMain::sleepButton() {
     gSleepCountdown = true;
@@ -26,7 +27,7 @@ void frmMain::sleepButton() {
                                            verse_display::statusNumber(gSnoozeTime) + " minutes?   ",
                                        "Reset Sleep Timer??", MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES) {
-            sendToSysTray();
+            (void)sendToSysTray();
             return;
         }
         timerVerse.setEnabled(false);
@@ -40,23 +41,23 @@ void frmMain::sleepButton() {
         timerVerse.setInterval(1500);
     }
     timerVerse.setEnabled(true);
-    if (UpdateStatusBar()) throw std::runtime_error("UpdateStatusBar");
-    sendToSysTray();
+    throwOnFailure(UpdateStatusBar());
+    (void)sendToSysTray();
 }
 
 void frmMain::schedulerButton() {
     if (!gUseWindowsScheduler) {
         gSleepCountdown = false;
         timerSchedule.setEnabled(true);
-        sendToSysTray();
+        (void)sendToSysTray();
     } else {
         // The Windows scheduled task starts the program again at its time.
         close();
     }
 }
 
-bool frmMain::sendToSysTray() {
-    try {
+Outcome frmMain::sendToSysTray() {
+    return guarded(hwnd(), "sendToSysTray", kErrorCaption, MB_ICONSTOP, [&] {
         hideToolTips();
         sysTray::hookWindow(hwnd());
         if (!m_sysTrayForm) m_sysTrayForm = std::make_unique<FrmSysTray>();
@@ -64,15 +65,11 @@ bool frmMain::sendToSysTray() {
         sysTray::addTrayIcon(hwnd(), static_cast<UINT>(reinterpret_cast<UINT_PTR>(icon)), icon,
                              "Double click this icon to send the program to the Desktop");
         ShowWindow(hwnd(), SW_HIDE);
-        return false;
-    } catch (...) {
-        reportFailure(hwnd(), "sendToSysTray", kErrorCaption, MB_ICONSTOP);
-        return true;
-    }
+    });
 }
 
 void frmMain::SysTrayMouseEventHandler() {
-    try {
+    userAction(hwnd(), "SysTrayMouseEventHandler", kErrorCaption, MB_ICONSTOP, [&] {
         SetForegroundWindow(hwnd());
         if (!m_rcPopup) {
             m_rcPopup = CreatePopupMenu();
@@ -90,13 +87,11 @@ void frmMain::SysTrayMouseEventHandler() {
         // The menu is tracked inside the hooked window procedure; act once
         // it has returned.
         if (chosen == mnuRCPsend || chosen == mnuRCPquit) PostMessageA(hwnd(), WM_COMMAND, chosen, 0);
-    } catch (...) {
-        reportFailure(hwnd(), "SysTrayMouseEventHandler", kErrorCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 void frmMain::mnuRCPrestore() {
-    try {
+    userAction(hwnd(), "mnuRCPrestore", kErrorCaption, MB_ICONSTOP, [&] {
         sysTray::unhookWindow();
         // The countdown and the wait end here: the caption says so as a
         // wake-up's does.
@@ -105,32 +100,26 @@ void frmMain::mnuRCPrestore() {
         sysTray::deleteTrayIcon();
         timerVerse.setEnabled(false);
         timerSchedule.setEnabled(false);
-    } catch (...) {
-        reportFailure(hwnd(), "mnuRCPrestore", kErrorCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 void frmMain::mnuRCPsend_Click() {
-    try {
+    userAction(hwnd(), "mnuRCPsend_Click", kErrorCaption, MB_ICONSTOP, [&] {
         mnuRCPrestore();
-    } catch (...) {
-        reportFailure(hwnd(), "mnuRCPsend_Click", kErrorCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 void frmMain::mnuRCPquit_Click() {
-    try {
+    userAction(hwnd(), "mnuRCPquit_Click", kErrorCaption, MB_ICONSTOP, [&] {
         sysTray::unhookWindow();
         sysTray::deleteTrayIcon();
         close();
-    } catch (...) {
-        reportFailure(hwnd(), "mnuRCPquit_Click", kErrorCaption, MB_ICONSTOP);
-    }
+    });
 }
 
 // The road back to the desktop shared by both timers; true when the verse
 // step failed (the display is then skipped).
-bool frmMain::wakeUp(const char*, const char*, bool stopSchedule) {
+Outcome frmMain::wakeUp(const char*, const char*, bool stopSchedule) {
     if (stopSchedule) timerSchedule.setEnabled(false);
     SetWindowTextA(hwnd(), kCaption);
     timerVerse.setEnabled(false);
@@ -140,7 +129,7 @@ bool frmMain::wakeUp(const char*, const char*, bool stopSchedule) {
     return alertsAndVerseStep();
 }
 
-bool frmMain::alertsAndVerseStep() {
+Outcome frmMain::alertsAndVerseStep() {
     if (gVisualAlert) seams::flashWindow(hwnd());
     if (gAudioAlert) seams::informationSound();
     if (gDesktopAlert) {
@@ -150,10 +139,10 @@ bool frmMain::alertsAndVerseStep() {
     }
     lRepeatCtr[0] -= 1;
     if (lRepeatCtr[0] < 1) {
-        if (getNewVerseIndex()) return true;
+        if (failed(getNewVerseIndex())) return Outcome::Failed;
         lRepeatCtr[0] = gRepeatCount[0];
     }
-    return false;
+    return Outcome::Ok;
 }
 
 void frmMain::timerVerse_Timer() {
@@ -161,32 +150,25 @@ void frmMain::timerVerse_Timer() {
     // waits: one box per failure until the user has answered it.
     if (m_inTimerTick) return;
     m_inTimerTick = true;
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "timerVerse_Timer", kStopCaption, MB_ICONSTOP, [&] {
         gMinutesLeft -= 1;
-        bool stepFailed = false;
-        if (gMinutesLeft < 1) stepFailed = wakeUp("timerVerse_Timer", kStopCaption, false);
-        if (stepFailed || displayVerses() || UpdateStatusBar())
-            reportFailure(hwnd(), "timerVerse_Timer", kStopCaption, MB_ICONSTOP);
-    } catch (...) {
-        reportFailure(hwnd(), "timerVerse_Timer", kStopCaption, MB_ICONSTOP);
-    }
+        if (gMinutesLeft < 1) throwOnFailure(wakeUp("timerVerse_Timer", kStopCaption, false));
+        throwOnFailure(displayVerses());
+        throwOnFailure(UpdateStatusBar());
+    });
     m_inTimerTick = false;
 }
 
 void frmMain::timerSchedule_Timer() {
     if (m_inTimerTick) return;
     m_inTimerTick = true;
-    gErrorShown = false;
-    try {
+    userAction(hwnd(), "timerSchedule_Timer", kErrorCaption, MB_ICONSTOP, [&] {
         long scheduled = schedule_rules::parseTimeOfDay(gSchedulerTime);
         if (scheduled >= 0 && schedule_rules::scheduleDue(seams::timeOfDaySeconds(), scheduled)) {
-            bool stepFailed = wakeUp("timerSchedule_Timer", kErrorCaption, true);
-            if (stepFailed || displayVerses() || UpdateStatusBar())
-                reportFailure(hwnd(), "timerSchedule_Timer", kErrorCaption, MB_ICONSTOP);
+            throwOnFailure(wakeUp("timerSchedule_Timer", kErrorCaption, true));
+            throwOnFailure(displayVerses());
+            throwOnFailure(UpdateStatusBar());
         }
-    } catch (...) {
-        reportFailure(hwnd(), "timerSchedule_Timer", kErrorCaption, MB_ICONSTOP);
-    }
+    });
     m_inTimerTick = false;
 }

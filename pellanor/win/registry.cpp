@@ -1,6 +1,7 @@
 // registry.cpp
 #include "registry.h"
 
+#include <functional>
 #include <vector>
 
 #include "pellanor/win/Module1.h"
@@ -19,8 +20,20 @@ std::string userKeyPath(const std::string& title, const std::string& section) {
 
 std::string machineKeyPath() { return std::string(kCompanyKey) + kProgramTitle; }
 
+namespace {
+// A system result code, or -1 when code could not be had at all.
+long codeOf(const std::function<long()>& code) {
+    long result = -1;
+    (void)dataManipulation::attempt([&] {
+        result = code();
+        return Outcome::Ok;
+    });
+    return result;
+}
+} // namespace
+
 long setValue(HKEY key, const std::string& name, DWORD type, const Value& value) {
-    try {
+    return codeOf([&]() -> long {
         if (type == REG_SZ) {
             std::string text = std::holds_alternative<std::string>(value)
                                    ? std::get<std::string>(value)
@@ -42,13 +55,11 @@ long setValue(HKEY key, const std::string& name, DWORD type, const Value& value)
                                   reinterpret_cast<const BYTE*>(&n), sizeof n);
         }
         return 0;
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 long queryValue(HKEY key, const std::string& name, std::string& value) {
-    try {
+    return codeOf([&]() -> long {
         DWORD type = 0, size = 0;
         if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
             return -1;
@@ -77,25 +88,23 @@ long queryValue(HKEY key, const std::string& name, std::string& value) {
             return 0;
         }
         return -1;
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
-bool regWrite(HKEY root, const std::string& keyPath, const std::string& name,
-              const Value& value, DWORD type) {
+Outcome regWrite(HKEY root, const std::string& keyPath, const std::string& name,
+                 const Value& value, DWORD type) {
     win32::RegKey key;
     if (RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
-        return true;
-    return setValue(key.get(), name, type, value) != 0;
+        return Outcome::Failed;
+    return failedIf(setValue(key.get(), name, type, value) != 0);
 }
 
-bool regRead(HKEY root, const std::string& keyPath, const std::string& name, std::string& value) {
+Outcome regRead(HKEY root, const std::string& keyPath, const std::string& name, std::string& value) {
     win32::RegKey key;
     if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
-        return true;
-    return queryValue(key.get(), name, value) != 0;
+        return Outcome::Failed;
+    return failedIf(queryValue(key.get(), name, value) != 0);
 }
 
 std::string getSetting(const std::string& title, const std::string& section,
@@ -112,7 +121,8 @@ std::string getSetting(const std::string& title, const std::string& section,
 
 void saveSetting(const std::string& title, const std::string& section,
                  const std::string& name, const std::string& value) {
-    regWrite(HKEY_CURRENT_USER, userKeyPath(title, section), name, value, REG_SZ);
+    // A setting that cannot be saved keeps its earlier value.
+    (void)regWrite(HKEY_CURRENT_USER, userKeyPath(title, section), name, value, REG_SZ);
 }
 
 std::string getSetting(const Setting& setting) { return getSetting(setting, setting.defaultText); }
@@ -129,8 +139,8 @@ long getNumber(const Setting& setting) { return limited(getSetting(setting), set
 
 bool getBoolean(const Setting& setting) { return toBoolean(getSetting(setting)); }
 
-bool writeLastUpdate(bool reset) {
-    try {
+Outcome writeLastUpdate(bool reset) {
+    return dataManipulation::attempt([&] {
         SYSTEMTIME st;
         GetSystemTime(&st);
         FILETIME ft;
@@ -141,33 +151,33 @@ bool writeLastUpdate(bool reset) {
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, machineKeyPath().c_str(), 0, nullptr,
                             REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(),
                             nullptr) != ERROR_SUCCESS)
-            return false;
+            return Outcome::Ok;
         setValue(key.get(), "lastUpdate", REG_SZ,
                  reset ? std::string("0") : lastUpdateText(t));
-        return false;
-    } catch (...) {
-        return true;
-    }
+        return Outcome::Ok;
+    });
 }
 
 bool seeIfRestrictedUser() {
-    try {
+    bool restricted = true;
+    const Outcome checked = dataManipulation::guarded(nullptr, "seeIfRestrictedUser", dataManipulation::kStopCaption,
+                                                      MB_ICONSTOP, [&] {
         auto canRead = [] {
             win32::RegKey key;
             return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCompanyKey, 0, KEY_READ, key.put()) ==
                    ERROR_SUCCESS;
         };
-        if (canRead()) return false;
-        if (!gIsWinNT) return true;
+        if (canRead()) {
+            restricted = false;
+            return;
+        }
+        if (!gIsWinNT) return;
         // The tool may be missing on a damaged installation; that is not an
         // error of ours, the second try simply decides.
         seams::startProcess(kRegIniCommand, SW_SHOWMAXIMIZED);
-        return !canRead();
-    } catch (...) {
-        dataManipulation::reportFailure(nullptr, "seeIfRestrictedUser",
-                                      dataManipulation::kStopCaption, MB_ICONSTOP);
-        return true;
-    }
+        restricted = !canRead();
+    });
+    return failed(checked) || restricted;
 }
 
 void readUserSettings(std::array<long, 2>& lRepeatCtr) {
@@ -215,8 +225,8 @@ void readSchedulerSettings() {
 
 bool readAutoStart() {
     std::string value;
-    bool failed = regRead(HKEY_CURRENT_USER, kRunKey, kRunValue, value);
-    return autoStartIsOn(!failed, value);
+    const Outcome read = regRead(HKEY_CURRENT_USER, kRunKey, kRunValue, value);
+    return autoStartIsOn(succeeded(read), value);
 }
 
 } // namespace registry

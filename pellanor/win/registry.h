@@ -1,7 +1,7 @@
 // registry.h
 // Every persistent setting lives in the registry as REG_SZ text (its NUL
 // counted in the stored length). Reads never fail toward the caller: a
-// missing key or value gives the default. Failure flags: true = failed.
+// missing key or value gives the default.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include <string>
 #include <variant>
 
+#include "outcome.h"
 #include "settings_rules.h"
 
 namespace registry {
@@ -18,10 +19,10 @@ namespace registry {
 using Value = std::variant<std::string, long>;
 
 // Creates or opens root\keyPath and writes one value (REG_SZ or REG_DWORD).
-bool regWrite(HKEY root, const std::string& keyPath, const std::string& name,
-              const Value& value, DWORD type);
+Outcome regWrite(HKEY root, const std::string& keyPath, const std::string& name,
+                 const Value& value, DWORD type);
 // Opens root\keyPath for reading and reads one value into text form.
-bool regRead(HKEY root, const std::string& keyPath, const std::string& name, std::string& value);
+Outcome regRead(HKEY root, const std::string& keyPath, const std::string& name, std::string& value);
 
 // The system's result code (0 = success), -1 on an unexpected failure.
 // Types other than REG_SZ and REG_DWORD write nothing and report success.
@@ -49,7 +50,7 @@ long getNumber(const settings_rules::Setting& setting);
 bool getBoolean(const settings_rules::Setting& setting);
 
 // Machine-wide "lastUpdate": "0" when reset, else the current time.
-bool writeLastUpdate(bool reset);
+Outcome writeLastUpdate(bool reset);
 
 // True when the machine-wide company key cannot be read (limited access).
 bool seeIfRestrictedUser();

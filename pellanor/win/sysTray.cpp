@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "pellanor/win/Module1.h"
+#include "dataManipulation.h"
 #include "frmMain.h"
 #include "seams.h"
 #include "verse_display.h"
@@ -66,7 +67,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
     } catch (...) {
         // A tray message that fails still goes on to the window's own
-        // procedure; a box from inside the tray hook would come back on every message.
+        // procedure; a box from inside the tray hook would come back on
+        // every message, so it is only logged.
+        dataManipulation::logCaught("sysTray_WindowProc");
     }
     return CallWindowProcA(gOldWndProc, hwnd, msg, wp, lp);
 }

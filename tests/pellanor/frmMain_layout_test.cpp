@@ -155,9 +155,9 @@ TEST_F(Layout, ClickInAComboEditFieldOpensItsList) {
 
 TEST_F(Layout, ButtonsEnabledOnlyAfterTheLoad) {
     standardLibrary();
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     bool quiet = false;
-    ASSERT_FALSE(dataManipulation::loadAllTranslations(nullptr, quiet));
+    ASSERT_EQ(dataManipulation::loadAllTranslations(nullptr, quiet), Outcome::Ok);
     form = std::make_unique<frmMain>();
     ASSERT_TRUE(form->create());
     EXPECT_FALSE(IsWindowEnabled(form->picButton[6]));
@@ -429,7 +429,7 @@ TEST_F(Layout, ComboSelectionsChangeTopicAndTranslation) {
 TEST_F(Layout, AddYourVersesReloadsTheTopicList) {
     start();
     writeBytes(root / "Your Verses\\Your Verses.txt", "Ruth\t1\t16\tKJV: Whither thou goest\r\n");
-    EXPECT_FALSE(form->addYourVerses());
+    EXPECT_EQ(form->addYourVerses(), Outcome::Ok);
     EXPECT_EQ(SendMessageA(form->ComboTopics, CB_GETCOUNT, 0, 0), 3);
     char item[64] = {};
     SendMessageA(form->ComboTopics, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(item));

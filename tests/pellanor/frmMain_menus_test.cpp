@@ -16,11 +16,11 @@ const char* const kMachineKey = "SOFTWARE\\Tamberly, Inc.\\Pellanor";
 
 std::string machineValue(const char* name) {
     std::string v;
-    return registry::regRead(HKEY_LOCAL_MACHINE, kMachineKey, name, v) ? "<missing>" : v;
+    return failed(registry::regRead(HKEY_LOCAL_MACHINE, kMachineKey, name, v)) ? "<missing>" : v;
 }
 
 void setMachine(const char* name, const char* value) {
-    registry::regWrite(HKEY_LOCAL_MACHINE, kMachineKey, name, std::string(value), REG_SZ);
+    (void)registry::regWrite(HKEY_LOCAL_MACHINE, kMachineKey, name, std::string(value), REG_SZ);
 }
 
 class Menus : public MainWindow {
@@ -170,7 +170,7 @@ protected:
     }
     void check() {
         updateStarted = newVersion = false;
-        EXPECT_FALSE(form->checkRevisions(updateStarted, newVersion));
+        EXPECT_EQ(form->checkRevisions(updateStarted, newVersion), Outcome::Ok);
     }
     void storeVersion(const char* major, const char* minor, const char* rev) {
         setMachine("revMajor", major);

@@ -111,11 +111,11 @@ TEST_F(MainWindow, TranslationWithoutTheVerseOrTopicAddsNothing) {
     for (size_t i = 0; i < gTopics.size(); ++i)
         if (gTopics[i].fileName == "Hope.txt") hope = static_cast<long>(i);
     ASSERT_GE(hope, 0);
-    ASSERT_FALSE(form->changeTopics(hope));
+    ASSERT_EQ(form->changeTopics(hope), Outcome::Ok);
     EXPECT_EQ(gTranslations[1].topics[0].currentTopic, -1) << "World English Bible lacks Hope";
     EXPECT_EQ(gTranslations[1].verses.size(), 1u) << "a single blank record, not half-filled";
     EXPECT_EQ(gTranslations[1].verses[0].text, "");
-    ASSERT_FALSE(form->displayVerses());
+    ASSERT_EQ(form->displayVerses(), Outcome::Ok);
     EXPECT_EQ(form->verseBoxText(), "King James Version\r\nNow the God of hope\r\n\r\n");
 }
 
@@ -143,21 +143,21 @@ TEST_F(MainWindow, UserTopicShowsTheTextAloneWithItsTranslation) {
     for (size_t i = 0; i < gTopics.size(); ++i)
         if (gTopics[i].fileName == "Your Inspirational Thoughts.txt") thoughts = static_cast<long>(i);
     ASSERT_GE(thoughts, 0);
-    ASSERT_FALSE(form->changeTopics(thoughts));
-    ASSERT_FALSE(form->UpdateStatusBar());
-    ASSERT_FALSE(form->displayVerses());
+    ASSERT_EQ(form->changeTopics(thoughts), Outcome::Ok);
+    ASSERT_EQ(form->UpdateStatusBar(), Outcome::Ok);
+    ASSERT_EQ(form->displayVerses(), Outcome::Ok);
     EXPECT_EQ(form->locationText(0), "Augustine - Confessions");
     EXPECT_EQ(form->panelText(3), "No Translation");
-    ASSERT_FALSE(form->nextVerse());
+    ASSERT_EQ(form->nextVerse(), Outcome::Ok);
     EXPECT_EQ(form->locationText(2), "Anon");
 }
 
 TEST_F(MainWindow, StepsWrapWithinTheTopic) {
     standardLibrary();
     start();
-    ASSERT_FALSE(form->prevVerse());
+    ASSERT_EQ(form->prevVerse(), Outcome::Ok);
     EXPECT_EQ(gVerseIndex, 3) << "previous on the first verse shows the last";
-    ASSERT_FALSE(form->nextVerse());
+    ASSERT_EQ(form->nextVerse(), Outcome::Ok);
     EXPECT_EQ(gVerseIndex, 1) << "next on the last verse shows the first";
     EXPECT_EQ(form->panelText(2), "Verse 1 of 3");
     EXPECT_EQ(form->lRepeatCtr[0], 1);
@@ -169,22 +169,22 @@ TEST_F(MainWindow, VerseOrderRepeatsTopicsThenWraps) {
     start();
     long shown = gTopics[0].currentTopic;
     gVerseIndex = 3;
-    ASSERT_FALSE(form->getNewVerseIndex());
+    ASSERT_EQ(form->getNewVerseIndex(), Outcome::Ok);
     EXPECT_EQ(gTopics[0].currentTopic, shown) << "a second pass through the same topic";
     EXPECT_EQ(gVerseIndex, 1);
     EXPECT_EQ(form->lRepeatCtr[1], 1);
     gVerseIndex = 3;
-    ASSERT_FALSE(form->getNewVerseIndex());
+    ASSERT_EQ(form->getNewVerseIndex(), Outcome::Ok);
     long expected = shown + 1 > static_cast<long>(gTopics.size()) - 1 ? 0 : shown + 1;
     EXPECT_EQ(gTopics[0].currentTopic, expected) << "then the next topic, wrapping to topic 0";
     EXPECT_EQ(gVerseIndex, 1);
     EXPECT_EQ(form->lRepeatCtr[1], 2) << "counters reloaded";
     // From the last topic the order wraps to the first.
     long last = static_cast<long>(gTopics.size()) - 1;
-    ASSERT_FALSE(form->changeTopics(last));
+    ASSERT_EQ(form->changeTopics(last), Outcome::Ok);
     gVerseIndex = gTopics[static_cast<size_t>(last)].verseCount;
     form->lRepeatCtr[1] = 1;
-    ASSERT_FALSE(form->getNewVerseIndex());
+    ASSERT_EQ(form->getNewVerseIndex(), Outcome::Ok);
     EXPECT_EQ(gTopics[0].currentTopic, 0);
 }
 
@@ -192,21 +192,21 @@ TEST_F(MainWindow, ChangingTranslationKeepsTheVerseWhenItCan) {
     standardLibrary();
     start();
     gVerseIndex = 2;
-    ASSERT_FALSE(form->changeTranslations(1));
+    ASSERT_EQ(form->changeTranslations(1), Outcome::Ok);
     EXPECT_EQ(gCurTranslation, 1);
     EXPECT_EQ(gVerseIndex, 2);
-    ASSERT_FALSE(form->displayVerses());
+    ASSERT_EQ(form->displayVerses(), Outcome::Ok);
     EXPECT_EQ(form->verseBoxText(),
               "World English Bible\r\nPeace I leave with you; my peace\r\n\r\n"
               "King James Version\r\nPeace I leave with you\r\n\r\n");
     // Back to the first translation on a topic the other lacks.
-    ASSERT_FALSE(form->changeTranslations(0));
+    ASSERT_EQ(form->changeTranslations(0), Outcome::Ok);
     long hope = -1;
     for (size_t i = 0; i < gTopics.size(); ++i)
         if (gTopics[i].fileName == "Hope.txt") hope = static_cast<long>(i);
-    ASSERT_FALSE(form->changeTopics(hope));
+    ASSERT_EQ(form->changeTopics(hope), Outcome::Ok);
     gVerseIndex = 2;
-    ASSERT_FALSE(form->changeTranslations(1));
+    ASSERT_EQ(form->changeTranslations(1), Outcome::Ok);
     EXPECT_EQ(gTopics[static_cast<size_t>(gTopics[0].currentTopic)].fileName, "Peace and Trust.txt")
         << "a translation without the topic shows its first topic";
     EXPECT_EQ(gVerseIndex, 1);
@@ -222,7 +222,7 @@ TEST_F(MainWindow, UnreadableTopicLeavesEverythingAsItWas) {
     std::string before = form->verseBoxText();
     long shown = gTopics[0].currentTopic;
     BoxRecorder boxes;
-    EXPECT_TRUE(form->changeTopics(hope));
+    EXPECT_EQ(form->changeTopics(hope), Outcome::Failed);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Error Changing Subjects");
     EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
@@ -234,7 +234,7 @@ TEST_F(MainWindow, UnreadableTopicLeavesEverythingAsItWas) {
 
     DeleteFileA((root / (std::string(WEB) + "\\Peace and Trust.txt")).c_str());
     boxes.boxes.clear();
-    EXPECT_FALSE(form->changeTranslations(1));
+    EXPECT_EQ(form->changeTranslations(1), Outcome::Ok);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Error Changing Translations");
     EXPECT_EQ(gCurTranslation, 0);
@@ -246,10 +246,10 @@ TEST_F(MainWindow, BadIndexesTakeTheFailurePath) {
     start();
     BoxRecorder boxes;
     long bad = 99;
-    EXPECT_TRUE(form->changeTopics(bad));
-    EXPECT_TRUE(form->changeTranslations(-1));
+    EXPECT_EQ(form->changeTopics(bad), Outcome::Failed);
+    EXPECT_EQ(form->changeTranslations(-1), Outcome::Failed);
     gVerseIndex = 42;
-    EXPECT_TRUE(form->displayVerses());
+    EXPECT_EQ(form->displayVerses(), Outcome::Failed);
     ASSERT_EQ(boxes.boxes.size(), 3u);
     EXPECT_EQ(boxes.boxes[0].text, "An error occurred in function changeTopics");
     EXPECT_EQ(boxes.boxes[0].caption, "Program Error Occurred.... ");
@@ -376,9 +376,9 @@ TEST_F(MainWindow, FailedFirstVerseStartsVerify) {
     form->closeNow();
     // A saved index the topic file no longer has once the load reads it.
     resetLibraryState();
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     bool quiet = false;
-    ASSERT_FALSE(dataManipulation::loadAllTranslations(nullptr, quiet));
+    ASSERT_EQ(dataManipulation::loadAllTranslations(nullptr, quiet), Outcome::Ok);
     gVerseIndex = 50;
     form = std::make_unique<frmMain>();
     ASSERT_TRUE(form->create());

@@ -38,7 +38,7 @@ protected:
         seams::setHtmlHelp(nullptr);
         clearProgramRegistry();
     }
-    bool loadAll() {
+    Outcome loadAll() {
         bool quiet = false;
         return dataManipulation::loadAllTranslations(nullptr, quiet);
     }
@@ -55,7 +55,7 @@ protected:
 
 TEST_F(Library, NoTranslationEntryShowsMissingFolders) {
     BoxRecorder boxes;
-    EXPECT_TRUE(dataManipulation::findTranslations());
+    EXPECT_EQ(dataManipulation::findTranslations(), Outcome::Failed);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Folders Containing the Scriptures are Missing");
     EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
@@ -69,7 +69,7 @@ TEST_F(Library, EntriesWithoutTopicFilesEndSilently) {
     CreateDirectoryA((root / "TRANSLATION_Empty\\sub.txt").c_str(), nullptr);
     writeBytes(root / "TRANSLATION_file.txt", "a file, not a folder");
     BoxRecorder boxes;
-    EXPECT_TRUE(dataManipulation::findTranslations());
+    EXPECT_EQ(dataManipulation::findTranslations(), Outcome::Failed);
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(log(), "");
 }
@@ -78,7 +78,7 @@ TEST_F(Library, SavedTranslationMatchesInAnyCase) {
     addTopic(root, KJV, "Peace and Trust.txt", verses(3));
     addTopic(root, WEB, "Peace and Trust.txt", verses(3));
     setUserSetting("translation", "translation_world english BIBLE");
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     ASSERT_EQ(gTranslations.size(), 2u);
     EXPECT_EQ(gTranslations[0].count, 2);
     EXPECT_EQ(gTranslations[static_cast<size_t>(gCurTranslation)].folder, WEB);
@@ -89,7 +89,7 @@ TEST_F(Library, SavedTranslationMatchesInAnyCase) {
 TEST_F(Library, UnknownSavedTranslationSelectsFirstAndSavesIt) {
     addTopic(root, "TRANSLATION_ Spaced Name", "Hope.txt", verses(2));
     setUserSetting("translation", "TRANSLATION_Gone");
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     EXPECT_EQ(gCurTranslation, 0);
     EXPECT_EQ(gTranslations[0].name, "Spaced Name") << "leading blanks of the name removed";
     char buf[256];
@@ -105,9 +105,9 @@ TEST_F(Library, LoadsEveryTranslationAndFitsSavedIndex) {
     addTopic(root, KJV, "Peace and Trust.txt", verses(5, "kjv peace"));
     addTopic(root, WEB, "Peace and Trust.txt", verses(5, "web peace"));
     setUserSetting("newVerseIndex", "7");
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     BoxRecorder boxes;
-    ASSERT_FALSE(loadAll());
+    ASSERT_EQ(loadAll(), Outcome::Ok);
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(gVerseIndex, 5) << "index 7 of 5 starts at the last verse";
     const TopicList& kjv = gTranslations[0].folder == KJV ? gTranslations[0].topics : gTranslations[1].topics;
@@ -126,9 +126,9 @@ TEST_F(Library, MissingSavedTopicPicksFirstWithInformationBox) {
     addTopic(root, KJV, "Hope.txt", verses(3, "hope"));
     setUserSetting("fileName", "Gone.txt");
     setUserSetting("newVerseIndex", "2");
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     BoxRecorder boxes;
-    ASSERT_FALSE(loadAll());
+    ASSERT_EQ(loadAll(), Outcome::Ok);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Topic is Not Available");
     EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
@@ -143,10 +143,10 @@ TEST_F(Library, CorruptCurrentTranslationEndsWithDirectBox) {
     addTopic(root, KJV, "Empty.txt", "\r\n  \r\n");
     addTopic(root, WEB, "Peace and Trust.txt", verses(2));
     setUserSetting("translation", KJV);
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     long before = gCurTranslation;
     BoxRecorder boxes;
-    EXPECT_TRUE(loadAll());
+    EXPECT_EQ(loadAll(), Outcome::Failed);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Verse Files are Corrupt");
     EXPECT_EQ(boxes.boxes[0].text, std::string("All of the files in the folder ") + KJV +
@@ -163,10 +163,10 @@ TEST_F(Library, FailedFilesAreListedOnceAndHelpOpens) {
     writeBytes(root / "Your Verses\\Your Verses.txt", "John\t3\t16\tno colon\r\n");
     writeBytes(root / "Your Verses\\Your Inspirational Thoughts.txt",
                "Augustine\tConfessions\t\tOur heart is restless.\r\n");
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     gHelpFile = root / "help.chm";
     BoxRecorder boxes;
-    ASSERT_FALSE(loadAll());
+    ASSERT_EQ(loadAll(), Outcome::Ok);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Errors Were Identified in the Verse Files");
     const std::string& t = boxes.boxes[0].text;
@@ -195,9 +195,9 @@ TEST_F(Library, ADamagedFileIsOneLogEntryOncePerRun) {
     addTopic(root, KJV, "Damaged.txt", damaged);
     addTopic(root, WEB, "Peace and Trust.txt", verses(2));
     writeBytes(root / "Your Verses\\Your Verses.txt", "John\t3\t16\tKJV: For God\r\nthree\tfields\tonly\r\n");
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     BoxRecorder boxes;
-    ASSERT_FALSE(loadAll());
+    ASSERT_EQ(loadAll(), Outcome::Ok);
     const std::string expected =
         "The file " + root.path() + "\\" + KJV +
         "\\Damaged.txt could not be parsed.  Line 2 failed, the first of 5000 lines that failed.  \r\n";
@@ -212,7 +212,7 @@ TEST_F(Library, ADamagedFileIsOneLogEntryOncePerRun) {
     EXPECT_NE(l.find(user), std::string::npos);
     ASSERT_EQ(boxes.boxes.size(), 1u) << "the files are still listed";
     bool quiet = true;
-    ASSERT_FALSE(dataManipulation::loadAllTranslations(nullptr, quiet));
+    ASSERT_EQ(dataManipulation::loadAllTranslations(nullptr, quiet), Outcome::Ok);
     EXPECT_EQ(log(), l) << "read again in the same run, nothing new is logged";
 }
 
@@ -225,10 +225,10 @@ TEST_F(Library, AFileHeldOpenElsewhereIsNotCalledDamaged) {
     writeBytes(yv, "John\t3\t16\tKJV: For God\r\n");
     HANDLE held = CreateFileA(yv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     gHelpFile = root / "help.chm";
     BoxRecorder boxes;
-    ASSERT_FALSE(loadAll());
+    ASSERT_EQ(loadAll(), Outcome::Ok);
     const std::string heldText = verse_file::openFailureText(yv) + "\r\n";
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Error: File Could Not Be Opened");
@@ -239,10 +239,10 @@ TEST_F(Library, AFileHeldOpenElsewhereIsNotCalledDamaged) {
     // held one after it and not among them.
     addTopic(root, KJV, "Broken.txt", "three\tfields\tonly\r\n");
     resetLibraryState();
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     gHelpFile = root / "help.chm";
     boxes.boxes.clear();
-    ASSERT_FALSE(loadAll());
+    ASSERT_EQ(loadAll(), Outcome::Ok);
     CloseHandle(held);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Errors Were Identified in the Verse Files");
@@ -258,25 +258,25 @@ TEST_F(Library, SetAsideFilesAreNotTopics) {
     addTopic(root, KJV, "Peace and Trust.txt", verses(2));
     writeBytes(root / "Your Verses\\Your Verses.txt.bad", "garbage");
     writeBytes(root / "Your Verses\\Your Verses.txtold", "garbage");
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     BoxRecorder boxes;
-    ASSERT_FALSE(loadAll());
+    ASSERT_EQ(loadAll(), Outcome::Ok);
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(gTranslations[0].topics.size(), 1u);
 }
 
 TEST_F(Library, BadCurrentTranslationIndexFailsInsteadOfReading) {
     addTopic(root, KJV, "Peace and Trust.txt", verses(2));
-    ASSERT_FALSE(dataManipulation::findTranslations());
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     gCurTranslation = 5;
     BoxRecorder boxes;
-    EXPECT_TRUE(loadAll());
+    EXPECT_EQ(loadAll(), Outcome::Failed);
     TopicList topics;
     long index = 1, failed = 0;
     std::vector<std::string> failedFiles, unopenedFiles;
     VerseArray first;
-    EXPECT_TRUE(dataManipulation::getFileListing(nullptr, topics, index, failedFiles, failed, true, first,
-                                                unopenedFiles));
+    EXPECT_EQ(dataManipulation::getFileListing(nullptr, topics, index, failedFiles, failed, true, first,
+                                                unopenedFiles), Outcome::Failed);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "An error occurred in function getFileListing");
 }
@@ -286,17 +286,17 @@ TEST_F(Library, LoadVerseFileReportsEachFailureKind) {
     std::string msg, cap;
     VerseArray v;
     std::string path = root / "t.txt";
-    EXPECT_TRUE(dataManipulation::loadVerseFile(path, lines, nullptr, index, msg, cap, flags, v));
+    EXPECT_EQ(dataManipulation::loadVerseFile(path, lines, nullptr, index, msg, cap, flags, v), Outcome::Failed);
     EXPECT_EQ(cap, "Error: File Could Not Be Opened");
     EXPECT_EQ(msg.find("The file " + path + " could not be opened.  \r\nThis is usually caused"), 0u);
 
     writeBytes(path, "  \r\n");
-    EXPECT_TRUE(dataManipulation::loadVerseFile(path, lines, nullptr, index, msg, cap, flags, v));
+    EXPECT_EQ(dataManipulation::loadVerseFile(path, lines, nullptr, index, msg, cap, flags, v), Outcome::Failed);
     EXPECT_EQ(cap, "Error: File is Empty ");
     EXPECT_EQ(flags, 16);
 
     writeBytes(path, verses(5));
-    EXPECT_FALSE(dataManipulation::loadVerseFile(path, lines, nullptr, index, msg, cap, flags, v));
+    EXPECT_EQ(dataManipulation::loadVerseFile(path, lines, nullptr, index, msg, cap, flags, v), Outcome::Ok);
     EXPECT_EQ(lines, 5);
     EXPECT_EQ(index, 1) << "an index to check of 9 for 5 verses becomes 1";
     EXPECT_FALSE(gErrorShown);
@@ -340,14 +340,14 @@ TEST_F(Library, FailedRoutineIsReportedOnceWithItsNameAndPutBack) {
     gVerseRoot = root.path();
     BoxRecorder boxes;
     int putBack = 0;
-    EXPECT_FALSE(dataManipulation::guarded(nullptr, "quiet_routine", dataManipulation::kErrorCaption,
-                                           MB_ICONINFORMATION, [] {}, [&] { ++putBack; }));
+    EXPECT_EQ(dataManipulation::guarded(nullptr, "quiet_routine", dataManipulation::kErrorCaption,
+                                           MB_ICONINFORMATION, [] {}, [&] { ++putBack; }), Outcome::Ok);
     EXPECT_TRUE(boxes.boxes.empty()) << "a body that ends normally reports nothing";
     EXPECT_EQ(putBack, 0);
 
-    EXPECT_TRUE(dataManipulation::guarded(
+    EXPECT_EQ(dataManipulation::guarded(
         nullptr, "failing_routine", dataManipulation::kStopCaption, MB_ICONSTOP,
-        [] { throw std::runtime_error("x"); }, [&] { ++putBack; throw 1; }));
+        [] { throw std::runtime_error("x"); }, [&] { ++putBack; throw 1; }), Outcome::Failed);
     EXPECT_EQ(putBack, 1) << "what the handler puts back runs before the report";
     ASSERT_EQ(boxes.boxes.size(), 1u) << "a failing put-back does not hide the report";
     EXPECT_EQ(boxes.boxes[0].text, "An error occurred in function failing_routine");
@@ -355,20 +355,56 @@ TEST_F(Library, FailedRoutineIsReportedOnceWithItsNameAndPutBack) {
     EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
 
     // Later failures in the same user action are logged, not shown again.
-    EXPECT_TRUE(dataManipulation::reportFailure(nullptr, "second_routine",
-                                                dataManipulation::kErrorCaption, MB_ICONINFORMATION));
+    EXPECT_EQ(dataManipulation::reportFailure(nullptr, "second_routine",
+                                                dataManipulation::kErrorCaption, MB_ICONINFORMATION), Outcome::Failed);
     EXPECT_EQ(boxes.boxes.size(), 1u);
     std::string l = log();
     EXPECT_NE(l.find("\tAn error occurred in function failing_routine\r\n"), std::string::npos);
     EXPECT_NE(l.find("\tAn error occurred in function second_routine\r\n"), std::string::npos);
 }
 
+// One box per user action: an action run inside another joins it; a modal
+// form or a tick starts a level of its own and gives the interrupted
+// action back its state; the user's answer lets the next box show.
+TEST_F(Library, NestedActionsShowOneBoxAndLevelsStandAlone) {
+    gVerseRoot = root.path();
+    BoxRecorder boxes;
+    using dataManipulation::kErrorCaption;
+    auto failing = [](const char* routine) {
+        return [routine] {
+            dataManipulation::userAction(nullptr, routine, kErrorCaption, MB_OK, [] { throw 1; });
+        };
+    };
+    dataManipulation::userAction(nullptr, "outer", kErrorCaption, MB_OK, [&] {
+        failing("inner")();
+        EXPECT_EQ(boxes.boxes.size(), 1u) << "the inner action's failure is the action's box";
+        failing("second inner")();
+        EXPECT_EQ(boxes.boxes.size(), 1u) << "a nested action clears nothing";
+        {
+            dataManipulation::ActionLevel modal;
+            failing("in the modal form")();
+            EXPECT_EQ(boxes.boxes.size(), 2u) << "an action of a new level shows its own box";
+        }
+        EXPECT_TRUE(gErrorShown) << "the interrupted action goes on as it was";
+        dataManipulation::UserAction::userAnswered();
+        failing("after the answer")();
+        EXPECT_EQ(boxes.boxes.size(), 3u);
+        throw 2;
+    });
+    ASSERT_EQ(boxes.boxes.size(), 3u) << "the outer failure is only logged";
+    EXPECT_EQ(boxes.boxes[0].text, "An error occurred in function inner");
+    EXPECT_EQ(boxes.boxes[1].text, "An error occurred in function in the modal form");
+    EXPECT_NE(log().find("\tAn error occurred in function outer\r\n"), std::string::npos);
+    failing("next action")();
+    EXPECT_EQ(boxes.boxes.size(), 4u) << "the next action shows its box";
+}
+
 TEST_F(Library, SmallFileRoutines) {
     std::string deep = root / "a\\b c\\d\\file.txt";
-    EXPECT_FALSE(GlobalFunctions::makePath(deep));
+    EXPECT_EQ(GlobalFunctions::makePath(deep), Outcome::Ok);
     EXPECT_TRUE(exists(root / "a\\b c\\d"));
     EXPECT_FALSE(exists(deep)) << "the file name is dropped";
-    EXPECT_FALSE(GlobalFunctions::makePath(root / "x\\y\\"));
+    EXPECT_EQ(GlobalFunctions::makePath(root / "x\\y\\"), Outcome::Ok);
     EXPECT_TRUE(exists(root / "x\\y"));
 
     // A whole-file write goes through a temporary file, and a read-only
@@ -388,8 +424,8 @@ TEST_F(Library, SmallFileRoutines) {
     EXPECT_NE(win32::systemErrorText(ERROR_ACCESS_DENIED).back(), '\n');
 
     writeBytes(root / "gone.txt", "x");
-    EXPECT_FALSE(GlobalFunctions::deleteFile(root / "gone.txt"));
-    EXPECT_TRUE(GlobalFunctions::deleteFile(root / "gone.txt")) << "a missing file is not deleted";
+    EXPECT_EQ(GlobalFunctions::deleteFile(root / "gone.txt"), Outcome::Ok);
+    EXPECT_EQ(GlobalFunctions::deleteFile(root / "gone.txt"), Outcome::Failed) << "a missing file is not deleted";
 
     gErrorShown = false;
     EXPECT_FALSE(GlobalFunctions::testForControlCodes("Psalm 23: The LORD & me", nullptr));

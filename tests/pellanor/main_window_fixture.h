@@ -88,9 +88,9 @@ protected:
 
     // Finds and loads the library, creates the window and runs its load.
     void start() {
-        ASSERT_FALSE(dataManipulation::findTranslations());
+        ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
         bool quiet = false;
-        ASSERT_FALSE(dataManipulation::loadAllTranslations(nullptr, quiet));
+        ASSERT_EQ(dataManipulation::loadAllTranslations(nullptr, quiet), Outcome::Ok);
         form = std::make_unique<frmMain>();
         gMainForm = form.get();
         ASSERT_TRUE(form->create());

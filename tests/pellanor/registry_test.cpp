@@ -151,10 +151,10 @@ TEST_F(Settings, QueryValueTypes) {
     EXPECT_EQ(v, "abc") << "a value stored without its NUL keeps its last character";
     RegCloseKey(k);
 
-    EXPECT_FALSE(registry::regWrite(HKEY_CURRENT_USER, kUserKey, "num", 77L, REG_DWORD));
-    EXPECT_FALSE(registry::regRead(HKEY_CURRENT_USER, kUserKey, "num", v));
+    EXPECT_EQ(registry::regWrite(HKEY_CURRENT_USER, kUserKey, "num", 77L, REG_DWORD), Outcome::Ok);
+    EXPECT_EQ(registry::regRead(HKEY_CURRENT_USER, kUserKey, "num", v), Outcome::Ok);
     EXPECT_EQ(v, "77");
-    EXPECT_TRUE(registry::regRead(HKEY_CURRENT_USER, "SOFTWARE\\Tamberly, Inc.\\Nowhere", "num", v));
+    EXPECT_EQ(registry::regRead(HKEY_CURRENT_USER, "SOFTWARE\\Tamberly, Inc.\\Nowhere", "num", v), Outcome::Failed);
 }
 
 TEST_F(Settings, RunValueStates) {
@@ -166,15 +166,15 @@ TEST_F(Settings, RunValueStates) {
     setRun("C:\\Somewhere\\else.exe");
     EXPECT_TRUE(registry::readAutoStart()) << "any other content means on";
 
-    EXPECT_FALSE(GlobalFunctions::regNonAuto(nullptr));
+    EXPECT_EQ(GlobalFunctions::regNonAuto(nullptr), Outcome::Ok);
     std::string v;
-    EXPECT_FALSE(registry::regRead(HKEY_CURRENT_USER, kRunKey, "TamberlyPellanor", v))
+    EXPECT_EQ(registry::regRead(HKEY_CURRENT_USER, kRunKey, "TamberlyPellanor", v), Outcome::Ok)
         << "switching off writes a value, it does not delete one";
     EXPECT_EQ(v, "(value not set)");
     EXPECT_FALSE(registry::readAutoStart());
 
-    EXPECT_FALSE(GlobalFunctions::regAuto(nullptr));
-    EXPECT_FALSE(registry::regRead(HKEY_CURRENT_USER, kRunKey, "TamberlyPellanor", v));
+    EXPECT_EQ(GlobalFunctions::regAuto(nullptr), Outcome::Ok);
+    EXPECT_EQ(registry::regRead(HKEY_CURRENT_USER, kRunKey, "TamberlyPellanor", v), Outcome::Ok);
     EXPECT_EQ(v, GlobalFunctions::autoStartCommand());
     EXPECT_EQ(v.front(), '"');
     EXPECT_EQ(v.substr(v.size() - 5), ".exe\"");
@@ -185,18 +185,18 @@ TEST_F(Settings, MachineWideValues) {
     GlobalFunctions::saveVersionNumbers();
     std::string v;
     const std::string key = "SOFTWARE\\Tamberly, Inc.\\Pellanor";
-    EXPECT_FALSE(registry::regRead(HKEY_LOCAL_MACHINE, key, "revMajor", v));
+    EXPECT_EQ(registry::regRead(HKEY_LOCAL_MACHINE, key, "revMajor", v), Outcome::Ok);
     EXPECT_EQ(v, "1");
-    EXPECT_FALSE(registry::regRead(HKEY_LOCAL_MACHINE, key, "revMinor", v));
+    EXPECT_EQ(registry::regRead(HKEY_LOCAL_MACHINE, key, "revMinor", v), Outcome::Ok);
     EXPECT_EQ(v, "5");
-    EXPECT_FALSE(registry::regRead(HKEY_LOCAL_MACHINE, key, "revRevision", v));
+    EXPECT_EQ(registry::regRead(HKEY_LOCAL_MACHINE, key, "revRevision", v), Outcome::Ok);
     EXPECT_EQ(v, "95");
 
-    EXPECT_FALSE(registry::writeLastUpdate(true));
-    EXPECT_FALSE(registry::regRead(HKEY_LOCAL_MACHINE, key, "lastUpdate", v));
+    EXPECT_EQ(registry::writeLastUpdate(true), Outcome::Ok);
+    EXPECT_EQ(registry::regRead(HKEY_LOCAL_MACHINE, key, "lastUpdate", v), Outcome::Ok);
     EXPECT_EQ(v, "0");
-    EXPECT_FALSE(registry::writeLastUpdate(false));
-    EXPECT_FALSE(registry::regRead(HKEY_LOCAL_MACHINE, key, "lastUpdate", v));
+    EXPECT_EQ(registry::writeLastUpdate(false), Outcome::Ok);
+    EXPECT_EQ(registry::regRead(HKEY_LOCAL_MACHINE, key, "lastUpdate", v), Outcome::Ok);
     // Milliseconds since 1601: about 1.3e13 for any date this century.
     double ms = std::stod(v);
     EXPECT_GT(ms, 1.2e13);

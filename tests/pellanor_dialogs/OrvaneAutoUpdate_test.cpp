@@ -158,7 +158,7 @@ protected:
     }
     std::string machineValue(const std::string& name) {
         std::string v;
-        if (registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), name, v)) return "<missing>";
+        if (failed(registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), name, v))) return "<missing>";
         return v;
     }
 

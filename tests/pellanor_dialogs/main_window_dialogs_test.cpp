@@ -34,9 +34,9 @@ protected:
     }
     // start() with the program's dialogs wired in before the load.
     void startWired() {
-        ASSERT_FALSE(dataManipulation::findTranslations());
+        ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
         bool quiet = false;
-        ASSERT_FALSE(dataManipulation::loadAllTranslations(nullptr, quiet));
+        ASSERT_EQ(dataManipulation::loadAllTranslations(nullptr, quiet), Outcome::Ok);
         form = std::make_unique<frmMain>();
         gMainForm = form.get();
         ASSERT_TRUE(form->create());
