@@ -242,57 +242,114 @@ private:
     std::vector<Step> m_steps;
 };
 
-}  // namespace
-
-std::vector<Step> handleReplies(State s, const std::vector<Reply>& replies, const Context& c) {
-    Steps out;
-    if (replies.empty()) return out.take();
+// A refusal, a closed connection, or a setback while logging on or
+// changing folder ends the command in any state; true when one did.
+bool endsCommand(State s, const std::vector<Reply>& replies, Steps& out) {
     if (findPrefix(replies, "5")) {
         if (isTransferState(s)) out.dropTransfer(s == State::RetrSent || s == State::RetrDraining);
         out.state(State::Ready);
         for (const Reply& r : replies) {
             if (r.code.starts_with("5")) out.ftpError(r);
         }
-        return out.take();
+        return true;
     }
     if (findPrefix(replies, "421")) {
         out.with(Step{Step::Kind::ObjectError, {}, {}, 4}).add(Step::Kind::Reset);
-        return out.take();
+        return true;
     }
-    const bool onlyPreliminary =
-        std::all_of(replies.begin(), replies.end(), [](const Reply& r) { return r.code.starts_with("1"); });
     if (const Reply* r = findPrefix(replies, "4"); r && isLogInOrFolder(s)) {
         out.state(State::Ready);
         for (const Reply& each : replies) {
             if (each.code.starts_with("4")) out.ftpError(each);
         }
-        return out.take();
+        return true;
     }
+    return false;
+}
+
+void userReplies(const std::vector<Reply>& replies, const Context& c, Steps& out) {
+    // The greeting may arrive on its own after USER went out; the
+    // password waits for the answer to USER itself.
+    const bool greetingOnly = std::all_of(replies.begin(), replies.end(), [](const Reply& r) {
+        return r.code.starts_with("1") || r.code == "220";
+    });
+    if (greetingOnly) return;
+    if (findPrefix(replies, "230")) {
+        out.ready();  // logged in without a password
+        return;
+    }
+    out.state(State::PassSent).send(passCommand(c.password));
+}
+
+void passwordReplies(const std::vector<Reply>& replies, const Context& c, bool onlyPreliminary, Steps& out) {
+    if (onlyPreliminary) return;
+    if (findPrefix(replies, "332") || !c.account.empty()) {
+        out.state(State::AcctSent).send(acctCommand(c.account));
+    } else {
+        out.ready();
+    }
+}
+
+void dataConnectionReplies(State s, const std::vector<Reply>& replies, const Context& c, Steps& out) {
+    if (const Reply* refused = findRefusal(replies)) {
+        out.ftpError(*refused).dropTransfer(false).ready();
+    } else if (s == State::PasvSent) {
+        if (const Reply* r = findPrefix(replies, "227")) {
+            out.with(Step{Step::Kind::OpenDataConnection, r->text, {}, 0});
+        }
+    } else if (c.commandParked) {
+        out.add(Step::Kind::SendParked);
+    } else {
+        out.ready();
+    }
+}
+
+void downloadReplies(State s, const std::vector<Reply>& replies, const Context& c, Steps& out) {
+    const Reply* refused = findRefusal(replies);
+    if (refused) out.ftpError(*refused);
+    if (refused && s == State::RetrSent) {
+        out.add(Step::Kind::CloseLocalFile).add(Step::Kind::DeleteLocalFile).add(Step::Kind::CloseDataSocket).ready();
+    } else if (findPrefix(replies, "2")) {
+        // The final reply can overtake the last data: the transfer ends
+        // when the data connection closes, so nothing is cut off.
+        if (c.dataSocketOpen) {
+            out.state(State::RetrDraining);
+        } else if (s == State::ListSent) {
+            out.add(Step::Kind::DeliverData).ready();
+        } else {
+            out.add(Step::Kind::FinishTransfer);
+        }
+    } else if (refused) {
+        out.add(Step::Kind::CloseDataSocket).ready();
+    }
+}
+
+void storeReplies(State s, const std::vector<Reply>& replies, const Context& c, Steps& out) {
+    if (s == State::StorSent) out.state(State::StoreSending);
+    if (const Reply* refused = findRefusal(replies)) {
+        out.ftpError(*refused).add(Step::Kind::CloseLocalFile).add(Step::Kind::CloseDataSocket).ready();
+    } else if (c.passiveMode || c.dataLinked) {
+        out.add(Step::Kind::SendFileChunks);
+    }
+}
+
+}  // namespace
+
+std::vector<Step> handleReplies(State s, const std::vector<Reply>& replies, const Context& c) {
+    Steps out;
+    if (replies.empty()) return out.take();
+    if (endsCommand(s, replies, out)) return out.take();
+    const bool onlyPreliminary =
+        std::all_of(replies.begin(), replies.end(), [](const Reply& r) { return r.code.starts_with("1"); });
     switch (s) {
     case State::Connected:
         if (!onlyPreliminary) out.state(State::UserSent).send(userCommand(c.user));
         break;
-    case State::UserSent: {
-        // The greeting may arrive on its own after USER went out; the
-        // password waits for the answer to USER itself.
-        const bool greetingOnly = std::all_of(replies.begin(), replies.end(), [](const Reply& r) {
-            return r.code.starts_with("1") || r.code == "220";
-        });
-        if (greetingOnly) break;
-        if (findPrefix(replies, "230")) {
-            out.ready();  // logged in without a password
-            break;
-        }
-        out.state(State::PassSent).send(passCommand(c.password));
+    case State::UserSent:
+        userReplies(replies, c, out);
         break;
-    }
     case State::PassSent:
-        if (onlyPreliminary) break;
-        if (findPrefix(replies, "332") || !c.account.empty()) {
-            out.state(State::AcctSent).send(acctCommand(c.account));
-        } else {
-            out.ready();
-        }
+        passwordReplies(replies, c, onlyPreliminary, out);
         break;
     case State::AcctSent:
     case State::CwdSent:
@@ -300,47 +357,15 @@ std::vector<Step> handleReplies(State s, const std::vector<Reply>& replies, cons
         break;
     case State::PasvSent:
     case State::PortSent:
-        if (const Reply* refused = findRefusal(replies)) {
-            out.ftpError(*refused).dropTransfer(false).ready();
-        } else if (s == State::PasvSent) {
-            if (const Reply* r = findPrefix(replies, "227")) {
-                out.with(Step{Step::Kind::OpenDataConnection, r->text, {}, 0});
-            }
-        } else if (c.commandParked) {
-            out.add(Step::Kind::SendParked);
-        } else {
-            out.ready();
-        }
+        dataConnectionReplies(s, replies, c, out);
         break;
     case State::ListSent:
-    case State::RetrSent: {
-        const Reply* refused = findRefusal(replies);
-        if (refused) out.ftpError(*refused);
-        if (refused && s == State::RetrSent) {
-            out.add(Step::Kind::CloseLocalFile).add(Step::Kind::DeleteLocalFile).add(Step::Kind::CloseDataSocket).ready();
-        } else if (findPrefix(replies, "2")) {
-            // The final reply can overtake the last data: the transfer ends
-            // when the data connection closes, so nothing is cut off.
-            if (c.dataSocketOpen) {
-                out.state(State::RetrDraining);
-            } else if (s == State::ListSent) {
-                out.add(Step::Kind::DeliverData).ready();
-            } else {
-                out.add(Step::Kind::FinishTransfer);
-            }
-        } else if (refused) {
-            out.add(Step::Kind::CloseDataSocket).ready();
-        }
+    case State::RetrSent:
+        downloadReplies(s, replies, c, out);
         break;
-    }
     case State::StorSent:
     case State::StoreSending:
-        if (s == State::StorSent) out.state(State::StoreSending);
-        if (const Reply* refused = findRefusal(replies)) {
-            out.ftpError(*refused).add(Step::Kind::CloseLocalFile).add(Step::Kind::CloseDataSocket).ready();
-        } else if (c.passiveMode || c.dataLinked) {
-            out.add(Step::Kind::SendFileChunks);
-        }
+        storeReplies(s, replies, c, out);
         break;
     case State::StoreFinishing:
         if (onlyPreliminary) break;
