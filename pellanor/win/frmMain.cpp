@@ -369,10 +369,13 @@ void frmMain::applyVerseFont() {
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_SWISS, "Arial");
     for (HWND box : txtLocation) SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_locationFont), TRUE);
-    int shown = settings_rules::referenceBoxFor(gVerseFontSize);
-    for (int i = 0; i < 3; ++i)
-        ShowWindow(txtLocation[static_cast<size_t>(i)], i == shown ? SW_SHOWNA : SW_HIDE);
+    showReferenceBoxFor(gVerseFontSize);
     Form_Resize();
+}
+
+void frmMain::showReferenceBoxFor(long verseSize) {
+    auto shown = static_cast<size_t>(settings_rules::referenceBoxFor(verseSize));
+    for (size_t i = 0; i < txtLocation.size(); ++i) ShowWindow(txtLocation[i], i == shown ? SW_SHOWNA : SW_HIDE);
 }
 
 frmMain::LaidOutFor frmMain::currentGeometry() const {

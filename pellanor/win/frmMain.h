@@ -45,6 +45,8 @@ public:
 
     // Lays the controls out for the current client size.
     void Form_Resize();
+    // Shows the one reference box whose height suits the verse size.
+    void showReferenceBoxFor(long verseSize);
 
     // Sleep, wake-up and the notification area.
     void sleepButton();
