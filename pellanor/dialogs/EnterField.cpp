@@ -73,21 +73,9 @@ void EnterField::run(const std::function<void()>& handler) {
 }
 
 LRESULT EnterField::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    HWND edit = m_edit;
     switch (msg) {
-    case WM_GETDLGCODE: {
-        LRESULT code = DefSubclassProc(edit, msg, wp, lp);
-        const MSG* m = reinterpret_cast<const MSG*>(lp);
-        if (m && (m->message == WM_KEYDOWN || m->message == WM_CHAR)) {
-            // Enter reaches the field only while it waits for it; Escape
-            // always goes to the dialog (a multi-line edit would take both).
-            if (m->wParam == VK_RETURN)
-                code = m_armed ? (code | DLGC_WANTALLKEYS) : (code & ~DLGC_WANTALLKEYS);
-            else if (m->message == WM_KEYDOWN && m->wParam == VK_ESCAPE)
-                code &= ~DLGC_WANTALLKEYS;
-        }
-        return code;
-    }
+    case WM_GETDLGCODE:
+        return dialogCode(DefSubclassProc(m_edit, msg, wp, lp), reinterpret_cast<const MSG*>(lp));
     case WM_KEYDOWN:
         // The edit's own Enter handling would press the default button.
         if (wp == VK_RETURN) return 0;
@@ -95,45 +83,73 @@ LRESULT EnterField::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR:
         if (wp == '\n') return 0; // Ctrl+Enter: no line break either
         if (wp == '\r') {
-            if (!m_armed) return 0;
-            bool valid = true;
-            if (m_handlers.enter) valid = m_handlers.enter();
-            // The handler may have moved the focus to another field, which
-            // has taken over the default button by now.
-            if (valid && m_edit && GetFocus() == m_edit) arm(false);
+            enterPressed();
             return 0;
         }
         break;
     case WM_SETFOCUS: {
-        LRESULT r = DefSubclassProc(edit, msg, wp, lp);
-        HWND from = reinterpret_cast<HWND>(wp);
-        if (m_away && !insideDialog(from)) {
-            // Back from a message box or another program: the same field.
-            m_away = false;
-            if (m_armed) arm(true);
-            return r;
-        }
-        m_away = false;
-        selectAll();
-        arm(true);
-        run(m_handlers.gotFocus);
+        LRESULT r = DefSubclassProc(m_edit, msg, wp, lp);
+        focusArrived(reinterpret_cast<HWND>(wp));
         return r;
     }
     case WM_KILLFOCUS: {
-        LRESULT r = DefSubclassProc(edit, msg, wp, lp);
-        if (insideDialog(reinterpret_cast<HWND>(wp))) {
-            arm(false);
-            run(m_handlers.lostFocus);
-        } else {
-            m_away = true;
-        }
+        LRESULT r = DefSubclassProc(m_edit, msg, wp, lp);
+        focusLeft(reinterpret_cast<HWND>(wp));
         return r;
     }
     default:
         break;
     }
-    LRESULT r = DefSubclassProc(edit, msg, wp, lp);
-    // Any change the user makes after a valid Enter calls for a new one.
+    LRESULT r = DefSubclassProc(m_edit, msg, wp, lp);
+    rearmAfterChange(msg);
+    return r;
+}
+
+LRESULT EnterField::dialogCode(LRESULT code, const MSG* m) const {
+    if (m && (m->message == WM_KEYDOWN || m->message == WM_CHAR)) {
+        // Enter reaches the field only while it waits for it; Escape
+        // always goes to the dialog (a multi-line edit would take both).
+        if (m->wParam == VK_RETURN)
+            code = m_armed ? (code | DLGC_WANTALLKEYS) : (code & ~DLGC_WANTALLKEYS);
+        else if (m->message == WM_KEYDOWN && m->wParam == VK_ESCAPE)
+            code &= ~DLGC_WANTALLKEYS;
+    }
+    return code;
+}
+
+void EnterField::enterPressed() {
+    if (!m_armed) return;
+    bool valid = true;
+    if (m_handlers.enter) valid = m_handlers.enter();
+    // The handler may have moved the focus to another field, which
+    // has taken over the default button by now.
+    if (valid && m_edit && GetFocus() == m_edit) arm(false);
+}
+
+void EnterField::focusArrived(HWND from) {
+    if (m_away && !insideDialog(from)) {
+        // Back from a message box or another program: the same field.
+        m_away = false;
+        if (m_armed) arm(true);
+        return;
+    }
+    m_away = false;
+    selectAll();
+    arm(true);
+    run(m_handlers.gotFocus);
+}
+
+void EnterField::focusLeft(HWND to) {
+    if (insideDialog(to)) {
+        arm(false);
+        run(m_handlers.lostFocus);
+    } else {
+        m_away = true;
+    }
+}
+
+// Any change the user makes after a valid Enter calls for a new one.
+void EnterField::rearmAfterChange(UINT msg) {
     switch (msg) {
     case WM_CHAR:
     case WM_KEYDOWN:
@@ -148,7 +164,6 @@ LRESULT EnterField::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return r;
 }
 
 } // namespace ui

@@ -57,6 +57,13 @@ private:
     static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                          UINT_PTR id, DWORD_PTR refData);
     LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // The steps of onMessage: what keys the field asks the dialog for, Enter,
+    // the focus coming and going, and a change after a valid Enter.
+    LRESULT dialogCode(LRESULT code, const MSG* m) const;
+    void enterPressed();
+    void focusArrived(HWND from);
+    void focusLeft(HWND to);
+    void rearmAfterChange(UINT msg);
     // Waiting for Enter: OK is not the default; otherwise it is.
     void arm(bool armed);
     bool insideDialog(HWND other) const;

@@ -16,7 +16,6 @@
 #include "frmOptions_res.h"
 #include "frmTip.h"
 #include "seams.h"
-#include "settings_rules.h"
 
 using dataManipulation::userAction;
 using dataManipulation::kErrorCaption;
@@ -298,11 +297,8 @@ void frmOptions::cmdOK_Click() {
         gDialogCancelled = false;
 
         // One reference box shows, by text size.
-        if (gMainForm && sizeIndex >= 0 && sizeIndex < static_cast<LRESULT>(kFontSizes.size())) {
-            auto shown = static_cast<size_t>(settings_rules::referenceBoxFor(gVerseFontSize));
-            for (size_t i = 0; i < gMainForm->txtLocation.size(); ++i)
-                ShowWindow(gMainForm->txtLocation[i], i == shown ? SW_SHOWNA : SW_HIDE);
-        }
+        if (gMainForm && sizeIndex >= 0 && sizeIndex < static_cast<LRESULT>(kFontSizes.size()))
+            gMainForm->showReferenceBoxFor(gVerseFontSize);
     });
     endModal(IDOK);
 }

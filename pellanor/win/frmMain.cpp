@@ -1,5 +1,5 @@
 // frmMain.cpp
-// The main window's life: creation, the load steps, layout and shutdown.
+// The main window's life: creation, the load steps, layout and messages.
 #include "frmMain.h"
 
 #include <windows.h>
@@ -8,7 +8,6 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <iterator>
 #include <stdexcept>
 
 #include "pellanor/win/GlobalFunctions.h"
@@ -369,10 +368,13 @@ void frmMain::applyVerseFont() {
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_SWISS, "Arial");
     for (HWND box : txtLocation) SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_locationFont), TRUE);
-    int shown = settings_rules::referenceBoxFor(gVerseFontSize);
-    for (int i = 0; i < 3; ++i)
-        ShowWindow(txtLocation[static_cast<size_t>(i)], i == shown ? SW_SHOWNA : SW_HIDE);
+    showReferenceBoxFor(gVerseFontSize);
     Form_Resize();
+}
+
+void frmMain::showReferenceBoxFor(long verseSize) {
+    auto shown = static_cast<size_t>(settings_rules::referenceBoxFor(verseSize));
+    for (size_t i = 0; i < txtLocation.size(); ++i) ShowWindow(txtLocation[i], i == shown ? SW_SHOWNA : SW_HIDE);
 }
 
 frmMain::LaidOutFor frmMain::currentGeometry() const {
@@ -439,16 +441,9 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (currentGeometry() != m_laidOutFor) Form_Resize();
         });
         return 0;
-    case WM_TIMER: {
-        // A tick is an action of its own, even while another waits on a box.
-        dataManipulation::ActionLevel tick;
-        if (wp == timerVerse.id()) timerVerse_Timer();
-        else if (wp == timerSchedule.id()) timerSchedule_Timer();
-        else if (wp == TimerTooltips.id()) TimerTooltips_Timer();
-        else if (wp == tmrPrevNext.id()) tmrPrevNext_Timer();
-        else if (wp == kSoundCheckTimer) settleSoundCheck();
+    case WM_TIMER:
+        onTimer(wp);
         return 0;
-    }
     case WM_ENTERMENULOOP:
         // No tip over an open menu, nor one brought back while it is open.
         hideToolTips();
@@ -458,47 +453,9 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, TRUE, 0);
         return defaultProc(msg, wp, lp);
     case WM_COMMAND:
-        if ((HIWORD(wp) == CBN_DROPDOWN || HIWORD(wp) == CBN_CLOSEUP) &&
-            (reinterpret_cast<HWND>(lp) == ComboTopics || reinterpret_cast<HWND>(lp) == comboTranslations)) {
-            // Nor over an open combo list.
-            bool open = HIWORD(wp) == CBN_DROPDOWN;
-            if (open) hideToolTips();
-            if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, open ? FALSE : TRUE, 0);
-            return 0;
-        }
-        if (HIWORD(wp) == CBN_SELCHANGE && reinterpret_cast<HWND>(lp) == ComboTopics) {
-            ComboTopics_Click();
-            return 0;
-        }
-        if (HIWORD(wp) == CBN_SELCHANGE && reinterpret_cast<HWND>(lp) == comboTranslations) {
-            comboTranslations_Click();
-            return 0;
-        }
-        if (lp == 0 && menuCommand(LOWORD(wp))) return 0;
-        return defaultProc(msg, wp, lp);
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lp);
-        if (!header || header->hwndFrom != m_tooltips || !m_tooltips) return defaultProc(msg, wp, lp);
-        if (header->code == TTN_GETDISPINFOA) {
-            auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
-            info->hinst = nullptr;
-            info->lpszText = const_cast<char*>(listTipText(header->idFrom, (info->uFlags & TTF_IDISHWND) != 0));
-            return 0;
-        }
-        if (header->code == TTN_GETDISPINFOW) {
-            // The tip asks in UTF-16 when the window answered so: the texts
-            // are plain ASCII.
-            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lp);
-            const char* text = listTipText(header->idFrom, (info->uFlags & TTF_IDISHWND) != 0);
-            size_t i = 0;
-            for (; text[i] && i + 1 < std::size(info->szText); ++i) info->szText[i] = static_cast<wchar_t>(text[i]);
-            info->szText[i] = L'\0';
-            info->hinst = nullptr;
-            info->lpszText = info->szText;
-            return 0;
-        }
-        return defaultProc(msg, wp, lp);
-    }
+        return onCommand(wp, lp) ? 0 : defaultProc(msg, wp, lp);
+    case WM_NOTIFY:
+        return onTipNotify(lp) ? 0 : defaultProc(msg, wp, lp);
     case WM_QUERYENDSESSION:
         // Closing is never refused, for a log-off or shutdown either.
         Form_QueryUnload();
@@ -508,102 +465,58 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         // WM_CLOSE before it, so the unload runs here.
         if (wp) Form_Unload();
         return 0;
-    case WM_PAINT: {
-        // Line1: the separator under the top button bar.
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        RECT client;
-        GetClientRect(hwnd(), &client);
-        int y = twToPxY(780);
-        HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-        HGDIOBJ old = SelectObject(dc, pen);
-        MoveToEx(dc, 0, y, nullptr);
-        LineTo(dc, client.right, y);
-        SelectObject(dc, old);
-        DeleteObject(pen);
-        EndPaint(hwnd(), &ps);
+    case WM_PAINT:
+        paintSeparator();
         return 0;
-    }
     default:
         return defaultProc(msg, wp, lp);
     }
 }
 
-void frmMain::Form_QueryUnload() {
-    // Closing is never refused.
+void frmMain::onTimer(WPARAM id) {
+    // A tick is an action of its own, even while another waits on a box.
+    dataManipulation::ActionLevel tick;
+    if (id == timerVerse.id()) timerVerse_Timer();
+    else if (id == timerSchedule.id()) timerSchedule_Timer();
+    else if (id == TimerTooltips.id()) TimerTooltips_Timer();
+    else if (id == tmrPrevNext.id()) tmrPrevNext_Timer();
+    else if (id == kSoundCheckTimer) settleSoundCheck();
 }
 
-void frmMain::onClose() {
-    Form_QueryUnload();
-    Form_Unload();
-}
-
-void frmMain::Form_Unload() {
-    // Once only: the end of a session unloads, and a close may follow.
-    if (m_unloaded) return;
-    m_unloaded = true;
-    releaseTrayAndTimers();
-    // The program is ending: a setting that cannot be saved keeps its
-    // earlier value, and a box now would hold up log-off.
-    dataManipulation::quietly([&] {
-        settleSoundCheck();
-        ui::Window::closeOtherForms(this);
-        if (formLoaded) {
-            saveWindowPlace();
-            countThisShowing();
-            registry::saveUserSettings(lRepeatCtr, currentTopicFile(),
-                                       buttonSoundsOffered() ? std::optional<bool>(buttonSoundsOn)
-                                                             : std::nullopt);
-        }
-    });
-    // In every case the help windows go too.
-    seams::htmlHelp(nullptr, std::string(), HH_CLOSE_ALL, 0);
-}
-
-// Whatever road ends the program while it sleeps, the icon goes and the
-// window procedure comes back; no timer fires into the closing window.
-void frmMain::releaseTrayAndTimers() {
-    if (sysTray::gHooked && sysTray::gHookedWnd == hwnd()) sysTray::unhookWindow();
-    if (sysTray::gIconShown) sysTray::deleteTrayIcon();
-    for (FormTimer* t : {&timerVerse, &timerSchedule, &TimerTooltips, &tmrPrevNext}) t->setEnabled(false);
-}
-
-// The place, unless minimised.
-void frmMain::saveWindowPlace() {
-    if (IsIconic(hwnd())) return;
-    RECT r;
-    GetWindowRect(hwnd(), &r);
-    using registry::saveSetting;
-    namespace settings = settings_rules::settings;
-    saveSetting(settings::mainLeft, std::to_string(r.left * ui::twipsPerPixelX()));
-    saveSetting(settings::mainTop, std::to_string(r.top * ui::twipsPerPixelY()));
-    saveSetting(settings::mainWidth, std::to_string((r.right - r.left) * ui::twipsPerPixelX()));
-    saveSetting(settings::mainHeight, std::to_string((r.bottom - r.top) * ui::twipsPerPixelY()));
-}
-
-// This showing counts; the next start shows the next verse once the verse
-// has been shown often enough.
-void frmMain::countThisShowing() {
-    lRepeatCtr[0] -= 1;
-    if (lRepeatCtr[0] <= 0) {
-        (void)getNewVerseIndex();
-        lRepeatCtr[0] = gRepeatCount[0];
+bool frmMain::onCommand(WPARAM wp, LPARAM lp) {
+    const auto from = reinterpret_cast<HWND>(lp);
+    if ((HIWORD(wp) == CBN_DROPDOWN || HIWORD(wp) == CBN_CLOSEUP) && (from == ComboTopics || from == comboTranslations)) {
+        // Nor over an open combo list.
+        bool open = HIWORD(wp) == CBN_DROPDOWN;
+        if (open) hideToolTips();
+        if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, open ? FALSE : TRUE, 0);
+        return true;
     }
+    if (HIWORD(wp) == CBN_SELCHANGE && from == ComboTopics) {
+        ComboTopics_Click();
+        return true;
+    }
+    if (HIWORD(wp) == CBN_SELCHANGE && from == comboTranslations) {
+        comboTranslations_Click();
+        return true;
+    }
+    return lp == 0 && menuCommand(LOWORD(wp));
 }
 
-std::string frmMain::currentTopicFile() const {
-    long k = currentTopicIndex();
-    return k >= 0 ? gTopics[static_cast<size_t>(k)].fileName : std::string();
-}
-
-void frmMain::onDestroyed() {
-    destroyMenus();
-    for (auto& images : m_buttonImages)
-        for (HBITMAP& b : images) {
-            if (b) DeleteObject(b);
-            b = nullptr;
-        }
-    if (gMainForm == this) PostQuitMessage(0);
+// Line1: the separator under the top button bar.
+void frmMain::paintSeparator() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd(), &ps);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    int y = twToPxY(780);
+    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, 0, y, nullptr);
+    LineTo(dc, client.right, y);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+    EndPaint(hwnd(), &ps);
 }
 
 bool frmMain::firstRun(bool& newVersion) {

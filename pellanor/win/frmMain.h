@@ -45,6 +45,8 @@ public:
 
     // Lays the controls out for the current client size.
     void Form_Resize();
+    // Shows the one reference box whose height suits the verse size.
+    void showReferenceBoxFor(long verseSize);
 
     // Sleep, wake-up and the notification area.
     void sleepButton();
@@ -237,6 +239,11 @@ private:
     // The text of the status bar's and the lists' tip about to show (tool:
     // a window, or a panel 1 to 4); none while a list is open.
     const char* listTipText(UINT_PTR tool, bool isWindow) const;
+    // Steps of the window procedure; true when the message was answered.
+    bool onTipNotify(LPARAM lp);
+    bool onCommand(WPARAM wp, LPARAM lp);
+    void onTimer(WPARAM id);
+    void paintSeparator();
     long currentTopicIndex() const;
 
     std::unique_ptr<ToolTipForm> m_toolTipForm;

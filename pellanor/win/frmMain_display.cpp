@@ -268,6 +268,30 @@ const char* frmMain::listTipText(UINT_PTR tool, bool isWindow) const {
     return "";
 }
 
+bool frmMain::onTipNotify(LPARAM lp) {
+    auto* header = reinterpret_cast<NMHDR*>(lp);
+    if (!header || header->hwndFrom != m_tooltips || !m_tooltips) return false;
+    if (header->code == TTN_GETDISPINFOA) {
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
+        info->hinst = nullptr;
+        info->lpszText = const_cast<char*>(listTipText(header->idFrom, (info->uFlags & TTF_IDISHWND) != 0));
+        return true;
+    }
+    if (header->code == TTN_GETDISPINFOW) {
+        // The tip asks in UTF-16 when the window answered so: the texts
+        // are plain ASCII.
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(lp);
+        const char* text = listTipText(header->idFrom, (info->uFlags & TTF_IDISHWND) != 0);
+        size_t i = 0;
+        for (; text[i] && i + 1 < std::size(info->szText); ++i) info->szText[i] = static_cast<wchar_t>(text[i]);
+        info->szText[i] = L'\0';
+        info->hinst = nullptr;
+        info->lpszText = info->szText;
+        return true;
+    }
+    return false;
+}
+
 Outcome frmMain::nextVerse() {
     return guarded(hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP, [&] {
         long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;

@@ -7,6 +7,7 @@
 
 #include <stdexcept>
 
+#include "common/com/bstr.h"
 #include "pellanor/win/GlobalFunctions.h"
 #include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
@@ -294,14 +295,8 @@ Outcome frmMain::handleFailedPatchInstall(bool& updateStarted) {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
         UpdateWindow(hwnd());
         std::string app = seams::programFolder() + "\\update.exe";
-        auto widen = [](const std::string& s) {
-            int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()), nullptr, 0);
-            std::wstring w(static_cast<size_t>(n), L'\0');
-            MultiByteToWideChar(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()), w.data(), n);
-            return w;
-        };
-        std::wstring password = widen(gAdminPassword);
-        bool started = seams::startAsUser(widen(gAdminUser), password, widen(app));
+        std::wstring password = com::toWide(gAdminPassword);
+        bool started = seams::startAsUser(com::toWide(gAdminUser), password, com::toWide(app));
         // The password is not kept once it has been used.
         SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
         wipeAdminPassword();

@@ -59,7 +59,7 @@ void frmMain::schedulerButton() {
 Outcome frmMain::sendToSysTray() {
     return guarded(hwnd(), "sendToSysTray", kErrorCaption, MB_ICONSTOP, [&] {
         hideToolTips();
-        sysTray::hookWindow(hwnd());
+        sysTray::hookWindow(hwnd(), {[this] { mnuRCPrestore(); }, [this] { SysTrayMouseEventHandler(); }});
         if (!m_sysTrayForm) m_sysTrayForm = std::make_unique<FrmSysTray>();
         HICON icon = m_sysTrayForm->icon();
         sysTray::addTrayIcon(hwnd(), static_cast<UINT>(reinterpret_cast<UINT_PTR>(icon)), icon,

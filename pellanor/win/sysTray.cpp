@@ -1,11 +1,12 @@
 // sysTray.cpp
 #include "sysTray.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 
 #include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
-#include "frmMain.h"
 #include "seams.h"
 #include "verse_display.h"
 
@@ -34,22 +35,16 @@ void deleteTrayIcon() {
     gIconShown = false;
 }
 
-void hookWindow(HWND window) {
-    if (gHooked) return;
-    gHookedWnd = window;
-    gOldWndProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
-    gHooked = true;
-}
+namespace {
 
-void unhookWindow() {
-    if (!gHooked) return;
-    SetWindowLongPtrA(gHookedWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gOldWndProc));
-    gHooked = false;
-}
+Handlers gHandlers;
 
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (!gHooked) return 0;
+LRESULT CALLBACK hookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_NCDESTROY) {
+        // A window that goes while asleep takes its hook with it.
+        unhookWindow();
+        return DefSubclassProc(hwnd, msg, wp, lp);
+    }
     try {
         // The tip is rewritten on every message so it is always current.
         if (gSleepCountdown)
@@ -58,11 +53,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             setTip("Pellanor - Program will wake up at " + gSchedulerTime);
         if (gIconShown) seams::notifyIcon(NIM_MODIFY, &gTrayIconData);
         if (msg == kCallbackMessage && lp == WM_LBUTTONDBLCLK) {
-            if (gMainForm) gMainForm->mnuRCPrestore();
+            if (auto restore = gHandlers.restore) restore();
             return 0;
         }
         if (msg == kCallbackMessage && lp == WM_RBUTTONDOWN) {
-            if (gMainForm) gMainForm->SysTrayMouseEventHandler();
+            if (auto menu = gHandlers.menu) menu();
             return -1;
         }
     } catch (...) {
@@ -71,7 +66,23 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // every message, so it is only logged.
         dataManipulation::logCaught("sysTray_WindowProc");
     }
-    return CallWindowProcA(gOldWndProc, hwnd, msg, wp, lp);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+} // namespace
+
+void hookWindow(HWND window, Handlers handlers) {
+    if (gHooked) return;
+    if (!SetWindowSubclass(window, hookProc, 0, 0)) return;
+    gHookedWnd = window;
+    gHandlers = std::move(handlers);
+    gHooked = true;
+}
+
+void unhookWindow() {
+    if (!gHooked) return;
+    RemoveWindowSubclass(gHookedWnd, hookProc, 0);
+    gHooked = false;
 }
 
 } // namespace sysTray

@@ -202,6 +202,21 @@ TEST_F(Sleep, ClosingWhileAsleepCleansUp) {
     EXPECT_EQ(tray.back().message, static_cast<DWORD>(NIM_DELETE));
 }
 
+// A hooked window that goes without being unhooked must not keep the hook
+// taken, or no later sleep could hook the main window.
+TEST_F(Sleep, AWindowThatGoesWhileHookedFreesTheHook) {
+    start();
+    HWND other = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    sysTray::hookWindow(other, {});
+    ASSERT_TRUE(sysTray::gHooked);
+    DestroyWindow(other);
+    EXPECT_FALSE(sysTray::gHooked);
+    form->sleepButton();
+    EXPECT_TRUE(sysTray::gHooked);
+    EXPECT_EQ(sysTray::gHookedWnd, form->hwnd());
+}
+
 TEST_F(Sleep, WindowsSchedulerMethodEndsTheProgram) {
     setUserSetting("useTheWindowsScheduler", "true");
     start();
