@@ -28,12 +28,6 @@ std::vector<std::string> splitLines(std::string_view content);
 // The lines of the file at path; false (and no lines) when it cannot be read.
 bool readLines(const std::string& path, std::vector<std::string>& lines);
 
-// Puts size (points) on the main window's (gMainForm) verse box and, with
-// references, on its three reference boxes, then repaints the main window.
-// Nothing when there is no main window. The reference boxes' fonts live as
-// long as the program, so a box may keep one after a dialog has gone.
-void setVerseFontSize(long size, bool references);
-
 // Shows a Form modally over owner (ui::showModalForm): the user's actions
 // in it each stand alone, and the action that opened it goes on as it was
 // once it is gone.

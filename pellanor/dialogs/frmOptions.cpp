@@ -20,7 +20,6 @@
 using dataManipulation::userAction;
 using dataManipulation::kErrorCaption;
 using dataManipulation::quietly;
-using dialog_shared::setVerseFontSize;
 
 namespace {
 
@@ -33,6 +32,12 @@ const char* const kRepeatNotNumeric =
 // has settled, so a message box or the focus going back to the field never
 // happens inside the focus change itself. wParam: 0 snooze, 1 and 2 repeat.
 constexpr UINT kValidateField = WM_APP + 0x130;
+
+// The main window previews a size while the dialog is up; nothing when
+// there is no main window.
+void previewSize(long size, bool references) {
+    if (gMainForm) gMainForm->setVerseFontSize(size, references);
+}
 
 // The list index of a size; -1 when the list does not offer it.
 int fontSizeIndex(long size) {
@@ -266,7 +271,7 @@ void frmOptions::comboFontSize_Click() {
             MB_ICONINFORMATION, [&] {
                 LRESULT index = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
                 if (index < 0 || index >= static_cast<LRESULT>(kFontSizes.size())) return;
-                setVerseFontSize(8 + 2 * static_cast<long>(index), true);
+                previewSize(8 + 2 * static_cast<long>(index), true);
             });
 }
 
@@ -304,7 +309,7 @@ void frmOptions::cmdOK_Click() {
 }
 
 void frmOptions::cmdCancel_Click() {
-    quietly([] { setVerseFontSize(gVerseFontSize, true); });
+    quietly([] { previewSize(gVerseFontSize, true); });
     endModal(IDCANCEL);
 }
 
@@ -316,7 +321,7 @@ void frmOptions::OnCancel() {
 void frmOptions::Form_QueryUnload() {
     // Every close shows the saved size again; the reference boxes too, so
     // the close box never leaves them at a size that was not chosen.
-    quietly([] { setVerseFontSize(gVerseFontSize, true); });
+    quietly([] { previewSize(gVerseFontSize, true); });
 }
 
 void frmOptions::cmdShowTip_Click() {

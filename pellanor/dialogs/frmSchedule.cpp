@@ -11,6 +11,7 @@
 #include "dataManipulation.h"
 #include "dialog_shared.h"
 #include "frmLogin.h"
+#include "frmMain.h"
 #include "frmSchedule_res.h"
 #include "registry.h"
 #include "schedule_rules.h"
@@ -308,7 +309,7 @@ void frmSchedule::cmdHelp_Click() {
 void frmSchedule::Form_QueryUnload() {
     // The saved verse size goes back on the main window, whatever an
     // earlier live preview left there.
-    dialog_shared::setVerseFontSize(gVerseFontSize, false);
+    if (gMainForm) gMainForm->setVerseFontSize(gVerseFontSize, false);
     // Overwrite the password box's text in place before it goes.
     HWND box = txtUserName[1];
     int n = box ? GetWindowTextLengthA(box) : 0;

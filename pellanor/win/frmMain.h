@@ -47,6 +47,11 @@ public:
     void Form_Resize();
     // Shows the one reference box whose height suits the verse size.
     void showReferenceBoxFor(long verseSize);
+    // Puts size (points) on the verse box and, with references, on the
+    // three reference boxes, then repaints: a dialog's preview of a size.
+    // The reference boxes' fonts live as long as the program, so a box may
+    // keep one after the dialog has gone.
+    void setVerseFontSize(long size, bool references);
 
     // Sleep, wake-up and the notification area.
     void sleepButton();

@@ -6,10 +6,13 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 #include <iterator>
 #include <stdexcept>
 
 #include "pellanor/win/Module1.h"
+#include "common/win32/handles.h"
 #include "dataManipulation.h"
 #include "frmMain.h"
 #include "seams.h"
@@ -443,4 +446,56 @@ Outcome frmMain::changeTranslations(long translationIndex) {
         gTopics = t.topics;
         if (gParallelTranslation && !current.isUserFile) loadParallelTranslations(file);
     });
+}
+
+namespace {
+
+struct GdiTraits {
+    static HGDIOBJ invalid() { return nullptr; }
+    static void close(HGDIOBJ h) { DeleteObject(h); }
+};
+using GdiObject = win32::UniqueHandle<HGDIOBJ, GdiTraits>;
+
+// The reference boxes' font at a size: their own face and weight. The fonts
+// live as long as the program, so a box may keep one after the dialog.
+HFONT referenceFont(HWND box, long size) {
+    static std::map<long, GdiObject> fonts;
+    auto found = fonts.find(size);
+    if (found != fonts.end()) return static_cast<HFONT>(found->second.get());
+    LOGFONTA lf{};
+    HFONT current = reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0));
+    if (!current || GetObjectA(current, sizeof lf, &lf) != sizeof lf) {
+        lf = LOGFONTA{};
+        lf.lfWeight = FW_BOLD;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lf.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+        std::strcpy(lf.lfFaceName, "Arial");
+    }
+    HDC dc = GetDC(nullptr);
+    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    lf.lfHeight = -MulDiv(static_cast<int>(size), dpi, 72);
+    lf.lfWidth = 0;
+    HFONT font = CreateFontIndirectA(&lf);
+    if (font) fonts.emplace(size, GdiObject(font));
+    return font;
+}
+
+} // namespace
+
+void frmMain::setVerseFontSize(long size, bool references) {
+    CHARFORMAT2A cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_SIZE;
+    cf.yHeight = size * 20;
+    SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+    SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+    if (references)
+        for (HWND box : txtLocation)
+            if (HFONT font = box ? referenceFont(box, size) : nullptr)
+                SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (hwnd()) {
+        InvalidateRect(hwnd(), nullptr, TRUE);
+        UpdateWindow(hwnd());
+    }
 }
