@@ -60,9 +60,12 @@ TEST_F(RunningUpdate, ListCanNeitherReplaceASystemFileNorFakeAPatch) {
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(frmMain::mnuUpdates, 0), 0);
     HWND dlg = waitForWindow("Pellanor Auto Update", 10000, pid());
     ASSERT_NE(dlg, nullptr);
+    // The click goes in once the dialog is up and taking input; a loaded
+    // machine can take a while to fetch and show the lists.
+    for (DWORD t0 = GetTickCount(); !IsWindowVisible(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
     clickItem(dlg, IDC_AU_STARTVERIFY);
     HWND list = GetDlgItem(dlg, IDC_AU_LIST1);
-    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 15000; Sleep(50))
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 30000; Sleep(50))
         if (SendMessageA(list, LB_GETCOUNT, 0, 0) == 2 && IsWindowEnabled(GetDlgItem(dlg, IDC_AU_UPDATE))) break;
     ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
     clickItem(dlg, IDC_AU_UPDATE);
