@@ -353,12 +353,7 @@ void frmMain::failurePath() {
 }
 
 void frmMain::applyVerseFont() {
-    CHARFORMAT2A cf{};
-    cf.cbSize = sizeof cf;
-    cf.dwMask = CFM_SIZE;
-    cf.yHeight = gVerseFontSize * 20;
-    SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
-    SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+    sizeVerseBox(gVerseFontSize);
 
     if (m_locationFont) DeleteObject(m_locationFont);
     HDC dc = GetDC(hwnd());

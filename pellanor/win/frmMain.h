@@ -231,6 +231,7 @@ private:
     LRESULT picButtonEvent(WPARAM id, LPARAM lp);
     static UINT picButtonEventMessage();
     void applyVerseFont();
+    void sizeVerseBox(long size);
     void setPanel(int panel, const std::string& text);
     void sizeStatusPanels();
     void loadParallelTranslations(const std::string& fileName);

@@ -483,13 +483,18 @@ HFONT referenceFont(HWND box, long size) {
 
 } // namespace
 
-void frmMain::setVerseFontSize(long size, bool references) {
+// The verse box's text and its text to come at size points.
+void frmMain::sizeVerseBox(long size) {
     CHARFORMAT2A cf{};
     cf.cbSize = sizeof cf;
     cf.dwMask = CFM_SIZE;
     cf.yHeight = size * 20;
     SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
     SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+}
+
+void frmMain::setVerseFontSize(long size, bool references) {
+    sizeVerseBox(size);
     if (references)
         for (HWND box : txtLocation)
             if (HFONT font = box ? referenceFont(box, size) : nullptr)
