@@ -64,16 +64,6 @@ int windowsCaptioned(DWORD pid, const char* caption) {
     return c.n;
 }
 
-// A left click where the pointer is put, as the mouse gives it.
-void clickAt(POINT p) {
-    SetCursorPos(p.x, p.y);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
-}
-
 // Waits for a message box of the program; null when none came.
 HWND waitForMessageBox(DWORD pid, DWORD timeoutMs) {
     for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < timeoutMs; Sleep(30))

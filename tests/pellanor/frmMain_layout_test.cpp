@@ -302,16 +302,6 @@ void pumpFor(DWORD ms) {
         }
 }
 
-// A click of the real mouse where the pointer is put.
-void clickAt(POINT p) {
-    SetCursorPos(p.x, p.y);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
-}
-
 // The user clicks into a list's box before its tip came and moves on over
 // the box while the list is open: no tip comes over the list. Once the list
 // is closed, the tip comes again.

@@ -191,4 +191,13 @@ std::string messageBoxText(HWND box) {
     return text;
 }
 
+void clickAt(POINT p) {
+    SetCursorPos(p.x, p.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
 } // namespace testsupport

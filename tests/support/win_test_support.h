@@ -67,6 +67,9 @@ HWND waitForWindow(const char* caption, DWORD timeoutMs, DWORD processId = 0);
 HWND waitForFilledChild(HWND parent, const char* className, DWORD timeoutMs);
 // The static text of a message box.
 std::string messageBoxText(HWND box);
+// A left click of the real mouse where the pointer is put, as the mouse
+// gives it.
+void clickAt(POINT p);
 
 // The command-line arguments given to the test program after GoogleTest's.
 extern std::vector<std::string> gArgs;
