@@ -55,8 +55,8 @@ bool AboutBox::OnInit() {
     return true;
 }
 
-HFONT AboutBox::deriveFont(int controlId, LONG height, LONG weight, bool italic, GdiObject& owner) const {
-    if (owner) return static_cast<HFONT>(owner.get());
+HFONT AboutBox::deriveFont(int controlId, LONG height, LONG weight, bool italic, win32::Font& owner) const {
+    if (owner) return owner.get();
     HFONT base = reinterpret_cast<HFONT>(sendItemMessage(controlId, WM_GETFONT));
     if (!base) base = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     LOGFONTA lf{};
@@ -65,7 +65,7 @@ HFONT AboutBox::deriveFont(int controlId, LONG height, LONG weight, bool italic,
     lf.lfWeight = weight;
     lf.lfItalic = italic ? TRUE : FALSE;
     owner.reset(CreateFontIndirectA(&lf));
-    return static_cast<HFONT>(owner.get());
+    return owner.get();
 }
 
 bool AboutBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -14,12 +14,6 @@
 
 namespace orvane36 {
 
-struct GdiObjectTraits {
-    static HGDIOBJ invalid() noexcept { return nullptr; }
-    static void close(HGDIOBJ h) noexcept { DeleteObject(h); }
-};
-using GdiObject = win32::UniqueHandle<HGDIOBJ, GdiObjectTraits>;
-
 // The text colour of the icon and version statics (blue).
 inline constexpr COLORREF kAboutAccent = RGB(0, 0, 255);
 
@@ -49,14 +43,14 @@ protected:
 
 private:
     // A font like the dialog's, in the given height, weight and slant.
-    HFONT deriveFont(int controlId, LONG height, LONG weight, bool italic, GdiObject& owner) const;
+    HFONT deriveFont(int controlId, LONG height, LONG weight, bool italic, win32::Font& owner) const;
 
     // Made once per dialog in OnInit; deleted with the object, after the
     // window that used them.
-    GdiObject m_nameFont;
-    GdiObject m_versionFont;
-    GdiObject m_productFont;
-    GdiObject m_noticeFont;
+    win32::Font m_nameFont;
+    win32::Font m_versionFont;
+    win32::Font m_productFont;
+    win32::Font m_noticeFont;
 };
 
 } // namespace orvane36

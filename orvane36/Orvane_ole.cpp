@@ -8,6 +8,7 @@
 #include "Orvane.h"
 #include "common/com/module.h"
 #include "common/com/trace.h"
+#include "common/win32/handles.h"
 #include "control_error.h"
 #include "resource.h"
 #include "saved_control.h"
@@ -27,19 +28,17 @@ std::atomic<HICON> gIcon{nullptr};
 HICON Orvane::sharedIcon() noexcept {
     HICON icon = gIcon.load();
     if (icon) return icon;
-    icon = static_cast<HICON>(LoadImageA(com::moduleHandle(), MAKEINTRESOURCEA(IDI_ORVANE), IMAGE_ICON, 0, 0,
-                                         LR_DEFAULTCOLOR));
+    win32::Icon loaded(static_cast<HICON>(LoadImageA(com::moduleHandle(), MAKEINTRESOURCEA(IDI_ORVANE), IMAGE_ICON,
+                                                     0, 0, LR_DEFAULTCOLOR)));
     HICON expected = nullptr;
-    if (icon && !gIcon.compare_exchange_strong(expected, icon)) {
-        DestroyIcon(icon);
-        return expected;
-    }
-    return icon;
+    // Another thread's icon came first: this one goes.
+    if (loaded && !gIcon.compare_exchange_strong(expected, loaded.get())) return expected;
+    return loaded.release();
 }
 
 // Any control going takes the icon with it; the next drawing loads it again.
 void Orvane::ReleaseSharedIcon() noexcept {
-    if (HICON icon = gIcon.exchange(nullptr)) DestroyIcon(icon);
+    win32::Icon going(gIcon.exchange(nullptr));
 }
 
 // --- IOleObject ------------------------------------------------------------

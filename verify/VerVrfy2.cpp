@@ -61,7 +61,6 @@ VerVrfy2::VerVrfy2() = default;
 
 VerVrfy2::~VerVrfy2() {
     if (VerVrfyControl::gRegisterTarget == this) VerVrfyControl::gRegisterTarget = nullptr;
-    if (m_white) DeleteObject(m_white);
 }
 
 bool VerVrfy2::load(HWND owner) {
@@ -105,7 +104,7 @@ void VerVrfy2::Form_Load() {
     textTabs = {88, 176, 264};
     if (colorCountOf && colorCountOf(hwnd()) == 2) {
         whiteBackground = true;
-        if (!m_white) m_white = CreateSolidBrush(RGB(255, 255, 255));
+        if (!m_white) m_white.reset(CreateSolidBrush(RGB(255, 255, 255)));
         InvalidateRect(hwnd(), nullptr, TRUE);
     }
     SendMessageA(DetailText, EM_SETREADONLY, TRUE, 0);
@@ -282,13 +281,13 @@ bool VerVrfy2::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return false;
     case WM_CTLCOLORDLG:
         if (!whiteBackground || !m_white) return false;
-        result = reinterpret_cast<LRESULT>(m_white);
+        result = reinterpret_cast<LRESULT>(m_white.get());
         return true;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
         if (!whiteBackground || !m_white || reinterpret_cast<HWND>(lp) != DetailText) return false;
         SetBkColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 255));
-        result = reinterpret_cast<LRESULT>(m_white);
+        result = reinterpret_cast<LRESULT>(m_white.get());
         return true;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);

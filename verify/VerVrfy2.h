@@ -18,6 +18,7 @@
 #include "VerVrfyControl.h"
 #include "common/ui/Dialog.h"
 #include "common/ui/PictureButton.h"
+#include "common/win32/handles.h"
 #include "verify/late_bound.h"
 
 // Orvane1's saved form data: a slave control with an empty file list and
@@ -90,7 +91,7 @@ private:
 
     std::optional<latebound::ControlError> m_loadError;
     bool m_loaded = false;
-    HBRUSH m_white = nullptr;
+    win32::Brush m_white;
     // The register button: its caption on cmdRegisterBackColor.
     ui::PictureButton m_registerButton;
 };

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "common/win32/handles.h"
+
 namespace ui {
 namespace {
 
@@ -116,14 +118,13 @@ void PictureButton::paint(HDC dc, RECT rc, State state, bool disabled, bool focu
 
 void PictureButton::paintPictures(HDC dc, const RECT& rc, State state) const {
     if (HBITMAP bmp = picture(state)) {
-        HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(mem, bmp);
+        win32::MemoryDC mem(CreateCompatibleDC(dc));
+        HGDIOBJ old = SelectObject(mem.get(), bmp);
         BITMAP bm;
         GetObjectA(bmp, sizeof bm, &bm);
-        StretchBlt(dc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, mem, 0, 0, bm.bmWidth, bm.bmHeight,
-                   SRCCOPY);
-        SelectObject(mem, old);
-        DeleteDC(mem);
+        StretchBlt(dc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, mem.get(), 0, 0, bm.bmWidth,
+                   bm.bmHeight, SRCCOPY);
+        SelectObject(mem.get(), old);
         return;
     }
     RECT r = rc;
@@ -155,9 +156,8 @@ void PictureButton::paintPush(HDC dc, RECT rc, State state) const {
 }
 
 void PictureButton::paintColour(HDC dc, RECT rc, State state, bool disabled) const {
-    HBRUSH brush = CreateSolidBrush(fromOleColor(m_back));
-    FillRect(dc, &rc, brush);
-    DeleteObject(brush);
+    win32::Brush brush(CreateSolidBrush(fromOleColor(m_back)));
+    FillRect(dc, &rc, brush.get());
     DrawEdge(dc, &rc, state == Down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));

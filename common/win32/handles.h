@@ -35,32 +35,38 @@ private:
     T m_h = Traits::invalid();
 };
 
-struct KernelHandleTraits {
-    static HANDLE invalid() { return nullptr; }
-    static void close(HANDLE h) { CloseHandle(h); }
+// A handle that is null when empty, or INVALID_HANDLE_VALUE when empty,
+// and is let go of by the call Close.
+template <typename T, auto Close>
+struct NullHandleTraits {
+    static T invalid() { return nullptr; }
+    static void close(T h) { Close(h); }
 };
-struct FileHandleTraits {
+template <auto Close>
+struct InvalidHandleTraits {
     static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) { CloseHandle(h); }
+    static void close(HANDLE h) { Close(h); }
 };
-struct FindHandleTraits {
-    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) { FindClose(h); }
-};
-struct RegKeyTraits {
-    static HKEY invalid() { return nullptr; }
-    static void close(HKEY h) { RegCloseKey(h); }
-};
-struct ModuleTraits {
-    static HMODULE invalid() { return nullptr; }
-    static void close(HMODULE h) { FreeLibrary(h); }
-};
+template <typename T, auto Close>
+using NullHandle = UniqueHandle<T, NullHandleTraits<T, Close>>;
 
-using Handle = UniqueHandle<HANDLE, KernelHandleTraits>;
-using File = UniqueHandle<HANDLE, FileHandleTraits>;
-using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
-using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
-using Module = UniqueHandle<HMODULE, ModuleTraits>;
+using Handle = NullHandle<HANDLE, &CloseHandle>;
+using File = UniqueHandle<HANDLE, InvalidHandleTraits<&CloseHandle>>;
+using FindHandle = UniqueHandle<HANDLE, InvalidHandleTraits<&FindClose>>;
+using RegKey = NullHandle<HKEY, &RegCloseKey>;
+using Module = NullHandle<HMODULE, &FreeLibrary>;
+// A GDI object the program made (font, brush, pen, bitmap), typed as made
+// so get() needs no cast. It must not be selected into a DC when it goes.
+template <typename T>
+using GdiObject = NullHandle<T, &DeleteObject>;
+using Font = GdiObject<HFONT>;
+using Brush = GdiObject<HBRUSH>;
+using Pen = GdiObject<HPEN>;
+using Bitmap = GdiObject<HBITMAP>;
+// An icon the program loaded or made; not one LoadIcon gives (shared).
+using Icon = NullHandle<HICON, &DestroyIcon>;
+// A memory DC from CreateCompatibleDC (not one from GetDC or BeginPaint).
+using MemoryDC = NullHandle<HDC, &DeleteDC>;
 
 // A function a loaded module exports (by name, or by ordinal through
 // MAKEINTRESOURCEA), typed as the caller declares it; null when the module

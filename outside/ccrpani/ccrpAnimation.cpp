@@ -14,24 +14,17 @@ constexpr int kStdFrames = 16;
 
 constexpr std::array<long, 6> kStandardClips = {150, 151, 152, 161, 164, 256};
 
-struct GdiObject {
-    HGDIOBJ h;
-    ~GdiObject() {
-        if (h) DeleteObject(h);
-    }
-};
-
 void fillRect(HDC dc, int l, int t, int r, int b, COLORREF c) {
     RECT rc{l, t, r, b};
-    GdiObject brush{CreateSolidBrush(c)};
-    FillRect(dc, &rc, static_cast<HBRUSH>(brush.h));
+    win32::Brush brush(CreateSolidBrush(c));
+    FillRect(dc, &rc, brush.get());
 }
 
 void ellipse(HDC dc, int l, int t, int r, int b, COLORREF fill, COLORREF line) {
-    GdiObject brush{CreateSolidBrush(fill)};
-    GdiObject pen{CreatePen(PS_SOLID, 1, line)};
-    HGDIOBJ ob = SelectObject(dc, brush.h);
-    HGDIOBJ op = SelectObject(dc, pen.h);
+    win32::Brush brush(CreateSolidBrush(fill));
+    win32::Pen pen(CreatePen(PS_SOLID, 1, line));
+    HGDIOBJ ob = SelectObject(dc, brush.get());
+    HGDIOBJ op = SelectObject(dc, pen.get());
     Ellipse(dc, l, t, r, b);
     SelectObject(dc, ob);
     SelectObject(dc, op);
@@ -39,17 +32,14 @@ void ellipse(HDC dc, int l, int t, int r, int b, COLORREF fill, COLORREF line) {
 
 // The standard clips: a sheet travelling from a globe to a folder, its
 // colour telling the clips apart. Frames side by side, white background.
-HBITMAP drawStandardClip(long clip) {
+win32::Bitmap drawStandardClip(long clip) {
     HDC screen = GetDC(nullptr);
-    HBITMAP strip = CreateCompatibleBitmap(screen, kStdSize * kStdFrames, kStdSize);
-    HDC dc = CreateCompatibleDC(screen);
+    win32::Bitmap strip(CreateCompatibleBitmap(screen, kStdSize * kStdFrames, kStdSize));
+    win32::MemoryDC owned(CreateCompatibleDC(screen));
     ReleaseDC(nullptr, screen);
-    if (!strip || !dc) {
-        if (strip) DeleteObject(strip);
-        if (dc) DeleteDC(dc);
-        return nullptr;
-    }
-    HGDIOBJ old = SelectObject(dc, strip);
+    if (!strip || !owned) return {};
+    HDC dc = owned.get();
+    HGDIOBJ old = SelectObject(dc, strip.get());
     const COLORREF sheet = clip == 256 ? RGB(255, 255, 255) : RGB(255, 255, 200 - (clip % 5) * 30);
     for (int f = 0; f < kStdFrames; ++f) {
         const int x0 = f * kStdSize;
@@ -68,7 +58,6 @@ HBITMAP drawStandardClip(long clip) {
         for (int line = 0; line < 3; ++line) fillRect(dc, sx + 2, sy + 3 + line * 3, sx + 8, sy + 4 + line * 3, RGB(120, 120, 120));
     }
     SelectObject(dc, old);
-    DeleteDC(dc);
     return strip;
 }
 
@@ -172,21 +161,18 @@ void ccrpAnimation::paint(HDC dc) {
     if (!m_strip) return;
     const int x = m_center ? (rc.right - m_frameSize) / 2 : 0;
     const int y = m_center ? (rc.bottom - m_frameSize) / 2 : 0;
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, m_strip);
-    BitBlt(dc, x, y, m_frameSize, m_frameSize, mem, m_current * m_frameSize, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteDC(mem);
+    win32::MemoryDC mem(CreateCompatibleDC(dc));
+    HGDIOBJ old = SelectObject(mem.get(), m_strip.get());
+    BitBlt(dc, x, y, m_frameSize, m_frameSize, mem.get(), m_current * m_frameSize, 0, SRCCOPY);
+    SelectObject(mem.get(), old);
 }
 
-bool ccrpAnimation::adopt(HBITMAP strip) {
+bool ccrpAnimation::adopt(win32::Bitmap strip) {
     close();
     BITMAP bm{};
-    if (!strip || !GetObjectA(strip, sizeof bm, &bm) || bm.bmHeight <= 0 || bm.bmWidth < bm.bmHeight) {
-        if (strip) DeleteObject(strip);
+    if (!strip || !GetObjectA(strip.get(), sizeof bm, &bm) || bm.bmHeight <= 0 || bm.bmWidth < bm.bmHeight)
         return false;
-    }
-    m_strip = strip;
+    m_strip = std::move(strip);
     m_frameSize = bm.bmHeight;
     m_frames = bm.bmWidth / bm.bmHeight;
     m_current = 0;
@@ -212,7 +198,8 @@ bool ccrpAnimation::openResource(HINSTANCE instance, long resourceId) {
         close();
         return false;
     }
-    return adopt(static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP, 0, 0, 0)));
+    return adopt(win32::Bitmap(
+        static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP, 0, 0, 0))));
 }
 
 bool ccrpAnimation::openSystemClip(long clip) {
@@ -237,8 +224,7 @@ void ccrpAnimation::stop() {
 
 void ccrpAnimation::close() {
     stop();
-    if (m_strip) DeleteObject(m_strip);
-    m_strip = nullptr;
+    m_strip.reset();
     m_frames = 0;
     m_frameSize = 0;
     m_current = 0;

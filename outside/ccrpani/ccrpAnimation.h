@@ -16,6 +16,7 @@
 #include <oaidl.h>
 
 #include "common/com/object.h"
+#include "common/win32/handles.h"
 
 namespace ccrpani {
 
@@ -56,7 +57,7 @@ public:
     void stop();
     void close();
     bool playing() const { return m_playing; }
-    bool isOpen() const { return m_strip != nullptr; }
+    bool isOpen() const { return static_cast<bool>(m_strip); }
 
     void visible(bool show);
     bool visible() const;
@@ -77,11 +78,11 @@ private:
     ~ccrpAnimation() override;
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void paint(HDC dc);
-    bool adopt(HBITMAP strip);
+    bool adopt(win32::Bitmap strip);
     void fit();
 
     HWND m_hwnd = nullptr;
-    HBITMAP m_strip = nullptr;
+    win32::Bitmap m_strip;
     int m_frames = 0;
     int m_frameSize = 0;
     int m_current = 0;

@@ -72,9 +72,6 @@ OrvaneAutoUpdate::OrvaneAutoUpdate(HWND owner) { create(IDD_AUTOUPDATE, owner); 
 OrvaneAutoUpdate::~OrvaneAutoUpdate() {
     if (isOpen()) closeNow();
     if (animation) animation->Release();
-    if (m_boldFont) DeleteObject(m_boldFont);
-    if (m_whiteBrush) DeleteObject(m_whiteBrush);
-    if (m_greyBrush) DeleteObject(m_greyBrush);
 }
 
 // The main window is disabled before the load, so a box the load shows
@@ -122,11 +119,11 @@ void OrvaneAutoUpdate::Form_Load() {
         LOGFONTA lf{};
         if (font && GetObjectA(font, sizeof lf, &lf)) {
             lf.lfWeight = FW_BOLD;
-            m_boldFont = CreateFontIndirectA(&lf);
-            sendItemMessage(IDC_AU_INFOTITLE, WM_SETFONT, reinterpret_cast<WPARAM>(m_boldFont), TRUE);
+            m_boldFont.reset(CreateFontIndirectA(&lf));
+            sendItemMessage(IDC_AU_INFOTITLE, WM_SETFONT, reinterpret_cast<WPARAM>(m_boldFont.get()), TRUE);
         }
-        m_whiteBrush = CreateSolidBrush(RGB(255, 255, 255));
-        m_greyBrush = CreateSolidBrush(GetSysColor(COLOR_INACTIVEBORDER));
+        m_whiteBrush.reset(CreateSolidBrush(RGB(255, 255, 255)));
+        m_greyBrush.reset(CreateSolidBrush(GetSysColor(COLOR_INACTIVEBORDER)));
         SendMessageA(ProgressBar1, PBM_SETRANGE32, 0, 100);
         setItemText(IDC_AU_PROXYSERVER, "Enter the proxy address here");
 
@@ -182,7 +179,7 @@ bool OrvaneAutoUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         bool on = IsWindowEnabled(txtProxyServer) != FALSE;
         HDC dc = reinterpret_cast<HDC>(wp);
         SetBkColor(dc, on ? RGB(255, 255, 255) : GetSysColor(COLOR_INACTIVEBORDER));
-        result = reinterpret_cast<LRESULT>(on ? m_whiteBrush : m_greyBrush);
+        result = reinterpret_cast<LRESULT>(on ? m_whiteBrush.get() : m_greyBrush.get());
         return true;
     }
     return false;

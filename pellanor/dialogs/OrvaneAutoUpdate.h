@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "common/ui/Dialog.h"
+#include "common/win32/handles.h"
 #include "outside/updatelib/updatelib.h"
 #include "settings_rules.h"
 #include "update_plan.h"
@@ -137,8 +138,8 @@ private:
     // installer's match.
     update_plan::UpdateRun m_run;
     std::unique_ptr<Tamberly_orvane6::ComponentInstaller> m_installer;
-    HFONT m_boldFont = nullptr;
+    win32::Font m_boldFont;
     HICON m_helpIcon = nullptr;
-    HBRUSH m_whiteBrush = nullptr;
-    HBRUSH m_greyBrush = nullptr;
+    win32::Brush m_whiteBrush;
+    win32::Brush m_greyBrush;
 };

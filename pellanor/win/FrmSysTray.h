@@ -4,15 +4,17 @@
 
 #include <windows.h>
 
+#include "common/win32/handles.h"
+
 class FrmSysTray {
 public:
     FrmSysTray();
-    ~FrmSysTray();
     FrmSysTray(const FrmSysTray&) = delete;
     FrmSysTray& operator=(const FrmSysTray&) = delete;
-    HICON icon() const { return m_icon; }
+    HICON icon() const { return m_owned ? m_owned.get() : m_shared; }
 
 private:
-    HICON m_icon = nullptr;
-    bool m_owned = false;
+    // The program's own small icon; the system's shared one when it is missing.
+    win32::Icon m_owned;
+    HICON m_shared = nullptr;
 };

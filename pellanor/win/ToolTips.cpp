@@ -15,7 +15,7 @@ bool ToolTipForm::create(HWND owner) {
     NONCLIENTMETRICSA ncm{};
     ncm.cbSize = sizeof ncm;
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    m_font = CreateFontIndirectA(&ncm.lfStatusFont);
+    m_font.reset(CreateFontIndirectA(&ncm.lfStatusFont));
     return ui::Window::create("PellanorToolTipForm", "", WS_POPUP | WS_BORDER, WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
                               0, 0, 10, 10, owner);
 }
@@ -23,7 +23,7 @@ bool ToolTipForm::create(HWND owner) {
 SIZE ToolTipForm::labelSize() const {
     SIZE size{0, 0};
     HDC dc = GetDC(hwnd());
-    HGDIOBJ old = SelectObject(dc, m_font ? m_font : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ old = SelectObject(dc, m_font ? m_font.get() : GetStockObject(DEFAULT_GUI_FONT));
     GetTextExtentPoint32A(dc, m_caption.c_str(), static_cast<int>(m_caption.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(hwnd(), dc);
@@ -48,12 +48,11 @@ LRESULT ToolTipForm::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = BeginPaint(hwnd(), &ps);
         RECT r;
         GetClientRect(hwnd(), &r);
-        HBRUSH brush = CreateSolidBrush(m_back);
-        FillRect(dc, &r, brush);
-        DeleteObject(brush);
+        win32::Brush brush(CreateSolidBrush(m_back));
+        FillRect(dc, &r, brush.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, m_text);
-        HGDIOBJ old = SelectObject(dc, m_font ? m_font : GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ old = SelectObject(dc, m_font ? m_font.get() : GetStockObject(DEFAULT_GUI_FONT));
         // The label sits one pixel from the left edge, at the top.
         TextOutA(dc, 1, 0, m_caption.c_str(), static_cast<int>(m_caption.size()));
         SelectObject(dc, old);
@@ -63,8 +62,7 @@ LRESULT ToolTipForm::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
     case WM_NCDESTROY:
-        if (m_font) DeleteObject(m_font);
-        m_font = nullptr;
+        m_font.reset();
         break;
     }
     return defaultProc(msg, wp, lp);

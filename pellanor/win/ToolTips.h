@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/ui/Window.h"
+#include "common/win32/handles.h"
 
 class ToolTipForm : public ui::Window {
 public:
@@ -28,7 +29,7 @@ private:
     std::string m_caption;
     COLORREF m_back = GetSysColor(COLOR_INFOBK);
     COLORREF m_text = GetSysColor(COLOR_INFOTEXT);
-    HFONT m_font = nullptr;
+    win32::Font m_font;
 };
 
 namespace ToolTips {

@@ -54,8 +54,6 @@ frmMain::frmMain() = default;
 frmMain::~frmMain() {
     // However the window goes, its unload runs (tray icon, hook, settings).
     closeNow();
-    if (m_uiFont) DeleteObject(m_uiFont);
-    if (m_locationFont) DeleteObject(m_locationFont);
 }
 
 bool frmMain::create() {
@@ -82,12 +80,12 @@ void frmMain::createControls() {
     NONCLIENTMETRICSA ncm{};
     ncm.cbSize = sizeof ncm;
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    m_uiFont = CreateFontIndirectA(&ncm.lfMessageFont);
+    m_uiFont.reset(CreateFontIndirectA(&ncm.lfMessageFont));
 
     auto child = [&](DWORD ex, const char* cls, DWORD style, int id, int width = 10, int height = 10) {
         HWND h = CreateWindowExA(ex, cls, "", WS_CHILD | style, 0, 0, width, height, hwnd(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-        if (h && m_uiFont) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(m_uiFont), FALSE);
+        if (h && m_uiFont) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(m_uiFont.get()), FALSE);
         return h;
     };
     RichTxtVerse = child(WS_EX_CLIENTEDGE, RICHEDIT_CLASSA,
@@ -355,14 +353,14 @@ void frmMain::failurePath() {
 void frmMain::applyVerseFont() {
     sizeVerseBox(gVerseFontSize);
 
-    if (m_locationFont) DeleteObject(m_locationFont);
+    m_locationFont.reset();
     HDC dc = GetDC(hwnd());
     int height = -MulDiv(gVerseFontSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
     ReleaseDC(hwnd(), dc);
-    m_locationFont = CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_SWISS, "Arial");
-    for (HWND box : txtLocation) SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_locationFont), TRUE);
+    m_locationFont.reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     DEFAULT_PITCH | FF_SWISS, "Arial"));
+    for (HWND box : txtLocation) SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_locationFont.get()), TRUE);
     showReferenceBoxFor(gVerseFontSize);
     Form_Resize();
 }
@@ -505,12 +503,11 @@ void frmMain::paintSeparator() {
     RECT client;
     GetClientRect(hwnd(), &client);
     int y = twToPxY(780);
-    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    HGDIOBJ old = SelectObject(dc, pen);
+    win32::Pen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
+    HGDIOBJ old = SelectObject(dc, pen.get());
     MoveToEx(dc, 0, y, nullptr);
     LineTo(dc, client.right, y);
     SelectObject(dc, old);
-    DeleteObject(pen);
     EndPaint(hwnd(), &ps);
 }
 

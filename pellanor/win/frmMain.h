@@ -17,6 +17,7 @@
 #include "outside/subclass/SubClass.h"
 #include "common/ui/PictureButton.h"
 #include "common/ui/Window.h"
+#include "common/win32/handles.h"
 
 class ToolTipForm;
 class FrmSysTray;
@@ -254,13 +255,13 @@ private:
 
     std::unique_ptr<ToolTipForm> m_toolTipForm;
     std::unique_ptr<FrmSysTray> m_sysTrayForm;
-    std::array<std::array<HBITMAP, 3>, kButtons> m_buttonImages{};
+    std::array<std::array<win32::Bitmap, 3>, kButtons> m_buttonImages;
     std::array<ui::PictureButton, kButtons> m_picButtons;
     bool m_inTimerTick = false;
     bool m_unloaded = false;
     HMENU m_rcPopup = nullptr;
-    HFONT m_uiFont = nullptr;
-    HFONT m_locationFont = nullptr;
+    win32::Font m_uiFont;
+    win32::Font m_locationFont;
     HWND m_tooltips = nullptr;
     int m_comboHeight = 21;
     // While the load's steps change what the layout depends on, the hidden

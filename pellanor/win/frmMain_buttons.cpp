@@ -39,12 +39,12 @@ void frmMain::createButtons() {
         button.setFace(ui::PictureButton::Face::Pictures);
         for (int k = 0; k < 3; ++k) {
             std::string name = "BUTTON" + std::to_string(i) + "_" + kinds[k];
-            HBITMAP& image = m_buttonImages[static_cast<size_t>(i)][static_cast<size_t>(k)];
-            image = static_cast<HBITMAP>(LoadImageA(inst, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-            button.setPicture(static_cast<ui::PictureButton::State>(k), image);
+            win32::Bitmap& image = m_buttonImages[static_cast<size_t>(i)][static_cast<size_t>(k)];
+            image.reset(static_cast<HBITMAP>(LoadImageA(inst, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+            button.setPicture(static_cast<ui::PictureButton::State>(k), image.get());
         }
         SIZE size = i == 5 || i == 6 ? SIZE{40, 24} : SIZE{48, 40};
-        if (HBITMAP up = m_buttonImages[static_cast<size_t>(i)][0]) {
+        if (HBITMAP up = m_buttonImages[static_cast<size_t>(i)][0].get()) {
             BITMAP bm;
             GetObjectA(up, sizeof bm, &bm);
             size = SIZE{bm.bmWidth, bm.bmHeight};

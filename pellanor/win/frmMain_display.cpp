@@ -450,18 +450,12 @@ Outcome frmMain::changeTranslations(long translationIndex) {
 
 namespace {
 
-struct GdiTraits {
-    static HGDIOBJ invalid() { return nullptr; }
-    static void close(HGDIOBJ h) { DeleteObject(h); }
-};
-using GdiObject = win32::UniqueHandle<HGDIOBJ, GdiTraits>;
-
 // The reference boxes' font at a size: their own face and weight. The fonts
 // live as long as the program, so a box may keep one after the dialog.
 HFONT referenceFont(HWND box, long size) {
-    static std::map<long, GdiObject> fonts;
+    static std::map<long, win32::Font> fonts;
     auto found = fonts.find(size);
-    if (found != fonts.end()) return static_cast<HFONT>(found->second.get());
+    if (found != fonts.end()) return found->second.get();
     LOGFONTA lf{};
     HFONT current = reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0));
     if (!current || GetObjectA(current, sizeof lf, &lf) != sizeof lf) {
@@ -477,7 +471,7 @@ HFONT referenceFont(HWND box, long size) {
     lf.lfHeight = -MulDiv(static_cast<int>(size), dpi, 72);
     lf.lfWidth = 0;
     HFONT font = CreateFontIndirectA(&lf);
-    if (font) fonts.emplace(size, GdiObject(font));
+    if (font) fonts.emplace(size, win32::Font(font));
     return font;
 }
 

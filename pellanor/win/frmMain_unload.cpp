@@ -84,9 +84,6 @@ std::string frmMain::currentTopicFile() const {
 void frmMain::onDestroyed() {
     destroyMenus();
     for (auto& images : m_buttonImages)
-        for (HBITMAP& b : images) {
-            if (b) DeleteObject(b);
-            b = nullptr;
-        }
+        for (win32::Bitmap& b : images) b.reset();
     if (gMainForm == this) PostQuitMessage(0);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/ui/PictureButton.h"
+#include "common/win32/handles.h"
 
 using ui::PictureButton;
 
@@ -21,20 +22,16 @@ class Canvas {
 public:
     Canvas() {
         HDC screen = GetDC(nullptr);
-        m_dc = CreateCompatibleDC(screen);
-        m_bmp = CreateCompatibleBitmap(screen, kW, kH);
+        m_dc.reset(CreateCompatibleDC(screen));
+        m_bmp.reset(CreateCompatibleBitmap(screen, kW, kH));
         ReleaseDC(nullptr, screen);
-        m_old = SelectObject(m_dc, m_bmp);
+        m_old = SelectObject(m_dc.get(), m_bmp.get());
         RECT all{0, 0, kW, kH};
-        FillRect(m_dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        FillRect(m_dc.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     }
-    ~Canvas() {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bmp);
-        DeleteDC(m_dc);
-    }
-    HDC dc() const { return m_dc; }
-    COLORREF at(int x, int y) const { return GetPixel(m_dc, x, y); }
+    ~Canvas() { SelectObject(m_dc.get(), m_old); }
+    HDC dc() const { return m_dc.get(); }
+    COLORREF at(int x, int y) const { return GetPixel(m_dc.get(), x, y); }
     bool has(COLORREF c) const {
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x)
@@ -49,23 +46,21 @@ public:
     }
 
 private:
-    HDC m_dc;
-    HBITMAP m_bmp;
+    win32::MemoryDC m_dc;
+    win32::Bitmap m_bmp;
     HGDIOBJ m_old;
 };
 
-HBITMAP solid(COLORREF c) {
+win32::Bitmap solid(COLORREF c) {
     HDC screen = GetDC(nullptr);
-    HBITMAP b = CreateCompatibleBitmap(screen, 4, 4);
-    HDC dc = CreateCompatibleDC(screen);
+    win32::Bitmap b(CreateCompatibleBitmap(screen, 4, 4));
+    win32::MemoryDC dc(CreateCompatibleDC(screen));
     ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, b);
-    HBRUSH brush = CreateSolidBrush(c);
+    HGDIOBJ old = SelectObject(dc.get(), b.get());
+    win32::Brush brush(CreateSolidBrush(c));
     RECT r{0, 0, 4, 4};
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    FillRect(dc.get(), &r, brush.get());
+    SelectObject(dc.get(), old);
     return b;
 }
 
@@ -79,11 +74,11 @@ std::vector<COLORREF> drawn(const PictureButton& b, PictureButton::State s, bool
 constexpr RECT kAll{0, 0, kW, kH};
 
 TEST(PictureButtonFace, PicturesStretchTheStatesBitmapOrFallBackToAPlate) {
-    HBITMAP red = solid(RGB(255, 0, 0)), green = solid(RGB(0, 255, 0));
+    win32::Bitmap red = solid(RGB(255, 0, 0)), green = solid(RGB(0, 255, 0));
     PictureButton b;
     b.setFace(PictureButton::Face::Pictures);
-    b.setPicture(PictureButton::Up, red);
-    b.setPicture(PictureButton::Down, green);
+    b.setPicture(PictureButton::Up, red.get());
+    b.setPicture(PictureButton::Down, green.get());
     b.setCaption("Go");
     Canvas up, down, hover;
     b.paint(up.dc(), kAll, PictureButton::Up, false, false);
@@ -98,8 +93,6 @@ TEST(PictureButtonFace, PicturesStretchTheStatesBitmapOrFallBackToAPlate) {
     EXPECT_EQ(hover.at(kW / 2, 2), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(hover.at(0, 0), GetSysColor(COLOR_3DLIGHT));
     EXPECT_EQ(hover.at(kW - 1, kH - 1), GetSysColor(COLOR_3DDKSHADOW));
-    DeleteObject(red);
-    DeleteObject(green);
 }
 
 TEST(PictureButtonFace, PushIsHotUnderThePointerAndShiftsItsContentWhilePressed) {

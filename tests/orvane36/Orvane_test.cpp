@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "ThreadMaster.h"
+#include "common/win32/handles.h"
 #include "control_host.h"
 
 using namespace ocx_test;
@@ -356,7 +357,8 @@ TEST_F(ControlTest, EmbeddingAnswers) {
 TEST_F(ControlTest, DrawsABlackFrameAndTheIcon) {
     auto c = sited(false);
     HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
+    win32::MemoryDC canvas(CreateCompatibleDC(screen));
+    HDC dc = canvas.get();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = 32;
@@ -364,8 +366,8 @@ TEST_F(ControlTest, DrawsABlackFrameAndTheIcon) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bmp);
+    win32::Bitmap bmp(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HGDIOBJ old = SelectObject(dc, bmp.get());
     RECT all{0, 0, 32, 32};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     RECTL bounds{0, 0, 32, 32};
@@ -380,8 +382,6 @@ TEST_F(ControlTest, DrawsABlackFrameAndTheIcon) {
     EXPECT_GT(changed, 20) << "the icon is drawn inside";
     EXPECT_EQ(c->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0), DV_E_DVASPECT);
     SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
     ReleaseDC(nullptr, screen);
 }
 
