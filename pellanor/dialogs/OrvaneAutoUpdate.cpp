@@ -11,6 +11,7 @@
 #include "pellanor/win/Module1.h"
 #include "OrvaneAutoUpdate_res.h"
 #include "common/ui/Window.h"
+#include "common/win32/handles.h"
 #include "outside/ccrpani/ccrpAnimation.h"
 #include "dataManipulation.h"
 #include "registry.h"
@@ -38,19 +39,15 @@ bool canReplace(const std::string& path) {
     DWORD attrs = GetFileAttributesA(path.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES) return true;
     if (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
-    HANDLE h = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(h);
-    return true;
+    win32::File h(CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(h);
 }
 
 bool fileFound(const std::string& path) {
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(path.c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    FindClose(h);
-    return true;
+    win32::FindHandle h(FindFirstFileA(path.c_str(), &fd));
+    return static_cast<bool>(h);
 }
 
 // The plan takes the platform ids as the system gives them.

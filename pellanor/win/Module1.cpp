@@ -92,8 +92,8 @@ const std::string& windowsUser() {
     // GetUserNameExA(NameSamCompatible) from secur32, loaded only now.
     using GetUserNameExFn = BOOLEAN(WINAPI*)(int, LPSTR, PULONG);
     constexpr int kNameSamCompatible = 2;
-    HMODULE secur32 = LoadLibraryA("secur32.dll");
-    auto getUserNameEx = win32::procAddress<GetUserNameExFn>(secur32, "GetUserNameExA");
+    win32::Module secur32(LoadLibraryA("secur32.dll"));
+    auto getUserNameEx = win32::procAddress<GetUserNameExFn>(secur32.get(), "GetUserNameExA");
     if (getUserNameEx && getUserNameEx(kNameSamCompatible, name, &size)) {
         gWindowsUser = settings_rules::trimBlanks(std::string(name, size < sizeof name ? size : 0));
     } else {
@@ -102,7 +102,6 @@ const std::string& windowsUser() {
         GetUserNameA(name, &n);
         gWindowsUser = settings_rules::trimBlanks(name);
     }
-    if (secur32) FreeLibrary(secur32);
     return gWindowsUser;
 }
 

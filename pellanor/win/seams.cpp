@@ -47,8 +47,7 @@ bool startProcess(const std::string& commandLine, int showCommand) {
     cmd.push_back('\0');
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    win32::Handle thread(pi.hThread), process(pi.hProcess);
     return true;
 }
 
@@ -101,8 +100,7 @@ bool startAsUser(const std::wstring& user, const std::wstring& password, const s
                                       nullptr, nullptr, &si, &pi);
     SecureZeroMemory(pw.data(), pw.size() * sizeof(wchar_t));
     if (!ok) return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    win32::Handle thread(pi.hThread), process(pi.hProcess);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "common/ui/Window.h"
+#include "common/win32/handles.h"
 
 using ui::WaitEnd;
 
@@ -23,14 +24,15 @@ protected:
     void SetUp() override {
         gTicks = 0;
         gCancelled = false;
-        event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        owned.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        event = owned.get();
         ASSERT_NE(event, nullptr);
     }
     void TearDown() override {
         if (timer) KillTimer(nullptr, timer);
-        CloseHandle(event);
     }
     ULONGLONG elapsed() const { return GetTickCount64() - start; }
+    win32::Handle owned;
     HANDLE event = nullptr;
     UINT_PTR timer = 0;
     ULONGLONG start = GetTickCount64();
@@ -45,8 +47,9 @@ TEST_F(WaitDispatching, RunsMessagesUntilSignalledOrOutOfTime) {
     SetEvent(event);
     EXPECT_EQ(ui::waitDispatching(event, 400), WaitEnd::Signalled);
 
-    HANDLE closed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    CloseHandle(closed);
+    win32::Handle gone(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    HANDLE closed = gone.get();
+    gone.reset();
     EXPECT_EQ(ui::waitDispatching(closed, 400), WaitEnd::Failed);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE)) << "the wait's own error is kept";
 }

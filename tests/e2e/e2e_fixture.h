@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/handles.h"
 #include "library_fixture.h"
 #include "win_test_support.h"
 
@@ -75,7 +76,7 @@ protected:
     void TearDown() override {
         if (process) {
             TerminateProcess(process, 99);
-            CloseHandle(process);
+            win32::Handle ended(process);
         }
         clearProgramRegistry();
     }

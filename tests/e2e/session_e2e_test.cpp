@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "common/win32/handles.h"
 #include "e2e_fixture.h"
 #include "registry.h"
 
@@ -27,10 +28,8 @@ bool endSession() {
     PROCESS_INFORMATION pi{};
     char cmd[] = "wineboot.exe --end-session";
     if (!CreateProcessA(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    CloseHandle(pi.hThread);
-    bool done = WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0;
-    CloseHandle(pi.hProcess);
-    return done;
+    win32::Handle thread(pi.hThread), process(pi.hProcess);
+    return WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0;
 }
 
 struct OwnWindows {

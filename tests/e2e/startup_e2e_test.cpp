@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "pellanor/win/Module1.h"
+#include "common/win32/handles.h"
 #include "registry.h"
 #include "e2e_fixture.h"
 #include "library_fixture.h"
@@ -59,11 +60,11 @@ TEST_F(Startup, CorruptCurrentTranslation) {
 TEST_F(Startup, SecondCopyEndsAtOnce) {
     // Without translation folders a first copy would show a box; a second
     // copy must leave before it looks.
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, Module1::kInstanceMutexName);
-    ASSERT_NE(mutex, nullptr);
+    win32::Handle mutex(CreateMutexA(nullptr, TRUE, Module1::kInstanceMutexName));
+    ASSERT_TRUE(mutex);
     start();
     EXPECT_EQ(finish(10000), 0);
-    CloseHandle(mutex);
+    mutex.reset();
     EXPECT_FALSE(exists(root / "error_log.txt"));
 }
 

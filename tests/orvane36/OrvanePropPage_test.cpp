@@ -8,6 +8,7 @@
 
 #include "Orvane.h"
 #include "OrvanePropPage_res.h"
+#include "common/win32/handles.h"
 #include "control_host.h"
 
 using namespace ocx_test;
@@ -315,13 +316,13 @@ TEST_F(PageTest, SelectFilesDialogEditsTheListThroughThePage) {
             return 0;
         }
     };
-    HANDLE helper = CreateThread(nullptr, 0, &Helper::run, nullptr, 0, nullptr);
+    win32::Handle helper(CreateThread(nullptr, 0, &Helper::run, nullptr, 0, nullptr));
     ASSERT_TRUE(helper);
     click(IDC_SELECT_FILES);
-    WaitForSingleObject(helper, 40000);
+    WaitForSingleObject(helper.get(), 40000);
     DWORD shown = 0;
-    GetExitCodeThread(helper, &shown);
-    CloseHandle(helper);
+    GetExitCodeThread(helper.get(), &shown);
+    helper.reset();
     EXPECT_EQ(shown, 2u) << "the dialog listed the control's files";
     ASSERT_EQ(control->fileList().size(), 1u);
     EXPECT_EQ(control->fileList()[0].entryName, "beta.dll");
@@ -395,13 +396,13 @@ TEST_F(PageTest, ThePropertiesVerbOpensAFrameShowingThePage) {
     control->put_Delay(VARIANT_TRUE);
     FrameDriver driver;
     driver.thread = GetCurrentThreadId();
-    HANDLE helper = CreateThread(nullptr, 0, &FrameDriver::run, &driver, 0, nullptr);
+    win32::Handle helper(CreateThread(nullptr, 0, &FrameDriver::run, &driver, 0, nullptr));
     ASSERT_TRUE(helper);
     EXPECT_EQ(control->DoVerb(1, nullptr, nullptr, 0, frame, nullptr), S_OK);
-    WaitForSingleObject(helper, 10000);
+    WaitForSingleObject(helper.get(), 10000);
     DWORD found = 1;
-    GetExitCodeThread(helper, &found);
-    CloseHandle(helper);
+    GetExitCodeThread(helper.get(), &found);
+    helper.reset();
     EXPECT_EQ(found, 0u) << "the frame showed the page";
     EXPECT_TRUE(driver.delayTicked) << "filled from the control the frame handed over";
     control->SetClientSite(nullptr);

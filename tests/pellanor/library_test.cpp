@@ -9,6 +9,7 @@
 
 #include "pellanor/win/GlobalFunctions.h"
 #include "common/win32/files.h"
+#include "common/win32/handles.h"
 #include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "library_fixture.h"
@@ -223,8 +224,8 @@ TEST_F(Library, AFileHeldOpenElsewhereIsNotCalledDamaged) {
     addTopic(root, WEB, "Peace and Trust.txt", verses(2));
     const std::string yv = root / "Your Verses\\Your Verses.txt";
     writeBytes(yv, "John\t3\t16\tKJV: For God\r\n");
-    HANDLE held = CreateFileA(yv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    win32::File held(CreateFileA(yv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
     ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     gHelpFile = root / "help.chm";
     BoxRecorder boxes;
@@ -243,7 +244,7 @@ TEST_F(Library, AFileHeldOpenElsewhereIsNotCalledDamaged) {
     gHelpFile = root / "help.chm";
     boxes.boxes.clear();
     ASSERT_EQ(loadAll(), Outcome::Ok);
-    CloseHandle(held);
+    held.reset();
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Errors Were Identified in the Verse Files");
     const std::string& t = boxes.boxes[0].text;

@@ -17,6 +17,7 @@
 #include "pellanor/win/Module1.h"
 #include "OrvaneAutoUpdate.h"
 #include "OrvaneAutoUpdate_res.h"
+#include "common/win32/handles.h"
 #include "dialog_driver.h"
 #include "registry.h"
 #include "seams.h"
@@ -291,12 +292,12 @@ TEST_F(UpdateDialog, DownloadsOnlyThePickedEntryAndDatesIt) {
 
     EXPECT_FALSE(exists(prog / "one.txt"));
     EXPECT_EQ(readBytes(prog / "two.txt"), "second file");
-    HANDLE f = CreateFileA((prog / "two.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+    win32::File f(CreateFileA((prog / "two.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr));
     FILETIME utc, local;
     SYSTEMTIME st{};
-    GetFileTime(f, nullptr, nullptr, &utc);
-    CloseHandle(f);
+    GetFileTime(f.get(), nullptr, nullptr, &utc);
+    f.reset();
     FileTimeToLocalFileTime(&utc, &local);
     FileTimeToSystemTime(&local, &st);
     EXPECT_EQ(st.wYear, 2004);

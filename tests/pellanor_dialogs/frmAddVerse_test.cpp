@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "pellanor/win/Module1.h"
+#include "common/win32/handles.h"
 #include "dialog_driver.h"
 #include "dialogs_res.h"
 #include "frmAddVerse.h"
@@ -287,11 +288,11 @@ TEST_F(AddVerse, ARejectedFileIsSetAsideNotOverwritten) {
 
 TEST_F(AddVerse, AFileAnotherProgramHoldsEndsTheLoad) {
     writeBytes(versesPath(), "Psalms\t46\t10\tKJV: Be still\r\n");
-    HANDLE held = CreateFileA(versesPath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    win32::File held(CreateFileA(versesPath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
     open();
-    CloseHandle(held);
+    held.reset();
     EXPECT_FALSE(dlg->isOpen());
     Box b = lastBox();
     EXPECT_EQ(b.caption, "File Could Not Be Opened");
@@ -604,15 +605,16 @@ TEST_F(AddVerse, AFailingSaveKeepsTheFilesAndTheDialogWithItsEdits) {
     click(h(), IDC_AV_ADD0);
     lastBox();
     const std::string held = thoughtsPath() + ".new";
-    HANDLE holder = CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    win32::File holder(CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
+    ASSERT_TRUE(holder);
     click(h(), IDOK);
     b = lastBox();
     EXPECT_NE(b.text.find("The file " + held + " could not be created."), std::string::npos) << b.text;
     EXPECT_TRUE(dlg->isOpen());
     EXPECT_EQ(readBytes(versesPath()), "John\t3\t16\tKJV: For God\r\n") << "not deleted half-way";
     EXPECT_EQ(readBytes(thoughtsPath()), thoughtsBefore);
-    CloseHandle(holder);
+    holder.reset();
     DeleteFileA(held.c_str());
     click(h(), IDOK);
     EXPECT_FALSE(dlg->isOpen());

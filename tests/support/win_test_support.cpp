@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win32/handles.h"
 #include "common/win32/program_seams.h"
 
 namespace testsupport {
@@ -52,22 +53,20 @@ static void makeParents(const std::string& path) {
 
 void writeBytes(const std::string& path, const std::string& bytes) {
     makeParents(path);
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    win32::File h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(h) << path;
     DWORD done = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(h);
+    WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
 }
 
 std::string readBytes(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return {};
+    win32::File h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    if (!h) return {};
     std::string out;
     char buf[4096];
     DWORD n = 0;
-    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
-    CloseHandle(h);
+    while (ReadFile(h.get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
     return out;
 }
 
@@ -121,7 +120,7 @@ HANDLE startProgram(const std::string& exe, const std::string& workDir) {
     if (!CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workDir.empty() ? nullptr : workDir.c_str(), &si, &pi))
         return nullptr;
-    CloseHandle(pi.hThread);
+    win32::Handle thread(pi.hThread);
     return pi.hProcess;
 }
 
@@ -129,8 +128,7 @@ long waitForExit(HANDLE& process, DWORD timeoutMs) {
     if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return -1;
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
-    CloseHandle(process);
-    process = nullptr;
+    win32::Handle ended(std::exchange(process, nullptr));
     return static_cast<long>(code);
 }
 

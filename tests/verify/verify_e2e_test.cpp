@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/handles.h"
 #include "verify/Module1.h"
 #include "win_test_support.h"
 
@@ -28,11 +29,10 @@ DWORD run(const std::string& commandLine) {
     std::vector<char> cmd(commandLine.begin(), commandLine.end());
     cmd.push_back('\0');
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
+    win32::Handle thread(pi.hThread), process(pi.hProcess);
     WaitForSingleObject(pi.hProcess, 60000);
     DWORD code = 998;
     GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     return code;
 }
 
@@ -77,7 +77,7 @@ protected:
     void TearDown() override {
         if (process) {
             TerminateProcess(process, 99);
-            CloseHandle(process);
+            win32::Handle ended(process);
         }
     }
     void start() {
@@ -177,21 +177,19 @@ TEST_F(VerifyProgram, AProgramWithoutAFileListIsNotCalledUpToDate) {
         if (process) {
             TerminateProcess(process, 99);
             WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-            process = nullptr;
+            win32::Handle ended(std::exchange(process, nullptr));
         }
     }
 }
 
 TEST_F(VerifyProgram, ASecondCopyIsRefusedWithItsBox) {
-    HANDLE first = CreateMutexA(nullptr, TRUE, Module1::kInstanceMutexName);
-    ASSERT_NE(first, nullptr);
+    win32::Handle first(CreateMutexA(nullptr, TRUE, Module1::kInstanceMutexName));
+    ASSERT_TRUE(first);
     start();
     EXPECT_EQ(answerBox("Program Already Running, Exiting....."),
               "Component Verify for Pellanor is already running..... please minimize all windows  to see the copy "
               "that is running.");
     EXPECT_EQ(finish(), 0);
-    CloseHandle(first);
 }
 
 } // namespace

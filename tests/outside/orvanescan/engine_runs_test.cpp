@@ -167,7 +167,7 @@ TEST_F(EngineTest, EnumCompleteEndsEveryRun) {
     events.events.clear();
     EXPECT_EQ(engine.scanFile(fixturePath("v1"), events), ScanEngine::Result::Done);
     const std::string empty = prog + "\\empty.exe";
-    CloseHandle(CreateFileA(empty.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    win32::File(CreateFileA(empty.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)).reset();
     EXPECT_EQ(engine.verifyFile(empty, events), ScanEngine::Result::Done);
     EXPECT_EQ(events.events.size(), 2u);
     EXPECT_EQ(events.completions(), 2u);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "SubClass.h"
+#include "common/win32/handles.h"
 #include "test_windows.h"
 
 using outside::SubClass;
@@ -221,8 +222,9 @@ TEST(SubClass, RetargetingMovesTheWatchAndRefusesWhatCannotBeWatched) {
     EXPECT_EQ(sub.hWnd(), nullptr);
 
     HWND foreign = nullptr;
-    HANDLE made = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    win32::Handle madeEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    win32::Handle doneEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    HANDLE made = madeEvent.get(), done = doneEvent.get();
     std::thread other([&] {
         foreign = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
@@ -237,8 +239,6 @@ TEST(SubClass, RetargetingMovesTheWatchAndRefusesWhatCannotBeWatched) {
     EXPECT_FALSE(sub.attached()) << "a refused window leaves the object detached";
     SetEvent(done);
     other.join();
-    CloseHandle(made);
-    CloseHandle(done);
 }
 
 TEST(SubClass, AHandlerMaySendToItsOwnWindow) {

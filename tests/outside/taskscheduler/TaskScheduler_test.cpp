@@ -14,6 +14,7 @@
 #include <string>
 
 #include "TaskScheduler.h"
+#include "common/win32/handles.h"
 
 using namespace taskscheduler;
 
@@ -145,12 +146,12 @@ bool plantTaskFile(const std::string& name, const std::wstring& xml) {
     if (!GetSystemDirectoryA(system, MAX_PATH)) return false;
     std::string folder = std::string(system) + "\\Tasks\\";
     CreateDirectoryA(folder.c_str(), nullptr);
-    HANDLE f = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
+    win32::File f(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!f) return false;
     std::wstring text = L"\xFEFF" + xml;
     DWORD n = 0;
-    BOOL ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &n, nullptr);
-    CloseHandle(f);
+    BOOL ok = WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &n, nullptr);
+    f.reset();
     return ok && n == text.size() * sizeof(wchar_t);
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "common/win32/files.h"
+#include "common/win32/handles.h"
 #include "server_fixture.h"
 #include "updatelib.h"
 
@@ -365,11 +366,11 @@ TEST_F(Download, LeftoverOfADownloadThatNeverEndedGoesAtTheNextOne) {
     const std::vector<std::string> foreign = {"upd1A2.tmp", "~orvane6-mine.tmp", leftover + ".txt", "notes.tmp"};
     for (const std::string& n : foreign) writeFile(dir / n, "x");
     const std::string busy = temporaryName(0x12345678);
-    HANDLE open = CreateFileA((dir / busy).c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    win32::File open(CreateFileA((dir / busy).c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(open);
     EXPECT_EQ(get(url("/files/b.txt"), dir / "b.txt"), dlOK) << dl.lastError();
-    CloseHandle(open);
+    open.reset();
     std::vector<std::string> left = foreign;
     left.insert(left.end(), {"keep.bin", "b.txt", busy});
     expectOnly(left);

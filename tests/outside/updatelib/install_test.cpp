@@ -2,6 +2,7 @@
 // File dates and the hand-over of downloaded components.
 #include <gtest/gtest.h>
 
+#include "common/win32/handles.h"
 #include "server_fixture.h"
 #include "updatelib.h"
 
@@ -12,11 +13,11 @@ namespace {
 
 SYSTEMTIME localWriteTime(const std::string& path) {
     SYSTEMTIME st{};
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return st;
+    win32::File h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!h) return st;
     FILETIME utc, local;
-    GetFileTime(h, nullptr, nullptr, &utc);
-    CloseHandle(h);
+    GetFileTime(h.get(), nullptr, nullptr, &utc);
+    h.reset();
     FileTimeToLocalFileTime(&utc, &local);
     FileTimeToSystemTime(&local, &st);
     return st;
