@@ -7,24 +7,18 @@
 #include "dialogs_res.h"
 #include "seams.h"
 
-void secureWipe(std::string& secret) {
-    if (!secret.empty()) SecureZeroMemory(secret.data(), secret.size());
-    secret.clear();
-}
-
-void wipeAdminPassword() { secureWipe(gAdminPassword); }
+void wipeAdminPassword() { gAdminPassword.clear(); }
 
 namespace {
 
 // Reads an edit box straight into target, wiping what target held first:
 // no other copy of the text is left behind in freed memory.
-void readSecret(HWND box, std::string& target) {
-    secureWipe(target);
+void readSecret(HWND box, win32::Secret& target) {
     int n = GetWindowTextLengthA(box);
-    if (n <= 0) return;
-    target.resize(static_cast<size_t>(n) + 1);
-    int got = GetWindowTextA(box, target.data(), n + 1);
-    target.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    target.fill(n > 0 ? static_cast<size_t>(n) : 0, [box](char* buffer, size_t size) {
+        int got = GetWindowTextA(box, buffer, static_cast<int>(size));
+        return got > 0 ? static_cast<size_t>(got) : size_t{0};
+    });
 }
 
 } // namespace
@@ -80,7 +74,7 @@ void frmLogin::cmdOK_Click() {
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
     UpdateWindow(hwnd());
 
-    if (seams::logonUser(gAdminUser, domain, gAdminPassword)) {
+    if (seams::logonUser(gAdminUser, domain, gAdminPassword.text())) {
         gLogonOK = true;
         endModal(IDOK);
     } else {

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "common/ui/Dialog.h"
+#include "common/win32/secret.h"
 #include "EnterField.h"
 
 class frmLogin : public ui::Dialog {
@@ -54,5 +55,4 @@ private:
 // Overwrites gAdminPassword's characters in memory and empties it.
 void wipeAdminPassword();
 
-// Overwrites a string's characters in memory, then empties it.
-void secureWipe(std::string& secret);
+using win32::secureWipe;

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 
+#include "common/win32/secret.h"
 #include "verse_types.h"
 
 class frmMain;
@@ -56,7 +57,7 @@ inline long gChosenTranslation = 0;
 inline bool gPatchDownloaded = false;
 inline bool gLogonOK = false;
 inline std::string gAdminUser;
-inline std::string gAdminPassword;
+inline win32::Secret gAdminPassword;                  // wiped once used, and when it goes
 
 // Sleep and wake-up.
 inline long gMinutesLeft = 0;

@@ -295,7 +295,7 @@ Outcome frmMain::handleFailedPatchInstall(bool& updateStarted) {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
         UpdateWindow(hwnd());
         std::string app = seams::programFolder() + "\\update.exe";
-        std::wstring password = com::toWide(gAdminPassword);
+        std::wstring password = com::toWide(gAdminPassword.text());
         bool started = seams::startAsUser(com::toWide(gAdminUser), password, com::toWide(app));
         // The password is not kept once it has been used.
         SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));

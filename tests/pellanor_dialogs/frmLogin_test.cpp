@@ -102,7 +102,7 @@ TEST_F(Logon, FirstEnterMakesOKTheDefaultSecondEnterLogsOn) {
     EXPECT_EQ(calls[0].password, "s3cret");
     EXPECT_TRUE(gLogonOK);
     EXPECT_EQ(gAdminUser, "admin");
-    EXPECT_EQ(gAdminPassword, "s3cret");
+    EXPECT_EQ(gAdminPassword.text(), "s3cret");
     EXPECT_FALSE(dlg->isOpen());
 }
 
@@ -152,6 +152,28 @@ TEST_F(Logon, WipedPasswordLeavesNoCharacters) {
     EXPECT_TRUE(gAdminPassword.empty());
     // The buffer stays the string's own after clear(): it must hold no trace.
     EXPECT_EQ(std::string(data, n), std::string(n, '\0'));
+}
+
+TEST_F(Logon, AShorterPasswordLeavesNothingOfTheOneBefore) {
+    // Typed into the dialog: the box's text goes into the old buffer.
+    gAdminPassword = "a long password kept on the heap";
+    const char* data = gAdminPassword.data();
+    const size_t n = gAdminPassword.size();
+    accept = true;
+    open();
+    setText(dlg->txtUserName[1], "short");
+    click(h(), IDOK);
+    ASSERT_EQ(gAdminPassword.text(), "short");
+    ASSERT_EQ(gAdminPassword.data(), data) << "the buffer was reused";
+    EXPECT_EQ(std::string(data + 5, n - 5), std::string(n - 5, '\0'));
+
+    // Set directly, the same.
+    gAdminPassword = "another long password on the heap";
+    data = gAdminPassword.data();
+    const size_t m = gAdminPassword.size();
+    gAdminPassword = "tiny";
+    ASSERT_EQ(gAdminPassword.data(), data);
+    EXPECT_EQ(std::string(data + 4, m - 4), std::string(m - 4, '\0'));
 }
 
 } // namespace
