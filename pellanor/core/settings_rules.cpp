@@ -8,7 +8,7 @@
 
 namespace settings_rules {
 
-std::string trimBlanks(std::string_view s) { return std::string(verse_file::trimBlanks(s)); }
+using verse_file::trimBlanks;
 
 bool isBooleanText(std::string_view s) {
     std::string t = text_rules::lower(trimBlanks(s));
@@ -24,7 +24,7 @@ bool toBoolean(std::string_view normalised) {
 }
 
 bool parseLong(std::string_view text, long& out) {
-    std::string t = trimBlanks(text);
+    std::string t(trimBlanks(text));
     if (t.empty()) return false;
     size_t i = 0;
     bool negative = false;
@@ -89,7 +89,7 @@ std::string topicFile(std::string_view stored) {
 
 bool autoStartIsOn(bool readOk, std::string_view value) {
     if (!readOk) return false;
-    std::string t = trimBlanks(value);
+    std::string t(trimBlanks(value));
     return !t.empty() && t != kRunValueOff;
 }
 

@@ -86,8 +86,6 @@ inline constexpr std::array kAll{
 // The running version, stored machine-wide after an update.
 inline constexpr long kRevMajor = 1, kRevMinor = 5, kRevRevision = 95;
 
-std::string trimBlanks(std::string_view s);
-
 // A default of "true"/"false" (any case, blanks around) marks a Boolean
 // setting; its stored value reads as "false" unless it is "true".
 bool isBooleanText(std::string_view s);

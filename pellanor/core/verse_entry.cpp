@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <limits>
 
-#include "settings_rules.h"
 #include "text_fields.h"
 #include "verse_file.h"
 
@@ -173,7 +172,7 @@ bool tooLong(const std::string& line, int field, const char* caption, Verdict& v
 bool verseFieldFails(const VerseEntry& e, const std::array<std::string, 5>& defaults, Verdict& v) {
     for (size_t i = 0; i < e.fields.size(); ++i) {
         const int field = static_cast<int>(i);
-        const std::string trimmed = settings_rules::trimBlanks(e.fields[i]);
+        const std::string trimmed(verse_file::trimBlanks(e.fields[i]));
         if (trimmed == defaults[i]) {
             v = refused(field,
                         "You need to change all of the fields.  The following field has not been "
@@ -231,7 +230,7 @@ Verdict checkThought(const ThoughtEntry& e, const std::array<std::string, 3>& de
     if (tooLong(thoughtLine(e.fields[0], e.fields[1], e.fields[2]), 2, kThoughtCaption, v)) return v;
     for (size_t i = 0; i < e.fields.size(); ++i) {
         const int field = static_cast<int>(i);
-        if (settings_rules::trimBlanks(e.fields[i]) == defaults[i])
+        if (verse_file::trimBlanks(e.fields[i]) == defaults[i])
             return refused(field,
                            i == 2 ? "You need to enter your Inspirational Thought in Step 3.  "
                                   : "The fields in Step 2 need to be either:\r\n  1. Changed from the default "

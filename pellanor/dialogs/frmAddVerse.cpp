@@ -16,8 +16,8 @@
 #include "dialog_shared.h"
 #include "dialogs_res.h"
 #include "seams.h"
-#include "settings_rules.h"
 #include "verse_entry.h"
+#include "verse_file.h"
 
 namespace {
 
@@ -28,8 +28,6 @@ const char* const kAddError = "An error occurred in the function addVerse_cmdAdd
 const char* const kAddErrorCaption = "Error Adding a Verse";
 const char* const kThoughtPrompt = "Please enter an Inspirational Thought here.";
 const char* const kPasteTag = "button0";
-
-std::string trim(const std::string& s) { return settings_rules::trimBlanks(s); }
 
 std::string text(HWND h) { return ui::getWindowText(h); }
 
@@ -196,7 +194,7 @@ std::function<void()> frmAddVerse::fieldFocused(HWND box, const char* routine) {
 bool frmAddVerse::fieldEnter(HWND target, const std::string& fillIn, bool moveFocus, const char* routine) {
     bool valid = true;
     userAction(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] {
-        if (trim(text(target)).empty()) {
+        if (verse_file::trimBlanks(text(target)).empty()) {
             ui::setWindowText(target, fillIn);
             valid = false;
         }
@@ -212,7 +210,7 @@ std::function<void()> frmAddVerse::fieldLeft(HWND box, const std::string* restor
         // Only the default text put back in an empty field; the entry is
         // tested again when it is added.
         dataManipulation::quietly([&] {
-            if (restore && trim(text(box)).empty()) ui::setWindowText(box, *restore);
+            if (restore && verse_file::trimBlanks(text(box)).empty()) ui::setWindowText(box, *restore);
         });
         focusField = nullptr;
     };

@@ -10,7 +10,7 @@
 #include "dialog_shared.h"
 #include "frmCopyrights_res.h"
 #include "seams.h"
-#include "settings_rules.h"
+#include "verse_file.h"
 
 using dialog_shared::kCrLf;
 
@@ -43,7 +43,7 @@ bool frmCopyrights::loadCopyrightInfo() {
         return true;
     }
     std::string text;
-    for (const std::string& line : lines) text += settings_rules::trimBlanks(line) + kCrLf;
+    for (const std::string& line : lines) text.append(verse_file::trimBlanks(line)).append(kCrLf);
     // The box takes notices of any length, not only the default 32K.
     SendMessageA(Text1, EM_SETLIMITTEXT, 0, 0);
     ui::setWindowText(Text1, text);

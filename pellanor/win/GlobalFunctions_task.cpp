@@ -20,8 +20,6 @@ using frmScheduleRules::check;
 using dataManipulation::kErrorCaption;
 using frmScheduleRules::normalPointer;
 
-std::string trimmed(const std::string& s) { return std::string(verse_file::trimBlanks(s)); }
-
 // Trims blanks off both ends of a secret in place, zeroing the characters
 // that move or fall away so no copy is left in the buffer.
 void trimSecret(std::string& secret) {
@@ -52,7 +50,7 @@ namespace GlobalFunctions {
 
 Outcome testPassword(std::string& userName, std::string& password, HWND owner) {
     const Outcome logon = dataManipulation::guarded(owner, "testPassword", kErrorCaption, MB_ICONINFORMATION, [&] {
-        userName = trimmed(userName);
+        userName = std::string(verse_file::trimBlanks(userName));
         trimSecret(password);
         std::string account = OrvaneAutoUpdateMod::afterLast(userName, "\\");
         std::string domain;

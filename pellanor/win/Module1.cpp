@@ -16,7 +16,7 @@
 #include "frmAddVerse.h"
 #include "frmLogin.h"
 #include "seams.h"
-#include "settings_rules.h"
+#include "verse_file.h"
 
 
 namespace Module1 {
@@ -95,12 +95,12 @@ const std::string& windowsUser() {
     win32::Module secur32(LoadLibraryA("secur32.dll"));
     auto getUserNameEx = win32::procAddress<GetUserNameExFn>(secur32.get(), "GetUserNameExA");
     if (getUserNameEx && getUserNameEx(kNameSamCompatible, name, &size)) {
-        gWindowsUser = settings_rules::trimBlanks(std::string(name, size < sizeof name ? size : 0));
+        gWindowsUser = verse_file::trimBlanks(std::string_view(name, size < sizeof name ? size : 0));
     } else {
         DWORD n = sizeof name;
         name[0] = '\0';
         GetUserNameA(name, &n);
-        gWindowsUser = settings_rules::trimBlanks(name);
+        gWindowsUser = verse_file::trimBlanks(name);
     }
     return gWindowsUser;
 }

@@ -13,6 +13,7 @@
 #include "settings_rules.h"
 #include "text_fields.h"
 #include "topic_list.h"
+#include "verse_file.h"
 
 namespace dataManipulation {
 
@@ -57,7 +58,7 @@ int showMessage(HWND owner, const std::string& text, const std::string& caption,
 
 bool logMessage(const std::string& text) {
     if (gNoErrorLog) return true;
-    if (settings_rules::trimBlanks(gVerseRoot).empty()) gVerseRoot = seams::programFolder();
+    if (verse_file::trimBlanks(gVerseRoot).empty()) gVerseRoot = seams::programFolder();
     std::string line = text_rules::logLine(localDate(), localTime(), text);
     if (win32::appendToFile(gVerseRoot + "\\" + kLogFileName, line)) return true;
     gNoErrorLog = true;
