@@ -86,6 +86,10 @@ inline constexpr std::array kAll{
 // The running version, stored machine-wide after an update.
 inline constexpr long kRevMajor = 1, kRevMinor = 5, kRevRevision = 95;
 
+// The product's title: the main window's caption, and the program's name
+// in the texts that name it (the dialogs, the scheduled task's comment).
+inline constexpr const char* kProductTitle = "Pellanor 2004";
+
 // A default of "true"/"false" (any case, blanks around) marks a Boolean
 // setting; its stored value reads as "false" unless it is "true".
 bool isBooleanText(std::string_view s);

@@ -328,7 +328,8 @@ void OrvaneAutoUpdate::offerEntries() {
         enableItem(IDC_AU_UPDATE, false);
         // Nothing offered: the user may check again later.
         enableItem(IDC_AU_STARTVERIFY, true);
-        seams::messageBox(hwnd(), std::string(kProductName) + " is up to date.  There is nothing to do....   ",
+        seams::messageBox(hwnd(),
+                          std::string(settings_rules::kProductTitle) + " is up to date.  There is nothing to do....   ",
                           "Program is Up To Date", MB_ICONINFORMATION);
         return;
     }
@@ -552,7 +553,7 @@ void OrvaneAutoUpdate::abortBut_Click() {
         closeAVI();
         showItem(IDC_AU_EXIT, true);
         setStatus("Update was Aborted");
-        ui::setWindowText(hwnd(), std::string(kProductName) + " Auto Update");
+        ui::setWindowText(hwnd(), std::string(settings_rules::kProductTitle) + " Auto Update");
         setPointer(false);
     });
 }

@@ -46,7 +46,6 @@ namespace OrvaneAutoUpdateMod {
 inline constexpr const char* kDefaultUpdateServer = settings_rules::settings::updateServer.defaultText;
 inline constexpr const char* kListPath = "/autoUpdate/pellanor/orvaneUpdateList";
 inline constexpr const char* kServerSetting = settings_rules::settings::updateServer.name;
-inline constexpr const char* kProductName = "Pellanor 2004";
 inline constexpr int kHelpContext = 1003;
 inline constexpr int kUpdateClip = 256;
 

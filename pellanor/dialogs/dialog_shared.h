@@ -17,7 +17,6 @@
 namespace dialog_shared {
 
 inline constexpr const char* kCrLf = "\r\n";
-inline constexpr const char* kProductTitle = "Pellanor 2004";
 inline constexpr const char* kMakerWebAddress = "https://pellanor.example/";
 inline constexpr const char* kSupportMailAddress = "support@pellanor.example";
 

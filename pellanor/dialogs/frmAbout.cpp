@@ -47,7 +47,7 @@ void frmAbout::Form_Load() {
         ui::setWindowText(hwnd(), kCaption);
         ui::setWindowText(lblVersion, versionText(settings_rules::kRevMajor, settings_rules::kRevMinor,
                                                   settings_rules::kRevRevision));
-        ui::setWindowText(lblTitle, dialog_shared::kProductTitle);
+        ui::setWindowText(lblTitle, settings_rules::kProductTitle);
         ui::setWindowText(Label3, dialog_shared::kMakerWebAddress);
         ui::setWindowText(Label5, dialog_shared::kSupportMailAddress);
         HICON icon = LoadIconA(GetModuleHandleA(nullptr), "APPICON");

@@ -9,12 +9,13 @@
 #include "dialog_shared.h"
 #include "frmFirstTime_res.h"
 #include "seams.h"
+#include "settings_rules.h"
 
 using dialog_shared::kCrLf;
 using dataManipulation::quietly;
 
 std::string frmFirstTime::agreementText() {
-    return std::string("Thank you for using ") + dialog_shared::kProductTitle + kCrLf + kCrLf +
+    return std::string("Thank you for using ") + settings_rules::kProductTitle + kCrLf + kCrLf +
            "Pellanor is given to you free of charge. You may install and use it on any number of your "
            "computers, and give unchanged copies of the complete installation to others, as long as you "
            "do not charge for them and keep this agreement and the copyright notices with them." +
@@ -29,7 +30,7 @@ std::string frmFirstTime::agreementText() {
 
 std::string frmFirstTime::acceptanceText() {
     return std::string("By pressing Accept Agreement you agree to the user agreement of ") +
-           dialog_shared::kProductTitle + ".";
+           settings_rules::kProductTitle + ".";
 }
 
 frmFirstTime::frmFirstTime(HWND owner) { create(IDD_FIRSTTIME, owner); }

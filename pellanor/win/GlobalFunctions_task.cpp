@@ -11,6 +11,7 @@
 #include "frmSchedule.h"
 #include "schedule_rules.h"
 #include "seams.h"
+#include "settings_rules.h"
 #include "text_fields.h"
 #include "verse_file.h"
 
@@ -89,7 +90,7 @@ Outcome createScheduledTask(HWND owner, taskscheduler::TaskCollection& taskServi
         check(task->setAccountInformation(OrvaneAutoUpdateMod::afterLast(userName, "\\"), password));
         secureWipe(password);
         check(task->setProgramPath(seams::programFolder() + "\\" + programName()));
-        check(task->setComment(std::string("Pellanor 2004") + " Program Scheduler"));
+        check(task->setComment(std::string(settings_rules::kProductTitle) + " Program Scheduler"));
 
         std::shared_ptr<TriggerList> triggers;
         check(task->triggers(triggers));

@@ -13,6 +13,7 @@
 
 #include "FormTimer.h"
 #include "outcome.h"
+#include "settings_rules.h"
 #include "outside/subclass/SbcEasy.h"
 #include "outside/subclass/SubClass.h"
 #include "common/ui/PictureButton.h"
@@ -179,7 +180,7 @@ public:
     HWND ComboTopics = nullptr;
     HWND comboTranslations = nullptr;
 
-    static constexpr const char* kCaption = "Pellanor 2004";
+    static constexpr const char* kCaption = settings_rules::kProductTitle;
     static constexpr const char* kClassName = "PellanorMainWindow";
     // Emphasis of translation names in the verse box.
     static constexpr COLORREF kNameColour = RGB(0, 0, 128);
