@@ -143,7 +143,7 @@ const char* const kThoughtCaption = "Inspirational Thought Has Not Been Added";
 
 Verdict refused(int field, std::string text, const char* caption) {
     Verdict v;
-    v.outcome = Verdict::Outcome::Refused;
+    v.ruling = Verdict::Ruling::Refused;
     v.field = field;
     v.text = std::move(text);
     v.caption = caption;
@@ -215,7 +215,7 @@ Verdict checkVerse(const VerseEntry& e, const std::array<std::string, 5>& defaul
     case Chapter::NotNumeric:
         return refused(1, "You can only enter a numeric value in the Chapter field in Step 2.   ", kVerseCaption);
     case Chapter::OutOfRange:
-        v.outcome = Verdict::Outcome::Failed;
+        v.ruling = Verdict::Ruling::Failed;
         return v;
     }
     if (!update && keyOf(e) == lastAdded)

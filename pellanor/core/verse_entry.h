@@ -81,7 +81,7 @@ inline constexpr int kBookList = -1;
 // text back, or open the book list. Failed is the rules' unexpected error
 // (a chapter beyond the 32-bit range), reported as the routine's failure.
 struct Verdict {
-    enum class Outcome { Passes, Refused, Failed } outcome = Outcome::Passes;
+    enum class Ruling { Passes, Refused, Failed } ruling = Ruling::Passes;
     int field = 0;
     std::string text;
     const char* caption = "";

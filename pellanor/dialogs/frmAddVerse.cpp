@@ -273,9 +273,9 @@ bool frmAddVerse::rejectOnFailure(const char* routine, const std::function<bool(
 // defaults are the mode's); true when the entry is rejected.
 bool frmAddVerse::applyVerdict(const verse_entry::Verdict& verdict, std::span<const HWND> fields,
                                std::span<const std::string> defaults, const char* routine) {
-    using Verdict = verse_entry::Verdict::Outcome;
-    if (verdict.outcome == Verdict::Passes) return false;
-    if (verdict.outcome == Verdict::Failed)
+    using Ruling = verse_entry::Verdict::Ruling;
+    if (verdict.ruling == Ruling::Passes) return false;
+    if (verdict.ruling == Ruling::Failed)
         return failed(dataManipulation::reportFailure(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION));
     const bool bookList = verdict.field == verse_entry::kBookList;
     const size_t index = bookList ? 0 : static_cast<size_t>(verdict.field);
