@@ -1,7 +1,7 @@
 // dialog_shared.h
 // What the program's dialogs share: the lines of the plain-text files
-// beside the program, the addresses the dialogs link to, and the verse text size they put
-// on the main window.
+// beside the program, the addresses the dialogs link to, and the modal
+// showing under which a dialog's user actions each stand alone.
 #pragma once
 
 #include <windows.h>

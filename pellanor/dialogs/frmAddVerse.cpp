@@ -248,9 +248,9 @@ void frmAddVerse::optionItem_Click(int index) {
 
 // ---------------------------------------------------------------- rules
 
-// A refused entry's box is this Add's one box: a failure after it is only
-// logged (the focus moved since, and a field's focus handler clears the
-// message routine's mark, so the dialog keeps its own).
+// A refused entry's box is this Add's one box. The dialog shows it itself,
+// not through the message routine, so it keeps its own mark of it: a
+// failure after it in the same Add is only logged (reportAfterRefusal).
 void frmAddVerse::refuse(const std::string& message, const char* caption) {
     seams::messageBox(hwnd(), message, caption, MB_ICONINFORMATION);
     m_refusalShown = true;
