@@ -272,7 +272,7 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
         enableItem(IDC_AU_EXIT, true);
         setPointer(false);
         setStatus("");
-        GlobalFunctions::runVerify(hwnd());
+        GlobalFunctions::runVerify();
     });
 }
 
@@ -404,7 +404,7 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
         (void)reportFailure(hwnd(), "OrvaneautoUpdate_UpdateBut_Click", kProgramErrorCaption, MB_ICONINFORMATION);
         gDownloading = false;
         stopRun();
-        GlobalFunctions::runVerify(hwnd());
+        GlobalFunctions::runVerify();
     });
 }
 

@@ -112,7 +112,7 @@ void frmSchedule::Form_Load() {
     }, [&] {
         dataManipulation::showMessage(hwnd(), "An error occurred loading the frmSchedule Dialog", kErrorCaption,
                                       MB_ICONSTOP);
-        GlobalFunctions::runVerify(hwnd());
+        GlobalFunctions::runVerify();
     });
     formLoaded = true;
 }

@@ -51,7 +51,7 @@ bool testForControlCodes(const std::string& text, HWND owner) {
     return failed(tested) || found;
 }
 
-void runVerify(HWND) {
+void runVerify() {
     seams::startProcess("\"" + seams::programFolder() + "\\verify.exe\"", SW_SHOWNORMAL);
 }
 

@@ -19,7 +19,7 @@ namespace GlobalFunctions {
 Outcome deleteFile(const std::string& path);     // Failed: not deleted
 Outcome makePath(const std::string& path);       // creates the folders; always Ok
 bool testForControlCodes(const std::string& text, HWND owner); // true: a byte outside blank.."z"
-void runVerify(HWND owner);
+void runVerify();
 void saveVersionNumbers();
 Outcome regAuto(HWND owner);                      // Failed: the user has been told
 Outcome regNonAuto(HWND owner);

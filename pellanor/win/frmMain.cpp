@@ -346,7 +346,7 @@ void frmMain::bringOntoScreen() {
 }
 
 void frmMain::failurePath() {
-    GlobalFunctions::runVerify(hwnd());
+    GlobalFunctions::runVerify();
     closeNow();
 }
 

@@ -441,7 +441,7 @@ TEST_F(Library, RunVerifyStartsItFromTheProgramFolder) {
         started.push_back({cmd, show});
         return true;
     });
-    GlobalFunctions::runVerify(nullptr);
+    GlobalFunctions::runVerify();
     seams::setStartProcess(nullptr);
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].first, "\"" + root.path() + "\\verify.exe\"");
