@@ -66,9 +66,10 @@ struct ReplaceFailure {
 //   from those copies, every temporary file and copy goes, and false is
 //   returned, failure (when given) saying where. A folder in the way or a
 //   read-only file stops it before anything is written.
-// What it cannot promise: a process ended between two files leaves the set
-// part new, part old, with the old copies beside them; and a file that
-// cannot be put back keeps its old copy beside it.
+// What it cannot promise: a process ended while it runs leaves its
+// temporary files and copies beside the files, and, ended between two
+// files, the set part new, part old; a file that cannot be put back keeps
+// its old copy beside it.
 bool replaceFiles(const std::vector<FileReplacement>& files, ReplaceFailure* failure = nullptr);
 
 // A new file in folder (empty, or ending in "\") under a name no file or
