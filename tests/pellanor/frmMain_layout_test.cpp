@@ -119,6 +119,97 @@ TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
     ShowWindow(form->hwnd(), SW_HIDE);
 }
 
+// The shipped library (the source tree's data folder, passed to the test
+// program) in the program folder.
+class ShippedLibrary : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        ASSERT_FALSE(gArgs.empty()) << "pass the shipped library's folder";
+        const std::string data = fromUnixPath(gArgs[0]);
+        WIN32_FIND_DATAA folder;
+        HANDLE folders = FindFirstFileA((data + "\\TRANSLATION_*").c_str(), &folder);
+        ASSERT_NE(folders, INVALID_HANDLE_VALUE) << data;
+        do {
+            const std::string name = folder.cFileName;
+            WIN32_FIND_DATAA file;
+            HANDLE files = FindFirstFileA((data + "\\" + name + "\\*.txt").c_str(), &file);
+            if (files == INVALID_HANDLE_VALUE) continue;
+            do addTopic(root, name, file.cFileName, readBytes(data + "\\" + name + "\\" + file.cFileName));
+            while (FindNextFileA(files, &file));
+            FindClose(files);
+        } while (FindNextFileA(folders, &folder));
+        FindClose(folders);
+    }
+    RECT panelRect(int panel) {
+        RECT r{};
+        SendMessageA(form->StatusBar1, SB_GETRECT, static_cast<WPARAM>(panel - 1), reinterpret_cast<LPARAM>(&r));
+        MapWindowPoints(form->StatusBar1, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    int textWidth(HWND h, const std::string& text) {
+        HDC dc = GetDC(h);
+        auto font = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
+        HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+        SIZE size{0, 0};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(h, dc);
+        return size.cx;
+    }
+};
+
+// Whatever the topic and translation, at any width down to the smallest the
+// window takes, the sleep time (at its longest, 999 minutes) and the verse
+// count show whole and no list covers them: the lists give way first.
+TEST_F(ShippedLibrary, SleepTimeAndVerseCountShowWholeAtEverySize) {
+    start();
+    ASSERT_TRUE(form->isOpen());
+    gSnoozeTime = 999;
+    HWND bar = form->StatusBar1;
+    const int edge = GetSystemMetrics(SM_CXEDGE);
+    const LRESULT translations = SendMessageA(form->comboTranslations, CB_GETCOUNT, 0, 0);
+    ASSERT_GE(translations, 2);
+    for (LRESULT t = 0; t < translations; ++t) {
+        SendMessageA(form->comboTranslations, CB_SETCURSEL, static_cast<WPARAM>(t), 0);
+        form->comboTranslations_Click();
+        ASSERT_EQ(gCurTranslation, t);
+        const LRESULT topics = SendMessageA(form->ComboTopics, CB_GETCOUNT, 0, 0);
+        ASSERT_GE(topics, 18);
+        for (LRESULT i = 0; i < topics; ++i) {
+            SendMessageA(form->ComboTopics, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            form->ComboTopics_Click();
+            ASSERT_EQ(gTopics[0].currentTopic, i);
+            ASSERT_EQ(form->UpdateStatusBar(), Outcome::Ok);
+            const std::string where = gTranslations[static_cast<size_t>(t)].name + ", " +
+                                      gTopics[static_cast<size_t>(i)].name;
+            ASSERT_EQ(form->panelText(4), "Sleep time: 999 min");
+            for (int width : {510, 540, 580, 640}) {
+                SetWindowPos(form->hwnd(), nullptr, 0, 0, width, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                RECT outer;
+                GetWindowRect(form->hwnd(), &outer);
+                ASSERT_EQ(outer.right - outer.left, width);
+                RECT barRect;
+                GetWindowRect(bar, &barRect);
+                RECT p2 = panelRect(2), p4 = panelRect(4);
+                EXPECT_GE(p4.right - p4.left - 2 * edge - 4, textWidth(bar, form->panelText(4)))
+                    << where << " at " << width;
+                EXPECT_LE(p4.right, barRect.right - GetSystemMetrics(SM_CXVSCROLL)) << where << ": clear of the grip";
+                EXPECT_GE(p2.right - p2.left - 2 * edge - 4, textWidth(bar, form->panelText(2)))
+                    << where << " at " << width;
+                RECT topicBox, translationBox;
+                GetWindowRect(form->ComboTopics, &topicBox);
+                GetWindowRect(form->comboTranslations, &translationBox);
+                // Each list may reach over the border of the panel beside it,
+                // never onto its text.
+                EXPECT_LE(topicBox.right, p2.left + edge + 2) << where << " at " << width;
+                EXPECT_LE(translationBox.right, p4.left + edge + 2) << where << " at " << width;
+                EXPECT_GT(translationBox.left, topicBox.left) << where << " at " << width;
+            }
+        }
+    }
+}
+
 TEST_F(Layout, SchedulerButtonMakesItsGap) {
     setUserSetting("TamberlyschedulerEnabled", "true");
     start();
