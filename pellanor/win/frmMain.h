@@ -248,6 +248,13 @@ private:
     // Steps of the window procedure; true when the message was answered.
     bool onTipNotify(LPARAM lp);
     bool onCommand(WPARAM wp, LPARAM lp);
+    // While a list is open it holds the mouse, so the pointer entering the
+    // verse frame, a button or the status bar is not reported: a short
+    // timer watches the pointer instead, and closes the lists when it has
+    // left the list and its box for the rest of the window.
+    void watchOpenList();
+    static constexpr UINT_PTR kListWatchTimer = 6;
+    static constexpr UINT kListWatchMs = 100;
     void onTimer(WPARAM id);
     void paintSeparator();
     long currentTopicIndex() const;

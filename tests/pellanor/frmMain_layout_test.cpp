@@ -430,6 +430,65 @@ TEST_F(Tooltips, NoListTipWhileItsListIsOpen) {
     }
 }
 
+// The real pointer moved as the mouse moves it.
+void movePointer(POINT p) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+POINT centreOf(RECT r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+class OpenLists : public Tooltips {};
+
+// A list opened with a click holds the mouse while it is open. Moving the
+// pointer over the open list or its own box leaves it open; moving it on to
+// the verse frame, a button or the status bar closes it.
+TEST_F(OpenLists, CloseWhenThePointerLeavesForTheRestOfTheWindow) {
+    RECT countPanel{}, sleepPanel{};
+    SendMessageA(form->StatusBar1, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&countPanel));
+    SendMessageA(form->StatusBar1, SB_GETRECT, 3, reinterpret_cast<LPARAM>(&sleepPanel));
+    MapWindowPoints(form->StatusBar1, nullptr, reinterpret_cast<POINT*>(&countPanel), 2);
+    MapWindowPoints(form->StatusBar1, nullptr, reinterpret_cast<POINT*>(&sleepPanel), 2);
+    POINT verseFrame = centreOf(rectOf(form->RichTxtVerse));
+    verseFrame.y = rectOf(form->RichTxtVerse).bottom + 1;
+    const std::pair<const char*, POINT> targets[] = {
+        {"the verse box", centreOf(rectOf(form->RichTxtVerse))},
+        {"the verse frame", verseFrame},
+        {"the Add verses button", centreOf(rectOf(form->picButton[2]))},
+        {"the verse count", centreOf(countPanel)},
+        {"the sleep time", centreOf(sleepPanel)},
+    };
+    for (HWND combo : {form->ComboTopics, form->comboTranslations}) {
+        RECT box = rectOf(combo);
+        POINT inBox{box.left + 30, (box.top + box.bottom) / 2};
+        for (const auto& [what, at] : targets) {
+            movePointer(inBox);
+            pumpFor(100);
+            clickAt(inBox);
+            pumpFor(300);
+            ASSERT_TRUE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) << "the list opened";
+            COMBOBOXINFO info{};
+            info.cbSize = sizeof info;
+            ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+            movePointer(centreOf(rectOf(info.hwndList)));
+            pumpFor(300);
+            movePointer(POINT{box.right - 5, inBox.y});
+            pumpFor(300);
+            EXPECT_TRUE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) << "over its list and its box";
+            movePointer(at);
+            pumpFor(400);
+            EXPECT_FALSE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) << "the pointer left for " << what;
+            SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        }
+    }
+    SetCursorPos(0, 0);
+    pumpFor(100);
+}
+
 TEST_F(Tooltips, APressHidesTheTipAndStopsItsDelay) {
     ASSERT_TRUE(hoverUntilShown(2));
     form->picButton_MouseDown(2, 1, 0, 5, 5);
