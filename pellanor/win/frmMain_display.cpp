@@ -223,6 +223,37 @@ void frmMain::sizeStatusPanels() {
                  p3.right - p3.left + 2, kListHeight, SWP_NOACTIVATE);
 }
 
+// An edit field cuts a name too long for it without a sign, or shows its
+// end once the text was selected. Its own painting is kept while the user
+// may be typing in it (focus) and when the name fits.
+bool frmMain::paintCutListName(HWND edit) {
+    if (!edit || GetFocus() == edit || !IsWindowEnabled(edit)) return false;
+    const std::string name = windowText(edit);
+    RECT text{};
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    {
+        TextMeasure measure(edit);
+        if (!measure || measure.width(name) <= text.right - text.left) return false;
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(edit, &ps);
+    if (!dc) return false;
+    auto font = reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    // The colours the field asks its combo box (and so this window) for.
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(GetParent(edit), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit)));
+    RECT client;
+    GetClientRect(edit, &client);
+    FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_WINDOW));
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextA(dc, name.c_str(), static_cast<int>(name.size()), &text,
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, oldFont);
+    EndPaint(edit, &ps);
+    return true;
+}
+
 Outcome frmMain::prepStatusBar() {
     return guarded(hwnd(), "prepStatusBar", kStopCaption, MB_ICONSTOP, [&] {
         SendMessageA(StatusBar1, SB_SETMINHEIGHT, static_cast<WPARAM>(m_comboHeight), 0);

@@ -121,6 +121,8 @@ TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
 
 // The shipped library (the source tree's data folder, passed to the test
 // program) in the program folder.
+void pumpFor(DWORD ms);
+
 class ShippedLibrary : public MainWindow {
 protected:
     void SetUp() override {
@@ -208,6 +210,97 @@ TEST_F(ShippedLibrary, SleepTimeAndVerseCountShowWholeAtEverySize) {
             }
         }
     }
+}
+
+// The pixels of a window's client area as a bitmap device context holds
+// them (24 bits, top row first).
+std::string pixelsOf(HDC dc, HBITMAP bmp, int width, int height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::string pixels(static_cast<size_t>(((width * 3 + 3) & ~3) * height), '\0');
+    GetDIBits(dc, bmp, 0, static_cast<UINT>(height), pixels.data(), &bi, DIB_RGB_COLORS);
+    return pixels;
+}
+
+// A list's name as the screen shows it, and as the name would show drawn in
+// the field's font and text area, cut with an ellipsis or without.
+struct NameShown {
+    std::string onScreen, withEllipsis, cutPlain;
+};
+NameShown nameShown(HWND edit) {
+    char name[256] = {};
+    GetWindowTextA(edit, name, sizeof name);
+    RECT client, text{};
+    GetClientRect(edit, &client);
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    POINT origin{0, 0};
+    ClientToScreen(edit, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    NameShown shown;
+    BitBlt(mem, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+    shown.onScreen = pixelsOf(mem, bmp, client.right, client.bottom);
+    HGDIOBJ oldFont = SelectObject(mem, reinterpret_cast<HGDIOBJ>(SendMessageA(edit, WM_GETFONT, 0, 0)));
+    for (UINT cut : {UINT{DT_END_ELLIPSIS}, 0u}) {
+        FillRect(mem, &client, GetSysColorBrush(COLOR_WINDOW));
+        SetBkMode(mem, TRANSPARENT);
+        SetTextColor(mem, GetSysColor(COLOR_WINDOWTEXT));
+        RECT r = text;
+        DrawTextA(mem, name, -1, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | cut);
+        (cut ? shown.withEllipsis : shown.cutPlain) = pixelsOf(mem, bmp, client.right, client.bottom);
+    }
+    SelectObject(mem, oldFont);
+    SelectObject(mem, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return shown;
+}
+
+// At the smallest window the longest shipped topic and translation names do
+// not fit their lists' boxes: each shows with an ellipsis, and whole again
+// once the window is wide enough.
+TEST_F(ShippedLibrary, ListsTooNarrowForTheirNamesShowAnEllipsis) {
+    start();
+    gSnoozeTime = 999;
+    ShowWindow(form->hwnd(), SW_SHOWNA);
+    SetWindowPos(form->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (LRESULT t = 0; t < SendMessageA(form->comboTranslations, CB_GETCOUNT, 0, 0); ++t)
+        if (gTranslations[static_cast<size_t>(t)].name == "World English Bible") {
+            SendMessageA(form->comboTranslations, CB_SETCURSEL, static_cast<WPARAM>(t), 0);
+            form->comboTranslations_Click();
+        }
+    for (LRESULT i = 0; i < SendMessageA(form->ComboTopics, CB_GETCOUNT, 0, 0); ++i)
+        if (gTopics[static_cast<size_t>(i)].name == "Strength and Courage") {
+            SendMessageA(form->ComboTopics, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            form->ComboTopics_Click();
+        }
+    ASSERT_EQ(form->UpdateStatusBar(), Outcome::Ok);
+    for (int width : {510, 900}) {
+        SetWindowPos(form->hwnd(), nullptr, 0, 0, width, 240, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        pumpFor(300);
+        for (HWND combo : {form->ComboTopics, form->comboTranslations}) {
+            HWND edit = ChildWindowFromPoint(combo, POINT{15, 15});
+            ASSERT_NE(edit, combo);
+            NameShown shown = nameShown(edit);
+            if (width == 510) {
+                ASSERT_TRUE(shown.withEllipsis != shown.cutPlain) << "the name does not fit at " << width;
+                EXPECT_TRUE(shown.onScreen == shown.withEllipsis) << "shown with an ellipsis at " << width;
+            } else {
+                ASSERT_TRUE(shown.withEllipsis == shown.cutPlain) << "the name fits at " << width;
+                EXPECT_TRUE(shown.onScreen == shown.cutPlain) << "shown whole at " << width;
+            }
+        }
+    }
+    SetWindowPos(form->hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(form->hwnd(), SW_HIDE);
 }
 
 TEST_F(Layout, SchedulerButtonMakesItsGap) {
@@ -485,6 +578,18 @@ TEST_F(OpenLists, CloseWhenThePointerLeavesForTheRestOfTheWindow) {
             SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
         }
     }
+    // Opened with the pointer at rest over the verse box (from the keyboard,
+    // say), the list stays open until the pointer moves.
+    POINT verseBox = centreOf(rectOf(form->RichTxtVerse));
+    movePointer(verseBox);
+    pumpFor(100);
+    SendMessageA(form->ComboTopics, CB_SHOWDROPDOWN, TRUE, 0);
+    pumpFor(400);
+    EXPECT_TRUE(SendMessageA(form->ComboTopics, CB_GETDROPPEDSTATE, 0, 0)) << "the pointer has not moved";
+    movePointer(POINT{verseBox.x + 10, verseBox.y});
+    pumpFor(400);
+    EXPECT_FALSE(SendMessageA(form->ComboTopics, CB_GETDROPPEDSTATE, 0, 0)) << "the pointer moved over the verse box";
+    SendMessageA(form->ComboTopics, CB_SHOWDROPDOWN, FALSE, 0);
     SetCursorPos(0, 0);
     pumpFor(100);
 }
