@@ -36,7 +36,9 @@ struct Widths {
 // border.
 inline constexpr int kTopicOverlap = 3;
 
-// Each panel takes its designed width or its text's, whichever is wider.
+// The verse count and the translation take their designed width or their
+// text's, whichever is wider; the topic box keeps its designed width (a
+// longer name shows cut). The sleep time takes the rest.
 // Where the four do not fit, they give way in this order: the room beyond
 // the texts (translation, then verse count, then topic); then the two list
 // boxes below their names, the one with more above its least first, down to
