@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "ToolTips.h"
+#include "common/win32/handles.h"
 #include "main_window_fixture.h"
 
 using namespace testsupport;
@@ -241,8 +242,10 @@ NameShown nameShown(HWND edit) {
     POINT origin{0, 0};
     ClientToScreen(edit, &origin);
     HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    win32::MemoryDC memOwned(CreateCompatibleDC(screen));
+    win32::Bitmap bmpOwned(CreateCompatibleBitmap(screen, client.right, client.bottom));
+    HDC mem = memOwned.get();
+    HBITMAP bmp = bmpOwned.get();
     HGDIOBJ oldBmp = SelectObject(mem, bmp);
     NameShown shown;
     BitBlt(mem, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
@@ -258,8 +261,6 @@ NameShown nameShown(HWND edit) {
     }
     SelectObject(mem, oldFont);
     SelectObject(mem, oldBmp);
-    DeleteObject(bmp);
-    DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return shown;
 }
