@@ -187,10 +187,15 @@ Outcome loadVerseFile(const std::string& path, long& lineCount, HWND owner, long
                          unopened);
 }
 
-Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
-                       std::vector<std::string>& failedFiles, long& failedCount,
-                       bool includeUserFiles, VerseArray& firstVerses,
-                       std::vector<std::string>& unopenedFiles) {
+namespace {
+
+// getFileListing's work; lockedOwn counts the files of the translation's own
+// folder that could not be opened, which tells a folder held open by another
+// program from a damaged one when nothing loaded.
+Outcome listTopics(HWND owner, TopicList& topics, long& verseIndex, std::vector<std::string>& failedFiles,
+                   long& failedCount, bool includeUserFiles, VerseArray& firstVerses,
+                   std::vector<std::string>& unopenedFiles, long& lockedOwn) {
+    lockedOwn = 0;
     return guarded(owner, "getFileListing", kErrorCaption, MB_ICONSTOP, [&] {
         topic_list::Builder list(topics, verseIndex,
                                  settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName)));
@@ -208,6 +213,7 @@ Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                 if (failed(readVerseFile(folder + name, lines, unusedIndex, message, caption, flags,
                                          list.keepsVerses(name) ? &gVerses : nullptr, content, unopened))) {
                     failures.add(unopened, folder + name, message);
+                    if (unopened && !isUser) ++lockedOwn;
                     continue;
                 }
                 topic_list::Builder::Placed placed = list.add(folder, name, isUser, lines);
@@ -219,6 +225,17 @@ Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
         if (includeUserFiles) loadFolder(gVerseRoot + "\\" + kUserFolder + "\\", true);
         return failedIf(list.empty());
     });
+}
+
+} // namespace
+
+Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
+                       std::vector<std::string>& failedFiles, long& failedCount,
+                       bool includeUserFiles, VerseArray& firstVerses,
+                       std::vector<std::string>& unopenedFiles) {
+    long lockedOwn = 0;
+    return listTopics(owner, topics, verseIndex, failedFiles, failedCount, includeUserFiles, firstVerses,
+                      unopenedFiles, lockedOwn);
 }
 
 Outcome loadAllTranslations(HWND owner, bool& quiet) {
@@ -234,10 +251,20 @@ Outcome loadAllTranslations(HWND owner, bool& quiet) {
             long working = gVerseIndex;
             TopicList topics;
             VerseArray first;
-            const Outcome listed = getFileListing(nullptr, topics, working, failedFiles, failedCount, true,
-                                                  first, unopenedFiles);
+            long lockedOwn = 0;
+            const Outcome listed = listTopics(nullptr, topics, working, failedFiles, failedCount, true, first,
+                                              unopenedFiles, lockedOwn);
             TranslationRecord& t = gTranslations[i];
             if (static_cast<long>(i) == current) {
+                if (failed(listed) && lockedOwn > 0) {
+                    // Files another program holds open are intact: the user
+                    // must close that program, never remove the folder.
+                    const std::string text = topic_list::heldFolderText(t.folder);
+                    seams::messageBox(owner, text, verse_file::kOpenFailureCaption, MB_ICONSTOP);
+                    (void)logMessage(text);
+                    gCurTranslation = current;
+                    return Outcome::Failed;
+                }
                 if (failed(listed)) {
                     seams::messageBox(owner,
                                       "All of the files in the folder " + t.folder +

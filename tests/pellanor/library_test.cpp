@@ -254,6 +254,52 @@ TEST_F(Library, AFileHeldOpenElsewhereIsNotCalledDamaged) {
     EXPECT_EQ(helpCalls.size(), 1u);
 }
 
+// Every topic of the current translation held open by another program: the
+// files are intact, so the user is told to close that program (and it is
+// logged), never that the folder is corrupt and must be removed. A damaged
+// file beside the held ones does not make the folder corrupt either.
+TEST_F(Library, ATranslationHeldOpenElsewhereIsNotCalledCorrupt) {
+    addTopic(root, KJV, "Hope.txt", verses(2));
+    addTopic(root, KJV, "Peace and Trust.txt", verses(2));
+    addTopic(root, WEB, "Peace and Trust.txt", verses(2));
+    setUserSetting("translation", KJV);
+    std::vector<HANDLE> held;
+    for (const char* name : {"Hope.txt", "Peace and Trust.txt"}) {
+        const std::string path = root / (std::string(KJV) + "\\" + name);
+        held.push_back(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
+        ASSERT_NE(held.back(), INVALID_HANDLE_VALUE);
+    }
+    const std::string heldText = std::string("The files in the folder ") + KJV +
+                                 " could not be opened.  \r\nThis is usually caused by another program having "
+                                 "the files open already.  Please close the other program and re-start this one.  ";
+    auto expectHeldBox = [&](const BoxRecorder& boxes) {
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].caption, "Error: File Could Not Be Opened");
+        EXPECT_EQ(boxes.boxes[0].text, heldText);
+        EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
+        EXPECT_NE(log().find("\t" + heldText + "\r\n"), std::string::npos) << log();
+        EXPECT_EQ(log().find("corrupt"), std::string::npos);
+    };
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
+    {
+        BoxRecorder boxes;
+        EXPECT_EQ(loadAll(), Outcome::Failed) << "no topic to show: the program ends";
+        expectHeldBox(boxes);
+    }
+
+    addTopic(root, KJV, "Broken.txt", "three\tfields\tonly\r\n");
+    DeleteFileA((root / "error_log.txt").c_str());
+    resetLibraryState();
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
+    {
+        BoxRecorder boxes;
+        EXPECT_EQ(loadAll(), Outcome::Failed);
+        for (HANDLE h : held) CloseHandle(h);
+        expectHeldBox(boxes);
+    }
+}
+
 TEST_F(Library, SetAsideFilesAreNotTopics) {
     addTopic(root, KJV, "Peace and Trust.txt", verses(2));
     writeBytes(root / "Your Verses\\Your Verses.txt.bad", "garbage");
