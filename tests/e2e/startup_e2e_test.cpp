@@ -66,17 +66,13 @@ TEST_F(Startup, ATranslationHeldOpenIsNotCalledCorrupt) {
               "TRANSLATION_World English Bible\\Peace and Trust.txt", "help.chm"});
     setUserSetting("translation", kjv);
     returningUser();
-    std::vector<HANDLE> held;
-    for (const char* name : {"Peace and Trust.txt", "Hope.txt"}) {
-        const std::string path = root / (std::string(kjv) + "\\" + name);
-        held.push_back(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr));
-        ASSERT_NE(held.back(), INVALID_HANDLE_VALUE);
-    }
+    HeldFiles held;
+    for (const char* name : {"Peace and Trust.txt", "Hope.txt"})
+        ASSERT_TRUE(held.hold(root / (std::string(kjv) + "\\" + name)));
     start();
     std::string text = answerBox("Error: File Could Not Be Opened");
     long code = finish();
-    for (HANDLE h : held) CloseHandle(h);
+    held.release();
     const std::string expected =
         "The files in the folder TRANSLATION_King James Version could not be opened.  \r\n"
         "This is usually caused by another program having the files open already.  Please close the other "

@@ -263,13 +263,9 @@ TEST_F(Library, ATranslationHeldOpenElsewhereIsNotCalledCorrupt) {
     addTopic(root, KJV, "Peace and Trust.txt", verses(2));
     addTopic(root, WEB, "Peace and Trust.txt", verses(2));
     setUserSetting("translation", KJV);
-    std::vector<HANDLE> held;
-    for (const char* name : {"Hope.txt", "Peace and Trust.txt"}) {
-        const std::string path = root / (std::string(KJV) + "\\" + name);
-        held.push_back(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr));
-        ASSERT_NE(held.back(), INVALID_HANDLE_VALUE);
-    }
+    HeldFiles held;
+    for (const char* name : {"Hope.txt", "Peace and Trust.txt"})
+        ASSERT_TRUE(held.hold(root / (std::string(KJV) + "\\" + name)));
     const std::string heldText = std::string("The files in the folder ") + KJV +
                                  " could not be opened.  \r\nThis is usually caused by another program having "
                                  "the files open already.  Please close the other program and re-start this one.  ";
@@ -295,7 +291,7 @@ TEST_F(Library, ATranslationHeldOpenElsewhereIsNotCalledCorrupt) {
     {
         BoxRecorder boxes;
         EXPECT_EQ(loadAll(), Outcome::Failed);
-        for (HANDLE h : held) CloseHandle(h);
+        held.release();
         expectHeldBox(boxes);
     }
 }
