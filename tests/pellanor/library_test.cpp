@@ -100,28 +100,6 @@ TEST_F(Library, UnknownSavedTranslationSelectsFirstAndSavesIt) {
     EXPECT_STREQ(buf, "TRANSLATION_ Spaced Name");
 }
 
-TEST_F(Library, LoadsEveryTranslationAndFitsSavedIndex) {
-    addTopic(root, KJV, "Hope.txt", verses(4, "kjv hope"));
-    addTopic(root, KJV, "Peace and Trust.txt", verses(5, "kjv peace"));
-    addTopic(root, WEB, "Peace and Trust.txt", verses(5, "web peace"));
-    setUserSetting("newVerseIndex", "7");
-    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
-    BoxRecorder boxes;
-    ASSERT_EQ(loadAll(), Outcome::Ok);
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_EQ(gVerseIndex, 5) << "index 7 of 5 starts at the last verse";
-    const TopicList& kjv = gTranslations[0].folder == KJV ? gTranslations[0].topics : gTranslations[1].topics;
-    ASSERT_EQ(kjv.size(), 2u);
-    long cur = kjv[0].currentTopic;
-    ASSERT_GE(cur, 0);
-    EXPECT_EQ(kjv[static_cast<size_t>(cur)].fileName, "Peace and Trust.txt");
-    EXPECT_EQ(kjv[static_cast<size_t>(cur)].name, "Peace and Trust");
-    EXPECT_EQ(kjv[static_cast<size_t>(cur)].verseCount, 5);
-    EXPECT_EQ(kjv[static_cast<size_t>(cur)].folder, root.path() + "\\" + KJV + "\\");
-    ASSERT_EQ(verseCountOf(gVerses), 5);
-    EXPECT_EQ(gVerses[1].text, "kjv peace verse 1");
-}
-
 TEST_F(Library, MissingSavedTopicPicksFirstWithInformationBox) {
     addTopic(root, KJV, "Hope.txt", verses(3, "hope"));
     setUserSetting("fileName", "Gone.txt");
