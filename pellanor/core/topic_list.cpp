@@ -96,4 +96,10 @@ const char* failureCaption(const std::vector<std::string>& damaged) {
     return damaged.empty() ? verse_file::kOpenFailureCaption : kFileErrorsCaption;
 }
 
+std::string heldFolderText(const std::string& folder) {
+    return "The files in the folder " + folder + " could not be opened.  " + verse_file::kCrLf +
+           "This is usually caused by another program having the files open already.  Please close the "
+           "other program and re-start this one.  ";
+}
+
 } // namespace topic_list

@@ -75,6 +75,12 @@ struct Failures {
 std::string failureText(const std::vector<std::string>& damaged, const std::vector<std::string>& unopened);
 const char* failureCaption(const std::vector<std::string>& damaged);
 
+// The message when the current translation loaded no topic and some of its
+// files could not be opened: another program holds them, they are intact,
+// and the folder must not be removed. Its caption is the reader's
+// open-failure caption.
+std::string heldFolderText(const std::string& folder);
+
 inline constexpr const char* kFileErrorsCaption = "Errors Were Identified in the Verse Files";
 
 } // namespace topic_list

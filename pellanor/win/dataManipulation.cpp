@@ -14,12 +14,11 @@
 #include "text_fields.h"
 #include "topic_list.h"
 #include "verse_file.h"
+#include "verse_library.h"
 
 namespace dataManipulation {
 
 namespace {
-
-const char* const kCrLf = "\r\n";
 
 std::string localDate() {
     char buf[128];
@@ -33,12 +32,30 @@ std::string localTime() {
     return n > 0 ? std::string(buf) : std::string();
 }
 
-// Topic files of a folder: the "*.txt" entries that are files and topics.
-std::vector<std::string> topicFilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const win32::FoundEntry& e : win32::findEntries(folder + "*.txt"))
-        if (!e.isFolder && topic_list::isTopicFileName(e.name)) names.push_back(e.name);
-    return names;
+// The file system as the verse library's load sees it.
+class WindowsDisk : public verse_library::Disk {
+public:
+    std::vector<verse_library::FolderEntry> list(const std::string& folder) const override {
+        std::vector<verse_library::FolderEntry> out;
+        for (const win32::FoundEntry& e : win32::findEntries(folder + "\\*")) out.push_back({e.name, e.isFolder});
+        return out;
+    }
+    bool read(const std::string& path, std::string& content) const override {
+        return win32::readWholeFile(path, content);
+    }
+};
+
+const WindowsDisk& disk() {
+    static const WindowsDisk d;
+    return d;
+}
+
+// The damaged-file reports logged in this run. A user file is read once per
+// translation, and the whole library again after the add-verses dialog:
+// each report is logged the first time only.
+void logDamageOnce(const std::string& report) {
+    static std::set<std::string> logged;
+    if (logged.insert(report).second) (void)logMessage(report);
 }
 
 } // namespace
@@ -68,124 +85,35 @@ bool logMessage(const std::string& text) {
 Outcome findTranslations() {
     return silentAction([&] {
         gVerseRoot = seams::programFolder();
-        std::vector<win32::FoundEntry> entries = win32::findEntries(gVerseRoot + "\\TRANSLATION_*.*");
-        if (entries.empty()) {
-            showMessage(nullptr,
-                        std::string("The folders containing the scripture verses have been deleted.  "
-                                    "You will need to re-install the program using the Windows "
-                                    "Control Panel.  ") +
-                            kCrLf +
-                            ">>> NOTE: If you have copied the program icon instead of creating a "
-                            "shortcut, delete the copy and create a shortcut instead <<<",
-                        kMissingFoldersCaption, MB_ICONSTOP);
+        verse_library::Translations found = verse_library::findTranslations(disk(), gVerseRoot);
+        if (found.found == verse_library::Translations::Found::NoFolders) {
+            showMessage(nullptr, verse_library::missingFoldersText(), kMissingFoldersCaption, MB_ICONSTOP);
             return Outcome::Failed;
         }
-        gTranslations.clear();
-        for (const win32::FoundEntry& e : entries) {
-            if (topicFilesIn(gVerseRoot + "\\" + e.name + "\\").empty()) continue;
-            TranslationRecord t;
-            t.folder = e.name;
-            t.name = topic_list::translationName(e.name);
-            gTranslations.push_back(std::move(t));
-        }
+        gTranslations = std::move(found.table);
         if (gTranslations.empty()) return Outcome::Failed;
-        gTranslations[0].count = static_cast<long>(gTranslations.size());
 
-        std::string saved = registry::getSetting(settings_rules::settings::translation);
-        for (size_t i = 0; i < gTranslations.size(); ++i) {
-            if (text_rules::equalsNoCase(saved, gTranslations[i].folder)) {
-                gCurTranslation = static_cast<long>(i);
-                return Outcome::Ok;
-            }
-        }
-        gCurTranslation = 0;
-        registry::saveSetting(settings_rules::settings::translation, gTranslations[0].folder);
+        verse_library::Pick pick =
+            verse_library::pickTranslation(gTranslations, registry::getSetting(settings_rules::settings::translation));
+        gCurTranslation = pick.current;
+        if (pick.saveFirst) registry::saveSetting(settings_rules::settings::translation, gTranslations[0].folder);
         return Outcome::Ok;
     }, {});
 }
 
-namespace {
-
-// The damaged-file reports logged in this run. A user file is read once per
-// translation, and the whole library again after the add-verses dialog:
-// each report is logged the first time only.
-std::set<std::string>& loggedDamage() {
-    static std::set<std::string> logged;
-    return logged;
-}
-
-// loadVerseFile's work; with no verses the file is only checked, which is
-// all start-up needs of the topics it does not show. content is the read
-// buffer: start-up passes the same one for every file, as a fresh buffer of
-// a large file's size per file costs more than reading the file. unopened
-// tells a file that could not be read at all from a damaged one.
-// readVerseFile's reading; openFailure fills in the could-not-be-opened
-// report.
-Outcome readVerseContent(const std::string& path, long& lineCount, long& indexToCheck, std::string& message,
-                         std::string& caption, long& flags, VerseArray* verses, std::string& content,
-                         bool& unopened, const std::function<Outcome()>& openFailure) {
-    if (!win32::readWholeFile(path, content)) {
-        unopened = true;
-        return openFailure();
-    }
-    size_t slash = path.find_last_of('\\');
-    std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
-
-    verse_file::Result r = verses ? verse_file::parseTopicFile(content, fileName, *verses)
-                                  : verse_file::scanTopicFile(content, fileName);
-    lineCount = r.lineCount;
-    const bool damaged = !r.badLines.empty();
-    if (damaged) {
-        // One report for the file, however many of its lines failed.
-        verse_file::DamageReport report = verse_file::damageReport(path, r);
-        message = std::move(report.text);
-        caption = verse_file::kOpenFailureCaption;
-        flags = MB_ICONSTOP;
-        // Logged only, never a box.
-        if (loggedDamage().insert(report.logText).second) (void)logMessage(report.logText);
-    }
-    if (r.status == verse_file::Status::Unreadable) return openFailure();
-    if (r.lineCount == 0) {
-        message = verse_file::emptyFileText(path);
-        caption = verse_file::kEmptyFileCaption;
-        flags = MB_ICONSTOP;
-        return Outcome::Failed;
-    }
-    verse_file::checkVerseIndex(indexToCheck, r.lineCount);
-    return failedIf(damaged);
-}
-
-Outcome readVerseFile(const std::string& path, long& lineCount, long& indexToCheck, std::string& message,
-                      std::string& caption, long& flags, VerseArray* verses, std::string& content,
-                      bool& unopened) {
-    lineCount = 0;
-    unopened = false;
-    if (verses) verses->assign(1, VerseRecord{});
-    auto openFailure = [&] {
-        message = verse_file::openFailureText(path);
-        caption = verse_file::kOpenFailureCaption;
-        flags = MB_ICONSTOP;
-        return Outcome::Failed;
-    };
-    bool threw = true;
-    Outcome read = attempt([&] {
-        Outcome r = readVerseContent(path, lineCount, indexToCheck, message, caption, flags, verses,
-                                     content, unopened, openFailure);
-        threw = false;
-        return r;
-    });
-    return threw ? openFailure() : read;
-}
-
-} // namespace
-
 Outcome loadVerseFile(const std::string& path, long& lineCount, HWND owner, long& indexToCheck,
                       std::string& message, std::string& caption, long& flags, VerseArray& verses) {
     (void)owner;
-    std::string content;
-    bool unopened = false;
-    return readVerseFile(path, lineCount, indexToCheck, message, caption, flags, &verses, content,
-                         unopened);
+    std::string buffer;
+    verse_library::TopicRead read = verse_library::readTopic(disk(), path, indexToCheck, &verses, buffer);
+    if (!read.damageLog.empty()) logDamageOnce(read.damageLog);
+    lineCount = read.lineCount;
+    if (failed(read.outcome)) {
+        message = std::move(read.message);
+        caption = std::move(read.caption);
+        flags = read.flags;
+    }
+    return read.outcome;
 }
 
 Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
@@ -193,32 +121,19 @@ Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                        bool includeUserFiles, VerseArray& firstVerses,
                        std::vector<std::string>& unopenedFiles) {
     return guarded(owner, "getFileListing", kErrorCaption, MB_ICONSTOP, [&] {
-        topic_list::Builder list(topics, verseIndex,
-                                 settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName)));
-        topic_list::Failures failures{failedFiles, unopenedFiles, failedCount};
         if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("current translation");
         TranslationRecord& current = gTranslations[static_cast<size_t>(gCurTranslation)];
-
-        std::string content;
-        auto loadFolder = [&](const std::string& folder, bool isUser) {
-            for (const std::string& name : topicFilesIn(folder)) {
-                long lines = 0, unusedIndex = 1, flags = 0;
-                std::string message, caption;
-                bool unopened = false;
-                if (failed(readVerseFile(folder + name, lines, unusedIndex, message, caption, flags,
-                                         list.keepsVerses(name) ? &gVerses : nullptr, content, unopened))) {
-                    failures.add(unopened, folder + name, message);
-                    continue;
-                }
-                topic_list::Builder::Placed placed = list.add(folder, name, isUser, lines);
-                if (placed.first) firstVerses = gVerses;
-                if (placed.saved) current.verses = gVerses;
-            }
-        };
-        loadFolder(gVerseRoot + "\\" + current.folder + "\\", false);
-        if (includeUserFiles) loadFolder(gVerseRoot + "\\" + kUserFolder + "\\", true);
-        return failedIf(list.empty());
+        topic_list::Failures failures{failedFiles, unopenedFiles, failedCount};
+        verse_library::Listing listing = verse_library::listTopics(
+            disk(), gVerseRoot, current.folder, includeUserFiles,
+            settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName)), verseIndex,
+            failures, logDamageOnce);
+        topics = std::move(listing.topics);
+        verseIndex = listing.verseIndex;
+        if (listing.loaded > 0) firstVerses = std::move(listing.firstVerses);
+        if (listing.savedFound) current.verses = std::move(listing.savedVerses);
+        return failedIf(listing.loaded == 0);
     });
 }
 
@@ -228,46 +143,43 @@ Outcome loadAllTranslations(HWND owner, bool& quiet) {
         if (current < 0 || current >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("current translation");
         gVerseIndex = settings_rules::verseIndex(registry::getSetting(settings_rules::settings::newVerseIndex));
-        std::vector<std::string> failedFiles, unopenedFiles;
-        long failedCount = 0;
-        for (size_t i = 0; i < gTranslations.size(); ++i) {
-            gCurTranslation = static_cast<long>(i);
-            long working = gVerseIndex;
-            TopicList topics;
-            VerseArray first;
-            const Outcome listed = getFileListing(nullptr, topics, working, failedFiles, failedCount, true,
-                                                  first, unopenedFiles);
+        verse_library::Load load = verse_library::loadAll(
+            disk(), gVerseRoot, gTranslations, current,
+            settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName)), gVerseIndex,
+            logDamageOnce);
+        // The program-wide variables take what the load found, translation
+        // by translation, with each translation's messages in its turn.
+        for (size_t i = 0; i < load.translations.size(); ++i) {
+            verse_library::TranslationLoad& found = load.translations[i];
             TranslationRecord& t = gTranslations[i];
+            if (found.threw) (void)reportFailure(nullptr, "getFileListing", kErrorCaption, MB_ICONSTOP);
+            if (found.versesFound) t.verses = std::move(found.verses);
             if (static_cast<long>(i) == current) {
-                if (failed(listed)) {
-                    seams::messageBox(owner,
-                                      "All of the files in the folder " + t.folder +
-                                          " are corrupt.  Please remove the folder.   ",
-                                      kCorruptCaption, MB_ICONSTOP);
-                    gCurTranslation = current;
+                if (load.shown == verse_library::Shown::Held) {
+                    // Files another program holds open are intact: the user
+                    // must close that program, never remove the folder.
+                    const std::string text = topic_list::heldFolderText(t.folder);
+                    seams::messageBox(owner, text, verse_file::kOpenFailureCaption, MB_ICONSTOP);
+                    (void)logMessage(text);
                     return Outcome::Failed;
                 }
-                if (topics[0].currentTopic == -1) {
-                    seams::messageBox(owner,
-                                      "The last topic file you were studying is not available or "
-                                      "has been deleted.  A new topic has been selected.    ",
-                                      kTopicMissingCaption, MB_ICONINFORMATION);
-                    t.verses = first;
-                    gVerseIndex = 1;
-                    topics[0].currentTopic = 0;
-                } else {
-                    gVerseIndex = working;
+                if (load.shown == verse_library::Shown::Corrupt) {
+                    seams::messageBox(owner, verse_library::corruptText(t.folder), kCorruptCaption, MB_ICONSTOP);
+                    return Outcome::Failed;
                 }
+                if (load.shown == verse_library::Shown::TopicMissing)
+                    seams::messageBox(owner, verse_library::kTopicMissingText, kTopicMissingCaption,
+                                      MB_ICONINFORMATION);
+                gVerseIndex = load.verseIndex;
             }
-            t.topics = std::move(topics);
+            t.topics = std::move(found.topics);
         }
-        gCurTranslation = current;
         gVerses = gTranslations[static_cast<size_t>(current)].verses;
-        if (!quiet && failedCount >= 1) {
-            showMessage(owner, topic_list::failureText(failedFiles, unopenedFiles),
-                        topic_list::failureCaption(failedFiles), MB_ICONSTOP);
+        if (!quiet && load.failedCount >= 1) {
+            showMessage(owner, topic_list::failureText(load.damaged, load.unopened),
+                        topic_list::failureCaption(load.damaged), MB_ICONSTOP);
             // The help page is on the file format, which only damage needs.
-            if (!failedFiles.empty()) seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1001);
+            if (!load.damaged.empty()) seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, 1001);
         }
         return Outcome::Ok;
     }, [&] { gCurTranslation = current; });

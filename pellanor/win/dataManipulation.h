@@ -13,6 +13,7 @@
 #include "topic_list.h"
 #include "user_action.h"
 #include "verse_file.h"
+#include "verse_library.h"
 
 namespace dataManipulation {
 
@@ -59,11 +60,11 @@ Outcome loadVerseFile(const std::string& path, long& lineCount, HWND owner, long
                       std::string& message, std::string& caption, long& flags, VerseArray& verses);
 
 // Texts shared with tests and the end-to-end driver.
-inline constexpr const char* kMissingFoldersCaption = "Folders Containing the Scriptures are Missing";
-inline constexpr const char* kCorruptCaption = "Verse Files are Corrupt";
-inline constexpr const char* kTopicMissingCaption = "Topic is Not Available";
+inline constexpr const char* kMissingFoldersCaption = verse_library::kMissingFoldersCaption;
+inline constexpr const char* kCorruptCaption = verse_library::kCorruptCaption;
+inline constexpr const char* kTopicMissingCaption = verse_library::kTopicMissingCaption;
 inline constexpr const char* kFileErrorsCaption = topic_list::kFileErrorsCaption;
 inline constexpr const char* kLogFileName = "error_log.txt";
-inline constexpr const char* kUserFolder = "Your Verses";
+inline constexpr const char* kUserFolder = verse_library::kUserFolder;
 
 } // namespace dataManipulation

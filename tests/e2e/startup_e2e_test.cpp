@@ -57,6 +57,35 @@ TEST_F(Startup, CorruptCurrentTranslation) {
               std::string::npos);
 }
 
+// Every topic file of the current translation held open by another program
+// (without sharing, as an editor or a backup tool may): the program ends
+// telling the user to close that program, logs it, and leaves the folder
+// alone.
+TEST_F(Startup, ATranslationHeldOpenIsNotCalledCorrupt) {
+    const char* const kjv = "TRANSLATION_King James Version";
+    fromDist({std::string(kjv) + "\\Peace and Trust.txt", std::string(kjv) + "\\Hope.txt",
+              "TRANSLATION_World English Bible\\Peace and Trust.txt", "help.chm"});
+    setUserSetting("translation", kjv);
+    returningUser();
+    HeldFiles held;
+    for (const char* name : {"Peace and Trust.txt", "Hope.txt"})
+        ASSERT_TRUE(held.hold(root / (std::string(kjv) + "\\" + name)));
+    start();
+    std::string text = answerBox("Error: File Could Not Be Opened");
+    long code = finish();
+    held.release();
+    const std::string expected =
+        "The files in the folder TRANSLATION_King James Version could not be opened.  \r\n"
+        "This is usually caused by another program having the files open already.  Please close the other "
+        "program and re-start this one.  ";
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(code, 1);
+    std::string log = readBytes(root / "error_log.txt");
+    EXPECT_NE(log.find("\t" + expected + "\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("corrupt"), std::string::npos) << log;
+    EXPECT_TRUE(exists(root / (std::string(kjv) + "\\Hope.txt")));
+}
+
 TEST_F(Startup, SecondCopyEndsAtOnce) {
     // Without translation folders a first copy would show a box; a second
     // copy must leave before it looks.

@@ -23,6 +23,18 @@ void addTopic(const TempDir& root, const std::string& translationFolder,
     writeBytes(root / (translationFolder + "\\" + fileName), content);
 }
 
+bool HeldFiles::hold(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    m_handles.push_back(h);
+    return true;
+}
+
+void HeldFiles::release() {
+    for (void* h : m_handles) CloseHandle(h);
+    m_handles.clear();
+}
+
 void resetLibraryState() {
     gVerseRoot.clear();
     gTranslations.clear();

@@ -18,6 +18,22 @@ std::string verses(int n, const std::string& tag = "v");
 void addTopic(const TempDir& root, const std::string& translationFolder,
               const std::string& fileName, const std::string& content);
 
+// Files held open without sharing, as another program may hold them, until
+// released (at the latest when this goes).
+class HeldFiles {
+public:
+    HeldFiles() = default;
+    HeldFiles(const HeldFiles&) = delete;
+    HeldFiles& operator=(const HeldFiles&) = delete;
+    ~HeldFiles() { release(); }
+    // False when the file could not be opened.
+    bool hold(const std::string& path);
+    void release();
+
+private:
+    std::vector<void*> m_handles;
+};
+
 // Clears the program-wide library variables and the error flags.
 void resetLibraryState();
 

@@ -101,28 +101,6 @@ TEST_F(Library, UnknownSavedTranslationSelectsFirstAndSavesIt) {
     EXPECT_STREQ(buf, "TRANSLATION_ Spaced Name");
 }
 
-TEST_F(Library, LoadsEveryTranslationAndFitsSavedIndex) {
-    addTopic(root, KJV, "Hope.txt", verses(4, "kjv hope"));
-    addTopic(root, KJV, "Peace and Trust.txt", verses(5, "kjv peace"));
-    addTopic(root, WEB, "Peace and Trust.txt", verses(5, "web peace"));
-    setUserSetting("newVerseIndex", "7");
-    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
-    BoxRecorder boxes;
-    ASSERT_EQ(loadAll(), Outcome::Ok);
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_EQ(gVerseIndex, 5) << "index 7 of 5 starts at the last verse";
-    const TopicList& kjv = gTranslations[0].folder == KJV ? gTranslations[0].topics : gTranslations[1].topics;
-    ASSERT_EQ(kjv.size(), 2u);
-    long cur = kjv[0].currentTopic;
-    ASSERT_GE(cur, 0);
-    EXPECT_EQ(kjv[static_cast<size_t>(cur)].fileName, "Peace and Trust.txt");
-    EXPECT_EQ(kjv[static_cast<size_t>(cur)].name, "Peace and Trust");
-    EXPECT_EQ(kjv[static_cast<size_t>(cur)].verseCount, 5);
-    EXPECT_EQ(kjv[static_cast<size_t>(cur)].folder, root.path() + "\\" + KJV + "\\");
-    ASSERT_EQ(verseCountOf(gVerses), 5);
-    EXPECT_EQ(gVerses[1].text, "kjv peace verse 1");
-}
-
 TEST_F(Library, MissingSavedTopicPicksFirstWithInformationBox) {
     addTopic(root, KJV, "Hope.txt", verses(3, "hope"));
     setUserSetting("fileName", "Gone.txt");
@@ -253,6 +231,48 @@ TEST_F(Library, AFileHeldOpenElsewhereIsNotCalledDamaged) {
     ASSERT_NE(t.find(broken), std::string::npos);
     EXPECT_EQ(t.substr(t.find(broken) + broken.size()), "\r\n" + heldText);
     EXPECT_EQ(helpCalls.size(), 1u);
+}
+
+// Every topic of the current translation held open by another program: the
+// files are intact, so the user is told to close that program (and it is
+// logged), never that the folder is corrupt and must be removed. A damaged
+// file beside the held ones does not make the folder corrupt either.
+TEST_F(Library, ATranslationHeldOpenElsewhereIsNotCalledCorrupt) {
+    addTopic(root, KJV, "Hope.txt", verses(2));
+    addTopic(root, KJV, "Peace and Trust.txt", verses(2));
+    addTopic(root, WEB, "Peace and Trust.txt", verses(2));
+    setUserSetting("translation", KJV);
+    HeldFiles held;
+    for (const char* name : {"Hope.txt", "Peace and Trust.txt"})
+        ASSERT_TRUE(held.hold(root / (std::string(KJV) + "\\" + name)));
+    const std::string heldText = std::string("The files in the folder ") + KJV +
+                                 " could not be opened.  \r\nThis is usually caused by another program having "
+                                 "the files open already.  Please close the other program and re-start this one.  ";
+    auto expectHeldBox = [&](const BoxRecorder& boxes) {
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].caption, "Error: File Could Not Be Opened");
+        EXPECT_EQ(boxes.boxes[0].text, heldText);
+        EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
+        EXPECT_NE(log().find("\t" + heldText + "\r\n"), std::string::npos) << log();
+        EXPECT_EQ(log().find("corrupt"), std::string::npos);
+    };
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
+    {
+        BoxRecorder boxes;
+        EXPECT_EQ(loadAll(), Outcome::Failed) << "no topic to show: the program ends";
+        expectHeldBox(boxes);
+    }
+
+    addTopic(root, KJV, "Broken.txt", "three\tfields\tonly\r\n");
+    DeleteFileA((root / "error_log.txt").c_str());
+    resetLibraryState();
+    ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
+    {
+        BoxRecorder boxes;
+        EXPECT_EQ(loadAll(), Outcome::Failed);
+        held.release();
+        expectHeldBox(boxes);
+    }
 }
 
 TEST_F(Library, SetAsideFilesAreNotTopics) {
