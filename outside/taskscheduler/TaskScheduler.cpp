@@ -464,8 +464,8 @@ public:
         // A damaged definition is no task: the new one takes its place, as
         // it would where the scheduler itself reports the damage.
         ComPtr<IRegisteredTask> existing;
-        if (!damagedTaskFile(name) && SUCCEEDED(m_session->folder->GetTask(Bstr::fromAnsi(name).get(), existing.put())) &&
-            existing)
+        if (!damagedTaskFile(name) &&
+            SUCCEEDED(m_session->folder->GetTask(Bstr::fromAnsi(name).get(), existing.put())) && existing)
             return HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
         ComPtr<ITaskDefinition> definition;
         if (HRESULT hr = m_session->service->NewTask(0, definition.put()); FAILED(hr)) return hr;

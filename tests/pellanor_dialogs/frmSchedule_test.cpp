@@ -412,7 +412,8 @@ TEST_F(Schedule, AcceptedPasswordCreatesThenUpdatesOneDailyTask) {
     EXPECT_FALSE(gUseWindowsScheduler) << "the box was cleared";
     EXPECT_EQ(setting("useTheWindowsScheduler"), "False");
     EXPECT_EQ(store->enumerations, 0) << "OK too asks for its own task alone";
-    EXPECT_TRUE(std::all_of(store->asked.begin(), store->asked.end(), [](const std::string& n) { return n == "mary_Pellanor"; }));
+    EXPECT_TRUE(std::all_of(store->asked.begin(), store->asked.end(),
+                            [](const std::string& n) { return n == "mary_Pellanor"; }));
 }
 
 TEST_F(Schedule, FailedTaskIsReportedAndNothingSaved) {
