@@ -261,7 +261,7 @@ TEST_F(RealScheduler, ATaskFileCutShortIsNeverHandedToTheScheduler) {
     const std::wstring cut = kWindowsTask.substr(0, kWindowsTask.find(L"T07:30"));
     ASSERT_TRUE(plantTaskFile(kName, cut));
     ASSERT_TRUE(plantTaskFile(kOther, cut));
-    Watchdog watchdog(60000, "a call of the Task Scheduler wrapper");
+    Watchdog watchdog(120000, "a call of the Task Scheduler wrapper");
 
     std::shared_ptr<Task> found;
     EXPECT_EQ(tasks->find(kName, found), S_FALSE) << "no task that can be read";
