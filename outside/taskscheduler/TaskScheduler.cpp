@@ -133,14 +133,34 @@ std::string tasksFolder() {
     return std::string(system) + "\\Tasks\\";
 }
 
-// The triggers of a root-folder task as its file holds them; false when
-// the file cannot be read or holds no task definition.
-bool storedTriggers(const std::string& name, std::vector<task_xml::StoredTrigger>& triggers) {
+enum class TaskFile {
+    Unread,  // none, or one this program may not read
+    Refused, // read, but no task definition
+    Read,
+};
+
+// A root-folder task's file and the triggers it holds.
+TaskFile readTaskFile(const std::string& name, std::vector<task_xml::StoredTrigger>& triggers) {
     std::string folder = tasksFolder(), bytes;
     if (folder.empty() || name.find_first_of("\\/") != std::string::npos ||
         !win32::readWholeFile(folder + name, bytes))
-        return false;
-    return task_xml::readTriggers(task_xml::fileText(bytes), triggers);
+        return TaskFile::Unread;
+    return task_xml::readTriggers(task_xml::fileText(bytes), triggers) ? TaskFile::Read : TaskFile::Refused;
+}
+
+// The triggers of a root-folder task as its file holds them; false when
+// the file cannot be read or holds no task definition.
+bool storedTriggers(const std::string& name, std::vector<task_xml::StoredTrigger>& triggers) {
+    return readTaskFile(name, triggers) == TaskFile::Read;
+}
+
+// A task whose file this program reads but refuses is not asked of the
+// scheduler: Wine's own reader can spin for good on a definition cut
+// short. Where the file cannot be read (Windows keeps the folder from
+// ordinary users), the scheduler decides, and reports a damaged task.
+bool damagedTaskFile(const std::string& name) {
+    std::vector<task_xml::StoredTrigger> ignored;
+    return readTaskFile(name, ignored) == TaskFile::Refused;
 }
 
 // A trigger of a stored task that the scheduler read back only from its
@@ -419,16 +439,8 @@ public:
         if (hr == E_NOTIMPL) hr = taskFileNames(names);
         if (FAILED(hr)) return hr;
         std::vector<std::shared_ptr<Task>> read;
-        for (const std::string& name : names) {
-            ComPtr<IRegisteredTask> task;
-            ComPtr<ITaskDefinition> definition;
-            // A task deleted since it was listed, or one the scheduler
-            // cannot read (another program's damaged file), is left out:
-            // nothing of it could be shown or changed.
-            if (FAILED(m_session->folder->GetTask(Bstr::fromAnsi(name).get(), task.put())) || !task) continue;
-            if (FAILED(task->get_Definition(definition.put())) || !definition) continue;
-            read.push_back(std::make_shared<RegisteredTask>(m_session, name, std::move(definition), false));
-        }
+        for (const std::string& name : names)
+            if (auto task = stored(name)) read.push_back(std::move(task));
         m_tasks = std::move(read);
         m_read = true;
         return S_OK;
@@ -441,10 +453,19 @@ public:
         return S_OK;
     }
 
+    HRESULT find(const std::string& name, std::shared_ptr<Task>& task) override {
+        if (name.empty()) return E_INVALIDARG;
+        task = stored(name);
+        return task ? S_OK : S_FALSE;
+    }
+
     HRESULT add(const std::string& name, std::shared_ptr<Task>& task) override {
         if (name.empty()) return E_INVALIDARG;
+        // A damaged definition is no task: the new one takes its place, as
+        // it would where the scheduler itself reports the damage.
         ComPtr<IRegisteredTask> existing;
-        if (SUCCEEDED(m_session->folder->GetTask(Bstr::fromAnsi(name).get(), existing.put())) && existing)
+        if (!damagedTaskFile(name) &&
+            SUCCEEDED(m_session->folder->GetTask(Bstr::fromAnsi(name).get(), existing.put())) && existing)
             return HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
         ComPtr<ITaskDefinition> definition;
         if (HRESULT hr = m_session->service->NewTask(0, definition.put()); FAILED(hr)) return hr;
@@ -457,6 +478,21 @@ public:
     }
 
 private:
+    // The stored task of that name, under the name it is stored as (the
+    // scheduler finds a name in any case); null when there is none, or
+    // none that can be read (deleted since it was listed, damaged):
+    // nothing of it could be shown or changed.
+    std::shared_ptr<Task> stored(const std::string& name) const {
+        if (damagedTaskFile(name)) return nullptr;
+        ComPtr<IRegisteredTask> task;
+        ComPtr<ITaskDefinition> definition;
+        if (FAILED(m_session->folder->GetTask(Bstr::fromAnsi(name).get(), task.put())) || !task) return nullptr;
+        if (FAILED(task->get_Definition(definition.put())) || !definition) return nullptr;
+        Bstr storedName;
+        std::string asStored = SUCCEEDED(task->get_Name(storedName.put())) && storedName ? storedName.toAnsi() : name;
+        return std::make_shared<RegisteredTask>(m_session, asStored, std::move(definition), false);
+    }
+
     // The names of the root folder's tasks as the scheduler lists them.
     HRESULT storedNames(std::vector<std::string>& names) const {
         ComPtr<IRegisteredTaskCollection> stored;

@@ -77,6 +77,10 @@ public:
     virtual HRESULT refresh() = 0;
     // Every task as last read, in the store's order.
     virtual HRESULT tasks(std::vector<std::shared_ptr<Task>>& out) = 0;
+    // The stored task of that name, asked for alone (no other task is read):
+    // S_OK with the task, or S_FALSE with none when no task of that name is
+    // stored or its definition cannot be read (it is damaged).
+    virtual HRESULT find(const std::string& name, std::shared_ptr<Task>& task) = 0;
     // A new, not yet stored task; HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) when
     // a task of that name is stored already.
     virtual HRESULT add(const std::string& name, std::shared_ptr<Task>& task) = 0;

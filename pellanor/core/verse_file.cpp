@@ -14,6 +14,10 @@ std::string_view trimBlanks(std::string_view s) {
     return s.substr(b, e - b);
 }
 
+std::string_view withoutByteOrderMark(std::string_view content) {
+    return content.starts_with("\xEF\xBB\xBF") ? content.substr(3) : content;
+}
+
 namespace {
 
 // Calls onLine for each line of content; CR LF, a lone CR and a lone LF all
@@ -83,7 +87,7 @@ Result walkTopicFile(std::string_view content, OnLine onLine) {
 Result parseTopicFile(std::string_view content, std::string_view fileName,
                       VerseArray& verses) {
     verses.assign(1, VerseRecord{});
-    Result r = walkTopicFile(content, [&](long number, const Fields& f, bool ok) {
+    Result r = walkTopicFile(withoutByteOrderMark(content), [&](long number, const Fields& f, bool ok) {
         verses.resize(static_cast<size_t>(number) + 1);
         if (!ok) return;
         VerseRecord& v = verses[static_cast<size_t>(number)];
@@ -132,6 +136,7 @@ Result scanTopicFile(std::string_view content, std::string_view fileName) {
         k[static_cast<unsigned char>(':')] = kColon;
         return k;
     }();
+    content = withoutByteOrderMark(content);
     bool unreadable = false;
     Result r;
     const char* p = content.data();

@@ -29,6 +29,11 @@ inline constexpr size_t kMaxLineBytes = 8192;
 // Removes leading and trailing space characters; TABs stay.
 std::string_view trimBlanks(std::string_view s);
 
+// The file's bytes without a leading UTF-8 byte-order mark: an editor that
+// saves UTF-8 may put one before the first line, and it is no part of that
+// line's book. Nothing else about the bytes changes.
+std::string_view withoutByteOrderMark(std::string_view content);
+
 // Splits file bytes into lines. CR LF, a lone CR and a lone LF all end a
 // line, so files saved by other editors read the same.
 std::vector<std::string_view> splitLines(std::string_view content);

@@ -72,8 +72,8 @@ bool frmAddVerse::loadUserFile(int index, const std::string& path) {
 bool frmAddVerse::setFileAside(const std::string& path) {
     std::string content;
     if (win32::readWholeFile(path, content) &&
-        content.find_first_not_of(" \r\n") == std::string::npos)
-        return true; // only blanks: nothing to keep
+        verse_file::withoutByteOrderMark(content).find_first_not_of(" \r\n") == std::string::npos)
+        return true; // only blanks (after an editor's mark): nothing to keep
     SYSTEMTIME st;
     GetLocalTime(&st);
     for (int attempt = 1; attempt <= 50; ++attempt) {

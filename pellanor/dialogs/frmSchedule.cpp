@@ -128,22 +128,20 @@ bool frmSchedule::makeTaskService() {
 void frmSchedule::findExistingTask() {
     using namespace taskscheduler;
     if (!makeTaskService()) throw std::runtime_error("task service");
-    check(taskService->refresh());
-    std::vector<std::shared_ptr<Task>> all;
-    check(taskService->tasks(all));
-    for (const auto& task : all) {
-        if (task->name() != taskName) continue;
-        // What the scheduler cannot read back of the task is simply not
-        // known: the tab keeps its defaults, and OK sets it all afresh.
-        long seconds = 0;
-        if (!frmScheduleRules::firstStartTime(*task, seconds)) return;
-        ui::setWindowText(comboTime[1], frmScheduleRules::timeText(seconds));
-        lastValidTime[1] = seconds;
-        DWORD flags = 0;
-        if (SUCCEEDED(task->flags(flags)))
-            SendMessageA(chkSchedule[1], BM_SETCHECK, (flags & kFlagDisabled) ? BST_UNCHECKED : BST_CHECKED, 0);
-        return;
-    }
+    // Only the program's own task is asked for: another program's task is
+    // none of the dialog's business, and reading a damaged one could stop it.
+    std::shared_ptr<Task> task;
+    check(taskService->find(taskName, task));
+    if (!task || task->name() != taskName) return;
+    // What the scheduler cannot read back of the task is simply not
+    // known: the tab keeps its defaults, and OK sets it all afresh.
+    long seconds = 0;
+    if (!frmScheduleRules::firstStartTime(*task, seconds)) return;
+    ui::setWindowText(comboTime[1], frmScheduleRules::timeText(seconds));
+    lastValidTime[1] = seconds;
+    DWORD flags = 0;
+    if (SUCCEEDED(task->flags(flags)))
+        SendMessageA(chkSchedule[1], BM_SETCHECK, (flags & kFlagDisabled) ? BST_UNCHECKED : BST_CHECKED, 0);
 }
 
 void frmSchedule::attachFields() {

@@ -71,20 +71,13 @@ Outcome createScheduledTask(HWND owner, taskscheduler::TaskCollection& taskServi
     dataManipulation::UserAction action;
     const std::string name = frmScheduleRules::taskNameFor(userName);
     const Outcome made = dataManipulation::attempt([&] {
-        check(taskService.refresh());
-        std::vector<std::shared_ptr<Task>> all;
-        check(taskService.tasks(all));
         std::shared_ptr<Task> task;
-        for (const auto& t : all) {
-            // A task of this name whose program cannot be read back is taken
-            // as this program's own: only one of a name can be stored, so
-            // adding another could only fail.
-            std::string path;
-            if (t->name() == name && (FAILED(t->programPath(path)) || !path.empty())) {
-                task = t;
-                break;
-            }
-        }
+        check(taskService.find(name, task));
+        // A task of this name whose program cannot be read back is taken as
+        // this program's own: only one of a name can be stored, so adding
+        // another could only fail.
+        std::string path;
+        if (task && (task->name() != name || (SUCCEEDED(task->programPath(path)) && path.empty()))) task.reset();
         if (!task) check(taskService.add(name, task));
 
         check(task->setAccountInformation(OrvaneAutoUpdateMod::afterLast(userName, "\\"), password));

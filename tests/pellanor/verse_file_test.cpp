@@ -95,6 +95,41 @@ TEST(TopicFile, OtherLineEndsReadAsLineEnds) {
     EXPECT_EQ(v[2].text, "two");
 }
 
+// A file saved as UTF-8 by an editor that marks it: the mark is no part of
+// the first book (which the parallel view matches across translations).
+TEST(TopicFile, ALeadingByteOrderMarkIsSkipped) {
+    const std::string mark = "\xEF\xBB\xBF";
+    VerseArray v;
+    auto r = parse(mark + "John\t3\t16\tFor God so loved the world\r\nJohn\t14\t27\tPeace\r\n", v);
+    EXPECT_EQ(r.status, Status::Ok);
+    EXPECT_EQ(r.lineCount, 2);
+    EXPECT_EQ(v[1].book, "John");
+    EXPECT_EQ(v[1].text, "For God so loved the world");
+
+    VerseArray u;
+    EXPECT_EQ(parse(mark + "  Ruth\t1\t16\tKJV: whither thou goest\r\n", u, "Your Verses.txt").status, Status::Ok);
+    EXPECT_EQ(u[1].book, "Ruth") << "the blanks after the mark are trimmed as at any line start";
+    EXPECT_EQ(u[1].translation, "KJV");
+    VerseArray t;
+    parse(mark + "Augustine\tConfessions\t\tOur heart is restless.\r\n", t, "Your Inspirational Thoughts.txt");
+    EXPECT_EQ(t[1].book, "Augustine");
+
+    VerseArray e;
+    EXPECT_EQ(parse(mark, e).status, Status::Empty) << "a mark alone is an empty file";
+    EXPECT_EQ(parse(mark + "\r\n  \r\n", e).status, Status::Empty);
+
+    // Only the leading mark goes; nothing else about the bytes changes.
+    VerseArray k;
+    parse("a\tb\tc\td\r\n" + mark + "John\t1\t1\tx\r\n", k);
+    EXPECT_EQ(k[2].book, mark + "John");
+    VerseArray d;
+    parse(mark + mark + "John\t1\t1\tx\r\n", d);
+    EXPECT_EQ(d[1].book, mark + "John") << "one mark";
+    VerseArray h;
+    parse("\xEF\xBBJohn\t1\t1\tx\r\n", h);
+    EXPECT_EQ(h[1].book, "\xEF\xBBJohn") << "part of a mark is text";
+}
+
 TEST(TopicFile, YourVersesSplitsTranslationAtFirstColon) {
     VerseArray v;
     auto r = parse("John\t3\t16\tKing James Version: For God so loved: the world\r\n"

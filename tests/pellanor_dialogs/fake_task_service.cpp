@@ -110,8 +110,14 @@ HRESULT FakeTaskService::refresh() {
     return store->refreshResult;
 }
 HRESULT FakeTaskService::tasks(std::vector<std::shared_ptr<Task>>& out) {
+    ++store->enumerations;
     out.assign(store->stored.begin(), store->stored.end());
     return S_OK;
+}
+HRESULT FakeTaskService::find(const std::string& name, std::shared_ptr<Task>& task) {
+    store->asked.push_back(name);
+    task = store->find(name);
+    return task ? S_OK : S_FALSE;
 }
 HRESULT FakeTaskService::add(const std::string& name, std::shared_ptr<Task>& task) {
     if (store->find(name)) return HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);

@@ -58,6 +58,8 @@ struct FakeStore {
     std::vector<std::shared_ptr<FakeTask>> stored;
     std::vector<std::shared_ptr<FakeTask>> made; // added, stored or not
     int refreshes = 0;
+    int enumerations = 0;            // calls of tasks()
+    std::vector<std::string> asked; // names passed to find()
     HRESULT saveResult = S_OK;
     HRESULT refreshResult = S_OK;
     // A stored daily task with one trigger at hour:minute.
@@ -71,6 +73,7 @@ struct FakeTaskService : taskscheduler::TaskCollection {
     std::shared_ptr<FakeStore> store;
     HRESULT refresh() override;
     HRESULT tasks(std::vector<std::shared_ptr<taskscheduler::Task>>& out) override;
+    HRESULT find(const std::string& name, std::shared_ptr<taskscheduler::Task>& task) override;
     HRESULT add(const std::string& name, std::shared_ptr<taskscheduler::Task>& task) override;
     HRESULT remove(const std::string& name) override;
 };

@@ -157,13 +157,18 @@ TEST_F(Schedule, LoadShowsOwnSchedulerAndDefaultsForTheWindowsTab) {
 }
 
 TEST_F(Schedule, ExistingTaskGivesTimeAndStateWithOrWithoutDomain) {
+    store->addStored("Backup Job", "C:\\backup\\run", 3, 0, 0);
     store->addStored("MARY_Pellanor", "C:\\x\\pellanor", 9, 0, 0); // another case: not this user's
     store->addStored("mary_Pellanor", "C:\\x\\pellanor", 6, 30, taskscheduler::kFlagDisabled);
     gUseWindowsScheduler = true;
     gSchedulerEnabled = false;
     for (const char* user : {"OFFICE\\mary", "mary"}) {
         gWindowsUser = user;
+        store->asked.clear();
         open();
+        // Another program's task, damaged or not, is never read.
+        EXPECT_EQ(store->enumerations, 0) << "only the program's own task is asked for";
+        EXPECT_EQ(store->asked, std::vector<std::string>{"mary_Pellanor"});
         EXPECT_TRUE(visible(IDC_SCH_COMBO1)) << "the Windows tab opens";
         EXPECT_EQ(text(dlg->comboTime[1]), frmScheduleRules::timeText(6 * 3600 + 30 * 60)) << user;
         EXPECT_NE(text(dlg->comboTime[1]).find("6:30"), std::string::npos);
@@ -406,6 +411,9 @@ TEST_F(Schedule, AcceptedPasswordCreatesThenUpdatesOneDailyTask) {
     EXPECT_EQ(task->flagWord, taskscheduler::kFlagInteractive | taskscheduler::kFlagDisabled);
     EXPECT_FALSE(gUseWindowsScheduler) << "the box was cleared";
     EXPECT_EQ(setting("useTheWindowsScheduler"), "False");
+    EXPECT_EQ(store->enumerations, 0) << "OK too asks for its own task alone";
+    EXPECT_TRUE(std::all_of(store->asked.begin(), store->asked.end(),
+                            [](const std::string& n) { return n == "mary_Pellanor"; }));
 }
 
 TEST_F(Schedule, FailedTaskIsReportedAndNothingSaved) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,10 @@ protected:
 
 TEST_F(RealScheduler, StoredTaskIsFoundByNameAndCanBeDeleted) {
     EXPECT_EQ(findTask(*tasks, kName), nullptr);
+    std::shared_ptr<Task> asked;
+    EXPECT_EQ(tasks->find(kName, asked), S_FALSE);
+    EXPECT_EQ(asked, nullptr);
+    EXPECT_EQ(tasks->find("", asked), E_INVALIDARG);
 
     std::shared_ptr<Task> task;
     ASSERT_EQ(tasks->add(kName, task), S_OK);
@@ -84,6 +89,9 @@ TEST_F(RealScheduler, StoredTaskIsFoundByNameAndCanBeDeleted) {
     auto found = findTask(*tasks, kName);
     ASSERT_NE(found, nullptr) << "the stored task is enumerated by its name";
     EXPECT_EQ(found->name(), kName);
+    ASSERT_EQ(tasks->find(kName, asked), S_OK) << "and found by it";
+    ASSERT_NE(asked, nullptr);
+    EXPECT_EQ(asked->name(), kName);
     // Wine reads no actions, triggers or flags of a stored task back; the
     // dialog's tests cover those through a fake.
 
@@ -93,6 +101,8 @@ TEST_F(RealScheduler, StoredTaskIsFoundByNameAndCanBeDeleted) {
 
     ASSERT_EQ(tasks->remove(kName), S_OK);
     EXPECT_EQ(findTask(*tasks, kName), nullptr);
+    EXPECT_EQ(tasks->find(kName, asked), S_FALSE);
+    EXPECT_EQ(asked, nullptr);
 }
 
 TEST_F(RealScheduler, RefusesWhatItCannotStore) {
@@ -155,17 +165,26 @@ bool plantTaskFile(const std::string& name, const std::wstring& xml) {
     return ok && n == text.size() * sizeof(wchar_t);
 }
 
+void removeTaskFile(const std::string& name) {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    DeleteFileA((std::string(system) + "\\Tasks\\" + name).c_str());
+}
+
+// A daily task as Windows stores it.
+const std::wstring kWindowsTask =
+    L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
+    L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
+    L"  <Triggers><CalendarTrigger><StartBoundary>2026-01-01T07:30:00</StartBoundary>"
+    L"<Enabled>true</Enabled><ScheduleByDay><DaysInterval>1</DaysInterval></ScheduleByDay>"
+    L"</CalendarTrigger></Triggers>\r\n"
+    L"  <Settings><Enabled>true</Enabled></Settings>\r\n"
+    L"  <Actions Context=\"Author\"><Exec><Command>C:\\x\\pellanor</Command></Exec></Actions>\r\n"
+    L"</Task>\r\n";
+
 TEST_F(RealScheduler, ATaskAsWindowsStoresItGivesItsTriggerAndADamagedOneIsLeftOut) {
     constexpr const char* kDamaged = "Another Program's Task";
-    ASSERT_TRUE(plantTaskFile(kName,
-                              L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
-                              L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
-                              L"  <Triggers><CalendarTrigger><StartBoundary>2026-01-01T07:30:00</StartBoundary>"
-                              L"<Enabled>true</Enabled><ScheduleByDay><DaysInterval>1</DaysInterval></ScheduleByDay>"
-                              L"</CalendarTrigger></Triggers>\r\n"
-                              L"  <Settings><Enabled>true</Enabled></Settings>\r\n"
-                              L"  <Actions Context=\"Author\"><Exec><Command>C:\\x\\pellanor</Command></Exec></Actions>\r\n"
-                              L"</Task>\r\n"));
+    ASSERT_TRUE(plantTaskFile(kName, kWindowsTask));
     ASSERT_TRUE(plantTaskFile(kDamaged, L"<Task><Triggers><CalendarTrigger><StartBoundary>"));
     std::vector<std::shared_ptr<Task>> all;
     ASSERT_EQ(tasks->refresh(), S_OK) << "another program's damaged task stops nothing";
@@ -198,9 +217,78 @@ TEST_F(RealScheduler, ATaskAsWindowsStoresItGivesItsTriggerAndADamagedOneIsLeftO
     EXPECT_EQ(n, 1);
 
     tasks->remove(kDamaged);
-    char system[MAX_PATH] = {};
-    GetSystemDirectoryA(system, MAX_PATH);
-    DeleteFileA((std::string(system) + "\\Tasks\\" + kDamaged).c_str());
+    removeTaskFile(kDamaged);
+}
+
+// Ends the test program when the calls in its scope have not returned in
+// time, so that a frozen call fails the run instead of hanging it.
+class Watchdog {
+public:
+    Watchdog(DWORD ms, const char* what)
+        : m_done(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_ms(ms), m_what(what),
+          m_thread(CreateThread(nullptr, 0, watch, this, 0, nullptr)) {}
+    ~Watchdog() {
+        SetEvent(m_done);
+        WaitForSingleObject(m_thread, INFINITE);
+        CloseHandle(m_thread);
+        CloseHandle(m_done);
+    }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    static DWORD WINAPI watch(void* self) {
+        auto* w = static_cast<Watchdog*>(self);
+        if (WaitForSingleObject(w->m_done, w->m_ms) == WAIT_TIMEOUT) {
+            std::fprintf(stderr, "\n%s did not return in %lu ms: frozen\n", w->m_what, w->m_ms);
+            std::fflush(stderr);
+            TerminateProcess(GetCurrentProcess(), 3);
+        }
+        return 0;
+    }
+    HANDLE m_done;
+    DWORD m_ms;
+    const char* m_what;
+    HANDLE m_thread;
+};
+
+// A task file cut short inside its text (here the start time's), as Wine
+// leaves one when it writes a shorter task over a longer one. Wine's own
+// reader spins on it for good, so the scheduler is never asked for it,
+// under this program's name or another's; a new task of the name takes
+// its place.
+TEST_F(RealScheduler, ATaskFileCutShortIsNeverHandedToTheScheduler) {
+    constexpr const char* kOther = "Backup Job";
+    const std::wstring cut = kWindowsTask.substr(0, kWindowsTask.find(L"T07:30"));
+    ASSERT_TRUE(plantTaskFile(kName, cut));
+    ASSERT_TRUE(plantTaskFile(kOther, cut));
+    Watchdog watchdog(120000, "a call of the Task Scheduler wrapper");
+
+    std::shared_ptr<Task> found;
+    EXPECT_EQ(tasks->find(kName, found), S_FALSE) << "no task that can be read";
+    EXPECT_EQ(found, nullptr);
+    EXPECT_EQ(tasks->find(kOther, found), S_FALSE);
+    std::vector<std::shared_ptr<Task>> all;
+    ASSERT_EQ(tasks->refresh(), S_OK);
+    ASSERT_EQ(tasks->tasks(all), S_OK);
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [&](const auto& t) { return t->name() == kName || t->name() == kOther; }),
+              0);
+
+    std::shared_ptr<Task> task;
+    ASSERT_EQ(tasks->add(kName, task), S_OK) << "a damaged task is no task";
+    ASSERT_EQ(task->setProgramPath("C:\\x\\pellanor"), S_OK);
+    std::shared_ptr<TriggerList> triggers;
+    ASSERT_EQ(task->triggers(triggers), S_OK);
+    std::shared_ptr<Trigger> trigger;
+    ASSERT_EQ(triggers->add(trigger), S_OK);
+    ASSERT_EQ(task->setAccountInformation("mary", "secret"), S_OK);
+    EXPECT_EQ(task->save(0), S_OK);
+    // Whatever the store made of it, asking again does not freeze.
+    tasks->find(kName, found);
+
+    tasks->remove(kOther);
+    removeTaskFile(kOther);
 }
 
 TEST(Boundary, FormatsAndParsesTheSchedulersText) {

@@ -73,6 +73,20 @@ TEST(TaskTriggers, TheTriggersWindowsStoresWithTheirStartTimes) {
     EXPECT_TRUE(triggers.empty());
 }
 
+// A task file cut short anywhere before its root closes, as Wine leaves one
+// when it writes a shorter task over a longer one, is refused: it is never
+// handed to the scheduler, whose reader can spin on it for good.
+TEST(TaskTriggers, ATaskFileCutShortAnywhereIsRefused) {
+    const std::string whole = utf16le(kWindowsTask, true);
+    const size_t rootClosed = 2 + 2 * (std::string(kWindowsTask).rfind('>') + 1);
+    std::vector<StoredTrigger> triggers;
+    for (size_t cut = 0; cut < rootClosed; ++cut)
+        ASSERT_FALSE(readTriggers(fileText(whole.substr(0, cut)), triggers)) << "cut after " << cut << " bytes";
+    EXPECT_TRUE(readTriggers(fileText(whole.substr(0, rootClosed)), triggers));
+    EXPECT_FALSE(readTriggers(fileText(whole + utf16le("sk>\r\n", false)), triggers))
+        << "the tail of a longer task left behind";
+}
+
 TEST(TaskTriggers, TextsThatAreNoTaskDefinitionAreRefused) {
     std::vector<StoredTrigger> kept{{"TimeTrigger", "kept"}};
     for (const char* bad : {"", "garbage", "<Task><Triggers><CalendarTrigger><StartBoundary>",
