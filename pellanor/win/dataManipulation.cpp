@@ -45,7 +45,7 @@ std::vector<std::string> topicFilesIn(const std::string& folder) {
 int showMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
     int result = 0;
     bool shown = false;
-    if (!gErrorShown) {
+    if (!gErrorShown && !BoxesHeld::holding()) {
         result = seams::messageBox(owner, text, caption, flags);
         gErrorShown = true;
         shown = true;

@@ -452,13 +452,16 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY:
         return onTipNotify(lp) ? 0 : defaultProc(msg, wp, lp);
     case WM_QUERYENDSESSION:
-        // Closing is never refused, for a log-off or shutdown either.
+        // Closing is never refused, for a log-off or shutdown either; until
+        // the session's end is called off, no box may hold it up.
         Form_QueryUnload();
+        if (!m_sessionEnding) m_sessionEnding.emplace();
         return TRUE;
     case WM_ENDSESSION:
         // The session ends: the process goes once this returns, with no
         // WM_CLOSE before it, so the unload runs here.
         if (wp) Form_Unload();
+        else m_sessionEnding.reset();
         return 0;
     case WM_PAINT:
         paintSeparator();

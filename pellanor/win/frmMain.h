@@ -9,10 +9,12 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "FormTimer.h"
 #include "outcome.h"
+#include "user_action.h"
 #include "outside/subclass/SbcEasy.h"
 #include "outside/subclass/SubClass.h"
 #include "common/ui/PictureButton.h"
@@ -258,6 +260,9 @@ private:
     std::array<ui::PictureButton, kButtons> m_picButtons;
     bool m_inTimerTick = false;
     bool m_unloaded = false;
+    // Boxes are held from the question whether the session may end until
+    // it ends or is called off.
+    std::optional<dataManipulation::BoxesHeld> m_sessionEnding;
     HMENU m_rcPopup = nullptr;
     HFONT m_uiFont = nullptr;
     HFONT m_locationFont = nullptr;

@@ -192,14 +192,19 @@ void frmMain::picButton_MouseMove(int index, int button, int, int x, int y) {
 }
 
 // Each repeat of a held Previous or Next is an action of its own; the step
-// reports its own failure.
+// reports its own failure. Repeats that come while its box is open wait,
+// and a failed step ends the repeat: the box took the mouse, so the button
+// will not see it let go.
 void frmMain::tmrPrevNext_Timer() {
+    if (m_inTimerTick) return;
     tmrPrevNext.setInterval(300);
-    if (repeatButton == 5) {
-        (void)prevVerse();
-    } else if (repeatButton == 6) {
-        (void)nextVerse();
-    } else {
+    Outcome step = Outcome::Ok;
+    m_inTimerTick = true;
+    if (repeatButton == 5) step = prevVerse();
+    else if (repeatButton == 6) step = nextVerse();
+    m_inTimerTick = false;
+    if ((repeatButton != 5 && repeatButton != 6) || failed(step)) {
+        repeatButton = -1;
         tmrPrevNext.setInterval(500);
         tmrPrevNext.setEnabled(false);
     }

@@ -381,10 +381,10 @@ Outcome frmMain::changeTopics(long& topicIndex) {
         VerseArray loaded;
         if (failed(dataManipulation::loadVerseFile(topic.folder + topic.fileName, lines, hwnd(), index, message,
                                                    caption, flags, loaded))) {
-            seams::messageBox(hwnd(),
-                              "The following error occurred trying to change subjects:\r\n\r\n" + message +
-                                  "\r\n\r\nThe subject will NOT be changed",
-                              "Error Changing Subjects", MB_ICONINFORMATION);
+            dataManipulation::showMessage(hwnd(),
+                                          "The following error occurred trying to change subjects:\r\n\r\n" +
+                                              message + "\r\n\r\nThe subject will NOT be changed",
+                                          "Error Changing Subjects", MB_ICONINFORMATION);
             SendMessageA(ComboTopics, CB_SETCURSEL, static_cast<WPARAM>(gTopics[0].currentTopic), 0);
             return Outcome::Failed;
         }
@@ -429,10 +429,10 @@ Outcome frmMain::changeTranslations(long translationIndex) {
         std::string message, caption;
         VerseArray loaded;
         if (failed(dataManipulation::loadVerseFile(path, lines, hwnd(), index, message, caption, flags, loaded))) {
-            seams::messageBox(hwnd(),
-                              "The following error occurred trying to change Translations:\r\n\r\n" + message +
-                                  "\r\n\r\nThe translation will NOT be changed",
-                              "Error Changing Translations", MB_ICONINFORMATION);
+            dataManipulation::showMessage(hwnd(),
+                                          "The following error occurred trying to change Translations:\r\n\r\n" +
+                                              message + "\r\n\r\nThe translation will NOT be changed",
+                                          "Error Changing Translations", MB_ICONINFORMATION);
             SendMessageA(comboTranslations, CB_SETCURSEL, static_cast<WPARAM>(gCurTranslation), 0);
             return;
         }

@@ -27,9 +27,12 @@ void frmMain::Form_Unload() {
     // Once only: the end of a session unloads, and a close may follow.
     if (m_unloaded) return;
     m_unloaded = true;
+    // The program is ending, and a box now would hold up log-off: what
+    // fails from here on (the step to the next verse may load a topic) is
+    // logged only.
+    dataManipulation::BoxesHeld closing;
     releaseTrayAndTimers();
-    // The program is ending: a setting that cannot be saved keeps its
-    // earlier value, and a box now would hold up log-off.
+    // A setting that cannot be saved keeps its earlier value.
     dataManipulation::quietly([&] {
         settleSoundCheck();
         ui::Window::closeOtherForms(this);

@@ -12,6 +12,9 @@ namespace {
 // thread, counted from the innermost modal loop.
 int gActionDepth = 0;
 
+// How many BoxesHeld are alive.
+int gBoxesHeld = 0;
+
 // The one place the message-shown flag is cleared.
 void clearMessageShown() { gErrorShown = false; }
 
@@ -32,6 +35,12 @@ ActionLevel::~ActionLevel() {
     gActionDepth = m_depth;
     gErrorShown = m_shown;
 }
+
+BoxesHeld::BoxesHeld() { ++gBoxesHeld; }
+
+BoxesHeld::~BoxesHeld() { --gBoxesHeld; }
+
+bool BoxesHeld::holding() { return gBoxesHeld > 0; }
 
 std::string failureText(std::string_view routine) {
     return "An error occurred in function " + std::string(routine);

@@ -53,6 +53,20 @@ private:
     bool m_shown;
 };
 
+// While the program closes or the session ends, nothing may wait on a box:
+// for as long as one of these lives, every message is logged only, in
+// whatever action or level runs inside.
+class BoxesHeld {
+public:
+    BoxesHeld();
+    ~BoxesHeld();
+    BoxesHeld(const BoxesHeld&) = delete;
+    BoxesHeld& operator=(const BoxesHeld&) = delete;
+
+    // True while a box may not be shown.
+    static bool holding();
+};
+
 // "An error occurred in function <routine>".
 std::string failureText(std::string_view routine);
 
