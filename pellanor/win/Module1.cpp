@@ -42,7 +42,17 @@ const char* const kStartupFailureText =
 const char* const kStartupFailureCaption = "Program Error Occurred.... Exiting";
 } // namespace
 
+namespace {
+// What escaped a window's handlers (they run on the action road, so this
+// is a last resort) is logged, never shown: rethrown, it is the failed step
+// the log routine records.
+void logUncaughtFailure(HWND, UINT) noexcept {
+    userAction::logged("WindowProc", [] { throw; });
+}
+} // namespace
+
 int Main() {
+    ui::Window::setUncaughtFailure(logUncaughtFailure);
     gNoErrorLog = false;
     gForceOptions = false;
 
@@ -59,7 +69,7 @@ int Main() {
         ~ClearMainForm() { gMainForm = nullptr; }
     } clearMainForm;
     bool libraryFailed = false;
-    const Outcome started = dataManipulation::attempt([&] {
+    const Outcome started = userAction::attempt([&] {
         gHelpFile = seams::programFolder() + "\\help.chm";
         bool quiet = false;
         if (failed(dataManipulation::findTranslations()) ||

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 
+#include "action_rule.h"
 #include "verse_types.h"
 
 class frmMain;
@@ -24,6 +25,8 @@ inline bool gNoErrorLog = false;                       // logging is off for the
 inline bool gForceOptions = false;
 inline frmMain* gMainForm = nullptr;
 inline std::string gHelpFile;                          // program folder + "\help.chm"
+// The rule of one box per user action; the only writer of gErrorShown.
+inline action_rule::ActionRule gActionRule{gErrorShown};
 
 // User settings, read at start-up and saved when the main window closes.
 inline std::array<long, 2> gRepeatCount{1, 1};

@@ -45,9 +45,9 @@ std::vector<std::string> topicFilesIn(const std::string& folder) {
 int showMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
     int result = 0;
     bool shown = false;
-    if (!gErrorShown && !BoxesHeld::holding()) {
+    if (gActionRule.mayShowBox()) {
         result = seams::messageBox(owner, text, caption, flags);
-        gErrorShown = true;
+        gActionRule.boxShown();
         shown = true;
     }
     // The answer of a box the user saw always stands.
@@ -65,7 +65,7 @@ bool logMessage(const std::string& text) {
 }
 
 Outcome findTranslations() {
-    return silentAction([&] {
+    return userAction::run({}, [&] {
         gVerseRoot = seams::programFolder();
         std::vector<win32::FoundEntry> entries = win32::findEntries(gVerseRoot + "\\TRANSLATION_*.*");
         if (entries.empty()) {
@@ -167,7 +167,7 @@ Outcome readVerseFile(const std::string& path, long& lineCount, long& indexToChe
         return Outcome::Failed;
     };
     bool threw = true;
-    Outcome read = attempt([&] {
+    Outcome read = userAction::attempt([&] {
         Outcome r = readVerseContent(path, lineCount, indexToCheck, message, caption, flags, verses,
                                      content, unopened, openFailure);
         threw = false;
@@ -191,7 +191,7 @@ Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                        std::vector<std::string>& failedFiles, long& failedCount,
                        bool includeUserFiles, VerseArray& firstVerses,
                        std::vector<std::string>& unopenedFiles) {
-    return guarded(owner, "getFileListing", kErrorCaption, MB_ICONSTOP, [&] {
+    return userAction::run({owner, "getFileListing", kErrorCaption, MB_ICONSTOP}, [&] {
         topic_list::Builder list(topics, verseIndex,
                                  settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName)));
         topic_list::Failures failures{failedFiles, unopenedFiles, failedCount};
@@ -223,7 +223,7 @@ Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
 
 Outcome loadAllTranslations(HWND owner, bool& quiet) {
     const long current = gCurTranslation;
-    return silentAction([&] {
+    return userAction::run({}, [&] {
         if (current < 0 || current >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("current translation");
         gVerseIndex = settings_rules::verseIndex(registry::getSetting(settings_rules::settings::newVerseIndex));

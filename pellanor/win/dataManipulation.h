@@ -16,8 +16,8 @@
 
 namespace dataManipulation {
 
-// Shows a box only for the first message since gErrorShown was last
-// cleared (none while BoxesHeld), and appends every message to
+// Shows a box only for the first message of a user action (none while the
+// rule holds boxes, see action_rule.h), and appends every message to
 // "error_log.txt" unless logging is off. Returns the box's answer; 0 when no box was shown; -1 when no box was
 // shown and the log could not be written (logging is then off for the run).
 int showMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags);

@@ -119,7 +119,7 @@ long frmMain::currentTopicIndex() const {
 
 void frmMain::Form_Load() {
     // A failed load says nothing of its own: the start-up check takes over.
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         const HCURSOR previousCursor = showLoadDefaults();
         if (loadInOrder()) formLoaded = true;
         SetCursor(previousCursor ? previousCursor : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
@@ -432,7 +432,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == picButtonEventMessage()) return picButtonEvent(wp, lp);
     switch (msg) {
     case WM_SIZE:
-        dataManipulation::userAction(hwnd(), "Resize", dataManipulation::kErrorCaption, MB_ICONSTOP, [&] {
+        (void)userAction::run({hwnd(), "Resize", dataManipulation::kErrorCaption, MB_ICONSTOP}, [&] {
             if (currentGeometry() != m_laidOutFor) Form_Resize();
         });
         return 0;
@@ -455,7 +455,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         // Closing is never refused, for a log-off or shutdown either; until
         // the session's end is called off, no box may hold it up.
         Form_QueryUnload();
-        if (!m_sessionEnding) m_sessionEnding.emplace();
+        if (!m_sessionEnding) m_sessionEnding.emplace(gActionRule);
         return TRUE;
     case WM_ENDSESSION:
         // The session ends: the process goes once this returns, with no
@@ -473,7 +473,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void frmMain::onTimer(WPARAM id) {
     // A tick is an action of its own, even while another waits on a box.
-    dataManipulation::ActionLevel tick;
+    action_rule::ActionRule::Level tick(gActionRule);
     if (id == timerVerse.id()) timerVerse_Timer();
     else if (id == timerSchedule.id()) timerSchedule_Timer();
     else if (id == TimerTooltips.id()) TimerTooltips_Timer();

@@ -14,7 +14,7 @@
 
 #include "FormTimer.h"
 #include "outcome.h"
-#include "user_action.h"
+#include "action_rule.h"
 #include "outside/subclass/SbcEasy.h"
 #include "outside/subclass/SubClass.h"
 #include "common/ui/PictureButton.h"
@@ -262,7 +262,7 @@ private:
     bool m_unloaded = false;
     // Boxes are held from the question whether the session may end until
     // it ends or is called off.
-    std::optional<dataManipulation::BoxesHeld> m_sessionEnding;
+    std::optional<action_rule::ActionRule::BoxesHeld> m_sessionEnding;
     HMENU m_rcPopup = nullptr;
     HFONT m_uiFont = nullptr;
     HFONT m_locationFont = nullptr;

@@ -20,8 +20,6 @@
 #include "verse_display.h"
 
 using dataManipulation::kStopCaption;
-using dataManipulation::guarded;
-using dataManipulation::throwOnFailure;
 
 namespace {
 
@@ -64,7 +62,7 @@ void frmMain::setPanel(int panel, const std::string& text) {
 }
 
 Outcome frmMain::displayVerses() {
-    const Outcome shown = guarded(hwnd(), "displayVerses", kStopCaption, MB_ICONSTOP, [&] {
+    const Outcome shown = userAction::run({hwnd(), "displayVerses", kStopCaption, MB_ICONSTOP}, [&] {
         const VerseRecord v = at(gVerses, gVerseIndex);
         std::string reference = verse_display::referenceText(v);
         for (HWND box : txtLocation) SetWindowTextA(box, reference.c_str());
@@ -104,7 +102,7 @@ Outcome frmMain::displayVerses() {
 }
 
 Outcome frmMain::UpdateStatusBar() {
-    return guarded(hwnd(), "UpdateStatusBar", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "UpdateStatusBar", kStopCaption, MB_ICONSTOP}, [&] {
         const TopicRecord& topic = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic);
         SetWindowTextA(ComboTopics, (" " + topic.name).c_str());
         setPanel(2, verse_display::versePanelText(gVerseIndex, topic.verseCount));
@@ -205,7 +203,7 @@ void frmMain::sizeStatusPanels() {
 }
 
 Outcome frmMain::prepStatusBar() {
-    return guarded(hwnd(), "prepStatusBar", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "prepStatusBar", kStopCaption, MB_ICONSTOP}, [&] {
         SendMessageA(StatusBar1, SB_SETMINHEIGHT, static_cast<WPARAM>(m_comboHeight), 0);
         SendMessageA(StatusBar1, WM_SIZE, 0, 0);
         int edges[4] = {1, 2, 3, -1};
@@ -296,7 +294,7 @@ bool frmMain::onTipNotify(LPARAM lp) {
 }
 
 Outcome frmMain::nextVerse() {
-    return guarded(hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP}, [&] {
         long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
         gVerseIndex += 1;
         if (gVerseIndex > count) gVerseIndex = 1;
@@ -306,7 +304,7 @@ Outcome frmMain::nextVerse() {
 }
 
 Outcome frmMain::prevVerse() {
-    return guarded(hwnd(), "prevVerse", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "prevVerse", kStopCaption, MB_ICONSTOP}, [&] {
         long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
         gVerseIndex -= 1;
         if (gVerseIndex < 1) gVerseIndex = count;
@@ -316,7 +314,7 @@ Outcome frmMain::prevVerse() {
 }
 
 Outcome frmMain::getNewVerseIndex() {
-    return guarded(hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP}, [&] {
         long shown = gTopics.empty() ? -1 : gTopics[0].currentTopic;
         if (gVerseIndex < at(gTopics, shown).verseCount) {
             gVerseIndex += 1;
@@ -374,7 +372,7 @@ void frmMain::parallelFollowsShownTopic() {
 }
 
 Outcome frmMain::changeTopics(long& topicIndex) {
-    return guarded(hwnd(), "changeTopics", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "changeTopics", kStopCaption, MB_ICONSTOP}, [&] {
         TopicRecord& topic = at(gTopics, topicIndex);
         long lines = 0, index = 1, flags = 0;
         std::string message, caption;
@@ -401,7 +399,7 @@ Outcome frmMain::changeTopics(long& topicIndex) {
 }
 
 Outcome frmMain::changeTranslations(long translationIndex) {
-    return guarded(hwnd(), "changeTranslations", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "changeTranslations", kStopCaption, MB_ICONSTOP}, [&] {
         long remembered = gVerseIndex;
         const TopicRecord& shownTopic = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic);
         std::string file = shownTopic.fileName;

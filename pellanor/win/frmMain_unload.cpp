@@ -30,10 +30,10 @@ void frmMain::Form_Unload() {
     // The program is ending, and a box now would hold up log-off: what
     // fails from here on (the step to the next verse may load a topic) is
     // logged only.
-    dataManipulation::BoxesHeld closing;
+    action_rule::ActionRule::BoxesHeld closing(gActionRule);
     releaseTrayAndTimers();
     // A setting that cannot be saved keeps its earlier value.
-    dataManipulation::quietly([&] {
+    userAction::logged("frmMain_Form_Unload", [&] {
         settleSoundCheck();
         ui::Window::closeOtherForms(this);
         if (formLoaded) {
