@@ -373,11 +373,10 @@ Outcome updateLib(const std::string& host, const std::string& port, const std::s
     Tamberly_orvane6::FileDownloader downloader;
     downloader.progress = [&](long bytes) { o.bytes = static_cast<unsigned long long>(bytes); };
     const double start = nowMs();
-    long result = -1;
-    downloader.download("http://" + host + ":" + port + path, out, result);
+    const Tamberly_orvane6::Result result = downloader.download("http://" + host + ":" + port + path, out);
     ms = nowMs() - start;
-    o.ok = result == Tamberly_orvane6::dlOK;
-    if (!o.ok) o.error = "download result " + std::to_string(result) + ": " + downloader.lastError();
+    o.ok = result.ok();
+    if (!o.ok) o.error = "download result " + std::to_string(result.code) + ": " + result.reason;
     return o;
 }
 

@@ -30,16 +30,24 @@ void clearOut(T* out) noexcept {
     if (out) *out = T{};
 }
 
-// A held mode that goes back to 0 however the engine call ends.
+// A held mode for one engine call, however it ends. A call made from an
+// event handler of a running call (refused or not) gives the outer run its
+// mode back; the outermost call leaves 0.
 class ModeDuringRun {
 public:
-    ModeDuringRun(LONG& mode, LONG value) noexcept : m_mode(mode) { m_mode = value; }
-    ~ModeDuringRun() { m_mode = kModeNone; }
+    ModeDuringRun(LONG& mode, int& depth, LONG value) noexcept
+        : m_mode(mode), m_depth(depth), m_outer(mode) {
+        ++m_depth;
+        m_mode = value;
+    }
+    ~ModeDuringRun() { m_mode = --m_depth > 0 ? m_outer : kModeNone; }
     ModeDuringRun(const ModeDuringRun&) = delete;
     ModeDuringRun& operator=(const ModeDuringRun&) = delete;
 
 private:
     LONG& m_mode;
+    int& m_depth;
+    LONG m_outer;
 };
 
 // Without an engine there is nothing to ask: its class is missing.
@@ -159,7 +167,7 @@ HRESULT Orvane::runList(LONG mode, bool onLoad) noexcept {
     if (!engine) return onLoad ? E_FAIL : missingEngine();
     HRESULT engineResult = S_OK;
     {
-        ModeDuringRun during(m_verifyMode, mode);
+        ModeDuringRun during(m_verifyMode, m_runDepth, mode);
         if (mode == kModeManualScan)
             engineResult = engine->ScanList(stream.get());
         else
@@ -346,14 +354,14 @@ HRESULT Orvane::ResetVerifyMethod() {
 
 HRESULT Orvane::put_VerifyFile(BSTR value) {
     return forward(Guard::kRunTimePut, [&](IOrvaneScan* e) {
-        ModeDuringRun during(m_verifyMode, kModeManualVerify);
+        ModeDuringRun during(m_verifyMode, m_runDepth, kModeManualVerify);
         return e->put_VerifyFile(value);
     });
 }
 
 HRESULT Orvane::put_ScanFile(BSTR value) {
     return forward(Guard::kRunTimePut, [&](IOrvaneScan* e) {
-        ModeDuringRun during(m_verifyMode, kModeManualScan);
+        ModeDuringRun during(m_verifyMode, m_runDepth, kModeManualScan);
         return e->put_ScanFile(value);
     });
 }

@@ -266,6 +266,8 @@ private:
     FileList m_fileList;
     bool m_slave = false;
     LONG m_verifyMode = 0;
+    // Engine calls of this control under way, nested ones included.
+    int m_runDepth = 0;
     SHORT m_pathFilter = kDefaultPathFilter;
     SHORT m_fileFilter = kDefaultFileFilter;
     std::optional<std::string> m_fileFilterExt;

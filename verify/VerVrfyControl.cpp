@@ -2,6 +2,7 @@
 #include "VerVrfyControl.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "common/com/bstr.h"
 #include "common/win32/program_seams.h"
@@ -18,6 +19,10 @@ using latebound::getText;
 
 // True while the scan (second pass) runs.
 bool scanPass = false;
+// The scan's error. The scan runs inside the verification's EnumComplete,
+// whose result the control does not pass on, so startVerify raises it
+// once the verification has returned.
+std::optional<latebound::ControlError> scanError;
 int gMousePointer = 0;
 
 [[noreturn]] void overflow() { throw latebound::ControlError(DISP_E_OVERFLOW, "Overflow"); }
@@ -89,11 +94,17 @@ void startVerify(IDispatch* control) {
     gRecords.reset();
     gConflictCount = 0;
     scanPass = false;
+    scanError.reset();
     setMousePointer(11);
     if (!gTargetFile.empty())
         putText(control, id::VerifyFile, gTargetFile);
     else
         latebound::put(control, id::VerifyMode, com::argLong(orvane::orvManualVerify));
+    if (scanError) {
+        const latebound::ControlError e = std::move(*scanError);
+        scanError.reset();
+        throw e;
+    }
 }
 
 void addConflict(const std::string& referenceFile, const std::string& foundFile, LONG flags,
@@ -152,10 +163,15 @@ void onEnumComplete(IDispatch* control) {
     if (gConflictCount > 0) return;
     scanPass = true;
     gEmbeddedFound = false;
-    if (!gTargetFile.empty())
-        putText(control, id::ScanFile, gTargetFile);
-    else
-        latebound::put(control, id::VerifyMode, com::argLong(orvane::orvManualScan));
+    try {
+        if (!gTargetFile.empty())
+            putText(control, id::ScanFile, gTargetFile);
+        else
+            latebound::put(control, id::VerifyMode, com::argLong(orvane::orvManualScan));
+    } catch (const latebound::ControlError& e) {
+        scanError = e;
+        throw;
+    }
 }
 
 void fillConflictList(int keepFlag, HWND list) {

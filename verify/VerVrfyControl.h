@@ -10,7 +10,7 @@
 // within the call, and the scan is started from the verification's
 // EnumComplete. A control error thrown by a call (latebound::ControlError)
 // ends the routine it happens in; the event relay turns it into the
-// event's result.
+// event's result, and an error of the scan is thrown again by startVerify.
 #pragma once
 
 #include <windows.h>
@@ -45,7 +45,8 @@ inline std::string gRegisterPath;
 inline RegisterTarget* gRegisterTarget = nullptr;
 
 // First pass: resets the records and starts VerifyFile (VerifyMode 2 when
-// gTargetFile is empty). Returns after both passes.
+// gTargetFile is empty). Returns after both passes; throws the error of
+// either pass.
 void startVerify(IDispatch* control);
 
 // FileConflict: records the conflict with every copy found. StopVerify is

@@ -2,6 +2,7 @@
 #include "files.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "handles.h"
 
@@ -49,94 +50,175 @@ bool writeAll(HANDLE h, const std::string& bytes) {
     return true;
 }
 
-std::string tempFor(const FileReplacement& f) { return f.prepared.empty() ? f.path + ".new" : f.prepared; }
-
-// Removes the temporary files left: the caller's prepared ones only when
-// nothing of the others was written yet.
-void dropTemps(const std::vector<FileReplacement>& files, bool preparedOnly) {
-    for (const FileReplacement& f : files)
-        if (!f.remove && (!preparedOnly || !f.prepared.empty()) && fileExists(tempFor(f)))
-            DeleteFileA(tempFor(f).c_str());
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
+
+// "<name>.<8 hex digits>.<suffix>" beside path.
+std::function<std::string(std::uint32_t)> besideName(const std::string& path, const char* suffix) {
+    const std::string name = path.substr(folderOf(path).size());
+    return [name, suffix](std::uint32_t n) {
+        static const char hex[] = "0123456789ABCDEF";
+        std::string out = name + ".";
+        for (int shift = 28; shift >= 0; shift -= 4) out += hex[(n >> shift) & 0xF];
+        return out + "." + suffix;
+    };
+}
+
+// What a replacement has done to one file, so that a failure later in the
+// set can undo it.
+struct Done {
+    std::string temp;   // its temporary file, until moved in
+    std::string backup; // the copy of the old file, when one was kept
+    bool touched = false; // the file was replaced or removed
+    bool hadOld = false;  // a file was there before
+};
 
 // What may stop a replacement before anything is written.
 bool inTheWay(const std::vector<FileReplacement>& files, ReplaceFailure& failure) {
-    using Step = ReplaceFailure::Step;
+    using Kind = ReplaceFailure::Step;
     for (const FileReplacement& f : files) {
         failure.path = f.path;
-        failure.temp = tempFor(f);
+        failure.temp = f.prepared;
         DWORD a = GetFileAttributesA(f.path.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) failure.step = Step::FolderAtPath;
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) failure.step = Kind::FolderAtPath;
         // A file the user marked read-only stays as it is, whatever the file
         // system would let a move over it do.
-        else if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) failure.step = Step::ReadOnly;
+        else if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) failure.step = Kind::ReadOnly;
         else continue;
         return true;
     }
     return false;
 }
 
-// Writes one file's temporary file; false with failure set.
-bool prepare(const FileReplacement& f, ReplaceFailure& failure) {
-    using Step = ReplaceFailure::Step;
+// Writes one file's new content to a temporary file of its own; false with
+// failure set (temp names what was made, to be removed).
+bool prepare(const FileReplacement& f, std::string& temp, ReplaceFailure& failure) {
+    using Kind = ReplaceFailure::Step;
     failure.path = f.path;
-    failure.temp = tempFor(f);
-    if (folderExists(failure.temp)) {
-        failure.step = Step::FolderAtTemp;
-        return false;
-    }
-    File out(CreateFileA(failure.temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr));
+    File out = createUniqueFile(folderOf(f.path), besideName(f.path, "new"), 0, temp);
+    failure.temp = temp;
     if (!out) {
         failure.error = GetLastError();
-        failure.step = Step::CreateTemp;
+        failure.step = Kind::CreateTemp;
+        temp.clear();
         return false;
     }
     if (!writeAll(out.get(), f.content) || !FlushFileBuffers(out.get())) {
         failure.error = GetLastError();
-        failure.step = Step::WriteTemp;
+        failure.step = Kind::WriteTemp;
         return false;
     }
     return true;
 }
 
-// Puts one prepared file in place, or removes it; false with failure set.
-bool commit(const FileReplacement& f, ReplaceFailure& failure) {
-    failure.path = f.path;
-    failure.temp = tempFor(f);
-    if (f.remove) {
-        if (DeleteFileA(f.path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
-        failure.error = GetLastError();
-        failure.step = ReplaceFailure::Step::Delete;
-        return false;
+// A flushed copy of the old file at path beside it; false (nothing left)
+// when it could not be made.
+bool keepOld(const std::string& path, std::string& backup) {
+    File reserved = createUniqueFile(folderOf(path), besideName(path, "old"), 0, backup);
+    if (!reserved) return false;
+    reserved.reset();
+    if (CopyFileA(path.c_str(), backup.c_str(), FALSE)) {
+        File copy(CreateFileA(backup.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
+        if (copy && FlushFileBuffers(copy.get())) return true;
     }
-    const DWORD replace = f.overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (MoveFileExA(failure.temp.c_str(), f.path.c_str(), replace | MOVEFILE_WRITE_THROUGH)) return true;
-    failure.error = GetLastError();
-    failure.step = ReplaceFailure::Step::Replace;
+    const DWORD error = GetLastError();
+    DeleteFileA(backup.c_str());
+    backup.clear();
+    SetLastError(error);
     return false;
 }
 
+// Replaces or removes one file, keeping its old copy first when keep; false
+// with failure set.
+bool commit(const FileReplacement& f, bool keep, Done& done, ReplaceFailure& failure) {
+    using Kind = ReplaceFailure::Step;
+    failure.path = f.path;
+    failure.temp = done.temp;
+    done.hadOld = fileExists(f.path);
+    if (keep && done.hadOld && f.overwrite && !keepOld(f.path, done.backup)) {
+        failure.error = GetLastError();
+        failure.step = Kind::Replace;
+        return false;
+    }
+    if (f.remove) {
+        if (DeleteFileA(f.path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) {
+            done.touched = done.hadOld;
+            return true;
+        }
+        failure.error = GetLastError();
+        failure.step = Kind::Delete;
+        return false;
+    }
+    const DWORD replace = f.overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (MoveFileExA(done.temp.c_str(), f.path.c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
+        done.temp.clear();
+        done.touched = true;
+        return true;
+    }
+    failure.error = GetLastError();
+    failure.step = Kind::Replace;
+    return false;
+}
+
+// Puts a touched file back as it was: its old copy moved back, or a file
+// only added removed. A copy that cannot be moved back stays beside it.
+void putBack(const FileReplacement& f, Done& done) {
+    if (!done.touched) return;
+    if (!done.backup.empty()) {
+        if (MoveFileExA(done.backup.c_str(), f.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            done.backup.clear();
+    } else if (!done.hadOld) {
+        DeleteFileA(f.path.c_str());
+    }
+}
+
 } // namespace
+
+File createUniqueFile(const std::string& folder, const std::function<std::string(std::uint32_t)>& nameFor,
+                      DWORD share, std::string& path) {
+    // Numbers start where another process, or an earlier run, is unlikely to be.
+    static std::atomic<std::uint32_t> next{GetTickCount() ^ (GetCurrentProcessId() << 16)};
+    for (int attempt = 0; attempt < 256; ++attempt) {
+        path = folder + nameFor(next++);
+        File f(CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (f) return f;
+        const DWORD error = GetLastError();
+        // A name taken, by a file or a folder, is passed over.
+        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                           (error == ERROR_ACCESS_DENIED && folderExists(path));
+        SetLastError(error);
+        if (!taken) return f;
+    }
+    return File();
+}
 
 bool replaceFiles(const std::vector<FileReplacement>& files, ReplaceFailure* failure) {
     ReplaceFailure local;
     ReplaceFailure& why = failure ? *failure : local;
     why = ReplaceFailure{};
-    if (inTheWay(files, why)) {
-        dropTemps(files, true);
+    std::vector<Done> steps(files.size());
+    for (size_t i = 0; i < files.size(); ++i) steps[i].temp = files[i].prepared;
+    // On failure: the files touched go back, last first, and no temporary
+    // file or copy is left.
+    auto undo = [&] {
+        for (size_t i = files.size(); i-- > 0;) putBack(files[i], steps[i]);
+        for (Done& s : steps) {
+            if (!s.temp.empty()) DeleteFileA(s.temp.c_str());
+            if (!s.backup.empty() && !s.touched) DeleteFileA(s.backup.c_str());
+        }
         return false;
-    }
-    for (const FileReplacement& f : files) {
-        if (f.remove || !f.prepared.empty() || prepare(f, why)) continue;
-        dropTemps(files, false);
-        return false;
-    }
-    for (const FileReplacement& f : files) {
-        if (commit(f, why)) continue;
-        dropTemps(files, false);
-        return false;
-    }
+    };
+    if (inTheWay(files, why)) return undo();
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!files[i].remove && files[i].prepared.empty() && !prepare(files[i], steps[i].temp, why)) return undo();
+    // The last file needs no copy: nothing after it can fail.
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!commit(files[i], i + 1 < files.size(), steps[i], why)) return undo();
+    for (const Done& s : steps)
+        if (!s.backup.empty()) DeleteFileA(s.backup.c_str());
     return true;
 }
 

@@ -1,14 +1,19 @@
 // files.h
 // Whole-file reads and writes in ANSI paths. A file the user owns is
 // written to a temporary file in the same folder and moved over the old
-// one only when complete, so a failure half-way loses nothing. And the
-// system's words for an error code.
+// one only when complete, so a failure half-way loses nothing; temporary
+// files get names of their own (createUniqueFile). And the system's words
+// for an error code.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "handles.h"
 
 namespace win32 {
 
@@ -39,25 +44,41 @@ struct ReplaceFailure {
     enum class Step {
         FolderAtPath, // a folder is where the file belongs
         ReadOnly,     // the file is read-only
-        FolderAtTemp, // a folder is where its temporary file goes
         CreateTemp,
         WriteTemp,
         Delete,
-        Replace,
+        Replace,      // the file could not be replaced, or its old copy not kept
     } step = Step::FolderAtPath;
     std::string path;
     std::string temp;
     DWORD error = 0;
 };
 
-// Replaces files whole, so that nothing is ever half-written: every new
-// content is written and flushed to a temporary file beside its file
-// (path + ".new", or the caller's prepared one) before any file is touched;
-// only then are the files replaced or removed, in order. A folder in the way
-// or a read-only file stops it before anything is written, and on any
-// failure no temporary file is left. False when it failed, failure (when
-// given) saying where.
+// Replaces a set of files whole, all of them or none:
+// - every new content is first written and flushed to a temporary file of
+//   its own beside its file, under a name no file had ("<name>.<8 hex
+//   digits>.new"; or the caller's prepared one), before any file is touched;
+// - then the files are replaced (one move each, so no file is ever
+//   half-written) or removed, in order; the old file of each but the last
+//   is first copied beside it ("<name>.<8 hex digits>.old") and kept until
+//   every file has gone in;
+// - when a step fails, the files already replaced or removed are put back
+//   from those copies, every temporary file and copy goes, and false is
+//   returned, failure (when given) saying where. A folder in the way or a
+//   read-only file stops it before anything is written.
+// What it cannot promise: a process ended while it runs leaves its
+// temporary files and copies beside the files, and, ended between two
+// files, the set part new, part old; a file that cannot be put back keeps
+// its old copy beside it.
 bool replaceFiles(const std::vector<FileReplacement>& files, ReplaceFailure* failure = nullptr);
+
+// A new file in folder (empty, or ending in "\") under a name no file or
+// folder had: nameFor(n) for some n, created with CREATE_NEW, so that no
+// file of the user's or of another writer is ever taken over. Open for
+// writing with the given sharing; path says which name it got. Invalid when
+// none could be made (the system's error code then stands).
+File createUniqueFile(const std::string& folder, const std::function<std::string(std::uint32_t)>& nameFor,
+                      DWORD share, std::string& path);
 
 // The system's own words for an error code, without the line end they come
 // with; "Windows error <code>." when it has none. A module with a message

@@ -89,14 +89,7 @@ std::string folderOf(const std::string& path) {
 // writing (write sharing for the early flush; no delete sharing, so that
 // another run clearing leftovers cannot take it while it is in use).
 win32::File createTemporary(const std::string& folder, std::string& path) {
-    static std::atomic<std::uint32_t> next{GetTickCount() ^ (GetCurrentProcessId() << 16)};
-    for (int attempt = 0; attempt < 256; ++attempt) {
-        path = folder + temporaryName(next++);
-        win32::File f(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (f || (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)) return f;
-    }
-    return win32::File();
+    return win32::createUniqueFile(folder, temporaryName, FILE_SHARE_WRITE, path);
 }
 
 // version.dll, loaded when a version is first asked for (only downloads
@@ -236,7 +229,7 @@ void FileDownloader::removeLeftovers(const std::string& folder) {
         if (!e.isFolder && isTemporaryName(e.name)) DeleteFileA((base + e.name).c_str());
 }
 
-void UpdateListDownloader::fetchList(const std::string& url, UpdateList& list, short& failed) {
+Result UpdateListDownloader::fetchList(const std::string& url, UpdateList& list) {
     list.clear();
     std::string bytes;
     bool tooLong = false;
@@ -250,67 +243,47 @@ void UpdateListDownloader::fetchList(const std::string& url, UpdateList& list, s
         bytes.append(data, n);
         return true;
     };
-    DownloadResult r = httpTransfer(request, m_lastError);
-    if (tooLong) {
-        m_lastError = url + ": the list is too long";
-        failed = 2;
-        return;
-    }
+    Result out;
+    DownloadResult r = httpTransfer(request, out.reason);
+    if (tooLong) return {2, url + ": the list is too long"};
     if (r != dlOK) {
-        failed = 1;
-        return;
+        out.code = 1;
+        return out;
     }
     std::string why;
-    if (!list.load(bytes, why)) {
-        m_lastError = url + ": " + why;
-        failed = 2;
-        return;
-    }
-    m_lastError.clear();
-    failed = 0;
+    if (!list.load(bytes, why)) return {2, url + ": " + why};
+    return {};
 }
 
-void FileDownloader::download(const std::string& url, const std::string& localPath, long& result) {
+Result FileDownloader::download(const std::string& url, const std::string& localPath) {
     m_abort = false;
-    m_lastError.clear();
     m_storedPath.clear();
-    result = dlBadRequest;
 
     std::string folder = folderOf(localPath);
     std::string name = localPath.substr(folder.size());
     if (name.empty()) name = urlFileName(url);
-    if (folder.empty() || !isPlainFileName(name)) {
-        m_lastError = "refused file name \"" + name + "\" for " + url;
-        return;
-    }
+    if (folder.empty() || !isPlainFileName(name)) return {dlBadRequest, "refused file name \"" + name + "\" for " + url};
     const std::string target = folder + name;
 
     // What an earlier run left when it was ended during a download.
     removeLeftovers(folder);
     std::string tempPath;
     win32::File created = createTemporary(folder, tempPath);
-    if (!created) {
-        m_lastError = "cannot create a file in " + folder;
-        result = dlFileError;
-        return;
-    }
+    if (!created) return {dlFileError, "cannot create a file in " + folder + ": " + win32::systemErrorText(GetLastError())};
     TemporaryFile temp{tempPath};
     TransferRequest request = requestFor(url, m_proxy, m_timeout, m_abort);
     request.expectedSize = m_expectedSize;
-    result = receiveInto(std::move(request), std::move(created), tempPath, progress, m_abort, m_lastError);
-    if (result != dlOK) return;
+    Result out;
+    out.code = receiveInto(std::move(request), std::move(created), tempPath, progress, m_abort, out.reason);
+    if (!out.ok()) return out;
     win32::FileReplacement replacement{target, {}, false, tempPath};
-    if (m_versionChecked && (result = versionRule(target, tempPath, replacement.overwrite, m_lastError)) != dlOK)
-        return;
+    if (m_versionChecked && (out.code = versionRule(target, tempPath, replacement.overwrite, out.reason)) != dlOK)
+        return out;
     win32::ReplaceFailure failure;
-    if (!win32::replaceFiles({replacement}, &failure)) {
-        m_lastError = replaceProblem(failure);
-        result = dlFileError;
-        return;
-    }
+    if (!win32::replaceFiles({replacement}, &failure)) return {dlFileError, replaceProblem(failure)};
     temp.keep = true;
     m_storedPath = target;
-    result = dlOK;
+    return {};
 }
 
 } // namespace Tamberly_orvane6

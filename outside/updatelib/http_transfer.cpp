@@ -181,7 +181,7 @@ bool adopt(Shared& s, HINTERNET& slot, HINTERNET h) {
 // null when the transfer has ended (or was cancelled) instead.
 HINTERNET openRequest(Shared& s) {
     if (!winInet().loaded) {
-        finish(s, dlNetwork, "cannot open the connection: WinINet is not available");
+        finish(s, dlNetwork, s.url + ": cannot open the connection: WinINet is not available");
         return nullptr;
     }
     HINTERNET session = winInet().InternetOpenA("Pellanor Update",
@@ -190,7 +190,7 @@ HINTERNET openRequest(Shared& s) {
                                       // Loopback too goes through the proxy the user named.
                                       s.proxy.empty() ? nullptr : "<-loopback>", 0);
     if (!session) {
-        finish(s, dlNetwork, "cannot open the connection: " + winInetError());
+        finish(s, dlNetwork, s.url + ": cannot open the connection: " + winInetError());
         return nullptr;
     }
     // WinINet's own limits, so that the worker too ends some time.
@@ -281,7 +281,7 @@ DWORD WINAPI workerMain(void* param) {
     try {
         work(**shared);
     } catch (...) {
-        finish(**shared, dlNetwork, "the transfer failed");
+        finish(**shared, dlNetwork, (*shared)->url + ": the transfer failed");
     }
     return 0;
 }
@@ -455,7 +455,7 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
     const long seconds = request.timeoutSeconds < 1 ? 1 : request.timeoutSeconds;
     auto shared = std::make_shared<Shared>();
     if (!shared->wake) {
-        error = "cannot wait for the transfer: " + win32::systemErrorText(GetLastError());
+        error = request.url + ": cannot wait for the transfer: " + win32::systemErrorText(GetLastError());
         return dlNetwork;
     }
     shared->url = request.url;
@@ -466,7 +466,7 @@ DownloadResult httpTransfer(const TransferRequest& request, std::string& error) 
     win32::Handle worker(CreateThread(nullptr, 0, workerMain, param, 0, nullptr));
     if (!worker) {
         delete param;
-        error = "cannot start the transfer: " + win32::systemErrorText(GetLastError());
+        error = request.url + ": cannot start the transfer: " + win32::systemErrorText(GetLastError());
         return dlNetwork;
     }
     // The worker is not waited for: it ends by itself once cancelled or done.

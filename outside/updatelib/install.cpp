@@ -3,7 +3,9 @@
 #include "updatelib.h"
 
 #include <cctype>
+#include <cstdio>
 
+#include "common/win32/files.h"
 #include "common/win32/handles.h"
 
 namespace Tamberly_orvane6 {
@@ -21,24 +23,25 @@ bool isComponent(const std::string& path) {
 
 } // namespace
 
-void ComponentInstaller::install(const std::string& localPath, const std::string& matchedPath, long& result) {
-    result = 0;
+Result ComponentInstaller::install(const std::string& localPath, const std::string& matchedPath) {
     if (!m_register || localPath.empty() || !isComponent(localPath) || lower(localPath) != lower(matchedPath))
-        return;
+        return {};
     win32::Module module(LoadLibraryExA(localPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    if (!module) {
-        result = 1;
-        return;
-    }
+    if (!module) return {1, localPath + ": cannot be loaded: " + win32::systemErrorText(GetLastError())};
     using RegisterFn = HRESULT(STDAPICALLTYPE*)();
     auto reg = win32::procAddress<RegisterFn>(module.get(), "DllRegisterServer");
     // A plain DLL has nothing to register.
-    if (!reg) return;
-    result = FAILED(reg()) ? 2 : 0;
+    if (!reg) return {};
+    const HRESULT hr = reg();
+    if (FAILED(hr)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+        return {2, localPath + ": its registration failed (DllRegisterServer answered " + code + ")"};
+    }
+    return {};
 }
 
-void FileDateSetter::apply(long& result) {
-    result = 1;
+Result FileDateSetter::apply() {
     SYSTEMTIME local{};
     local.wYear = static_cast<WORD>(m_date.year);
     local.wMonth = static_cast<WORD>(m_date.month);
@@ -47,12 +50,15 @@ void FileDateSetter::apply(long& result) {
     local.wMinute = static_cast<WORD>(m_date.minute);
     local.wSecond = static_cast<WORD>(m_date.second);
     FILETIME localTime, utc;
-    if (!SystemTimeToFileTime(&local, &localTime) || !LocalFileTimeToFileTime(&localTime, &utc)) return;
+    if (!SystemTimeToFileTime(&local, &localTime) || !LocalFileTimeToFileTime(&localTime, &utc))
+        return {1, m_fileName + ": cannot be dated " + std::to_string(m_date.year) + "-" + std::to_string(m_date.month) +
+                       "-" + std::to_string(m_date.day) + ": no such date"};
     win32::File file(CreateFileA(m_fileName.c_str(), FILE_WRITE_ATTRIBUTES,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-    if (SetFileTime(file.get(), nullptr, nullptr, &utc)) result = 0;
+    if (!file || !SetFileTime(file.get(), nullptr, nullptr, &utc))
+        return {1, m_fileName + ": cannot be dated: " + win32::systemErrorText(GetLastError())};
+    return {};
 }
 
 } // namespace Tamberly_orvane6

@@ -20,6 +20,15 @@
 
 namespace Tamberly_orvane6 {
 
+// What one call came to: code 0 when it did what was asked, else the call's
+// failure code; reason says why, naming the address or file, in words for
+// the error log (empty on success).
+struct Result {
+    long code = 0;
+    std::string reason;
+    bool ok() const { return code == 0; }
+};
+
 // Fetches one update list file.
 class UpdateListDownloader {
 public:
@@ -31,16 +40,13 @@ public:
     // Ends a running fetch, which then fails (1).
     void abort() { m_abort = true; }
 
-    // Fills list from the file at url. failed: 0 on success; 1 when the
+    // Fills list from the file at url. code: 0 on success; 1 when the
     // file could not be fetched (no connection, a status other than 200);
     // 2 when it was fetched but is not a valid list (list is then empty).
-    void fetchList(const std::string& url, UpdateList& list, short& failed);
-    // What went wrong in the last fetch, for the error log.
-    const std::string& lastError() const { return m_lastError; }
+    Result fetchList(const std::string& url, UpdateList& list);
 
 private:
     std::string m_proxy;
-    std::string m_lastError;
     long m_timeout = 60;
     bool m_abort = false;
 };
@@ -76,8 +82,8 @@ public:
     // temporary file in that folder, which replaces the old file only once
     // every byte has arrived; on any failure the old file is untouched and
     // the temporary file removed. First the folder's leftovers
-    // (removeLeftovers) go. result: a DownloadResult.
-    void download(const std::string& url, const std::string& localPath, long& result);
+    // (removeLeftovers) go. code: a DownloadResult.
+    Result download(const std::string& url, const std::string& localPath);
     // Deletes the temporary files a download left in folder when its
     // process was ended before it could (names of exactly the downloader's
     // own form, isTemporaryName; one a download still writes is in use and
@@ -88,7 +94,6 @@ public:
 
     // Where the last successful download was stored.
     const std::string& storedPath() const { return m_storedPath; }
-    const std::string& lastError() const { return m_lastError; }
 
 private:
     long m_timeout = 60;
@@ -97,7 +102,6 @@ private:
     bool m_versionChecked = false;
     bool m_abort = false;
     std::string m_storedPath;
-    std::string m_lastError;
 };
 
 // Hands downloaded files over for installation.
@@ -106,8 +110,9 @@ public:
     // A component (".dll" or ".ocx") is registered (its DllRegisterServer
     // is called) when matchedPath names the same file as localPath, i.e.
     // the download was the component the list entry names. Other files
-    // need nothing. result: 0 done or nothing to do, else failed.
-    void install(const std::string& localPath, const std::string& matchedPath, long& result);
+    // need nothing. code: 0 done or nothing to do; 1 the component could not
+    // be loaded; 2 its registration failed.
+    Result install(const std::string& localPath, const std::string& matchedPath);
     // Registration can be switched off (tests, or a limited account).
     void registerComponents(bool on) { m_register = on; }
 
@@ -121,8 +126,8 @@ public:
     void fileName(const std::string& path) { m_fileName = path; }
     // The date in local time, as the update lists give it.
     void fileDate(const FileDate& date) { m_date = date; }
-    // result: 0 set, else failed (no such file, an impossible date).
-    void apply(long& result);
+    // code: 0 set, else 1 (no such file, an impossible date).
+    Result apply();
 
 private:
     std::string m_fileName;

@@ -99,7 +99,10 @@ bool patchInstallerRuns(unsigned long majorVersion, unsigned long platformId) {
 SelectedUpdate UpdateRun::take(Placement placement, bool picked) {
     SelectedUpdate rec = std::move(placement.record);
     rec.selected = picked && placement.allowed;
-    if (picked && !placement.allowed) m_refused.push_back(rec.localPath);
+    if (picked && !placement.allowed) {
+        m_refused.push_back(rec.localPath);
+        log("Update refused: " + rec.localPath + ": the update list puts it outside the program's folders");
+    }
     return rec;
 }
 
@@ -124,16 +127,27 @@ std::string UpdateRun::installMatch(const SelectedUpdate& record, const std::str
 
 void UpdateRun::notFetched(const Download& download) {
     m_notInstalled.push_back(download.target + " (a program patch goes only into the program folder)");
+    log("Update not fetched: " + download.target + ": a program patch goes only into the program folder");
 }
 
-void UpdateRun::finished(const Download& download, long result) {
+void UpdateRun::finished(const Download& download, long result, const std::string& reason) {
     if (result == lib::dlOK) return;
-    if (result == lib::dlVersionRefused)
+    if (result == lib::dlVersionRefused) {
         m_notInstalled.push_back(download.target +
                                  " (the system folder takes only new files and newer versions of its files)");
-    else
+        log("Update not installed: " + reason);
+    } else {
         m_failed.push_back(download.urlName);
+        log("Update not downloaded: " + reason);
+    }
 }
+
+void UpdateRun::notRegistered(const Download& download, const std::string& reason) {
+    m_notInstalled.push_back(download.target + " (it could not be registered)");
+    log("Update not registered: " + reason);
+}
+
+void UpdateRun::notDated(const std::string& reason) { log("Update not dated: " + reason); }
 
 bool UpdateRun::patchInPlace(const Download& download, long result, const std::string& stored) const {
     return lib::isPatchAddress(download.urlName) && result == lib::dlOK &&

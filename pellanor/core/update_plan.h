@@ -8,6 +8,7 @@
 // (install_rules.h), used here, not restated.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -91,11 +92,16 @@ inline constexpr unsigned long kPlatform9x = 1, kPlatformNT = 2;
 bool patchInstallerRuns(unsigned long majorVersion, unsigned long platformId);
 
 // One run of the update over the records, in order: what each download
-// needs, the installer's matched path, and what did not arrive.
+// needs, the installer's matched path, and what did not arrive. Every
+// entry that does not go in, and why, goes to the run's log as it happens
+// (one line each: what became of it, then the reason, which names the
+// address or file); the user is told at the end (notCompletedText).
 class UpdateRun {
 public:
+    using Log = std::function<void(const std::string& line)>;
+
     UpdateRun() = default;
-    explicit UpdateRun(Folders folders) : m_folders(std::move(folders)) {}
+    explicit UpdateRun(Folders folders, Log log = {}) : m_folders(std::move(folders)), m_log(std::move(log)) {}
 
     // Takes a placed entry in, picked or not. A picked entry that is not
     // allowed is refused (told at the end) and no longer picked.
@@ -110,8 +116,14 @@ public:
 
     // A stray patch, not fetched.
     void notFetched(const Download& download);
-    // A download that ended; result: a Tamberly_orvane6::DownloadResult.
-    void finished(const Download& download, long result);
+    // A download that ended; result: a Tamberly_orvane6::DownloadResult,
+    // reason: why it failed.
+    void finished(const Download& download, long result, const std::string& reason);
+    // A stored file whose registration failed: not installed.
+    void notRegistered(const Download& download, const std::string& reason);
+    // A stored file that could not be given its date: logged only, as the
+    // file itself went in.
+    void notDated(const std::string& reason);
     // Whether the download put the patch in place: it arrived, as the
     // program folder's update.exe. Only then is it announced and started.
     bool patchInPlace(const Download& download, long result, const std::string& stored) const;
@@ -122,7 +134,12 @@ public:
     std::string notCompletedText() const;
 
 private:
+    void log(const std::string& line) const {
+        if (m_log) m_log(line);
+    }
+
     Folders m_folders;
+    Log m_log;
     std::string m_match;
     std::vector<std::string> m_failed;       // address names that could not be downloaded
     std::vector<std::string> m_notInstalled; // targets, each with why

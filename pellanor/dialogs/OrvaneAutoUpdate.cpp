@@ -113,8 +113,8 @@ void OrvaneAutoUpdate::Form_Load() {
 
         char dir[MAX_PATH + 1];
         UINT n = GetSystemDirectoryA(dir, MAX_PATH);
-        gSystemDir = n > 0 && n < MAX_PATH ? std::string(dir, n) + "\\" : std::string();
-        gUpdateListBase = "http://" + updateServer() + kListPath;
+        systemDir = n > 0 && n < MAX_PATH ? std::string(dir, n) + "\\" : std::string();
+        updateListBase = "http://" + updateServer() + kListPath;
 
         HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0));
         LOGFONTA lf{};
@@ -152,7 +152,7 @@ void OrvaneAutoUpdate::onClose() {
     // dialog is closing; the lists go with the process at worst.
     userAction::logged("OrvaneAutoUpdate_onClose", [&] {
         if (!m_listDownloader)
-            for (auto& list : gUpdateLists) list.reset();
+            for (auto& list : updateLists) list.reset();
     });
 }
 
@@ -248,8 +248,8 @@ void OrvaneAutoUpdate::addListItem(HWND list, const std::string& name, const std
 void OrvaneAutoUpdate::StartVerifyBut_Click() {
     const std::string site = updateServer();
     (void)userAction::run({}, [&] {
-        gUpdateAbort = false;
-        for (auto& list : gUpdateLists) list = std::make_unique<lib::UpdateList>();
+        updateAbort = false;
+        for (auto& list : updateLists) list = std::make_unique<lib::UpdateList>();
         m_listDownloader = std::make_unique<lib::UpdateListDownloader>();
         m_listDownloader->timeout(timeoutSeconds);
 
@@ -287,27 +287,27 @@ OrvaneAutoUpdate::ListFetch OrvaneAutoUpdate::fetchLists(const std::string& site
                                 " - Please try again later or verify your Proxy Settings.   ";
     const std::string note = "NOTE: If you are running a software firewall, make sure you select the 'Permit' option.";
     for (int n = 1; n <= 10; ++n) {
-        setStatus(gUpdateListBase);
+        setStatus(updateListBase);
         UpdateWindow(StatusLab);
-        short failed = 0;
         const bool patch = n == 10;
-        m_listDownloader->fetchList(patch ? update_plan::patchListAddress(gUpdateListBase, settings_rules::kRevMajor,
-                                                                          settings_rules::kRevMinor)
-                                          : update_plan::listAddress(gUpdateListBase, n),
-                                    *gUpdateLists[static_cast<size_t>(n - 1)], failed);
+        const lib::Result fetched = m_listDownloader->fetchList(
+            patch ? update_plan::patchListAddress(updateListBase, settings_rules::kRevMajor, settings_rules::kRevMinor)
+                  : update_plan::listAddress(updateListBase, n),
+            *updateLists[static_cast<size_t>(n - 1)]);
         // The dialog was closed while the list came: nothing more to show.
         if (!hwnd()) {
             m_listDownloader.reset();
-            for (auto& list : gUpdateLists) list.reset();
+            for (auto& list : updateLists) list.reset();
             setPointer(false);
             return ListFetch::closed;
         }
         // Stopped by the user: no failure to report.
-        if (gUpdateAbort) {
+        if (updateAbort) {
             enableItem(IDC_AU_STARTVERIFY, true);
             return ListFetch::stopped;
         }
-        if (failed != 0) {
+        if (!fetched.ok()) {
+            (void)dataManipulation::logMessage("Update list not read: " + fetched.reason);
             setPointer(false);
             enableItem(IDC_AU_STARTVERIFY, true);
             dataManipulation::showMessage(hwnd(), failure + (patch ? "\r\n" : "") + note,
@@ -322,7 +322,7 @@ void OrvaneAutoUpdate::offerEntries() {
     setPointer(false);
     enableItem(IDC_AU_EXIT, true);
     long entries = 0;
-    for (auto& list : gUpdateLists) {
+    for (auto& list : updateLists) {
         for (long i = 1; i <= list->count(); ++i) {
             const update_plan::ListItem shown = update_plan::listItem(*list, i);
             addListItem(List1, shown.name, shown.description);
@@ -352,13 +352,13 @@ void OrvaneAutoUpdate::prepFileLists() {
     (void)userAction::run({hwnd(), "OrvaneautoUpdate_prepFileLists", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
         totalBytes = 0;
         doneBytes = 0;
-        gSelectedUpdates.clear();
-        const update_plan::Folders where{seams::programFolder(), gSystemDir};
-        m_run = update_plan::UpdateRun(where);
-        for (auto& list : gUpdateLists) {
+        selectedUpdates.clear();
+        const update_plan::Folders where{seams::programFolder(), systemDir};
+        m_run = update_plan::UpdateRun(where, [](const std::string& line) { (void)dataManipulation::logMessage(line); });
+        for (auto& list : updateLists) {
             if (!list) continue;
             for (long j = 1; j <= list->count(); ++j) {
-                const WPARAM item = gSelectedUpdates.size();
+                const WPARAM item = selectedUpdates.size();
                 update_plan::Placement placement = update_plan::place(*list, j, where);
                 if (!placement.subfolder.empty()) (void)GlobalFunctions::makePath(placement.subfolder);
                 const bool picked = SendMessageA(List1, LB_GETSEL, item, 0) > 0;
@@ -368,17 +368,19 @@ void OrvaneAutoUpdate::prepFileLists() {
                     totalBytes += rec.size;
                     (void)GlobalFunctions::makePath(rec.localPath);
                 }
-                gSelectedUpdates.push_back(std::move(rec));
+                selectedUpdates.push_back(std::move(rec));
             }
         }
     });
 }
 
 void OrvaneAutoUpdate::stopRun() {
-    // The status line no longer says a download is running.
-    if (getItemText(IDC_AU_STATUS) == kDownloadingStatus) setStatus("");
     m_installer.reset();
     orvaneftp.reset();
+    // The window went while a file came: nothing of it is left to put back.
+    if (!hwnd()) return;
+    // The status line no longer says a download is running.
+    if (getItemText(IDC_AU_STATUS) == kDownloadingStatus) setStatus("");
     showItem(IDC_AU_ABORT, false);
     showItem(IDC_AU_EXIT, true);
     enableItem(IDC_AU_EXIT, true);
@@ -396,8 +398,8 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
             return;
         }
         beginRun();
-        for (size_t i = 0; i < gSelectedUpdates.size(); ++i) {
-            const SelectedUpdate rec = gSelectedUpdates[i];
+        for (size_t i = 0; i < selectedUpdates.size(); ++i) {
+            const SelectedUpdate rec = selectedUpdates[i];
             if (rec.selected && !updateRecord(rec, i)) {
                 stopRun();
                 return;
@@ -407,7 +409,7 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
     }, [&] {
         dataManipulation::showMessage(hwnd(), action_rule::failureText("OrvaneautoUpdate_UpdateBut_Click"),
                                       kProgramErrorCaption, MB_ICONINFORMATION);
-        gDownloading = false;
+        downloading = false;
         stopRun();
         GlobalFunctions::runVerify(hwnd());
     });
@@ -458,25 +460,25 @@ bool OrvaneAutoUpdate::updateRecord(const SelectedUpdate& rec, size_t item) {
         return false;
     }
     setItemText(IDC_AU_FILENAME, "File: " + d.urlName);
-    long result = -1;
-    gDownloading = true;
+    downloading = true;
     orvaneftp->timeout(timeoutSeconds);
     // A file of another size than its list gives is no update.
     orvaneftp->expectedSize(rec.size);
     orvaneftp->versionChecked(d.versionChecked);
-    orvaneftp->download(d.url, rec.localPath, result);
-    gDownloading = false;
+    const lib::Result got = orvaneftp->download(d.url, rec.localPath);
+    downloading = false;
     doneBytes += rec.size;
-    if (gUpdateAbort) {
-        setStatus("User aborted Update");
+    // Abort, or the close box (which aborts first), came while the file did.
+    if (updateAbort || !hwnd()) {
+        if (hwnd()) setStatus("User aborted Update");
         return false;
     }
-    m_run.finished(d, result);
-    if (result != 0)
+    m_run.finished(d, got.code, got.reason);
+    if (!got.ok())
         SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(item));
     else
         installFile(rec, d);
-    if (m_run.patchInPlace(d, result, orvaneftp->storedPath())) {
+    if (m_run.patchInPlace(d, got.code, orvaneftp->storedPath())) {
         gPatchDownloaded = true;
         // Unwritten, the start-up finds no patch to check and asks nothing.
         (void)registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted",
@@ -489,15 +491,17 @@ bool OrvaneAutoUpdate::updateRecord(const SelectedUpdate& rec, size_t item) {
 void OrvaneAutoUpdate::installFile(const SelectedUpdate& rec, const update_plan::Download& d) {
     const std::string stored = orvaneftp->storedPath();
     lib::FileDate date;
-    if (!d.date.empty() && lib::parseDate(d.date, date)) {
+    // Without a date in the list the file keeps the one it arrived with.
+    if (!d.date.empty() && !lib::parseDate(d.date, date)) {
+        m_run.notDated(stored + ": the list's date \"" + d.date + "\" is no date");
+    } else if (!d.date.empty()) {
         lib::FileDateSetter setter;
         setter.fileName(stored);
         setter.fileDate(date);
-        long dateResult = 0;
-        setter.apply(dateResult);
+        if (const lib::Result dated = setter.apply(); !dated.ok()) m_run.notDated(dated.reason);
     }
-    long installed = 0;
-    m_installer->install(stored, m_run.installMatch(rec, stored), installed);
+    const lib::Result installed = m_installer->install(stored, m_run.installMatch(rec, stored));
+    if (!installed.ok()) m_run.notRegistered(d, installed.reason);
 }
 
 void OrvaneAutoUpdate::finishRun() {
@@ -550,9 +554,9 @@ void OrvaneAutoUpdate::abortBut_Click() {
         UpdateWindow(hwnd());
         setPointer(true);
         cmdSelect_Click(0);
-        gUpdateAbort = true;
+        updateAbort = true;
         if (m_listDownloader) m_listDownloader->abort();
-        if (gDownloading && orvaneftp) {
+        if (downloading && orvaneftp) {
             orvaneftp->abort();
             ui::pumpPendingMessages();
         }

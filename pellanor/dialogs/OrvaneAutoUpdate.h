@@ -24,6 +24,14 @@
 // one there; anything else is not installed, nor registered. A patch is
 // fetched only as the program folder's update.exe, the file the hand-over
 // starts.
+//
+// Every list, file and registration that fails leaves its reason in the
+// error log; the user is told what did not go in at the end of the run.
+//
+// The state of a check and of a run is the dialog's own: Abort and the
+// close box, which run while a list or a file is awaited in a nested
+// message loop, act on the dialog they belong to, and a run whose window
+// went meanwhile ends without touching it.
 #pragma once
 
 #include <windows.h>
@@ -48,14 +56,6 @@ inline constexpr const char* kServerSetting = settings_rules::settings::updateSe
 inline constexpr const char* kProductName = "Pellanor 2004";
 inline constexpr int kHelpContext = 1003;
 inline constexpr int kUpdateClip = 256;
-
-// Index 0 to 8: lists 1 to 9; index 9: the patch list of this version.
-inline std::array<std::unique_ptr<Tamberly_orvane6::UpdateList>, 10> gUpdateLists;
-inline std::string gUpdateListBase;
-inline std::vector<SelectedUpdate> gSelectedUpdates; // element i is record i + 1
-inline std::string gSystemDir;                       // ends in "\"; empty when unknown
-inline bool gDownloading = false;
-inline bool gUpdateAbort = false;
 
 // The update server from the setting, or the default.
 std::string updateServer();
@@ -90,6 +90,14 @@ public:
     long totalBytes = 0;
     long doneBytes = 0;
     long widestItem = 0;
+
+    // Index 0 to 8: lists 1 to 9; index 9: the patch list of this version.
+    std::array<std::unique_ptr<Tamberly_orvane6::UpdateList>, 10> updateLists;
+    std::string updateListBase;
+    std::vector<SelectedUpdate> selectedUpdates; // element i is record i + 1
+    std::string systemDir;                       // ends in "\"; empty when unknown
+    bool downloading = false;                    // a file download is running
+    bool updateAbort = false;                    // Abort or the close box since the check began
 
     // The component installer registers downloaded components unless a
     // test switches that off.

@@ -24,7 +24,6 @@ std::string saveProblem(const win32::ReplaceFailure& f) {
     switch (f.step) {
     case Step::FolderAtPath: return "A folder " + f.path + " is where the file belongs.";
     case Step::ReadOnly: return "The file " + f.path + " is read-only.";
-    case Step::FolderAtTemp: return "A folder " + f.temp + " is in the way of saving " + f.path + ".";
     case Step::CreateTemp: return "The file " + f.temp + " could not be created.  " + win32::systemErrorText(f.error);
     case Step::WriteTemp: return "The file " + f.temp + " could not be written.  " + win32::systemErrorText(f.error);
     case Step::Delete: return "The file " + f.path + " could not be deleted.  " + win32::systemErrorText(f.error);

@@ -479,6 +479,28 @@ void frmMain::onTimer(WPARAM id) {
     else if (id == TimerTooltips.id()) TimerTooltips_Timer();
     else if (id == tmrPrevNext.id()) tmrPrevNext_Timer();
     else if (id == kSoundCheckTimer) settleSoundCheck();
+    else if (id == kListWatchTimer) watchOpenList();
+}
+
+void frmMain::watchOpenList() {
+    HWND open = nullptr;
+    for (HWND combo : {ComboTopics, comboTranslations})
+        if (SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) open = combo;
+    if (!open) {
+        KillTimer(hwnd(), kListWatchTimer);
+        return;
+    }
+    POINT p;
+    if (!GetCursorPos(&p) || (p.x == m_listWatchFrom.x && p.y == m_listWatchFrom.y)) return;
+    m_listWatchFrom = p;
+    // The window under the pointer, whoever holds the mouse: the open list
+    // (wherever it dropped) and other windows over this one are not this
+    // window's children.
+    HWND under = WindowFromPoint(p);
+    if (!under || (under != hwnd() && !IsChild(hwnd(), under))) return;
+    for (HWND combo : {ComboTopics, comboTranslations})
+        if (under == combo || IsChild(combo, under)) return;
+    closeComboLists();
 }
 
 bool frmMain::onCommand(WPARAM wp, LPARAM lp) {
@@ -488,6 +510,8 @@ bool frmMain::onCommand(WPARAM wp, LPARAM lp) {
         bool open = HIWORD(wp) == CBN_DROPDOWN;
         if (open) hideToolTips();
         if (m_tooltips) SendMessageA(m_tooltips, TTM_ACTIVATE, open ? FALSE : TRUE, 0);
+        // The watch ends on its next tick once no list is open.
+        if (open && GetCursorPos(&m_listWatchFrom)) SetTimer(hwnd(), kListWatchTimer, kListWatchMs, nullptr);
         return true;
     }
     if (HIWORD(wp) == CBN_SELCHANGE && from == ComboTopics) {
@@ -561,6 +585,16 @@ void frmMain::attachSubclasses() {
     SubClassCBtopic.setHWnd(ChildWindowFromPoint(ComboTopics, POINT{15, 15}));
     SubClassCBtranslation.setHandler(route(&frmMain::SubClassCBtranslation_WndMessage));
     SubClassCBtranslation.setHWnd(ChildWindowFromPoint(comboTranslations, POINT{15, 15}));
+    auto paintCut = [this](HWND h, UINT m, WPARAM, LPARAM, LRESULT& r, bool& s) {
+        if (m == WM_PAINT && paintCutListName(h)) {
+            r = 0;
+            s = true;
+        }
+    };
+    m_topicNamePaint.setHandler(paintCut);
+    m_topicNamePaint.setHWnd(SubClassCBtopic.hWnd());
+    m_translationNamePaint.setHandler(paintCut);
+    m_translationNamePaint.setHWnd(SubClassCBtranslation.hWnd());
     SubClassSB.setHandler(route(&frmMain::SubClassSB_WndMessage));
     SubClassSB.setHWnd(StatusBar1);
 

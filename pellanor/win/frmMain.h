@@ -235,6 +235,10 @@ private:
     void applyVerseFont();
     void sizeVerseBox(long size);
     void setPanel(int panel, const std::string& text);
+    // Paints a list box's edit field whose name is wider than the field: the
+    // name cut with an ellipsis. False (the field paints itself) when the
+    // name fits, or while the field has the focus or is disabled.
+    bool paintCutListName(HWND edit);
     void sizeStatusPanels();
     void loadParallelTranslations(const std::string& fileName);
     // After the library was read, the other translations hold the topic
@@ -250,10 +254,23 @@ private:
     // Steps of the window procedure; true when the message was answered.
     bool onTipNotify(LPARAM lp);
     bool onCommand(WPARAM wp, LPARAM lp);
+    // While a list is open it holds the mouse, so the pointer entering the
+    // verse frame, a button or the status bar is not reported: a short
+    // timer watches the pointer instead, and closes the lists when it has
+    // left the list and its box for the rest of the window. A pointer that
+    // has not moved since the list opened (opened from the keyboard, say)
+    // has entered nothing.
+    void watchOpenList();
+    static constexpr UINT_PTR kListWatchTimer = 6;
+    static constexpr UINT kListWatchMs = 100;
+    POINT m_listWatchFrom{};
     void onTimer(WPARAM id);
     void paintSeparator();
     long currentTopicIndex() const;
 
+    // Watch the list boxes' edit fields for painting (paintCutListName).
+    outside::SubClass m_topicNamePaint;
+    outside::SubClass m_translationNamePaint;
     std::unique_ptr<ToolTipForm> m_toolTipForm;
     std::unique_ptr<FrmSysTray> m_sysTrayForm;
     std::array<std::array<HBITMAP, 3>, kButtons> m_buttonImages{};

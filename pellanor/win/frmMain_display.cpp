@@ -17,6 +17,7 @@
 #include "frmMain.h"
 #include "seams.h"
 #include "settings_rules.h"
+#include "status_panels.h"
 #include "verse_display.h"
 
 using dataManipulation::kStopCaption;
@@ -28,6 +29,35 @@ T& at(std::vector<T>& v, long i) {
     if (i < 0 || static_cast<size_t>(i) >= v.size()) throw std::out_of_range("index");
     return v[static_cast<size_t>(i)];
 }
+
+// Measures texts in a window's own font (the default GUI font when it has
+// none set).
+class TextMeasure {
+public:
+    explicit TextMeasure(HWND h) : m_hwnd(h), m_dc(GetDC(h)) {
+        if (!m_dc) return;
+        auto font = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
+        m_old = SelectObject(m_dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    }
+    ~TextMeasure() {
+        if (!m_dc) return;
+        SelectObject(m_dc, m_old);
+        ReleaseDC(m_hwnd, m_dc);
+    }
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+    explicit operator bool() const { return m_dc != nullptr; }
+    int width(const std::string& text) const {
+        SIZE size{0, 0};
+        GetTextExtentPoint32A(m_dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    }
+
+private:
+    HWND m_hwnd;
+    HDC m_dc;
+    HGDIOBJ m_old = nullptr;
+};
 
 std::string windowText(HWND h) {
     int n = GetWindowTextLengthA(h);
@@ -124,73 +154,62 @@ Outcome frmMain::UpdateStatusBar() {
 // as wide as the topic's largest verse number makes it, panel 3 as its
 // longest translation name with the combo's button), never narrower than
 // the designed 85 and 150 pixels; the last panel ends before the size grip.
-// A window too narrow for that gives up the room beyond the texts, the
-// translation panel's first, then the verse count's, then the topic box's
-// (down to what the shown topic's name needs; its open list keeps the width
-// of the longest name), so that the sleep time still shows whole. The
-// translation combo lies over panel 3 and moves with it.
+// A narrow window takes the room from the lists first (status_panels::allot),
+// down to a few letters of their names, so that the verse count and the
+// sleep time still show whole; a list narrower than its name shows it with
+// an ellipsis, and the topic list's open part keeps the width of the longest
+// name. The translation combo lies over panel 3 and moves with it.
 void frmMain::sizeStatusPanels() {
     if (!StatusBar1 || !ComboTopics || !comboTranslations) return;
     RECT client;
     GetClientRect(hwnd(), &client);
-    HDC dc = GetDC(StatusBar1);
-    if (!dc) return;
-    auto font = reinterpret_cast<HFONT>(SendMessageA(StatusBar1, WM_GETFONT, 0, 0));
-    HGDIOBJ oldFont = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-    auto extent = [&](const std::string& text) {
-        SIZE size{0, 0};
-        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        return static_cast<int>(size.cx);
-    };
     // A panel's borders and the space the control keeps around its text.
     const int padding = 4 * GetSystemMetrics(SM_CXEDGE) + 6;
+    const int button = GetSystemMetrics(SM_CXVSCROLL);
+    // The start of a name and the ellipsis, with the list's button.
+    const char* const kLeast = " Aaa...";
     long k = currentTopicIndex();
     long count = k >= 0 ? gTopics[static_cast<size_t>(k)].verseCount : 0;
-    const int need2 = extent(verse_display::versePanelText(count, count)) + padding;
-    int need3 = extent(panelText(3)) + padding;
-    for (const TranslationRecord& t : gTranslations)
-        need3 = std::max(need3, extent(" " + t.name) + GetSystemMetrics(SM_CXVSCROLL) + padding);
-    const int need4 = extent(panelText(4)) + padding;
-    SelectObject(dc, oldFont);
-    ReleaseDC(StatusBar1, dc);
-    // The topic names in the topic box's own font, with its button.
-    int needShown = 0, needLongest = 0;
-    if (HDC comboDc = GetDC(ComboTopics)) {
-        auto comboFont = reinterpret_cast<HFONT>(SendMessageA(ComboTopics, WM_GETFONT, 0, 0));
-        HGDIOBJ old = SelectObject(comboDc, comboFont ? static_cast<HGDIOBJ>(comboFont) : GetStockObject(DEFAULT_GUI_FONT));
-        for (size_t i = 0; i < gTopics.size(); ++i) {
-            SIZE size{0, 0};
-            std::string text = " " + gTopics[i].name;
-            GetTextExtentPoint32A(comboDc, text.c_str(), static_cast<int>(text.size()), &size);
-            int need = static_cast<int>(size.cx) + GetSystemMetrics(SM_CXVSCROLL) + padding;
-            needLongest = std::max(needLongest, need);
-            if (static_cast<long>(i) == k) needShown = need;
-        }
-        SelectObject(comboDc, old);
-        ReleaseDC(ComboTopics, comboDc);
-    }
 
-    int grip = (GetWindowLongPtrA(StatusBar1, GWL_STYLE) & SBARS_SIZEGRIP) && !IsZoomed(hwnd())
-                   ? GetSystemMetrics(SM_CXVSCROLL)
-                   : 0;
-    int topics = kTopicComboWidth, w2 = std::max(85, need2), w3 = std::max(150, need3);
-    int over = topics - 3 + w2 + w3 + need4 - (static_cast<int>(client.right) - grip);
-    for (auto [width, least] : {std::pair{&w3, need3}, std::pair{&w2, need2}, std::pair{&topics, needShown}}) {
-        int given = std::min(over, *width - least);
-        if (given <= 0) continue;
-        *width -= given;
-        over -= given;
+    status_panels::Needs needs;
+    needs.topicDesigned = kTopicComboWidth;
+    needs.countDesigned = 85;
+    needs.translationDesigned = 150;
+    {
+        TextMeasure bar(StatusBar1);
+        if (!bar) return;
+        needs.countText = bar.width(verse_display::versePanelText(count, count)) + padding;
+        needs.translationText = bar.width(panelText(3)) + padding;
+        for (const TranslationRecord& t : gTranslations)
+            needs.translationText = std::max(needs.translationText, bar.width(" " + t.name) + button + padding);
+        needs.translationLeast = bar.width(kLeast) + button + padding;
+        needs.sleepText = bar.width(panelText(4)) + padding;
     }
+    // The topic names in the topic box's own font, with its button.
+    int needLongest = 0;
+    {
+        TextMeasure box(ComboTopics);
+        for (size_t i = 0; box && i < gTopics.size(); ++i) {
+            int need = box.width(" " + gTopics[i].name) + button + padding;
+            needLongest = std::max(needLongest, need);
+            if (static_cast<long>(i) == k) needs.topicText = need;
+        }
+        needs.topicLeast = box ? box.width(kLeast) + button + padding : button + padding;
+    }
+    int grip = (GetWindowLongPtrA(StatusBar1, GWL_STYLE) & SBARS_SIZEGRIP) && !IsZoomed(hwnd()) ? button : 0;
+    needs.available = static_cast<int>(client.right) - grip;
+    const status_panels::Widths widths = status_panels::allot(needs);
+
     RECT combo;
     GetWindowRect(ComboTopics, &combo);
-    if (combo.right - combo.left != topics)
-        SetWindowPos(ComboTopics, nullptr, 0, 0, topics, kListHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageA(ComboTopics, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::max(topics, needLongest)), 0);
+    if (combo.right - combo.left != widths.topic)
+        SetWindowPos(ComboTopics, nullptr, 0, 0, widths.topic, kListHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(ComboTopics, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::max(widths.topic, needLongest)), 0);
     int edges[4];
-    edges[0] = topics - 3;
-    edges[1] = edges[0] + w2;
-    edges[2] = edges[1] + w3;
-    edges[3] = std::max(edges[2] + 1, static_cast<int>(client.right) - grip);
+    edges[0] = widths.topic - status_panels::kTopicOverlap;
+    edges[1] = edges[0] + widths.count;
+    edges[2] = edges[1] + widths.translation;
+    edges[3] = std::max(edges[2] + 1, needs.available);
     int before[4] = {};
     SendMessageA(StatusBar1, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(before));
     if (std::equal(std::begin(edges), std::end(edges), std::begin(before))) return;
@@ -200,6 +219,37 @@ void frmMain::sizeStatusPanels() {
     SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
     SetWindowPos(comboTranslations, HWND_TOP, p3.left, client.bottom - m_comboHeight + 2,
                  p3.right - p3.left + 2, kListHeight, SWP_NOACTIVATE);
+}
+
+// An edit field cuts a name too long for it without a sign, or shows its
+// end once the text was selected. Its own painting is kept while the user
+// may be typing in it (focus) and when the name fits.
+bool frmMain::paintCutListName(HWND edit) {
+    if (!edit || GetFocus() == edit || !IsWindowEnabled(edit)) return false;
+    const std::string name = windowText(edit);
+    RECT text{};
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    {
+        TextMeasure measure(edit);
+        if (!measure || measure.width(name) <= text.right - text.left) return false;
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(edit, &ps);
+    if (!dc) return false;
+    auto font = reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    // The colours the field asks its combo box (and so this window) for.
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(GetParent(edit), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit)));
+    RECT client;
+    GetClientRect(edit, &client);
+    FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_WINDOW));
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextA(dc, name.c_str(), static_cast<int>(name.size()), &text,
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, oldFont);
+    EndPaint(edit, &ps);
+    return true;
 }
 
 Outcome frmMain::prepStatusBar() {

@@ -233,8 +233,8 @@ TEST_F(Startup, AddedVerseBecomesATopicAndAFailedSaveKeepsTheFile) {
     EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), saved);
     EXPECT_EQ(SendMessageA(topics, CB_GETCOUNT, 0, 0), topicsBefore + 1) << "the new user topic is listed";
 
-    // A folder where the save's temporary file goes makes the save fail.
-    CreateDirectoryA((root / "Your Verses\\Your Verses.txt.new").c_str(), nullptr);
+    // A verses file made read-only makes the save fail.
+    SetFileAttributesA((root / "Your Verses\\Your Verses.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     dlg = addVerse("4", "God is a Spirit");
     ASSERT_NE(dlg, nullptr);
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
@@ -243,7 +243,7 @@ TEST_F(Startup, AddedVerseBecomesATopicAndAFailedSaveKeepsTheFile) {
     EXPECT_EQ(readBytes(root / "Your Verses\\Your Verses.txt"), saved) << "the old file is whole";
     // The dialog stays with the new verse; with the way clear, OK saves it.
     ASSERT_TRUE(IsWindow(dlg) && IsWindowVisible(dlg)) << "the edits are kept";
-    RemoveDirectoryA((root / "Your Verses\\Your Verses.txt.new").c_str());
+    SetFileAttributesA((root / "Your Verses\\Your Verses.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
     for (DWORD t0 = GetTickCount(); IsWindow(dlg) && GetTickCount() - t0 < 10000;) Sleep(20);
     answerBoxes(pid, main);

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "control_host.h"
 
 using namespace ocx_test;
@@ -38,14 +41,17 @@ protected:
         if (m_registration) CoRevokeClassObject(m_registration);
     }
 
-    // A control on the real engine, sited in run mode, listing one file.
-    static com::ComPtr<Control> sitedWithList(const char* entryName) {
+    // A control on the real engine, sited in run mode, listing the files.
+    static com::ComPtr<Control> sitedWithList(std::initializer_list<const char*> entryNames) {
         com::ComPtr<Control> c = com::make<Control>();
         auto site = com::make<TestSite>();
         c->SetClientSite(site.get());
         c->InitNew();
-        orvane36::FileList list(1);
-        list[0].entryName = entryName;
+        orvane36::FileList list;
+        for (const char* name : entryNames) {
+            list.emplace_back();
+            list.back().entryName = name;
+        }
         c->fileList() = list;
         return c;
     }
@@ -57,7 +63,7 @@ private:
 } // namespace
 
 TEST_F(RealEngine, VerifyingAListRaisesConflictsAndEnumComplete) {
-    com::ComPtr<Control> c = sitedWithList("no_such_component_4711.dll");
+    com::ComPtr<Control> c = sitedWithList({"no_such_component_4711.dll"});
     ASSERT_TRUE(c->binding().engine());
     ASSERT_NE(c->binding().cookie(), 0u) << "advised on the real engine";
     auto host = com::make<HostSink>();
@@ -77,7 +83,7 @@ TEST_F(RealEngine, VerifyingAListRaisesConflictsAndEnumComplete) {
 }
 
 TEST_F(RealEngine, ARunAskedForInsideARunningCheckReportsTheRefusal) {
-    com::ComPtr<Control> c = sitedWithList("no_such_component_4712.dll");
+    com::ComPtr<Control> c = sitedWithList({"no_such_component_4712.dll"});
     ASSERT_TRUE(c->binding().engine());
     IDispatch* d = static_cast<IOrvane*>(c.get());
 
@@ -104,4 +110,38 @@ TEST_F(RealEngine, ARunAskedForInsideARunningCheckReportsTheRefusal) {
         EXPECT_EQ(inside[i].description, L"Invalid operating during file verification or scan.") << i;
     }
     c->SetClientSite(nullptr);
+}
+
+TEST_F(RealEngine, ARefusedRunLeavesTheRunningModeAsItWas) {
+    for (const LONG mode : {2L, 3L}) {
+        com::ComPtr<Control> c = sitedWithList({"no_such_component_4713.dll", "no_such_component_4714.dll"});
+        ASSERT_TRUE(c->binding().engine());
+        IDispatch* d = static_cast<IOrvane*>(c.get());
+        auto readMode = [&] { return V_I4(&getProp(d, 0x22).value.get()); };
+
+        // The first event asks for a file verification, the second for a
+        // manual scan; the mode is read after each refusal and at every event.
+        std::vector<HRESULT> refusals;
+        std::vector<std::pair<DISPID, LONG>> seen;
+        auto host = com::make<HostSink>();
+        host->onEvent = [&](DISPID id, DISPPARAMS&) {
+            if (id != 3 && refusals.size() < 2) {
+                refusals.push_back(refusals.empty() ? putProp(d, 0x0C, vBstr(L"C:\\absent.exe")).scode
+                                                    : putProp(d, 0x22, com::argLong(3)).scode);
+                seen.emplace_back(-1, readMode());
+            }
+            seen.emplace_back(id, readMode());
+        };
+        DWORD cookie = 0;
+        c->connectionPoint<_OrvaneEvents>().Advise(host->identity(), &cookie);
+        EXPECT_EQ(putProp(d, 0x22, com::argLong(mode)).hr, S_OK) << mode;
+
+        const DISPID each = mode == 2 ? 1 : 2;
+        EXPECT_EQ(refusals, (std::vector<HRESULT>{com::controlError(601), com::controlError(601)})) << mode;
+        EXPECT_EQ(seen, (std::vector<std::pair<DISPID, LONG>>{
+                            {-1, mode}, {each, mode}, {-1, mode}, {each, mode}, {3, mode}}))
+            << mode;
+        EXPECT_EQ(readMode(), 0) << mode;
+        c->SetClientSite(nullptr);
+    }
 }

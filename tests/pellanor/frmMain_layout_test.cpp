@@ -119,6 +119,190 @@ TEST_F(Layout, StatusPanelsHoldTheirTextClearOfTheGrip) {
     ShowWindow(form->hwnd(), SW_HIDE);
 }
 
+// The shipped library (the source tree's data folder, passed to the test
+// program) in the program folder.
+void pumpFor(DWORD ms);
+
+class ShippedLibrary : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        ASSERT_FALSE(gArgs.empty()) << "pass the shipped library's folder";
+        const std::string data = fromUnixPath(gArgs[0]);
+        WIN32_FIND_DATAA folder;
+        HANDLE folders = FindFirstFileA((data + "\\TRANSLATION_*").c_str(), &folder);
+        ASSERT_NE(folders, INVALID_HANDLE_VALUE) << data;
+        do {
+            const std::string name = folder.cFileName;
+            WIN32_FIND_DATAA file;
+            HANDLE files = FindFirstFileA((data + "\\" + name + "\\*.txt").c_str(), &file);
+            if (files == INVALID_HANDLE_VALUE) continue;
+            do addTopic(root, name, file.cFileName, readBytes(data + "\\" + name + "\\" + file.cFileName));
+            while (FindNextFileA(files, &file));
+            FindClose(files);
+        } while (FindNextFileA(folders, &folder));
+        FindClose(folders);
+    }
+    RECT panelRect(int panel) {
+        RECT r{};
+        SendMessageA(form->StatusBar1, SB_GETRECT, static_cast<WPARAM>(panel - 1), reinterpret_cast<LPARAM>(&r));
+        MapWindowPoints(form->StatusBar1, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    int textWidth(HWND h, const std::string& text) {
+        HDC dc = GetDC(h);
+        auto font = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
+        HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+        SIZE size{0, 0};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(h, dc);
+        return size.cx;
+    }
+};
+
+// Whatever the topic and translation, at any width down to the smallest the
+// window takes, the sleep time (at its longest, 999 minutes) and the verse
+// count show whole and no list covers them: the lists give way first.
+TEST_F(ShippedLibrary, SleepTimeAndVerseCountShowWholeAtEverySize) {
+    start();
+    ASSERT_TRUE(form->isOpen());
+    gSnoozeTime = 999;
+    HWND bar = form->StatusBar1;
+    const int edge = GetSystemMetrics(SM_CXEDGE);
+    const LRESULT translations = SendMessageA(form->comboTranslations, CB_GETCOUNT, 0, 0);
+    ASSERT_GE(translations, 2);
+    for (LRESULT t = 0; t < translations; ++t) {
+        SendMessageA(form->comboTranslations, CB_SETCURSEL, static_cast<WPARAM>(t), 0);
+        form->comboTranslations_Click();
+        ASSERT_EQ(gCurTranslation, t);
+        const LRESULT topics = SendMessageA(form->ComboTopics, CB_GETCOUNT, 0, 0);
+        ASSERT_GE(topics, 18);
+        for (LRESULT i = 0; i < topics; ++i) {
+            SendMessageA(form->ComboTopics, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            form->ComboTopics_Click();
+            ASSERT_EQ(gTopics[0].currentTopic, i);
+            ASSERT_EQ(form->UpdateStatusBar(), Outcome::Ok);
+            const std::string where = gTranslations[static_cast<size_t>(t)].name + ", " +
+                                      gTopics[static_cast<size_t>(i)].name;
+            ASSERT_EQ(form->panelText(4), "Sleep time: 999 min");
+            for (int width : {510, 540, 580, 640}) {
+                SetWindowPos(form->hwnd(), nullptr, 0, 0, width, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                RECT outer;
+                GetWindowRect(form->hwnd(), &outer);
+                ASSERT_EQ(outer.right - outer.left, width);
+                RECT barRect;
+                GetWindowRect(bar, &barRect);
+                RECT p2 = panelRect(2), p4 = panelRect(4);
+                EXPECT_GE(p4.right - p4.left - 2 * edge - 4, textWidth(bar, form->panelText(4)))
+                    << where << " at " << width;
+                EXPECT_LE(p4.right, barRect.right - GetSystemMetrics(SM_CXVSCROLL)) << where << ": clear of the grip";
+                EXPECT_GE(p2.right - p2.left - 2 * edge - 4, textWidth(bar, form->panelText(2)))
+                    << where << " at " << width;
+                RECT topicBox, translationBox;
+                GetWindowRect(form->ComboTopics, &topicBox);
+                GetWindowRect(form->comboTranslations, &translationBox);
+                // Each list may reach over the border of the panel beside it,
+                // never onto its text.
+                EXPECT_LE(topicBox.right, p2.left + edge + 2) << where << " at " << width;
+                EXPECT_LE(translationBox.right, p4.left + edge + 2) << where << " at " << width;
+                EXPECT_GT(translationBox.left, topicBox.left) << where << " at " << width;
+            }
+        }
+    }
+}
+
+// The pixels of a window's client area as a bitmap device context holds
+// them (24 bits, top row first).
+std::string pixelsOf(HDC dc, HBITMAP bmp, int width, int height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::string pixels(static_cast<size_t>(((width * 3 + 3) & ~3) * height), '\0');
+    GetDIBits(dc, bmp, 0, static_cast<UINT>(height), pixels.data(), &bi, DIB_RGB_COLORS);
+    return pixels;
+}
+
+// A list's name as the screen shows it, and as the name would show drawn in
+// the field's font and text area, cut with an ellipsis or without.
+struct NameShown {
+    std::string onScreen, withEllipsis, cutPlain;
+};
+NameShown nameShown(HWND edit) {
+    char name[256] = {};
+    GetWindowTextA(edit, name, sizeof name);
+    RECT client, text{};
+    GetClientRect(edit, &client);
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    POINT origin{0, 0};
+    ClientToScreen(edit, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    NameShown shown;
+    BitBlt(mem, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+    shown.onScreen = pixelsOf(mem, bmp, client.right, client.bottom);
+    HGDIOBJ oldFont = SelectObject(mem, reinterpret_cast<HGDIOBJ>(SendMessageA(edit, WM_GETFONT, 0, 0)));
+    for (UINT cut : {UINT{DT_END_ELLIPSIS}, 0u}) {
+        FillRect(mem, &client, GetSysColorBrush(COLOR_WINDOW));
+        SetBkMode(mem, TRANSPARENT);
+        SetTextColor(mem, GetSysColor(COLOR_WINDOWTEXT));
+        RECT r = text;
+        DrawTextA(mem, name, -1, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | cut);
+        (cut ? shown.withEllipsis : shown.cutPlain) = pixelsOf(mem, bmp, client.right, client.bottom);
+    }
+    SelectObject(mem, oldFont);
+    SelectObject(mem, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return shown;
+}
+
+// At the smallest window the longest shipped topic and translation names do
+// not fit their lists' boxes: each shows with an ellipsis, and whole again
+// once the window is wide enough.
+TEST_F(ShippedLibrary, ListsTooNarrowForTheirNamesShowAnEllipsis) {
+    start();
+    gSnoozeTime = 999;
+    ShowWindow(form->hwnd(), SW_SHOWNA);
+    SetWindowPos(form->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (LRESULT t = 0; t < SendMessageA(form->comboTranslations, CB_GETCOUNT, 0, 0); ++t)
+        if (gTranslations[static_cast<size_t>(t)].name == "World English Bible") {
+            SendMessageA(form->comboTranslations, CB_SETCURSEL, static_cast<WPARAM>(t), 0);
+            form->comboTranslations_Click();
+        }
+    for (LRESULT i = 0; i < SendMessageA(form->ComboTopics, CB_GETCOUNT, 0, 0); ++i)
+        if (gTopics[static_cast<size_t>(i)].name == "Strength and Courage") {
+            SendMessageA(form->ComboTopics, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            form->ComboTopics_Click();
+        }
+    ASSERT_EQ(form->UpdateStatusBar(), Outcome::Ok);
+    for (int width : {510, 900}) {
+        SetWindowPos(form->hwnd(), nullptr, 0, 0, width, 240, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        pumpFor(300);
+        for (HWND combo : {form->ComboTopics, form->comboTranslations}) {
+            HWND edit = ChildWindowFromPoint(combo, POINT{15, 15});
+            ASSERT_NE(edit, combo);
+            NameShown shown = nameShown(edit);
+            if (width == 510) {
+                ASSERT_TRUE(shown.withEllipsis != shown.cutPlain) << "the name does not fit at " << width;
+                EXPECT_TRUE(shown.onScreen == shown.withEllipsis) << "shown with an ellipsis at " << width;
+            } else {
+                ASSERT_TRUE(shown.withEllipsis == shown.cutPlain) << "the name fits at " << width;
+                EXPECT_TRUE(shown.onScreen == shown.cutPlain) << "shown whole at " << width;
+            }
+        }
+    }
+    SetWindowPos(form->hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(form->hwnd(), SW_HIDE);
+}
+
 TEST_F(Layout, SchedulerButtonMakesItsGap) {
     setUserSetting("TamberlyschedulerEnabled", "true");
     start();
@@ -337,6 +521,77 @@ TEST_F(Tooltips, NoListTipWhileItsListIsOpen) {
         SetCursorPos(0, 0);
         pumpFor(300);
     }
+}
+
+// The real pointer moved as the mouse moves it.
+void movePointer(POINT p) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+POINT centreOf(RECT r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+class OpenLists : public Tooltips {};
+
+// A list opened with a click holds the mouse while it is open. Moving the
+// pointer over the open list or its own box leaves it open; moving it on to
+// the verse frame, a button or the status bar closes it.
+TEST_F(OpenLists, CloseWhenThePointerLeavesForTheRestOfTheWindow) {
+    RECT countPanel{}, sleepPanel{};
+    SendMessageA(form->StatusBar1, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&countPanel));
+    SendMessageA(form->StatusBar1, SB_GETRECT, 3, reinterpret_cast<LPARAM>(&sleepPanel));
+    MapWindowPoints(form->StatusBar1, nullptr, reinterpret_cast<POINT*>(&countPanel), 2);
+    MapWindowPoints(form->StatusBar1, nullptr, reinterpret_cast<POINT*>(&sleepPanel), 2);
+    POINT verseFrame = centreOf(rectOf(form->RichTxtVerse));
+    verseFrame.y = rectOf(form->RichTxtVerse).bottom + 1;
+    const std::pair<const char*, POINT> targets[] = {
+        {"the verse box", centreOf(rectOf(form->RichTxtVerse))},
+        {"the verse frame", verseFrame},
+        {"the Add verses button", centreOf(rectOf(form->picButton[2]))},
+        {"the verse count", centreOf(countPanel)},
+        {"the sleep time", centreOf(sleepPanel)},
+    };
+    for (HWND combo : {form->ComboTopics, form->comboTranslations}) {
+        RECT box = rectOf(combo);
+        POINT inBox{box.left + 30, (box.top + box.bottom) / 2};
+        for (const auto& [what, at] : targets) {
+            movePointer(inBox);
+            pumpFor(100);
+            clickAt(inBox);
+            pumpFor(300);
+            ASSERT_TRUE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) << "the list opened";
+            COMBOBOXINFO info{};
+            info.cbSize = sizeof info;
+            ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+            movePointer(centreOf(rectOf(info.hwndList)));
+            pumpFor(300);
+            movePointer(POINT{box.right - 5, inBox.y});
+            pumpFor(300);
+            EXPECT_TRUE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) << "over its list and its box";
+            movePointer(at);
+            pumpFor(400);
+            EXPECT_FALSE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) << "the pointer left for " << what;
+            SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        }
+    }
+    // Opened with the pointer at rest over the verse box (from the keyboard,
+    // say), the list stays open until the pointer moves.
+    POINT verseBox = centreOf(rectOf(form->RichTxtVerse));
+    movePointer(verseBox);
+    pumpFor(100);
+    SendMessageA(form->ComboTopics, CB_SHOWDROPDOWN, TRUE, 0);
+    pumpFor(400);
+    EXPECT_TRUE(SendMessageA(form->ComboTopics, CB_GETDROPPEDSTATE, 0, 0)) << "the pointer has not moved";
+    movePointer(POINT{verseBox.x + 10, verseBox.y});
+    pumpFor(400);
+    EXPECT_FALSE(SendMessageA(form->ComboTopics, CB_GETDROPPEDSTATE, 0, 0)) << "the pointer moved over the verse box";
+    SendMessageA(form->ComboTopics, CB_SHOWDROPDOWN, FALSE, 0);
+    SetCursorPos(0, 0);
+    pumpFor(100);
 }
 
 TEST_F(Tooltips, APressHidesTheTipAndStopsItsDelay) {

@@ -82,7 +82,8 @@ TEST(UpdatePlan, ARunFetchesEachPickedFileAndTellsWhatDidNotArrive) {
                              entry("update.exe", "http://h/f/update.exe", "Patches//Patch in a subfolder") +
                              entry("C:\\Prog\\update.exe", "http://h/f/update.exe", "Patch") +
                              entry("C:\\elsewhere.txt", "http://h/f/e.txt", "Outside"));
-    UpdateRun run(kFolders);
+    std::vector<std::string> log;
+    UpdateRun run(kFolders, [&](const std::string& line) { log.push_back(line); });
     std::vector<SelectedUpdate> recs;
     for (long j = 1; j <= list.count(); ++j) recs.push_back(run.take(place(list, j, kFolders), j != 2));
     EXPECT_FALSE(recs[1].selected) << "not picked";
@@ -95,12 +96,12 @@ TEST(UpdatePlan, ARunFetchesEachPickedFileAndTellsWhatDidNotArrive) {
     EXPECT_TRUE(comp.versionChecked);
     EXPECT_FALSE(comp.strayPatch);
     EXPECT_EQ(run.installMatch(recs[0], comp.target), comp.target) << "the address names the entry's file";
-    run.finished(comp, Tamberly_orvane6::dlVersionRefused);
+    run.finished(comp, Tamberly_orvane6::dlVersionRefused, "C:\\windows\\system32\\x.ocx: not newer");
     // Its address names another file: the match stays the control's.
     const Download notes = run.next(recs[1]);
     EXPECT_FALSE(notes.versionChecked);
     EXPECT_EQ(run.installMatch(recs[1], notes.target), comp.target);
-    run.finished(notes, Tamberly_orvane6::dlNetwork);
+    run.finished(notes, Tamberly_orvane6::dlNetwork, "http://h/f/n.txt?v=2: no answer");
 
     const Download stray = run.next(recs[2]);
     EXPECT_EQ(stray.target, "C:\\Prog\\Patches\\update.exe") << "a folder destination keeps the address's name";
@@ -111,7 +112,7 @@ TEST(UpdatePlan, ARunFetchesEachPickedFileAndTellsWhatDidNotArrive) {
     EXPECT_TRUE(run.patchInPlace(patch, Tamberly_orvane6::dlOK, "C:\\Prog\\update.exe"));
     EXPECT_FALSE(run.patchInPlace(patch, Tamberly_orvane6::dlNetwork, "C:\\Prog\\update.exe"));
     EXPECT_FALSE(run.patchInPlace(notes, Tamberly_orvane6::dlOK, "C:\\Prog\\update.exe"));
-    run.finished(patch, Tamberly_orvane6::dlOK);
+    run.finished(patch, Tamberly_orvane6::dlOK, "");
 
     EXPECT_FALSE(run.complete());
     EXPECT_EQ(run.notCompletedText(),
@@ -123,6 +124,23 @@ TEST(UpdatePlan, ARunFetchesEachPickedFileAndTellsWhatDidNotArrive) {
               "C:\\elsewhere.txt.   \r\n"
               "The other selected files were downloaded and installed.  Please try the update again later or verify "
               "your Proxy Settings.   ");
+    // A file that arrived but would not register did not go in; one that
+    // could not be dated did.
+    run.notRegistered(patch, "C:\\Prog\\update.exe: cannot be loaded");
+    run.notDated("C:\\Prog\\update.exe: no such date");
+    EXPECT_NE(run.notCompletedText().find("C:\\Prog\\Patches\\update.exe (a program patch goes only into the program "
+                                          "folder), C:\\Prog\\update.exe (it could not be registered).   \r\n"),
+              std::string::npos)
+        << run.notCompletedText();
+    // Every entry that did not go in left its reason in the log, as it came.
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "Update refused: C:\\elsewhere.txt: the update list puts it outside the program's folders",
+                       "Update not installed: C:\\windows\\system32\\x.ocx: not newer",
+                       "Update not downloaded: http://h/f/n.txt?v=2: no answer",
+                       "Update not fetched: C:\\Prog\\Patches\\update.exe: a program patch goes only into the program "
+                       "folder",
+                       "Update not registered: C:\\Prog\\update.exe: cannot be loaded",
+                       "Update not dated: C:\\Prog\\update.exe: no such date"}));
     EXPECT_TRUE(UpdateRun(kFolders).complete());
     EXPECT_TRUE(run.next(SelectedUpdate{true, "C:\\Prog\\a.txt", "a.txt", ",2004-01-01", 1}).url.empty());
 }

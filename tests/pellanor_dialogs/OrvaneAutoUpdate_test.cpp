@@ -57,7 +57,9 @@ protected:
             return static_cast<HWND>(nullptr);
         });
         gErrorShown = false;
-        gNoErrorLog = true;
+        // Failures leave their reasons in the program folder's error log.
+        gVerseRoot = prog.path();
+        gNoErrorLog = false;
         gPatchDownloaded = false;
         gOSVersion = {};
         gOSVersion.dwMajorVersion = 5;
@@ -71,7 +73,7 @@ protected:
         seams::setProgramFolder("");
         seams::setStartProcess(nullptr);
         seams::setHtmlHelp(nullptr);
-        gNoErrorLog = false;
+        gVerseRoot.clear();
         clearProgramRegistry();
     }
     void publish() {
@@ -95,6 +97,8 @@ protected:
         click(h(), IDC_AU_STARTVERIFY);
     }
     HWND h() const { return dlg->hwnd(); }
+    std::string log() const { return readBytes(prog / "error_log.txt"); }
+    bool logged(const std::string& part) const { return log().find(part) != std::string::npos; }
     HWND item(int id) const { return GetDlgItem(h(), id); }
     bool enabled(int id) const { return IsWindowEnabled(item(id)) != FALSE; }
     bool visible(int id) const { return (GetWindowLongA(item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
@@ -191,9 +195,9 @@ TEST_F(UpdateDialog, OpensReadyToCheck) {
     // The list's horizontal bar shows once an item needs it (below), and
     // not before, as a bar the frame has no room for.
     EXPECT_FALSE(horizontalBarShown());
-    EXPECT_EQ(gUpdateListBase, "http://" + updtest::hostPort() + "/autoUpdate/pellanor/orvaneUpdateList");
-    ASSERT_FALSE(gSystemDir.empty());
-    EXPECT_EQ(gSystemDir.back(), '\\');
+    EXPECT_EQ(dlg->updateListBase, "http://" + updtest::hostPort() + "/autoUpdate/pellanor/orvaneUpdateList");
+    ASSERT_FALSE(dlg->systemDir.empty());
+    EXPECT_EQ(dlg->systemDir.back(), '\\');
 
     SendMessageA(item(IDC_AU_CHKPROXY), BM_SETCHECK, BST_CHECKED, 0);
     click(h(), IDC_AU_CHKPROXY);
@@ -254,6 +258,9 @@ TEST_F(UpdateDialog, AMissingListStopsTheCheckWithItsMessage) {
     EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
     EXPECT_TRUE(enabled(IDC_AU_EXIT));
     EXPECT_FALSE(enabled(IDC_AU_UPDATE));
+    // The box names no reason; the log does.
+    EXPECT_TRUE(logged("Update list not read: " + updtest::url("/" + listFile(3)) + ": the server answered 404"))
+        << log();
 
     lists[3] = "ORVANEF 1\r\n";
     lists[10] = "MISSING";
@@ -262,6 +269,17 @@ TEST_F(UpdateDialog, AMissingListStopsTheCheckWithItsMessage) {
     check();
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_NE(boxes.boxes[1].text.find("Settings.   \r\nNOTE:"), std::string::npos) << boxes.boxes[1].text;
+    EXPECT_TRUE(logged("Update list not read: " + updtest::url("/" + listFile(10)) + ": the server answered 404"))
+        << log();
+
+    // A list the server gives but that is no list: the line at fault.
+    lists[10] = "ORVANEF 1\r\nx.txt\tmany\thttp://h/x\t\t\t\tX\r\n";
+    publish();
+    gErrorShown = false;
+    check();
+    ASSERT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_TRUE(logged("Update list not read: " + updtest::url("/" + listFile(10)) + ": line 2: invalid size"))
+        << log();
 }
 
 TEST_F(UpdateDialog, NothingOfferedSaysUpToDate) {
@@ -332,11 +350,11 @@ TEST_F(UpdateDialog, DestinationsFollowTheEntryName) {
     open();
     check();
     dlg->prepFileLists();
-    ASSERT_EQ(gSelectedUpdates.size(), 2u);
-    EXPECT_EQ(gSelectedUpdates[0].localPath, gSystemDir + "comp.ocx");
-    EXPECT_EQ(gSelectedUpdates[1].localPath, prog / "sub\\x.txt");
-    EXPECT_TRUE(gSelectedUpdates[1].selected);
-    EXPECT_EQ(gSelectedUpdates[1].urlDate, updtest::url("/f/x.txt") + ",");
+    ASSERT_EQ(dlg->selectedUpdates.size(), 2u);
+    EXPECT_EQ(dlg->selectedUpdates[0].localPath, dlg->systemDir + "comp.ocx");
+    EXPECT_EQ(dlg->selectedUpdates[1].localPath, prog / "sub\\x.txt");
+    EXPECT_TRUE(dlg->selectedUpdates[1].selected);
+    EXPECT_EQ(dlg->selectedUpdates[1].urlDate, updtest::url("/f/x.txt") + ",");
     EXPECT_EQ(dlg->totalBytes, 2);
 }
 
@@ -353,6 +371,8 @@ TEST_F(UpdateDialog, ADestinationOutsideTheProgramFoldersIsRefused) {
     EXPECT_NE(boxes.boxes[0].text.find("C:\\windows\\win.ini"), std::string::npos) << boxes.boxes[0].text;
     EXPECT_EQ(readBytes("C:\\windows\\win.ini"), before);
     EXPECT_FALSE(exists(prog.path() + "\\..\\..\\x.txt"));
+    EXPECT_TRUE(logged("Update refused: C:\\windows\\win.ini: the update list puts it outside the program's folders"))
+        << log();
 }
 
 TEST_F(UpdateDialog, PatchIsRecordedAndStarted) {
@@ -451,11 +471,11 @@ TEST_F(UpdateDialog, ClosingTheDialogDuringADownloadStopsIt) {
     PostMessageA(h(), WM_CLOSE, 0, 0);
     click(h(), IDC_AU_UPDATE);
     EXPECT_FALSE(dlg->isOpen());
-    EXPECT_TRUE(gUpdateAbort);
-    EXPECT_FALSE(gDownloading);
+    EXPECT_TRUE(dlg->updateAbort);
+    EXPECT_FALSE(dlg->downloading);
     EXPECT_EQ(readBytes(prog / "big2.bin"), "old");
     EXPECT_TRUE(boxes.boxes.empty());
-    for (auto& list : gUpdateLists) EXPECT_EQ(list, nullptr) << "the lists go with the dialog";
+    for (auto& list : dlg->updateLists) EXPECT_EQ(list, nullptr) << "the lists go with the dialog";
 }
 
 TEST_F(UpdateDialog, UpdateWithNothingSelectedAsksForASelection) {
@@ -552,9 +572,9 @@ TEST_F(UpdateDialog, BareNameGoesIntoTheSystemFolderItself) {
     open();
     check();
     dlg->prepFileLists();
-    ASSERT_EQ(gSelectedUpdates.size(), 1u);
-    EXPECT_TRUE(gSelectedUpdates[0].selected);
-    EXPECT_EQ(gSelectedUpdates[0].localPath, gSystemDir + "comp.ocx");
+    ASSERT_EQ(dlg->selectedUpdates.size(), 1u);
+    EXPECT_TRUE(dlg->selectedUpdates[0].selected);
+    EXPECT_EQ(dlg->selectedUpdates[0].localPath, dlg->systemDir + "comp.ocx");
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
@@ -573,6 +593,10 @@ TEST_F(UpdateDialog, EmptyOrWronglySizedFileIsNotInstalledAndTheOldOneKept) {
     EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
     EXPECT_NE(boxes.boxes[0].text.find("empty.dll"), std::string::npos);
     EXPECT_NE(boxes.boxes[0].text.find("short.txt"), std::string::npos);
+    EXPECT_TRUE(logged("Update not downloaded: " + updtest::url("/empty/empty.dll") + ": 0 bytes arrived, the list "
+                       "gives 13")) << log();
+    EXPECT_TRUE(logged("Update not downloaded: " + updtest::url("/nolength/f/short.txt") + ": 5 bytes arrived, the "
+                       "list gives 50")) << log();
 }
 
 TEST_F(UpdateDialog, ServerThatNeverAnswersCanBeAbortedOrClosedAtOnce) {
@@ -657,7 +681,7 @@ TEST_F(UpdateDialog, UnansweredListCheckEndsOnItsTimeOutOrTheCloseBox) {
     EXPECT_LT(GetTickCount64() - start, 5000u);
     EXPECT_FALSE(dlg->isOpen());
     EXPECT_TRUE(boxes.boxes.empty());
-    for (auto& list : gUpdateLists) EXPECT_EQ(list, nullptr) << "the lists go with the dialog";
+    for (auto& list : dlg->updateLists) EXPECT_EQ(list, nullptr) << "the lists go with the dialog";
 }
 
 TEST_F(UpdateDialog, PatchAmongFailedFilesIsStartedAfterTheUserIsToldWhatFailed) {
@@ -670,6 +694,8 @@ TEST_F(UpdateDialog, PatchAmongFailedFilesIsStartedAfterTheUserIsToldWhatFailed)
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
     EXPECT_NE(boxes.boxes[0].text.find("gone.txt"), std::string::npos);
+    EXPECT_TRUE(logged("Update not downloaded: " + updtest::url("/status/404/gone.txt") + ": the server answered 404"))
+        << log();
     EXPECT_EQ(boxes.boxes[1].caption, "Program Patch Needs To Be Installed...");
     EXPECT_EQ(started.size(), 1u);
     EXPECT_TRUE(gPatchDownloaded);
@@ -738,6 +764,38 @@ TEST_F(UpdateDialog, SystemFolderTakesOnlyNewFilesAndNewerVersions) {
     EXPECT_EQ(end.find("updfix_added"), std::string::npos) << end;
     EXPECT_EQ(end.find("newer.dll"), std::string::npos) << end;
     EXPECT_FALSE(dlg->isOpen()) << "the run went on to its end";
+    EXPECT_TRUE(logged("Update not installed: " + older + ": the download (1.0.0.0) is not newer than the installed "
+                       "file (2.0.0.0)")) << log();
+    EXPECT_TRUE(logged("Update not installed: " + plain + ": the installed file or the download carries no version"))
+        << log();
+}
+
+// A component that arrives but cannot be registered did not go in: the
+// user is told so at the end, and the log says why; a date the list gives
+// that is no date leaves the file in, and its reason in the log.
+TEST_F(UpdateDialog, AComponentThatCannotBeRegisteredIsNotInstalled) {
+    const std::string broken = "MZ but not really a library";
+    updtest::serve("f/broken.ocx", broken);
+    updtest::serve("f/notes.txt", "notes");
+    lists[1] = "ORVANEF 1\r\n" +
+               entry(prog / "broken.ocx", static_cast<long>(broken.size()), updtest::url("/f/broken.ocx"), "", "Control") +
+               entry(prog / "notes.txt", 5, updtest::url("/f/notes.txt"), "2004-02-30", "Notes");
+    OrvaneAutoUpdate::registerComponents = true;
+    open();
+    check();
+    click(h(), IDC_AU_UPDATE);
+    EXPECT_EQ(readBytes(prog / "broken.ocx"), broken) << "it arrived";
+    EXPECT_EQ(readBytes(prog / "notes.txt"), "notes");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Update Not Completed....");
+    EXPECT_NE(boxes.boxes[0].text.find("These files were not installed: " + (prog / "broken.ocx") +
+                                       " (it could not be registered)"),
+              std::string::npos)
+        << boxes.boxes[0].text;
+    EXPECT_EQ(boxes.boxes[0].text.find("notes.txt"), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_TRUE(logged("Update not registered: " + (prog / "broken.ocx") + ": cannot be loaded: ")) << log();
+    EXPECT_TRUE(logged("Update not dated: " + (prog / "notes.txt") + ": the list's date \"2004-02-30\" is no date"))
+        << log();
 }
 
 // A patch counts only as the program folder's update.exe: one the list

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "common/win32/files.h"
 #include "pellanor/win/Module1.h"
 #include "dialog_driver.h"
 #include "dialogs_res.h"
@@ -552,25 +554,30 @@ TEST_F(AddVerse, AFailingSaveKeepsTheFilesAndTheDialogWithItsEdits) {
     writeBytes(thoughtsPath(), thoughtsBefore);
     const std::string saved = before + "John\t3\t16\tKJV: For God\r\n";
 
-    // A folder where the temporary file would go.
+    // The verses file held by another program, which lets nobody else
+    // read it. A folder named as a temporary file of the save could be is
+    // not in its way, nor touched: temporary files get names of their own.
     open();
-    const std::string inTheWay = versesPath() + ".new";
-    CreateDirectoryA(inTheWay.c_str(), nullptr);
+    const std::string namedLikeATemporary = versesPath() + ".new";
+    CreateDirectoryA(namedLikeATemporary.c_str(), nullptr);
     verse("John", "3", "16", "KJV", "For God");
     click(h(), IDC_AV_ADD0);
     lastBox();
+    HANDLE verses = CreateFileA(versesPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(verses, INVALID_HANDLE_VALUE);
     click(h(), IDOK);
+    CloseHandle(verses);
     Box b = lastBox();
     EXPECT_EQ(b.caption, "Error Adding a Verse");
-    EXPECT_NE(b.text.find("A folder " + inTheWay + " is in the way of saving " + versesPath()), std::string::npos)
-        << b.text;
+    EXPECT_NE(b.text.find("The file " + versesPath() + " could not be replaced."), std::string::npos) << b.text;
     ASSERT_TRUE(dlg->isOpen()) << "the edits are not thrown away";
     EXPECT_EQ(dlg->rows(0).size(), 2u);
     EXPECT_EQ(readBytes(versesPath()), before);
     EXPECT_EQ(readBytes(thoughtsPath()), thoughtsBefore);
-    RemoveDirectoryA(inTheWay.c_str());
     click(h(), IDOK);
     EXPECT_FALSE(dlg->isOpen());
+    EXPECT_TRUE(exists(namedLikeATemporary));
+    RemoveDirectoryA(namedLikeATemporary.c_str());
     EXPECT_FALSE(gDialogCancelled);
     EXPECT_EQ(readBytes(versesPath()), saved);
     EXPECT_EQ(readBytes(thoughtsPath()), thoughtsBefore);
@@ -593,7 +600,8 @@ TEST_F(AddVerse, AFailingSaveKeepsTheFilesAndTheDialogWithItsEdits) {
     EXPECT_FALSE(dlg->isOpen());
     EXPECT_EQ(readBytes(versesPath()), "John\t3\t16\tKJV: For God\r\n");
 
-    // The second file's temporary file held by another program: neither
+    // The second file held open by another program, so that it cannot be
+    // replaced once the first is removed: the first is put back, neither
     // file changes, and no temporary file is left behind.
     open();
     dlg->selectRows(0, {0});
@@ -603,17 +611,20 @@ TEST_F(AddVerse, AFailingSaveKeepsTheFilesAndTheDialogWithItsEdits) {
     dlg->optionItem_Click(1);
     click(h(), IDC_AV_ADD0);
     lastBox();
-    const std::string held = thoughtsPath() + ".new";
-    HANDLE holder = CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE holder = CreateFileA(thoughtsPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     click(h(), IDOK);
+    CloseHandle(holder);
     b = lastBox();
-    EXPECT_NE(b.text.find("The file " + held + " could not be created."), std::string::npos) << b.text;
+    EXPECT_NE(b.text.find("The file " + thoughtsPath() + " could not be replaced."), std::string::npos) << b.text;
     EXPECT_TRUE(dlg->isOpen());
     EXPECT_EQ(readBytes(versesPath()), "John\t3\t16\tKJV: For God\r\n") << "not deleted half-way";
     EXPECT_EQ(readBytes(thoughtsPath()), thoughtsBefore);
-    CloseHandle(holder);
-    DeleteFileA(held.c_str());
+    std::vector<std::string> left;
+    for (const win32::FoundEntry& e : win32::findEntries(root / "Your Verses\\*")) left.push_back(e.name);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Your Inspirational Thoughts.txt", "Your Verses.txt"}))
+        << "no temporary file or old copy is left";
     click(h(), IDOK);
     EXPECT_FALSE(dlg->isOpen());
     EXPECT_FALSE(exists(versesPath()));

@@ -238,6 +238,22 @@ TEST_F(Driver, AControlErrorEndsTheCheckWithoutAResult) {
     EXPECT_TRUE(alerts.empty());
 }
 
+TEST_F(Driver, AScanErrorEndsTheCheckWithItsOwnError) {
+    // The launch-mode road: the scan is VerifyMode 3.
+    VerVrfyControl::gTargetFile.clear();
+    script.scanFailure = static_cast<HRESULT>(0x800A004B);
+    script.scanFailureText = "Path/File access error";
+    registerFake();
+    VerVrfy2 w;
+    EXPECT_FALSE(w.load());
+    EXPECT_EQ(record.calls, (std::vector<std::string>{"put VerifyMode 2", "put VerifyMode 3"}));
+    ASSERT_TRUE(w.loadError().has_value());
+    EXPECT_EQ(w.loadError()->number(), 75);
+    EXPECT_EQ(w.loadError()->description(), "Path/File access error");
+    EXPECT_EQ(VerVrfyControl::mousePointer(), 0);
+    EXPECT_TRUE(alerts.empty());
+}
+
 TEST_F(Driver, AControlThatCannotBeMadeIsReported) {
     registerFake(REGDB_E_CLASSNOTREG);
     VerVrfy2 w;

@@ -205,6 +205,10 @@ private:
         m_busy = false;
         ++m_record.enumCompletes;
         m_point.fire(orvane::event::EnumComplete);
+        if (FAILED(m_script.scanFailure)) {
+            std::wstring text = com::toWide(m_script.scanFailureText);
+            return fail(e, m_script.scanFailure, text.c_str());
+        }
         return S_OK;
     }
 

@@ -46,9 +46,12 @@ struct Conflict {
 struct Script {
     std::vector<Conflict> conflicts;
     std::vector<std::string> embeddedFiles;
-    // The VerifyFile put fails with this after its EnumComplete (0: none).
+    // The verification (VerifyFile or VerifyMode 2 put) fails with this
+    // after its EnumComplete (0: none); the scan likewise.
     HRESULT verifyFailure = S_OK;
     std::string verifyFailureText;
+    HRESULT scanFailure = S_OK;
+    std::string scanFailureText;
 };
 
 struct Record {

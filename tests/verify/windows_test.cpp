@@ -260,6 +260,22 @@ TEST_F(Splash, ACheckThatFailsSaysSoAndNotThatAllIsWell) {
     EXPECT_TRUE(closesSoon(wait));
 }
 
+TEST_F(Splash, AScanThatFailsShowsItsErrorAndNotAMissingList) {
+    script.scanFailure = static_cast<HRESULT>(0x800A004B);
+    script.scanFailureText = "Path/File access error";
+    registerFake();
+    frmWait wait;
+    ASSERT_TRUE(wait.create(IDD_WAIT, nullptr));
+    wait.Timer1_Timer();
+    EXPECT_EQ(record.calls, (std::vector<std::string>{"put VerifyFile C:\\pellanor.exe",
+                                                      "put ScanFile C:\\pellanor.exe"}));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Component Verify for Pellanor");
+    EXPECT_EQ(boxes.boxes[0].text, "Run-time error '75':\r\n\r\nPath/File access error");
+    EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(closesSoon(wait));
+}
+
 TEST_F(Splash, AProgramWithoutAFileListIsNotCalledUpToDate) {
     registerFake();
     frmWait wait;

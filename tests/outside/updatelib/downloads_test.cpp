@@ -32,9 +32,8 @@ TEST(ListDownloader, FetchesAndReadsAList) {
     serve("lists/one.orvanef", kList);
     UpdateListDownloader d;
     UpdateList list;
-    short failed = -1;
-    d.fetchList(url("/lists/one.orvanef"), list, failed);
-    EXPECT_EQ(failed, 0) << d.lastError();
+    Result r = d.fetchList(url("/lists/one.orvanef"), list);
+    EXPECT_EQ(r.code, 0) << r.reason;
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.name(1), "a.txt");
 }
@@ -44,20 +43,19 @@ TEST(ListDownloader, MissingListAndBadListFail) {
     serve("lists/evil.orvanef", "ORVANEF 1\r\n..\\..\\boot.ini\t1\thttp://h/x\t\t\t\tx\r\n");
     UpdateListDownloader d;
     UpdateList list;
-    short failed = 0;
-    d.fetchList(url("/lists/none.orvanef"), list, failed);
-    EXPECT_EQ(failed, 1);
-    EXPECT_NE(d.lastError().find("404"), std::string::npos) << d.lastError();
+    Result r = d.fetchList(url("/lists/none.orvanef"), list);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.reason.find("404"), std::string::npos) << r.reason;
 
-    d.fetchList(url("/lists/bad.orvanef"), list, failed);
-    EXPECT_EQ(failed, 2);
-    d.fetchList(url("/lists/evil.orvanef"), list, failed);
-    EXPECT_EQ(failed, 2);
-    EXPECT_NE(d.lastError().find("unsafe"), std::string::npos) << d.lastError();
+    r = d.fetchList(url("/lists/bad.orvanef"), list);
+    EXPECT_EQ(r.code, 2);
+    r = d.fetchList(url("/lists/evil.orvanef"), list);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.reason.find("unsafe"), std::string::npos) << r.reason;
     EXPECT_EQ(list.count(), 0);
 
-    d.fetchList("http://127.0.0.1:1/x.orvanef", list, failed);
-    EXPECT_EQ(failed, 1) << "nobody listens on port 1";
+    r = d.fetchList("http://127.0.0.1:1/x.orvanef", list);
+    EXPECT_EQ(r.code, 1) << "nobody listens on port 1";
 }
 
 TEST(ListDownloader, GoesThroughTheProxy) {
@@ -66,10 +64,9 @@ TEST(ListDownloader, GoesThroughTheProxy) {
     UpdateListDownloader d;
     d.proxy(hostPort());
     UpdateList list;
-    short failed = -1;
     // The host does not exist: only the proxy can answer.
-    d.fetchList("http://update.pellanor.invalid/autoUpdate/pellanor/orvaneUpdateList1.orvanef", list, failed);
-    EXPECT_EQ(failed, 0) << d.lastError();
+    Result r = d.fetchList("http://update.pellanor.invalid/autoUpdate/pellanor/orvaneUpdateList1.orvanef", list);
+    EXPECT_EQ(r.code, 0) << r.reason;
     EXPECT_EQ(list.count(), 1);
     EXPECT_TRUE(sawRequest("PROXY GET http://update.pellanor.invalid"));
 }
@@ -80,9 +77,8 @@ protected:
         dl.progress = [this](long b) { progress.push_back(b); };
     }
     long get(const std::string& address, const std::string& local) {
-        long result = -1;
-        dl.download(address, local, result);
-        return result;
+        last = dl.download(address, local);
+        return last.code;
     }
     // Nothing but the expected names in the folder: no temporary left over.
     void expectOnly(std::vector<std::string> names) {
@@ -93,6 +89,7 @@ protected:
     }
     TempFolder dir;
     FileDownloader dl;
+    Result last; // of the latest get
     std::vector<long> progress;
 };
 
@@ -100,7 +97,7 @@ TEST_F(Download, ReplacesTheOldFileAndReportsProgress) {
     const std::string data = payload(100000);
     serve("files/big.bin", data);
     writeFile(dir / "big.bin", "old");
-    EXPECT_EQ(get(url("/files/big.bin"), dir / "big.bin"), dlOK) << dl.lastError();
+    EXPECT_EQ(get(url("/files/big.bin"), dir / "big.bin"), dlOK) << last.reason;
     EXPECT_EQ(readFile(dir / "big.bin"), data);
     EXPECT_EQ(dl.storedPath(), dir / "big.bin");
     ASSERT_FALSE(progress.empty());
@@ -112,7 +109,7 @@ TEST_F(Download, ReplacesTheOldFileAndReportsProgress) {
 
 TEST_F(Download, FolderDestinationKeepsTheAddressName) {
     serve("files/Joy.txt", "joy");
-    EXPECT_EQ(get(url("/files/Joy.txt?v=2"), dir.path() + "\\"), dlOK) << dl.lastError();
+    EXPECT_EQ(get(url("/files/Joy.txt?v=2"), dir.path() + "\\"), dlOK) << last.reason;
     EXPECT_EQ(readFile(dir / "Joy.txt"), "joy");
     EXPECT_EQ(dl.storedPath(), dir / "Joy.txt");
 }
@@ -125,7 +122,7 @@ TEST_F(Download, UnsafeNamesAreRefusedBeforeAnyRequest) {
     EXPECT_EQ(get(url("/files/CONOUT$"), dir.path() + "\\"), dlBadRequest);
     EXPECT_EQ(get(url("/files/a.txt"), dir / "a*.txt"), dlBadRequest);
     EXPECT_EQ(get("ftp://127.0.0.1/a.txt", dir / "a.txt"), dlBadRequest);
-    EXPECT_NE(dl.lastError(), "");
+    EXPECT_NE(last.reason, "");
     EXPECT_TRUE(requests().empty());
     expectOnly({});
 }
@@ -170,6 +167,39 @@ TEST_F(Download, WrittenTemporaryIsMovedWholeOrNotAtAll) {
     SetFileAttributesA((dir / "a.dll").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(readFile(dir / "a.dll"), "new");
     expectOnly({"a.dll"});
+}
+
+// A set of files goes in whole or not at all: a step that fails in the
+// middle puts back what the steps before it replaced or removed, and
+// leaves no temporary file or old copy behind. Temporary files get names
+// of their own: a file of the user's beside them is neither used nor
+// removed.
+TEST_F(Download, ASetThatFailsInTheMiddleIsPutBackAsItWas) {
+    writeFile(dir / "a.txt", "old a");
+    writeFile(dir / "b.txt", "old b");
+    writeFile(dir / "c.dll", "old c"); // in the way of a file only to be added
+    writeFile(dir / "a.txt.new", "the user's own");
+    writeFile(dir / "t.tmp", "prepared c");
+    const std::vector<win32::FileReplacement> set = {
+        {dir / "a.txt", "new a"}, {dir / "b.txt", {}, true}, {dir / "c.dll", {}, false, dir / "t.tmp", false}};
+    win32::ReplaceFailure failure;
+    EXPECT_FALSE(win32::replaceFiles(set, &failure));
+    EXPECT_EQ(failure.step, win32::ReplaceFailure::Step::Replace);
+    EXPECT_EQ(failure.path, dir / "c.dll");
+    EXPECT_EQ(readFile(dir / "a.txt"), "old a") << "replaced, then put back";
+    EXPECT_EQ(readFile(dir / "b.txt"), "old b") << "removed, then put back";
+    EXPECT_EQ(readFile(dir / "c.dll"), "old c");
+    EXPECT_EQ(readFile(dir / "a.txt.new"), "the user's own");
+    expectOnly({"a.txt", "b.txt", "c.dll", "a.txt.new"});
+
+    // With the way clear the same set goes in whole.
+    DeleteFileA((dir / "c.dll").c_str());
+    writeFile(dir / "t.tmp", "prepared c");
+    EXPECT_TRUE(win32::replaceFiles(set, &failure));
+    EXPECT_EQ(readFile(dir / "a.txt"), "new a");
+    EXPECT_EQ(readFile(dir / "c.dll"), "prepared c");
+    EXPECT_EQ(readFile(dir / "a.txt.new"), "the user's own");
+    expectOnly({"a.txt", "c.dll", "a.txt.new"});
 }
 
 TEST_F(Download, MissingFolderIsAFileError) {
@@ -222,7 +252,7 @@ TEST_F(Download, GoesThroughTheProxy) {
     serve("files/p.txt", "via proxy");
     clearRequests();
     dl.proxy(hostPort());
-    EXPECT_EQ(get("http://files.pellanor.invalid/files/p.txt", dir / "p.txt"), dlOK) << dl.lastError();
+    EXPECT_EQ(get("http://files.pellanor.invalid/files/p.txt", dir / "p.txt"), dlOK) << last.reason;
     EXPECT_EQ(readFile(dir / "p.txt"), "via proxy");
     EXPECT_TRUE(sawRequest("PROXY GET http://files.pellanor.invalid"));
 }
@@ -283,7 +313,7 @@ TEST_F(Download, OwnTimeOutEndsAWaitForAnAnswerOrForData) {
         EXPECT_EQ(get(url(path), dir / "keep.bin"), dlNetwork) << path;
         EXPECT_GE(since(start), 900u) << path;
         EXPECT_LT(since(start), 6000u) << path << ": the program's time-out, not the system's";
-        EXPECT_NE(dl.lastError().find("1 seconds"), std::string::npos) << dl.lastError();
+        EXPECT_NE(last.reason.find("1 seconds"), std::string::npos) << last.reason;
         EXPECT_EQ(readFile(dir / "keep.bin"), "old");
     }
     expectOnly({"keep.bin"});
@@ -296,7 +326,7 @@ TEST_F(Download, ByteASecondArrivesWhileMessagesRunAndCanBeAborted) {
     int ticks = 0;
     dl.progress = [&](long b) { progress.push_back(b); };
     Later watch(1500, [&] { ticks = 1; });
-    EXPECT_EQ(get(url("/trickle/3"), dir / "t.txt"), dlOK) << dl.lastError();
+    EXPECT_EQ(get(url("/trickle/3"), dir / "t.txt"), dlOK) << last.reason;
     EXPECT_EQ(readFile(dir / "t.txt"), "xxx");
     EXPECT_EQ(progress, (std::vector<long>{1, 2, 3}));
     EXPECT_EQ(ticks, 1) << "the caller's timers ran during the download";
@@ -368,7 +398,7 @@ TEST_F(Download, LeftoverOfADownloadThatNeverEndedGoesAtTheNextOne) {
     HANDLE open = CreateFileA((dir / busy).c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(open, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(get(url("/files/b.txt"), dir / "b.txt"), dlOK) << dl.lastError();
+    EXPECT_EQ(get(url("/files/b.txt"), dir / "b.txt"), dlOK) << last.reason;
     CloseHandle(open);
     std::vector<std::string> left = foreign;
     left.insert(left.end(), {"keep.bin", "b.txt", busy});
@@ -388,10 +418,10 @@ TEST_F(Download, VersionCheckedFolderTakesOnlyNewFilesAndNewerVersions) {
     serve("fix/notepad.exe", "nineteen bytes body");
     dl.versionChecked(true);
 
-    EXPECT_EQ(get(url("/fix/v1.dll"), dir / "new.dll"), dlOK) << "added where none is: " << dl.lastError();
+    EXPECT_EQ(get(url("/fix/v1.dll"), dir / "new.dll"), dlOK) << "added where none is: " << last.reason;
     EXPECT_EQ(readFile(dir / "new.dll"), v1);
     EXPECT_EQ(get(url("/fix/notepad.exe"), dir / "new.txt"), dlOK) << "a new file needs no version";
-    EXPECT_EQ(get(url("/fix/v2.dll"), dir / "new.dll"), dlOK) << "a newer version replaces: " << dl.lastError();
+    EXPECT_EQ(get(url("/fix/v2.dll"), dir / "new.dll"), dlOK) << "a newer version replaces: " << last.reason;
     EXPECT_EQ(readFile(dir / "new.dll"), v2);
     EXPECT_EQ(dl.storedPath(), dir / "new.dll");
 
@@ -411,7 +441,7 @@ TEST_F(Download, VersionCheckedFolderTakesOnlyNewFilesAndNewerVersions) {
     for (const Refused& r : refused) {
         EXPECT_EQ(get(url(r.address), dir / r.target), dlVersionRefused) << r.address << " over " << r.target;
         EXPECT_EQ(readFile(dir / r.target), r.kept) << r.address << " over " << r.target;
-        EXPECT_NE(dl.lastError().find(r.target), std::string::npos) << dl.lastError();
+        EXPECT_NE(last.reason.find(r.target), std::string::npos) << last.reason;
     }
     expectOnly({"new.dll", "new.txt", "plain.dll"});
 
@@ -424,24 +454,20 @@ TEST_F(Download, VersionCheckedFolderTakesOnlyNewFilesAndNewerVersions) {
 TEST(ListDownloader, UnansweredFetchEndsOnItsTimeOutOrAbort) {
     UpdateListDownloader d;
     UpdateList list;
-    short failed = 0;
     d.timeout(1);
     ULONGLONG start = GetTickCount64();
-    d.fetchList(url("/hang/list.orvanef"), list, failed);
-    EXPECT_EQ(failed, 1);
+    EXPECT_EQ(d.fetchList(url("/hang/list.orvanef"), list).code, 1);
     EXPECT_LT(since(start), 6000u);
 
     d.timeout(30);
     Later abort(300, [&] { d.abort(); });
     start = GetTickCount64();
-    d.fetchList(url("/hang/list.orvanef"), list, failed);
-    EXPECT_EQ(failed, 1);
+    EXPECT_EQ(d.fetchList(url("/hang/list.orvanef"), list).code, 1);
     EXPECT_TRUE(abort.fired);
     EXPECT_LT(since(start), 5000u);
 
     // An empty answer is no list.
-    d.fetchList(url("/empty/list.orvanef"), list, failed);
-    EXPECT_EQ(failed, 2);
+    EXPECT_EQ(d.fetchList(url("/empty/list.orvanef"), list).code, 2);
 }
 
 } // namespace

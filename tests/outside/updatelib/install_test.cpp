@@ -28,9 +28,7 @@ TEST(FileDateSetter, GivesTheFileTheListDate) {
     FileDateSetter s;
     s.fileName(dir / "a.txt");
     s.fileDate({2004, 2, 29, 13, 45, 10});
-    long result = -1;
-    s.apply(result);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(s.apply().code, 0);
     SYSTEMTIME st = localWriteTime(dir / "a.txt");
     EXPECT_EQ(st.wYear, 2004);
     EXPECT_EQ(st.wMonth, 2);
@@ -43,16 +41,13 @@ TEST(FileDateSetter, GivesTheFileTheListDate) {
 TEST(FileDateSetter, FailsForAMissingFileOrImpossibleDate) {
     TempFolder dir;
     FileDateSetter s;
-    long result = 0;
     s.fileName(dir / "none.txt");
     s.fileDate({2004, 1, 1, 0, 0, 0});
-    s.apply(result);
-    EXPECT_NE(result, 0);
+    EXPECT_NE(s.apply().code, 0);
     writeFile(dir / "b.txt", "b");
     s.fileName(dir / "b.txt");
     s.fileDate({2004, 13, 1, 0, 0, 0});
-    s.apply(result);
-    EXPECT_NE(result, 0);
+    EXPECT_NE(s.apply().code, 0);
 }
 
 TEST(ComponentInstaller, RegistersOnlyTheNamedComponent) {
@@ -60,16 +55,11 @@ TEST(ComponentInstaller, RegistersOnlyTheNamedComponent) {
     writeFile(dir / "notes.txt", "text");
     writeFile(dir / "broken.ocx", "MZ but not really a library");
     ComponentInstaller inst;
-    long result = -1;
-    inst.install(dir / "notes.txt", dir / "notes.txt", result);
-    EXPECT_EQ(result, 0) << "plain files need nothing";
-    inst.install(dir / "broken.ocx", "", result);
-    EXPECT_EQ(result, 0) << "not the file the entry names: left alone";
-    inst.install(dir / "broken.ocx", dir / "BROKEN.OCX", result);
-    EXPECT_EQ(result, 1) << "a component that cannot be loaded fails";
+    EXPECT_EQ(inst.install(dir / "notes.txt", dir / "notes.txt").code, 0) << "plain files need nothing";
+    EXPECT_EQ(inst.install(dir / "broken.ocx", "").code, 0) << "not the file the entry names: left alone";
+    EXPECT_EQ(inst.install(dir / "broken.ocx", dir / "BROKEN.OCX").code, 1) << "a component that cannot be loaded fails";
     inst.registerComponents(false);
-    inst.install(dir / "broken.ocx", dir / "broken.ocx", result);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(inst.install(dir / "broken.ocx", dir / "broken.ocx").code, 0);
 }
 
 } // namespace

@@ -7,7 +7,7 @@ is appended to --log, proxied ones prefixed with "PROXY ".
 Special paths:
   /truncated/<file>  announces 100000 bytes, sends 1000, then hangs up
   /slow/<file>       sends <file> in 4 KiB blocks, 50 ms apart
-  /status/<code>     answers with that status and no body
+  /status/<code>[/<name>]  answers with that status and no body
   /hang/<anything>   takes the request and never answers (for up to 60 s)
   /stall/<file>      announces <file>, sends half of it, then goes silent
   /trickle/<n>       200 without a length, then n bytes "x", one a second
@@ -40,7 +40,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             log.write(line + "\n")
         path = urllib.parse.unquote(path.split("?", 1)[0])
         if path.startswith("/status/"):
-            self.send_response(int(path[8:]))
+            self.send_response(int(path[8:].split("/")[0]))
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
