@@ -43,7 +43,8 @@ bool testForControlCodes(const std::string& text, HWND owner) {
     bool found = true;
     const Outcome tested =
         userAction::run({owner, "testForControlCodes", "Testing Error....", MB_ICONINFORMATION}, [&] {
-            // The caller's refusal is its own box: nothing after it shows one.
+            // The caller answers with a refusal of its own: a message after
+            // this test in the same action shows no box.
             gActionRule.boxShown();
             std::vector<unsigned char> bytes(text.size());
             found = dataManipulation::stringToBytes(text, bytes, static_cast<long>(text.size()), 0) != 0 ||

@@ -40,9 +40,7 @@ const char* const kStartupFailureText =
     "A program error occurred - please run the program again.  If this does not work, please "
     "re-install using the Windows Control Panel.  ";
 const char* const kStartupFailureCaption = "Program Error Occurred.... Exiting";
-} // namespace
 
-namespace {
 // What escaped a window's handlers (they run on the action road, so this
 // is a last resort) is logged, never shown: rethrown, it is the failed step
 // the log routine records.
