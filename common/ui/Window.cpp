@@ -73,6 +73,16 @@ void Window::adopt(HWND hwnd) {
         SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(staticProc)));
 }
 
+namespace {
+Window::UncaughtFailure gUncaughtFailure = nullptr;
+
+void reportUncaught(HWND window, UINT msg) noexcept {
+    if (gUncaughtFailure) gUncaughtFailure(window, msg);
+}
+} // namespace
+
+void Window::setUncaughtFailure(UncaughtFailure report) { gUncaughtFailure = report; }
+
 LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* self = nullptr;
     if (msg == WM_NCCREATE) {
@@ -99,14 +109,16 @@ LRESULT CALLBACK Window::staticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         try {
             self->onDestroyed();
         } catch (...) {
-            // The window is already gone; nothing is left to report to, and no
-            // exception may leave the window procedure.
+            // The window is already gone, and no exception may leave the
+            // window procedure.
+            reportUncaught(hwnd, msg);
         }
         return r;
     }
     try {
         return self->handleMessage(msg, wp, lp);
     } catch (...) {
+        reportUncaught(hwnd, msg);
         return self->m_hwnd ? self->defaultProc(msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
     }
 }
@@ -127,6 +139,7 @@ void Window::closeNow() {
     } catch (...) {
         // The window closes whatever its last handler did: a close that
         // failed half-way must not leave a window the user cannot get rid of.
+        reportUncaught(m_hwnd, WM_CLOSE);
     }
     destroy();
 }

@@ -60,6 +60,12 @@ public:
     // opened first.
     static void closeOtherForms(Window* keep);
 
+    // How the program reports a failure that escaped a window's handlers
+    // (the message then gets the default answer, and a close goes on): by
+    // default it is not reported. The report must not throw.
+    using UncaughtFailure = void (*)(HWND window, UINT msg) noexcept;
+    static void setUncaughtFailure(UncaughtFailure report);
+
 protected:
     // Every message of the window; return DefWindowProc's answer for what is
     // not handled. Exceptions must not escape (the dispatcher stops them and

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <optional>
+
 #include "common/ui/Dialog.h"
 #include "dataManipulation.h"
 
@@ -46,14 +48,11 @@ LRESULT CALLBACK EnterField::subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         self->detach();
         return r;
     }
-    try {
-        return self->onMessage(msg, wp, lp);
-    } catch (...) {
-        // The last resort of the field's procedure: its handlers run on the
-        // action road, so what arrives here is logged, never shown.
-        dataManipulation::logCaught("EnterField_subclassProc");
-        return DefSubclassProc(hwnd, msg, wp, lp);
-    }
+    // The last resort of the field's procedure: its handlers run on the
+    // action road, so what arrives here is logged, never shown.
+    std::optional<LRESULT> answer;
+    userAction::logged("EnterField_subclassProc", [&] { answer = self->onMessage(msg, wp, lp); });
+    return answer ? *answer : DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 bool EnterField::insideDialog(HWND other) const {

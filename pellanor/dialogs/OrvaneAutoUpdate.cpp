@@ -22,8 +22,6 @@
 using namespace OrvaneAutoUpdateMod;
 namespace lib = Tamberly_orvane6;
 using dataManipulation::kProgramErrorCaption;
-using dataManipulation::reportFailure;
-using dataManipulation::userAction;
 
 namespace {
 
@@ -96,7 +94,7 @@ bool OrvaneAutoUpdate::OnInit() {
 }
 
 void OrvaneAutoUpdate::Form_Load() {
-    userAction(hwnd(), "OrvaneautoUpdate_form_load", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "OrvaneautoUpdate_form_load", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
         SetWindowLongPtrA(List1, GWL_STYLE, GetWindowLongPtrA(List1, GWL_STYLE) | WS_HSCROLL);
         // The frame is measured again for the new style, and the list shows
         // the bar only once an item is wider than the list.
@@ -146,14 +144,14 @@ void OrvaneAutoUpdate::onClose() {
     abortBut_Click();
     // A check still running fills the lists; it lets them go itself. The
     // dialog is closing; the lists go with the process at worst.
-    dataManipulation::quietly([&] {
+    userAction::logged("OrvaneAutoUpdate_onClose", [&] {
         if (!m_listDownloader)
             for (auto& list : updateLists) list.reset();
     });
 }
 
 bool OrvaneAutoUpdate::OnCommand(int id, int code, HWND control) {
-    return dataManipulation::handledAction("OrvaneAutoUpdate_OnCommand", [&]() -> bool {
+    return dialog_shared::command("OrvaneAutoUpdate_OnCommand", [&]() -> bool {
         switch (id) {
         case IDC_AU_STARTVERIFY: StartVerifyBut_Click(); return true;
         case IDC_AU_UPDATE: UpdateBut_Click(); return true;
@@ -188,14 +186,14 @@ void OrvaneAutoUpdate::setStatus(const std::string& text) { setItemText(IDC_AU_S
 
 void OrvaneAutoUpdate::exitBut_Click() {
     // The dialog is ending anyway; nothing the user could act on.
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         endModal(IDCANCEL);
     }, {});
 }
 
 void OrvaneAutoUpdate::chkProxy_Click() {
     // Only the look of the proxy field; the choice itself is kept.
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         bool on = isButtonChecked(IDC_AU_CHKPROXY);
         enableItem(IDC_AU_PROXYSERVER, on);
         if (on) {
@@ -208,14 +206,14 @@ void OrvaneAutoUpdate::chkProxy_Click() {
 
 void OrvaneAutoUpdate::cmdHelp_Click() {
     // Help that cannot open is its own answer; the dialog goes on.
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kHelpContext);
         UpdateWindow(hwnd());
     }, {});
 }
 
 void OrvaneAutoUpdate::cmdSelect_Click(int index) {
-    userAction(hwnd(), "OrvaneautoUpdate_cmdSelect_Click", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "OrvaneautoUpdate_cmdSelect_Click", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
         SendMessageA(List1, LB_SETSEL, index == 1 ? TRUE : FALSE, -1);
         SendMessageA(List1, LB_SETCARETINDEX, 0, FALSE);
     });
@@ -243,7 +241,7 @@ void OrvaneAutoUpdate::addListItem(HWND list, const std::string& name, const std
 
 void OrvaneAutoUpdate::StartVerifyBut_Click() {
     const std::string site = updateServer();
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         updateAbort = false;
         for (auto& list : updateLists) list = std::make_unique<lib::UpdateList>();
         m_listDownloader = std::make_unique<lib::UpdateListDownloader>();
@@ -267,7 +265,8 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
         setStatus("");
     }, [&] {
         m_listDownloader.reset();
-        (void)reportFailure(hwnd(), "OrvaneautoUpdate_StartVerifyBut_Click.   ", kProgramErrorCaption, MB_ICONINFORMATION);
+        dataManipulation::showMessage(hwnd(), action_rule::failureText("OrvaneautoUpdate_StartVerifyBut_Click.   "),
+                                      kProgramErrorCaption, MB_ICONINFORMATION);
         enableItem(IDC_AU_STARTVERIFY, true);
         enableItem(IDC_AU_EXIT, true);
         setPointer(false);
@@ -345,7 +344,7 @@ void OrvaneAutoUpdate::offerEntries() {
 // ---------------------------------------------------------------- update
 
 void OrvaneAutoUpdate::prepFileLists() {
-    userAction(hwnd(), "OrvaneautoUpdate_prepFileLists", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "OrvaneautoUpdate_prepFileLists", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
         totalBytes = 0;
         doneBytes = 0;
         selectedUpdates.clear();
@@ -387,7 +386,7 @@ void OrvaneAutoUpdate::stopRun() {
 }
 
 void OrvaneAutoUpdate::UpdateBut_Click() {
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         if (SendMessageA(List1, LB_GETSELCOUNT, 0, 0) <= 0) {
             dataManipulation::showMessage(hwnd(), "You need to select at least one file to update.   ",
                                           "No Files Selected", MB_ICONINFORMATION);
@@ -403,7 +402,8 @@ void OrvaneAutoUpdate::UpdateBut_Click() {
         }
         finishRun();
     }, [&] {
-        (void)reportFailure(hwnd(), "OrvaneautoUpdate_UpdateBut_Click", kProgramErrorCaption, MB_ICONINFORMATION);
+        dataManipulation::showMessage(hwnd(), action_rule::failureText("OrvaneautoUpdate_UpdateBut_Click"),
+                                      kProgramErrorCaption, MB_ICONINFORMATION);
         downloading = false;
         stopRun();
         GlobalFunctions::runVerify();
@@ -527,20 +527,21 @@ void OrvaneAutoUpdate::finishRun() {
 }
 
 void OrvaneAutoUpdate::orvaneftp_progress(long bytes) {
-    userAction(hwnd(), "OrvaneautoUpdate_orvaneftp_progress", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
-        const long done = bytes + doneBytes;
-        // A list that gives no sizes has no percentage to show.
-        if (totalBytes > 0) {
-            long percent = std::lround(static_cast<double>(done) / static_cast<double>(totalBytes) * 100.0);
-            SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent > 100 ? 100 : percent), 0);
-        }
-        showItem(IDC_AU_BYTES, true);
-        setItemText(IDC_AU_BYTES, "Received " + std::to_string(done) + " bytes of " + std::to_string(totalBytes));
-    });
+    (void)userAction::run(
+        {hwnd(), "OrvaneautoUpdate_orvaneftp_progress", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
+            const long done = bytes + doneBytes;
+            // A list that gives no sizes has no percentage to show.
+            if (totalBytes > 0) {
+                long percent = std::lround(static_cast<double>(done) / static_cast<double>(totalBytes) * 100.0);
+                SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent > 100 ? 100 : percent), 0);
+            }
+            showItem(IDC_AU_BYTES, true);
+            setItemText(IDC_AU_BYTES, "Received " + std::to_string(done) + " bytes of " + std::to_string(totalBytes));
+        });
 }
 
 void OrvaneAutoUpdate::abortBut_Click() {
-    userAction(hwnd(), "OrvaneautoUpdate_AbortBut_Click", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "OrvaneautoUpdate_AbortBut_Click", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
         if (!hwnd()) return;
         ui::setWindowText(hwnd(), "Aborting, Please Wait....");
         showItem(IDC_AU_ABORT, false);

@@ -21,6 +21,12 @@ std::vector<std::string> splitLines(std::string_view content) {
     return lines;
 }
 
+bool command(std::string_view where, const std::function<bool()>& dispatch) {
+    bool handled = true;
+    (void)userAction::run({nullptr, where}, [&] { handled = dispatch(); });
+    return handled;
+}
+
 bool readLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     std::string content;

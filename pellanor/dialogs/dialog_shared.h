@@ -6,12 +6,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <string_view>
 #include <vector>
 
 #include "common/ui/Window.h"
+#include "pellanor/win/Module1.h"
 #include "user_action.h"
 
 namespace dialog_shared {
@@ -27,12 +29,17 @@ std::vector<std::string> splitLines(std::string_view content);
 // The lines of the file at path; false (and no lines) when it cannot be read.
 bool readLines(const std::string& path, std::vector<std::string>& lines);
 
+// A dialog's command: each is a user action of its own; what a handler
+// lets escape is logged under where. Returns what dispatch answered (true
+// when it failed, so that nothing else runs the command).
+bool command(std::string_view where, const std::function<bool()>& dispatch);
+
 // Shows a Form modally over owner (ui::showModalForm): the user's actions
 // in it each stand alone, and the action that opened it goes on as it was
 // once it is gone.
 template <class Form, class... Args>
 INT_PTR showModal(HWND owner, Args&&... args) {
-    dataManipulation::ActionLevel modal;
+    action_rule::ActionRule::Level modal(gActionRule);
     return ui::showModalForm<Form>(owner, std::forward<Args>(args)...);
 }
 

@@ -43,7 +43,7 @@ bool frmAbout::OnInit() {
 }
 
 void frmAbout::Form_Load() {
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         ui::setWindowText(hwnd(), kCaption);
         ui::setWindowText(lblVersion, versionText(settings_rules::kRevMajor, settings_rules::kRevMinor,
                                                   settings_rules::kRevRevision));
@@ -70,7 +70,7 @@ void frmAbout::Label3_Click() { modHyperLink::openURL(dialog_shared::kMakerWebAd
 void frmAbout::Label5_Click() { modHyperLink::sendMail(dialog_shared::kSupportMailAddress); }
 
 bool frmAbout::OnCommand(int id, int code, HWND control) {
-    return dataManipulation::handledAction("frmAbout_OnCommand", [&]() -> bool {
+    return dialog_shared::command("frmAbout_OnCommand", [&]() -> bool {
         switch (id) {
         case IDC_ABOUT_COMMITMENT:
             if (code == BN_CLICKED) cmdCommittment_Click();

@@ -20,8 +20,6 @@
 #include "verse_file.h"
 
 namespace {
-
-using dataManipulation::userAction;
 using dataManipulation::kErrorCaption;
 using dialog_shared::kCrLf;
 const char* const kAddError = "An error occurred in the function addVerse_cmdAdd_Click.  ";
@@ -103,7 +101,7 @@ bool frmAddVerse::OnInit() {
 }
 
 bool frmAddVerse::Form_Load() {
-    dataManipulation::UserAction load;
+    action_rule::ActionRule::Action load(gActionRule);
     defaultVerse = {"Select a Book", "chapter", "verse", "translation", ""};
     defaultThought = {"Please delete if unused", "Please delete if unused", ""};
     m_userFolder = gVerseRoot + "\\" + dataManipulation::kUserFolder + "\\";
@@ -130,8 +128,7 @@ bool frmAddVerse::Form_Load() {
 }
 
 void frmAddVerse::addBooks() {
-    userAction(hwnd(), "addVerse_addBooks", kErrorCaption,
-            MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "addVerse_addBooks", kErrorCaption, MB_ICONINFORMATION}, [&] {
                 SendMessageA(comboVerse, CB_RESETCONTENT, 0, 0);
                 SendMessageA(comboVerse, CB_ADDSTRING, 0,
                              reinterpret_cast<LPARAM>(defaultVerse[0].c_str()));
@@ -183,7 +180,7 @@ void frmAddVerse::attachFields() {
 // A field that gets the focus is the one a paste goes into.
 std::function<void()> frmAddVerse::fieldFocused(HWND box, const char* routine) {
     return [this, box, routine] {
-        userAction(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] {
+        (void)userAction::run({hwnd(), routine, kErrorCaption, MB_ICONINFORMATION}, [&] {
             focusField = box;
         });
     };
@@ -193,7 +190,7 @@ std::function<void()> frmAddVerse::fieldFocused(HWND box, const char* routine) {
 // target's text is selected, and with moveFocus it takes the focus.
 bool frmAddVerse::fieldEnter(HWND target, const std::string& fillIn, bool moveFocus, const char* routine) {
     bool valid = true;
-    userAction(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), routine, kErrorCaption, MB_ICONINFORMATION}, [&] {
         if (verse_file::trimBlanks(text(target)).empty()) {
             ui::setWindowText(target, fillIn);
             valid = false;
@@ -209,7 +206,7 @@ std::function<void()> frmAddVerse::fieldLeft(HWND box, const std::string* restor
     return [this, box, restore] {
         // Only the default text put back in an empty field; the entry is
         // tested again when it is added.
-        dataManipulation::quietly([&] {
+        userAction::logged("frmAddVerse_fieldLeft", [&] {
             if (restore && verse_file::trimBlanks(text(box)).empty()) ui::setWindowText(box, *restore);
         });
         focusField = nullptr;
@@ -226,7 +223,7 @@ bool frmAddVerse::verseMode() const { return isButtonChecked(IDC_AV_OPTION0); }
 
 void frmAddVerse::optionItem_Click(int index) {
     // Which fields show is layout only; the next choice sets it again.
-    dataManipulation::quietly([&] {
+    userAction::logged("frmAddVerse_optionItem_Click", [&] {
         checkButton(IDC_AV_OPTION0, index == 0);
         checkButton(IDC_AV_OPTION1, index != 0);
         bool verse = index == 0;
@@ -248,24 +245,17 @@ void frmAddVerse::optionItem_Click(int index) {
 
 // ---------------------------------------------------------------- rules
 
-// A refused entry's box is this Add's one box. The dialog shows it itself,
-// not through the message routine, so it keeps its own mark of it: a
-// failure after it in the same Add is only logged (reportAfterRefusal).
+// A refused entry's box is this Add's one box: a failure after it is only
+// logged.
 void frmAddVerse::refuse(const std::string& message, const char* caption) {
-    seams::messageBox(hwnd(), message, caption, MB_ICONINFORMATION);
-    m_refusalShown = true;
-}
-
-void frmAddVerse::reportAfterRefusal() {
-    if (m_refusalShown) gErrorShown = true;
+    userAction::ownBox(hwnd(), message, caption, MB_ICONINFORMATION);
 }
 
 // A rules test that fails unexpectedly reports it and rejects the entry.
 bool frmAddVerse::rejectOnFailure(const char* routine, const std::function<bool()>& rules) {
     bool rejected = true;
-    const Outcome tested = dataManipulation::guarded(
-        hwnd(), routine, kErrorCaption, MB_ICONINFORMATION, [&] { rejected = rules(); },
-        [this] { reportAfterRefusal(); });
+    const Outcome tested =
+        userAction::run({hwnd(), routine, kErrorCaption, MB_ICONINFORMATION}, [&] { rejected = rules(); });
     return failed(tested) || rejected;
 }
 
@@ -275,8 +265,10 @@ bool frmAddVerse::applyVerdict(const verse_entry::Verdict& verdict, std::span<co
                                std::span<const std::string> defaults, const char* routine) {
     using Ruling = verse_entry::Verdict::Ruling;
     if (verdict.ruling == Ruling::Passes) return false;
-    if (verdict.ruling == Ruling::Failed)
-        return failed(dataManipulation::reportFailure(hwnd(), routine, kErrorCaption, MB_ICONINFORMATION));
+    if (verdict.ruling == Ruling::Failed) {
+        dataManipulation::showMessage(hwnd(), action_rule::failureText(routine), kErrorCaption, MB_ICONINFORMATION);
+        return true;
+    }
     const bool bookList = verdict.field == verse_entry::kBookList;
     const size_t index = bookList ? 0 : static_cast<size_t>(verdict.field);
     HWND field = bookList ? comboVerse : fields[index];
@@ -323,12 +315,10 @@ void frmAddVerse::rememberLastAdded() {
 // ---------------------------------------------------------------- add, update, delete
 
 void frmAddVerse::cmdAdd_Click(int index) {
-    m_refusalShown = false;
     bool verse = verseMode();
     int list = verse ? 0 : 1;
     // This routine words its failure in its own way.
-    (void)dataManipulation::silentAction(
-        [&] {
+    (void)userAction::run({}, [&] {
             const verse_entry::Row cells =
                 verse ? verse_entry::rowOf(verseEntry()) : verse_entry::rowOf(thoughtEntry());
             if (index == 0) {
@@ -357,7 +347,6 @@ void frmAddVerse::cmdAdd_Click(int index) {
             rememberLastAdded();
         },
         [&] {
-            reportAfterRefusal();
             dataManipulation::showMessage(hwnd(), kAddError, kAddErrorCaption, MB_ICONINFORMATION);
         });
     gDialogCancelled = false;
@@ -366,11 +355,11 @@ void frmAddVerse::cmdAdd_Click(int index) {
 // ---------------------------------------------------------------- OK, Cancel, Help
 
 void frmAddVerse::cmdOK_Click() {
-    dataManipulation::UserAction save;
+    action_rule::ActionRule::Action save(gActionRule);
     SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
     std::string problem;
     bool saved = false;
-    if (failed(dataManipulation::attempt([&] {
+    if (failed(userAction::attempt([&] {
             saved = saveUserFiles(problem);
             return Outcome::Ok;
         })))
@@ -404,8 +393,7 @@ void frmAddVerse::cmdHelp_Click() {
 // ---------------------------------------------------------------- paste button
 
 void frmAddVerse::SbcEasy1_MouseEnter(const std::string& tag) {
-    userAction(hwnd(), "SbcEasy1_MouseEnter", dataManipulation::kStopCaption,
-            MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "SbcEasy1_MouseEnter", dataManipulation::kStopCaption, MB_ICONSTOP}, [&] {
                 if (GetActiveWindow() != hwnd() || tag.empty() ||
                     tag.find("button") == std::string::npos)
                     return;
@@ -431,13 +419,13 @@ void frmAddVerse::SbcEasy1_MouseExit(const std::string&) {
 
 void frmAddVerse::picButton_click(int index) {
     if (index != 0) return;
-    userAction(hwnd(), "picButton_click",
-            dataManipulation::kExitingCaption, MB_ICONSTOP, [&] { pasteClipboard(); });
+    (void)userAction::run({hwnd(), "picButton_click", dataManipulation::kExitingCaption, MB_ICONSTOP},
+                          [&] { pasteClipboard(); });
 }
 
 void frmAddVerse::cmdPaste_Click() {
-    userAction(hwnd(), "cmdPaste_Click",
-            dataManipulation::kExitingCaption, MB_ICONSTOP, [&] { pasteClipboard(); });
+    (void)userAction::run({hwnd(), "cmdPaste_Click", dataManipulation::kExitingCaption, MB_ICONSTOP},
+                          [&] { pasteClipboard(); });
 }
 
 // The clipboard's text into the field captured when the pointer entered
@@ -455,14 +443,14 @@ void frmAddVerse::picButton_Mouse(const ui::PictureButton::Mouse& mouse) {
     switch (mouse.event) {
     case Event::Down: {
         if (mouse.button != 1) return;
-        dataManipulation::UserAction pressed;
+        action_rule::ActionRule::Action pressed(gActionRule);
         hoverIndex = -1;
         m_pasteButton.setState(ui::PictureButton::Down);
         return;
     }
     case Event::Move:
         if (!mouse.pressed || !(mouse.button & 1)) return;
-        userAction(hwnd(), "picbutton_MouseMove", dataManipulation::kStopCaption, MB_ICONSTOP, [&] {
+        (void)userAction::run({hwnd(), "picbutton_MouseMove", dataManipulation::kStopCaption, MB_ICONSTOP}, [&] {
             RECT rc;
             GetClientRect(picButton0, &rc);
             const bool inside = PtInRect(&rc, POINT{mouse.x, mouse.y}) != FALSE;
@@ -471,7 +459,7 @@ void frmAddVerse::picButton_Mouse(const ui::PictureButton::Mouse& mouse) {
         return;
     case Event::Up: {
         if (mouse.button != 1 || !mouse.pressed) return;
-        dataManipulation::UserAction released;
+        action_rule::ActionRule::Action released(gActionRule);
         m_pasteButton.setState(ui::PictureButton::Up);
         if (mouse.click) picButton_click(0);
         return;
@@ -482,7 +470,7 @@ void frmAddVerse::picButton_Mouse(const ui::PictureButton::Mouse& mouse) {
 // ---------------------------------------------------------------- dispatch
 
 bool frmAddVerse::OnCommand(int id, int code, HWND control) {
-    return dataManipulation::handledAction("frmAddVerse_OnCommand", [&]() -> bool {
+    return dialog_shared::command("frmAddVerse_OnCommand", [&]() -> bool {
         if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
         switch (id) {
         case IDC_AV_OPTION0: optionItem_Click(0); return true;

@@ -142,7 +142,6 @@ private:
     verse_entry::VerseEntry verseEntry() const;
     verse_entry::ThoughtEntry thoughtEntry() const;
     void refuse(const std::string& text, const char* caption);
-    void reportAfterRefusal();
     bool rejectOnFailure(const char* routine, const std::function<bool()>& rules);
     bool applyVerdict(const verse_entry::Verdict& verdict, std::span<const HWND> fields,
                       std::span<const std::string> defaults, const char* routine);
@@ -158,5 +157,4 @@ private:
     // "Paste" on a push button, hot under the pointer.
     ui::PictureButton m_pasteButton;
     int m_quiet = 0; // the dialog itself is changing rows: no click events
-    bool m_refusalShown = false; // this Add or Update has shown its refusal
 };

@@ -14,8 +14,6 @@
 #include "verse_file.h"
 
 namespace {
-
-using dataManipulation::userAction;
 using dataManipulation::kErrorCaption;
 using dialog_shared::kCrLf;
 const char* const kFileNames[2] = {verse_file::kYourVersesFile, verse_file::kYourThoughtsFile};
@@ -38,8 +36,7 @@ std::string saveProblem(const win32::ReplaceFailure& f) {
 
 bool frmAddVerse::displayFileInfo() {
     bool ok = true;
-    userAction(hwnd(), "formAddVerse_displayFileInfo", kErrorCaption,
-            MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "formAddVerse_displayFileInfo", kErrorCaption, MB_ICONSTOP}, [&] {
                 for (int index = 0; index < 2 && ok; ++index)
                     ok = loadUserFile(index, m_userFolder + kFileNames[index]);
             });

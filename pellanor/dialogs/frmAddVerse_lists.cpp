@@ -12,7 +12,6 @@
 #include "seams.h"
 #include "verse_entry.h"
 
-using dataManipulation::userAction;
 using dialog_shared::kCrLf;
 
 void frmAddVerse::createColumns() {
@@ -114,70 +113,69 @@ void frmAddVerse::selectRows(int index, const std::vector<int>& rowIndexes) {
 
 void frmAddVerse::cmdDelete_Click(int index) {
     HWND list = lvAdded[static_cast<size_t>(index)];
-    userAction(hwnd(), "frmAddVerse_cmdDelete_Click",
-            dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION, [&] {
-                int count = rowCount(index);
-                if (count == 0) return;
-                int removed = 0;
-                ++m_quiet;
-                for (int row = count - 1; row >= 0; --row) {
-                    if (ListView_GetSelectedCount(list) == 0) break;
-                    if (ListView_GetItemState(list, row, LVIS_SELECTED) & LVIS_SELECTED) {
-                        ListView_DeleteItem(list, row);
-                        ++removed;
-                    }
+    (void)userAction::run(
+        {hwnd(), "frmAddVerse_cmdDelete_Click", dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
+            int count = rowCount(index);
+            if (count == 0) return;
+            int removed = 0;
+            ++m_quiet;
+            for (int row = count - 1; row >= 0; --row) {
+                if (ListView_GetSelectedCount(list) == 0) break;
+                if (ListView_GetItemState(list, row, LVIS_SELECTED) & LVIS_SELECTED) {
+                    ListView_DeleteItem(list, row);
+                    ++removed;
                 }
-                --m_quiet;
-                if (removed > 0) {
-                    if (rowCount(index) == 0) {
-                        HWND button = cmdDelete[static_cast<size_t>(index)];
-                        if (GetFocus() == button) focusOn(list);
-                        EnableWindow(button, FALSE);
-                    }
-                    seams::messageBox(hwnd(),
-                                      std::to_string(removed) +
-                                          " selected item(s) were successfully deleted.   ",
-                                      "Items Were Deleted", MB_ICONINFORMATION);
-                } else {
-                    seams::messageBox(
-                        hwnd(),
-                        std::string("You need to select at least one item before pressing the "
-                                    "delete button.   ") +
-                            kCrLf +
-                            "In order to select items, you can simply click on a single item, "
-                            "CTRL-click to select multiple items.   " +
-                            kCrLf +
-                            "You can also drag the mouse over the left column to select multiple "
-                            "items.  ",
-                        "No Items Were Deleted", MB_ICONINFORMATION);
+            }
+            --m_quiet;
+            if (removed > 0) {
+                if (rowCount(index) == 0) {
+                    HWND button = cmdDelete[static_cast<size_t>(index)];
+                    if (GetFocus() == button) focusOn(list);
+                    EnableWindow(button, FALSE);
                 }
-            });
+                seams::messageBox(hwnd(),
+                                  std::to_string(removed) +
+                                      " selected item(s) were successfully deleted.   ",
+                                  "Items Were Deleted", MB_ICONINFORMATION);
+            } else {
+                seams::messageBox(
+                    hwnd(),
+                    std::string("You need to select at least one item before pressing the "
+                                "delete button.   ") +
+                        kCrLf +
+                        "In order to select items, you can simply click on a single item, "
+                        "CTRL-click to select multiple items.   " +
+                        kCrLf +
+                        "You can also drag the mouse over the left column to select multiple "
+                        "items.  ",
+                    "No Items Were Deleted", MB_ICONINFORMATION);
+            }
+        });
     gDialogCancelled = false;
 }
 
 void frmAddVerse::lvAdded_ItemClick(int index, int row) {
-    userAction(hwnd(), "frmAddVerse_lvAdded_ItemClick",
-            dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION, [&] {
-                if (row < 0 || row >= rowCount(index)) throw RowMismatch{};
-                if (index == 0) {
-                    std::string book = cellText(0, row, 0);
-                    LRESULT at = SendMessageA(comboVerse, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>(book.c_str()));
-                    if (at == CB_ERR) throw RowMismatch{};
-                    SendMessageA(comboVerse, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
-                    ui::setWindowText(txtVerse[1], cellText(0, row, 1));
-                    ui::setWindowText(txtVerse[2], cellText(0, row, 2));
-                    std::string translation, verseText;
-                    if (!verse_entry::splitTranslation(cellText(0, row, 3), translation, verseText))
-                        throw RowMismatch{};
-                    ui::setWindowText(txtVerse[3], translation);
-                    ui::setWindowText(txtVerse[4], verseText);
-                } else {
-                    for (int sub = 0; sub < 3; ++sub)
-                        ui::setWindowText(txtThought[static_cast<size_t>(sub)], cellText(1, row, sub));
-                }
-                EnableWindow(cmdAdd[1], TRUE);
-            });
+    (void)userAction::run(
+        {hwnd(), "frmAddVerse_lvAdded_ItemClick", dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
+            if (row < 0 || row >= rowCount(index)) throw RowMismatch{};
+            if (index == 0) {
+                std::string book = cellText(0, row, 0);
+                LRESULT at = SendMessageA(comboVerse, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                          reinterpret_cast<LPARAM>(book.c_str()));
+                if (at == CB_ERR) throw RowMismatch{};
+                SendMessageA(comboVerse, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+                ui::setWindowText(txtVerse[1], cellText(0, row, 1));
+                ui::setWindowText(txtVerse[2], cellText(0, row, 2));
+                std::string translation, verseText;
+                if (!verse_entry::splitTranslation(cellText(0, row, 3), translation, verseText)) throw RowMismatch{};
+                ui::setWindowText(txtVerse[3], translation);
+                ui::setWindowText(txtVerse[4], verseText);
+            } else {
+                for (int sub = 0; sub < 3; ++sub)
+                    ui::setWindowText(txtThought[static_cast<size_t>(sub)], cellText(1, row, sub));
+            }
+            EnableWindow(cmdAdd[1], TRUE);
+        });
 }
 
 void frmAddVerse::lvAdded_ColumnClick(int index, int column) {

@@ -21,7 +21,7 @@ void frmCopyrights::showDialog(HWND owner) { dialog_shared::showModal<frmCopyrig
 bool frmCopyrights::OnInit() {
     Text1 = getItem(IDC_CR_TEXT1);
     Command1 = getItem(IDOK);
-    (void)dataManipulation::silentAction([&] { loadCopyrightInfo(); }, [] {
+    (void)userAction::run({}, [&] { loadCopyrightInfo(); }, [] {
         dataManipulation::showMessage(nullptr, "An error occurred loading the Copyright Form.  ",
                                       "Program Error Occurred", MB_ICONSTOP);
     });

@@ -12,7 +12,6 @@
 #include "settings_rules.h"
 
 using dialog_shared::kCrLf;
-using dataManipulation::quietly;
 
 std::string frmFirstTime::agreementText() {
     return std::string("Thank you for using ") + settings_rules::kProductTitle + kCrLf + kCrLf +
@@ -54,13 +53,15 @@ bool frmFirstTime::OnInit() {
 }
 
 void frmFirstTime::Form_Load() {
-    quietly([&] { ui::setWindowText(Text1, agreementText()); });
-    quietly([&] { ui::setWindowText(Label1_3, acceptanceText()); });
-    quietly([] { SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW))); });
+    userAction::logged("frmFirstTime_Form_Load", [&] { ui::setWindowText(Text1, agreementText()); });
+    userAction::logged("frmFirstTime_Form_Load", [&] { ui::setWindowText(Label1_3, acceptanceText()); });
+    userAction::logged("frmFirstTime_Form_Load",
+                       [] { SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW))); });
 }
 
 void frmFirstTime::Command1_Click() {
-    quietly([&] { gAutoStartChoice = IsDlgButtonChecked(hwnd(), IDC_FT_SCHEDULE) == BST_CHECKED; });
+    userAction::logged("frmFirstTime_Command1_Click",
+                       [&] { gAutoStartChoice = IsDlgButtonChecked(hwnd(), IDC_FT_SCHEDULE) == BST_CHECKED; });
     gAgreementAccepted = true;
     endModal(IDOK);
 }
@@ -69,12 +70,11 @@ void frmFirstTime::Command2_Click() { endModal(IDCANCEL); }
 
 void frmFirstTime::Command3_Click() {
     // A help viewer that cannot open leaves nothing for the user to act on.
-    (void)dataManipulation::silentAction(
-        [] { seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kAgreementHelpContext); }, {});
+    (void)userAction::run({}, [] { seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kAgreementHelpContext); }, {});
 }
 
 bool frmFirstTime::OnCommand(int id, int code, HWND control) {
-    return dataManipulation::handledAction("frmFirstTime_OnCommand", [&]() -> bool {
+    return dialog_shared::command("frmFirstTime_OnCommand", [&]() -> bool {
         if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
         switch (id) {
         case IDC_FT_COMMAND1: Command1_Click(); return true;

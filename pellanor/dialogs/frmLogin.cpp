@@ -45,18 +45,16 @@ bool frmLogin::OnInit() {
         auto field = std::make_unique<ui::EnterField>();
         field->attach(txtUserName[i], IDOK,
                       {[this] {
-                           dataManipulation::userAction(
-                               hwnd(), "frmLogin_txtUserName_gotfocus",
-                               dataManipulation::kErrorCaption, MB_ICONINFORMATION,
-                               [] {});
+                           (void)userAction::run({hwnd(), "frmLogin_txtUserName_gotfocus",
+                                                  dataManipulation::kErrorCaption, MB_ICONINFORMATION},
+                                                 [] {});
                        },
                        // Enter: OK becomes the default, so the next Enter
                        // presses it.
                        [this] {
-                           dataManipulation::userAction(
-                               hwnd(), "frmLogin_txtUserName_keypress",
-                               dataManipulation::kErrorCaption, MB_ICONINFORMATION,
-                               [] {});
+                           (void)userAction::run({hwnd(), "frmLogin_txtUserName_keypress",
+                                                  dataManipulation::kErrorCaption, MB_ICONINFORMATION},
+                                                 [] {});
                            return true;
                        },
                        {}});

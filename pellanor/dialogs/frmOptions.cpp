@@ -17,9 +17,7 @@
 #include "frmTip.h"
 #include "seams.h"
 
-using dataManipulation::userAction;
 using dataManipulation::kErrorCaption;
-using dataManipulation::quietly;
 
 namespace {
 
@@ -108,7 +106,7 @@ bool frmOptions::OnInit() {
 }
 
 void frmOptions::Form_Load() {
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         if (gForceOptions) {
             EnableWindow(cmdCancel, FALSE);
             gForceOptions = false;
@@ -174,19 +172,19 @@ void frmOptions::attachFields() {
         auto field = std::make_unique<ui::EnterField>();
         field->attach(fields[f], IDOK,
                       {[this, names] {
-                           userAction(hwnd(), names.gotFocus, kErrorCaption, MB_ICONINFORMATION,
+                           (void)userAction::run({hwnd(), names.gotFocus, kErrorCaption, MB_ICONINFORMATION},
                                    [] {});
                        },
                        [this, names, validate, box = fields[f]] {
                            bool valid = false;
-                           userAction(hwnd(), names.keyPress, kErrorCaption, MB_ICONINFORMATION, [&] {
+                           (void)userAction::run({hwnd(), names.keyPress, kErrorCaption, MB_ICONINFORMATION}, [&] {
                                SendMessageA(box, EM_SETSEL, 0, -1);
                                valid = !validate();
                            });
                            return valid;
                        },
                        [this, names, f] {
-                           userAction(hwnd(), names.lostFocus, kErrorCaption, MB_ICONINFORMATION, [&] {
+                           (void)userAction::run({hwnd(), names.lostFocus, kErrorCaption, MB_ICONINFORMATION}, [&] {
                                PostMessageA(hwnd(), kValidateField, f, 0);
                            });
                        }});
@@ -203,7 +201,7 @@ LRESULT CALLBACK frmOptions::fieldClickProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
     auto* self = reinterpret_cast<frmOptions*>(refData);
     const char* name = hwnd == self->txtSnooze[0] ? "option_txtSnooze_click"
                                                   : "option_txtRepeat_click";
-    userAction(self->hwnd(), name, kErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({self->hwnd(), name, kErrorCaption, MB_ICONINFORMATION}, [&] {
         if (GetFocus() != hwnd) SetFocus(hwnd);
         SendMessageA(hwnd, EM_SETSEL, 0, -1);
     });
@@ -219,7 +217,7 @@ void frmOptions::refocus(HWND field) {
 
 bool frmOptions::testSleep(int index) {
     bool replaced = false;
-    userAction(hwnd(), "option_testSleep", kErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "option_testSleep", kErrorCaption, MB_ICONINFORMATION}, [&] {
         HWND box = txtSnooze[0];
         std::string entry = ui::getWindowText(box);
         long value = 0;
@@ -243,7 +241,7 @@ bool frmOptions::testSleep(int index) {
 
 bool frmOptions::testRepeat(int index) {
     bool replaced = false;
-    userAction(hwnd(), "option_testRepeat", kErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "option_testRepeat", kErrorCaption, MB_ICONINFORMATION}, [&] {
         if (index < 0 || index > 1) return;
         size_t i = static_cast<size_t>(index);
         HWND box = txtRepeat[i];
@@ -267,8 +265,7 @@ bool frmOptions::testRepeat(int index) {
 // ---------------------------------------------------------------- handlers
 
 void frmOptions::comboFontSize_Click() {
-    userAction(hwnd(), "option_comboFontSize_click", kErrorCaption,
-            MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "option_comboFontSize_click", kErrorCaption, MB_ICONINFORMATION}, [&] {
                 LRESULT index = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
                 if (index < 0 || index >= static_cast<LRESULT>(kFontSizes.size())) return;
                 previewSize(8 + 2 * static_cast<long>(index), true);
@@ -276,8 +273,7 @@ void frmOptions::comboFontSize_Click() {
 }
 
 void frmOptions::comboTranslation_Click() {
-    userAction(hwnd(), "option_comboTranslation_click", kErrorCaption,
-            MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "option_comboTranslation_click", kErrorCaption, MB_ICONINFORMATION}, [&] {
                 LRESULT index = SendMessageA(comboTranslation, CB_GETCURSEL, 0, 0);
                 chosenTranslation = index < 0 ? 0 : static_cast<long>(index);
             });
@@ -287,7 +283,7 @@ void frmOptions::cmdOK_Click() {
     // A field is validated when it is left; one that holds a wrong entry
     // all the same is put right first, and the dialog stays open.
     if (testSleep(0) || testRepeat(0) || testRepeat(1)) return;
-    userAction(hwnd(), "option_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "option_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION}, [&] {
         long value = 0;
         if (isPlainWholeNumber(ui::getWindowText(txtSnooze[0]), value)) gSnoozeTime = value;
         LRESULT sizeIndex = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
@@ -309,7 +305,7 @@ void frmOptions::cmdOK_Click() {
 }
 
 void frmOptions::cmdCancel_Click() {
-    quietly([] { previewSize(gVerseFontSize, true); });
+    userAction::logged("frmOptions_cmdCancel_Click", [] { previewSize(gVerseFontSize, true); });
     endModal(IDCANCEL);
 }
 
@@ -321,15 +317,15 @@ void frmOptions::OnCancel() {
 void frmOptions::Form_QueryUnload() {
     // Every close shows the saved size again; the reference boxes too, so
     // the close box never leaves them at a size that was not chosen.
-    quietly([] { previewSize(gVerseFontSize, true); });
+    userAction::logged("frmOptions_Form_QueryUnload", [] { previewSize(gVerseFontSize, true); });
 }
 
 void frmOptions::cmdShowTip_Click() {
-    quietly([&] { frmTip::showDialog(hwnd()); });
+    userAction::logged("frmOptions_cmdShowTip_Click", [&] { frmTip::showDialog(hwnd()); });
 }
 
 void frmOptions::cmdHelp_Click() {
-    quietly([&] {
+    userAction::logged("frmOptions_cmdHelp_Click", [&] {
         seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kHelpContext);
         UpdateWindow(hwnd());
     });
@@ -338,7 +334,7 @@ void frmOptions::cmdHelp_Click() {
 // ---------------------------------------------------------------- dispatch
 
 bool frmOptions::OnCommand(int id, int code, HWND control) {
-    return dataManipulation::handledAction("frmOptions_OnCommand", [&]() -> bool {
+    return dialog_shared::command("frmOptions_OnCommand", [&]() -> bool {
         switch (id) {
         case IDC_OPT_FONTSIZE:
             if (code == CBN_SELCHANGE) comboFontSize_Click();

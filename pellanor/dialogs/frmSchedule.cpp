@@ -80,7 +80,7 @@ bool frmSchedule::OnInit() {
 void frmSchedule::Form_Load() {
     formLoaded = false;
     timeValid = true;
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         const auto times = frmScheduleRules::timeList();
         for (size_t i = 0; i < 2; ++i) {
             for (const std::string& t : times)
@@ -152,14 +152,18 @@ void frmSchedule::attachFields() {
         auto field = std::make_unique<ui::EnterField>();
         field->attach(txtUserName[static_cast<size_t>(i)], IDOK,
                       {[this, i] {
-                           dataManipulation::userAction(hwnd(), "frmSchedule_txtUserName_gotfocus", kErrorCaption, MB_ICONINFORMATION, [&] {
-                               if (i == 1) SendMessageA(txtUserName[1], EM_SETPASSWORDCHAR, '*', 0);
-                           }, normalPointer);
+                           (void)userAction::run(
+                               {hwnd(), "frmSchedule_txtUserName_gotfocus", kErrorCaption, MB_ICONINFORMATION},
+                               [&] {
+                                   if (i == 1) SendMessageA(txtUserName[1], EM_SETPASSWORDCHAR, '*', 0);
+                               },
+                               normalPointer);
                        },
                        // Enter only makes OK the default, so the next Enter presses it.
                        [this] {
-                           dataManipulation::userAction(hwnd(), "frmSchedule_txtUserName_keypress", kErrorCaption, MB_ICONINFORMATION,
-                                   [] {}, normalPointer);
+                           (void)userAction::run(
+                               {hwnd(), "frmSchedule_txtUserName_keypress", kErrorCaption, MB_ICONINFORMATION}, [] {},
+                               normalPointer);
                            return true;
                        },
                        {}});
@@ -193,7 +197,7 @@ void frmSchedule::SSTab1_Click() {
 
 void frmSchedule::comboTime_Validate(int index, bool& cancel) {
     if (!formLoaded) return;
-    dataManipulation::userAction(hwnd(), "frmSchedule_comboTime_validate", kErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "frmSchedule_comboTime_validate", kErrorCaption, MB_ICONINFORMATION}, [&] {
         timeValid = false;
         HWND box = comboTime[static_cast<size_t>(index)];
         std::string text = ui::getWindowText(box);
@@ -223,17 +227,19 @@ void frmSchedule::comboTime_Validate(int index, bool& cancel) {
 }
 
 void frmSchedule::comboTime_Click() {
-    dataManipulation::userAction(hwnd(), "frmSchedule_combotime_click", kErrorCaption, MB_ICONINFORMATION, [] {}, normalPointer);
+    (void)userAction::run(
+        {hwnd(), "frmSchedule_combotime_click", kErrorCaption, MB_ICONINFORMATION}, [] {}, normalPointer);
 }
 
 void frmSchedule::chkSchedule_Click() {
-    dataManipulation::userAction(hwnd(), "frmSchedule_chkSchedule_Click", kErrorCaption, MB_ICONINFORMATION, [] {}, normalPointer);
+    (void)userAction::run(
+        {hwnd(), "frmSchedule_chkSchedule_Click", kErrorCaption, MB_ICONINFORMATION}, [] {}, normalPointer);
 }
 
 void frmSchedule::cmdOK_Click() {
     if (!timeValid) return;
     std::string password;
-    dataManipulation::userAction(hwnd(), "frmSchedule_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "frmSchedule_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION}, [&] {
         int tab = currentTab();
         chosenTime = ui::getWindowText(comboTime[static_cast<size_t>(tab)]);
         if (tab == 1) {
@@ -318,7 +324,7 @@ void frmSchedule::Form_QueryUnload() {
 // ---------------------------------------------------------------- dispatch
 
 bool frmSchedule::OnCommand(int id, int code, HWND control) {
-    return dataManipulation::handledAction("frmSchedule_OnCommand", [&]() -> bool {
+    return dialog_shared::command("frmSchedule_OnCommand", [&]() -> bool {
         switch (id) {
         case IDC_SCH_HELP:
             if (code == BN_CLICKED) cmdHelp_Click();
@@ -353,7 +359,7 @@ int frmSchedule::focusedTimeBox() const {
 void frmSchedule::comboTime_Focus(int index, bool gotFocus) {
     if (gotFocus) {
         // While a time box has the focus, Enter checks the time.
-        dataManipulation::UserAction entered;
+        action_rule::ActionRule::Action entered(gActionRule);
         m_enterDone[static_cast<size_t>(index)] = false;
         setDefId(0);
         return;

@@ -18,7 +18,6 @@
 
 using dialog_shared::kCrLf;
 using dataManipulation::kProgramErrorCaption;
-using dataManipulation::quietly;
 
 std::string frmTip::purposeText() {
     return std::string("OUR PURPOSE:") + kCrLf + kCrLf +
@@ -67,28 +66,29 @@ bool frmTip::OnInit() {
 void frmTip::Form_Load() {
     // Every opening stores the choice as 1: the box starts unticked, so
     // ticking it runs its handler.
-    quietly([&] {
+    userAction::logged("frmTip_Form_Load", [&] {
         checkButton(IDC_TIP_SHOWATSTARTUP, true);
         chkLoadTipsAtStartup_Click();
     });
-    quietly([&] {
+    userAction::logged("frmTip_Form_Load", [&] {
         m_random.seed(static_cast<std::mt19937::result_type>(
             std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     });
     const std::string tipsPath = seams::programFolder() + "\\" + kTipsFile;
     if (!gFirstTimeRun) {
-        quietly([&] {
+        userAction::logged("frmTip_Form_Load", [&] {
             if (!LoadTips(tipsPath)) ui::setWindowText(lblTipText[0], missingFileText());
         });
-        quietly([&] {
+        userAction::logged("frmTip_Form_Load", [&] {
             ShowWindow(Picture1, SW_SHOWNA);
             ShowWindow(lblTipText[1], SW_HIDE);
         });
         return;
     }
-    quietly([] { seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kPurposeHelpContext); });
+    userAction::logged("frmTip_Form_Load",
+                       [] { seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kPurposeHelpContext); });
     gFirstTimeRun = false;
-    quietly([&] {
+    userAction::logged("frmTip_Form_Load", [&] {
         ui::setWindowText(lblTipText[1], purposeText());
         ShowWindow(Picture1, SW_HIDE);
         ShowWindow(lblTipText[1], SW_SHOWNA);
@@ -96,13 +96,13 @@ void frmTip::Form_Load() {
         // two never paint over each other.
         ShowWindow(lblTipText[0], SW_HIDE);
     });
-    quietly([&] { LoadTips(tipsPath); });
-    quietly([&] { EnableWindow(cmdNextTip, FALSE); });
+    userAction::logged("frmTip_Form_Load", [&] { LoadTips(tipsPath); });
+    userAction::logged("frmTip_Form_Load", [&] { EnableWindow(cmdNextTip, FALSE); });
 }
 
 bool frmTip::LoadTips(const std::string& fileName) {
     bool loaded = false;
-    dataManipulation::userAction(hwnd(), "frmTip_LoadTips", kProgramErrorCaption, MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "frmTip_LoadTips", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
         std::vector<std::string> lines;
         if (!dialog_shared::readLines(fileName, lines)) return;
         tips = std::move(lines);
@@ -113,8 +113,7 @@ bool frmTip::LoadTips(const std::string& fileName) {
 }
 
 void frmTip::DoNextTip() {
-    dataManipulation::userAction(hwnd(), "frmTip_DoNextTip", kProgramErrorCaption,
-                         MB_ICONINFORMATION, [&] {
+    (void)userAction::run({hwnd(), "frmTip_DoNextTip", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
                              double r = std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
                              double n = static_cast<double>(tips.size());
                              long pick = static_cast<long>(std::floor(r * n + 1));
@@ -136,7 +135,7 @@ void frmTip::showPicture(int which) {
 }
 
 void frmTip::cmdNextTip_Click() {
-    quietly([&] {
+    userAction::logged("frmTip_cmdNextTip_Click", [&] {
         showPicture(0);
         ShowWindow(Picture1, SW_SHOWNA);
         ShowWindow(lblTipText[1], SW_HIDE);
@@ -147,12 +146,13 @@ void frmTip::cmdNextTip_Click() {
 
 void frmTip::cmdOK_Click() {
     bool firstRunDisplay = false;
-    quietly([&] { firstRunDisplay = ui::getWindowText(lblTipText[1]) == purposeText(); });
+    userAction::logged("frmTip_cmdOK_Click",
+                       [&] { firstRunDisplay = ui::getWindowText(lblTipText[1]) == purposeText(); });
     if (!firstRunDisplay) {
         endModal(IDOK);
         return;
     }
-    quietly([&] {
+    userAction::logged("frmTip_cmdOK_Click", [&] {
         ui::setWindowText(lblTipText[0], sleepNotice());
         ShowWindow(lblTipText[0], SW_SHOWNA);
         ShowWindow(Picture1, SW_SHOWNA);
@@ -165,18 +165,18 @@ void frmTip::cmdOK_Click() {
 }
 
 void frmTip::chkLoadTipsAtStartup_Click() {
-    quietly([&] {
+    userAction::logged("frmTip_chkLoadTipsAtStartup_Click", [&] {
         int value = IsDlgButtonChecked(hwnd(), IDC_TIP_SHOWATSTARTUP) == BST_CHECKED ? 1 : 0;
         registry::saveSetting(settings_rules::settings::showTipsAtStartup, std::to_string(value));
     });
 }
 
 void frmTip::Label2_Click() {
-    quietly([] { modHyperLink::openURL(dialog_shared::kMakerWebAddress); });
+    userAction::logged("frmTip_Label2_Click", [] { modHyperLink::openURL(dialog_shared::kMakerWebAddress); });
 }
 
 bool frmTip::OnCommand(int id, int code, HWND control) {
-    return dataManipulation::handledAction("frmTip_OnCommand", [&]() -> bool {
+    return dialog_shared::command("frmTip_OnCommand", [&]() -> bool {
         switch (id) {
         case IDC_TIP_NEXTTIP:
             if (code == BN_CLICKED) cmdNextTip_Click();

@@ -41,13 +41,15 @@ Outcome makePath(const std::string& path) {
 
 bool testForControlCodes(const std::string& text, HWND owner) {
     bool found = true;
-    const Outcome tested = dataManipulation::guarded(owner, "testForControlCodes", "Testing Error....",
-                                                     MB_ICONINFORMATION, [&] {
-        gErrorShown = true;
-        std::vector<unsigned char> bytes(text.size());
-        found = dataManipulation::stringToBytes(text, bytes, static_cast<long>(text.size()), 0) != 0 ||
-                text_rules::hasControlCodes(text);
-    });
+    const Outcome tested =
+        userAction::run({owner, "testForControlCodes", "Testing Error....", MB_ICONINFORMATION}, [&] {
+            // The caller answers with a refusal of its own: a message after
+            // this test in the same action shows no box.
+            gActionRule.boxShown();
+            std::vector<unsigned char> bytes(text.size());
+            found = dataManipulation::stringToBytes(text, bytes, static_cast<long>(text.size()), 0) != 0 ||
+                    text_rules::hasControlCodes(text);
+        });
     return failed(tested) || found;
 }
 
@@ -77,7 +79,7 @@ std::string autoStartCommand() {
 namespace {
 Outcome writeRunValue(HWND owner, const std::string& value, const char* failureText,
                       const char* routine) {
-    return dataManipulation::guarded(owner, routine, dataManipulation::kErrorCaption, MB_ICONINFORMATION, [&] {
+    return userAction::run({owner, routine, dataManipulation::kErrorCaption, MB_ICONINFORMATION}, [&] {
         if (succeeded(registry::regWrite(HKEY_CURRENT_USER, kRunKey, kRunValue, value, REG_SZ)))
             return Outcome::Ok;
         dataManipulation::showMessage(owner, failureText, "Unable to Update the Registry", MB_ICONSTOP);

@@ -50,7 +50,7 @@ std::string programName() {
 namespace GlobalFunctions {
 
 Outcome testPassword(std::string& userName, std::string& password, HWND owner) {
-    const Outcome logon = dataManipulation::guarded(owner, "testPassword", kErrorCaption, MB_ICONINFORMATION, [&] {
+    const Outcome logon = userAction::run({owner, "testPassword", kErrorCaption, MB_ICONINFORMATION}, [&] {
         userName = std::string(verse_file::trimBlanks(userName));
         trimSecret(password);
         std::string account = OrvaneAutoUpdateMod::afterLast(userName, "\\");
@@ -68,9 +68,9 @@ Outcome testPassword(std::string& userName, std::string& password, HWND owner) {
 Outcome createScheduledTask(HWND owner, taskscheduler::TaskCollection& taskService, const std::string& timeText,
                             long enabledValue, const std::string& userName, std::string password) {
     using namespace taskscheduler;
-    dataManipulation::UserAction action;
+    action_rule::ActionRule::Action action(gActionRule);
     const std::string name = frmScheduleRules::taskNameFor(userName);
-    const Outcome made = dataManipulation::attempt([&] {
+    const Outcome made = userAction::attempt([&] {
         std::shared_ptr<Task> task;
         check(taskService.find(name, task));
         // A task of this name whose program cannot be read back is taken as

@@ -40,9 +40,17 @@ const char* const kStartupFailureText =
     "A program error occurred - please run the program again.  If this does not work, please "
     "re-install using the Windows Control Panel.  ";
 const char* const kStartupFailureCaption = "Program Error Occurred.... Exiting";
+
+// What escaped a window's handlers (they run on the action road, so this
+// is a last resort) is logged, never shown: rethrown, it is the failed step
+// the log routine records.
+void logUncaughtFailure(HWND, UINT) noexcept {
+    userAction::logged("WindowProc", [] { throw; });
+}
 } // namespace
 
 int Main() {
+    ui::Window::setUncaughtFailure(logUncaughtFailure);
     gNoErrorLog = false;
     gForceOptions = false;
 
@@ -59,7 +67,7 @@ int Main() {
         ~ClearMainForm() { gMainForm = nullptr; }
     } clearMainForm;
     bool libraryFailed = false;
-    const Outcome started = dataManipulation::attempt([&] {
+    const Outcome started = userAction::attempt([&] {
         gHelpFile = seams::programFolder() + "\\help.chm";
         bool quiet = false;
         if (failed(dataManipulation::findTranslations()) ||

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/win32/secret.h"
+#include "action_rule.h"
 #include "verse_types.h"
 
 class frmMain;
@@ -25,6 +26,8 @@ inline bool gNoErrorLog = false;                       // logging is off for the
 inline bool gForceOptions = false;
 inline frmMain* gMainForm = nullptr;
 inline std::string gHelpFile;                          // program folder + "\help.chm"
+// The rule of one box per user action; the only writer of gErrorShown.
+inline action_rule::ActionRule gActionRule{gErrorShown};
 
 // User settings, read at start-up and saved when the main window closes.
 inline std::array<long, 2> gRepeatCount{1, 1};

@@ -73,7 +73,7 @@ namespace ToolTips {
 void showToolTip(ToolTipForm& form, const std::string& text) {
     // A tip that cannot be shown is only a missing hint; a box over a
     // mouse movement would be worse than no tip.
-    dataManipulation::quietly([&] {
+    userAction::logged("showToolTip", [&] {
         std::string shown;
         if (!text.empty()) {
             shown = getTipField(text, 1);

@@ -63,9 +63,9 @@ void logDamageOnce(const std::string& report) {
 int showMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
     int result = 0;
     bool shown = false;
-    if (!gErrorShown) {
+    if (gActionRule.mayShowBox()) {
         result = seams::messageBox(owner, text, caption, flags);
-        gErrorShown = true;
+        gActionRule.boxShown();
         shown = true;
     }
     // The answer of a box the user saw always stands.
@@ -83,7 +83,7 @@ bool logMessage(const std::string& text) {
 }
 
 Outcome findTranslations() {
-    return silentAction([&] {
+    return userAction::run({}, [&] {
         gVerseRoot = seams::programFolder();
         verse_library::Translations found = verse_library::findTranslations(disk(), gVerseRoot);
         if (found.found == verse_library::Translations::Found::NoFolders) {
@@ -120,7 +120,7 @@ Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
                        std::vector<std::string>& failedFiles, long& failedCount,
                        bool includeUserFiles, VerseArray& firstVerses,
                        std::vector<std::string>& unopenedFiles) {
-    return guarded(owner, "getFileListing", kErrorCaption, MB_ICONSTOP, [&] {
+    return userAction::run({owner, "getFileListing", kErrorCaption, MB_ICONSTOP}, [&] {
         if (gCurTranslation < 0 || gCurTranslation >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("current translation");
         TranslationRecord& current = gTranslations[static_cast<size_t>(gCurTranslation)];
@@ -139,7 +139,7 @@ Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
 
 Outcome loadAllTranslations(HWND owner, bool& quiet) {
     const long current = gCurTranslation;
-    return silentAction([&] {
+    return userAction::run({}, [&] {
         if (current < 0 || current >= static_cast<long>(gTranslations.size()))
             throw std::out_of_range("current translation");
         gVerseIndex = settings_rules::verseIndex(registry::getSetting(settings_rules::settings::newVerseIndex));
@@ -152,7 +152,8 @@ Outcome loadAllTranslations(HWND owner, bool& quiet) {
         for (size_t i = 0; i < load.translations.size(); ++i) {
             verse_library::TranslationLoad& found = load.translations[i];
             TranslationRecord& t = gTranslations[i];
-            if (found.threw) (void)reportFailure(nullptr, "getFileListing", kErrorCaption, MB_ICONSTOP);
+            if (found.threw)
+                (void)showMessage(nullptr, action_rule::failureText("getFileListing"), kErrorCaption, MB_ICONSTOP);
             if (found.versesFound) t.verses = std::move(found.verses);
             if (static_cast<long>(i) == current) {
                 if (load.shown == verse_library::Shown::Held) {

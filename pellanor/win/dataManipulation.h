@@ -17,9 +17,9 @@
 
 namespace dataManipulation {
 
-// Shows a box only for the first message since gErrorShown was last
-// cleared, and appends every message to "error_log.txt" unless logging is
-// off. Returns the box's answer; 0 when no box was shown; -1 when no box was
+// Shows a box only for the first message of a user action (none while the
+// rule holds boxes, see action_rule.h), and appends every message to
+// "error_log.txt" unless logging is off. Returns the box's answer; 0 when no box was shown; -1 when no box was
 // shown and the log could not be written (logging is then off for the run).
 int showMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags);
 // Appends text to "error_log.txt", with no box, unless logging is off.

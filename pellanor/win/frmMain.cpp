@@ -117,7 +117,7 @@ long frmMain::currentTopicIndex() const {
 
 void frmMain::Form_Load() {
     // A failed load says nothing of its own: the start-up check takes over.
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         const HCURSOR previousCursor = showLoadDefaults();
         if (loadInOrder()) formLoaded = true;
         SetCursor(previousCursor ? previousCursor : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
@@ -430,7 +430,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == picButtonEventMessage()) return picButtonEvent(wp, lp);
     switch (msg) {
     case WM_SIZE:
-        dataManipulation::userAction(hwnd(), "Resize", dataManipulation::kErrorCaption, MB_ICONSTOP, [&] {
+        (void)userAction::run({hwnd(), "Resize", dataManipulation::kErrorCaption, MB_ICONSTOP}, [&] {
             if (currentGeometry() != m_laidOutFor) Form_Resize();
         });
         return 0;
@@ -450,13 +450,16 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY:
         return onTipNotify(lp) ? 0 : defaultProc(msg, wp, lp);
     case WM_QUERYENDSESSION:
-        // Closing is never refused, for a log-off or shutdown either.
+        // Closing is never refused, for a log-off or shutdown either; until
+        // the session's end is called off, no box may hold it up.
         Form_QueryUnload();
+        if (!m_sessionEnding) m_sessionEnding.emplace(gActionRule);
         return TRUE;
     case WM_ENDSESSION:
         // The session ends: the process goes once this returns, with no
         // WM_CLOSE before it, so the unload runs here.
         if (wp) Form_Unload();
+        else m_sessionEnding.reset();
         return 0;
     case WM_PAINT:
         paintSeparator();
@@ -468,7 +471,7 @@ LRESULT frmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void frmMain::onTimer(WPARAM id) {
     // A tick is an action of its own, even while another waits on a box.
-    dataManipulation::ActionLevel tick;
+    action_rule::ActionRule::Level tick(gActionRule);
     if (id == timerVerse.id()) timerVerse_Timer();
     else if (id == timerSchedule.id()) timerSchedule_Timer();
     else if (id == TimerTooltips.id()) TimerTooltips_Timer();

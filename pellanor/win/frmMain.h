@@ -9,11 +9,13 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "FormTimer.h"
 #include "outcome.h"
 #include "settings_rules.h"
+#include "action_rule.h"
 #include "outside/subclass/SbcEasy.h"
 #include "outside/subclass/SubClass.h"
 #include "common/ui/PictureButton.h"
@@ -277,6 +279,9 @@ private:
     std::array<ui::PictureButton, kButtons> m_picButtons;
     bool m_inTimerTick = false;
     bool m_unloaded = false;
+    // Boxes are held from the question whether the session may end until
+    // it ends or is called off.
+    std::optional<action_rule::ActionRule::BoxesHeld> m_sessionEnding;
     HMENU m_rcPopup = nullptr;
     win32::Font m_uiFont;
     win32::Font m_locationFont;

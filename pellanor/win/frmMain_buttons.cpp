@@ -16,10 +16,7 @@
 #include "settings_rules.h"
 #include "verse_display.h"
 
-using dataManipulation::guarded;
 using dataManipulation::kStopCaption;
-using dataManipulation::throwOnFailure;
-using dataManipulation::userAction;
 
 namespace {
 
@@ -69,7 +66,7 @@ int frmMain::buttonPicture(int index) const {
 }
 
 void frmMain::LoadTagProperties() {
-    userAction(hwnd(), "LoadTagProperties", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "LoadTagProperties", kStopCaption, MB_ICONSTOP}, [&] {
         for (int i = 0; i < kButtons; ++i) picButtonTag[static_cast<size_t>(i)] = "button" + std::to_string(i);
     });
 }
@@ -158,7 +155,7 @@ void frmMain::layoutButtons(int widthTw) {
 }
 
 void frmMain::picButton_MouseDown(int index, int button, int, int, int) {
-    userAction(hwnd(), "picbutton_MouseDown", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "picbutton_MouseDown", kStopCaption, MB_ICONSTOP}, [&] {
         closeComboLists();
         hideToolTips();
         hoverButton = -1;
@@ -173,7 +170,7 @@ void frmMain::picButton_MouseDown(int index, int button, int, int, int) {
 }
 
 void frmMain::picButton_MouseUp(int index, int, int, int, int) {
-    userAction(hwnd(), "picButton_MouseUp", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "picButton_MouseUp", kStopCaption, MB_ICONSTOP}, [&] {
         tmrPrevNext.setEnabled(false);
         tmrPrevNext.setInterval(500);
         repeatButton = -1;
@@ -182,7 +179,7 @@ void frmMain::picButton_MouseUp(int index, int, int, int, int) {
 }
 
 void frmMain::picButton_MouseMove(int index, int button, int, int x, int y) {
-    userAction(hwnd(), "picbutton_MouseMove", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "picbutton_MouseMove", kStopCaption, MB_ICONSTOP}, [&] {
         if (button != 1) return;
         RECT r;
         GetClientRect(picButton[static_cast<size_t>(index)], &r);
@@ -192,14 +189,19 @@ void frmMain::picButton_MouseMove(int index, int button, int, int x, int y) {
 }
 
 // Each repeat of a held Previous or Next is an action of its own; the step
-// reports its own failure.
+// reports its own failure. Repeats that come while its box is open wait,
+// and a failed step ends the repeat: the box took the mouse, so the button
+// will not see it let go.
 void frmMain::tmrPrevNext_Timer() {
+    if (m_inTimerTick) return;
     tmrPrevNext.setInterval(300);
-    if (repeatButton == 5) {
-        (void)prevVerse();
-    } else if (repeatButton == 6) {
-        (void)nextVerse();
-    } else {
+    Outcome step = Outcome::Ok;
+    m_inTimerTick = true;
+    if (repeatButton == 5) step = prevVerse();
+    else if (repeatButton == 6) step = nextVerse();
+    m_inTimerTick = false;
+    if ((repeatButton != 5 && repeatButton != 6) || failed(step)) {
+        repeatButton = -1;
         tmrPrevNext.setInterval(500);
         tmrPrevNext.setEnabled(false);
     }
@@ -207,8 +209,7 @@ void frmMain::tmrPrevNext_Timer() {
 
 void frmMain::picButton_Click(int index) {
     if (downMouseButton == 2 || index < 0 || index > 7) return;
-    userAction(
-        hwnd(), "picButton_click", dataManipulation::kExitingCaption, MB_ICONSTOP,
+    (void)userAction::run({hwnd(), "picButton_click", dataManipulation::kExitingCaption, MB_ICONSTOP},
         [&] {
             switch (index) {
             case 0:
@@ -244,14 +245,14 @@ void frmMain::picButton_Click(int index) {
 }
 
 void frmMain::TimerTooltips_Timer() {
-    userAction(hwnd(), "TimerTooltips_Timer", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "TimerTooltips_Timer", kStopCaption, MB_ICONSTOP}, [&] {
         TimerTooltips.setEnabled(false);
         showToolTipText();
     });
 }
 
 void frmMain::SbcEasy1_MouseEnter(const std::string& tag) {
-    userAction(hwnd(), "SbcEasy1_MouseEnter", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "SbcEasy1_MouseEnter", kStopCaption, MB_ICONSTOP}, [&] {
         if (tag.find("frameNoCombo") != std::string::npos) closeComboLists();
         HWND active = GetActiveWindow();
         if (!active || active != hwnd() || tag.empty()) return;
@@ -273,8 +274,7 @@ void frmMain::SbcEasy1_MouseEnter(const std::string& tag) {
 void frmMain::SbcEasy1_MouseExit(const std::string&) {
     // The report names the step that failed and the button.
     int step = 0;
-    (void)dataManipulation::silentAction(
-        [&] {
+    (void)userAction::run({}, [&] {
             step = 1;
             tmrPrevNext.setEnabled(false);
             step = 2;
@@ -289,15 +289,16 @@ void frmMain::SbcEasy1_MouseExit(const std::string&) {
             step = 7;
         },
         [&] {
-            (void)dataManipulation::reportFailure(hwnd(),
-                                                  "SbcEasy1_MouseExit - line" + verse_display::statusNumber(step) +
-                                                      "  " + verse_display::statusNumber(hoverButton),
-                                                  kStopCaption, MB_ICONSTOP);
+            dataManipulation::showMessage(hwnd(),
+                                          action_rule::failureText("SbcEasy1_MouseExit - line" +
+                                                                   verse_display::statusNumber(step) + "  " +
+                                                                   verse_display::statusNumber(hoverButton)),
+                                          kStopCaption, MB_ICONSTOP);
         });
 }
 
 void frmMain::ComboTopics_Click() {
-    userAction(hwnd(), "comboTopics_click", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "comboTopics_click", kStopCaption, MB_ICONSTOP}, [&] {
         long i = static_cast<long>(SendMessageA(ComboTopics, CB_GETCURSEL, 0, 0));
         // Each step has reported its own failure; the rest is skipped.
         if (i >= 0 && !gTopics.empty() && i != gTopics[0].currentTopic) {
@@ -309,7 +310,7 @@ void frmMain::ComboTopics_Click() {
 }
 
 void frmMain::comboTranslations_Click() {
-    userAction(hwnd(), "comboTranslations_click", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "comboTranslations_click", kStopCaption, MB_ICONSTOP}, [&] {
         long i = static_cast<long>(SendMessageA(comboTranslations, CB_GETCURSEL, 0, 0));
         if (i >= 0 && i != gCurTranslation) {
             if (failed(changeTranslations(i))) return;
@@ -322,7 +323,7 @@ void frmMain::comboTranslations_Click() {
 }
 
 Outcome frmMain::rebuildTopics() {
-    return guarded(hwnd(), "rebuildTopics", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "rebuildTopics", kStopCaption, MB_ICONSTOP}, [&] {
         SendMessageA(ComboTopics, CB_RESETCONTENT, 0, 0);
         for (const TopicRecord& t : gTopics)
             SendMessageA(ComboTopics, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>((" " + t.name).c_str()));
@@ -333,7 +334,7 @@ Outcome frmMain::rebuildTopics() {
 }
 
 Outcome frmMain::addYourVerses() {
-    return guarded(hwnd(), "addYourVerses", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "addYourVerses", kStopCaption, MB_ICONSTOP}, [&] {
         registry::saveSetting(settings_rules::settings::newVerseIndex, std::to_string(gVerseIndex));
         long k = currentTopicIndex();
         if (k >= 0)
@@ -351,7 +352,7 @@ Outcome frmMain::addYourVerses() {
 }
 
 void frmMain::SubClassMain_WndMessage(HWND, UINT msg, WPARAM, LPARAM lp, LRESULT& result, bool& suppress) {
-    userAction(hwnd(), "SubClassMain_WndMessage", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "SubClassMain_WndMessage", kStopCaption, MB_ICONSTOP}, [&] {
         if (msg == WM_GETMINMAXINFO) {
             MINMAXINFO info = *reinterpret_cast<MINMAXINFO*>(lp);
             info.ptMinTrackSize.x = 510;
@@ -377,19 +378,19 @@ void comboOrStatusMessage(HWND combo, UINT msg, LRESULT& result, bool& suppress)
 } // namespace
 
 void frmMain::SubClassSB_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result, bool& suppress) {
-    userAction(hwnd(), "SubClassSB_WndMessage", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "SubClassSB_WndMessage", kStopCaption, MB_ICONSTOP}, [&] {
         comboOrStatusMessage(nullptr, msg, result, suppress);
     });
 }
 
 void frmMain::SubClassCBtopic_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result, bool& suppress) {
-    userAction(hwnd(), "SubClassCBtopic_WndMessage", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "SubClassCBtopic_WndMessage", kStopCaption, MB_ICONSTOP}, [&] {
         comboOrStatusMessage(ComboTopics, msg, result, suppress);
     });
 }
 
 void frmMain::SubClassCBtranslation_WndMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result, bool& suppress) {
-    userAction(hwnd(), "SubClassCBtranslation_WndMessage", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "SubClassCBtranslation_WndMessage", kStopCaption, MB_ICONSTOP}, [&] {
         comboOrStatusMessage(comboTranslations, msg, result, suppress);
     });
 }

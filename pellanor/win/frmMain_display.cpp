@@ -21,8 +21,6 @@
 #include "verse_display.h"
 
 using dataManipulation::kStopCaption;
-using dataManipulation::guarded;
-using dataManipulation::throwOnFailure;
 
 namespace {
 
@@ -94,7 +92,7 @@ void frmMain::setPanel(int panel, const std::string& text) {
 }
 
 Outcome frmMain::displayVerses() {
-    const Outcome shown = guarded(hwnd(), "displayVerses", kStopCaption, MB_ICONSTOP, [&] {
+    const Outcome shown = userAction::run({hwnd(), "displayVerses", kStopCaption, MB_ICONSTOP}, [&] {
         const VerseRecord v = at(gVerses, gVerseIndex);
         std::string reference = verse_display::referenceText(v);
         for (HWND box : txtLocation) SetWindowTextA(box, reference.c_str());
@@ -134,7 +132,7 @@ Outcome frmMain::displayVerses() {
 }
 
 Outcome frmMain::UpdateStatusBar() {
-    return guarded(hwnd(), "UpdateStatusBar", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "UpdateStatusBar", kStopCaption, MB_ICONSTOP}, [&] {
         const TopicRecord& topic = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic);
         SetWindowTextA(ComboTopics, (" " + topic.name).c_str());
         setPanel(2, verse_display::versePanelText(gVerseIndex, topic.verseCount));
@@ -255,7 +253,7 @@ bool frmMain::paintCutListName(HWND edit) {
 }
 
 Outcome frmMain::prepStatusBar() {
-    return guarded(hwnd(), "prepStatusBar", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "prepStatusBar", kStopCaption, MB_ICONSTOP}, [&] {
         SendMessageA(StatusBar1, SB_SETMINHEIGHT, static_cast<WPARAM>(m_comboHeight), 0);
         SendMessageA(StatusBar1, WM_SIZE, 0, 0);
         int edges[4] = {1, 2, 3, -1};
@@ -346,7 +344,7 @@ bool frmMain::onTipNotify(LPARAM lp) {
 }
 
 Outcome frmMain::nextVerse() {
-    return guarded(hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP}, [&] {
         long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
         gVerseIndex += 1;
         if (gVerseIndex > count) gVerseIndex = 1;
@@ -356,7 +354,7 @@ Outcome frmMain::nextVerse() {
 }
 
 Outcome frmMain::prevVerse() {
-    return guarded(hwnd(), "prevVerse", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "prevVerse", kStopCaption, MB_ICONSTOP}, [&] {
         long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
         gVerseIndex -= 1;
         if (gVerseIndex < 1) gVerseIndex = count;
@@ -366,7 +364,7 @@ Outcome frmMain::prevVerse() {
 }
 
 Outcome frmMain::getNewVerseIndex() {
-    return guarded(hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP}, [&] {
         long shown = gTopics.empty() ? -1 : gTopics[0].currentTopic;
         if (gVerseIndex < at(gTopics, shown).verseCount) {
             gVerseIndex += 1;
@@ -424,17 +422,17 @@ void frmMain::parallelFollowsShownTopic() {
 }
 
 Outcome frmMain::changeTopics(long& topicIndex) {
-    return guarded(hwnd(), "changeTopics", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "changeTopics", kStopCaption, MB_ICONSTOP}, [&] {
         TopicRecord& topic = at(gTopics, topicIndex);
         long lines = 0, index = 1, flags = 0;
         std::string message, caption;
         VerseArray loaded;
         if (failed(dataManipulation::loadVerseFile(topic.folder + topic.fileName, lines, hwnd(), index, message,
                                                    caption, flags, loaded))) {
-            seams::messageBox(hwnd(),
-                              "The following error occurred trying to change subjects:\r\n\r\n" + message +
-                                  "\r\n\r\nThe subject will NOT be changed",
-                              "Error Changing Subjects", MB_ICONINFORMATION);
+            dataManipulation::showMessage(hwnd(),
+                                          "The following error occurred trying to change subjects:\r\n\r\n" +
+                                              message + "\r\n\r\nThe subject will NOT be changed",
+                                          "Error Changing Subjects", MB_ICONINFORMATION);
             SendMessageA(ComboTopics, CB_SETCURSEL, static_cast<WPARAM>(gTopics[0].currentTopic), 0);
             return Outcome::Failed;
         }
@@ -451,7 +449,7 @@ Outcome frmMain::changeTopics(long& topicIndex) {
 }
 
 Outcome frmMain::changeTranslations(long translationIndex) {
-    return guarded(hwnd(), "changeTranslations", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "changeTranslations", kStopCaption, MB_ICONSTOP}, [&] {
         long remembered = gVerseIndex;
         const TopicRecord& shownTopic = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic);
         std::string file = shownTopic.fileName;
@@ -479,10 +477,10 @@ Outcome frmMain::changeTranslations(long translationIndex) {
         std::string message, caption;
         VerseArray loaded;
         if (failed(dataManipulation::loadVerseFile(path, lines, hwnd(), index, message, caption, flags, loaded))) {
-            seams::messageBox(hwnd(),
-                              "The following error occurred trying to change Translations:\r\n\r\n" + message +
-                                  "\r\n\r\nThe translation will NOT be changed",
-                              "Error Changing Translations", MB_ICONINFORMATION);
+            dataManipulation::showMessage(hwnd(),
+                                          "The following error occurred trying to change Translations:\r\n\r\n" +
+                                              message + "\r\n\r\nThe translation will NOT be changed",
+                                          "Error Changing Translations", MB_ICONINFORMATION);
             SendMessageA(comboTranslations, CB_SETCURSEL, static_cast<WPARAM>(gCurTranslation), 0);
             return;
         }

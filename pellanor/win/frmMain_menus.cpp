@@ -20,9 +20,6 @@
 
 using dataManipulation::kErrorCaption;
 using dataManipulation::kStopCaption;
-using dataManipulation::guarded;
-using dataManipulation::throwOnFailure;
-using dataManipulation::userAction;
 
 namespace {
 
@@ -109,7 +106,10 @@ void frmMain::showHelpMenu() {
 }
 
 bool frmMain::menuCommand(UINT id) {
-    return dataManipulation::handledAction("menuCommand", [&] { return runMenuCommand(id); });
+    // Each item is a user action; what escapes its handler is logged.
+    bool handled = true;
+    (void)userAction::run({nullptr, "menuCommand"}, [&] { handled = runMenuCommand(id); });
+    return handled;
 }
 
 bool frmMain::runMenuCommand(UINT id) {
@@ -132,7 +132,7 @@ bool frmMain::runMenuCommand(UINT id) {
 }
 
 void frmMain::mnuOptions_Click() {
-    userAction(hwnd(), "mnuOptions_click", kErrorCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "mnuOptions_click", kErrorCaption, MB_ICONSTOP}, [&] {
         gChosenTranslation = gCurTranslation;
         gDialogCancelled = true;
         if (openOptionsDialog) openOptionsDialog(hwnd());
@@ -151,7 +151,7 @@ void frmMain::mnuOptions_Click() {
 }
 
 void frmMain::mnuParallel_Click() {
-    userAction(hwnd(), "mnuParallel_click", kErrorCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "mnuParallel_click", kErrorCaption, MB_ICONSTOP}, [&] {
         gParallelTranslation = !gParallelTranslation;
         checkMenu(mnuParallel, gParallelTranslation);
         // Turning the view on shows the other translations of the current topic.
@@ -174,12 +174,13 @@ void frmMain::setAutoStart(bool on) {
 }
 
 void frmMain::mnuAutoStart_Click() {
-    userAction(hwnd(), "mnuAuto_click_click", kErrorCaption, MB_ICONSTOP, [&] { setAutoStart(!gAutoStart); });
+    (void)userAction::run({hwnd(), "mnuAuto_click_click", kErrorCaption, MB_ICONSTOP},
+                          [&] { setAutoStart(!gAutoStart); });
 }
 
 void frmMain::mnuSchedule_Click() {
     // The schedule dialog reports its own failures.
-    (void)dataManipulation::silentAction([&] {
+    (void)userAction::run({}, [&] {
         if (openScheduleDialog) openScheduleDialog(hwnd());
     }, {});
     ShowWindow(picButton[7], gSchedulerEnabled || gUseWindowsScheduler ? SW_SHOWNA : SW_HIDE);
@@ -222,7 +223,7 @@ void frmMain::mnuUpdates_Click() {
 }
 
 Outcome frmMain::checkForUpdates() {
-    return guarded(hwnd(), "checkForUpdates", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "checkForUpdates", kStopCaption, MB_ICONSTOP}, [&] {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
         // The check is recorded only when the update dialog really ran.
         if (!openUpdateDialog) return;
@@ -233,7 +234,7 @@ Outcome frmMain::checkForUpdates() {
 
 Outcome frmMain::checkRevisions(bool& updateStarted, bool& newVersion) {
     updateStarted = false;
-    return guarded(hwnd(), "checkRevisions", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "checkRevisions", kStopCaption, MB_ICONSTOP}, [&] {
         long sm = storedNumber("revMajor"), sn = storedNumber("revMinor"), sr = storedNumber("revRevision");
         const long rm = settings_rules::kRevMajor, rn = settings_rules::kRevMinor, rr = settings_rules::kRevRevision;
         bool older = sm > rm || (sm == rm && sn > rn) || (sm == rm && sn == rn && sr > rr);
@@ -267,8 +268,7 @@ Outcome frmMain::checkRevisions(bool& updateStarted, bool& newVersion) {
 Outcome frmMain::handleFailedPatchInstall(bool& updateStarted) {
     updateStarted = false;
     // After each answer of the user the next box is one of its own.
-    using dataManipulation::UserAction;
-    return guarded(hwnd(), "handleFailedPatchInstall", kStopCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "handleFailedPatchInstall", kStopCaption, MB_ICONSTOP}, [&] {
         const std::string notInstalled = "The last Program Update was not able to be completely installed.   \r\n";
         const std::string goTo = std::string("Please go to ") + modHyperLink::kUpdatesPage +
                                  " for the latest program updates.   ";
@@ -281,14 +281,14 @@ Outcome frmMain::handleFailedPatchInstall(bool& updateStarted) {
             hwnd(), notInstalled + ">>> Do you want to run the update under the admin account?  <<<   ",
             "Program Patch Needs To Be Installed...", MB_ICONQUESTION | MB_YESNO);
         if (answer != IDYES) {
-            UserAction::userAnswered();
+            gActionRule.answered();
             dataManipulation::showMessage(hwnd(), goTo, "Program Update Was Not Installed", MB_ICONINFORMATION);
             return;
         }
         gLogonOK = false;
         if (openLogonDialog) openLogonDialog(hwnd());
         if (!gLogonOK) {
-            UserAction::userAnswered();
+            gActionRule.answered();
             dataManipulation::showMessage(hwnd(), goTo, "Program Update Was Not Installed", MB_ICONINFORMATION);
             return;
         }
@@ -304,7 +304,7 @@ Outcome frmMain::handleFailedPatchInstall(bool& updateStarted) {
         if (started) {
             updateStarted = true;
         } else {
-            UserAction::userAnswered();
+            gActionRule.answered();
             dataManipulation::showMessage(hwnd(), "The update was not able to be run.  " + goTo,
                                           "Program Update Was Not Installed", MB_ICONINFORMATION);
         }

@@ -13,11 +13,8 @@
 #include "sysTray.h"
 #include "verse_display.h"
 
-using dataManipulation::guarded;
 using dataManipulation::kErrorCaption;
 using dataManipulation::kStopCaption;
-using dataManipulation::throwOnFailure;
-using dataManipulation::userAction;
 
 void frmMain::sleepButton() {
     gSleepCountdown = true;
@@ -57,7 +54,7 @@ void frmMain::schedulerButton() {
 }
 
 Outcome frmMain::sendToSysTray() {
-    return guarded(hwnd(), "sendToSysTray", kErrorCaption, MB_ICONSTOP, [&] {
+    return userAction::run({hwnd(), "sendToSysTray", kErrorCaption, MB_ICONSTOP}, [&] {
         hideToolTips();
         sysTray::hookWindow(hwnd(), {[this] { mnuRCPrestore(); }, [this] { SysTrayMouseEventHandler(); }});
         if (!m_sysTrayForm) m_sysTrayForm = std::make_unique<FrmSysTray>();
@@ -69,7 +66,7 @@ Outcome frmMain::sendToSysTray() {
 }
 
 void frmMain::SysTrayMouseEventHandler() {
-    userAction(hwnd(), "SysTrayMouseEventHandler", kErrorCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "SysTrayMouseEventHandler", kErrorCaption, MB_ICONSTOP}, [&] {
         SetForegroundWindow(hwnd());
         if (!m_rcPopup) {
             m_rcPopup = CreatePopupMenu();
@@ -91,7 +88,7 @@ void frmMain::SysTrayMouseEventHandler() {
 }
 
 void frmMain::mnuRCPrestore() {
-    userAction(hwnd(), "mnuRCPrestore", kErrorCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "mnuRCPrestore", kErrorCaption, MB_ICONSTOP}, [&] {
         sysTray::unhookWindow();
         // The countdown and the wait end here: the caption says so as a
         // wake-up's does.
@@ -104,13 +101,13 @@ void frmMain::mnuRCPrestore() {
 }
 
 void frmMain::mnuRCPsend_Click() {
-    userAction(hwnd(), "mnuRCPsend_Click", kErrorCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "mnuRCPsend_Click", kErrorCaption, MB_ICONSTOP}, [&] {
         mnuRCPrestore();
     });
 }
 
 void frmMain::mnuRCPquit_Click() {
-    userAction(hwnd(), "mnuRCPquit_Click", kErrorCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "mnuRCPquit_Click", kErrorCaption, MB_ICONSTOP}, [&] {
         sysTray::unhookWindow();
         sysTray::deleteTrayIcon();
         close();
@@ -150,7 +147,7 @@ void frmMain::timerVerse_Timer() {
     // waits: one box per failure until the user has answered it.
     if (m_inTimerTick) return;
     m_inTimerTick = true;
-    userAction(hwnd(), "timerVerse_Timer", kStopCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "timerVerse_Timer", kStopCaption, MB_ICONSTOP}, [&] {
         gMinutesLeft -= 1;
         if (gMinutesLeft < 1) throwOnFailure(wakeUp("timerVerse_Timer", kStopCaption, false));
         throwOnFailure(displayVerses());
@@ -162,7 +159,7 @@ void frmMain::timerVerse_Timer() {
 void frmMain::timerSchedule_Timer() {
     if (m_inTimerTick) return;
     m_inTimerTick = true;
-    userAction(hwnd(), "timerSchedule_Timer", kErrorCaption, MB_ICONSTOP, [&] {
+    (void)userAction::run({hwnd(), "timerSchedule_Timer", kErrorCaption, MB_ICONSTOP}, [&] {
         long scheduled = schedule_rules::parseTimeOfDay(gSchedulerTime);
         if (scheduled >= 0 && schedule_rules::scheduleDue(seams::timeOfDaySeconds(), scheduled)) {
             throwOnFailure(wakeUp("timerSchedule_Timer", kErrorCaption, true));

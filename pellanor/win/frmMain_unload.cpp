@@ -27,10 +27,13 @@ void frmMain::Form_Unload() {
     // Once only: the end of a session unloads, and a close may follow.
     if (m_unloaded) return;
     m_unloaded = true;
+    // The program is ending, and a box now would hold up log-off: what
+    // fails from here on (the step to the next verse may load a topic) is
+    // logged only.
+    action_rule::ActionRule::BoxesHeld closing(gActionRule);
     releaseTrayAndTimers();
-    // The program is ending: a setting that cannot be saved keeps its
-    // earlier value, and a box now would hold up log-off.
-    dataManipulation::quietly([&] {
+    // A setting that cannot be saved keeps its earlier value.
+    userAction::logged("frmMain_Form_Unload", [&] {
         settleSoundCheck();
         ui::Window::closeOtherForms(this);
         if (formLoaded) {

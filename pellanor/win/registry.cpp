@@ -24,7 +24,7 @@ namespace {
 // A system result code, or -1 when code could not be had at all.
 long codeOf(const std::function<long()>& code) {
     long result = -1;
-    (void)dataManipulation::attempt([&] {
+    (void)userAction::attempt([&] {
         result = code();
         return Outcome::Ok;
     });
@@ -140,7 +140,7 @@ long getNumber(const Setting& setting) { return limited(getSetting(setting), set
 bool getBoolean(const Setting& setting) { return toBoolean(getSetting(setting)); }
 
 Outcome writeLastUpdate(bool reset) {
-    return dataManipulation::attempt([&] {
+    return userAction::attempt([&] {
         SYSTEMTIME st;
         GetSystemTime(&st);
         FILETIME ft;
@@ -160,23 +160,22 @@ Outcome writeLastUpdate(bool reset) {
 
 bool seeIfRestrictedUser() {
     bool restricted = true;
-    const Outcome checked = dataManipulation::guarded(nullptr, "seeIfRestrictedUser", dataManipulation::kStopCaption,
-                                                      MB_ICONSTOP, [&] {
-        auto canRead = [] {
-            win32::RegKey key;
-            return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCompanyKey, 0, KEY_READ, key.put()) ==
-                   ERROR_SUCCESS;
-        };
-        if (canRead()) {
-            restricted = false;
-            return;
-        }
-        if (!gIsWinNT) return;
-        // The tool may be missing on a damaged installation; that is not an
-        // error of ours, the second try simply decides.
-        seams::startProcess(kRegIniCommand, SW_SHOWMAXIMIZED);
-        restricted = !canRead();
-    });
+    const Outcome checked =
+        userAction::run({nullptr, "seeIfRestrictedUser", dataManipulation::kStopCaption, MB_ICONSTOP}, [&] {
+            auto canRead = [] {
+                win32::RegKey key;
+                return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCompanyKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+            };
+            if (canRead()) {
+                restricted = false;
+                return;
+            }
+            if (!gIsWinNT) return;
+            // The tool may be missing on a damaged installation; that is not an
+            // error of ours, the second try simply decides.
+            seams::startProcess(kRegIniCommand, SW_SHOWMAXIMIZED);
+            restricted = !canRead();
+        });
     return failed(checked) || restricted;
 }
 

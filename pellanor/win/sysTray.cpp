@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <optional>
+
 #include <cstring>
 
 #include "pellanor/win/Module1.h"
@@ -45,7 +47,11 @@ LRESULT CALLBACK hookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
         unhookWindow();
         return DefSubclassProc(hwnd, msg, wp, lp);
     }
-    try {
+    // A tray message that fails still goes on to the window's own
+    // procedure; a box from inside the tray hook would come back on every
+    // message, so it is only logged.
+    std::optional<LRESULT> answer;
+    userAction::logged("sysTray_WindowProc", [&] {
         // The tip is rewritten on every message so it is always current.
         if (gSleepCountdown)
             setTip("Pellanor -" + verse_display::statusNumber(gMinutesLeft) + " minute(s) left");
@@ -54,18 +60,13 @@ LRESULT CALLBACK hookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
         if (gIconShown) seams::notifyIcon(NIM_MODIFY, &gTrayIconData);
         if (msg == kCallbackMessage && lp == WM_LBUTTONDBLCLK) {
             if (auto restore = gHandlers.restore) restore();
-            return 0;
-        }
-        if (msg == kCallbackMessage && lp == WM_RBUTTONDOWN) {
+            answer = 0;
+        } else if (msg == kCallbackMessage && lp == WM_RBUTTONDOWN) {
             if (auto menu = gHandlers.menu) menu();
-            return -1;
+            answer = -1;
         }
-    } catch (...) {
-        // A tray message that fails still goes on to the window's own
-        // procedure; a box from inside the tray hook would come back on
-        // every message, so it is only logged.
-        dataManipulation::logCaught("sysTray_WindowProc");
-    }
+    });
+    if (answer) return *answer;
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 

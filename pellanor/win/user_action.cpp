@@ -2,75 +2,36 @@
 #include "user_action.h"
 
 #include "pellanor/win/Module1.h"
+#include "action_rule.h"
 #include "dataManipulation.h"
+#include "seams.h"
 
-namespace dataManipulation {
+namespace userAction {
 
-namespace {
-
-// How many user actions run inside one another on this (the only UI)
-// thread, counted from the innermost modal loop.
-int gActionDepth = 0;
-
-// The one place the message-shown flag is cleared.
-void clearMessageShown() { gErrorShown = false; }
-
-} // namespace
-
-UserAction::UserAction() {
-    if (gActionDepth == 0) clearMessageShown();
-    ++gActionDepth;
-}
-
-UserAction::~UserAction() { --gActionDepth; }
-
-void UserAction::userAnswered() { clearMessageShown(); }
-
-ActionLevel::ActionLevel() : m_depth(gActionDepth), m_shown(gErrorShown) { gActionDepth = 0; }
-
-ActionLevel::~ActionLevel() {
-    gActionDepth = m_depth;
-    gErrorShown = m_shown;
-}
-
-std::string failureText(std::string_view routine) {
-    return "An error occurred in function " + std::string(routine);
-}
-
-Outcome reportFailure(HWND owner, std::string_view routine, const char* caption, UINT flags) {
-    try {
-        showMessage(owner, failureText(routine), caption, flags);
-    } catch (...) {
-        // Out of memory while reporting: there is no better place to say so,
-        // and the caller is already on its failure path.
-    }
-    return Outcome::Failed;
-}
-
-Outcome runUserAction(HWND owner, std::string_view routine, const char* caption, UINT flags,
-                      const std::function<Outcome()>& body, const std::function<void()>& onFailure) {
-    UserAction action;
+Outcome detail::run(const Report& report, const std::function<Outcome()>& body,
+                    const std::function<void()>& onFailure) {
+    action_rule::ActionRule::Action action(gActionRule);
     const HCURSOR pointer = GetCursor();
     try {
         return body();
     } catch (...) {
         // Reported below, once the handler has put things back.
     }
-    quietly([&] {
+    try {
         if (pointer) SetCursor(pointer);
         if (onFailure) onFailure();
-    });
-    if (routine.empty()) return Outcome::Failed;
-    return reportFailure(owner, routine, caption, flags);
-}
-
-bool handledAction(std::string_view where, const std::function<bool()>& dispatch) {
-    bool handled = true;
-    (void)runUserAction(nullptr, {}, nullptr, 0, [&] {
-        handled = dispatch();
-        return Outcome::Ok;
-    }, [&] { logCaught(where); });
-    return handled;
+    } catch (...) {
+        // What could not be put back does not hide the report.
+    }
+    if (report.routine.empty()) return Outcome::Failed;
+    try {
+        const std::string text = action_rule::failureText(report.routine);
+        if (report.caption) dataManipulation::showMessage(report.owner, text, report.caption, report.flags);
+        else (void)dataManipulation::logMessage(text);
+    } catch (...) {
+        // Out of memory while reporting: there is no better place to say so.
+    }
+    return Outcome::Failed;
 }
 
 Outcome attempt(const std::function<Outcome()>& body) {
@@ -81,20 +42,22 @@ Outcome attempt(const std::function<Outcome()>& body) {
     }
 }
 
-void quietly(const std::function<void()>& step) {
+void logged(std::string_view where, const std::function<void()>& step) noexcept {
     try {
         step();
     } catch (...) {
-        // The step's own contract: nothing the user could act on.
+        try {
+            (void)dataManipulation::logMessage(action_rule::failureText(where));
+        } catch (...) {
+            // Nothing is left to tell it to.
+        }
     }
 }
 
-void logCaught(std::string_view where) noexcept {
-    try {
-        (void)logMessage(failureText(where));
-    } catch (...) {
-        // Nothing is left to tell it to.
-    }
+int ownBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+    const int answer = seams::messageBox(owner, text, caption, flags);
+    gActionRule.boxShown();
+    return answer;
 }
 
-} // namespace dataManipulation
+} // namespace userAction

@@ -65,6 +65,35 @@ inline std::vector<std::string> answerBoxes(DWORD pid, HWND keep, DWORD quietMs 
     return captions;
 }
 
+// A file another program holds open with no sharing (an editor, a virus
+// scanner): nothing else can open it until this lets go.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::string& path)
+        : m_handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                               nullptr)) {}
+    ~HeldOpen() {
+        if (held()) CloseHandle(m_handle);
+    }
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+    bool held() const { return m_handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_handle;
+};
+
+// One translation of two topics, the shown verse the last of "Peace and
+// Trust" and every count at 1, so the next step of the verse order (a
+// wake-up, or the close) loads "Hope.txt".
+inline void lastVerseBeforeHope(const TempDir& root) {
+    addTopic(root, "TRANSLATION_King James Version", "Peace and Trust.txt", verses(3, "peace"));
+    addTopic(root, "TRANSLATION_King James Version", "Hope.txt", verses(2, "hope"));
+    for (const char* name : {"repeatCounter", "repeatTopicCtr", "lRepeatCtr(0)", "lRepeatCtr(1)"})
+        setUserSetting(name, "1");
+    setUserSetting("newVerseIndex", "3");
+}
+
 class RunningProgram : public ::testing::Test {
 protected:
     void SetUp() override {

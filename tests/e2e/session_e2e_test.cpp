@@ -98,4 +98,21 @@ TEST_F(Session, LogOffWhileAsleepInTheTraySavesToo) {
     EXPECT_EQ(userSetting("newVerseIndex"), "2");
 }
 
+// A log-off while the verse order's next topic is held open by another
+// program: the failure is logged, and no box holds up the end.
+TEST_F(Session, LogOffOntoATopicHeldOpenElsewhereWaitsOnNoBox) {
+    lastVerseBeforeHope(root);
+    start();
+    HWND main = mainWindowReady();
+    ASSERT_NE(main, nullptr);
+    HeldOpen hope(root / "TRANSLATION_King James Version\\Hope.txt");
+    ASSERT_TRUE(hope.held());
+    ASSERT_TRUE(endSession());
+    EXPECT_NE(finish(10000), -1);
+    std::string log = readBytes(root / "error_log.txt");
+    EXPECT_NE(log.find("The following error occurred trying to change subjects:"), std::string::npos) << log;
+    EXPECT_NE(log.find("An error occurred in function getNewVerseIndex"), std::string::npos) << log;
+    EXPECT_EQ(userSetting("newVerseIndex"), "3") << "saved all the same";
+}
+
 } // namespace

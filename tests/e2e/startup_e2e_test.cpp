@@ -185,6 +185,37 @@ TEST_F(Startup, SleepButtonSendsToTheTrayAndWakes) {
     EXPECT_EQ(finish(), 0);
 }
 
+// The next topic's file held open by another program when the verse order
+// reaches it: a wake-up shows the one box that says so; Quit shows none and
+// the program ends. Each failure is logged.
+TEST_F(Startup, ATopicHeldOpenElsewhereGivesAWakeUpOneBoxAndHoldsUpNoQuit) {
+    fromDist({"help.chm"});
+    lastVerseBeforeHope(root);
+    setUserSetting("snoozeTime", "999");
+    returningUser();
+    start();
+    HWND main = mainWindowReady();
+    ASSERT_NE(main, nullptr);
+    HeldOpen hope(root / "TRANSLATION_King James Version\\Hope.txt");
+    ASSERT_TRUE(hope.held());
+    clickButton(main, 0); // Sleep; snooze 999 wakes it 1.5 s later
+    for (DWORD t0 = GetTickCount(); IsWindowVisible(main) && GetTickCount() - t0 < 5000;) Sleep(20);
+    ASSERT_FALSE(IsWindowVisible(main));
+    for (DWORD t0 = GetTickCount(); !IsWindowVisible(main) && GetTickCount() - t0 < 10000;) Sleep(20);
+    ASSERT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(answerBoxes(pid(), main, 1500), std::vector<std::string>{"Error Changing Subjects"});
+    std::string log = readBytes(root / "error_log.txt");
+    EXPECT_NE(log.find("The following error occurred trying to change subjects:"), std::string::npos) << log;
+    EXPECT_NE(log.find("An error occurred in function getNewVerseIndex"), std::string::npos) << log;
+
+    clickButton(main, 4); // Quit: the close takes the same step again
+    EXPECT_EQ(finish(10000), 0) << "no box holds up the close";
+    log = readBytes(root / "error_log.txt");
+    size_t first = log.find("An error occurred in function getNewVerseIndex");
+    EXPECT_NE(log.find("An error occurred in function getNewVerseIndex", first + 1), std::string::npos) << log;
+    EXPECT_EQ(registry::getSetting("Pellanor", "UserSettings", "newVerseIndex", "none"), "3");
+}
+
 // The add-verses dialog of the running program: a verse added and saved
 // becomes a topic; a save that cannot complete leaves the old file whole
 // and the dialog open with the new verse.

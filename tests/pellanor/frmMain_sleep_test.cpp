@@ -245,4 +245,104 @@ TEST_F(Sleep, FailingTickShowsOneBoxAtATime) {
     EXPECT_EQ(boxes, 1);
 }
 
+// The step past the last verse of a topic loads the next topic; when that
+// file cannot be read, the user sees at most the one box that says so, and
+// every failure on the way is logged.
+class NextTopicUnreadable : public Sleep {
+protected:
+    void SetUp() override {
+        Sleep::SetUp();
+        start();
+        gVerseIndex = 3; // the last verse of "Peace and Trust"; "Hope" is next
+        form->lRepeatCtr = {1, 1};
+        writeBytes(root / (std::string(KJV) + "\\Hope.txt"), "broken line\r\n");
+        boxes.boxes.clear();
+    }
+    std::string log() { return readBytes(root / "error_log.txt"); }
+    // Kept until the window has gone after the test, so that a box its
+    // close shows is counted rather than waited on.
+    BoxRecorder boxes;
+    void expectLogged(const std::string& text) {
+        EXPECT_NE(log().find(text), std::string::npos) << text << " in\n" << log();
+    }
+};
+
+TEST_F(NextTopicUnreadable, AWakeUpShowsOneBox) {
+    gSnoozeTime = 999;
+    form->sleepButton();
+    // Through the window's own dispatch, as the tick comes.
+    SendMessageA(form->hwnd(), WM_TIMER, form->timerVerse.id(), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error Changing Subjects");
+    expectLogged("The following error occurred trying to change subjects:");
+    expectLogged("An error occurred in function getNewVerseIndex");
+    expectLogged("An error occurred in function timerVerse_Timer");
+    EXPECT_TRUE(IsWindowVisible(form->hwnd())) << "awake, on the verse it showed";
+    EXPECT_EQ(gVerseIndex, 3);
+}
+
+TEST_F(NextTopicUnreadable, ClosingShowsNoBox) {
+    form->closeNow();
+    EXPECT_FALSE(form->isOpen());
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().caption;
+    expectLogged("The following error occurred trying to change subjects:");
+    expectLogged("An error occurred in function getNewVerseIndex");
+    EXPECT_EQ(userSetting("fileName"), "Peace and Trust.txt") << "the settings are saved all the same";
+}
+
+TEST_F(NextTopicUnreadable, QuitShowsNoBox) {
+    form->picButton_Click(4);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    EXPECT_FALSE(form->isOpen());
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().caption;
+    expectLogged("An error occurred in function getNewVerseIndex");
+}
+
+TEST_F(NextTopicUnreadable, TheEndOfTheSessionShowsNoBox) {
+    // A tick that comes between the question and the end waits on no box
+    // either.
+    EXPECT_EQ(SendMessageA(form->hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    gVerseIndex = 99;
+    EXPECT_EQ(form->displayVerses(), Outcome::Failed);
+    gVerseIndex = 3;
+    SendMessageA(form->hwnd(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().caption;
+    expectLogged("An error occurred in function displayVerses");
+    expectLogged("An error occurred in function getNewVerseIndex");
+    EXPECT_EQ(userSetting("newVerseIndex"), "3");
+}
+
+TEST_F(NextTopicUnreadable, ASessionEndCalledOffLetsBoxesShowAgain) {
+    SendMessageA(form->hwnd(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageA(form->hwnd(), WM_ENDSESSION, FALSE, 0);
+    long next = 1 - gTopics[0].currentTopic;
+    EXPECT_EQ(form->changeTopics(next), Outcome::Failed);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error Changing Subjects");
+}
+
+// Previous held down on a verse that cannot be shown: one box, and the
+// repeat ends with it (the box took the mouse, so no button-up comes).
+TEST_F(Sleep, AHeldPreviousThatFailsShowsOneBox) {
+    start();
+    form->picButton_MouseDown(5, 1, 0, 5, 5);
+    ASSERT_TRUE(form->tmrPrevNext.enabled());
+    gVerseIndex = 99;
+    int boxes = 0;
+    seams::setMessageBox([&](HWND, const std::string&, const std::string&, UINT) {
+        // Repeats that come while the first box is open.
+        if (++boxes == 1) {
+            SendMessageA(form->hwnd(), WM_TIMER, form->tmrPrevNext.id(), 0);
+            SendMessageA(form->hwnd(), WM_TIMER, form->tmrPrevNext.id(), 0);
+        }
+        return IDOK;
+    });
+    SendMessageA(form->hwnd(), WM_TIMER, form->tmrPrevNext.id(), 0);
+    SendMessageA(form->hwnd(), WM_TIMER, form->tmrPrevNext.id(), 0);
+    seams::setMessageBox(nullptr);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_FALSE(form->tmrPrevNext.enabled());
+}
+
 } // namespace

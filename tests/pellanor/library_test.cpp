@@ -361,13 +361,13 @@ TEST_F(Library, FailedRoutineIsReportedOnceWithItsNameAndPutBack) {
     gVerseRoot = root.path();
     BoxRecorder boxes;
     int putBack = 0;
-    EXPECT_EQ(dataManipulation::guarded(nullptr, "quiet_routine", dataManipulation::kErrorCaption,
-                                           MB_ICONINFORMATION, [] {}, [&] { ++putBack; }), Outcome::Ok);
+    EXPECT_EQ(userAction::run({nullptr, "quiet_routine", dataManipulation::kErrorCaption, MB_ICONINFORMATION},
+                              [] {}, [&] { ++putBack; }),
+              Outcome::Ok);
     EXPECT_TRUE(boxes.boxes.empty()) << "a body that ends normally reports nothing";
     EXPECT_EQ(putBack, 0);
 
-    EXPECT_EQ(dataManipulation::guarded(
-        nullptr, "failing_routine", dataManipulation::kStopCaption, MB_ICONSTOP,
+    EXPECT_EQ(userAction::run({nullptr, "failing_routine", dataManipulation::kStopCaption, MB_ICONSTOP},
         [] { throw std::runtime_error("x"); }, [&] { ++putBack; throw 1; }), Outcome::Failed);
     EXPECT_EQ(putBack, 1) << "what the handler puts back runs before the report";
     ASSERT_EQ(boxes.boxes.size(), 1u) << "a failing put-back does not hide the report";
@@ -376,8 +376,8 @@ TEST_F(Library, FailedRoutineIsReportedOnceWithItsNameAndPutBack) {
     EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
 
     // Later failures in the same user action are logged, not shown again.
-    EXPECT_EQ(dataManipulation::reportFailure(nullptr, "second_routine",
-                                                dataManipulation::kErrorCaption, MB_ICONINFORMATION), Outcome::Failed);
+    EXPECT_EQ(dataManipulation::showMessage(nullptr, action_rule::failureText("second_routine"),
+                                            dataManipulation::kErrorCaption, MB_ICONINFORMATION), 0);
     EXPECT_EQ(boxes.boxes.size(), 1u);
     std::string l = log();
     EXPECT_NE(l.find("\tAn error occurred in function failing_routine\r\n"), std::string::npos);
@@ -393,21 +393,21 @@ TEST_F(Library, NestedActionsShowOneBoxAndLevelsStandAlone) {
     using dataManipulation::kErrorCaption;
     auto failing = [](const char* routine) {
         return [routine] {
-            dataManipulation::userAction(nullptr, routine, kErrorCaption, MB_OK, [] { throw 1; });
+            (void)userAction::run({nullptr, routine, kErrorCaption, MB_OK}, [] { throw 1; });
         };
     };
-    dataManipulation::userAction(nullptr, "outer", kErrorCaption, MB_OK, [&] {
+    (void)userAction::run({nullptr, "outer", kErrorCaption, MB_OK}, [&] {
         failing("inner")();
         EXPECT_EQ(boxes.boxes.size(), 1u) << "the inner action's failure is the action's box";
         failing("second inner")();
         EXPECT_EQ(boxes.boxes.size(), 1u) << "a nested action clears nothing";
         {
-            dataManipulation::ActionLevel modal;
+            action_rule::ActionRule::Level modal(gActionRule);
             failing("in the modal form")();
             EXPECT_EQ(boxes.boxes.size(), 2u) << "an action of a new level shows its own box";
         }
         EXPECT_TRUE(gErrorShown) << "the interrupted action goes on as it was";
-        dataManipulation::UserAction::userAnswered();
+        gActionRule.answered();
         failing("after the answer")();
         EXPECT_EQ(boxes.boxes.size(), 3u);
         throw 2;
