@@ -77,6 +77,8 @@ def main():
     # mode -> round -> (ms, peak working set)
     results = {mode: {} for _, mode, _, _ in clients}
     failures = {}
+    # mode -> [(progress events, ms idle waiting for notices, ms last piece to HTTPReady)]
+    spent = {}
     downloads = [c for c in clients if c[1] not in STORES]
     uploads = [c for c in clients if c[1] in STORES]
     phases = [(downloads, "download")] if downloads else []
@@ -117,6 +119,10 @@ def main():
                     failures[mode] = "the body that arrived differs from the one served"
                     continue
                 results[mode][r] = (float(m.group(1)), int(m.group(2)))
+                parts = re.search(r"pieces=(\d+)(?: wait=([\d.]+) gap=([-\d.]+))?", line)
+                if parts and parts.group(2):
+                    spent.setdefault(mode, []).append(
+                        (int(parts.group(1)), float(parts.group(2)), float(parts.group(3))))
             print(f"{phase} round {r + 1} of {a.rounds} done: " + " ".join(c[1] for c in turn), file=sys.stderr)
 
     med = {mode: statistics.median(t for t, _ in v.values()) for mode, v in results.items() if v}
@@ -147,6 +153,11 @@ def main():
         pair = f"{pair:.2f}" if pair is not None else ""
         print(f"{name:34} {ms:8.1f} {size / 1048576 / (ms / 1000):7.1f} {ratio:>6} {pair:>6} {peak:8.1f} "
               f"{peak * 1e6 / size:9.2f} {min(times):7.1f}-{max(times):<7.1f}")
+    for name, mode, _, _ in clients:
+        if spent.get(mode):
+            pieces, wait, gap = (statistics.median(v[i] for v in spent[mode]) for i in range(3))
+            print(f"{name}: {wait:.1f} ms of {med[mode]:.1f} idle waiting for notices, {gap:.1f} ms from the "
+                  f"last piece to HTTPReady, {pieces:.0f} pieces (medians)")
     if "zk-file" in med and "winhttp" in med:
         print(f"zkHTTP10 to a file is {med['winhttp'] / med['zk-file']:.2f} times as fast as WinHTTP")
     return 0

@@ -177,8 +177,8 @@ TEST_F(HttpTransfer, ABodyPastTheMemoryLimitEndsWithAnError) {
     serve("HTTP/1.0 200 OK\r\n\r\n" + std::string(40, 'y'));
     expectFailedTransfer("past the limit");
 
-    // Byte arrays with an announced length are sized up front; the limit
-    // holds for them all the same.
+    // Byte arrays with an announced length are read into the array that is
+    // delivered; the limit holds for them all the same.
     put(m_http.get(), L"RetrieveMode", com::argLong(1));
     m_log.calls.clear();
     execute();
