@@ -33,8 +33,19 @@ bool BodyArray::makeArray(size_t capacity) noexcept {
     m_array = array;
     m_capacity = capacity;
     m_filled = at;
+    m_touched = at;
     m_staged = 0;
     return true;
+}
+
+std::span<std::uint8_t> BodyArray::touchedRoom(std::uint8_t* base, size_t filled, size_t capacity,
+                                               size_t& touched) noexcept {
+    const size_t wanted = std::min(capacity, filled + kTouchAhead);
+    if (touched < wanted) {
+        std::memset(base + touched, 0, wanted - touched);
+        touched = wanted;
+    }
+    return {base + filled, touched - filled};
 }
 
 bool BodyArray::grow() noexcept {
@@ -61,11 +72,11 @@ std::span<std::uint8_t> BodyArray::room() noexcept {
     if (!m_prepared) return {};
     if (m_array) {
         if (m_filled >= m_expected) return {};
-        return {m_array + m_filled, m_expected - m_filled};
+        return touchedRoom(m_array, m_filled, m_expected, m_touched);
     }
     if (!m_pieces.empty() && m_pieces.back().filled < m_pieces.back().capacity) {
         Piece& p = m_pieces.back();
-        return {p.data.get() + p.filled, p.capacity - p.filled};
+        return touchedRoom(p.data.get(), p.filled, p.capacity, p.touched);
     }
     if (m_staged >= m_expected || !grow()) return {};
     return room();
@@ -140,6 +151,7 @@ void BodyArray::clear() noexcept {
     m_array = nullptr;
     m_capacity = 0;
     m_filled = 0;
+    m_touched = 0;
     std::string().swap(m_extra);
 }
 

@@ -25,6 +25,11 @@ public:
     // The most memory taken ahead of the bytes that came, beyond as much
     // again as came.
     static constexpr size_t kStep = size_t{1} << 20;
+    // How far ahead of the bytes that came the memory is touched before a
+    // read: a socket read into pages never touched costs far more than
+    // touching them first (the system makes each page during the read),
+    // and touching while the next bytes arrive overlaps the two.
+    static constexpr size_t kTouchAhead = size_t{8} << 20;
 
     BodyArray() = default;
     ~BodyArray() { clear(); }
@@ -59,7 +64,13 @@ private:
         std::unique_ptr<std::uint8_t[]> data;
         size_t capacity = 0;
         size_t filled = 0;
+        size_t touched = 0;
     };
+
+    // The unfilled part of memory at base, touched up to kTouchAhead past
+    // what is filled, and no further than what is touched.
+    static std::span<std::uint8_t> touchedRoom(std::uint8_t* base, size_t filled, size_t capacity,
+                                               size_t& touched) noexcept;
 
     // Room for more once the last piece is full: a new piece, or the array
     // once the rest is no more than what came. False when no memory.
@@ -77,6 +88,7 @@ private:
     std::uint8_t* m_array = nullptr;
     size_t m_capacity = 0;
     size_t m_filled = 0;
+    size_t m_touched = 0;
     std::string m_extra;
 };
 
