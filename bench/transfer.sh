@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Transfer benchmark (a benchmark, not a test): one large body fetched from
 # nginx (sendfile on) and from an FTP server on 127.0.0.1 by each client in
-# turn, several rounds interleaved, every body checked byte for byte; prints
-# medians, ratios to the best plain blocking Winsock loops, and peak working sets.
+# turn, several rounds interleaved in an order shuffled every round (the
+# uploads in rounds of their own, each client's writes flushed before the
+# next starts), every body checked byte for byte; prints medians, ratios to
+# the best plain blocking Winsock loops, and peak working sets.
 #   ROUNDS   rounds of every client (default 9)
 #   SIZE_MB  size of the body (default 100)
 #   CLIENTS  only these probe modes, comma-separated (default: every client),
 #            e.g. CLIENTS=loop-file,updatelib
+#   SEED     the seed of the orders a run printed, to repeat them
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 cd "$REPO"
@@ -75,4 +78,5 @@ start_wine
 wine regsvr32 /s "$(wine winepath -w "$BUILD/sockloom6/sockloom6.dll" 2>/dev/null)" >/dev/null 2>&1
 python3 "$REPO/bench/transfer_table.py" --wine "$REPO/scripts/wine-run $bits" \
   --probe "$BUILD/bench/transfer_probe.exe" --work "$WORK" \
-  --http-port "$HTTP_PORT" --ftp-port "$FTP_PORT" --rounds "${ROUNDS:-9}" --only "${CLIENTS:-}"
+  --http-port "$HTTP_PORT" --ftp-port "$FTP_PORT" --rounds "${ROUNDS:-9}" --only "${CLIENTS:-}" \
+  ${SEED:+--seed "$SEED"}

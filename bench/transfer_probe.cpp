@@ -2,6 +2,8 @@
 // One timed download (or upload) by one client, in a process of its own so
 // that its peak working set is its own. Prints one line:
 //   ms=<elapsed> peak=<peak working set, bytes> bytes=<transferred> pieces=<reads or progress events>
+// and for the socket library's HTTP client also
+//   wait=<ms idle waiting for its notices> gap=<ms from the last progress event to HTTPReady>
 // and leaves what arrived in OUT (memory modes write it after the clock
 // stops), so the caller can check every byte.
 //
@@ -44,6 +46,10 @@ struct Outcome {
     size_t peak = 0;
     // Pieces the body came in: reads of a loop, progress events of a client.
     unsigned long long pieces = 0;
+    // The socket library's HTTP client: time idle in the message wait, and
+    // from its last progress event to HTTPReady (negative: not measured).
+    double waitMs = -1;
+    double gapMs = -1;
 };
 
 size_t peakWorkingSet() {
@@ -395,6 +401,8 @@ public:
     com::SafeArray body;
     std::vector<BYTE> bytes;
     size_t peakAtDelivery = 0;
+    double lastPieceAt = 0;
+    double readyAt = 0;
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
         if (n) *n = 0;
@@ -426,6 +434,7 @@ public:
         switch (id) {
         case kReady:
             ready = true;
+            readyAt = nowMs();
             break;
         case kData:
             peakAtDelivery = peakWorkingSet();
@@ -441,6 +450,7 @@ public:
             }
             break;
         case kTransferred:
+            lastPieceAt = nowMs();
             ++transferredEvents;
             if (p->cArgs >= 2) {
                 LONG n = 0;
@@ -507,13 +517,19 @@ private:
     com::ComPtr<IDispatch> m_d;
 };
 
+// Time spent idle in the message wait of pumpUntil.
+double gWaitMs = 0;
+
 // Pumps messages until the callback says ready or time runs out.
 bool pumpUntil(const bool& done, DWORD limitMs) {
     const DWORD start = GetTickCount();
     MSG msg;
     while (!done) {
         if (GetTickCount() - start > limitMs) return false;
-        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0) {
+        const double waitFrom = nowMs();
+        const DWORD woken = MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        gWaitMs += nowMs() - waitFrom;
+        if (woken == WAIT_OBJECT_0) {
             while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
@@ -536,10 +552,13 @@ Outcome zkHttp(const std::string& host, const std::string& port, const std::stri
     const double start = nowMs();
     std::vector<std::string> args{"http://" + host + ":" + port + path, "GET", "", ""};
     if (!bytes) args.push_back(out);
+    gWaitMs = 0;
     HRESULT hr = http.call(L"Execute2", args, &rc);
     if (FAILED(hr)) return {false, 0, "Execute2 failed"};
     const bool ended = pumpUntil(callback->ready, 600000);
     ms = nowMs() - start;
+    o.waitMs = gWaitMs;
+    if (callback->lastPieceAt > 0) o.gapMs = callback->readyAt - callback->lastPieceAt;
     o.ok = ended && callback->error.empty();
     o.error = ended ? callback->error : "no HTTPReady in time";
     if (bytes) {
@@ -633,8 +652,10 @@ int main(int argc, char** argv) {
         std::printf("failed: %s\n", o.error.c_str());
         return 1;
     }
-    std::printf("ms=%.1f peak=%llu bytes=%llu pieces=%llu\n", ms, static_cast<unsigned long long>(peak), o.bytes,
+    std::printf("ms=%.1f peak=%llu bytes=%llu pieces=%llu", ms, static_cast<unsigned long long>(peak), o.bytes,
                 o.pieces);
+    if (o.waitMs >= 0) std::printf(" wait=%.1f gap=%.1f", o.waitMs, o.gapMs);
+    std::printf("\n");
     CoUninitialize();
     WSACleanup();
     return 0;

@@ -1,15 +1,23 @@
 #!/usr/bin/env python3
 """Runs every transfer client in turn for several rounds, checks each body
 against the served file, and prints medians, ratios and peak memory.
-Started by bench/transfer.sh, which brings up the servers and Wine."""
+Started by bench/transfer.sh, which brings up the servers and Wine.
+
+No client always follows the same one: the order is shuffled every round
+from a seed that is printed (--seed repeats a run's orders). The writes a
+client leaves behind are flushed before the next one starts, so none pays
+for another's, and the uploads run in rounds of their own after the
+downloads."""
 import argparse
 import hashlib
 import os
+import random
 import re
 import shlex
 import statistics
 import subprocess
 import sys
+import time
 
 # client, probe mode, what it fetches from, the reference it is compared with
 # The references are the best plain blocking loops found here (4 MiB
@@ -52,7 +60,11 @@ def main():
     ap.add_argument("--ftp-port", required=True)
     ap.add_argument("--rounds", type=int, default=9)
     ap.add_argument("--only", default="", help="comma-separated probe modes to run (default: all)")
+    ap.add_argument("--seed", type=int, default=None, help="seed of the orders (default: a new one)")
     a = ap.parse_args()
+    seed = a.seed if a.seed is not None else random.SystemRandom().randrange(1, 1 << 31)
+    order = random.Random(seed)
+    print(f"client order shuffled every round, seed {seed} (SEED={seed} repeats it)", file=sys.stderr)
     only = set(filter(None, a.only.split(",")))
     unknown = only - {mode for _, mode, _, _ in CLIENTS}
     if unknown:
@@ -65,35 +77,53 @@ def main():
     # mode -> round -> (ms, peak working set)
     results = {mode: {} for _, mode, _, _ in clients}
     failures = {}
-    for r in range(a.rounds):
-        for name, mode, proto, _ in clients:
-            if mode in failures:
-                continue
-            out = os.path.join(a.work, "out", "body.bin")
-            if os.path.exists(out):
-                os.remove(out)
-            port = a.http_port if proto == "http" else a.ftp_port
-            if mode in STORES:
-                remote, local = "up.bin", body
-                check = os.path.join(a.work, "ftp", "up.bin")
-            elif proto == "ftp":
-                remote, local, check = "body.bin", out, out
-            else:
-                remote, local, check = "/body.bin", out, out
-            if os.path.exists(check) and check != body:
-                os.remove(check)
-            cmd = shlex.split(a.wine) + [a.probe, mode, "127.0.0.1", port, remote, winpath(local)]
-            run = subprocess.run(cmd, capture_output=True, text=True, timeout=900)
-            line = run.stdout.strip().splitlines()[-1] if run.stdout.strip() else run.stderr.strip()[-200:]
-            m = re.match(r"ms=([\d.]+) peak=(\d+) bytes=(\d+)", line)
-            if run.returncode != 0 or not m:
-                failures[mode] = line or f"exit {run.returncode}"
-                continue
-            if not os.path.exists(check) or os.path.getsize(check) != size or md5(check) != want:
-                failures[mode] = "the body that arrived differs from the one served"
-                continue
-            results[mode][r] = (float(m.group(1)), int(m.group(2)))
-        print(f"round {r + 1} of {a.rounds} done", file=sys.stderr)
+    # mode -> [(progress events, ms idle waiting for notices, ms last piece to HTTPReady)]
+    spent = {}
+    downloads = [c for c in clients if c[1] not in STORES]
+    uploads = [c for c in clients if c[1] in STORES]
+    phases = [(downloads, "download")] if downloads else []
+    if uploads:
+        phases.append((uploads, "upload"))
+    for group, phase in phases:
+        for r in range(a.rounds):
+            turn = list(group)
+            order.shuffle(turn)
+            for name, mode, proto, _ in turn:
+                if mode in failures:
+                    continue
+                out = os.path.join(a.work, "out", "body.bin")
+                if os.path.exists(out):
+                    os.remove(out)
+                # What the previous client wrote reaches the disk now, not while
+                # this one is timed.
+                os.sync()
+                time.sleep(0.2)
+                port = a.http_port if proto == "http" else a.ftp_port
+                if mode in STORES:
+                    remote, local = "up.bin", body
+                    check = os.path.join(a.work, "ftp", "up.bin")
+                elif proto == "ftp":
+                    remote, local, check = "body.bin", out, out
+                else:
+                    remote, local, check = "/body.bin", out, out
+                if os.path.exists(check) and check != body:
+                    os.remove(check)
+                cmd = shlex.split(a.wine) + [a.probe, mode, "127.0.0.1", port, remote, winpath(local)]
+                run = subprocess.run(cmd, capture_output=True, text=True, timeout=900)
+                line = run.stdout.strip().splitlines()[-1] if run.stdout.strip() else run.stderr.strip()[-200:]
+                m = re.match(r"ms=([\d.]+) peak=(\d+) bytes=(\d+)", line)
+                if run.returncode != 0 or not m:
+                    failures[mode] = line or f"exit {run.returncode}"
+                    continue
+                if not os.path.exists(check) or os.path.getsize(check) != size or md5(check) != want:
+                    failures[mode] = "the body that arrived differs from the one served"
+                    continue
+                results[mode][r] = (float(m.group(1)), int(m.group(2)))
+                parts = re.search(r"pieces=(\d+)(?: wait=([\d.]+) gap=([-\d.]+))?", line)
+                if parts and parts.group(2):
+                    spent.setdefault(mode, []).append(
+                        (int(parts.group(1)), float(parts.group(2)), float(parts.group(3))))
+            print(f"{phase} round {r + 1} of {a.rounds} done: " + " ".join(c[1] for c in turn), file=sys.stderr)
 
     med = {mode: statistics.median(t for t, _ in v.values()) for mode, v in results.items() if v}
 
@@ -105,7 +135,8 @@ def main():
             return None
         return statistics.median(results[ref][r][0] / results[mode][r][0] for r in rounds)
 
-    print(f"\n{size / 1048576:.0f} MiB body, {a.rounds} rounds interleaved, every body checked by MD5; medians")
+    print(f"\n{size / 1048576:.0f} MiB body, {a.rounds} rounds interleaved in shuffled order (seed {seed}), "
+          f"uploads in rounds of their own, every body checked by MD5; medians")
     print("speed ratios: the reference's time over the client's (1.00: as fast); paired: median of the")
     print("ratios within each round")
     print(f"{'client':34} {'ms':>8} {'MiB/s':>7} {'ratio':>6} {'paired':>6} {'peak MB':>8} {'peak/body':>9} "
@@ -122,6 +153,11 @@ def main():
         pair = f"{pair:.2f}" if pair is not None else ""
         print(f"{name:34} {ms:8.1f} {size / 1048576 / (ms / 1000):7.1f} {ratio:>6} {pair:>6} {peak:8.1f} "
               f"{peak * 1e6 / size:9.2f} {min(times):7.1f}-{max(times):<7.1f}")
+    for name, mode, _, _ in clients:
+        if spent.get(mode):
+            pieces, wait, gap = (statistics.median(v[i] for v in spent[mode]) for i in range(3))
+            print(f"{name}: {wait:.1f} ms of {med[mode]:.1f} idle waiting for notices, {gap:.1f} ms from the "
+                  f"last piece to HTTPReady, {pieces:.0f} pieces (medians)")
     if "zk-file" in med and "winhttp" in med:
         print(f"zkHTTP10 to a file is {med['winhttp'] / med['zk-file']:.2f} times as fast as WinHTTP")
     return 0

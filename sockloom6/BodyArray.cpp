@@ -1,6 +1,7 @@
 // BodyArray.cpp
 #include "BodyArray.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -8,76 +9,149 @@ namespace sockloom {
 
 bool BodyArray::prepare(size_t expected) noexcept {
     clear();
-    if (expected == 0) expected = 1;
     if (expected > 0x7FFFFFFF) return false;
+    m_expected = expected;
+    m_prepared = true;
+    return true;
+}
+
+bool BodyArray::makeArray(size_t capacity) noexcept {
+    // The data of an array made by SafeArrayCreate would be zero-filled,
+    // touching all of it while the pieces are still held; memory from the
+    // task allocator (which SafeArrayDestroy frees it with) is touched only
+    // as the bytes are written.
+    auto* array = static_cast<std::uint8_t*>(CoTaskMemAlloc(capacity > 0 ? capacity : 1));
+    if (!array) return false;
+    size_t at = 0;
+    for (Piece& p : m_pieces) {
+        std::memcpy(array + at, p.data.get(), p.filled);
+        at += p.filled;
+        // Given back at once, so the peak stays near the body's own size.
+        p.data.reset();
+    }
+    m_pieces.clear();
+    m_array = array;
+    m_capacity = capacity;
+    m_filled = at;
+    m_touched = at;
+    m_staged = 0;
+    return true;
+}
+
+std::span<std::uint8_t> BodyArray::touchedRoom(std::uint8_t* base, size_t filled, size_t capacity,
+                                               size_t& touched) noexcept {
+    const size_t wanted = std::min(capacity, filled + kTouchAhead);
+    if (touched < wanted) {
+        std::memset(base + touched, 0, wanted - touched);
+        touched = wanted;
+    }
+    return {base + filled, touched - filled};
+}
+
+bool BodyArray::grow() noexcept {
+    const size_t rest = m_expected - m_staged;
+    if (rest <= std::max(m_staged, kStep)) return makeArray(m_expected);
+    // Doubling what came, and no further than half the announced length,
+    // where the array takes over: then no more than half the body is moved.
+    const size_t half = m_expected - m_expected / 2;
+    const size_t size = std::max<size_t>(1, std::min(std::max(m_staged, kStep), half > m_staged ? half - m_staged : 1));
     try {
-        m_array = com::SafeArray::vector(VT_UI1, static_cast<ULONG>(expected));
+        m_pieces.reserve(m_pieces.size() + 1);
     } catch (const std::exception&) {
         return false;
     }
-    {
-        com::SafeArrayAccess access(m_array.get());
-        if (!access.ok()) {
-            clear();
-            return false;
-        }
-        m_data = static_cast<std::uint8_t*>(access.data());
-    }
-    m_capacity = expected;
+    Piece p;
+    p.data.reset(new (std::nothrow) std::uint8_t[size]);
+    if (!p.data) return false;
+    p.capacity = size;
+    m_pieces.push_back(std::move(p));
     return true;
 }
 
 std::span<std::uint8_t> BodyArray::room() noexcept {
-    if (!m_array || m_filled >= m_capacity) return {};
-    return {m_data + m_filled, m_capacity - m_filled};
+    if (!m_prepared) return {};
+    if (m_array) {
+        if (m_filled >= m_expected) return {};
+        return touchedRoom(m_array, m_filled, m_expected, m_touched);
+    }
+    if (!m_pieces.empty() && m_pieces.back().filled < m_pieces.back().capacity) {
+        Piece& p = m_pieces.back();
+        return touchedRoom(p.data.get(), p.filled, p.capacity, p.touched);
+    }
+    if (m_staged >= m_expected || !grow()) return {};
+    return room();
 }
 
 bool BodyArray::append(std::span<const std::uint8_t> piece) noexcept {
-    if (!m_array) return false;
-    const size_t room = m_capacity - m_filled;
-    const size_t inArray = piece.size() < room ? piece.size() : room;
-    if (inArray > 0) {
+    if (!m_prepared) return false;
+    while (!piece.empty()) {
+        const std::span<std::uint8_t> into = room();
+        if (into.empty()) {
+            // Short of the prepared size: no memory could be had.
+            if (m_staged + m_filled < m_expected) return false;
+            try {
+                m_extra.append(reinterpret_cast<const char*>(piece.data()), piece.size());
+            } catch (const std::exception&) {
+                return false;
+            }
+            return true;
+        }
+        const size_t n = std::min(piece.size(), into.size());
         // A piece read into room() is already in place.
-        if (piece.data() != m_data + m_filled) std::memcpy(m_data + m_filled, piece.data(), inArray);
-        m_filled += inArray;
-    }
-    if (inArray == piece.size()) return true;
-    try {
-        m_extra.append(reinterpret_cast<const char*>(piece.data()) + inArray, piece.size() - inArray);
-    } catch (const std::exception&) {
-        return false;
+        if (piece.data() != into.data()) std::memcpy(into.data(), piece.data(), n);
+        if (m_array) {
+            m_filled += n;
+        } else {
+            m_pieces.back().filled += n;
+            m_staged += n;
+        }
+        piece = piece.subspan(n);
     }
     return true;
 }
 
 com::Variant BodyArray::take() {
-    if (!m_array) return com::Variant::fromBytes({});
+    if (!m_prepared) return com::Variant::fromBytes({});
     const size_t total = size();
-    if (total != m_capacity) {
-        // Only when the server sent other than it announced: the array
-        // takes the size of what came.
-        if (total > 0x7FFFFFFF) throw std::bad_alloc();
-        SAFEARRAYBOUND bound{static_cast<ULONG>(total), 0};
-        if (FAILED(SafeArrayRedim(m_array.get(), &bound))) throw std::bad_alloc();
-        if (!m_extra.empty()) {
-            com::SafeArrayAccess access(m_array.get());
-            if (!access.ok()) throw std::bad_alloc();
-            std::memcpy(static_cast<std::uint8_t*>(access.data()) + m_filled, m_extra.data(), m_extra.size());
-        }
+    if (total == 0) {
+        clear();
+        return com::Variant::fromBytes({});
     }
+    if (total > 0x7FFFFFFF) throw std::bad_alloc();
+    // Only when the server sent other than it announced: the array takes
+    // the size of what came.
+    if (!m_array && !makeArray(total)) throw std::bad_alloc();
+    if (total > m_capacity) {
+        void* larger = CoTaskMemRealloc(m_array, total);
+        if (!larger) throw std::bad_alloc();
+        m_array = static_cast<std::uint8_t*>(larger);
+        m_capacity = total;
+    }
+    std::memcpy(m_array + m_filled, m_extra.data(), m_extra.size());
+    SAFEARRAY* array = nullptr;
+    if (FAILED(SafeArrayAllocDescriptorEx(VT_UI1, 1, &array))) throw std::bad_alloc();
+    array->rgsabound[0].lLbound = 0;
+    array->rgsabound[0].cElements = static_cast<ULONG>(total);
+    array->pvData = m_array;
+    m_array = nullptr;
+    clear();
     com::Variant v;
     VARIANT* out = v.put();
     out->vt = VT_ARRAY | VT_UI1;
-    out->parray = m_array.release();
-    clear();
+    out->parray = array;
     return v;
 }
 
 void BodyArray::clear() noexcept {
-    m_array.reset();
-    m_data = nullptr;
+    m_prepared = false;
+    m_expected = 0;
+    m_pieces.clear();
+    m_staged = 0;
+    if (m_array) CoTaskMemFree(m_array);
+    m_array = nullptr;
     m_capacity = 0;
     m_filled = 0;
+    m_touched = 0;
     std::string().swap(m_extra);
 }
 

@@ -1,15 +1,20 @@
 // BodyArray.h
-// A body delivered as a byte array, written piece by piece straight into
-// the array that is handed over at the end. Sized once from the length
-// the server announced, so a large body is neither grown by doubling nor
-// copied into a second array when it is complete: it takes its own size
-// in memory, once.
+// A body delivered as a byte array, announced by its length. Memory is
+// taken as the bytes come, never much ahead of them: until half the
+// announced bytes are in they go into pieces, each no larger than what
+// came before it (or one step); then the array's own memory of the whole
+// announced length is taken, the pieces are moved into it and let go, and
+// the rest is read straight into the array that is handed over at the end.
+// A peer that announces much and sends little costs little, and a whole
+// body takes its own size and one piece more at its peak.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "common/com/com.h"
 
@@ -17,34 +22,73 @@ namespace sockloom {
 
 class BodyArray {
 public:
-    // Makes a zero-based byte array of expected bytes (at least one);
-    // false, nothing held, when the memory cannot be had.
+    // The most memory taken ahead of the bytes that came, beyond as much
+    // again as came.
+    static constexpr size_t kStep = size_t{1} << 20;
+    // How far ahead of the bytes that came the memory is touched before a
+    // read: a socket read into pages never touched costs far more than
+    // touching them first (the system makes each page during the read),
+    // and touching while the next bytes arrive overlaps the two.
+    static constexpr size_t kTouchAhead = size_t{8} << 20;
+
+    BodyArray() = default;
+    ~BodyArray() { clear(); }
+    BodyArray(const BodyArray&) = delete;
+    BodyArray& operator=(const BodyArray&) = delete;
+
+    // Starts a body of expected bytes, forgetting an earlier one; no memory
+    // is taken yet. False, nothing held, for a size past a 32-bit count.
     bool prepare(size_t expected) noexcept;
-    // Whether an array is held.
-    bool ready() const noexcept { return static_cast<bool>(m_array); }
+    // Whether a body was prepared and not yet taken or cleared.
+    bool ready() const noexcept { return m_prepared; }
     // Appends piece; bytes past the prepared size are kept aside (a server
-    // may send a few more than it announced). False when they cannot be.
+    // may send a few more than it announced). False when memory for them
+    // cannot be had.
     bool append(std::span<const std::uint8_t> piece) noexcept;
-    // The part of the array not yet filled (empty when none): a reader may
-    // put the next piece there and then append that piece, which is then
-    // taken where it lies, without a copy. Valid until the next prepare,
-    // take or clear.
+    // Where the next bytes go (empty when the prepared size is reached, or
+    // no memory can be had): a reader may put the next piece there and then
+    // append that piece, which is then taken where it lies, without a copy.
+    // Valid until the next append, prepare, take or clear.
     std::span<std::uint8_t> room() noexcept;
     // Bytes appended so far.
-    size_t size() const noexcept { return m_filled + m_extra.size(); }
+    size_t size() const noexcept { return m_staged + m_filled + m_extra.size(); }
     // The array holding exactly the bytes appended, as a VARIANT; nothing
-    // is held afterwards. Throws std::bad_alloc when a size other than the
-    // prepared one cannot be had.
+    // is held afterwards. Throws std::bad_alloc when memory for it cannot
+    // be had.
     com::Variant take();
-    // Lets the array go.
+    // Lets everything go.
     void clear() noexcept;
 
 private:
-    com::SafeArray m_array;
-    // The array's bytes: it is never resized while it is held here.
-    std::uint8_t* m_data = nullptr;
+    struct Piece {
+        std::unique_ptr<std::uint8_t[]> data;
+        size_t capacity = 0;
+        size_t filled = 0;
+        size_t touched = 0;
+    };
+
+    // The unfilled part of memory at base, touched up to kTouchAhead past
+    // what is filled, and no further than what is touched.
+    static std::span<std::uint8_t> touchedRoom(std::uint8_t* base, size_t filled, size_t capacity,
+                                               size_t& touched) noexcept;
+
+    // Room for more once the last piece is full: a new piece, or the array
+    // once the rest is no more than what came. False when no memory.
+    bool grow() noexcept;
+    // Takes the array's memory for capacity bytes and moves the pieces in.
+    bool makeArray(size_t capacity) noexcept;
+
+    bool m_prepared = false;
+    size_t m_expected = 0;
+    std::vector<Piece> m_pieces;
+    // Bytes held in the pieces.
+    size_t m_staged = 0;
+    // The array's data, from the allocator the system's array functions
+    // free it with; null until it is made.
+    std::uint8_t* m_array = nullptr;
     size_t m_capacity = 0;
     size_t m_filled = 0;
+    size_t m_touched = 0;
     std::string m_extra;
 };
 

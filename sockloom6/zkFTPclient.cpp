@@ -104,9 +104,10 @@ HRESULT zkFTPclient::get_PassiveMode(VARIANT_BOOL* PassiveMode) {
     return give(PassiveMode, com::toVariantBool(m_PassiveMode));
 }
 
-HRESULT zkFTPclient::put_PassiveMode(VARIANT_BOOL PassiveMode) {
+HRESULT zkFTPclient::put_PassiveMode(VARIANT_BOOL* PassiveMode) {
+    if (!PassiveMode) return E_POINTER;
     if (m_state != State::Disconnected) return RaiseLibError(2, IID__zkFTPclient);
-    m_PassiveMode = PassiveMode != VARIANT_FALSE;
+    m_PassiveMode = *PassiveMode != VARIANT_FALSE;
     return S_OK;
 }
 

@@ -66,7 +66,7 @@ public:
     HRESULT STDMETHODCALLTYPE put_Account(BSTR Account) override;
     HRESULT STDMETHODCALLTYPE get_State(SHORT* State) override;
     HRESULT STDMETHODCALLTYPE get_PassiveMode(VARIANT_BOOL* PassiveMode) override;
-    HRESULT STDMETHODCALLTYPE put_PassiveMode(VARIANT_BOOL PassiveMode) override;
+    HRESULT STDMETHODCALLTYPE put_PassiveMode(VARIANT_BOOL* PassiveMode) override;
     HRESULT STDMETHODCALLTYPE NameList(VARIANT* Directory, LONG* rc) override;
     HRESULT STDMETHODCALLTYPE List(VARIANT* Directory, LONG* rc) override;
     HRESULT STDMETHODCALLTYPE chDir(BSTR* Directory, LONG* rc) override;

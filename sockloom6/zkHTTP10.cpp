@@ -15,9 +15,6 @@ using namespace GlobalFunctions;
 namespace {
 
 constexpr char kFormContent[] = "application/x-www-form-urlencoded";
-// The largest body given its whole memory as soon as its length is
-// announced; a larger one grows as its bytes come.
-constexpr size_t kMostSizedUpFront = size_t{256} << 20;
 
 // An optional text argument: its value, or fallback when it is missing.
 std::wstring optionalText(const VARIANT* v, const wchar_t* fallback) {
@@ -119,8 +116,15 @@ HRESULT zkHTTP10::execute(VARIANT* URL, VARIANT* Operation, VARIANT* Data, VARIA
     *rc = 0;
     if (m_state != kIdle) return RaiseLibError(2, IID__zkHTTP10);
     const std::wstring url = optionalText(URL, L"");
-    // A malformed URL is refused before anything changes.
-    if (!url.empty() && url != m_URL && !http::parseTarget(ansi(url), ansi(m_Proxy))) {
+    // A malformed URL is refused before anything changes; so is a request
+    // with no URL at all, whose empty host would otherwise be looked up
+    // as this machine.
+    std::optional<http::Target> next;
+    if (!url.empty() && url != m_URL) {
+        next = http::parseTarget(ansi(url), ansi(m_Proxy));
+        if (!next) return RaiseLibError(4, IID__zkHTTP10);
+    }
+    if ((url.empty() && m_URL.empty()) || (next ? *next : m_target).host.empty()) {
         return RaiseLibError(4, IID__zkHTTP10);
     }
     const std::string operation = ansi(optionalText(Operation, L"GET"));
@@ -249,16 +253,16 @@ void zkHTTP10::tcpConnectComplete(zkSocket& socket) {
 }
 
 void zkHTTP10::prepareBody() {
-    if (m_file || lstrcmpiA(m_Operation.c_str(), "HEAD") == 0) return;
+    if (m_file || headRequest()) return;
     const std::int32_t announced = m_response.contentLength();
     // A body announced past the limit is read as before and refused when it
-    // passes it; one whose array cannot be had is kept the ordinary way. A
-    // header alone never makes the client take more than kMostSizedUpFront.
-    if (announced <= 0 || static_cast<size_t>(announced) > std::min(m_body.limit(), kMostSizedUpFront)) return;
+    // passes it. Memory is taken as the bytes come, never much ahead of
+    // them: a header alone costs the client little, whatever it announces.
+    if (announced <= 0 || static_cast<size_t>(announced) > m_body.limit()) return;
     if (m_RetrieveMode == zkRetrieveByteArray) {
         m_bodyArray.prepare(static_cast<size_t>(announced));
     } else {
-        m_body.reserve(static_cast<size_t>(announced));
+        m_body.reserve(std::min(static_cast<size_t>(announced), BodyArray::kStep));
     }
 }
 
@@ -323,14 +327,20 @@ void zkHTTP10::tcpDataReceived(zkSocket& socket, std::span<const std::uint8_t> b
     // Bytes far past the announced length are no part of this response: it
     // ends before they are kept, however much more the server would send.
     const std::int32_t announced = m_response.contentLength();
-    if (http::bodyTooLong(announced, m_bodyBytes + static_cast<std::int64_t>(r.body.size()))) {
+    const bool lengthAnnounced = m_response.lengthAnnounced();
+    if (http::bodyTooLong(announced, m_bodyBytes + static_cast<std::int64_t>(r.body.size()), lengthAnnounced)) {
         failTransfer();
         return;
     }
     if (!bodyPiece(r.body) || m_state != kReceiving || &socket != m_current.get()) return;
     // The whole announced body is the whole response, whether or not the
-    // server closes after it; without a length only the close ends it.
-    if (announced > 0 && m_bodyBytes >= announced && !headRequest()) finishResponse();
+    // server closes after it, and so is a header that announces none (an
+    // empty body, or the answer to HEAD); without a length only the close
+    // ends it.
+    if (http::wholeWithHeader(lengthAnnounced, announced, headRequest()) ||
+        (announced > 0 && m_bodyBytes >= announced)) {
+        finishResponse();
+    }
 }
 
 bool zkHTTP10::headRequest() const noexcept { return lstrcmpiA(m_Operation.c_str(), "HEAD") == 0; }

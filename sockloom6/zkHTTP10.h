@@ -5,7 +5,8 @@
 // the work: progress, errors and the end come as events (or late-bound
 // calls on CallBackObject), all on the creating thread's message loop.
 // No redirects, no time-outs, no keep-alive: the server's close ends the
-// response, or the last byte of the length it announced (the connection
+// response, or the last byte of the length it announced, or the header
+// itself when it announces an empty body or answers HEAD (the connection
 // is then closed). The protocol itself is in core/http10.
 //
 // HTTPObjectError codes: 1 look-up failed; 3 the connection cannot start
@@ -20,6 +21,7 @@
 
 #include "winsock_names.h"
 
+#include <optional>
 #include <string>
 
 #include "BodyArray.h"
@@ -81,7 +83,8 @@ private:
     // URL and Proxy puts: a changed text is parsed, and kept when sound.
     HRESULT putTarget(BSTR value, bool isProxy);
     void startConnection();
-    // Once the header is read: room for the announced body made up front.
+    // Once the header is read: the announced body's memory prepared, to be
+    // taken as its bytes come.
     void prepareBody();
     // False when the piece cannot be kept (the file refused it, or memory
     // ran out): the transfer has then been failed.
@@ -119,7 +122,8 @@ private:
     short m_state = kIdle;
     http::ResponseParser m_response;
     BodyBuffer m_body;
-    // A byte-array body whose length was announced goes here instead.
+    // A byte-array body whose length was announced goes here instead, read
+    // straight into the array that is delivered.
     BodyArray m_bodyArray;
     // Body bytes received, for the length check at the end.
     std::int64_t m_bodyBytes = 0;

@@ -1,6 +1,7 @@
 // zkSocket.cpp
 #include "zkSocket.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/read_result.h"
@@ -275,7 +276,14 @@ zkSocket::StreamRead zkSocket::readStream(ReadBuffer& buffer, bool outOfBand) {
         return {readReport(ReadCall::recvoob, isDatagram(), r, r == SOCKET_ERROR ? intWSAGetLastError() : 0), size};
     }
     LONG size = m_MaxDatagram;
-    if (!isDatagram()) GetAvailableData(&size);
+    if (!isDatagram()) {
+        GetAvailableData(&size);
+        // A stream read takes no more than the reader lent, so the bytes
+        // land where it wants them; the rest waits for the next notice.
+        if (buffer.lent() > 0 && static_cast<size_t>(size) > buffer.lent()) {
+            size = static_cast<LONG>(std::min<size_t>(buffer.lent(), 0x7FFFFFFF));
+        }
+    }
     char* into = buffer.room(size > 0 ? static_cast<size_t>(size) : 1);
     if (size <= 0) {
         const int r = intrecv(m_handle, into, 0, 0);

@@ -105,6 +105,7 @@ void ResponseParser::reset() noexcept {
     m_header.clear();
     m_complete = false;
     m_contentLength = 0;
+    m_lengthAnnounced = false;
 }
 
 PieceResult ResponseParser::feed(std::span<const std::uint8_t> piece) {
@@ -125,6 +126,13 @@ PieceResult ResponseParser::feed(std::span<const std::uint8_t> piece) {
         return out;
     }
     const size_t headerSize = end + kBlankLine.size();
+    // The same limit as for a header still without its end, so a header
+    // sent in one burst fares as one that trickles in.
+    if (headerSize > kMaxHeader) {
+        m_header.resize(kMaxHeader);
+        out.tooLong = true;
+        return out;
+    }
     const size_t bodyStart = piece.size() - (m_header.size() - headerSize);
     m_header.resize(headerSize);
     m_complete = true;
@@ -158,6 +166,7 @@ void ResponseParser::examine(PieceResult& out) {
             size_t i = colon + 1;
             while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
             std::int64_t n = 0;
+            m_lengthAnnounced = i < value.size() && value[i] >= '0' && value[i] <= '9';
             while (i < value.size() && value[i] >= '0' && value[i] <= '9' && n <= INT32_MAX) {
                 n = n * 10 + (value[i] - '0');
                 ++i;
@@ -169,8 +178,12 @@ void ResponseParser::examine(PieceResult& out) {
     }
 }
 
-bool bodyTooLong(std::int32_t contentLength, std::int64_t received) noexcept {
-    return contentLength > 0 && contentLength < received - 4;
+bool bodyTooLong(std::int32_t contentLength, std::int64_t received, bool zeroAnnounced) noexcept {
+    return (contentLength > 0 || zeroAnnounced) && contentLength < received - 4;
+}
+
+bool wholeWithHeader(bool lengthAnnounced, std::int32_t contentLength, bool headRequest) noexcept {
+    return headRequest || (lengthAnnounced && contentLength == 0);
 }
 
 Ending responseEnding(bool headerComplete, std::int32_t contentLength, std::int64_t bodyBytes,

@@ -59,9 +59,9 @@ struct PieceResult {
     // code and reason; the rest of the piece is not body. A status line
     // without a blank examines nothing.
     bool failed = false;
-    // The header grew past kMaxHeader without its end: the response did
-    // not arrive whole, and the transfer is to end. The header keeps what
-    // came within the limit.
+    // The header's end lies past kMaxHeader (however the bytes were cut
+    // into pieces): the response did not arrive whole, and the transfer is
+    // to end. The header keeps what came within the limit.
     bool tooLong = false;
     std::string code;
     std::string reason;
@@ -71,9 +71,9 @@ struct PieceResult {
 
 class ResponseParser {
 public:
-    // The header is kept whole until its blank line; a header that grows
-    // past this without one fails the transfer (a server cannot make the
-    // client hold an endless header).
+    // The header is kept whole until its blank line; a header longer than
+    // this, blank line included, fails the transfer (a server cannot make
+    // the client hold an endless header).
     static constexpr size_t kMaxHeader = 1 << 20;
 
     PieceResult feed(std::span<const std::uint8_t> piece);
@@ -85,6 +85,8 @@ public:
     bool headerComplete() const noexcept { return m_complete; }
     // From the first Content-Length line; 0 when absent.
     std::int32_t contentLength() const noexcept { return m_contentLength; }
+    // Whether that line gave a number (0 included).
+    bool lengthAnnounced() const noexcept { return m_lengthAnnounced; }
 
 private:
     void examine(PieceResult& out);
@@ -92,11 +94,17 @@ private:
     std::string m_header;
     bool m_complete = false;
     std::int32_t m_contentLength = 0;
+    bool m_lengthAnnounced = false;
 };
 
 // A body is refused only when it is longer than announced by more than 4
-// (servers that add a closing CR LF pass).
-bool bodyTooLong(std::int32_t contentLength, std::int64_t received) noexcept;
+// (servers that add a closing CR LF pass). A contentLength of 0 counts as
+// none announced unless zeroAnnounced says the server sent "0".
+bool bodyTooLong(std::int32_t contentLength, std::int64_t received, bool zeroAnnounced = false) noexcept;
+
+// Whether a response is whole once its header has arrived, without waiting
+// for the server's close: the answer to HEAD, or an announced length of 0.
+bool wholeWithHeader(bool lengthAnnounced, std::int32_t contentLength, bool headRequest) noexcept;
 
 // How a response ended when the server closed the connection.
 enum class Ending {

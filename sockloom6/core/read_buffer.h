@@ -29,6 +29,8 @@ public:
     // fits in it, so the bytes land where they are wanted and need no copy;
     // an empty span ends the loan.
     void lend(std::span<std::uint8_t> memory) noexcept { m_lent = memory; }
+    // Bytes of the memory lent now (0: none).
+    size_t lent() const noexcept { return m_lent.size(); }
 
 private:
     std::unique_ptr<char[]> m_data;

@@ -2,13 +2,14 @@
 // The HTTP/1.0 core under arbitrary bytes. The input holds up to seven
 // fields separated by 0x01: URL, proxy, operation, headers, data, content
 // type, and last the response. The first byte chooses the piece size and
-// a split point.
+// a split point; inputs reach past the header's 1 MiB limit.
 // - URL parser: a target never carries CR or LF, and its port is not 0.
 // - Request builder: with parts that pass the safety checks, the first
 //   blank line of the request ends the header block, the data follows it
 //   unchanged, and no lone CR or LF stands in the header.
 // - Response reader: fed whole, in pieces, or split at any one byte, it
-//   gives the same header, status, length and body.
+//   gives the same header, status, length and body, and fails a header
+//   past its limit the same way.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -48,7 +49,9 @@ void checkRequest(const Request& r) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    const std::size_t piece = static_cast<std::size_t>(data[0] % 16) + 1;
+    // Pieces of 1 to 16 bytes, larger in proportion for inputs near the
+    // header's limit, so those run as often as the rest.
+    const std::size_t piece = (static_cast<std::size_t>(data[0] % 16) + 1) * (1 + size / 4096);
     const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
     std::vector<std::string_view> fields;
     std::string_view rest = input;

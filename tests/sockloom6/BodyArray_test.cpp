@@ -1,9 +1,11 @@
 // BodyArray_test.cpp
 // A byte-array body written into the array that is handed over: exactly
 // the bytes appended, whether the server sent what it announced, a few
-// more, or fewer.
+// more, or fewer; memory taken as the bytes come; and an array the
+// system's array functions resize and destroy like one of their own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -90,4 +92,59 @@ TEST(BodyArray, WithoutAnArrayNothingIsAcceptedAndAnImpossibleSizeIsRefused) {
     body.clear();
     EXPECT_FALSE(body.ready());
     EXPECT_FALSE(body.append(bytesOf("a")));
+}
+
+TEST(BodyArray, MemoryIsTakenAsTheBytesComeAndTheWholeBodyArrivesIntact) {
+    BodyArray body;
+    const size_t announced = 40 * BodyArray::kStep + 12345;
+    ASSERT_TRUE(body.prepare(announced));
+    std::string sent;
+    size_t pieces = 0;
+    while (sent.size() < announced) {
+        // Never more room than what came, or one step.
+        const std::span<std::uint8_t> room = body.room();
+        ASSERT_FALSE(room.empty()) << sent.size();
+        EXPECT_LE(room.size(), std::max(sent.size(), BodyArray::kStep)) << sent.size();
+        // Alternately read into the room and handed over from elsewhere.
+        const size_t n = std::min<size_t>({room.size(), announced - sent.size(), 300000 + pieces * 7});
+        std::string piece(n, '\0');
+        for (size_t i = 0; i < n; ++i) piece[i] = static_cast<char>((sent.size() + i) * 31 + (sent.size() + i) / 977);
+        if (pieces++ % 2 == 0) {
+            std::memcpy(room.data(), piece.data(), n);
+            ASSERT_TRUE(body.append(room.first(n)));
+        } else {
+            ASSERT_TRUE(body.append(bytesOf(piece)));
+        }
+        sent += piece;
+        ASSERT_EQ(body.size(), sent.size());
+    }
+    EXPECT_TRUE(body.room().empty());
+    ASSERT_TRUE(body.append(bytesOf("\r\n")));
+    EXPECT_TRUE(taken(body) == sent + "\r\n") << "the whole body, in order, and the bytes past it";
+}
+
+TEST(BodyArray, TheArrayHandedOverIsTheSystemsToResizeAndDestroy) {
+    BodyArray body;
+    ASSERT_TRUE(body.prepare(3 * BodyArray::kStep));
+    const std::string bytes(3 * BodyArray::kStep, 'q');
+    ASSERT_TRUE(body.append(bytesOf(bytes)));
+    com::Variant v = body.take();
+    ASSERT_EQ(v.type(), VT_ARRAY | VT_UI1);
+    SAFEARRAY* array = v.get().parray;
+    EXPECT_EQ(SafeArrayGetDim(array), 1u);
+    EXPECT_EQ(SafeArrayGetElemsize(array), 1u);
+    VARTYPE vt = VT_EMPTY;
+    EXPECT_EQ(SafeArrayGetVartype(array, &vt), S_OK);
+    EXPECT_EQ(vt, VT_UI1);
+    // As a host's ReDim Preserve does: larger, then smaller, the bytes kept.
+    SAFEARRAYBOUND larger{static_cast<ULONG>(bytes.size() + 10), 0};
+    ASSERT_EQ(SafeArrayRedim(array, &larger), S_OK);
+    SAFEARRAYBOUND smaller{5, 0};
+    ASSERT_EQ(SafeArrayRedim(array, &smaller), S_OK);
+    std::vector<BYTE> out;
+    ASSERT_EQ(com::toBytes(v.get(), out), S_OK);
+    EXPECT_EQ(std::string(out.begin(), out.end()), "qqqqq");
+    com::Variant copy;
+    EXPECT_EQ(VariantCopy(copy.put(), const_cast<VARIANT*>(&v.get())), S_OK);
+    // Both destroyed by VariantClear when they go.
 }

@@ -143,6 +143,54 @@ TEST(HttpResponse, AnEndlessHeaderFailsInsteadOfGrowing) {
     EXPECT_EQ(p.header().size(), ResponseParser::kMaxHeader) << "what came within the limit is kept";
 }
 
+TEST(HttpResponse, AHeaderEndingPastItsLimitFailsHoweverItIsCut) {
+    // Whole, in pieces, or with the blank line just past the limit: the
+    // same failure, the same header kept.
+    for (const size_t size : {ResponseParser::kMaxHeader + 1, ResponseParser::kMaxHeader + 4096}) {
+        const std::string status = "HTTP/1.0 404 Not Found\r\n";
+        const std::string response =
+            status + "X: " + std::string(size - status.size() - 7, 'x') + "\r\n\r\nbody";
+        const Outcome whole = feedIn(response, response.size());
+        EXPECT_TRUE(whole.tooLong) << size;
+        EXPECT_FALSE(whole.failed) << "no status is read from a broken header";
+        EXPECT_EQ(whole.header.size(), ResponseParser::kMaxHeader);
+        for (const size_t piece : {size_t{1000}, size_t{65536}, ResponseParser::kMaxHeader - 3}) {
+            EXPECT_EQ(feedIn(response, piece), whole) << size << " in pieces of " << piece;
+        }
+    }
+    // A header of exactly the limit is read.
+    const std::string status = "HTTP/1.0 200 OK\r\n";
+    const std::string atLimit =
+        status + "X: " + std::string(ResponseParser::kMaxHeader - status.size() - 7, 'x') + "\r\n\r\n";
+    const Outcome o = feedIn(atLimit + "b", atLimit.size() + 1);
+    EXPECT_FALSE(o.tooLong);
+    EXPECT_TRUE(o.completed());
+    EXPECT_EQ(o.body, "b");
+}
+
+TEST(HttpResponse, AnAnnouncedEmptyBodyAndTheAnswerToHeadAreWholeWithTheHeader) {
+    ResponseParser p;
+    const std::string zero = "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n";
+    p.feed(bytesOf(zero));
+    EXPECT_TRUE(p.lengthAnnounced());
+    EXPECT_EQ(p.contentLength(), 0);
+    EXPECT_TRUE(wholeWithHeader(p.lengthAnnounced(), p.contentLength(), false));
+    EXPECT_TRUE(bodyTooLong(0, 5, true)) << "more than 4 bytes past an announced 0";
+    EXPECT_FALSE(bodyTooLong(0, 4, true));
+
+    for (const char* none : {"HTTP/1.0 200 OK\r\n\r\n", "HTTP/1.0 200 OK\r\nContent-Length: x\r\n\r\n"}) {
+        p.reset();
+        p.feed(bytesOf(none));
+        EXPECT_FALSE(p.lengthAnnounced()) << none;
+        EXPECT_FALSE(wholeWithHeader(p.lengthAnnounced(), p.contentLength(), false)) << "only the close ends it";
+        EXPECT_TRUE(wholeWithHeader(p.lengthAnnounced(), p.contentLength(), true)) << "HEAD";
+    }
+    p.reset();
+    p.feed(bytesOf("HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\n"));
+    EXPECT_FALSE(wholeWithHeader(p.lengthAnnounced(), p.contentLength(), false));
+    EXPECT_TRUE(wholeWithHeader(p.lengthAnnounced(), p.contentLength(), true));
+}
+
 TEST(HttpResponse, BodyLengthCheckAllowsFourExtraBytes) {
     EXPECT_FALSE(bodyTooLong(0, 1000)) << "no length announced";
     EXPECT_FALSE(bodyTooLong(10, 14));

@@ -2,20 +2,27 @@
 // HTTP transfers that fail, each reported as a failure and never as a
 // complete transfer: a full disk (a 64 KiB tmpfs), a body shorter than
 // announced, no response at all, a body past the memory limit or far past
-// its length, a header past its limit, a connection that cannot start;
-// a whole announced body that the server does not follow with a close;
-// requests whose parts would smuggle a line break; and the events of the
-// class's version 1.0 interface.
+// its length, a header past its limit however it arrives, a connection
+// that cannot start; a whole announced body, an empty one and the answer
+// to HEAD that the server does not follow with a close; the memory a
+// header alone makes the client take; requests with no address or whose
+// parts would smuggle a line break; and the events of the class's version
+// 1.0 interface.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fixture.h"
 #include "net_args.h"
 #include "zkHTTP10.h"
+
+#include <psapi.h>
 
 using namespace harness;
 using com::ComPtr;
@@ -27,6 +34,16 @@ constexpr HRESULT kInvalidState = static_cast<HRESULT>(0x80040202);
 constexpr HRESULT kMalformedUrl = static_cast<HRESULT>(0x80040204);
 
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The larger of the process's committed private memory and its working
+// set: the first is what Windows charges for memory taken, the second what
+// Wine reports for memory touched.
+size_t processMemory() {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+    return std::max<size_t>(pmc.PrivateUsage, pmc.WorkingSetSize);
+}
 
 std::string tempFile(const char* name) {
     char dir[MAX_PATH];
@@ -160,8 +177,8 @@ TEST_F(HttpTransfer, ABodyPastTheMemoryLimitEndsWithAnError) {
     serve("HTTP/1.0 200 OK\r\n\r\n" + std::string(40, 'y'));
     expectFailedTransfer("past the limit");
 
-    // Byte arrays with an announced length are sized up front; the limit
-    // holds for them all the same.
+    // Byte arrays with an announced length are read into the array that is
+    // delivered; the limit holds for them all the same.
     put(m_http.get(), L"RetrieveMode", com::argLong(1));
     m_log.calls.clear();
     execute();
@@ -217,6 +234,109 @@ TEST_F(HttpTransfer, AHeaderPastItsLimitIsABrokenTransferNotAStatus) {
     const std::string header = get(m_http.get(), L"HTTPHeader").asText();
     EXPECT_EQ(header.size(), size_t{1} << 20) << "what was read within the limit";
     EXPECT_EQ(header.substr(0, status.size()), status);
+}
+
+TEST_F(HttpTransfer, AHeaderPastItsLimitInOneBurstIsABrokenTransferToo) {
+    // The whole response handed to the system at once, before the client
+    // reads: it finds the header's end in a large read. Two MiB of header,
+    // and one just past the limit, whose end comes in the read that passes
+    // the limit however the bytes are cut.
+    auto header = [](size_t size) {
+        std::string h;
+        while (h.size() + 1002 + 100 < size) h += "X-Filler: " + std::string(990, 'f') + "\r\n";
+        return h + "X-Last: " + std::string(size - h.size() - 12, 'l') + "\r\n\r\n";
+    };
+    for (const size_t size : {size_t{2} << 20, (size_t{1} << 20) + 100}) {
+        for (const std::string status : {"HTTP/1.0 200 OK\r\n", "HTTP/1.0 404 Not Found\r\n"}) {
+            const std::string what = status + std::to_string(size);
+            m_log.calls.clear();
+            execute();
+            std::string request;
+            PlainSocket peer = accept(request);
+            std::atomic<bool> sent{false};
+            std::thread server([&] {
+                peer.sendAll(status + header(size - status.size()) + "body");
+                sent = true;
+            });
+            for (int waited = 0; !sent && waited < 3000; waited += 10) Sleep(10);
+            const bool done = ready();
+            server.join();
+            ASSERT_TRUE(done) << what;
+            expectFailedTransfer(what.c_str());
+            EXPECT_EQ(m_log.count(http::Error), 0u) << "not the server's status: " << what;
+            EXPECT_EQ(get(m_http.get(), L"HTTPHeader").asText().size(), size_t{1} << 20) << what;
+        }
+    }
+}
+
+TEST_F(HttpTransfer, AnEmptyBodyAndTheAnswerToHeadEndWithTheHeader) {
+    const std::string file = tempFile("sockloom_http_empty.bin");
+    // Connections the server leaves open; each must be closed by the client.
+    for (const std::string& output : {std::string(), file}) {
+        m_log.calls.clear();
+        execute(output);
+        std::string request;
+        PlainSocket peer = accept(request);
+        peer.sendAll("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n");
+        ASSERT_TRUE(ready()) << "an empty body, the connection left open";
+        EXPECT_EQ(m_log.count(http::ObjectError) + m_log.count(http::Error), 0u);
+        EXPECT_TRUE(peer.closedWithin(3000)) << "the client closed it";
+        if (output.empty()) {
+            ASSERT_EQ(m_log.count(http::DataReceived), 1u);
+            std::string body = "?";
+            com::toAnsi(m_log.first(http::DataReceived)->args[0].get(), body);
+            EXPECT_EQ(body, "");
+        } else {
+            EXPECT_EQ(m_log.count(http::DataReceived), 0u);
+            // Closed: another writer may have it at once.
+            HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            EXPECT_NE(h, INVALID_HANDLE_VALUE) << "the file is closed";
+            if (h != INVALID_HANDLE_VALUE) {
+                EXPECT_EQ(GetFileSize(h, nullptr), 0u);
+                CloseHandle(h);
+            }
+        }
+    }
+    DeleteFileA(file.c_str());
+
+    for (const char* header : {"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n", "HTTP/1.0 200 OK\r\n\r\n"}) {
+        m_log.calls.clear();
+        execute({}, L"HEAD");
+        std::string request;
+        PlainSocket peer = accept(request);
+        EXPECT_EQ(request.substr(0, 5), "HEAD ");
+        peer.sendAll(header);
+        ASSERT_TRUE(ready()) << "the answer to HEAD, left open: " << header;
+        EXPECT_EQ(m_log.count(http::ObjectError), 0u);
+        EXPECT_EQ(m_log.count(http::DataReceived), 1u);
+        EXPECT_EQ(get(m_http.get(), L"HTTPHeader").asText(), header);
+        EXPECT_TRUE(peer.closedWithin(3000));
+    }
+
+    // An empty body announced and more sent: past its length, as for any.
+    m_log.calls.clear();
+    execute();
+    serve("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\nunannounced bytes");
+    expectFailedTransfer("an empty body announced, more sent");
+}
+
+TEST_F(HttpTransfer, AHeaderAloneMakesTheClientTakeLittleMemory) {
+    // A large length announced and a few bytes sent: the memory grows as
+    // the bytes come, not with the announcement.
+    put(m_http.get(), L"RetrieveMode", com::argLong(1));
+    pumpFor(50);
+    const size_t before = processMemory();
+    execute();
+    std::string request;
+    PlainSocket peer = accept(request);
+    peer.sendAll("HTTP/1.0 200 OK\r\nContent-Length: 200000000\r\n\r\n0123456789");
+    ASSERT_TRUE(pumpUntil([&] { return m_log.count(http::DataTransferred) >= 1; }));
+    pumpFor(100);
+    EXPECT_EQ(m_log.last(http::DataTransferred)->longArg(0), 10);
+    const size_t taken = processMemory() - std::min(processMemory(), before);
+    EXPECT_LT(taken, size_t{32} << 20) << "bytes taken for a 10-byte body announced as 200 MB";
+    peer.close();
+    expectFailedTransfer("the body ended short of its announced length");
 }
 
 TEST_F(HttpTransfer, ABodyFarPastItsLengthEndsAtOnce) {
@@ -276,6 +396,42 @@ TEST_F(HttpTransfer, AWholeAnnouncedBodyEndsTheResponseWithoutAClose) {
     open.close();
     ASSERT_TRUE(ready());
     ASSERT_EQ(m_log.count(http::DataReceived), 1u);
+}
+
+TEST_F(HttpTransfer, ARequestWithNoAddressIsRefusedAtOnce) {
+    // A new object whose URL was never set; the same after the URL was
+    // emptied, and through a proxy.
+    ComPtr<IDispatch> fresh;
+    com::createInstance<sockloom::zkHTTP10>(IID_IDispatch, fresh.putVoid());
+    ASSERT_TRUE(fresh);
+    Log log;
+    ComPtr<EventSink> sink = com::make<EventSink>(log, DIID___zkHTTP10);
+    ASSERT_TRUE(sink->advise(fresh.get()));
+    const std::string file = tempFile("sockloom_http_nowhere.bin");
+    const std::wstring wideFile(file.begin(), file.end());
+    Text out(wideFile.c_str());
+    EXPECT_EQ(call(fresh.get(), L"Execute2", {missing(), missing(), missing(), missing(), text(out)}).hr,
+              kMalformedUrl);
+    EXPECT_EQ(call(fresh.get(), L"Execute2", {text(Text(L""))}).hr, kMalformedUrl);
+    EXPECT_FALSE(exists(file)) << "no output file made";
+
+    EXPECT_EQ(put(fresh.get(), L"URL", text(Text(url().c_str()))), S_OK);
+    EXPECT_EQ(put(fresh.get(), L"URL", text(Text(L""))), S_OK);
+    EXPECT_EQ(call(fresh.get(), L"Execute2", {missing()}).hr, kMalformedUrl);
+    const std::wstring proxy = L"127.0.0.1:" + std::to_wstring(m_port);
+    EXPECT_EQ(put(fresh.get(), L"Proxy", text(Text(proxy.c_str()))), S_OK);
+    EXPECT_EQ(call(fresh.get(), L"Execute2", {missing()}).hr, kMalformedUrl);
+    pumpFor(300);
+    EXPECT_TRUE(log.calls.empty()) << "no events: nothing was started";
+    EXPECT_FALSE(readableWithin(m_listener.get(), 0)) << "no connection was made";
+
+    // Not left busy: a request with an address goes.
+    EXPECT_EQ(put(fresh.get(), L"Proxy", text(Text(L""))), S_OK);
+    EXPECT_EQ(call(fresh.get(), L"Execute2", {text(Text(url().c_str()))}).asLong(), 0);
+    serve("HTTP/1.0 200 OK\r\n\r\nfine");
+    EXPECT_TRUE(pumpUntil([&] { return log.count(http::Ready) == 1; }));
+    EXPECT_EQ(log.count(http::ObjectError), 0u);
+    sink->unadvise();
 }
 
 TEST_F(HttpTransfer, LineBreaksCannotSmuggleASecondRequest) {
