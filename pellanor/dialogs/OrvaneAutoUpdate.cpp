@@ -151,20 +151,16 @@ void OrvaneAutoUpdate::onClose() {
 }
 
 bool OrvaneAutoUpdate::OnCommand(int id, int code, HWND control) {
-    return dialog_shared::command("OrvaneAutoUpdate_OnCommand", [&]() -> bool {
-        switch (id) {
-        case IDC_AU_STARTVERIFY: StartVerifyBut_Click(); return true;
-        case IDC_AU_UPDATE: UpdateBut_Click(); return true;
-        case IDC_AU_SELECT0: cmdSelect_Click(0); return true;
-        case IDC_AU_SELECT1: cmdSelect_Click(1); return true;
-        case IDC_AU_ABORT: abortBut_Click(); return true;
-        case IDC_AU_EXIT: exitBut_Click(); return true;
-        case IDC_AU_CHKPROXY:
-            if (code == BN_CLICKED) chkProxy_Click();
-            return true;
-        case IDC_AU_HELP: cmdHelp_Click(); return true;
-        default: return ui::Dialog::OnCommand(id, code, control);
-        }
+    using dialog_shared::kAnyCode;
+    return runCommands("OrvaneAutoUpdate_OnCommand", id, code, control, {
+        {IDC_AU_STARTVERIFY, kAnyCode, [this] { StartVerifyBut_Click(); }},
+        {IDC_AU_UPDATE, kAnyCode, [this] { UpdateBut_Click(); }},
+        {IDC_AU_SELECT0, kAnyCode, [this] { cmdSelect_Click(0); }},
+        {IDC_AU_SELECT1, kAnyCode, [this] { cmdSelect_Click(1); }},
+        {IDC_AU_ABORT, kAnyCode, [this] { abortBut_Click(); }},
+        {IDC_AU_EXIT, kAnyCode, [this] { exitBut_Click(); }},
+        {IDC_AU_CHKPROXY, BN_CLICKED, [this] { chkProxy_Click(); }},
+        {IDC_AU_HELP, kAnyCode, [this] { cmdHelp_Click(); }},
     });
 }
 

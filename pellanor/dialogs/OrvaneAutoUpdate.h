@@ -43,7 +43,7 @@
 #include <string>
 #include <vector>
 
-#include "common/ui/Dialog.h"
+#include "dialog_shared.h"
 #include "common/win32/handles.h"
 #include "outside/updatelib/updatelib.h"
 #include "settings_rules.h"
@@ -62,7 +62,7 @@ std::string updateServer();
 
 } // namespace OrvaneAutoUpdateMod
 
-class OrvaneAutoUpdate : public ui::Dialog {
+class OrvaneAutoUpdate : public dialog_shared::CommandDialog {
 public:
     explicit OrvaneAutoUpdate(HWND owner);
     ~OrvaneAutoUpdate() override;

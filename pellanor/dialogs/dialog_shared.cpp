@@ -27,6 +27,22 @@ bool command(std::string_view where, const std::function<bool()>& dispatch) {
     return handled;
 }
 
+bool CommandDialog::runCommands(std::string_view where, int id, int code, HWND control,
+                                std::initializer_list<Command> table, OtherCodes others) {
+    return command(where, [&]() -> bool {
+        for (const Command& row : table) {
+            if (row.id != id) continue;
+            if (row.code == kAnyCode || row.code == code) {
+                row.handler();
+                return true;
+            }
+            if (others == OtherCodes::Taken) return true;
+            break;
+        }
+        return ui::Dialog::OnCommand(id, code, control);
+    });
+}
+
 bool readLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     std::string content;

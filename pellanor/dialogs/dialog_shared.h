@@ -7,11 +7,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <string_view>
 #include <vector>
 
+#include "common/ui/Dialog.h"
 #include "common/ui/Window.h"
 #include "pellanor/win/Module1.h"
 #include "user_action.h"
@@ -33,6 +35,31 @@ bool readLines(const std::string& path, std::vector<std::string>& lines);
 // lets escape is logged under where. Returns what dispatch answered (true
 // when it failed, so that nothing else runs the command).
 bool command(std::string_view where, const std::function<bool()>& dispatch);
+
+// A row's code that every notification of its control matches.
+inline constexpr int kAnyCode = -1;
+
+// One row of a dialog's command table: the control, the notification that
+// runs the handler, and the handler.
+struct Command {
+    int id;
+    int code;
+    std::function<void()> handler;
+};
+
+// What becomes of a notification the control's row does not run on: Taken
+// (nothing runs), or Passed on to ui::Dialog like a control without a row.
+enum class OtherCodes { Taken, Passed };
+
+// The dialogs' base: OnCommand hands its table to runCommands.
+class CommandDialog : public ui::Dialog {
+protected:
+    // One WM_COMMAND as a user action of its own, logged under where: the
+    // first row for id runs its handler when code is the row's; an id without
+    // a row goes to ui::Dialog (OK and Cancel), inside the same action.
+    bool runCommands(std::string_view where, int id, int code, HWND control,
+                     std::initializer_list<Command> table, OtherCodes others = OtherCodes::Taken);
+};
 
 // Shows a Form modally over owner (ui::showModalForm): the user's actions
 // in it each stand alone, and the action that opened it goes on as it was

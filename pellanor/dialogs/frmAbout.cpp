@@ -70,20 +70,10 @@ void frmAbout::Label3_Click() { modHyperLink::openURL(dialog_shared::kMakerWebAd
 void frmAbout::Label5_Click() { modHyperLink::sendMail(dialog_shared::kSupportMailAddress); }
 
 bool frmAbout::OnCommand(int id, int code, HWND control) {
-    return dialog_shared::command("frmAbout_OnCommand", [&]() -> bool {
-        switch (id) {
-        case IDC_ABOUT_COMMITMENT:
-            if (code == BN_CLICKED) cmdCommittment_Click();
-            return true;
-        case IDC_ABOUT_LABEL3:
-            if (code == STN_CLICKED) Label3_Click();
-            return true;
-        case IDC_ABOUT_LABEL5:
-            if (code == STN_CLICKED) Label5_Click();
-            return true;
-        default:
-            return ui::Dialog::OnCommand(id, code, control);
-        }
+    return runCommands("frmAbout_OnCommand", id, code, control, {
+        {IDC_ABOUT_COMMITMENT, BN_CLICKED, [this] { cmdCommittment_Click(); }},
+        {IDC_ABOUT_LABEL3, STN_CLICKED, [this] { Label3_Click(); }},
+        {IDC_ABOUT_LABEL5, STN_CLICKED, [this] { Label5_Click(); }},
     });
 }
 

@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "common/ui/Dialog.h"
+#include "dialog_shared.h"
 
-class frmAbout : public ui::Dialog {
+class frmAbout : public dialog_shared::CommandDialog {
 public:
     explicit frmAbout(HWND owner);
 

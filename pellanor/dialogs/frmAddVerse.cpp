@@ -470,21 +470,18 @@ void frmAddVerse::picButton_Mouse(const ui::PictureButton::Mouse& mouse) {
 // ---------------------------------------------------------------- dispatch
 
 bool frmAddVerse::OnCommand(int id, int code, HWND control) {
-    return dialog_shared::command("frmAddVerse_OnCommand", [&]() -> bool {
-        if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
-        switch (id) {
-        case IDC_AV_OPTION0: optionItem_Click(0); return true;
-        case IDC_AV_OPTION1: optionItem_Click(1); return true;
-        case IDC_AV_ADD0: cmdAdd_Click(0); return true;
-        case IDC_AV_ADD1: cmdAdd_Click(1); return true;
-        case IDC_AV_DELETE0: cmdDelete_Click(0); return true;
-        case IDC_AV_DELETE1: cmdDelete_Click(1); return true;
-        case IDC_AV_CANCEL: cmdCancel_Click(); return true;
-        case IDC_AV_HELP: cmdHelp_Click(); return true;
-        case IDC_AV_CMDPASTE: cmdPaste_Click(); return true;
-        default: return ui::Dialog::OnCommand(id, code, control);
-        }
-    });
+    // Other notifications of the buttons go on to ui::Dialog.
+    return runCommands("frmAddVerse_OnCommand", id, code, control, {
+        {IDC_AV_OPTION0, BN_CLICKED, [this] { optionItem_Click(0); }},
+        {IDC_AV_OPTION1, BN_CLICKED, [this] { optionItem_Click(1); }},
+        {IDC_AV_ADD0, BN_CLICKED, [this] { cmdAdd_Click(0); }},
+        {IDC_AV_ADD1, BN_CLICKED, [this] { cmdAdd_Click(1); }},
+        {IDC_AV_DELETE0, BN_CLICKED, [this] { cmdDelete_Click(0); }},
+        {IDC_AV_DELETE1, BN_CLICKED, [this] { cmdDelete_Click(1); }},
+        {IDC_AV_CANCEL, BN_CLICKED, [this] { cmdCancel_Click(); }},
+        {IDC_AV_HELP, BN_CLICKED, [this] { cmdHelp_Click(); }},
+        {IDC_AV_CMDPASTE, BN_CLICKED, [this] { cmdPaste_Click(); }},
+    }, dialog_shared::OtherCodes::Passed);
 }
 
 bool frmAddVerse::OnTimer(UINT_PTR id) {

@@ -26,12 +26,12 @@
 #include <vector>
 
 #include "outside/subclass/SbcEasy.h"
-#include "common/ui/Dialog.h"
+#include "dialog_shared.h"
 #include "common/ui/PictureButton.h"
 #include "EnterField.h"
 #include "verse_entry.h"
 
-class frmAddVerse : public ui::Dialog {
+class frmAddVerse : public dialog_shared::CommandDialog {
 public:
     // Creates the dialog (hidden) over owner and runs its load. When the
     // load closed it (a user file that cannot be written), isOpen() is false

@@ -74,12 +74,9 @@ void frmFirstTime::Command3_Click() {
 }
 
 bool frmFirstTime::OnCommand(int id, int code, HWND control) {
-    return dialog_shared::command("frmFirstTime_OnCommand", [&]() -> bool {
-        if (code != BN_CLICKED) return ui::Dialog::OnCommand(id, code, control);
-        switch (id) {
-        case IDC_FT_COMMAND1: Command1_Click(); return true;
-        case IDC_FT_COMMAND3: Command3_Click(); return true;
-        default: return ui::Dialog::OnCommand(id, code, control);
-        }
-    });
+    // Other notifications of the buttons go on to ui::Dialog.
+    return runCommands("frmFirstTime_OnCommand", id, code, control, {
+        {IDC_FT_COMMAND1, BN_CLICKED, [this] { Command1_Click(); }},
+        {IDC_FT_COMMAND3, BN_CLICKED, [this] { Command3_Click(); }},
+    }, dialog_shared::OtherCodes::Passed);
 }

@@ -10,9 +10,9 @@
 
 #include <string>
 
-#include "common/ui/Dialog.h"
+#include "dialog_shared.h"
 
-class frmFirstTime : public ui::Dialog {
+class frmFirstTime : public dialog_shared::CommandDialog {
 public:
     explicit frmFirstTime(HWND owner);
 

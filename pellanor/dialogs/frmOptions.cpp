@@ -334,23 +334,11 @@ void frmOptions::cmdHelp_Click() {
 // ---------------------------------------------------------------- dispatch
 
 bool frmOptions::OnCommand(int id, int code, HWND control) {
-    return dialog_shared::command("frmOptions_OnCommand", [&]() -> bool {
-        switch (id) {
-        case IDC_OPT_FONTSIZE:
-            if (code == CBN_SELCHANGE) comboFontSize_Click();
-            return true;
-        case IDC_OPT_TRANSLATION:
-            if (code == CBN_SELCHANGE) comboTranslation_Click();
-            return true;
-        case IDC_OPT_SHOWTIP:
-            if (code == BN_CLICKED) cmdShowTip_Click();
-            return true;
-        case IDC_OPT_HELP:
-            if (code == BN_CLICKED) cmdHelp_Click();
-            return true;
-        default:
-            return ui::Dialog::OnCommand(id, code, control);
-        }
+    return runCommands("frmOptions_OnCommand", id, code, control, {
+        {IDC_OPT_FONTSIZE, CBN_SELCHANGE, [this] { comboFontSize_Click(); }},
+        {IDC_OPT_TRANSLATION, CBN_SELCHANGE, [this] { comboTranslation_Click(); }},
+        {IDC_OPT_SHOWTIP, BN_CLICKED, [this] { cmdShowTip_Click(); }},
+        {IDC_OPT_HELP, BN_CLICKED, [this] { cmdHelp_Click(); }},
     });
 }
 

@@ -22,11 +22,11 @@
 #include <memory>
 #include <string>
 
-#include "common/ui/Dialog.h"
+#include "dialog_shared.h"
 #include "common/ui/PictureButton.h"
 #include "EnterField.h"
 
-class frmOptions : public ui::Dialog {
+class frmOptions : public dialog_shared::CommandDialog {
 public:
     // Creates the dialog, hidden, over owner and runs its load.
     explicit frmOptions(HWND owner);

@@ -324,27 +324,20 @@ void frmSchedule::Form_QueryUnload() {
 // ---------------------------------------------------------------- dispatch
 
 bool frmSchedule::OnCommand(int id, int code, HWND control) {
-    return dialog_shared::command("frmSchedule_OnCommand", [&]() -> bool {
-        switch (id) {
-        case IDC_SCH_HELP:
-            if (code == BN_CLICKED) cmdHelp_Click();
-            return true;
-        case IDC_SCH_CHK0:
-        case IDC_SCH_CHK1:
-            if (code == BN_CLICKED) chkSchedule_Click();
-            return true;
-        case IDC_SCH_COMBO0:
-        case IDC_SCH_COMBO1: {
-            int index = id == IDC_SCH_COMBO1 ? 1 : 0;
-            if (code == CBN_SELCHANGE) comboTime_Click();
-            if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) m_enterDone[static_cast<size_t>(index)] = false;
-            if (code == CBN_SETFOCUS || code == CBN_KILLFOCUS) comboTime_Focus(index, code == CBN_SETFOCUS);
-            return true;
-        }
-        default:
-            return ui::Dialog::OnCommand(id, code, control);
-        }
+    using dialog_shared::kAnyCode;
+    return runCommands("frmSchedule_OnCommand", id, code, control, {
+        {IDC_SCH_HELP, BN_CLICKED, [this] { cmdHelp_Click(); }},
+        {IDC_SCH_CHK0, BN_CLICKED, [this] { chkSchedule_Click(); }},
+        {IDC_SCH_CHK1, BN_CLICKED, [this] { chkSchedule_Click(); }},
+        {IDC_SCH_COMBO0, kAnyCode, [this, code] { comboTime_Command(0, code); }},
+        {IDC_SCH_COMBO1, kAnyCode, [this, code] { comboTime_Command(1, code); }},
     });
+}
+
+void frmSchedule::comboTime_Command(int index, int code) {
+    if (code == CBN_SELCHANGE) comboTime_Click();
+    if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) m_enterDone[static_cast<size_t>(index)] = false;
+    if (code == CBN_SETFOCUS || code == CBN_KILLFOCUS) comboTime_Focus(index, code == CBN_SETFOCUS);
 }
 
 int frmSchedule::focusedTimeBox() const {

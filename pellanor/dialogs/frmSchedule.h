@@ -20,10 +20,10 @@
 #include <string>
 
 #include "outside/taskscheduler/TaskScheduler.h"
-#include "common/ui/Dialog.h"
+#include "dialog_shared.h"
 #include "EnterField.h"
 
-class frmSchedule : public ui::Dialog {
+class frmSchedule : public dialog_shared::CommandDialog {
 public:
     // Makes the task collection the dialog works on.
     using TaskServiceFactory = std::function<HRESULT(std::unique_ptr<taskscheduler::TaskCollection>&)>;
@@ -88,6 +88,7 @@ private:
     int currentTab() const;
     int focusedTimeBox() const; // -1 when no time box has the focus
     void comboTime_Focus(int index, bool gotFocus);
+    void comboTime_Command(int index, int code); // a time box's notification
 
     TaskServiceFactory m_factory;
     std::array<std::unique_ptr<ui::EnterField>, 2> m_fields; // the two text boxes

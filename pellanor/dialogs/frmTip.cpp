@@ -176,19 +176,9 @@ void frmTip::Label2_Click() {
 }
 
 bool frmTip::OnCommand(int id, int code, HWND control) {
-    return dialog_shared::command("frmTip_OnCommand", [&]() -> bool {
-        switch (id) {
-        case IDC_TIP_NEXTTIP:
-            if (code == BN_CLICKED) cmdNextTip_Click();
-            return true;
-        case IDC_TIP_SHOWATSTARTUP:
-            if (code == BN_CLICKED) chkLoadTipsAtStartup_Click();
-            return true;
-        case IDC_TIP_LABEL2:
-            if (code == STN_CLICKED) Label2_Click();
-            return true;
-        default:
-            return ui::Dialog::OnCommand(id, code, control);
-        }
+    return runCommands("frmTip_OnCommand", id, code, control, {
+        {IDC_TIP_NEXTTIP, BN_CLICKED, [this] { cmdNextTip_Click(); }},
+        {IDC_TIP_SHOWATSTARTUP, BN_CLICKED, [this] { chkLoadTipsAtStartup_Click(); }},
+        {IDC_TIP_LABEL2, STN_CLICKED, [this] { Label2_Click(); }},
     });
 }

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "common/ui/Dialog.h"
+#include "dialog_shared.h"
 
-class frmTip : public ui::Dialog {
+class frmTip : public dialog_shared::CommandDialog {
 public:
     // Creates the dialog, hidden, over owner and runs its load.
     explicit frmTip(HWND owner);
