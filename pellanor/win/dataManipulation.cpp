@@ -159,9 +159,8 @@ Outcome loadAllTranslations(HWND owner, bool& quiet) {
                 if (load.shown == verse_library::Shown::Held) {
                     // Files another program holds open are intact: the user
                     // must close that program, never remove the folder.
-                    const std::string text = topic_list::heldFolderText(t.folder);
-                    seams::messageBox(owner, text, verse_file::kOpenFailureCaption, MB_ICONSTOP);
-                    (void)logMessage(text);
+                    (void)showMessage(owner, topic_list::heldFolderText(t.folder), verse_file::kOpenFailureCaption,
+                                      MB_ICONSTOP);
                     return Outcome::Failed;
                 }
                 if (load.shown == verse_library::Shown::Corrupt) {
