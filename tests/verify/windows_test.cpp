@@ -215,6 +215,15 @@ protected:
         seams::setProgramFolder("");
         VerifyTest::TearDown();
     }
+    // A run that failed ends with the one "Run-time error" box of its
+    // error, and the splash goes.
+    void expectRunTimeErrorBox(frmWait& wait, const std::string& text) {
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].caption, "Component Verify for Pellanor");
+        EXPECT_EQ(boxes.boxes[0].text, text);
+        EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        EXPECT_TRUE(closesSoon(wait));
+    }
 };
 
 TEST_F(Splash, Texts) {
@@ -253,11 +262,7 @@ TEST_F(Splash, ACheckThatFailsSaysSoAndNotThatAllIsWell) {
     frmWait wait;
     ASSERT_TRUE(wait.create(IDD_WAIT, nullptr));
     wait.Timer1_Timer();
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "Component Verify for Pellanor");
-    EXPECT_EQ(boxes.boxes[0].text, "Run-time error '53':\r\n\r\nFile not found");
-    EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_TRUE(closesSoon(wait));
+    expectRunTimeErrorBox(wait, "Run-time error '53':\r\n\r\nFile not found");
 }
 
 TEST_F(Splash, AScanThatFailsShowsItsErrorAndNotAMissingList) {
@@ -269,11 +274,7 @@ TEST_F(Splash, AScanThatFailsShowsItsErrorAndNotAMissingList) {
     wait.Timer1_Timer();
     EXPECT_EQ(record.calls, (std::vector<std::string>{"put VerifyFile C:\\pellanor.exe",
                                                       "put ScanFile C:\\pellanor.exe"}));
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "Component Verify for Pellanor");
-    EXPECT_EQ(boxes.boxes[0].text, "Run-time error '75':\r\n\r\nPath/File access error");
-    EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_TRUE(closesSoon(wait));
+    expectRunTimeErrorBox(wait, "Run-time error '75':\r\n\r\nPath/File access error");
 }
 
 TEST_F(Splash, AProgramWithoutAFileListIsNotCalledUpToDate) {
