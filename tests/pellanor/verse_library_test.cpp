@@ -74,6 +74,10 @@ TEST_F(Load, WhichFoldersAreTranslations) {
     EXPECT_EQ(pick.current, 2) << "the saved translation matches in any case";
     EXPECT_FALSE(pick.saveFirst);
 
+    pick = verse_library::pickTranslation(some.table, "translation_world english BIBLE");
+    EXPECT_EQ(some.table[static_cast<size_t>(pick.current)].folder, WEB);
+    EXPECT_EQ(some.table[static_cast<size_t>(pick.current)].name, "World English Bible");
+
     pick = verse_library::pickTranslation(some.table, "TRANSLATION_Gone");
     EXPECT_EQ(pick.current, 0);
     EXPECT_TRUE(pick.saveFirst) << "a saved translation that is gone selects the first, which is saved";
@@ -182,6 +186,20 @@ TEST_F(Load, FailedFilesAreListedOnceEach) {
     EXPECT_TRUE(topics[1].isUserFile);
     EXPECT_EQ(topics[1].name, "Your Inspirational Thoughts");
     EXPECT_EQ(topics[1].folder, kRoot + "\\Your Verses\\");
+}
+
+// A file set aside ("... .txt.bad", "... .txtold") is neither a topic nor
+// a failure: nothing to list, no box.
+TEST_F(Load, SetAsideFilesAreNotTopics) {
+    topic(KJV, "Peace and Trust.txt", verses(2));
+    disk.file(kRoot + "\\Your Verses\\Your Verses.txt.bad", "garbage");
+    disk.file(kRoot + "\\Your Verses\\Your Verses.txtold", "garbage");
+    verse_library::Load l = load();
+    EXPECT_EQ(l.shown, Shown::Ok);
+    EXPECT_EQ(l.failedCount, 0);
+    EXPECT_TRUE(l.damaged.empty() && l.unopened.empty());
+    ASSERT_EQ(l.translations.size(), 1u);
+    EXPECT_EQ(l.translations[0].topics.size(), 1u);
 }
 
 TEST_F(Load, ReadingOneFileReportsEachFailureKind) {
