@@ -283,6 +283,8 @@ TEST_F(Library, ATranslationHeldOpenElsewhereIsNotCalledCorrupt) {
     }
 }
 
+// The load's refusal is tested natively (verse_library_test); here both
+// entry points fail, and the one box names the routine.
 TEST_F(Library, BadCurrentTranslationIndexFailsInsteadOfReading) {
     addTopic(root, KJV, "Peace and Trust.txt", verses(2));
     ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);

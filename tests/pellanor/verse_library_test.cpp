@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <set>
+#include <stdexcept>
 
 #include "memory_disk.h"
 
@@ -200,6 +201,22 @@ TEST_F(Load, SetAsideFilesAreNotTopics) {
     EXPECT_TRUE(l.damaged.empty() && l.unopened.empty());
     ASSERT_EQ(l.translations.size(), 1u);
     EXPECT_EQ(l.translations[0].topics.size(), 1u);
+}
+
+// A current translation outside the table: nothing could be shown, so
+// nothing is read (the damaged file would be logged).
+TEST_F(Load, ABadCurrentTranslationIndexIsRefusedInsteadOfReading) {
+    topic(KJV, "Peace and Trust.txt", verses(2));
+    topic(KJV, "Broken.txt", "three\tfields\tonly\r\n");
+    found = find();
+    ASSERT_EQ(found.table.size(), 1u);
+    for (long current : {5L, 1L, -1L}) {
+        EXPECT_THROW((void)verse_library::loadAll(disk, kRoot, found.table, current, "Peace and Trust.txt", 1,
+                                                  [this](const std::string& entry) { logged.push_back(entry); }),
+                     std::out_of_range)
+            << current;
+    }
+    EXPECT_TRUE(logged.empty());
 }
 
 TEST_F(Load, ReadingOneFileReportsEachFailureKind) {
