@@ -232,6 +232,7 @@ TEST_F(Load, ReadingOneFileReportsEachFailureKind) {
 
     disk.file(path, "  \r\n");
     r = verse_library::readTopic(disk, path, index, &v, buffer);
+    EXPECT_EQ(r.outcome, Outcome::Failed);
     EXPECT_FALSE(r.unopened);
     EXPECT_EQ(r.caption, "Error: File is Empty ");
     EXPECT_EQ(r.flags, 16);
