@@ -48,4 +48,19 @@ bool scheduleDue(long nowSeconds, long scheduledSeconds) {
     return d > 0 && d <= 15;
 }
 
+std::array<std::string, 48> timeList() {
+    std::array<std::string, 48> times;
+    for (int i = 0; i < 48; ++i) {
+        int minutes = (4 * 60 + i * 30) % (24 * 60);
+        int h24 = minutes / 60;
+        int h12 = h24 % 12 == 0 ? 12 : h24 % 12;
+        times[static_cast<size_t>(i)] = std::to_string(h12) + (minutes % 60 ? ":30" : ":00") + (h24 < 12 ? " AM" : " PM");
+    }
+    return times;
+}
+
+std::string taskNameFor(std::string_view userName) {
+    return OrvaneAutoUpdateMod::afterLast(userName, "\\") + "_Pellanor";
+}
+
 } // namespace schedule_rules

@@ -1,8 +1,11 @@
 // schedule_rules.h
-// Times of day for the program's own scheduler, and the poll's test of
-// whether the scheduled time has just passed. Portable.
+// Times of day for the program's own scheduler, the poll's test of
+// whether the scheduled time has just passed, and what the scheduling
+// dialog lists and names. Portable.
 #pragma once
 
+#include <array>
+#include <string>
 #include <string_view>
 
 namespace schedule_rules {
@@ -19,5 +22,11 @@ long parseTimeOfDay(std::string_view text);
 // taken modulo a day, so a time just before midnight is not missed by a poll
 // just after it.
 bool scheduleDue(long nowSeconds, long scheduledSeconds);
+
+// The 48 half-hour times the time boxes list, "4:00 AM" to "3:30 AM".
+std::array<std::string, 48> timeList();
+
+// The task name for an account: the part after its last "\", "_Pellanor".
+std::string taskNameFor(std::string_view userName);
 
 } // namespace schedule_rules

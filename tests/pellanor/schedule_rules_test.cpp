@@ -28,3 +28,23 @@ TEST(SchedulePoll, QuarterMinuteAfterTheTime) {
     EXPECT_TRUE(scheduleDue(5, late)) << "a poll just after midnight";
     EXPECT_FALSE(scheduleDue(15, late));
 }
+
+TEST(ScheduleRules, TimeListRunsEveryHalfHourFromFourInTheMorning) {
+    auto times = timeList();
+    EXPECT_EQ(times[0], "4:00 AM");
+    EXPECT_EQ(times[1], "4:30 AM");
+    EXPECT_EQ(times[15], "11:30 AM");
+    EXPECT_EQ(times[16], "12:00 PM");
+    EXPECT_EQ(times[18], "1:00 PM");
+    EXPECT_EQ(times[39], "11:30 PM");
+    EXPECT_EQ(times[40], "12:00 AM");
+    EXPECT_EQ(times[42], "1:00 AM");
+    EXPECT_EQ(times[47], "3:30 AM");
+}
+
+TEST(ScheduleRules, TaskIsNamedAfterTheUserWithoutDomain) {
+    EXPECT_EQ(taskNameFor("OFFICE\\mary"), "mary_Pellanor");
+    EXPECT_EQ(taskNameFor("mary"), "mary_Pellanor");
+    EXPECT_EQ(taskNameFor("A\\B\\joe"), "joe_Pellanor");
+    EXPECT_EQ(taskNameFor(""), "_Pellanor");
+}
