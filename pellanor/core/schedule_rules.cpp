@@ -48,6 +48,23 @@ bool scheduleDue(long nowSeconds, long scheduledSeconds) {
     return d > 0 && d <= 15;
 }
 
+TypedTime checkTypedTime(std::string_view typed) {
+    TypedTime t;
+    t.text = typed;
+    for (char& c : t.text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    t.seconds = parseTimeOfDay(t.text);
+    if (t.seconds < 0) {
+        t.refusal = "If you are going to enter the time, it needs to be formatted as follows 'hh:mm AM/PM'    ";
+        t.caption = "The time was formatted incorrectly";
+    } else if (t.text.find("AM") == std::string::npos && t.text.find("PM") == std::string::npos) {
+        t.seconds = -1;
+        t.refusal = "You need to enter either AM or PM after the time";
+        t.caption = "Timer Error...";
+    }
+    return t;
+}
+
 std::array<std::string, 48> timeList() {
     std::array<std::string, 48> times;
     for (int i = 0; i < 48; ++i) {

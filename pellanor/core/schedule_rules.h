@@ -23,6 +23,18 @@ long parseTimeOfDay(std::string_view text);
 // just after it.
 bool scheduleDue(long nowSeconds, long scheduledSeconds);
 
+// A time typed into a time box: its text upper-cased (as the box then
+// shows it) and, when it is accepted, its seconds since midnight; when it
+// is refused, the message and its caption. A time must read as a time of
+// day and name AM or PM.
+struct TypedTime {
+    std::string text;
+    long seconds = -1;
+    const char* refusal = nullptr;
+    const char* caption = nullptr;
+};
+TypedTime checkTypedTime(std::string_view typed);
+
 // The 48 half-hour times the time boxes list, "4:00 AM" to "3:30 AM".
 std::array<std::string, 48> timeList();
 

@@ -48,3 +48,23 @@ TEST(ScheduleRules, TaskIsNamedAfterTheUserWithoutDomain) {
     EXPECT_EQ(taskNameFor("A\\B\\joe"), "joe_Pellanor");
     EXPECT_EQ(taskNameFor(""), "_Pellanor");
 }
+
+// A typed time is upper-cased and must be a time of day with AM or PM.
+TEST(ScheduleRules, TypedTimesNeedAFormAndAmOrPm) {
+    TypedTime t = checkTypedTime("9:45 pm");
+    EXPECT_EQ(t.text, "9:45 PM") << "upper-cased and accepted";
+    EXPECT_EQ(t.seconds, 21 * 3600 + 45 * 60);
+    EXPECT_EQ(t.refusal, nullptr);
+    t = checkTypedTime("20:00");
+    EXPECT_STREQ(t.refusal, "You need to enter either AM or PM after the time");
+    EXPECT_STREQ(t.caption, "Timer Error...");
+    EXPECT_EQ(t.seconds, -1);
+    t = checkTypedTime("noon");
+    EXPECT_EQ(t.text, "NOON");
+    EXPECT_STREQ(t.refusal, "If you are going to enter the time, it needs to be formatted as follows 'hh:mm AM/PM'    ");
+    EXPECT_STREQ(t.caption, "The time was formatted incorrectly");
+    t = checkTypedTime("6:05 am");
+    EXPECT_EQ(t.text, "6:05 AM");
+    EXPECT_EQ(t.seconds, 6 * 3600 + 5 * 60);
+    EXPECT_EQ(t.refusal, nullptr);
+}

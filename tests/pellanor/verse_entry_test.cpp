@@ -4,6 +4,8 @@
 // name a rejected file is set aside under.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "verse_entry.h"
 #include "verse_file.h"
 
@@ -189,4 +191,37 @@ TEST(VerseEntry, PasteReplacesTheSelectionOrInsertsAtTheCaret) {
     EXPECT_EQ(verse_entry::pasteInto("Hello world", "big ", 6, 0), "Hello big world") << "caret";
     EXPECT_EQ(verse_entry::pasteInto("Hello world", "there", 6, 5), "Hello there") << "selection";
     EXPECT_EQ(verse_entry::pasteInto("abc", "X", 9, 4), "abcX") << "a selection past the end";
+}
+
+// A header click sorts by its column; the same column again turns the
+// order round. Rows that compare equal keep their order.
+TEST(VerseEntry, ColumnClicksSortAndTurnTheOrderRound) {
+    const verse_entry::Rows rows{{"Ruth", "1", "16", "KJV: Whither thou goest"},
+                                 {"Adam", "1", "1", "X: y"},
+                                 {"acts", "2", "1", "NIV:  two blanks"},
+                                 {"ruth", "3", "1", "KJV: Again"}};
+    // Without case, as the dialog compares.
+    auto noCase = [](const std::string& a, const std::string& b) {
+        for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+            const int ca = std::tolower(static_cast<unsigned char>(a[i]));
+            const int cb = std::tolower(static_cast<unsigned char>(b[i]));
+            if (ca != cb) return ca - cb;
+        }
+        return static_cast<int>(a.size()) - static_cast<int>(b.size());
+    };
+    verse_entry::ColumnSort sort;
+    auto books = [&] {
+        std::string s;
+        for (size_t i : verse_entry::sortOrder(rows, static_cast<size_t>(sort.column - 1), sort.descending, noCase))
+            s += rows[i][0] + ",";
+        return s;
+    };
+    sort.click(1);
+    EXPECT_EQ(books(), "acts,Adam,Ruth,ruth,");
+    sort.click(1);
+    EXPECT_TRUE(sort.descending);
+    EXPECT_EQ(books(), "Ruth,ruth,Adam,acts,") << "equal rows keep their order either way";
+    sort.click(4);
+    EXPECT_FALSE(sort.descending) << "another column sorts ascending";
+    EXPECT_EQ(books(), "ruth,Ruth,acts,Adam,") << "KJV: Again, KJV: Whither, NIV, X";
 }
