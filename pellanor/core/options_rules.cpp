@@ -31,6 +31,14 @@ bool isPlainWholeNumber(const std::string& text, long& value) {
     return true;
 }
 
+std::string fontSizeText(long size) { return " " + std::to_string(size); }
+
+int fontSizeIndex(long size) {
+    for (size_t i = 0; i < kFontSizes.size(); ++i)
+        if (kFontSizes[i] == size) return static_cast<int>(i);
+    return -1;
+}
+
 namespace {
 
 Entry replacedBy(long value, bool notNumeric = false) { return {true, notNumeric, std::to_string(value)}; }

@@ -17,7 +17,10 @@
 #include "seams.h"
 
 using dataManipulation::kErrorCaption;
+using options_rules::fontSizeIndex;
+using options_rules::fontSizeText;
 using options_rules::isPlainWholeNumber;
+using options_rules::kFontSizes;
 using options_rules::kRepeatMax;
 using options_rules::kSnoozeMax;
 using options_rules::kSnoozeMin;
@@ -40,18 +43,9 @@ void previewSize(long size, bool references) {
     if (gMainForm) gMainForm->setVerseFontSize(size, references);
 }
 
-// The list index of a size; -1 when the list does not offer it.
-int fontSizeIndex(long size) {
-    for (size_t i = 0; i < frmOptions::kFontSizes.size(); ++i)
-        if (frmOptions::kFontSizes[i] == size) return static_cast<int>(i);
-    return -1;
-}
-
 struct LoadFailed {};
 
 } // namespace
-
-std::string frmOptions::fontSizeText(long size) { return " " + std::to_string(size); }
 
 frmOptions::frmOptions(HWND owner) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
@@ -233,7 +227,7 @@ void frmOptions::comboFontSize_Click() {
     (void)userAction::run({hwnd(), "option_comboFontSize_click", kErrorCaption, MB_ICONINFORMATION}, [&] {
                 LRESULT index = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
                 if (index < 0 || index >= static_cast<LRESULT>(kFontSizes.size())) return;
-                previewSize(8 + 2 * static_cast<long>(index), true);
+                previewSize(kFontSizes[static_cast<size_t>(index)], true);
             });
 }
 

@@ -48,10 +48,6 @@ public:
     bool testSleep(int index);
     bool testRepeat(int index);
 
-    // The sizes the text-size list offers, in list order.
-    static constexpr std::array<long, 4> kFontSizes{8, 10, 12, 14};
-    // A size as the list writes it: one leading blank, then the number.
-    static std::string fontSizeText(long size);
 
     // Controls.
     HWND comboTranslation = nullptr;

@@ -71,3 +71,16 @@ TEST(OptionsNumbers, RepeatCountsHaveTheirOwnLimits) {
     EXPECT_TRUE(empty.notNumeric) << "the user is told";
     EXPECT_EQ(empty.text, "2") << "the current setting comes back";
 }
+
+// The size list: each list index stands for its size (choosing index i
+// sets 8 + 2i), and a stored size the list does not offer selects nothing.
+TEST(OptionsNumbers, TheSizeListOffersFourSizes) {
+    for (int index = 0; index < 4; ++index) {
+        EXPECT_EQ(kFontSizes[static_cast<size_t>(index)], 8 + 2 * index);
+        EXPECT_EQ(fontSizeIndex(8 + 2 * index), index);
+    }
+    EXPECT_EQ(fontSizeText(8), " 8");
+    EXPECT_EQ(fontSizeText(14), " 14");
+    EXPECT_EQ(fontSizeIndex(11), -1);
+    EXPECT_EQ(fontSizeIndex(16), -1);
+}

@@ -259,6 +259,8 @@ TEST_F(Options, AClickIntoAFieldSelectsItsWholeText) {
     EXPECT_EQ(end, 3u);
 }
 
+// OK copies the fields to the settings and shows the reference box of the
+// chosen size (which box a size takes is settings_rules::referenceBoxFor).
 TEST_F(Options, OKCopiesEveryValueAndShowsOneReferenceBox) {
     open();
     setText(dlg->txtSnooze[0], "999");
@@ -286,16 +288,6 @@ TEST_F(Options, OKCopiesEveryValueAndShowsOneReferenceBox) {
     EXPECT_EQ(visibleLocations(), std::vector<size_t>{2});
     EXPECT_EQ(verseSize(), 14);
     EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST_F(Options, ReferenceBoxFollowsTheChosenSize) {
-    for (auto [index, shown] : std::vector<std::pair<int, size_t>>{{0, 0}, {1, 1}, {2, 1}, {3, 2}}) {
-        open();
-        chooseSize(index);
-        click(h(), IDOK);
-        EXPECT_EQ(visibleLocations(), std::vector<size_t>{shown}) << "size index " << index;
-        EXPECT_EQ(gVerseFontSize, 8 + 2 * index);
-    }
 }
 
 TEST_F(Options, ChoosingASizePreviewsItOnTheMainWindowAtOnce) {
