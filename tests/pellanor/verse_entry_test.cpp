@@ -92,8 +92,15 @@ TEST(VerseEntry, SameVerseTwiceInARowIsRefusedWhateverTheTranslation) {
     // Another verse in between, and the first may come again.
     const verse_entry::Key between = verse_entry::keyOf(verseOf("John", "3", "17", "KJV", "For God sent"));
     EXPECT_EQ(addVerse(first, between).ruling, Ruling::Passes);
-    // An update runs no duplicate rule.
+    // An update runs every rule but the duplicate one, so the file stays readable.
     EXPECT_EQ(verse_entry::checkVerse(first, verse_entry::verseDefaults(), last, true).ruling, Ruling::Passes);
+    const Verdict colon =
+        verse_entry::checkVerse(verseOf("John", "3", "16", "K:JV", "For God"), verse_entry::verseDefaults(), last, true);
+    EXPECT_EQ(colon.text, "The Translation cannot contain a colon.  Please remove it.   ");
+    const Verdict lines = verse_entry::checkVerse(verseOf("John", "3", "16", "KJV", "two\r\nlines\twith a tab"),
+                                                  verse_entry::verseDefaults(), last, true);
+    EXPECT_EQ(lines.ruling, Ruling::Refused);
+    EXPECT_STREQ(lines.caption, kVerseRefused);
 }
 
 TEST(VerseEntry, ThoughtRules) {
