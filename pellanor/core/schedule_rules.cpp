@@ -48,4 +48,36 @@ bool scheduleDue(long nowSeconds, long scheduledSeconds) {
     return d > 0 && d <= 15;
 }
 
+TypedTime checkTypedTime(std::string_view typed) {
+    TypedTime t;
+    t.text = typed;
+    for (char& c : t.text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    t.seconds = parseTimeOfDay(t.text);
+    if (t.seconds < 0) {
+        t.refusal = "If you are going to enter the time, it needs to be formatted as follows 'hh:mm AM/PM'    ";
+        t.caption = "The time was formatted incorrectly";
+    } else if (t.text.find("AM") == std::string::npos && t.text.find("PM") == std::string::npos) {
+        t.seconds = -1;
+        t.refusal = "You need to enter either AM or PM after the time";
+        t.caption = "Timer Error...";
+    }
+    return t;
+}
+
+std::array<std::string, 48> timeList() {
+    std::array<std::string, 48> times;
+    for (int i = 0; i < 48; ++i) {
+        int minutes = (4 * 60 + i * 30) % (24 * 60);
+        int h24 = minutes / 60;
+        int h12 = h24 % 12 == 0 ? 12 : h24 % 12;
+        times[static_cast<size_t>(i)] = std::to_string(h12) + (minutes % 60 ? ":30" : ":00") + (h24 < 12 ? " AM" : " PM");
+    }
+    return times;
+}
+
+std::string taskNameFor(std::string_view userName) {
+    return OrvaneAutoUpdateMod::afterLast(userName, "\\") + "_Pellanor";
+}
+
 } // namespace schedule_rules

@@ -2,6 +2,7 @@
 #include "update_plan.h"
 
 #include <cctype>
+#include <cmath>
 
 #include "text_fields.h"
 
@@ -38,6 +39,12 @@ bool isHostSetting(std::string_view s) {
     if (port.empty() || port.size() > 5 || !allDigits(port)) return false;
     const long n = std::stol(std::string(port));
     return n >= 1 && n <= 65535;
+}
+
+long progressPercent(long done, long total) {
+    if (total <= 0) return -1;
+    const long percent = std::lround(static_cast<double>(done) / static_cast<double>(total) * 100.0);
+    return percent > 100 ? 100 : percent;
 }
 
 std::string listAddress(const std::string& base, int n) { return base + std::to_string(n) + ".orvanef"; }

@@ -86,6 +86,11 @@ struct Download {
     bool versionChecked = false;
 };
 
+// The progress bar's position when done of total bytes have come: the
+// percentage to the nearest (halves up), at most 100; -1 when the lists
+// gave no sizes (total 0), so there is no percentage to show.
+long progressPercent(long done, long total);
+
 // Systems the patch installer runs on: 2000 and later, the NT family, or 95
 // (platform ids as the system gives them).
 inline constexpr unsigned long kPlatform9x = 1, kPlatformNT = 2;

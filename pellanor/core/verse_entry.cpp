@@ -128,6 +128,10 @@ std::string fileContent(bool verses, const Rows& rows) {
     return content;
 }
 
+std::array<std::string, 5> verseDefaults() { return {"Select a Book", "chapter", "verse", "translation", ""}; }
+
+std::array<std::string, 3> thoughtDefaults() { return {"Please delete if unused", "Please delete if unused", ""}; }
+
 Key keyOf(const VerseEntry& e) { return {e.book, e.fields[1], e.fields[2], e.fields[4], ""}; }
 
 Key keyOf(const ThoughtEntry& e) { return {e.fields[0], e.fields[1], e.fields[2], "", ""}; }

@@ -60,6 +60,12 @@ struct ThoughtEntry {
     std::array<std::string, 3> fields;
 };
 
+// The fields' default texts, which an entry must not keep: for a verse the
+// book list's first item, then the chapter, verse, translation and text
+// fields'; for a thought its three fields'.
+std::array<std::string, 5> verseDefaults();
+std::array<std::string, 3> thoughtDefaults();
+
 // The entry last added or updated, as the duplicate rule compares it: for a
 // verse book, chapter, verse and text (not the translation); for a thought
 // its three fields; the rest empty.

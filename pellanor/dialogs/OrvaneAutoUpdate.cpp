@@ -5,8 +5,6 @@
 #include <commctrl.h>
 #include <htmlhelp.h>
 
-#include <cmath>
-
 #include "pellanor/win/GlobalFunctions.h"
 #include "pellanor/win/Module1.h"
 #include "OrvaneAutoUpdate_res.h"
@@ -526,11 +524,8 @@ void OrvaneAutoUpdate::orvaneftp_progress(long bytes) {
     (void)userAction::run(
         {hwnd(), "OrvaneautoUpdate_orvaneftp_progress", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
             const long done = bytes + doneBytes;
-            // A list that gives no sizes has no percentage to show.
-            if (totalBytes > 0) {
-                long percent = std::lround(static_cast<double>(done) / static_cast<double>(totalBytes) * 100.0);
-                SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent > 100 ? 100 : percent), 0);
-            }
+            if (const long percent = update_plan::progressPercent(done, totalBytes); percent >= 0)
+                SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
             showItem(IDC_AU_BYTES, true);
             setItemText(IDC_AU_BYTES, "Received " + std::to_string(done) + " bytes of " + std::to_string(totalBytes));
         });

@@ -4,22 +4,9 @@
 #include "pellanor/win/Module1.h"
 #include "common/win32/files.h"
 #include "dataManipulation.h"
+#include "text_files.h"
 
 namespace dialog_shared {
-
-std::vector<std::string> splitLines(std::string_view content) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < content.size(); ++i) {
-        char c = content[i];
-        if (c != '\r' && c != '\n') continue;
-        lines.emplace_back(content.substr(start, i - start));
-        if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < content.size()) lines.emplace_back(content.substr(start));
-    return lines;
-}
 
 bool command(std::string_view where, const std::function<bool()>& dispatch) {
     bool handled = true;
@@ -47,7 +34,7 @@ bool readLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     std::string content;
     if (path.empty() || !win32::readWholeFile(path, content)) return false;
-    lines = splitLines(content);
+    lines = text_files::splitLines(content);
     return true;
 }
 

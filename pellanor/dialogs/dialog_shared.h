@@ -24,11 +24,8 @@ inline constexpr const char* kCrLf = "\r\n";
 inline constexpr const char* kMakerWebAddress = "https://pellanor.example/";
 inline constexpr const char* kSupportMailAddress = "support@pellanor.example";
 
-// The lines of a text file's content: CR LF, a lone CR and a lone LF each
-// end a line; a line end at the very end makes no further (empty) line.
-std::vector<std::string> splitLines(std::string_view content);
-
-// The lines of the file at path; false (and no lines) when it cannot be read.
+// The lines of the file at path (text_files::splitLines); false (and no
+// lines) when it cannot be read.
 bool readLines(const std::string& path, std::vector<std::string>& lines);
 
 // A dialog's command: each is a user action of its own; what a handler

@@ -102,8 +102,8 @@ bool frmAddVerse::OnInit() {
 
 bool frmAddVerse::Form_Load() {
     action_rule::ActionRule::Action load(gActionRule);
-    defaultVerse = {"Select a Book", "chapter", "verse", "translation", ""};
-    defaultThought = {"Please delete if unused", "Please delete if unused", ""};
+    defaultVerse = verse_entry::verseDefaults();
+    defaultThought = verse_entry::thoughtDefaults();
     m_userFolder = gVerseRoot + "\\" + dataManipulation::kUserFolder + "\\";
 
     ui::setWindowText(txtInstructions, verse_entry::instructionsText());

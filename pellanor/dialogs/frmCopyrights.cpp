@@ -10,7 +10,7 @@
 #include "dialog_shared.h"
 #include "frmCopyrights_res.h"
 #include "seams.h"
-#include "verse_file.h"
+#include "text_files.h"
 
 using dialog_shared::kCrLf;
 
@@ -42,8 +42,7 @@ bool frmCopyrights::loadCopyrightInfo() {
             "Error: File Could Not Be Opened", MB_ICONSTOP);
         return true;
     }
-    std::string text;
-    for (const std::string& line : lines) text.append(verse_file::trimBlanks(line)).append(kCrLf);
+    const std::string text = text_files::noticesText(lines);
     // The box takes notices of any length, not only the default 32K.
     SendMessageA(Text1, EM_SETLIMITTEXT, 0, 0);
     ui::setWindowText(Text1, text);

@@ -7,17 +7,23 @@
 #include <commctrl.h>
 #include <htmlhelp.h>
 
-#include <climits>
-
 #include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "dialog_shared.h"
 #include "frmMain.h"
 #include "frmOptions_res.h"
 #include "frmTip.h"
+#include "options_rules.h"
 #include "seams.h"
 
 using dataManipulation::kErrorCaption;
+using options_rules::fontSizeIndex;
+using options_rules::fontSizeText;
+using options_rules::isPlainWholeNumber;
+using options_rules::kFontSizes;
+using options_rules::kRepeatMax;
+using options_rules::kSnoozeMax;
+using options_rules::kSnoozeMin;
 
 namespace {
 
@@ -37,39 +43,9 @@ void previewSize(long size, bool references) {
     if (gMainForm) gMainForm->setVerseFontSize(size, references);
 }
 
-// The list index of a size; -1 when the list does not offer it.
-int fontSizeIndex(long size) {
-    for (size_t i = 0; i < frmOptions::kFontSizes.size(); ++i)
-        if (frmOptions::kFontSizes[i] == size) return static_cast<int>(i);
-    return -1;
-}
-
 struct LoadFailed {};
 
 } // namespace
-
-bool frmOptions::isPlainWholeNumber(const std::string& text, long& value) {
-    size_t at = 0;
-    bool negative = false;
-    if (at < text.size() && text[at] == '-') {
-        negative = true;
-        ++at;
-    }
-    size_t digits = text.size() - at;
-    if (digits == 0) return false;
-    if (text[at] == '0' && (digits > 1 || negative)) return false;
-    long long v = 0;
-    for (size_t i = at; i < text.size(); ++i) {
-        char c = text[i];
-        if (c < '0' || c > '9') return false;
-        if (v < LLONG_MAX / 10) v = v * 10 + (c - '0');
-    }
-    if (negative) v = -v;
-    value = v > LONG_MAX ? LONG_MAX : v < LONG_MIN ? LONG_MIN : static_cast<long>(v);
-    return true;
-}
-
-std::string frmOptions::fontSizeText(long size) { return " " + std::to_string(size); }
 
 frmOptions::frmOptions(HWND owner) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
@@ -219,22 +195,12 @@ bool frmOptions::testSleep(int index) {
     bool replaced = false;
     (void)userAction::run({hwnd(), "option_testSleep", kErrorCaption, MB_ICONINFORMATION}, [&] {
         HWND box = txtSnooze[0];
-        std::string entry = ui::getWindowText(box);
-        long value = 0;
-        if (!isPlainWholeNumber(entry, value)) {
-            seams::messageBox(hwnd(), kSleepNotNumeric, kWrongDataCaption, MB_ICONINFORMATION);
-            ui::setWindowText(box, std::to_string(gSnoozeTime));
-            replaced = true;
-        } else if (value < kSnoozeMin) {
-            ui::setWindowText(box, std::to_string(kSnoozeMin));
-            replaced = true;
-        } else if (value <= kSnoozeMax || entry == std::to_string(kSnoozeSpecial)) {
-            replaced = false;
-        } else {
-            ui::setWindowText(box, std::to_string(kSnoozeMax));
-            replaced = true;
-        }
-        if (replaced) refocus(txtSnooze.at(static_cast<size_t>(index)));
+        const options_rules::Entry e = options_rules::sleepEntry(ui::getWindowText(box), gSnoozeTime);
+        if (e.notNumeric) seams::messageBox(hwnd(), kSleepNotNumeric, kWrongDataCaption, MB_ICONINFORMATION);
+        replaced = e.replaced;
+        if (!replaced) return;
+        ui::setWindowText(box, e.text);
+        refocus(txtSnooze.at(static_cast<size_t>(index)));
     });
     return replaced;
 }
@@ -245,19 +211,12 @@ bool frmOptions::testRepeat(int index) {
         if (index < 0 || index > 1) return;
         size_t i = static_cast<size_t>(index);
         HWND box = txtRepeat[i];
-        long value = 0;
-        if (!isPlainWholeNumber(ui::getWindowText(box), value)) {
-            seams::messageBox(hwnd(), kRepeatNotNumeric, kWrongDataCaption, MB_ICONINFORMATION);
-            ui::setWindowText(box, std::to_string(gRepeatCount[i]));
-            replaced = true;
-        } else if (value < 1) {
-            ui::setWindowText(box, "1");
-            replaced = true;
-        } else if (value > kRepeatMax[i]) {
-            ui::setWindowText(box, std::to_string(kRepeatMax[i]));
-            replaced = true;
-        }
-        if (replaced) refocus(box);
+        const options_rules::Entry e = options_rules::repeatEntry(i, ui::getWindowText(box), gRepeatCount[i]);
+        if (e.notNumeric) seams::messageBox(hwnd(), kRepeatNotNumeric, kWrongDataCaption, MB_ICONINFORMATION);
+        replaced = e.replaced;
+        if (!replaced) return;
+        ui::setWindowText(box, e.text);
+        refocus(box);
     });
     return replaced;
 }
@@ -268,7 +227,7 @@ void frmOptions::comboFontSize_Click() {
     (void)userAction::run({hwnd(), "option_comboFontSize_click", kErrorCaption, MB_ICONINFORMATION}, [&] {
                 LRESULT index = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
                 if (index < 0 || index >= static_cast<LRESULT>(kFontSizes.size())) return;
-                previewSize(8 + 2 * static_cast<long>(index), true);
+                previewSize(kFontSizes[static_cast<size_t>(index)], true);
             });
 }
 

@@ -10,10 +10,11 @@
 // back on them, which after OK is the new one.
 //
 // The three number fields follow the Enter rule (ui::EnterField): Enter or
-// leaving a field validates it; a wrong entry is replaced (a non-number by
-// the current setting, with a message; a number out of range by the nearest
-// limit, silently), selected and keeps the focus. OK validates them again,
-// so no unchecked text reaches the settings.
+// leaving a field validates it; a wrong entry is replaced as
+// options_rules decides (a non-number by the current setting, with a
+// message; a number out of range by the nearest limit, silently), selected
+// and keeps the focus. OK validates them again, so no unchecked text
+// reaches the settings.
 #pragma once
 
 #include <windows.h>
@@ -47,14 +48,6 @@ public:
     bool testSleep(int index);
     bool testRepeat(int index);
 
-    // The text is exactly the plain decimal form of a whole number: an
-    // optional minus sign, then digits without leading zeros ("0" alone
-    // allowed). value saturates at the limits of long.
-    static bool isPlainWholeNumber(const std::string& text, long& value);
-    // The sizes the text-size list offers, in list order.
-    static constexpr std::array<long, 4> kFontSizes{8, 10, 12, 14};
-    // A size as the list writes it: one leading blank, then the number.
-    static std::string fontSizeText(long size);
 
     // Controls.
     HWND comboTranslation = nullptr;
@@ -75,8 +68,6 @@ public:
 
     static constexpr const char* kCaption = "Program Settings";
     static constexpr int kHelpContext = 1008;
-    static constexpr long kSnoozeMin = 1, kSnoozeMax = 240, kSnoozeSpecial = 999;
-    static constexpr std::array<long, 2> kRepeatMax{10, 5};
 
 protected:
     bool OnInit() override;

@@ -200,28 +200,16 @@ void frmSchedule::comboTime_Validate(int index, bool& cancel) {
     (void)userAction::run({hwnd(), "frmSchedule_comboTime_validate", kErrorCaption, MB_ICONINFORMATION}, [&] {
         timeValid = false;
         HWND box = comboTime[static_cast<size_t>(index)];
-        std::string text = ui::getWindowText(box);
-        for (char& c : text)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        ui::setWindowText(box, text);
-        long seconds = schedule_rules::parseTimeOfDay(text);
-        const char* refusal = nullptr;
-        const char* title = nullptr;
-        if (seconds < 0) {
-            refusal = "If you are going to enter the time, it needs to be formatted as follows 'hh:mm AM/PM'    ";
-            title = "The time was formatted incorrectly";
-        } else if (text.find("AM") == std::string::npos && text.find("PM") == std::string::npos) {
-            refusal = "You need to enter either AM or PM after the time";
-            title = "Timer Error...";
-        }
-        if (refusal) {
+        const schedule_rules::TypedTime typed = schedule_rules::checkTypedTime(ui::getWindowText(box));
+        ui::setWindowText(box, typed.text);
+        if (typed.refusal) {
             cancel = true;
-            seams::messageBox(hwnd(), refusal, title, MB_ICONINFORMATION);
+            seams::messageBox(hwnd(), typed.refusal, typed.caption, MB_ICONINFORMATION);
             ui::setWindowText(box, frmScheduleRules::timeText(lastValidTime[static_cast<size_t>(index)]));
             SendMessageA(box, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
             return;
         }
-        lastValidTime[static_cast<size_t>(index)] = seconds;
+        lastValidTime[static_cast<size_t>(index)] = typed.seconds;
         timeValid = true;
     }, normalPointer);
 }

@@ -22,6 +22,7 @@
 #include "outside/taskscheduler/TaskScheduler.h"
 #include "dialog_shared.h"
 #include "EnterField.h"
+#include "schedule_rules.h"
 
 class frmSchedule : public dialog_shared::CommandDialog {
 public:
@@ -104,10 +105,9 @@ void check(HRESULT hr);
 // The normal arrow pointer back.
 void normalPointer();
 
-// The 48 half-hour times the time boxes list, "4:00 AM" to "3:30 AM".
-std::array<std::string, 48> timeList();
-// The task name for an account: the part after its last "\", "_Pellanor".
-std::string taskNameFor(const std::string& userName);
+// The times the time boxes list and the task's name (schedule_rules).
+using schedule_rules::taskNameFor;
+using schedule_rules::timeList;
 // The start time of a task's first trigger (seconds since midnight); false
 // when the task has no trigger or the scheduler cannot read it back.
 bool firstStartTime(taskscheduler::Task& task, long& seconds);

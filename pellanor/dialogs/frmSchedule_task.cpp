@@ -1,5 +1,6 @@
 // frmSchedule_task.cpp
-// The scheduling dialog's rules: its times, task names and messages.
+// The scheduling dialog's Windows helpers: a task's start time, the
+// system's time format and the task-not-made message.
 #include "frmSchedule.h"
 
 #include <stdexcept>
@@ -8,9 +9,6 @@
 #include "dataManipulation.h"
 #include "schedule_rules.h"
 #include "seams.h"
-#include "text_fields.h"
-#include "verse_file.h"
-
 
 namespace frmScheduleRules {
 
@@ -19,21 +17,6 @@ void check(HRESULT hr) {
 }
 
 void normalPointer() { SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW))); }
-
-std::array<std::string, 48> timeList() {
-    std::array<std::string, 48> times;
-    for (int i = 0; i < 48; ++i) {
-        int minutes = (4 * 60 + i * 30) % (24 * 60);
-        int h24 = minutes / 60;
-        int h12 = h24 % 12 == 0 ? 12 : h24 % 12;
-        times[static_cast<size_t>(i)] = std::to_string(h12) + (minutes % 60 ? ":30" : ":00") + (h24 < 12 ? " AM" : " PM");
-    }
-    return times;
-}
-
-std::string taskNameFor(const std::string& userName) {
-    return OrvaneAutoUpdateMod::afterLast(userName, "\\") + "_Pellanor";
-}
 
 bool firstStartTime(taskscheduler::Task& task, long& seconds) {
     std::shared_ptr<taskscheduler::TriggerList> triggers;

