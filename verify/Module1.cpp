@@ -21,6 +21,7 @@ int Main() {
                           "Program Already Running, Exiting.....", MB_ICONERROR);
         return 0;
     }
+    ui::Window::setUncaughtFailure(reportUncaughtFailure);
     if (FAILED(OleInitialize(nullptr))) return 1;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);

@@ -1,14 +1,42 @@
 // frmWait.cpp
 #include "frmWait.h"
 
+#include <new>
+
 #include "VerVrfy2.h"
 #include "VerVrfyControl.h"
+#include "late_bound.h"
 #include "common/win32/program_seams.h"
 #include "verify_res.h"
 
 std::string runtimeErrorText(long number, const std::string& description) {
     return "Run-time error '" + std::to_string(number) + "':\r\n\r\n" +
            (description.empty() ? std::string("Automation error") : description);
+}
+
+void reportUncaughtFailure(HWND, UINT) noexcept {
+    static bool reported = false;
+    if (reported) return;
+    reported = true;
+    long number = 0;
+    std::string description;
+    try {
+        throw;
+    } catch (const latebound::ControlError& e) {
+        number = e.number();
+        description = e.description();
+    } catch (const std::bad_alloc&) {
+        number = 7;
+        description = "Out of memory";
+    } catch (...) {
+    }
+    try {
+        seams::messageBox(nullptr, runtimeErrorText(number, description), "Component Verify for Pellanor",
+                          MB_ICONERROR);
+    } catch (...) {
+        // Out of memory for the text: the program still ends.
+    }
+    PostQuitMessage(1);
 }
 
 bool frmWait::load() {

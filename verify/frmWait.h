@@ -39,3 +39,8 @@ protected:
 // The box of an error that ends the check: "Run-time error 'n':" and the
 // error's description.
 std::string runtimeErrorText(long number, const std::string& description);
+
+// What escaped a window's handlers ends the program as an unhandled
+// run-time error does: its box, then the end of the message loop (exit
+// code 1). Only the first is shown: the program is already ending.
+void reportUncaughtFailure(HWND window, UINT msg) noexcept;

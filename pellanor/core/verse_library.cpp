@@ -1,6 +1,7 @@
 // verse_library.cpp
 #include "verse_library.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include "text_fields.h"
@@ -145,6 +146,9 @@ Listing listTopics(const Disk& disk, const std::string& root, const std::string&
 
 Load loadAll(const Disk& disk, const std::string& root, const std::vector<TranslationRecord>& table, long current,
              const std::string& savedFile, long savedIndex, const DamageLog& logDamage) {
+    // An index past the table is the caller's fault: refused before a file
+    // is read, as nothing could be shown.
+    if (current < 0 || current >= static_cast<long>(table.size())) throw std::out_of_range("current translation");
     Load out;
     out.verseIndex = savedIndex;
     topic_list::Failures failures{out.damaged, out.unopened, out.failedCount};

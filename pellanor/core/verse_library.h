@@ -114,6 +114,7 @@ struct Load {
     std::vector<std::string> damaged, unopened; // as topic_list::Failures lists them
     long failedCount = 0;
 };
+// Throws std::out_of_range, reading nothing, when current is not in table.
 Load loadAll(const Disk& disk, const std::string& root, const std::vector<TranslationRecord>& table, long current,
              const std::string& savedFile, long savedIndex, const DamageLog& logDamage);
 

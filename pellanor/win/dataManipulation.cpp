@@ -140,13 +140,15 @@ Outcome getFileListing(HWND owner, TopicList& topics, long& verseIndex,
 Outcome loadAllTranslations(HWND owner, bool& quiet) {
     const long current = gCurTranslation;
     return userAction::run({}, [&] {
-        if (current < 0 || current >= static_cast<long>(gTranslations.size()))
-            throw std::out_of_range("current translation");
-        gVerseIndex = settings_rules::verseIndex(registry::getSetting(settings_rules::settings::newVerseIndex));
+        // The load refuses a current translation outside the table, before
+        // any variable is changed.
+        const long savedIndex =
+            settings_rules::verseIndex(registry::getSetting(settings_rules::settings::newVerseIndex));
         verse_library::Load load = verse_library::loadAll(
             disk(), gVerseRoot, gTranslations, current,
-            settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName)), gVerseIndex,
+            settings_rules::topicFile(registry::getSetting(settings_rules::settings::fileName)), savedIndex,
             logDamageOnce);
+        gVerseIndex = savedIndex;
         // The program-wide variables take what the load found, translation
         // by translation, with each translation's messages in its turn.
         for (size_t i = 0; i < load.translations.size(); ++i) {

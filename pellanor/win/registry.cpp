@@ -2,6 +2,8 @@
 #include "registry.h"
 
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "pellanor/win/Module1.h"
@@ -9,6 +11,7 @@
 #include "dataManipulation.h"
 #include "seams.h"
 #include "settings_rules.h"
+#include "settings_store.h"
 
 namespace registry {
 
@@ -107,37 +110,57 @@ Outcome regRead(HKEY root, const std::string& keyPath, const std::string& name, 
     return failedIf(queryValue(key.get(), name, value) != 0);
 }
 
+namespace {
+// One program's per-user settings under HKCU "SOFTWARE\Tamberly, Inc.\<title>".
+class UserStore : public settings_store::Store {
+public:
+    explicit UserStore(std::string title) : m_title(std::move(title)) {}
+    std::optional<std::string> read(const std::string& section, const std::string& name) const override {
+        win32::RegKey key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, userKeyPath(m_title, section).c_str(), 0, KEY_QUERY_VALUE,
+                          key.put()) != ERROR_SUCCESS)
+            return std::nullopt;
+        std::string value;
+        if (queryValue(key.get(), name, value) != 0) return std::nullopt;
+        return value;
+    }
+    void write(const std::string& section, const std::string& name, const std::string& value) override {
+        (void)regWrite(HKEY_CURRENT_USER, userKeyPath(m_title, section), name, value, REG_SZ);
+    }
+
+private:
+    std::string m_title;
+};
+
+UserStore& programStore() {
+    static UserStore store(kProgramTitle);
+    return store;
+}
+} // namespace
+
 std::string getSetting(const std::string& title, const std::string& section,
                        const std::string& name, const std::string& defaultValue) {
-    win32::RegKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, userKeyPath(title, section).c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
-        ERROR_SUCCESS)
-        return defaultValue;
-    std::string value;
-    if (queryValue(key.get(), name, value) != 0) return defaultValue;
-    if (isBooleanText(defaultValue)) value = normaliseBoolean(value);
-    return value;
+    return settings_store::get(UserStore(title), section, name, defaultValue);
 }
 
 void saveSetting(const std::string& title, const std::string& section,
                  const std::string& name, const std::string& value) {
-    // A setting that cannot be saved keeps its earlier value.
-    (void)regWrite(HKEY_CURRENT_USER, userKeyPath(title, section), name, value, REG_SZ);
+    UserStore(title).write(section, name, value);
 }
 
-std::string getSetting(const Setting& setting) { return getSetting(setting, setting.defaultText); }
+std::string getSetting(const Setting& setting) { return settings_store::get(programStore(), setting); }
 
 std::string getSetting(const Setting& setting, const std::string& defaultValue) {
-    return getSetting(kProgramTitle, setting.section, setting.name, defaultValue);
+    return settings_store::get(programStore(), setting, defaultValue);
 }
 
 void saveSetting(const Setting& setting, const std::string& value) {
-    saveSetting(kProgramTitle, setting.section, setting.name, value);
+    settings_store::save(programStore(), setting, value);
 }
 
-long getNumber(const Setting& setting) { return limited(getSetting(setting), setting); }
+long getNumber(const Setting& setting) { return settings_store::getNumber(programStore(), setting); }
 
-bool getBoolean(const Setting& setting) { return toBoolean(getSetting(setting)); }
+bool getBoolean(const Setting& setting) { return settings_store::getBoolean(programStore(), setting); }
 
 Outcome writeLastUpdate(bool reset) {
     return userAction::attempt([&] {
@@ -180,19 +203,15 @@ bool seeIfRestrictedUser() {
 }
 
 void readUserSettings(std::array<long, 2>& lRepeatCtr) {
-    gRepeatCount[0] = getNumber(settings::repeatCounter);
-    gRepeatCount[1] = getNumber(settings::repeatTopicCtr);
-    lRepeatCtr[0] = limited(getSetting(settings::repeatLeft0, std::to_string(gRepeatCount[0])),
-                            settings::repeatLeft0);
-    lRepeatCtr[1] = limited(getSetting(settings::repeatLeft1, std::to_string(gRepeatCount[1])),
-                            settings::repeatLeft1);
-    gSnoozeTime = snoozeTime(getSetting(settings::snoozeTime));
-    gAudioAlert = getBoolean(settings::audioAlert);
-    gVisualAlert = getBoolean(settings::visualAlert);
-    gDesktopAlert = getBoolean(settings::desktopAlert);
-    fixAlerts(gAudioAlert, gVisualAlert, gDesktopAlert);
-    gVerseFontSize = getNumber(settings::verseFontSize);
-    gParallelTranslation = getBoolean(settings::parallelTranslation);
+    const settings_store::UserSettings read = settings_store::readUserSettings(programStore());
+    gRepeatCount = read.repeatCount;
+    lRepeatCtr = read.repeatLeft;
+    gSnoozeTime = read.snoozeTime;
+    gAudioAlert = read.audioAlert;
+    gVisualAlert = read.visualAlert;
+    gDesktopAlert = read.desktopAlert;
+    gVerseFontSize = read.verseFontSize;
+    gParallelTranslation = read.parallelTranslation;
 }
 
 void saveUserSettings(const std::array<long, 2>& lRepeatCtr, const std::string& topicFile,
@@ -217,9 +236,10 @@ void saveUserSettings(const std::array<long, 2>& lRepeatCtr, const std::string& 
 }
 
 void readSchedulerSettings() {
-    gUseWindowsScheduler = getBoolean(settings::useTheWindowsScheduler);
-    gSchedulerEnabled = gUseWindowsScheduler ? false : getBoolean(settings::schedulerEnabled);
-    gSchedulerTime = schedulerTime(getSetting(settings::schedulerTime));
+    settings_store::SchedulerSettings read = settings_store::readSchedulerSettings(programStore());
+    gUseWindowsScheduler = read.useWindowsScheduler;
+    gSchedulerEnabled = read.enabled;
+    gSchedulerTime = std::move(read.time);
 }
 
 bool readAutoStart() {

@@ -32,8 +32,8 @@ long setValue(HKEY key, const std::string& name, DWORD type, const Value& value)
 // comes back as its decimal text.
 long queryValue(HKEY key, const std::string& name, std::string& value);
 
-// One per-user setting under HKCU "SOFTWARE\Tamberly, Inc.\<title>\<section>".
-// With a "true"/"false" default the value comes back normalised.
+// One per-user setting under HKCU "SOFTWARE\Tamberly, Inc.\<title>\<section>",
+// read by the rules of settings_store::get.
 std::string getSetting(const std::string& title, const std::string& section,
                        const std::string& name, const std::string& defaultValue);
 void saveSetting(const std::string& title, const std::string& section,
@@ -63,9 +63,8 @@ inline constexpr const char* kRegIniCommand =
 std::string userKeyPath(const std::string& title, const std::string& section);
 std::string machineKeyPath();
 
-// Reads the user settings into the program-wide variables, in the order the
-// main window's load takes them, with their limits applied; lRepeatCtr gets
-// the main window's two repeat counters.
+// Reads the user settings into the program-wide variables by the rules of
+// settings_store.h; lRepeatCtr gets the main window's two repeat counters.
 void readUserSettings(std::array<long, 2>& lRepeatCtr);
 // Saves the user settings at shutdown, in the order they have always been
 // written: the counters, the place in the reading (topicFile, the current
@@ -74,7 +73,7 @@ void readUserSettings(std::array<long, 2>& lRepeatCtr);
 // device, limited access): the stored choice then stays as it is.
 void saveUserSettings(const std::array<long, 2>& lRepeatCtr, const std::string& topicFile,
                       std::optional<bool> buttonSounds);
-// Reads the scheduler choice, state and time.
+// Reads the scheduler choice, state and time (settings_store.h).
 void readSchedulerSettings();
 // Whether the program starts with Windows (the Run value).
 bool readAutoStart();

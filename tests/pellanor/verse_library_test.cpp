@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <set>
+#include <stdexcept>
 
 #include "memory_disk.h"
 
@@ -73,6 +74,10 @@ TEST_F(Load, WhichFoldersAreTranslations) {
     verse_library::Pick pick = verse_library::pickTranslation(some.table, "TRANSLATION_king JAMES version");
     EXPECT_EQ(pick.current, 2) << "the saved translation matches in any case";
     EXPECT_FALSE(pick.saveFirst);
+
+    pick = verse_library::pickTranslation(some.table, "translation_world english BIBLE");
+    EXPECT_EQ(some.table[static_cast<size_t>(pick.current)].folder, WEB);
+    EXPECT_EQ(some.table[static_cast<size_t>(pick.current)].name, "World English Bible");
 
     pick = verse_library::pickTranslation(some.table, "TRANSLATION_Gone");
     EXPECT_EQ(pick.current, 0);
@@ -184,6 +189,36 @@ TEST_F(Load, FailedFilesAreListedOnceEach) {
     EXPECT_EQ(topics[1].folder, kRoot + "\\Your Verses\\");
 }
 
+// A file set aside ("... .txt.bad", "... .txtold") is neither a topic nor
+// a failure: nothing to list, no box.
+TEST_F(Load, SetAsideFilesAreNotTopics) {
+    topic(KJV, "Peace and Trust.txt", verses(2));
+    disk.file(kRoot + "\\Your Verses\\Your Verses.txt.bad", "garbage");
+    disk.file(kRoot + "\\Your Verses\\Your Verses.txtold", "garbage");
+    verse_library::Load l = load();
+    EXPECT_EQ(l.shown, Shown::Ok);
+    EXPECT_EQ(l.failedCount, 0);
+    EXPECT_TRUE(l.damaged.empty() && l.unopened.empty());
+    ASSERT_EQ(l.translations.size(), 1u);
+    EXPECT_EQ(l.translations[0].topics.size(), 1u);
+}
+
+// A current translation outside the table: nothing could be shown, so
+// nothing is read (the damaged file would be logged).
+TEST_F(Load, ABadCurrentTranslationIndexIsRefusedInsteadOfReading) {
+    topic(KJV, "Peace and Trust.txt", verses(2));
+    topic(KJV, "Broken.txt", "three\tfields\tonly\r\n");
+    found = find();
+    ASSERT_EQ(found.table.size(), 1u);
+    for (long current : {5L, 1L, -1L}) {
+        EXPECT_THROW((void)verse_library::loadAll(disk, kRoot, found.table, current, "Peace and Trust.txt", 1,
+                                                  [this](const std::string& entry) { logged.push_back(entry); }),
+                     std::out_of_range)
+            << current;
+    }
+    EXPECT_TRUE(logged.empty());
+}
+
 TEST_F(Load, ReadingOneFileReportsEachFailureKind) {
     const std::string path = kRoot + "\\t.txt";
     std::string buffer;
@@ -197,6 +232,7 @@ TEST_F(Load, ReadingOneFileReportsEachFailureKind) {
 
     disk.file(path, "  \r\n");
     r = verse_library::readTopic(disk, path, index, &v, buffer);
+    EXPECT_EQ(r.outcome, Outcome::Failed);
     EXPECT_FALSE(r.unopened);
     EXPECT_EQ(r.caption, "Error: File is Empty ");
     EXPECT_EQ(r.flags, 16);

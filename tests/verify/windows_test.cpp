@@ -3,10 +3,13 @@
 // two-colour display, the saved data of the hosted control, and the run
 // from the splash window's timer to the box or the conflict window.
 #include <algorithm>
+#include <new>
 
 #include "saved_control.h"
+#include "common/ui/Window.h"
 #include "verify/VerVrfy2.h"
 #include "verify/frmWait.h"
+#include "verify/late_bound.h"
 #include "verify/orvane_ids.h"
 #include "verify/verify_res.h"
 #include "verify_fixture.h"
@@ -275,6 +278,34 @@ TEST_F(Splash, AScanThatFailsShowsItsErrorAndNotAMissingList) {
     EXPECT_EQ(record.calls, (std::vector<std::string>{"put VerifyFile C:\\pellanor.exe",
                                                       "put ScanFile C:\\pellanor.exe"}));
     expectRunTimeErrorBox(wait, "Run-time error '75':\r\n\r\nPath/File access error");
+}
+
+// A failure no handler of the program took (here a window's own) is not
+// lost with the splash left up for ever: its run-time error box, once, and
+// the program ends.
+TEST_F(Splash, AFailureNoHandlerTookShowsItsRunTimeErrorAndEndsTheProgram) {
+    class Failing : public ui::Window {
+    protected:
+        LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+            if (msg == WM_APP + 1) throw latebound::ControlError(static_cast<HRESULT>(0x800A0035), "File not found");
+            if (msg == WM_APP + 2) throw std::bad_alloc();
+            return ui::Window::handleMessage(msg, wp, lp);
+        }
+    };
+    Failing w;
+    ASSERT_TRUE(w.create("VerifyFailingWindow", "", WS_OVERLAPPEDWINDOW, 0, 0, 0, 10, 10, nullptr));
+    ui::Window::setUncaughtFailure(reportUncaughtFailure);
+    SendMessageA(w.hwnd(), WM_APP + 1, 0, 0);
+    SendMessageA(w.hwnd(), WM_APP + 2, 0, 0);
+    ui::Window::setUncaughtFailure(nullptr);
+    ASSERT_EQ(boxes.boxes.size(), 1u) << "one box, for the first failure";
+    EXPECT_EQ(boxes.boxes[0].caption, "Component Verify for Pellanor");
+    EXPECT_EQ(boxes.boxes[0].text, "Run-time error '53':\r\n\r\nFile not found");
+    EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program ends";
+    EXPECT_EQ(quit.wParam, 1u);
+    w.closeNow();
 }
 
 TEST_F(Splash, AProgramWithoutAFileListIsNotCalledUpToDate) {

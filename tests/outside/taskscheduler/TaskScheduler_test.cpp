@@ -228,10 +228,8 @@ public:
         : m_done(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_ms(ms), m_what(what),
           m_thread(CreateThread(nullptr, 0, watch, this, 0, nullptr)) {}
     ~Watchdog() {
-        SetEvent(m_done);
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-        CloseHandle(m_done);
+        SetEvent(m_done.get());
+        WaitForSingleObject(m_thread.get(), INFINITE);
     }
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
@@ -239,17 +237,17 @@ public:
 private:
     static DWORD WINAPI watch(void* self) {
         auto* w = static_cast<Watchdog*>(self);
-        if (WaitForSingleObject(w->m_done, w->m_ms) == WAIT_TIMEOUT) {
+        if (WaitForSingleObject(w->m_done.get(), w->m_ms) == WAIT_TIMEOUT) {
             std::fprintf(stderr, "\n%s did not return in %lu ms: frozen\n", w->m_what, w->m_ms);
             std::fflush(stderr);
             TerminateProcess(GetCurrentProcess(), 3);
         }
         return 0;
     }
-    HANDLE m_done;
+    win32::Handle m_done;
     DWORD m_ms;
     const char* m_what;
-    HANDLE m_thread;
+    win32::Handle m_thread;
 };
 
 // A task file cut short inside its text (here the start time's), as Wine
