@@ -2,6 +2,7 @@
 #include "verse_display.h"
 
 #include "verse_file.h"
+#include "verse_navigation.h"
 
 namespace verse_display {
 
@@ -47,6 +48,39 @@ std::string buildVerseText(std::vector<TranslationRecord>& translations, long sh
         }
     }
     return text;
+}
+
+VerseBox verseBox(std::vector<TranslationRecord>& translations, long shown, const TopicList& topics,
+                  long verseIndex, const VerseRecord& current, bool parallel) {
+    VerseBox box;
+    box.userTopic = verse_navigation::topicAt(topics, verse_navigation::shownTopic(topics)).isUserFile;
+    for (TranslationRecord& t : translations) t.nameStart = -1;
+    verse_navigation::translationAt(translations, shown);
+    if (box.userTopic) {
+        box.text = current.text;
+        box.translationPanel = current.translation;
+        return box;
+    }
+    box.text = buildVerseText(translations, shown, verseIndex, current, parallel);
+    for (const TranslationRecord& t : translations) {
+        if (t.topics.empty() || t.topics[0].currentTopic <= -1 || t.nameStart <= -1) continue;
+        box.names.push_back(
+            {richEditPosition(box.text, t.nameStart), richEditPosition(box.text, t.nameStart + t.nameLength)});
+    }
+    return box;
+}
+
+TopicStatus topicStatus(const TopicList& topics, long verseIndex) {
+    const TopicRecord& topic = verse_navigation::topicAt(topics, verse_navigation::shownTopic(topics));
+    return {" " + topic.name, versePanelText(verseIndex, topic.verseCount)};
+}
+
+TranslationStatus translationStatus(const VerseArray& verses, long verseIndex,
+                                    const std::vector<TranslationRecord>& translations, long shown) {
+    const VerseRecord& v = verse_navigation::verseAt(verses, verseIndex);
+    if (!v.translation.empty()) return {v.translation, v.translation};
+    const TranslationRecord& t = verse_navigation::translationAt(translations, shown);
+    return {t.name, " " + t.name};
 }
 
 long richEditPosition(std::string_view text, long position) {

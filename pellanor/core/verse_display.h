@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "verse_types.h"
@@ -32,6 +33,35 @@ std::string buildVerseText(std::vector<TranslationRecord>& translations, long sh
 // position that counts CR LF as two moves back by one for every CR LF before
 // it.
 long richEditPosition(std::string_view text, long position);
+
+// The verse box of the shown verse. A topic of the user's own shows the
+// text alone (its translation goes to the translation panel); otherwise the
+// translations with their names emphasised (buildVerseText). A bad topic
+// or translation index throws std::out_of_range.
+struct VerseBox {
+    std::string text;
+    bool userTopic = false;
+    std::string translationPanel; // userTopic only
+    // The names to emphasise, as [start, end) rich edit positions.
+    std::vector<std::pair<long, long>> names;
+};
+VerseBox verseBox(std::vector<TranslationRecord>& translations, long shown, const TopicList& topics,
+                  long verseIndex, const VerseRecord& current, bool parallel);
+
+// The status bar's texts, in the order the bar takes them: the topic's
+// (a bad topic index throws) and then the translation's (a bad verse or
+// translation index throws).
+struct TopicStatus {
+    std::string topicList; // the topic list's field
+    std::string versePanel;
+};
+TopicStatus topicStatus(const TopicList& topics, long verseIndex);
+struct TranslationStatus {
+    std::string translationPanel;
+    std::string translationList; // the translation list's field
+};
+TranslationStatus translationStatus(const VerseArray& verses, long verseIndex,
+                                    const std::vector<TranslationRecord>& translations, long shown);
 
 // A number as the status bar writes it: one leading blank for 0 and above.
 std::string statusNumber(long n);

@@ -558,20 +558,6 @@ bool frmMain::firstRun(bool& newVersion) {
     return true;
 }
 
-void frmMain::addVersesButton() {
-    gDialogCancelled = true;
-    if (openAddVerseDialog) openAddVerseDialog(hwnd());
-    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
-    if (!gDialogCancelled && failed(addYourVerses())) {
-        if (!gTopics.empty()) {
-            gTopics[0].currentTopic = 0;
-            long first = 0;
-            if (succeeded(changeTopics(first)) && succeeded(UpdateStatusBar())) (void)displayVerses();
-        }
-    }
-    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
-}
-
 void frmMain::attachSubclasses() {
     auto route = [this](void (frmMain::*handler)(HWND, UINT, WPARAM, LPARAM, LRESULT&, bool&)) {
         return [this, handler](HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& r, bool& s) { (this->*handler)(h, m, w, l, r, s); };

@@ -16,6 +16,7 @@
 #include "outcome.h"
 #include "settings_rules.h"
 #include "action_rule.h"
+#include "verse_navigation.h"
 #include "outside/subclass/SbcEasy.h"
 #include "outside/subclass/SubClass.h"
 #include "common/ui/PictureButton.h"
@@ -242,6 +243,9 @@ private:
     // name fits, or while the field has the focus or is disabled.
     bool paintCutListName(HWND edit);
     void sizeStatusPanels();
+    // The library as the program-wide variables hold it, with this
+    // window's repeat counters.
+    verse_navigation::Library library();
     void loadParallelTranslations(const std::string& fileName);
     // After the library was read, the other translations hold the topic
     // saved at the last close; where another topic is shown (the saved one

@@ -322,6 +322,20 @@ void frmMain::comboTranslations_Click() {
     });
 }
 
+void frmMain::addVersesButton() {
+    gDialogCancelled = true;
+    if (openAddVerseDialog) openAddVerseDialog(hwnd());
+    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_APPSTARTING)));
+    if (!gDialogCancelled && failed(addYourVerses())) {
+        if (!gTopics.empty()) {
+            gTopics[0].currentTopic = 0;
+            long first = 0;
+            if (succeeded(changeTopics(first)) && succeeded(UpdateStatusBar())) (void)displayVerses();
+        }
+    }
+    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
+
 Outcome frmMain::rebuildTopics() {
     return userAction::run({hwnd(), "rebuildTopics", kStopCaption, MB_ICONSTOP}, [&] {
         SendMessageA(ComboTopics, CB_RESETCONTENT, 0, 0);

@@ -19,16 +19,11 @@
 #include "settings_rules.h"
 #include "status_panels.h"
 #include "verse_display.h"
+#include "verse_navigation.h"
 
 using dataManipulation::kStopCaption;
 
 namespace {
-
-template <typename T>
-T& at(std::vector<T>& v, long i) {
-    if (i < 0 || static_cast<size_t>(i) >= v.size()) throw std::out_of_range("index");
-    return v[static_cast<size_t>(i)];
-}
 
 // Measures texts in a window's own font (the default GUI font when it has
 // none set).
@@ -59,6 +54,13 @@ private:
     HGDIOBJ m_old = nullptr;
 };
 
+// Topic files as the program reads them: a damaged one is logged once.
+bool readTopic(const std::string& path, VerseArray& verses, long& lineCount, std::string& message) {
+    long index = 1, flags = 0;
+    std::string caption;
+    return succeeded(dataManipulation::loadVerseFile(path, lineCount, nullptr, index, message, caption, flags, verses));
+}
+
 std::string windowText(HWND h) {
     int n = GetWindowTextLengthA(h);
     std::string s(static_cast<size_t>(n) + 1, '\0');
@@ -68,6 +70,11 @@ std::string windowText(HWND h) {
 }
 
 } // namespace
+
+verse_navigation::Library frmMain::library() {
+    return {gTranslations, gCurTranslation, gTopics, gVerses, gVerseIndex,
+            gVerseRoot, gParallelTranslation, lRepeatCtr, gRepeatCount};
+}
 
 std::string frmMain::verseBoxText() const { return windowText(RichTxtVerse); }
 
@@ -93,39 +100,31 @@ void frmMain::setPanel(int panel, const std::string& text) {
 
 Outcome frmMain::displayVerses() {
     const Outcome shown = userAction::run({hwnd(), "displayVerses", kStopCaption, MB_ICONSTOP}, [&] {
-        const VerseRecord v = at(gVerses, gVerseIndex);
+        const VerseRecord v = verse_navigation::verseAt(gVerses, gVerseIndex);
         std::string reference = verse_display::referenceText(v);
         for (HWND box : txtLocation) SetWindowTextA(box, reference.c_str());
         ShowWindow(RichTxtVerse, SW_HIDE);
 
-        long shownTopic = gTopics.empty() ? -1 : gTopics[0].currentTopic;
-        bool userTopic = at(gTopics, shownTopic).isUserFile;
-        for (TranslationRecord& t : gTranslations) t.nameStart = -1;
-        at(gTranslations, gCurTranslation);
-
+        const verse_display::VerseBox box =
+            verse_display::verseBox(gTranslations, gCurTranslation, gTopics, gVerseIndex, v, gParallelTranslation);
         SetWindowTextA(RichTxtVerse, "");
-        if (userTopic) {
-            SetWindowTextA(RichTxtVerse, v.text.c_str());
-            setPanel(3, v.translation);
-        } else {
-            std::string text = verse_display::buildVerseText(gTranslations, gCurTranslation,
-                                                             gVerseIndex, v, gParallelTranslation);
-            SetWindowTextA(RichTxtVerse, text.c_str());
-            for (const TranslationRecord& t : gTranslations) {
-                if (t.topics.empty() || t.topics[0].currentTopic <= -1 || t.nameStart <= -1) continue;
-                CHARRANGE range{verse_display::richEditPosition(text, t.nameStart),
-                                verse_display::richEditPosition(text, t.nameStart + t.nameLength)};
-                SendMessageA(RichTxtVerse, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-                CHARFORMAT2A cf{};
-                cf.cbSize = sizeof cf;
-                cf.dwMask = CFM_BOLD | CFM_COLOR;
-                cf.dwEffects = CFE_BOLD;
-                cf.crTextColor = kNameColour;
-                SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-            }
-            CHARRANGE start{0, 0};
-            SendMessageA(RichTxtVerse, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+        SetWindowTextA(RichTxtVerse, box.text.c_str());
+        if (box.userTopic) {
+            setPanel(3, box.translationPanel);
+            return;
         }
+        for (const auto& [from, to] : box.names) {
+            CHARRANGE range{from, to};
+            SendMessageA(RichTxtVerse, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+            CHARFORMAT2A cf{};
+            cf.cbSize = sizeof cf;
+            cf.dwMask = CFM_BOLD | CFM_COLOR;
+            cf.dwEffects = CFE_BOLD;
+            cf.crTextColor = kNameColour;
+            SendMessageA(RichTxtVerse, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+        }
+        CHARRANGE start{0, 0};
+        SendMessageA(RichTxtVerse, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
     });
     ShowWindow(RichTxtVerse, SW_SHOWNA);
     return shown;
@@ -133,18 +132,13 @@ Outcome frmMain::displayVerses() {
 
 Outcome frmMain::UpdateStatusBar() {
     return userAction::run({hwnd(), "UpdateStatusBar", kStopCaption, MB_ICONSTOP}, [&] {
-        const TopicRecord& topic = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic);
-        SetWindowTextA(ComboTopics, (" " + topic.name).c_str());
-        setPanel(2, verse_display::versePanelText(gVerseIndex, topic.verseCount));
-        const VerseRecord& v = at(gVerses, gVerseIndex);
-        if (v.translation.empty()) {
-            const TranslationRecord& t = at(gTranslations, gCurTranslation);
-            setPanel(3, t.name);
-            SetWindowTextA(comboTranslations, (" " + t.name).c_str());
-        } else {
-            setPanel(3, v.translation);
-            SetWindowTextA(comboTranslations, v.translation.c_str());
-        }
+        const verse_display::TopicStatus topic = verse_display::topicStatus(gTopics, gVerseIndex);
+        SetWindowTextA(ComboTopics, topic.topicList.c_str());
+        setPanel(2, topic.versePanel);
+        const verse_display::TranslationStatus translation =
+            verse_display::translationStatus(gVerses, gVerseIndex, gTranslations, gCurTranslation);
+        setPanel(3, translation.translationPanel);
+        SetWindowTextA(comboTranslations, translation.translationList.c_str());
         setPanel(4, verse_display::sleepPanelText(gSnoozeTime));
         sizeStatusPanels();
     });
@@ -266,14 +260,15 @@ Outcome frmMain::prepStatusBar() {
         SendMessageA(ComboTopics, CB_RESETCONTENT, 0, 0);
         for (const TopicRecord& t : gTopics)
             SendMessageA(ComboTopics, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>((" " + t.name).c_str()));
-        SetWindowTextA(ComboTopics, (" " + at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).name).c_str());
+        const TopicRecord& shown = verse_navigation::topicAt(gTopics, verse_navigation::shownTopic(gTopics));
+        SetWindowTextA(ComboTopics, (" " + shown.name).c_str());
 
         SendMessageA(comboTranslations, CB_RESETCONTENT, 0, 0);
         long count = gTranslations.empty() ? 0 : gTranslations[0].count;
         for (long i = 0; i < count; ++i)
             SendMessageA(comboTranslations, CB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>((" " + at(gTranslations, i).name).c_str()));
-        SetWindowTextA(comboTranslations, (" " + at(gTranslations, gCurTranslation).name).c_str());
+                         reinterpret_cast<LPARAM>((" " + verse_navigation::translationAt(gTranslations, i).name).c_str()));
+        SetWindowTextA(comboTranslations, (" " + verse_navigation::translationAt(gTranslations, gCurTranslation).name).c_str());
         Form_Resize();
     });
 }
@@ -345,9 +340,8 @@ bool frmMain::onTipNotify(LPARAM lp) {
 
 Outcome frmMain::nextVerse() {
     return userAction::run({hwnd(), "nextVerse", kStopCaption, MB_ICONSTOP}, [&] {
-        long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
-        gVerseIndex += 1;
-        if (gVerseIndex > count) gVerseIndex = 1;
+        verse_navigation::Library shown = library();
+        verse_navigation::nextVerse(shown);
         throwOnFailure(displayVerses());
         throwOnFailure(UpdateStatusBar());
     });
@@ -355,9 +349,8 @@ Outcome frmMain::nextVerse() {
 
 Outcome frmMain::prevVerse() {
     return userAction::run({hwnd(), "prevVerse", kStopCaption, MB_ICONSTOP}, [&] {
-        long count = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic).verseCount;
-        gVerseIndex -= 1;
-        if (gVerseIndex < 1) gVerseIndex = count;
+        verse_navigation::Library shown = library();
+        verse_navigation::previousVerse(shown);
         throwOnFailure(displayVerses());
         throwOnFailure(UpdateStatusBar());
     });
@@ -365,134 +358,49 @@ Outcome frmMain::prevVerse() {
 
 Outcome frmMain::getNewVerseIndex() {
     return userAction::run({hwnd(), "getNewVerseIndex", kStopCaption, MB_ICONSTOP}, [&] {
-        long shown = gTopics.empty() ? -1 : gTopics[0].currentTopic;
-        if (gVerseIndex < at(gTopics, shown).verseCount) {
-            gVerseIndex += 1;
-            return;
-        }
-        lRepeatCtr[1] -= 1;
-        if (lRepeatCtr[1] > 0) {
-            gVerseIndex = 1;
-            throwOnFailure(UpdateStatusBar());
-            throwOnFailure(displayVerses());
-            return;
-        }
-        long next = shown + 1;
-        if (next > static_cast<long>(gTopics.size()) - 1) next = 0;
-        throwOnFailure(changeTopics(next));
+        verse_navigation::Library shown = library();
+        verse_navigation::OrderStep step = verse_navigation::nextInOrder(shown);
+        using Kind = verse_navigation::OrderStep::Kind;
+        if (step.kind == Kind::NextVerse) return;
+        if (step.kind == Kind::NextTopic) throwOnFailure(changeTopics(step.topic));
         throwOnFailure(UpdateStatusBar());
         throwOnFailure(displayVerses());
     });
 }
 
 void frmMain::loadParallelTranslations(const std::string& fileName) {
-    for (long i = 0; i < static_cast<long>(gTranslations.size()); ++i) {
-        if (i == gCurTranslation) continue;
-        TranslationRecord& t = gTranslations[static_cast<size_t>(i)];
-        if (t.topics.empty()) t.topics.assign(1, TopicRecord{});
-        long lines = 0, index = 1, flags = 0;
-        std::string message, caption;
-        VerseArray loaded;
-        std::string path = gVerseRoot + "\\" + t.folder + "\\" + fileName;
-        // A translation that fails here is marked unavailable as a whole.
-        if (failed(dataManipulation::loadVerseFile(path, lines, hwnd(), index, message, caption, flags, loaded))) {
-            t.verses.assign(1, VerseRecord{});
-            t.topics[0].currentTopic = -1;
-        } else {
-            t.verses = std::move(loaded);
-            t.topics[0].currentTopic = 0;
-        }
-    }
+    verse_navigation::Library shown = library();
+    verse_navigation::loadParallel(shown, fileName, readTopic);
 }
 
 void frmMain::parallelFollowsShownTopic() {
-    long k = currentTopicIndex();
-    if (!gParallelTranslation || k < 0 || gTopics[static_cast<size_t>(k)].isUserFile) return;
-    const std::string& file = gTopics[static_cast<size_t>(k)].fileName;
-    for (long i = 0; i < static_cast<long>(gTranslations.size()); ++i) {
-        const TopicList& topics = gTranslations[static_cast<size_t>(i)].topics;
-        long held = topics.empty() ? -1 : topics[0].currentTopic;
-        bool holdsShown = held >= 0 && static_cast<size_t>(held) < topics.size() &&
-                          topics[static_cast<size_t>(held)].fileName == file;
-        if (i != gCurTranslation && !holdsShown) {
-            loadParallelTranslations(file);
-            return;
-        }
-    }
+    verse_navigation::Library shown = library();
+    verse_navigation::parallelFollowsShownTopic(shown, readTopic);
 }
 
 Outcome frmMain::changeTopics(long& topicIndex) {
     return userAction::run({hwnd(), "changeTopics", kStopCaption, MB_ICONSTOP}, [&] {
-        TopicRecord& topic = at(gTopics, topicIndex);
-        long lines = 0, index = 1, flags = 0;
-        std::string message, caption;
-        VerseArray loaded;
-        if (failed(dataManipulation::loadVerseFile(topic.folder + topic.fileName, lines, hwnd(), index, message,
-                                                   caption, flags, loaded))) {
-            dataManipulation::showMessage(hwnd(),
-                                          "The following error occurred trying to change subjects:\r\n\r\n" +
-                                              message + "\r\n\r\nThe subject will NOT be changed",
-                                          "Error Changing Subjects", MB_ICONINFORMATION);
+        verse_navigation::Library shown = library();
+        const verse_navigation::Change change = verse_navigation::changeTopic(shown, topicIndex, readTopic);
+        if (!change.done) {
+            dataManipulation::showMessage(hwnd(), verse_navigation::changeTopicFailureText(change.message),
+                                          verse_navigation::kChangeTopicCaption, MB_ICONINFORMATION);
             SendMessageA(ComboTopics, CB_SETCURSEL, static_cast<WPARAM>(gTopics[0].currentTopic), 0);
             return Outcome::Failed;
         }
-        gTopics[0].currentTopic = topicIndex;
-        gVerses = std::move(loaded);
-        at(gTranslations, gCurTranslation).verses = gVerses;
-        gVerseIndex = 1;
-        lRepeatCtr[0] = gRepeatCount[0];
-        lRepeatCtr[1] = gRepeatCount[1];
-        topic.verseCount = lines;
-        if (gParallelTranslation && !topic.isUserFile) loadParallelTranslations(topic.fileName);
         return Outcome::Ok;
     });
 }
 
 Outcome frmMain::changeTranslations(long translationIndex) {
     return userAction::run({hwnd(), "changeTranslations", kStopCaption, MB_ICONSTOP}, [&] {
-        long remembered = gVerseIndex;
-        const TopicRecord& shownTopic = at(gTopics, gTopics.empty() ? -1 : gTopics[0].currentTopic);
-        std::string file = shownTopic.fileName;
-        std::string shownFolder = shownTopic.folder;
-        TranslationRecord& t = at(gTranslations, translationIndex);
-        if (t.topics.empty()) throw std::out_of_range("topics");
-        std::string path;
-        long found = -1;
-        for (size_t j = 0; j < t.topics.size(); ++j)
-            if (t.topics[j].fileName == file) {
-                found = static_cast<long>(j);
-                break;
-            }
-        if (found >= 0) {
-            t.topics[0].currentTopic = found;
-            path = t.topics[static_cast<size_t>(found)].isUserFile ? shownFolder + file
-                                                                   : gVerseRoot + "\\" + t.folder + "\\" + file;
-        } else {
-            t.topics[0].currentTopic = 0;
-            remembered = 1;
-            file = t.topics[0].fileName;
-            path = gVerseRoot + "\\" + t.folder + "\\" + file;
-        }
-        long lines = 0, index = 1, flags = 0;
-        std::string message, caption;
-        VerseArray loaded;
-        if (failed(dataManipulation::loadVerseFile(path, lines, hwnd(), index, message, caption, flags, loaded))) {
-            dataManipulation::showMessage(hwnd(),
-                                          "The following error occurred trying to change Translations:\r\n\r\n" +
-                                              message + "\r\n\r\nThe translation will NOT be changed",
-                                          "Error Changing Translations", MB_ICONINFORMATION);
+        verse_navigation::Library shown = library();
+        const verse_navigation::Change change = verse_navigation::changeTranslation(shown, translationIndex, readTopic);
+        if (!change.done) {
+            dataManipulation::showMessage(hwnd(), verse_navigation::changeTranslationFailureText(change.message),
+                                          verse_navigation::kChangeTranslationCaption, MB_ICONINFORMATION);
             SendMessageA(comboTranslations, CB_SETCURSEL, static_cast<WPARAM>(gCurTranslation), 0);
-            return;
         }
-        // The same verse number, when this translation's file has it.
-        gVerseIndex = remembered <= lines ? remembered : 1;
-        gCurTranslation = translationIndex;
-        gVerses = std::move(loaded);
-        t.verses = gVerses;
-        TopicRecord& current = t.topics[static_cast<size_t>(t.topics[0].currentTopic)];
-        current.verseCount = lines;
-        gTopics = t.topics;
-        if (gParallelTranslation && !current.isUserFile) loadParallelTranslations(file);
     });
 }
 

@@ -5,6 +5,7 @@
 #include <htmlhelp.h>
 #include <richedit.h>
 
+#include <optional>
 #include <stdexcept>
 
 #include "common/com/bstr.h"
@@ -15,20 +16,19 @@
 #include "frmMain.h"
 #include "modHyperLink.h"
 #include "registry.h"
+#include "revision_check.h"
 #include "seams.h"
-#include "settings_rules.h"
 
 using dataManipulation::kErrorCaption;
 using dataManipulation::kStopCaption;
 
 namespace {
 
-// A stored version number: unreadable or not a number counts as 0.
-long storedNumber(const char* name) {
+// A machine-wide value; none when it cannot be read.
+std::optional<std::string> machineValue(const char* name) {
     std::string text;
-    if (failed(registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), name, text))) return 0;
-    long n = 0;
-    return settings_rules::parseLong(text, n) ? n : 0;
+    if (failed(registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), name, text))) return std::nullopt;
+    return text;
 }
 
 } // namespace
@@ -235,26 +235,23 @@ Outcome frmMain::checkForUpdates() {
 Outcome frmMain::checkRevisions(bool& updateStarted, bool& newVersion) {
     updateStarted = false;
     return userAction::run({hwnd(), "checkRevisions", kStopCaption, MB_ICONSTOP}, [&] {
-        long sm = storedNumber("revMajor"), sn = storedNumber("revMinor"), sr = storedNumber("revRevision");
-        const long rm = settings_rules::kRevMajor, rn = settings_rules::kRevMinor, rr = settings_rules::kRevRevision;
-        bool older = sm > rm || (sm == rm && sn > rn) || (sm == rm && sn == rn && sr > rr);
-        bool newer = sm < rm || (sm == rm && sn < rn) || (sm == rm && sn == rn && sr < rr);
-        if (older) {
-            seams::messageBox(hwnd(),
-                              "This version of Pellanor is Older than the version you were previously running.  "
-                              "You installed an older version.   ",
-                              "Version Warning", MB_ICONSTOP);
+        using revision_check::storedNumber;
+        const revision_check::Version stored{storedNumber(machineValue("revMajor")),
+                                             storedNumber(machineValue("revMinor")),
+                                             storedNumber(machineValue("revRevision"))};
+        using revision_check::Decision;
+        const Decision decision =
+            revision_check::decide(stored, revision_check::patchExecuted(machineValue("patchExecuted")));
+        bool restarted = false;
+        if (decision == Decision::WarnOlder) {
+            seams::messageBox(hwnd(), revision_check::kOlderText, revision_check::kOlderCaption, MB_ICONSTOP);
             (void)registry::writeLastUpdate(true);
-        } else if (newer) {
+        } else if (decision == Decision::NewVersion) {
             newVersion = true;
-        } else {
-            std::string patch;
-            bool patchExecuted = succeeded(registry::regRead(HKEY_LOCAL_MACHINE, registry::machineKeyPath(),
-                                                             "patchExecuted", patch)) &&
-                                 settings_rules::toBoolean(patch);
-            if (!patchExecuted) return Outcome::Ok;
-            if (succeeded(handleFailedPatchInstall(updateStarted)) && updateStarted) return Outcome::Ok;
+        } else if (decision == Decision::FailedPatch) {
+            restarted = succeeded(handleFailedPatchInstall(updateStarted)) && updateStarted;
         }
+        if (!revision_check::tidiesUp(decision, restarted)) return Outcome::Ok;
         GlobalFunctions::saveVersionNumbers();
         // A patch left behind is only tidied away; a value that cannot be
         // written is asked about again at the next start.

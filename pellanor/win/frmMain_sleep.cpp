@@ -10,8 +10,9 @@
 #include "frmMain.h"
 #include "schedule_rules.h"
 #include "seams.h"
+#include "sleep_rules.h"
 #include "sysTray.h"
-#include "verse_display.h"
+#include "verse_navigation.h"
 
 using dataManipulation::kErrorCaption;
 using dataManipulation::kStopCaption;
@@ -19,24 +20,18 @@ using dataManipulation::kStopCaption;
 void frmMain::sleepButton() {
     gSleepCountdown = true;
     if (timerVerse.enabled()) {
-        int answer = seams::messageBox(hwnd(),
-                                       "The Sleep timer is already running.  Do you want to reset it to" +
-                                           verse_display::statusNumber(gSnoozeTime) + " minutes?   ",
-                                       "Reset Sleep Timer??", MB_YESNO | MB_ICONQUESTION);
+        int answer = seams::messageBox(hwnd(), sleep_rules::resetQuestion(gSnoozeTime), sleep_rules::kResetCaption,
+                                       MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES) {
             (void)sendToSysTray();
             return;
         }
         timerVerse.setEnabled(false);
     }
-    if (gSnoozeTime != 999) {
-        gMinutesLeft = gSnoozeTime;
-        SetWindowTextA(hwnd(), (std::to_string(gMinutesLeft) + " min left-Pellanor").c_str());
-        timerVerse.setInterval(60000);
-    } else {
-        gMinutesLeft = 1;
-        timerVerse.setInterval(1500);
-    }
+    const sleep_rules::Snooze snooze = sleep_rules::startSnooze(gSnoozeTime);
+    gMinutesLeft = snooze.minutesLeft;
+    if (snooze.countdownCaption) SetWindowTextA(hwnd(), sleep_rules::countdownCaption(gMinutesLeft).c_str());
+    timerVerse.setInterval(snooze.intervalMs);
     timerVerse.setEnabled(true);
     throwOnFailure(UpdateStatusBar());
     (void)sendToSysTray();
@@ -127,17 +122,20 @@ Outcome frmMain::wakeUp(const char*, const char*, bool stopSchedule) {
 }
 
 Outcome frmMain::alertsAndVerseStep() {
-    if (gVisualAlert) seams::flashWindow(hwnd());
-    if (gAudioAlert) seams::informationSound();
-    if (gDesktopAlert) {
-        ShowWindow(hwnd(), SW_SHOWNORMAL);
-        BringWindowToTop(hwnd());
-        SetForegroundWindow(hwnd());
+    using sleep_rules::Alert;
+    for (Alert alert : sleep_rules::alertsFor(gVisualAlert, gAudioAlert, gDesktopAlert)) {
+        if (alert == Alert::Flash) seams::flashWindow(hwnd());
+        if (alert == Alert::Sound) seams::informationSound();
+        if (alert == Alert::Desktop) {
+            ShowWindow(hwnd(), SW_SHOWNORMAL);
+            BringWindowToTop(hwnd());
+            SetForegroundWindow(hwnd());
+        }
     }
-    lRepeatCtr[0] -= 1;
-    if (lRepeatCtr[0] < 1) {
+    verse_navigation::Library shown = library();
+    if (verse_navigation::showingCounted(shown)) {
         if (failed(getNewVerseIndex())) return Outcome::Failed;
-        lRepeatCtr[0] = gRepeatCount[0];
+        verse_navigation::reloadShowings(shown);
     }
     return Outcome::Ok;
 }
@@ -148,8 +146,7 @@ void frmMain::timerVerse_Timer() {
     if (m_inTimerTick) return;
     m_inTimerTick = true;
     (void)userAction::run({hwnd(), "timerVerse_Timer", kStopCaption, MB_ICONSTOP}, [&] {
-        gMinutesLeft -= 1;
-        if (gMinutesLeft < 1) throwOnFailure(wakeUp("timerVerse_Timer", kStopCaption, false));
+        if (sleep_rules::tickWakes(gMinutesLeft)) throwOnFailure(wakeUp("timerVerse_Timer", kStopCaption, false));
         throwOnFailure(displayVerses());
         throwOnFailure(UpdateStatusBar());
     });

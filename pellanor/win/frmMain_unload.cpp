@@ -13,6 +13,7 @@
 #include "seams.h"
 #include "settings_rules.h"
 #include "sysTray.h"
+#include "verse_navigation.h"
 
 void frmMain::Form_QueryUnload() {
     // Closing is never refused.
@@ -72,10 +73,10 @@ void frmMain::saveWindowPlace() {
 // This showing counts; the next start shows the next verse once the verse
 // has been shown often enough.
 void frmMain::countThisShowing() {
-    lRepeatCtr[0] -= 1;
-    if (lRepeatCtr[0] <= 0) {
+    verse_navigation::Library shown = library();
+    if (verse_navigation::showingCounted(shown)) {
         (void)getNewVerseIndex();
-        lRepeatCtr[0] = gRepeatCount[0];
+        verse_navigation::reloadShowings(shown);
     }
 }
 

@@ -10,7 +10,7 @@
 #include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "seams.h"
-#include "verse_display.h"
+#include "sleep_rules.h"
 
 namespace sysTray {
 
@@ -54,9 +54,9 @@ LRESULT CALLBACK hookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
     userAction::logged("sysTray_WindowProc", [&] {
         // The tip is rewritten on every message so it is always current.
         if (gSleepCountdown)
-            setTip("Pellanor -" + verse_display::statusNumber(gMinutesLeft) + " minute(s) left");
+            setTip(sleep_rules::countdownTip(gMinutesLeft));
         else
-            setTip("Pellanor - Program will wake up at " + gSchedulerTime);
+            setTip(sleep_rules::scheduledTip(gSchedulerTime));
         if (gIconShown) seams::notifyIcon(NIM_MODIFY, &gTrayIconData);
         if (msg == kCallbackMessage && lp == WM_LBUTTONDBLCLK) {
             if (auto restore = gHandlers.restore) restore();

@@ -185,27 +185,6 @@ protected:
     bool updateStarted = false, newVersion = false;
 };
 
-TEST_F(Revisions, NoValuesCountAsOlderStoredVersion) {
-    BoxRecorder boxes;
-    check();
-    EXPECT_TRUE(newVersion);
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_EQ(machineValue("revMajor"), "1");
-    EXPECT_EQ(machineValue("revMinor"), "5");
-    EXPECT_EQ(machineValue("revRevision"), "95");
-    EXPECT_EQ(machineValue("patchExecuted"), "False");
-    EXPECT_FALSE(exists(root / "update.exe"));
-}
-
-TEST_F(Revisions, NotANumberCountsAsZeroAndIsRepaired) {
-    storeVersion("one", "5", "95");
-    BoxRecorder boxes;
-    check();
-    EXPECT_TRUE(newVersion);
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_EQ(machineValue("revMajor"), "1");
-}
-
 TEST_F(Revisions, OlderRunningVersionWarns) {
     storeVersion("1", "6", "0");
     BoxRecorder boxes;
@@ -216,15 +195,6 @@ TEST_F(Revisions, OlderRunningVersionWarns) {
     EXPECT_EQ(machineValue("lastUpdate"), "0");
     EXPECT_EQ(machineValue("revMinor"), "5");
     EXPECT_FALSE(exists(root / "update.exe"));
-}
-
-TEST_F(Revisions, SameVersionWithoutAPatchChangesNothing) {
-    storeVersion("1", "5", "95");
-    setMachine("patchExecuted", "False");
-    BoxRecorder boxes;
-    check();
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_TRUE(exists(root / "update.exe"));
 }
 
 TEST_F(Revisions, FailedPatchOnNineXGivesOnlyInformation) {

@@ -58,18 +58,6 @@ TEST_F(Sleep, SnoozeCountsDownInTheTipAndWakesOnTheLastTick) {
     EXPECT_EQ(tray.back().message, static_cast<DWORD>(NIM_DELETE));
 }
 
-TEST_F(Sleep, Snooze999WakesOnTheFirstShortTick) {
-    setUserSetting("snoozeTime", "999");
-    start();
-    form->sleepButton();
-    EXPECT_EQ(caption(), "Pellanor 2004") << "the caption stays";
-    EXPECT_EQ(form->timerVerse.interval(), 1500u);
-    EXPECT_EQ(form->panelText(4), "Sleep time: 999 min");
-    form->timerVerse_Timer();
-    EXPECT_TRUE(IsWindowVisible(form->hwnd()));
-    EXPECT_FALSE(form->timerVerse.enabled());
-}
-
 TEST_F(Sleep, ResetQuestionWhileTheCountdownRuns) {
     start();
     form->sleepButton();
@@ -144,20 +132,6 @@ TEST_F(Sleep, AlertsInOrderAndOnlyWhenOn) {
     form->timerVerse_Timer();
     EXPECT_EQ(alerts, (std::vector<std::string>{"sound"}));
     EXPECT_TRUE(IsIconic(form->hwnd())) << "without the desktop alert it stays as it was";
-}
-
-TEST_F(Sleep, RepeatCountShowsAVerseOnSeveralWakeUps) {
-    setUserSetting("repeatCounter", "3");
-    setUserSetting("snoozeTime", "999");
-    start();
-    std::vector<long> shown;
-    for (int i = 0; i < 6; ++i) {
-        form->sleepButton();
-        form->timerVerse_Timer();
-        shown.push_back(gVerseIndex);
-    }
-    EXPECT_EQ(shown, (std::vector<long>{1, 1, 2, 2, 2, 3}));
-    EXPECT_EQ(form->lRepeatCtr[0], 3);
 }
 
 TEST_F(Sleep, TrayCallbackThroughTheHookedProcedure) {

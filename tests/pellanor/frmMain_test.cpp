@@ -1,6 +1,8 @@
 // frmMain_test.cpp
 // The main window, hidden, over prepared program folders and the real
-// registry: start-up and shutdown, the verse box, navigation.
+// registry: start-up and shutdown, the verse box, navigation, each shown
+// through the window; the rules they follow are tested natively
+// (verse_navigation_test, verse_display_test).
 #include "main_window_fixture.h"
 
 #include <cstring>
@@ -98,60 +100,6 @@ TEST_F(MainWindow, TheTopicChosenForAMissingOneShowsInParallel) {
     }
 }
 
-TEST_F(MainWindow, TranslationWithoutTheVerseOrTopicAddsNothing) {
-    standardLibrary();
-    setUserSetting("newVerseIndex", "3");
-    start();
-    ASSERT_TRUE(form->isOpen());
-    EXPECT_EQ(form->verseBoxText(), "King James Version\r\nI will both lay me down\r\n\r\n");
-    ASSERT_EQ(boldRuns().size(), 1u);
-    EXPECT_EQ(gTranslations[1].nameStart, -1);
-
-    long hope = -1;
-    for (size_t i = 0; i < gTopics.size(); ++i)
-        if (gTopics[i].fileName == "Hope.txt") hope = static_cast<long>(i);
-    ASSERT_GE(hope, 0);
-    ASSERT_EQ(form->changeTopics(hope), Outcome::Ok);
-    EXPECT_EQ(gTranslations[1].topics[0].currentTopic, -1) << "World English Bible lacks Hope";
-    EXPECT_EQ(gTranslations[1].verses.size(), 1u) << "a single blank record, not half-filled";
-    EXPECT_EQ(gTranslations[1].verses[0].text, "");
-    ASSERT_EQ(form->displayVerses(), Outcome::Ok);
-    EXPECT_EQ(form->verseBoxText(), "King James Version\r\nNow the God of hope\r\n\r\n");
-}
-
-TEST_F(MainWindow, ParallelViewOffShowsOneTranslation) {
-    standardLibrary();
-    setUserSetting("parallelTranslation", "False");
-    start();
-    EXPECT_EQ(form->verseBoxText(), "King James Version\r\nThou wilt keep him in perfect peace\r\n\r\n");
-}
-
-TEST_F(MainWindow, UserTopicShowsTheTextAloneWithItsTranslation) {
-    standardLibrary();
-    writeBytes(root / "Your Verses\\Your Verses.txt", "Ruth\t1\t16\tMy Version: Whither thou goest\r\n");
-    writeBytes(root / "Your Verses\\Your Inspirational Thoughts.txt",
-               "Augustine\tConfessions\t\tOur heart is restless\r\nAnon\t\t\tAuthor only\r\n");
-    setUserSetting("fileName", "Your Verses.txt");
-    start();
-    ASSERT_TRUE(form->isOpen());
-    EXPECT_EQ(form->verseBoxText(), "Whither thou goest");
-    EXPECT_TRUE(boldRuns().empty());
-    EXPECT_EQ(form->panelText(3), "My Version");
-    EXPECT_EQ(form->locationText(1), "Ruth 1:16");
-
-    long thoughts = -1;
-    for (size_t i = 0; i < gTopics.size(); ++i)
-        if (gTopics[i].fileName == "Your Inspirational Thoughts.txt") thoughts = static_cast<long>(i);
-    ASSERT_GE(thoughts, 0);
-    ASSERT_EQ(form->changeTopics(thoughts), Outcome::Ok);
-    ASSERT_EQ(form->UpdateStatusBar(), Outcome::Ok);
-    ASSERT_EQ(form->displayVerses(), Outcome::Ok);
-    EXPECT_EQ(form->locationText(0), "Augustine - Confessions");
-    EXPECT_EQ(form->panelText(3), "No Translation");
-    ASSERT_EQ(form->nextVerse(), Outcome::Ok);
-    EXPECT_EQ(form->locationText(2), "Anon");
-}
-
 TEST_F(MainWindow, StepsWrapWithinTheTopic) {
     standardLibrary();
     start();
@@ -161,55 +109,6 @@ TEST_F(MainWindow, StepsWrapWithinTheTopic) {
     EXPECT_EQ(gVerseIndex, 1) << "next on the last verse shows the first";
     EXPECT_EQ(form->panelText(2), "Verse 1 of 3");
     EXPECT_EQ(form->lRepeatCtr[0], 1);
-}
-
-TEST_F(MainWindow, VerseOrderRepeatsTopicsThenWraps) {
-    standardLibrary();
-    setUserSetting("repeatTopicCtr", "2");
-    start();
-    long shown = gTopics[0].currentTopic;
-    gVerseIndex = 3;
-    ASSERT_EQ(form->getNewVerseIndex(), Outcome::Ok);
-    EXPECT_EQ(gTopics[0].currentTopic, shown) << "a second pass through the same topic";
-    EXPECT_EQ(gVerseIndex, 1);
-    EXPECT_EQ(form->lRepeatCtr[1], 1);
-    gVerseIndex = 3;
-    ASSERT_EQ(form->getNewVerseIndex(), Outcome::Ok);
-    long expected = shown + 1 > static_cast<long>(gTopics.size()) - 1 ? 0 : shown + 1;
-    EXPECT_EQ(gTopics[0].currentTopic, expected) << "then the next topic, wrapping to topic 0";
-    EXPECT_EQ(gVerseIndex, 1);
-    EXPECT_EQ(form->lRepeatCtr[1], 2) << "counters reloaded";
-    // From the last topic the order wraps to the first.
-    long last = static_cast<long>(gTopics.size()) - 1;
-    ASSERT_EQ(form->changeTopics(last), Outcome::Ok);
-    gVerseIndex = gTopics[static_cast<size_t>(last)].verseCount;
-    form->lRepeatCtr[1] = 1;
-    ASSERT_EQ(form->getNewVerseIndex(), Outcome::Ok);
-    EXPECT_EQ(gTopics[0].currentTopic, 0);
-}
-
-TEST_F(MainWindow, ChangingTranslationKeepsTheVerseWhenItCan) {
-    standardLibrary();
-    start();
-    gVerseIndex = 2;
-    ASSERT_EQ(form->changeTranslations(1), Outcome::Ok);
-    EXPECT_EQ(gCurTranslation, 1);
-    EXPECT_EQ(gVerseIndex, 2);
-    ASSERT_EQ(form->displayVerses(), Outcome::Ok);
-    EXPECT_EQ(form->verseBoxText(),
-              "World English Bible\r\nPeace I leave with you; my peace\r\n\r\n"
-              "King James Version\r\nPeace I leave with you\r\n\r\n");
-    // Back to the first translation on a topic the other lacks.
-    ASSERT_EQ(form->changeTranslations(0), Outcome::Ok);
-    long hope = -1;
-    for (size_t i = 0; i < gTopics.size(); ++i)
-        if (gTopics[i].fileName == "Hope.txt") hope = static_cast<long>(i);
-    ASSERT_EQ(form->changeTopics(hope), Outcome::Ok);
-    gVerseIndex = 2;
-    ASSERT_EQ(form->changeTranslations(1), Outcome::Ok);
-    EXPECT_EQ(gTopics[static_cast<size_t>(gTopics[0].currentTopic)].fileName, "Peace and Trust.txt")
-        << "a translation without the topic shows its first topic";
-    EXPECT_EQ(gVerseIndex, 1);
 }
 
 TEST_F(MainWindow, UnreadableTopicLeavesEverythingAsItWas) {
