@@ -24,6 +24,7 @@ bool BodyArray::makeArray(size_t capacity) noexcept {
     if (!array) return false;
     size_t at = 0;
     for (Piece& p : m_pieces) {
+        makePresent(array + at, p.filled, false);
         std::memcpy(array + at, p.data.get(), p.filled);
         at += p.filled;
         // Given back at once, so the peak stays near the body's own size.
@@ -38,11 +39,47 @@ bool BodyArray::makeArray(size_t capacity) noexcept {
     return true;
 }
 
+void BodyArray::makePresent(std::uint8_t* from, size_t count, bool orTouch) noexcept {
+    static const size_t page = [] {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        return static_cast<size_t>(info.dwPageSize > 0 ? info.dwPageSize : 4096);
+    }();
+    // Locking a range brings all its pages in at once, for less than a
+    // fault for each page; the lock is let go at once, only the pages'
+    // presence is wanted. Whole pages only, so that no page shared with
+    // other memory is locked or unlocked.
+    const auto start = reinterpret_cast<std::uintptr_t>(from);
+    const std::uintptr_t end = start + count;
+    const std::uintptr_t first = (start + page - 1) / page * page;
+    const std::uintptr_t last = end / page * page;
+    std::uintptr_t at = first;
+    while (!m_lockRefused && at < last) {
+        const size_t n = std::min<std::uintptr_t>(last - at, kLockStep);
+        void* p = reinterpret_cast<void*>(at);
+        if (!VirtualLock(p, n)) {
+            m_lockRefused = true;
+            break;
+        }
+        VirtualUnlock(p, n);
+        at += n;
+    }
+    if (!orTouch) return;
+    auto zero = [](std::uintptr_t a, std::uintptr_t b) {
+        if (b > a) std::memset(reinterpret_cast<void*>(a), 0, b - a);
+    };
+    if (last <= first) return zero(start, end);
+    // The parts of pages at either end, and what could not be locked.
+    zero(start, first);
+    zero(at, last);
+    zero(last, end);
+}
+
 std::span<std::uint8_t> BodyArray::touchedRoom(std::uint8_t* base, size_t filled, size_t capacity,
                                                size_t& touched) noexcept {
     const size_t wanted = std::min(capacity, filled + kTouchAhead);
     if (touched < wanted) {
-        std::memset(base + touched, 0, wanted - touched);
+        makePresent(base + touched, wanted - touched, true);
         touched = wanted;
     }
     return {base + filled, touched - filled};

@@ -25,13 +25,18 @@ public:
     // The most memory taken ahead of the bytes that came, beyond as much
     // again as came.
     static constexpr size_t kStep = size_t{1} << 20;
-    // How far ahead of the bytes that came the memory is touched before a
-    // read: a socket read into pages never touched costs far more than
-    // touching them first (the system makes each page during the read),
-    // and touching while the next bytes arrive overlaps the two.
+    // How far ahead of the bytes that came the memory is made present
+    // before a read: a socket read into pages never touched costs far more
+    // than touching them first (the system makes each page during the
+    // read), and touching while the next bytes arrive overlaps the two.
     static constexpr size_t kTouchAhead = size_t{8} << 20;
+    // The most memory locked at once to make its pages present (a process
+    // may lock only a little).
+    static constexpr size_t kLockStep = size_t{4} << 20;
 
-    BodyArray() = default;
+    // lockPages false: memory is made present by touching it alone, as
+    // where the system lets a process lock none.
+    explicit BodyArray(bool lockPages = true) noexcept : m_lockRefused(!lockPages) {}
     ~BodyArray() { clear(); }
     BodyArray(const BodyArray&) = delete;
     BodyArray& operator=(const BodyArray&) = delete;
@@ -67,10 +72,14 @@ private:
         size_t touched = 0;
     };
 
-    // The unfilled part of memory at base, touched up to kTouchAhead past
-    // what is filled, and no further than what is touched.
-    static std::span<std::uint8_t> touchedRoom(std::uint8_t* base, size_t filled, size_t capacity,
-                                               size_t& touched) noexcept;
+    // The unfilled part of memory at base, made present up to kTouchAhead
+    // past what is filled, and no further than what is present.
+    std::span<std::uint8_t> touchedRoom(std::uint8_t* base, size_t filled, size_t capacity, size_t& touched) noexcept;
+    // Makes the pages of count bytes at from present, all of a step at once
+    // where the system lets them be locked; otherwise touches them when
+    // orTouch (a copy into them touches them anyway). Bytes there may be
+    // zeroed.
+    void makePresent(std::uint8_t* from, size_t count, bool orTouch) noexcept;
 
     // Room for more once the last piece is full: a new piece, or the array
     // once the rest is no more than what came. False when no memory.
@@ -90,6 +99,8 @@ private:
     size_t m_filled = 0;
     size_t m_touched = 0;
     std::string m_extra;
+    // The system refused to lock memory once: it is not asked again.
+    bool m_lockRefused;
 };
 
 }  // namespace sockloom

@@ -95,32 +95,37 @@ TEST(BodyArray, WithoutAnArrayNothingIsAcceptedAndAnImpossibleSizeIsRefused) {
 }
 
 TEST(BodyArray, MemoryIsTakenAsTheBytesComeAndTheWholeBodyArrivesIntact) {
-    BodyArray body;
-    const size_t announced = 40 * BodyArray::kStep + 12345;
-    ASSERT_TRUE(body.prepare(announced));
-    std::string sent;
-    size_t pieces = 0;
-    while (sent.size() < announced) {
-        // Never more room than what came, or one step.
-        const std::span<std::uint8_t> room = body.room();
-        ASSERT_FALSE(room.empty()) << sent.size();
-        EXPECT_LE(room.size(), std::max(sent.size(), BodyArray::kStep)) << sent.size();
-        // Alternately read into the room and handed over from elsewhere.
-        const size_t n = std::min<size_t>({room.size(), announced - sent.size(), 300000 + pieces * 7});
-        std::string piece(n, '\0');
-        for (size_t i = 0; i < n; ++i) piece[i] = static_cast<char>((sent.size() + i) * 31 + (sent.size() + i) / 977);
-        if (pieces++ % 2 == 0) {
-            std::memcpy(room.data(), piece.data(), n);
-            ASSERT_TRUE(body.append(room.first(n)));
-        } else {
-            ASSERT_TRUE(body.append(bytesOf(piece)));
+    // Pages made present by locking them, and by touching them where the
+    // system lets none be locked: neither clears a byte that came.
+    for (const bool lockPages : {true, false}) {
+        SCOPED_TRACE(lockPages ? "pages locked" : "pages touched");
+        BodyArray body(lockPages);
+        const size_t announced = 40 * BodyArray::kStep + 12345;
+        ASSERT_TRUE(body.prepare(announced));
+        std::string sent;
+        size_t pieces = 0;
+        while (sent.size() < announced) {
+            // Never more room than what came, or one step.
+            const std::span<std::uint8_t> room = body.room();
+            ASSERT_FALSE(room.empty()) << sent.size();
+            EXPECT_LE(room.size(), std::max(sent.size(), BodyArray::kStep)) << sent.size();
+            // Alternately read into the room and handed over from elsewhere.
+            const size_t n = std::min<size_t>({room.size(), announced - sent.size(), 300000 + pieces * 7});
+            std::string piece(n, '\0');
+            for (size_t i = 0; i < n; ++i) piece[i] = static_cast<char>((sent.size() + i) * 31 + (sent.size() + i) / 977);
+            if (pieces++ % 2 == 0) {
+                std::memcpy(room.data(), piece.data(), n);
+                ASSERT_TRUE(body.append(room.first(n)));
+            } else {
+                ASSERT_TRUE(body.append(bytesOf(piece)));
+            }
+            sent += piece;
+            ASSERT_EQ(body.size(), sent.size());
         }
-        sent += piece;
-        ASSERT_EQ(body.size(), sent.size());
+        EXPECT_TRUE(body.room().empty());
+        ASSERT_TRUE(body.append(bytesOf("\r\n")));
+        EXPECT_TRUE(taken(body) == sent + "\r\n") << "the whole body, in order, and the bytes past it";
     }
-    EXPECT_TRUE(body.room().empty());
-    ASSERT_TRUE(body.append(bytesOf("\r\n")));
-    EXPECT_TRUE(taken(body) == sent + "\r\n") << "the whole body, in order, and the bytes past it";
 }
 
 TEST(BodyArray, TheArrayHandedOverIsTheSystemsToResizeAndDestroy) {
