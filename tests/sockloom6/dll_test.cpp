@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "common/win32/handles.h"
 #include "late_bound.h"
 #include "recorder.h"
 
@@ -37,11 +38,10 @@ DWORD run(const std::string& commandLine) {
     PROCESS_INFORMATION pi{};
     std::string line = commandLine;
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
-    WaitForSingleObject(pi.hProcess, 60000);
+    const win32::Handle thread(pi.hThread), process(pi.hProcess);
+    WaitForSingleObject(process.get(), 60000);
     DWORD code = ~0u;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    GetExitCodeProcess(process.get(), &code);
     return code;
 }
 

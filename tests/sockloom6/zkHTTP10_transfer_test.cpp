@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/win32/handles.h"
 #include "fixture.h"
 #include "net_args.h"
 #include "zkHTTP10.h"
@@ -289,11 +290,10 @@ TEST_F(HttpTransfer, AnEmptyBodyAndTheAnswerToHeadEndWithTheHeader) {
         } else {
             EXPECT_EQ(m_log.count(http::DataReceived), 0u);
             // Closed: another writer may have it at once.
-            HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            EXPECT_NE(h, INVALID_HANDLE_VALUE) << "the file is closed";
-            if (h != INVALID_HANDLE_VALUE) {
-                EXPECT_EQ(GetFileSize(h, nullptr), 0u);
-                CloseHandle(h);
+            const win32::File h(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            EXPECT_TRUE(h) << "the file is closed";
+            if (h) {
+                EXPECT_EQ(GetFileSize(h.get(), nullptr), 0u);
             }
         }
     }
