@@ -72,15 +72,10 @@ public:
     explicit HeldOpen(const std::string& path)
         : m_handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                nullptr)) {}
-    ~HeldOpen() {
-        if (held()) CloseHandle(m_handle);
-    }
-    HeldOpen(const HeldOpen&) = delete;
-    HeldOpen& operator=(const HeldOpen&) = delete;
-    bool held() const { return m_handle != INVALID_HANDLE_VALUE; }
+    bool held() const { return static_cast<bool>(m_handle); }
 
 private:
-    HANDLE m_handle;
+    win32::File m_handle;
 };
 
 // One translation of two topics, the shown verse the last of "Peace and
