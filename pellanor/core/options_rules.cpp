@@ -61,4 +61,16 @@ Entry repeatEntry(size_t field, const std::string& entry, long current) {
     return {false, false, entry};
 }
 
+bool applyOk(const Fields& fields, Settings& settings) {
+    long value = 0;
+    if (isPlainWholeNumber(fields.snooze, value)) settings.snoozeTime = value;
+    const bool listed = fields.sizeIndex >= 0 && fields.sizeIndex < static_cast<long>(kFontSizes.size());
+    if (listed) settings.verseFontSize = kFontSizes[static_cast<size_t>(fields.sizeIndex)];
+    settings.chosenTranslation = fields.translation;
+    settings.alerts = fields.alerts;
+    for (size_t i = 0; i < fields.repeat.size(); ++i)
+        if (isPlainWholeNumber(fields.repeat[i], value)) settings.repeatCount[i] = value;
+    return listed;
+}
+
 } // namespace options_rules

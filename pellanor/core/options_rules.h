@@ -40,4 +40,29 @@ Entry sleepEntry(const std::string& entry, long current);
 // Repeat count field (0: each verse, 1: each subject): 1 to kRepeatMax[field].
 Entry repeatEntry(size_t field, const std::string& entry, long current);
 
+// What OK takes from the dialog: the three number fields as typed, the
+// size list's index (-1 with no size chosen), the translation chosen and
+// the three alert boxes (visual, audio, desktop).
+struct Fields {
+    std::string snooze;
+    std::array<std::string, 2> repeat;
+    long sizeIndex = -1;
+    long translation = 0;
+    std::array<bool, 3> alerts{};
+};
+// The settings OK sets.
+struct Settings {
+    long snoozeTime = 0;
+    std::array<long, 2> repeatCount{};
+    long verseFontSize = 0;
+    long chosenTranslation = 0;
+    std::array<bool, 3> alerts{}; // visual, audio, desktop
+};
+// OK copies every value into settings: a number field only when it holds
+// a number (the fields were put right before), the size only when one of
+// the list's is chosen (a stored size the list does not offer is kept).
+// True when a listed size was chosen, so the main window shows its
+// reference box for it.
+bool applyOk(const Fields& fields, Settings& settings);
+
 } // namespace options_rules

@@ -324,11 +324,9 @@ void frmAddVerse::cmdAdd_Click(int index) {
             if (index == 0) {
                 if (verse ? testVerses() : testThoughts()) return;
                 EnableWindow(cmdDelete[static_cast<size_t>(list)], TRUE);
+                const verse_lists::Box added = m_lists.add(list, cells);
                 addRow(list, cells);
-                seams::messageBox(hwnd(),
-                                  verse ? "Verse Successfully Added"
-                                        : "Inspirational Thought Successfully Added",
-                                  "Success", MB_ICONINFORMATION);
+                seams::messageBox(hwnd(), added.text, added.caption, MB_ICONINFORMATION);
                 rememberLastAdded();
                 return;
             }
@@ -340,6 +338,7 @@ void frmAddVerse::cmdAdd_Click(int index) {
             if (row < 0) throw RowMismatch{};
             if (verse ? testVerses(true) : testThoughts(true)) return;
             EnableWindow(cmdDelete[static_cast<size_t>(list)], TRUE);
+            if (!m_lists.update(list, row, cells)) throw RowMismatch{};
             fillRow(list, row, cells);
             ++m_quiet;
             ListView_SetItemState(lvAdded[static_cast<size_t>(list)], row, LVIS_SELECTED, LVIS_SELECTED);
@@ -368,12 +367,8 @@ void frmAddVerse::cmdOK_Click() {
     if (!saved) {
         // The lists are the only copy of the user's work: stay open with
         // them, so the user can clear the way and press OK again.
-        dataManipulation::showMessage(hwnd(),
-                                      "Your verses and thoughts could not be saved.   " + std::string(kCrLf) +
-                                          kCrLf + problem + "   " + kCrLf + kCrLf +
-                                          "Your changes are still here.  Please correct this and press OK "
-                                          "again, or press Cancel to leave without saving them.   ",
-                                      kAddErrorCaption, MB_ICONINFORMATION);
+        dataManipulation::showMessage(hwnd(), verse_lists::saveFailedText(problem), verse_lists::kSaveFailedCaption,
+                                      MB_ICONINFORMATION);
         return;
     }
     gDialogCancelled = false;

@@ -30,6 +30,7 @@
 #include "common/ui/PictureButton.h"
 #include "EnterField.h"
 #include "verse_entry.h"
+#include "verse_lists.h"
 
 class frmAddVerse : public dialog_shared::CommandDialog {
 public:
@@ -91,7 +92,6 @@ public:
     std::array<std::string, 5> defaultVerse;
     std::array<std::string, 3> defaultThought;
     verse_entry::Key lastAdded;
-    std::array<verse_entry::ColumnSort, 2> sortColumn{}; // each list's sort column and order
     HWND focusField = nullptr;
     HWND pasteTarget = nullptr;
     long pasteSelStart = 0, pasteSelLength = 0;
@@ -151,6 +151,8 @@ private:
     struct RowMismatch {};
 
     std::string m_userFolder;
+    // What the lists hold; the list views show it.
+    verse_lists::Lists m_lists;
     std::array<std::unique_ptr<ui::EnterField>, 5> m_verseFields;
     std::array<std::unique_ptr<ui::EnterField>, 3> m_thoughtFields;
     HICON m_helpIcon = nullptr;

@@ -4,6 +4,8 @@
 // written, and writing both whole at OK.
 #include "frmAddVerse.h"
 
+#include <utility>
+
 #include "pellanor/win/GlobalFunctions.h"
 #include "common/win32/files.h"
 #include "common/win32/handles.h"
@@ -12,11 +14,12 @@
 #include "seams.h"
 #include "verse_entry.h"
 #include "verse_file.h"
+#include "verse_lists.h"
 
 namespace {
 using dataManipulation::kErrorCaption;
 using dialog_shared::kCrLf;
-const char* const kFileNames[2] = {verse_file::kYourVersesFile, verse_file::kYourThoughtsFile};
+using verse_lists::kFileNames;
 
 // What stopped the save, in the words the user is shown.
 std::string saveProblem(const win32::ReplaceFailure& f) {
@@ -31,6 +34,29 @@ std::string saveProblem(const win32::ReplaceFailure& f) {
     }
     return {};
 }
+
+// The user files on the disk: the folder made when missing, then the set
+// replaced all or none.
+class DiskFiles : public verse_lists::FileWriter {
+public:
+    explicit DiskFiles(std::string folder) : m_folder(std::move(folder)) {}
+    bool replace(const std::vector<verse_lists::UserFile>& files, std::string& problem) override {
+        std::vector<win32::FileReplacement> replacements;
+        for (const verse_lists::UserFile& f : files) replacements.push_back({f.path, f.content, f.remove});
+        if (!replacements.empty()) (void)GlobalFunctions::makePath(replacements[0].path);
+        if (!win32::folderExists(m_folder.substr(0, m_folder.size() - 1))) {
+            problem = "The folder " + m_folder + " could not be created.";
+            return false;
+        }
+        win32::ReplaceFailure failure;
+        if (win32::replaceFiles(replacements, &failure)) return true;
+        problem = saveProblem(failure);
+        return false;
+    }
+
+private:
+    std::string m_folder;
+};
 
 } // namespace
 
@@ -52,13 +78,8 @@ bool frmAddVerse::loadUserFile(int index, const std::string& path) {
                                                verses)))
         return setFileAside(path);
     EnableWindow(cmdDelete[static_cast<size_t>(index)], TRUE);
-    for (size_t i = 1; i < verses.size(); ++i) {
-        const VerseRecord& v = verses[i];
-        if (index == 0)
-            addRow(0, {v.book, v.chapter, v.verse, v.translation + ": " + v.text});
-        else
-            addRow(1, {v.book, v.chapter, v.text});
-    }
+    m_lists.fill(index, verses);
+    for (const verse_lists::Row& row : m_lists.rows(index)) addRow(index, row);
     return true;
 }
 
@@ -125,19 +146,6 @@ bool frmAddVerse::proveWritable() {
 // disk leaves both files as they were; an empty list removes its file.
 // problem names what failed and where.
 bool frmAddVerse::saveUserFiles(std::string& problem) {
-    std::vector<win32::FileReplacement> files;
-    for (int index = 0; index < 2; ++index) {
-        std::string content = verse_entry::fileContent(index == 0, rows(index));
-        const bool remove = content.empty();
-        files.push_back({m_userFolder + kFileNames[index], std::move(content), remove});
-    }
-    (void)GlobalFunctions::makePath(files[0].path);
-    if (!win32::folderExists(m_userFolder.substr(0, m_userFolder.size() - 1))) {
-        problem = "The folder " + m_userFolder + " could not be created.";
-        return false;
-    }
-    win32::ReplaceFailure failure;
-    if (win32::replaceFiles(files, &failure)) return true;
-    problem = saveProblem(failure);
-    return false;
+    DiskFiles disk(m_userFolder);
+    return verse_lists::save(m_lists, m_userFolder, disk, problem);
 }

@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <optional>
+
 #include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
 #include "dialog_shared.h"
@@ -115,41 +117,21 @@ void frmAddVerse::cmdDelete_Click(int index) {
     HWND list = lvAdded[static_cast<size_t>(index)];
     (void)userAction::run(
         {hwnd(), "frmAddVerse_cmdDelete_Click", dataManipulation::kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
-            int count = rowCount(index);
-            if (count == 0) return;
-            int removed = 0;
+            std::vector<int> selected;
+            for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+                 row = ListView_GetNextItem(list, row, LVNI_SELECTED))
+                selected.push_back(row);
+            const std::optional<verse_lists::Box> box = m_lists.remove(index, selected);
+            if (!box) return;
             ++m_quiet;
-            for (int row = count - 1; row >= 0; --row) {
-                if (ListView_GetSelectedCount(list) == 0) break;
-                if (ListView_GetItemState(list, row, LVIS_SELECTED) & LVIS_SELECTED) {
-                    ListView_DeleteItem(list, row);
-                    ++removed;
-                }
-            }
+            for (auto row = selected.rbegin(); row != selected.rend(); ++row) ListView_DeleteItem(list, *row);
             --m_quiet;
-            if (removed > 0) {
-                if (rowCount(index) == 0) {
-                    HWND button = cmdDelete[static_cast<size_t>(index)];
-                    if (GetFocus() == button) focusOn(list);
-                    EnableWindow(button, FALSE);
-                }
-                seams::messageBox(hwnd(),
-                                  std::to_string(removed) +
-                                      " selected item(s) were successfully deleted.   ",
-                                  "Items Were Deleted", MB_ICONINFORMATION);
-            } else {
-                seams::messageBox(
-                    hwnd(),
-                    std::string("You need to select at least one item before pressing the "
-                                "delete button.   ") +
-                        kCrLf +
-                        "In order to select items, you can simply click on a single item, "
-                        "CTRL-click to select multiple items.   " +
-                        kCrLf +
-                        "You can also drag the mouse over the left column to select multiple "
-                        "items.  ",
-                    "No Items Were Deleted", MB_ICONINFORMATION);
+            if (!selected.empty() && m_lists.rows(index).empty()) {
+                HWND button = cmdDelete[static_cast<size_t>(index)];
+                if (GetFocus() == button) focusOn(list);
+                EnableWindow(button, FALSE);
             }
+            seams::messageBox(hwnd(), box->text, box->caption, MB_ICONINFORMATION);
         });
     gDialogCancelled = false;
 }
@@ -180,22 +162,18 @@ void frmAddVerse::lvAdded_ItemClick(int index, int row) {
 
 void frmAddVerse::lvAdded_ColumnClick(int index, int column) {
     HWND list = lvAdded[static_cast<size_t>(index)];
-    verse_entry::ColumnSort& sort = sortColumn[static_cast<size_t>(index)];
-    sort.click(column);
-    const verse_entry::Rows current = rows(index);
     std::vector<UINT> states;
-    for (size_t r = 0; r < current.size(); ++r)
-        states.push_back(ListView_GetItemState(list, static_cast<int>(r), LVIS_SELECTED | LVIS_FOCUSED));
-    size_t key = static_cast<size_t>(column - 1);
-    if (key >= (index == 0 ? 4u : 3u)) return;
+    for (int r = 0; r < rowCount(index); ++r)
+        states.push_back(ListView_GetItemState(list, r, LVIS_SELECTED | LVIS_FOCUSED));
     // Text order without regard to case, as the user reads it.
     auto compare = [](const std::string& a, const std::string& b) {
         return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) - CSTR_EQUAL;
     };
-    const std::vector<size_t> order = verse_entry::sortOrder(current, key, sort.descending, compare);
+    const std::vector<size_t> order = m_lists.headerClick(index, column, compare);
+    const verse_lists::Rows& sorted = m_lists.rows(index);
     ++m_quiet;
-    for (size_t r = 0; r < order.size(); ++r) {
-        fillRow(index, static_cast<int>(r), current[order[r]]);
+    for (size_t r = 0; r < order.size() && r < states.size(); ++r) {
+        fillRow(index, static_cast<int>(r), sorted[r]);
         ListView_SetItemState(list, static_cast<int>(r), states[order[r]], LVIS_SELECTED | LVIS_FOCUSED);
     }
     --m_quiet;

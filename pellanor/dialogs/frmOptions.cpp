@@ -243,22 +243,28 @@ void frmOptions::cmdOK_Click() {
     // all the same is put right first, and the dialog stays open.
     if (testSleep(0) || testRepeat(0) || testRepeat(1)) return;
     (void)userAction::run({hwnd(), "option_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION}, [&] {
-        long value = 0;
-        if (isPlainWholeNumber(ui::getWindowText(txtSnooze[0]), value)) gSnoozeTime = value;
-        LRESULT sizeIndex = SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0);
-        if (sizeIndex >= 0 && sizeIndex < static_cast<LRESULT>(kFontSizes.size()))
-            gVerseFontSize = kFontSizes[static_cast<size_t>(sizeIndex)];
-        gChosenTranslation = chosenTranslation;
-        gVisualAlert = IsDlgButtonChecked(hwnd(), IDC_OPT_ALERT0) != BST_UNCHECKED;
-        gAudioAlert = IsDlgButtonChecked(hwnd(), IDC_OPT_ALERT1) != BST_UNCHECKED;
-        gDesktopAlert = IsDlgButtonChecked(hwnd(), IDC_OPT_ALERT2) != BST_UNCHECKED;
-        for (size_t i = 0; i < txtRepeat.size(); ++i)
-            if (isPlainWholeNumber(ui::getWindowText(txtRepeat[i]), value)) gRepeatCount[i] = value;
+        options_rules::Fields fields;
+        fields.snooze = ui::getWindowText(txtSnooze[0]);
+        for (size_t i = 0; i < txtRepeat.size(); ++i) fields.repeat[i] = ui::getWindowText(txtRepeat[i]);
+        fields.sizeIndex = static_cast<long>(SendMessageA(comboFontSize, CB_GETCURSEL, 0, 0));
+        fields.translation = chosenTranslation;
+        fields.alerts = {IsDlgButtonChecked(hwnd(), IDC_OPT_ALERT0) != BST_UNCHECKED,
+                         IsDlgButtonChecked(hwnd(), IDC_OPT_ALERT1) != BST_UNCHECKED,
+                         IsDlgButtonChecked(hwnd(), IDC_OPT_ALERT2) != BST_UNCHECKED};
+        options_rules::Settings settings{gSnoozeTime, gRepeatCount, gVerseFontSize, gChosenTranslation,
+                                         {gVisualAlert, gAudioAlert, gDesktopAlert}};
+        const bool sizeChosen = options_rules::applyOk(fields, settings);
+        gSnoozeTime = settings.snoozeTime;
+        gRepeatCount = settings.repeatCount;
+        gVerseFontSize = settings.verseFontSize;
+        gChosenTranslation = settings.chosenTranslation;
+        gVisualAlert = settings.alerts[0];
+        gAudioAlert = settings.alerts[1];
+        gDesktopAlert = settings.alerts[2];
         gDialogCancelled = false;
 
         // One reference box shows, by text size.
-        if (gMainForm && sizeIndex >= 0 && sizeIndex < static_cast<LRESULT>(kFontSizes.size()))
-            gMainForm->showReferenceBoxFor(gVerseFontSize);
+        if (gMainForm && sizeChosen) gMainForm->showReferenceBoxFor(gVerseFontSize);
     });
     endModal(IDOK);
 }

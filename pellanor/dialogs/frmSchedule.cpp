@@ -14,6 +14,7 @@
 #include "frmMain.h"
 #include "frmSchedule_res.h"
 #include "registry.h"
+#include "schedule_choice.h"
 #include "schedule_rules.h"
 #include "seams.h"
 #include "settings_rules.h"
@@ -224,50 +225,74 @@ void frmSchedule::chkSchedule_Click() {
         {hwnd(), "frmSchedule_chkSchedule_Click", kErrorCaption, MB_ICONINFORMATION}, [] {}, normalPointer);
 }
 
+namespace {
+// The Windows tab's logon and task, as the dialog does them. The password
+// is read from its box only for the logon and wiped after the task.
+class DialogSteps : public schedule_choice::WindowsSteps {
+public:
+    DialogSteps(frmSchedule& dialog, std::function<void()> refuse, std::function<bool()> makeService)
+        : m_dialog(dialog), m_refuse(std::move(refuse)), m_makeService(std::move(makeService)) {}
+    ~DialogSteps() override { secureWipe(m_password); }
+    bool logon() override {
+        std::string typed;
+        readSecret(m_dialog.txtUserName[1], typed);
+        m_user = ui::getWindowText(m_dialog.txtUserName[0]);
+        m_password = typed;
+        secureWipe(typed);
+        return succeeded(GlobalFunctions::testPassword(m_user, m_password, m_dialog.hwnd()));
+    }
+    void passwordRefused() override {
+        secureWipe(m_password);
+        m_refuse();
+    }
+    // The task gets the name and password the logon accepted (trimmed), so
+    // that it runs with what was proven and is found again at load.
+    bool createTask(const std::string& time, bool enabled) override {
+        Outcome made = Outcome::Failed;
+        if (m_makeService())
+            made = GlobalFunctions::createScheduledTask(m_dialog.hwnd(), *m_dialog.taskService, time, enabled ? 1 : 0,
+                                                       m_user, m_password);
+        else
+            frmScheduleRules::reportTaskNotCreated(m_dialog.hwnd(), frmScheduleRules::taskNameFor(m_user));
+        secureWipe(m_password);
+        return succeeded(made);
+    }
+
+private:
+    frmSchedule& m_dialog;
+    std::function<void()> m_refuse;
+    std::function<bool()> m_makeService;
+    std::string m_user, m_password;
+};
+} // namespace
+
 void frmSchedule::cmdOK_Click() {
     if (!timeValid) return;
-    std::string password;
     (void)userAction::run({hwnd(), "frmSchedule_cmdOK_Click", kErrorCaption, MB_ICONINFORMATION}, [&] {
         int tab = currentTab();
         chosenTime = ui::getWindowText(comboTime[static_cast<size_t>(tab)]);
-        if (tab == 1) {
-            // The choice takes effect only once the task is in place: a
-            // refused password or a failed task must not leave the program
-            // believing the Windows scheduler will start it.
-            bool enabled = SendMessageA(chkSchedule[1], BM_GETCHECK, 0, 0) == BST_CHECKED;
-            readSecret(txtUserName[1], password);
-            std::string user = ui::getWindowText(txtUserName[0]);
-            std::string testedUser = user, testedPassword = password;
-            secureWipe(password);
-            bool refused = testedPassword.find_first_not_of(' ') == std::string::npos ||
-                           failed(GlobalFunctions::testPassword(testedUser, testedPassword, hwnd()));
-            if (refused) {
-                secureWipe(testedPassword);
-                passwordRefusal();
-                return;
-            }
-            // The task gets the name and password the logon accepted (trimmed),
-            // so that it runs with what was proven and is found again at load.
-            Outcome made = Outcome::Failed;
-            if (makeTaskService())
-                made = GlobalFunctions::createScheduledTask(hwnd(), *taskService, chosenTime, enabled ? 1 : 0,
-                                                           testedUser, testedPassword);
-            else
-                frmScheduleRules::reportTaskNotCreated(hwnd(), frmScheduleRules::taskNameFor(testedUser));
-            secureWipe(testedPassword);
-            // The user was told; the dialog stays open with nothing saved.
-            if (failed(made)) return;
-            gUseWindowsScheduler = enabled;
-            gSchedulerEnabled = false;
-        } else {
-            gUseWindowsScheduler = false;
-            gSchedulerEnabled = SendMessageA(chkSchedule[0], BM_GETCHECK, 0, 0) == BST_CHECKED;
-            gSchedulerTime = ui::getWindowText(comboTime[0]);
+        schedule_choice::Choice choice;
+        choice.windowsTab = tab == 1;
+        choice.checked = SendMessageA(chkSchedule[static_cast<size_t>(tab)], BM_GETCHECK, 0, 0) == BST_CHECKED;
+        choice.time = chosenTime;
+        if (choice.windowsTab) {
+            std::string typed;
+            readSecret(txtUserName[1], typed);
+            choice.passwordBlank = schedule_choice::blankPassword(typed);
+            secureWipe(typed);
         }
-        saveSchedulerSettings();
+        schedule_choice::Scheduler scheduler{gUseWindowsScheduler, gSchedulerEnabled, gSchedulerTime};
+        DialogSteps steps(*this, [this] { passwordRefusal(); }, [this] { return makeTaskService(); });
+        // The user was told of a refusal or a failed task; the dialog stays
+        // open with nothing saved.
+        if (schedule_choice::applyOk(choice, scheduler, registry::programSettings(), steps) !=
+            schedule_choice::Applied::Saved)
+            return;
+        gUseWindowsScheduler = scheduler.useWindowsScheduler;
+        gSchedulerEnabled = scheduler.enabled;
+        gSchedulerTime = scheduler.time;
         endModal(IDOK);
     }, normalPointer);
-    secureWipe(password);
     normalPointer();
 }
 
@@ -280,14 +305,6 @@ void frmSchedule::passwordRefusal() {
     ui::setWindowText(txtUserName[1], kPasswordFiller);
     gotoDlgCtrl(txtUserName[1]);
     SendMessageA(txtUserName[1], EM_SETSEL, 0, -1);
-}
-
-void frmSchedule::saveSchedulerSettings() {
-    using registry::saveSetting;
-    namespace settings = settings_rules::settings;
-    saveSetting(settings::useTheWindowsScheduler, gUseWindowsScheduler ? "True" : "False");
-    saveSetting(settings::schedulerTime, gSchedulerTime);
-    saveSetting(settings::schedulerEnabled, gSchedulerEnabled ? "True" : "False");
 }
 
 void frmSchedule::cmdCancel_Click() { endModal(IDCANCEL); }

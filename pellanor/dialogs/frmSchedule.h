@@ -83,7 +83,6 @@ private:
     void findExistingTask();
     bool makeTaskService();
     void passwordRefusal();
-    void saveSchedulerSettings();
     void attachFields();
     void createTooltips();
     int currentTab() const;

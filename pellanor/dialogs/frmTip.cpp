@@ -15,33 +15,9 @@
 #include "seams.h"
 #include "settings_rules.h"
 #include "text_files.h"
+#include "tip_display.h"
 
-using dialog_shared::kCrLf;
 using dataManipulation::kProgramErrorCaption;
-
-std::string frmTip::purposeText() {
-    return std::string("OUR PURPOSE:") + kCrLf + kCrLf +
-           "This program was written because we believe in the absolute power of God's Word.  Proverbs "
-           "3:1-6 tell us that if we want to change our lives, we must keep God's word before us so that "
-           "we can meditate on it throughout the day." +
-           kCrLf +
-           "It is our hope and prayer that you will find this program easy to use as you are reminded to "
-           "see, speak, and meditate on God's Word." +
-           kCrLf + kCrLf + "The team at Tamberly, Inc.";
-}
-
-std::string frmTip::sleepNotice() {
-    return std::string(kCrLf) + "PLEASE READ.... press the " + "Sleep Button in the toolbar to put the " +
-           "program to sleep (like an alarm clock).  It will wake up in " +
-           "15 minutes to remind you to meditate on the Word of God again." + kCrLf +
-           "The Sleep Time can be changed by pressing the Options Button.";
-}
-
-std::string frmTip::missingFileText() {
-    return std::string("That the ") + kTipsFile + " file was not found? " + kCrLf + kCrLf +
-           "Create a text file named " + kTipsFile + " using NotePad with 1 tip per line. " +
-           "Then place it in the same directory as the application. ";
-}
 
 frmTip::frmTip(HWND owner) { create(IDD_TIP, owner); }
 
@@ -74,10 +50,12 @@ void frmTip::Form_Load() {
         m_random.seed(static_cast<std::mt19937::result_type>(
             std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     });
-    const std::string tipsPath = seams::programFolder() + "\\" + kTipsFile;
-    if (!gFirstTimeRun) {
+    const std::string tipsPath = seams::programFolder() + "\\" + tip_display::kTipsFile;
+    const tip_display::Opening opening = tip_display::open(gFirstTimeRun);
+    m_display = opening.display;
+    if (m_display == tip_display::Display::Tip) {
         userAction::logged("frmTip_Form_Load", [&] {
-            if (!LoadTips(tipsPath)) ui::setWindowText(lblTipText[0], missingFileText());
+            if (!LoadTips(tipsPath)) ui::setWindowText(lblTipText[0], tip_display::missingFileText());
         });
         userAction::logged("frmTip_Form_Load", [&] {
             ShowWindow(Picture1, SW_SHOWNA);
@@ -85,11 +63,11 @@ void frmTip::Form_Load() {
         });
         return;
     }
-    userAction::logged("frmTip_Form_Load",
-                       [] { seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kPurposeHelpContext); });
-    gFirstTimeRun = false;
+    if (opening.openPurposeHelp)
+        userAction::logged("frmTip_Form_Load",
+                           [] { seams::htmlHelp(nullptr, gHelpFile, HH_HELP_CONTEXT, kPurposeHelpContext); });
     userAction::logged("frmTip_Form_Load", [&] {
-        ui::setWindowText(lblTipText[1], purposeText());
+        ui::setWindowText(lblTipText[1], tip_display::purposeText());
         ShowWindow(Picture1, SW_HIDE);
         ShowWindow(lblTipText[1], SW_SHOWNA);
         // The tip read below waits under the purpose text; hidden, so the
@@ -141,15 +119,14 @@ void frmTip::cmdNextTip_Click() {
 }
 
 void frmTip::cmdOK_Click() {
-    bool firstRunDisplay = false;
-    userAction::logged("frmTip_cmdOK_Click",
-                       [&] { firstRunDisplay = ui::getWindowText(lblTipText[1]) == purposeText(); });
-    if (!firstRunDisplay) {
+    const std::optional<tip_display::Display> next = tip_display::afterOk(m_display);
+    if (!next) {
         endModal(IDOK);
         return;
     }
+    m_display = *next;
     userAction::logged("frmTip_cmdOK_Click", [&] {
-        ui::setWindowText(lblTipText[0], sleepNotice());
+        ui::setWindowText(lblTipText[0], tip_display::sleepNotice());
         ShowWindow(lblTipText[0], SW_SHOWNA);
         ShowWindow(Picture1, SW_SHOWNA);
         ShowWindow(Label1, SW_HIDE);
@@ -162,8 +139,8 @@ void frmTip::cmdOK_Click() {
 
 void frmTip::chkLoadTipsAtStartup_Click() {
     userAction::logged("frmTip_chkLoadTipsAtStartup_Click", [&] {
-        int value = IsDlgButtonChecked(hwnd(), IDC_TIP_SHOWATSTARTUP) == BST_CHECKED ? 1 : 0;
-        registry::saveSetting(settings_rules::settings::showTipsAtStartup, std::to_string(value));
+        const bool checked = IsDlgButtonChecked(hwnd(), IDC_TIP_SHOWATSTARTUP) == BST_CHECKED;
+        registry::saveSetting(settings_rules::settings::showTipsAtStartup, tip_display::showTipsValue(checked));
     });
 }
 

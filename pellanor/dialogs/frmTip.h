@@ -7,7 +7,8 @@
 // On the program's first run (gFirstTimeRun) it shows the program's purpose
 // and opens the help at that topic instead; OK then shows a notice about
 // the Sleep button and the next OK closes. The first-run display clears
-// gFirstTimeRun, so it shows once per run at most.
+// gFirstTimeRun, so it shows once per run at most. What shows and what is
+// stored is tip_display's.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "dialog_shared.h"
+#include "tip_display.h"
 
 class frmTip : public dialog_shared::CommandDialog {
 public:
@@ -57,11 +59,7 @@ public:
     HWND Label2 = nullptr;
 
     static constexpr const char* kCaption = "Tip of the Day";
-    static constexpr const char* kTipsFile = "TIPOFDAY.TXT";
     static constexpr int kPurposeHelpContext = 1009;
-    static std::string purposeText();
-    static std::string sleepNotice();
-    static std::string missingFileText();
 
 protected:
     bool OnInit() override;
@@ -76,4 +74,5 @@ private:
     std::mt19937 m_random;
     std::array<HICON, 2> m_images{}; // Image1(0), Image1(1)
     int m_picture = 0;
+    tip_display::Display m_display = tip_display::Display::Tip; // what OK acts on
 };

@@ -158,6 +158,8 @@ void saveSetting(const Setting& setting, const std::string& value) {
     settings_store::save(programStore(), setting, value);
 }
 
+settings_store::Store& programSettings() { return programStore(); }
+
 long getNumber(const Setting& setting) { return settings_store::getNumber(programStore(), setting); }
 
 bool getBoolean(const Setting& setting) { return settings_store::getBoolean(programStore(), setting); }

@@ -13,6 +13,7 @@
 
 #include "outcome.h"
 #include "settings_rules.h"
+#include "settings_store.h"
 
 namespace registry {
 
@@ -45,6 +46,8 @@ void saveSetting(const std::string& title, const std::string& section,
 std::string getSetting(const settings_rules::Setting& setting);
 std::string getSetting(const settings_rules::Setting& setting, const std::string& defaultValue);
 void saveSetting(const settings_rules::Setting& setting, const std::string& value);
+// The program's per-user settings as a store, for the core's rules.
+settings_store::Store& programSettings();
 // A number setting within its table range; a Boolean setting.
 long getNumber(const settings_rules::Setting& setting);
 bool getBoolean(const settings_rules::Setting& setting);

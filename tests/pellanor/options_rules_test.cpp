@@ -1,6 +1,6 @@
 // options_rules_test.cpp
 // The options dialog's number fields: which texts are numbers, and what
-// each wrong entry is replaced by.
+// each wrong entry is replaced by; what OK copies into the settings.
 #include "options_rules.h"
 
 #include <gtest/gtest.h>
@@ -83,4 +83,44 @@ TEST(OptionsNumbers, TheSizeListOffersFourSizes) {
     EXPECT_EQ(fontSizeText(14), " 14");
     EXPECT_EQ(fontSizeIndex(11), -1);
     EXPECT_EQ(fontSizeIndex(16), -1);
+}
+
+// OK's copy of the dialog into the settings, from the settings the
+// dialog opened with: sleep 30, repeats 3 and 2, visual and desktop alerts
+// on, size 10, the second translation.
+class OptionsOk : public ::testing::Test {
+protected:
+    Settings settings{30, {3, 2}, 10, 1, {true, false, true}};
+    Fields opened() const { return Fields{"30", {"3", "2"}, 1, 1, {true, false, true}}; }
+};
+
+TEST_F(OptionsOk, CopiesEveryValue) {
+    Fields f{"999", {"7", "4"}, 3, 0, {false, true, false}};
+    EXPECT_TRUE(applyOk(f, settings)) << "a listed size: its reference box shows";
+    EXPECT_EQ(settings.snoozeTime, 999);
+    EXPECT_EQ(settings.repeatCount[0], 7);
+    EXPECT_EQ(settings.repeatCount[1], 4);
+    EXPECT_FALSE(settings.alerts[0]);
+    EXPECT_TRUE(settings.alerts[1]);
+    EXPECT_FALSE(settings.alerts[2]);
+    EXPECT_EQ(settings.verseFontSize, 14);
+    EXPECT_EQ(settings.chosenTranslation, 0);
+}
+
+TEST_F(OptionsOk, AnUnlistedStoredSizeIsKeptWithTheRest) {
+    settings.verseFontSize = 11;
+    Fields f = opened();
+    f.sizeIndex = -1; // the list offers no 11
+    EXPECT_FALSE(applyOk(f, settings)) << "no reference box";
+    EXPECT_EQ(settings.verseFontSize, 11);
+    EXPECT_EQ(settings.snoozeTime, 30);
+    EXPECT_TRUE(settings.alerts[0]);
+    EXPECT_TRUE(settings.alerts[2]);
+
+    // A field that holds no number leaves its setting.
+    f.snooze = "";
+    f.repeat[1] = "two";
+    applyOk(f, settings);
+    EXPECT_EQ(settings.snoozeTime, 30);
+    EXPECT_EQ(settings.repeatCount[1], 2);
 }

@@ -15,7 +15,6 @@
 #include "dialogs_res.h"
 #include "frmAddVerse.h"
 #include "layout_checks.h"
-#include "verse_file.h"
 
 using namespace testsupport;
 using namespace dialogdriver;
@@ -79,6 +78,8 @@ TEST_F(AddVerse, EveryFieldLabelShowsWholeInItsFrame) {
     check(thoughtLabels, 2, dlg->frameThought);
 }
 
+// The dialog's buttons, row clicks and header reach its lists (verse_lists,
+// whose decisions are tested natively), and OK writes what they show.
 TEST_F(AddVerse, AddUpdateDeleteSortThenOKWritesBothFilesInListOrder) {
     open();
     verse("John", "3", "16", "KJV", "For God so loved the world");
@@ -141,14 +142,6 @@ TEST_F(AddVerse, AddUpdateDeleteSortThenOKWritesBothFilesInListOrder) {
               "Genesis\t1\t1\tWEB: In the beginning God created\r\n");
     EXPECT_EQ(readBytes(thoughtsPath()), "\t\t\tBe still\r\nAnn Lee\tp. 4\t\tHope does not disappoint\r\n");
     EXPECT_FALSE(exists(versesPath() + ".new"));
-
-    // What was written reads back as the same entries.
-    VerseArray read;
-    verse_file::Result r = verse_file::parseTopicFile(readBytes(versesPath()), "Your Verses.txt", read);
-    EXPECT_TRUE(r.badLines.empty());
-    ASSERT_EQ(read.size(), 3u);
-    EXPECT_EQ(read[2].translation, "WEB");
-    EXPECT_EQ(read[2].text, "In the beginning God created");
 }
 
 // What the rules decide (verse_entry) reaches the user: one box says why,
@@ -285,7 +278,9 @@ TEST_F(AddVerse, UpdateRunsTheFieldTestsSoTheFileStaysReadable) {
     EXPECT_EQ(readBytes(versesPath()), "John\t3\t16\tKJV: For God so loved\r\n");
 }
 
-TEST_F(AddVerse, RowClicksDeleteMessagesAndReverseSort) {
+// A row clicked fills the fields; Delete takes the rows selected in the
+// list view (the messages and the sort are tested natively).
+TEST_F(AddVerse, RowClicksFillTheFieldsAndDeleteTakesTheSelectedRows) {
     writeBytes(versesPath(), "Ruth\t1\t16\tKJV: Whither thou goest\r\nAdam\t1\t1\tX: y\r\nacts\t2\t1\tNIV:  two blanks\r\n");
     open();
     dlg->lvAdded_ItemClick(0, 1);
@@ -297,28 +292,17 @@ TEST_F(AddVerse, RowClicksDeleteMessagesAndReverseSort) {
 
     dlg->selectRows(0, {});
     click(h(), IDC_AV_DELETE0);
-    Box b = lastBox();
-    EXPECT_EQ(b.caption, "No Items Were Deleted");
-    EXPECT_EQ(b.text, "You need to select at least one item before pressing the delete button.   \r\n"
-                      "In order to select items, you can simply click on a single item, CTRL-click to select multiple items.   \r\n"
-                      "You can also drag the mouse over the left column to select multiple items.  ");
+    EXPECT_EQ(lastBox().caption, "No Items Were Deleted");
 
-    dlg->lvAdded_ColumnClick(0, 1);
     auto books = [&] {
         std::string s;
         for (const auto& r : dlg->rows(0)) s += r[0] + ",";
         return s;
     };
-    EXPECT_EQ(books(), "acts,Adam,Ruth,");
-    dlg->lvAdded_ColumnClick(0, 1);
-    EXPECT_EQ(books(), "Ruth,Adam,acts,");
-    dlg->lvAdded_ColumnClick(0, 4);
-    EXPECT_EQ(books(), "Ruth,acts,Adam,") << "KJV, NIV, X";
-
     dlg->selectRows(0, {0, 2});
     click(h(), IDC_AV_DELETE0);
     EXPECT_EQ(lastBox().text, "2 selected item(s) were successfully deleted.   ");
-    EXPECT_EQ(books(), "acts,");
+    EXPECT_EQ(books(), "Adam,");
 }
 
 TEST_F(AddVerse, CancelAndTheCloseBoxWriteNothing) {
