@@ -2,6 +2,7 @@
 // What the scheduling dialog's OK stores and when, with the settings in
 // memory and the logon and task recorded.
 #include "schedule_choice.h"
+#include "memory_store.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,7 @@ using schedule_choice::Scheduler;
 
 namespace {
 
-class MemoryStore : public settings_store::Store {
-public:
-    std::optional<std::string> read(const std::string& section, const std::string& name) const override {
-        auto it = values.find({section, name});
-        if (it == values.end()) return std::nullopt;
-        return it->second;
-    }
-    void write(const std::string& section, const std::string& name, const std::string& value) override {
-        values[{section, name}] = value;
-    }
-    std::string setting(const char* name) const {
-        auto it = values.find({"UserSettings", name});
-        return it == values.end() ? "(none)" : it->second;
-    }
-    std::map<std::pair<std::string, std::string>, std::string> values;
-};
+using testsupport::MemoryStore;
 
 // The logon answers accept; the task is made unless taskFails.
 class RecordedSteps : public schedule_choice::WindowsSteps {

@@ -1,6 +1,7 @@
 // settings_store_test.cpp
 // What stored settings read as, from values kept in memory.
 #include "settings_store.h"
+#include "memory_store.h"
 
 #include <gtest/gtest.h>
 
@@ -9,20 +10,7 @@
 
 namespace {
 
-class MemoryStore : public settings_store::Store {
-public:
-    std::optional<std::string> read(const std::string& section, const std::string& name) const override {
-        auto it = m_values.find({section, name});
-        if (it == m_values.end()) return std::nullopt;
-        return it->second;
-    }
-    void write(const std::string& section, const std::string& name, const std::string& value) override {
-        m_values[{section, name}] = value;
-    }
-
-private:
-    std::map<std::pair<std::string, std::string>, std::string> m_values;
-};
+using testsupport::MemoryStore;
 
 class StoredSettings : public ::testing::Test {
 protected:
