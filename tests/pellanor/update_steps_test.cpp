@@ -202,6 +202,7 @@ TEST_F(UpdateSteps, AListNotReadStopsTheCheckWithItsMessage) {
     EXPECT_TRUE(host.boxes[0].routine);
     EXPECT_FALSE(host.boxes[0].stop);
     EXPECT_TRUE(host.offers.empty());
+    EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "offered"), 0) << "nothing to update";
     EXPECT_EQ(host.fetched.size(), 3u) << "no list after the one that failed";
     // The window is ready to check again before the box shows.
     EXPECT_TRUE(host.eventBefore("check failed", "box Could Not Download Update List "));

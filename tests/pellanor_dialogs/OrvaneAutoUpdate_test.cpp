@@ -172,6 +172,8 @@ TEST_F(UpdateDialog, UnansweredListCheckEndsOnItsTimeOutOrTheCloseBox) {
     EXPECT_EQ(boxes.boxes[0].caption, "Could Not Download Update List ");
     EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
     EXPECT_TRUE(enabled(IDC_AU_EXIT));
+    EXPECT_FALSE(enabled(IDC_AU_UPDATE));
+    EXPECT_TRUE(items().empty());
 
     OrvaneAutoUpdate::timeoutSeconds = 30;
     boxes.boxes.clear();
