@@ -250,10 +250,20 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
         enableItem(IDC_AU_STARTVERIFY, false);
         enableItem(IDC_AU_EXIT, false);
 
-        const ListFetch fetch = fetchLists(site);
-        if (fetch == ListFetch::closed) return;
+        const update_steps::ListFetch fetch = update_steps::fetchLists(*this, updateListBase, site, updateLists);
+        if (fetch == update_steps::ListFetch::closed) {
+            // Nothing of the window is left to put back.
+            m_listDownloader.reset();
+            for (auto& list : updateLists) list.reset();
+            setPointer(false);
+            return;
+        }
         m_listDownloader.reset();
-        if (fetch == ListFetch::fetched) offerEntries();
+        if (fetch == update_steps::ListFetch::fetched) {
+            setPointer(false);
+            enableItem(IDC_AU_EXIT, true);
+            (void)update_steps::offerEntries(*this, updateLists);
+        }
         enableItem(IDC_AU_EXIT, true);
         setPointer(false);
         setStatus("");
@@ -269,97 +279,11 @@ void OrvaneAutoUpdate::StartVerifyBut_Click() {
     });
 }
 
-// Lists 1 to 9, then the patch list of this version, until one fails.
-OrvaneAutoUpdate::ListFetch OrvaneAutoUpdate::fetchLists(const std::string& site) {
-    const std::string failure = "An error occurred retrieving the file list from " + site +
-                                " - Please try again later or verify your Proxy Settings.   ";
-    const std::string note = "NOTE: If you are running a software firewall, make sure you select the 'Permit' option.";
-    for (int n = 1; n <= 10; ++n) {
-        setStatus(updateListBase);
-        UpdateWindow(StatusLab);
-        const bool patch = n == 10;
-        const lib::Result fetched = m_listDownloader->fetchList(
-            patch ? update_plan::patchListAddress(updateListBase, settings_rules::kRevMajor, settings_rules::kRevMinor)
-                  : update_plan::listAddress(updateListBase, n),
-            *updateLists[static_cast<size_t>(n - 1)]);
-        // The dialog was closed while the list came: nothing more to show.
-        if (!hwnd()) {
-            m_listDownloader.reset();
-            for (auto& list : updateLists) list.reset();
-            setPointer(false);
-            return ListFetch::closed;
-        }
-        // Stopped by the user: no failure to report.
-        if (updateAbort) {
-            enableItem(IDC_AU_STARTVERIFY, true);
-            return ListFetch::stopped;
-        }
-        if (!fetched.ok()) {
-            (void)dataManipulation::logMessage("Update list not read: " + fetched.reason);
-            setPointer(false);
-            enableItem(IDC_AU_STARTVERIFY, true);
-            dataManipulation::showMessage(hwnd(), failure + (patch ? "\r\n" : "") + note,
-                                          "Could Not Download Update List ", MB_ICONINFORMATION);
-            return ListFetch::stopped;
-        }
-    }
-    return ListFetch::fetched;
-}
-
-void OrvaneAutoUpdate::offerEntries() {
-    setPointer(false);
-    enableItem(IDC_AU_EXIT, true);
-    long entries = 0;
-    for (auto& list : updateLists) {
-        for (long i = 1; i <= list->count(); ++i) {
-            const update_plan::ListItem shown = update_plan::listItem(*list, i);
-            addListItem(List1, shown.name, shown.description);
-        }
-        entries += list->count();
-    }
-    if (entries == 0) {
-        enableItem(IDC_AU_UPDATE, false);
-        // Nothing offered: the user may check again later.
-        enableItem(IDC_AU_STARTVERIFY, true);
-        seams::messageBox(hwnd(),
-                          std::string(settings_rules::kProductTitle) + " is up to date.  There is nothing to do....   ",
-                          "Program is Up To Date", MB_ICONINFORMATION);
-        return;
-    }
-    enableItem(IDC_AU_SELECT0, true);
-    enableItem(IDC_AU_SELECT1, true);
-    enableItem(IDC_AU_UPDATE, true);
-    gotoDlgCtrl(UpdateBut);
-    setDefId(IDC_AU_UPDATE);
-    enableItem(IDC_AU_STARTVERIFY, false);
-    cmdSelect_Click(1);
-}
-
 // ---------------------------------------------------------------- update
 
 void OrvaneAutoUpdate::prepFileLists() {
     (void)userAction::run({hwnd(), "OrvaneautoUpdate_prepFileLists", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
-        totalBytes = 0;
-        doneBytes = 0;
-        selectedUpdates.clear();
-        const update_plan::Folders where{seams::programFolder(), systemDir};
-        m_run = update_plan::UpdateRun(where, [](const std::string& line) { (void)dataManipulation::logMessage(line); });
-        for (auto& list : updateLists) {
-            if (!list) continue;
-            for (long j = 1; j <= list->count(); ++j) {
-                const WPARAM item = selectedUpdates.size();
-                update_plan::Placement placement = update_plan::place(*list, j, where);
-                if (!placement.subfolder.empty()) (void)GlobalFunctions::makePath(placement.subfolder);
-                const bool picked = SendMessageA(List1, LB_GETSEL, item, 0) > 0;
-                SelectedUpdate rec = m_run.take(std::move(placement), picked);
-                if (picked && !rec.selected) SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(item));
-                if (rec.selected) {
-                    totalBytes += rec.size;
-                    (void)GlobalFunctions::makePath(rec.localPath);
-                }
-                selectedUpdates.push_back(std::move(rec));
-            }
-        }
+        updateRun.prepare(*this, updateLists, {seams::programFolder(), systemDir});
     });
 }
 
@@ -381,18 +305,11 @@ void OrvaneAutoUpdate::stopRun() {
 
 void OrvaneAutoUpdate::UpdateBut_Click() {
     (void)userAction::run({}, [&] {
-        if (SendMessageA(List1, LB_GETSELCOUNT, 0, 0) <= 0) {
-            dataManipulation::showMessage(hwnd(), "You need to select at least one file to update.   ",
-                                          "No Files Selected", MB_ICONINFORMATION);
-            return;
-        }
+        if (!update_steps::Run::anyPicked(*this)) return;
         beginRun();
-        for (size_t i = 0; i < selectedUpdates.size(); ++i) {
-            const SelectedUpdate rec = selectedUpdates[i];
-            if (rec.selected && !updateRecord(rec, i)) {
-                stopRun();
-                return;
-            }
+        if (!updateRun.fetchAll(*this)) {
+            stopRun();
+            return;
         }
         finishRun();
     }, [&] {
@@ -429,25 +346,29 @@ void OrvaneAutoUpdate::beginRun() {
     gPatchDownloaded = false;
 }
 
-bool OrvaneAutoUpdate::updateRecord(const SelectedUpdate& rec, size_t item) {
-    const update_plan::Download d = m_run.next(rec);
-    if (d.url.empty()) return true;
-    if (d.strayPatch) {
-        SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(item));
-        m_run.notFetched(d);
-        doneBytes += rec.size;
-        return true;
-    }
-    // The old file stays until its new copy has arrived whole; what must
-    // hold now is that it can be replaced.
-    if (fileFound(d.target) && !canReplace(d.target)) {
-        dataManipulation::showMessage(hwnd(),
-                                      "The update program was not able to delete the file located at: " + d.target +
-                                          "\r\nPlease try running the update as administrator, or manually deleting "
-                                          "the file and then re-running the update program.   ",
-                                      "Error: No Files were Updated", MB_ICONSTOP);
-        return false;
-    }
+void OrvaneAutoUpdate::finishRun() {
+    showAnimation(false);
+    closeAVI();
+    setPointer(false);
+    updateRun.finish(*this);
+    m_installer.reset();
+    orvaneftp.reset();
+    endModal(IDOK);
+}
+
+// ---------------------------------------------------------------- the steps' host
+
+update_steps::StepResult OrvaneAutoUpdate::fetchList(const std::string& url, lib::UpdateList& list) {
+    UpdateWindow(StatusLab);
+    const lib::Result fetched = m_listDownloader->fetchList(url, list);
+    return {fetched.code, fetched.reason};
+}
+
+void OrvaneAutoUpdate::makeFolders(const std::string& path) { (void)GlobalFunctions::makePath(path); }
+
+bool OrvaneAutoUpdate::cannotReplace(const std::string& target) { return fileFound(target) && !canReplace(target); }
+
+update_steps::StepResult OrvaneAutoUpdate::download(const update_plan::Download& d, const SelectedUpdate& rec) {
     setItemText(IDC_AU_FILENAME, "File: " + d.urlName);
     downloading = true;
     orvaneftp->timeout(timeoutSeconds);
@@ -456,74 +377,81 @@ bool OrvaneAutoUpdate::updateRecord(const SelectedUpdate& rec, size_t item) {
     orvaneftp->versionChecked(d.versionChecked);
     const lib::Result got = orvaneftp->download(d.url, rec.localPath);
     downloading = false;
-    doneBytes += rec.size;
-    // Abort, or the close box (which aborts first), came while the file did.
-    if (updateAbort || !hwnd()) {
-        if (hwnd()) setStatus("User aborted Update");
-        return false;
-    }
-    m_run.finished(d, got.code, got.reason);
-    if (!got.ok())
-        SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(item));
+    return {got.code, got.reason};
+}
+
+std::string OrvaneAutoUpdate::storedPath() const { return orvaneftp->storedPath(); }
+
+update_steps::StepResult OrvaneAutoUpdate::setDate(const std::string& path, const lib::FileDate& date) {
+    lib::FileDateSetter setter;
+    setter.fileName(path);
+    setter.fileDate(date);
+    const lib::Result dated = setter.apply();
+    return {dated.code, dated.reason};
+}
+
+update_steps::StepResult OrvaneAutoUpdate::install(const std::string& path, const std::string& matched) {
+    const lib::Result installed = m_installer->install(path, matched);
+    return {installed.code, installed.reason};
+}
+
+void OrvaneAutoUpdate::recordPatch() {
+    gPatchDownloaded = true;
+    (void)registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted", std::string("true"),
+                             REG_SZ);
+    GlobalFunctions::saveVersionNumbers();
+}
+
+bool OrvaneAutoUpdate::patchInstallerRuns() const { return ::patchInstallerRuns(); }
+
+void OrvaneAutoUpdate::start(const std::string& commandLine) { seams::startProcess(commandLine, SW_SHOWNORMAL); }
+
+void OrvaneAutoUpdate::log(const std::string& line) { (void)dataManipulation::logMessage(line); }
+
+void OrvaneAutoUpdate::tell(const update_steps::Message& m) {
+    const UINT flags = m.stop ? MB_ICONSTOP : MB_ICONINFORMATION;
+    if (m.routine)
+        dataManipulation::showMessage(hwnd(), m.text, m.caption, flags);
     else
-        installFile(rec, d);
-    if (m_run.patchInPlace(d, got.code, orvaneftp->storedPath())) {
-        gPatchDownloaded = true;
-        // Unwritten, the start-up finds no patch to check and asks nothing.
-        (void)registry::regWrite(HKEY_LOCAL_MACHINE, registry::machineKeyPath(), "patchExecuted",
-                                 std::string("true"), REG_SZ);
-        GlobalFunctions::saveVersionNumbers();
-    }
-    return true;
+        seams::messageBox(hwnd(), m.text, m.caption, flags);
 }
 
-void OrvaneAutoUpdate::installFile(const SelectedUpdate& rec, const update_plan::Download& d) {
-    const std::string stored = orvaneftp->storedPath();
-    lib::FileDate date;
-    // Without a date in the list the file keeps the one it arrived with.
-    if (!d.date.empty() && !lib::parseDate(d.date, date)) {
-        m_run.notDated(stored + ": the list's date \"" + d.date + "\" is no date");
-    } else if (!d.date.empty()) {
-        lib::FileDateSetter setter;
-        setter.fileName(stored);
-        setter.fileDate(date);
-        if (const lib::Result dated = setter.apply(); !dated.ok()) m_run.notDated(dated.reason);
-    }
-    const lib::Result installed = m_installer->install(stored, m_run.installMatch(rec, stored));
-    if (!installed.ok()) m_run.notRegistered(d, installed.reason);
+update_steps::Wait OrvaneAutoUpdate::waitEnded() const {
+    if (!hwnd()) return update_steps::Wait::closed;
+    return updateAbort ? update_steps::Wait::aborted : update_steps::Wait::ran;
 }
 
-void OrvaneAutoUpdate::finishRun() {
-    showAnimation(false);
-    closeAVI();
-    setPointer(false);
-    // What did not arrive is told first, also before a patch takes over.
-    if (!m_run.complete())
-        seams::messageBox(hwnd(), m_run.notCompletedText(), "Update Not Completed....", MB_ICONINFORMATION);
-    if (gPatchDownloaded) {
-        if (patchInstallerRuns()) {
-            seams::messageBox(hwnd(),
-                              "You have downloaded a program update that requires you to quit out of Pellanor.   "
-                              "\r\nThe program will automatically exit when you press OK, and then launch the "
-                              "Microsoft Installer.   ",
-                              "Program Patch Needs To Be Installed...", MB_ICONINFORMATION);
-            seams::startProcess("\"" + seams::programFolder() + "\\update.exe\"", SW_SHOWNORMAL);
-        }
-    } else if (m_run.complete()) {
-        seams::messageBox(hwnd(),
-                          "All selected files were successfully downloaded and installed.    The changes will be "
-                          "applied the next time you start the program.   ",
-                          "Update Successfully Completed....", MB_ICONINFORMATION);
-    }
-    m_installer.reset();
-    orvaneftp.reset();
-    endModal(IDOK);
+void OrvaneAutoUpdate::checkStopped(bool failed) {
+    if (failed) setPointer(false);
+    enableItem(IDC_AU_STARTVERIFY, true);
 }
+
+void OrvaneAutoUpdate::offered(bool any) {
+    if (!any) {
+        enableItem(IDC_AU_UPDATE, false);
+        enableItem(IDC_AU_STARTVERIFY, true);
+        return;
+    }
+    enableItem(IDC_AU_SELECT0, true);
+    enableItem(IDC_AU_SELECT1, true);
+    enableItem(IDC_AU_UPDATE, true);
+    gotoDlgCtrl(UpdateBut);
+    setDefId(IDC_AU_UPDATE);
+    enableItem(IDC_AU_STARTVERIFY, false);
+    cmdSelect_Click(1);
+}
+
+long OrvaneAutoUpdate::pickedCount() const { return static_cast<long>(SendMessageA(List1, LB_GETSELCOUNT, 0, 0)); }
+
+bool OrvaneAutoUpdate::picked(size_t item) const { return SendMessageA(List1, LB_GETSEL, item, 0) > 0; }
+
+void OrvaneAutoUpdate::unpick(size_t item) { SendMessageA(List1, LB_SETSEL, FALSE, static_cast<LPARAM>(item)); }
 
 void OrvaneAutoUpdate::orvaneftp_progress(long bytes) {
     (void)userAction::run(
         {hwnd(), "OrvaneautoUpdate_orvaneftp_progress", kProgramErrorCaption, MB_ICONINFORMATION}, [&] {
-            const long done = bytes + doneBytes;
+            const long done = bytes + updateRun.doneBytes;
+            const long totalBytes = updateRun.totalBytes;
             if (const long percent = update_plan::progressPercent(done, totalBytes); percent >= 0)
                 SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
             showItem(IDC_AU_BYTES, true);

@@ -7,8 +7,10 @@
 // when the dialog ends; the main window then closes (gPatchDownloaded).
 //
 // Which entry goes where, which is refused and why, and whether a patch is
-// in place is the update plan's (update_plan.h); the dialog translates
-// between it and the controls, the registry and the downloads.
+// in place is the update plan's (update_plan.h); the order of the check and
+// the run, and what the user is told when, is update_steps.h's. The dialog
+// is their Host: it translates between them and the controls, the
+// registry, the boxes and the update library.
 //
 // The update server is the per-user setting "updateServer" (section
 // "Settings", "host" or "host:port"), kDefaultUpdateServer when missing or
@@ -48,6 +50,7 @@
 #include "outside/updatelib/updatelib.h"
 #include "settings_rules.h"
 #include "update_plan.h"
+#include "update_steps.h"
 
 namespace OrvaneAutoUpdateMod {
 
@@ -62,7 +65,7 @@ std::string updateServer();
 
 } // namespace OrvaneAutoUpdateMod
 
-class OrvaneAutoUpdate : public dialog_shared::CommandDialog {
+class OrvaneAutoUpdate : public dialog_shared::CommandDialog, private update_steps::Host {
 public:
     explicit OrvaneAutoUpdate(HWND owner);
     ~OrvaneAutoUpdate() override;
@@ -87,14 +90,13 @@ public:
     std::array<HWND, 2> cmdSelect{};
     IDispatch* animation = nullptr; // the animation control, driven late-bound (one reference)
 
-    long totalBytes = 0;
-    long doneBytes = 0;
     long widestItem = 0;
 
     // Index 0 to 8: lists 1 to 9; index 9: the patch list of this version.
-    std::array<std::unique_ptr<Tamberly_orvane6::UpdateList>, 10> updateLists;
+    update_steps::Lists updateLists;
     std::string updateListBase;
-    std::vector<SelectedUpdate> selectedUpdates; // element i is record i + 1
+    // The run under way (or the last): the records, their bytes, the patch.
+    update_steps::Run updateRun;
     std::string systemDir;                       // ends in "\"; empty when unknown
     bool downloading = false;                    // a file download is running
     bool updateAbort = false;                    // Abort or the close box since the check began
@@ -115,20 +117,35 @@ protected:
     void onClose() override; // Form_Unload
 
 private:
-    enum class ListFetch { fetched, stopped, closed };
-
     void Form_Load();
     void setStatus(const std::string& text);
-    // The check's steps: fetching the ten lists, then offering their entries.
-    ListFetch fetchLists(const std::string& site);
-    void offerEntries();
-    // The update's steps: the set-up, one picked record (false: the run
-    // stops), a stored file's date and installation, the end.
+    // The update's window around its steps: the set-up, the end, a stop.
     void beginRun();
-    bool updateRecord(const SelectedUpdate& record, size_t item);
-    void installFile(const SelectedUpdate& record, const update_plan::Download& download);
     void finishRun();
     void stopRun();
+
+    // update_steps::Host
+    update_steps::StepResult fetchList(const std::string& url, Tamberly_orvane6::UpdateList& list) override;
+    void makeFolders(const std::string& path) override;
+    bool cannotReplace(const std::string& target) override;
+    update_steps::StepResult download(const update_plan::Download& download, const SelectedUpdate& record) override;
+    std::string storedPath() const override;
+    update_steps::StepResult setDate(const std::string& path, const Tamberly_orvane6::FileDate& date) override;
+    update_steps::StepResult install(const std::string& path, const std::string& matched) override;
+    void recordPatch() override;
+    bool patchInstallerRuns() const override;
+    void start(const std::string& commandLine) override;
+    void log(const std::string& line) override;
+    void tell(const update_steps::Message& message) override;
+    update_steps::Wait waitEnded() const override;
+    void status(const std::string& text) override { setStatus(text); }
+    void checkStopped(bool failed) override;
+    void offer(const update_plan::ListItem& item) override { addListItem(List1, item.name, item.description); }
+    void offered(bool any) override;
+    long pickedCount() const override;
+    bool picked(size_t item) const override;
+    void unpick(size_t item) override;
+
     // Animation module: open a clip by number, play it, close it; each
     // through one late-bound call on the control (at most two arguments),
     // which says whether it went (value: a property read as a number).
@@ -141,9 +158,6 @@ private:
     std::unique_ptr<Tamberly_orvane6::FileDownloader> orvaneftp;
     // The list downloader while a check runs, so Abort and the close box reach it.
     std::unique_ptr<Tamberly_orvane6::UpdateListDownloader> m_listDownloader;
-    // The plan of the run under way (or the last): refusals, failures, the
-    // installer's match.
-    update_plan::UpdateRun m_run;
     std::unique_ptr<Tamberly_orvane6::ComponentInstaller> m_installer;
     win32::Font m_boldFont;
     HICON m_helpIcon = nullptr;

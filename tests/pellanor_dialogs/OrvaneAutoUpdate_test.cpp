@@ -1,7 +1,9 @@
 // OrvaneAutoUpdate_test.cpp
 // The auto-update dialog, hidden, against the test update server: how it
-// opens, the lists' check and what it offers, where the offered entries
-// are placed, the selection, progress, the server setting and the layout.
+// opens, how its window follows the check and the offer, where the offered
+// entries are placed, the selection, progress, the server setting and the
+// layout. What the check fetches, offers and tells is update_steps' and
+// tested natively.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -13,12 +15,11 @@ using namespace testsupport;
 using namespace dialogdriver;
 using namespace OrvaneAutoUpdateMod;
 using update_dialog_test::entry;
-using update_dialog_test::listFile;
 using update_dialog_test::UpdateDialog;
 
 namespace {
 
-TEST_F(UpdateDialog, OpensReadyToCheck) {
+TEST_F(UpdateDialog, OpensReadyToCheckAndIsReadyAgainWhenNothingIsOffered) {
     open();
     EXPECT_EQ(text(h()), "Pellanor Auto Update");
     EXPECT_EQ(defaultId(h()), IDC_AU_STARTVERIFY);
@@ -49,13 +50,23 @@ TEST_F(UpdateDialog, OpensReadyToCheck) {
     ASSERT_EQ(help.size(), 1u);
     EXPECT_EQ(help[0].owner, nullptr);
     EXPECT_EQ(help[0].data, 1003u);
+
+    // Nothing offered (what the user is told is update_steps'): the dialog
+    // is ready to check again.
+    check();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Program is Up To Date");
+    EXPECT_EQ(boxes.boxes[0].owner, h());
+    EXPECT_FALSE(enabled(IDC_AU_UPDATE));
+    EXPECT_TRUE(enabled(IDC_AU_EXIT));
+    EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY)) << "the user may check again";
+    EXPECT_EQ(text(item(IDC_AU_STATUS)), "");
 }
 
 TEST_F(UpdateDialog, CheckOffersTheEntriesOfEveryListSelected) {
     lists[2] = "ORVANEF 1\r\n" + entry("a.txt", 10, updtest::url("/f/a.txt"), "", "First file") +
                entry("C:\\Prog\\b.dll", 20, updtest::url("/f/b.dll"), "", "TRANSLATION_X//Second file");
     lists[10] = "ORVANEF 1\r\n" + entry("update.exe", 5, updtest::url("/f/update.exe"), "", "The patch");
-    updtest::clearRequests();
     open();
     check();
     EXPECT_EQ(items(), (std::vector<std::string>{"a.txt:   First file", "b.dll:   Second file",
@@ -69,111 +80,51 @@ TEST_F(UpdateDialog, CheckOffersTheEntriesOfEveryListSelected) {
     EXPECT_EQ(text(item(IDC_AU_STATUS)), "");
     EXPECT_TRUE(boxes.boxes.empty());
 
-    auto reqs = updtest::requests();
-    ASSERT_EQ(reqs.size(), 10u);
-    for (int n = 1; n <= 9; ++n)
-        EXPECT_EQ(reqs[static_cast<size_t>(n - 1)],
-                  "GET /autoUpdate/pellanor/orvaneUpdateList" + std::to_string(n) + ".orvanef HTTP/1.1");
-    EXPECT_EQ(reqs[9], "GET /autoUpdate/pellanor/orvaneUpdateListPatch15.orvanef HTTP/1.1");
-
     click(h(), IDC_AU_SELECT0);
     EXPECT_EQ(SendMessageA(dlg->List1, LB_GETSELCOUNT, 0, 0), 0);
+    // Nothing picked: the user is asked to pick (update_steps), and the
+    // dialog stays as it was.
+    click(h(), IDC_AU_UPDATE);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "No Files Selected");
+    EXPECT_TRUE(dlg->isOpen());
+    EXPECT_TRUE(enabled(IDC_AU_UPDATE));
     click(h(), IDC_AU_SELECT1);
     EXPECT_EQ(SendMessageA(dlg->List1, LB_GETSELCOUNT, 0, 0), 3);
 }
 
-TEST_F(UpdateDialog, AMissingListStopsTheCheckWithItsMessage) {
-    lists[3] = "MISSING";
-    open();
-    check();
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    const std::string site = updtest::hostPort();
-    EXPECT_EQ(boxes.boxes[0].caption, "Could Not Download Update List ");
-    EXPECT_EQ(boxes.boxes[0].text, "An error occurred retrieving the file list from " + site +
-                                       " - Please try again later or verify your Proxy Settings.   NOTE: If you are "
-                                       "running a software firewall, make sure you select the 'Permit' option.");
-    EXPECT_TRUE(items().empty());
-    EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
-    EXPECT_TRUE(enabled(IDC_AU_EXIT));
-    EXPECT_FALSE(enabled(IDC_AU_UPDATE));
-    // The box names no reason; the log does.
-    EXPECT_TRUE(logged("Update list not read: " + updtest::url("/" + listFile(3)) + ": the server answered 404"))
-        << log();
-
-    lists[3] = "ORVANEF 1\r\n";
-    lists[10] = "MISSING";
-    publish();
-    gErrorShown = false;
-    check();
-    ASSERT_EQ(boxes.boxes.size(), 2u);
-    EXPECT_NE(boxes.boxes[1].text.find("Settings.   \r\nNOTE:"), std::string::npos) << boxes.boxes[1].text;
-    EXPECT_TRUE(logged("Update list not read: " + updtest::url("/" + listFile(10)) + ": the server answered 404"))
-        << log();
-
-    // A list the server gives but that is no list: the line at fault.
-    lists[10] = "ORVANEF 1\r\nx.txt\tmany\thttp://h/x\t\t\t\tX\r\n";
-    publish();
-    gErrorShown = false;
-    check();
-    ASSERT_EQ(boxes.boxes.size(), 3u);
-    EXPECT_TRUE(logged("Update list not read: " + updtest::url("/" + listFile(10)) + ": line 2: invalid size"))
-        << log();
-}
-
-TEST_F(UpdateDialog, NothingOfferedSaysUpToDate) {
-    open();
-    check();
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "Program is Up To Date");
-    EXPECT_EQ(boxes.boxes[0].text, "Pellanor 2004 is up to date.  There is nothing to do....   ");
-    EXPECT_EQ(boxes.boxes[0].owner, h());
-    EXPECT_FALSE(enabled(IDC_AU_UPDATE));
-    EXPECT_TRUE(enabled(IDC_AU_EXIT));
-    EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY)) << "the user may check again";
-    EXPECT_EQ(text(item(IDC_AU_STATUS)), "");
-}
-
 // The dialog places each offered entry with the folders it found (where
 // each goes is update_plan's rule): a bare name into the system folder
-// itself.
+// itself; a refused entry is no longer picked in the list.
 TEST_F(UpdateDialog, DestinationsFollowTheEntryName) {
     lists[1] = "ORVANEF 1\r\n" + entry("comp.ocx", 1, updtest::url("/f/comp.ocx"), "", "Bare name") +
-               entry(prog / "sub\\x.txt", 1, updtest::url("/f/x.txt"), "", "Folder part");
+               entry(prog / "sub\\x.txt", 1, updtest::url("/f/x.txt"), "", "Folder part") +
+               entry("C:\\windows\\win.ini", 1, updtest::url("/f/win.ini"), "", "Outside");
     open();
     check();
     dlg->prepFileLists();
-    ASSERT_EQ(dlg->selectedUpdates.size(), 2u);
-    EXPECT_TRUE(dlg->selectedUpdates[0].selected);
-    EXPECT_EQ(dlg->selectedUpdates[0].localPath, dlg->systemDir + "comp.ocx");
-    EXPECT_EQ(dlg->selectedUpdates[1].localPath, prog / "sub\\x.txt");
-    EXPECT_TRUE(dlg->selectedUpdates[1].selected);
-    EXPECT_EQ(dlg->selectedUpdates[1].urlDate, updtest::url("/f/x.txt") + ",");
-    EXPECT_EQ(dlg->totalBytes, 2);
+    const std::vector<SelectedUpdate>& records = dlg->updateRun.records;
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_TRUE(records[0].selected);
+    EXPECT_EQ(records[0].localPath, dlg->systemDir + "comp.ocx");
+    EXPECT_EQ(records[1].localPath, prog / "sub\\x.txt");
+    EXPECT_TRUE(records[1].selected);
+    EXPECT_EQ(records[1].urlDate, updtest::url("/f/x.txt") + ",");
+    EXPECT_FALSE(records[2].selected);
+    EXPECT_EQ(SendMessageA(dlg->List1, LB_GETSEL, 2, 0), 0) << "the refused entry is unpicked in the list";
+    EXPECT_EQ(dlg->updateRun.totalBytes, 2);
     EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST_F(UpdateDialog, UpdateWithNothingSelectedAsksForASelection) {
-    lists[1] = "ORVANEF 1\r\n" + entry(prog / "a.txt", 1, updtest::url("/f/a.txt"), "", "A");
-    open();
-    check();
-    click(h(), IDC_AU_SELECT0);
-    click(h(), IDC_AU_UPDATE);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "No Files Selected");
-    EXPECT_EQ(boxes.boxes[0].text, "You need to select at least one file to update.   ");
-    EXPECT_TRUE(dlg->isOpen());
-    EXPECT_TRUE(enabled(IDC_AU_UPDATE));
 }
 
 TEST_F(UpdateDialog, ProgressShowsBytesOfTheSelection) {
     open();
-    dlg->totalBytes = 200;
-    dlg->doneBytes = 50;
+    dlg->updateRun.totalBytes = 200;
+    dlg->updateRun.doneBytes = 50;
     dlg->orvaneftp_progress(49);
     EXPECT_TRUE(visible(IDC_AU_BYTES));
     EXPECT_EQ(text(item(IDC_AU_BYTES)), "Received 99 bytes of 200");
     EXPECT_EQ(SendMessageA(dlg->ProgressBar1, PBM_GETPOS, 0, 0), 50) << "the bar shows the percentage";
-    dlg->totalBytes = 0;
+    dlg->updateRun.totalBytes = 0;
     dlg->orvaneftp_progress(10);
     EXPECT_EQ(text(item(IDC_AU_BYTES)), "Received 60 bytes of 0");
     EXPECT_TRUE(boxes.boxes.empty()) << "a list without sizes is no error";
@@ -221,6 +172,8 @@ TEST_F(UpdateDialog, UnansweredListCheckEndsOnItsTimeOutOrTheCloseBox) {
     EXPECT_EQ(boxes.boxes[0].caption, "Could Not Download Update List ");
     EXPECT_TRUE(enabled(IDC_AU_STARTVERIFY));
     EXPECT_TRUE(enabled(IDC_AU_EXIT));
+    EXPECT_FALSE(enabled(IDC_AU_UPDATE));
+    EXPECT_TRUE(items().empty());
 
     OrvaneAutoUpdate::timeoutSeconds = 30;
     boxes.boxes.clear();

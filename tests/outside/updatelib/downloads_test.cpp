@@ -47,6 +47,8 @@ TEST(ListDownloader, MissingListAndBadListFail) {
     Result r = d.fetchList(url("/lists/none.orvanef"), list);
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.reason.find("404"), std::string::npos) << r.reason;
+    // The reasons go to the error log as they are: the address, then why.
+    EXPECT_EQ(r.reason, url("/lists/none.orvanef") + ": the server answered 404");
 
     r = d.fetchList(url("/lists/bad.orvanef"), list);
     EXPECT_EQ(r.code, 2);
@@ -54,6 +56,10 @@ TEST(ListDownloader, MissingListAndBadListFail) {
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.reason.find("unsafe"), std::string::npos) << r.reason;
     EXPECT_EQ(list.count(), 0);
+    serve("lists/size.orvanef", "ORVANEF 1\r\nx.txt\tmany\thttp://h/x\t\t\t\tX\r\n");
+    r = d.fetchList(url("/lists/size.orvanef"), list);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.reason, url("/lists/size.orvanef") + ": line 2: invalid size") << "the line at fault";
 
     r = d.fetchList("http://127.0.0.1:1/x.orvanef", list);
     EXPECT_EQ(r.code, 1) << "nobody listens on port 1";
@@ -132,6 +138,7 @@ TEST_F(Download, IncompleteOrRefusedDownloadsLeaveTheOldFile) {
     writeFile(dir / "keep.txt", "old content");
     EXPECT_EQ(get(url("/truncated/keep.txt"), dir / "keep.txt"), dlIncomplete);
     EXPECT_EQ(get(url("/status/404"), dir / "keep.txt"), dlHttpStatus);
+    EXPECT_EQ(last.reason, url("/status/404") + ": the server answered 404");
     EXPECT_EQ(get(url("/status/500"), dir / "keep.txt"), dlHttpStatus);
     EXPECT_EQ(get("http://127.0.0.1:1/keep.txt", dir / "keep.txt"), dlNetwork);
     EXPECT_EQ(readFile(dir / "keep.txt"), "old content");
@@ -361,9 +368,17 @@ TEST_F(Download, FileOfAnotherSizeThanExpectedIsRefusedAndTheOldOneKept) {
     for (const Case& c : cases) {
         dl.expectedSize(c.expected);
         EXPECT_EQ(get(url(c.path), dir / "keep.dll"), dlWrongSize) << c.path << " " << c.expected;
+        EXPECT_EQ(last.reason.find(url(c.path) + ": "), 0u) << last.reason;
         EXPECT_EQ(readFile(dir / "keep.dll"), "old component") << c.path;
     }
     expectOnly({"keep.dll"});
+    // What arrived against what the list gives, for the error log.
+    dl.expectedSize(13);
+    get(url("/empty/keep.dll"), dir / "keep.dll");
+    EXPECT_EQ(last.reason, url("/empty/keep.dll") + ": 0 bytes arrived, the list gives 13");
+    dl.expectedSize(50);
+    get(url("/nolength/files/ten.bin"), dir / "keep.dll");
+    EXPECT_EQ(last.reason, url("/nolength/files/ten.bin") + ": 10 bytes arrived, the list gives 50");
     dl.expectedSize(10);
     EXPECT_EQ(get(url("/nolength/files/ten.bin"), dir / "keep.dll"), dlOK) << "the right size without a length";
     EXPECT_EQ(readFile(dir / "keep.dll"), "0123456789");

@@ -58,7 +58,9 @@ TEST(ComponentInstaller, RegistersOnlyTheNamedComponent) {
     ComponentInstaller inst;
     EXPECT_EQ(inst.install(dir / "notes.txt", dir / "notes.txt").code, 0) << "plain files need nothing";
     EXPECT_EQ(inst.install(dir / "broken.ocx", "").code, 0) << "not the file the entry names: left alone";
-    EXPECT_EQ(inst.install(dir / "broken.ocx", dir / "BROKEN.OCX").code, 1) << "a component that cannot be loaded fails";
+    const Result broken = inst.install(dir / "broken.ocx", dir / "BROKEN.OCX");
+    EXPECT_EQ(broken.code, 1) << "a component that cannot be loaded fails";
+    EXPECT_EQ(broken.reason.find((dir / "broken.ocx") + ": cannot be loaded: "), 0u) << broken.reason;
     inst.registerComponents(false);
     EXPECT_EQ(inst.install(dir / "broken.ocx", dir / "broken.ocx").code, 0);
 }
