@@ -33,4 +33,14 @@ Tip shown(std::string_view tag, long snoozeMinutes) {
     return tip;
 }
 
+const char* panelTip(int panel) {
+    switch (panel) {
+    case 1: return kTopicListTip;
+    case 2: return "The total number of verses in this subject.";
+    case 3: return "The Bible Translation you are viewing.";
+    case 4: return "This panel displays the Sleep time.";
+    default: return "";
+    }
+}
+
 } // namespace button_tips

@@ -1,7 +1,8 @@
 // button_tips.h
 // The tips of the main window's picture buttons: each button's tag text
-// ("/text/style/") and what the tip window shows for one. Portable, so the
-// texts are checked without a window.
+// ("/text/style/") and what the tip window shows for one; and the tips of
+// the two lists and the status bar's panels. Portable, so the texts are
+// checked without a window.
 #pragma once
 
 #include <string>
@@ -24,5 +25,11 @@ struct Tip {
 // "warning" (any case). An empty tag, or one with an empty first field,
 // hides the tip.
 Tip shown(std::string_view tag, long snoozeMinutes);
+
+// The lists' tips, and the tip of status panel 1 to 4 ("" for any other):
+// panel 1 lies under the topic list and shares its tip.
+inline constexpr const char* kTopicListTip = "Click here to change the subject you are studying.";
+inline constexpr const char* kTranslationListTip = "Click here to change the Bible Translation you are studying.";
+const char* panelTip(int panel);
 
 } // namespace button_tips

@@ -14,6 +14,7 @@
 
 #include "pellanor/win/Module1.h"
 #include "common/win32/handles.h"
+#include "button_tips.h"
 #include "dataManipulation.h"
 #include "frmMain.h"
 #include "seams.h"
@@ -271,13 +272,6 @@ Outcome frmMain::prepStatusBar() {
     });
 }
 
-namespace {
-const char* const kTopicTip = "Click here to change the subject you are studying.";
-const char* const kTranslationTip = "Click here to change the Bible Translation you are studying.";
-const char* const kPanelTips[4] = {kTopicTip, "The total number of verses in this subject.",
-                                   "The Bible Translation you are viewing.", "This panel displays the Sleep time."};
-} // namespace
-
 // The tips ask for their text as they are about to show (listTipText), so that
 // none shows while a list is open: a tip lies just below the pointer, where
 // the list drops.
@@ -305,10 +299,10 @@ void frmMain::addTooltips() {
 const char* frmMain::listTipText(UINT_PTR tool, bool isWindow) const {
     for (HWND combo : {ComboTopics, comboTranslations})
         if (SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) return "";
-    if (!isWindow) return tool >= 1 && tool <= 4 ? kPanelTips[tool - 1] : "";
+    if (!isWindow) return tool <= 4 ? button_tips::panelTip(static_cast<int>(tool)) : "";
     HWND h = reinterpret_cast<HWND>(tool);
-    if (h == ComboTopics || GetParent(h) == ComboTopics) return kTopicTip;
-    if (h == comboTranslations || GetParent(h) == comboTranslations) return kTranslationTip;
+    if (h == ComboTopics || GetParent(h) == ComboTopics) return button_tips::kTopicListTip;
+    if (h == comboTranslations || GetParent(h) == comboTranslations) return button_tips::kTranslationListTip;
     return "";
 }
 

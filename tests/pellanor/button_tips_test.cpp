@@ -28,4 +28,15 @@ TEST(ButtonTips, ShownTextAndStyle) {
     EXPECT_FALSE(button_tips::shown("//Warning/", 15).warning) << "nothing shows, so no colours change";
 }
 
+// Panel 1 lies under the topic list and says what the list does.
+TEST(ButtonTips, PanelTips) {
+    EXPECT_STREQ(button_tips::panelTip(1), "Click here to change the subject you are studying.");
+    EXPECT_STREQ(button_tips::panelTip(1), button_tips::kTopicListTip);
+    EXPECT_STREQ(button_tips::panelTip(2), "The total number of verses in this subject.");
+    EXPECT_STREQ(button_tips::panelTip(3), "The Bible Translation you are viewing.");
+    EXPECT_STREQ(button_tips::panelTip(4), "This panel displays the Sleep time.");
+    EXPECT_STREQ(button_tips::panelTip(0), "");
+    EXPECT_STREQ(button_tips::panelTip(5), "");
+}
+
 } // namespace
