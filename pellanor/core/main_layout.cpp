@@ -66,4 +66,19 @@ Layout place(const Input& in) {
     return out;
 }
 
+std::optional<Rect> savedPlace(long left, long top, long width, long height, int twipsX, int twipsY) {
+    if (left <= 0 || twipsX <= 0 || twipsY <= 0) return std::nullopt;
+    return Rect{static_cast<int>(left / twipsX), static_cast<int>(top / twipsY), static_cast<int>(width / twipsX),
+                static_cast<int>(height / twipsY)};
+}
+
+Rect ontoScreen(const Rect& place, const Rect& work) {
+    Rect r;
+    r.width = std::min(place.width, work.width);
+    r.height = std::min(place.height, work.height);
+    r.left = std::clamp(place.left, work.left, work.right() - r.width);
+    r.top = std::clamp(place.top, work.top, work.bottom() - r.height);
+    return r;
+}
+
 } // namespace main_layout

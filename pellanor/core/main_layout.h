@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 namespace main_layout {
 
@@ -65,5 +66,14 @@ struct Layout {
 // least 40 wide; the verse box fills the window below them, 5 pixels from
 // either side, above the status bar.
 Layout place(const Input& in);
+
+// The window's place as saved (twips) in pixels; none when the saved left
+// edge is 0 or less, which keeps the designed place.
+std::optional<Rect> savedPlace(long left, long top, long width, long height, int twipsX, int twipsY);
+
+// A place on no screen (saved on a screen that is gone) brought into the
+// nearest screen's work area: no larger than it, moved no further than it
+// must.
+Rect ontoScreen(const Rect& place, const Rect& work);
 
 } // namespace main_layout

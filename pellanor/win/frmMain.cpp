@@ -7,7 +7,7 @@
 #include <htmlhelp.h>
 #include <richedit.h>
 
-#include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "pellanor/win/GlobalFunctions.h"
@@ -215,8 +215,10 @@ void frmMain::restoreWindowPlace() {
     settings_rules::parseLong(registry::getSetting(settings::mainTop), top);
     settings_rules::parseLong(registry::getSetting(settings::mainWidth), width);
     settings_rules::parseLong(registry::getSetting(settings::mainHeight), height);
-    MoveWindow(hwnd(), left / ui::twipsPerPixelX(), top / ui::twipsPerPixelY(),
-               width / ui::twipsPerPixelX(), height / ui::twipsPerPixelY(), FALSE);
+    const std::optional<main_layout::Rect> place =
+        main_layout::savedPlace(left, top, width, height, ui::twipsPerPixelX(), ui::twipsPerPixelY());
+    if (!place) return;
+    MoveWindow(hwnd(), place->left, place->top, place->width, place->height, FALSE);
     bringOntoScreen();
 }
 
@@ -335,11 +337,10 @@ void frmMain::bringOntoScreen() {
     info.cbSize = sizeof info;
     if (!GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) return;
     const RECT& work = info.rcWork;
-    LONG width = std::min(r.right - r.left, work.right - work.left);
-    LONG height = std::min(r.bottom - r.top, work.bottom - work.top);
-    LONG x = std::clamp(r.left, work.left, work.right - width);
-    LONG y = std::clamp(r.top, work.top, work.bottom - height);
-    MoveWindow(hwnd(), x, y, width, height, FALSE);
+    const main_layout::Rect place = main_layout::ontoScreen(
+        {r.left, r.top, r.right - r.left, r.bottom - r.top},
+        {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    MoveWindow(hwnd(), place.left, place.top, place.width, place.height, FALSE);
 }
 
 void frmMain::failurePath() {

@@ -57,4 +57,36 @@ TEST(MainLayout, SchedulerButtonMakesItsGap) {
     EXPECT_EQ(laid.buttons[AddVerses].left - laid.buttons[Scheduler].right(), 125 / 15);
 }
 
+TEST(MainLayout, WindowPlace) {
+    EXPECT_FALSE(savedPlace(0, 3000, 6500, 6500, 15, 15)) << "MainLeft 0 keeps the designed place";
+    const std::optional<Rect> r = savedPlace(1500, 1200, 9000, 6000, 15, 15);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->left, 100);
+    EXPECT_EQ(r->top, 80);
+    EXPECT_EQ(r->width, 600);
+    EXPECT_EQ(r->height, 400);
+}
+
+// A place saved on a screen that is no longer there.
+TEST(MainLayout, WindowPlaceOffEveryScreenComesOntoTheNearest) {
+    const Rect screen{0, 0, 1280, 994};
+    // Right of the only screen, as a removed second monitor leaves it.
+    Rect r = ontoScreen({screen.right() + 300, 150, 600, 400}, screen);
+    EXPECT_EQ(r.right(), screen.right()) << "at the edge nearest to where it was";
+    EXPECT_EQ(r.top, 150) << "the height on the screen is kept";
+    EXPECT_EQ(r.width, 600);
+    EXPECT_EQ(r.height, 400);
+
+    // Far below, and larger than the screen.
+    r = ontoScreen({40, screen.bottom() + 2000, screen.width + 500, 400}, screen);
+    EXPECT_EQ(r.left, screen.left);
+    EXPECT_EQ(r.right(), screen.right()) << "no wider than the screen";
+    EXPECT_EQ(r.bottom(), screen.bottom());
+
+    // A work area that does not start at the origin (a taskbar at the top).
+    r = ontoScreen({-900, -700, 600, 400}, {0, 30, 1280, 994});
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 30);
+}
+
 } // namespace
