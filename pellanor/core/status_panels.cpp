@@ -44,4 +44,17 @@ Widths allot(const Needs& n) {
     return w;
 }
 
+int availableWidth(int barWidth, int gripWidth, bool hasGrip, bool zoomed) {
+    return barWidth - (hasGrip && !zoomed ? gripWidth : 0);
+}
+
+std::array<int, 4> partEdges(const Widths& w, int available) {
+    std::array<int, 4> edges{};
+    edges[0] = w.topic - kTopicOverlap;
+    edges[1] = edges[0] + w.count;
+    edges[2] = edges[1] + w.translation;
+    edges[3] = std::max(edges[2] + 1, available);
+    return edges;
+}
+
 } // namespace status_panels

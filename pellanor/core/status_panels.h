@@ -5,6 +5,8 @@
 // texts already measured by the caller.
 #pragma once
 
+#include <array>
+
 namespace status_panels {
 
 // What each panel would like and how far it can give way. A "text" width is
@@ -45,5 +47,14 @@ inline constexpr int kTopicOverlap = 3;
 // their least. The verse count and the sleep time keep their texts whole
 // whenever that leaves room for them.
 Widths allot(const Needs& needs);
+
+// The width the panels share: the bar's, less the size grip where the bar
+// shows one (not while the window is maximised).
+int availableWidth(int barWidth, int gripWidth, bool hasGrip, bool zoomed);
+
+// The right edges of the four parts as the status bar takes them: panel 1
+// ends kTopicOverlap inside the topic box, panel 4 at the available width,
+// and no part is narrower than a pixel at its end.
+std::array<int, 4> partEdges(const Widths& widths, int available);
 
 } // namespace status_panels

@@ -3,11 +3,9 @@
 
 #include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
-#include "text_fields.h"
+#include "button_tips.h"
 
 namespace {
-const char* const kSleepTag =
-    "/Press this button to put the program to sleep.  It will wake up again in//";
 bool g_warningColours = false;
 } // namespace
 
@@ -74,12 +72,8 @@ void showToolTip(ToolTipForm& form, const std::string& text) {
     // A tip that cannot be shown is only a missing hint; a box over a
     // mouse movement would be worse than no tip.
     userAction::logged("showToolTip", [&] {
-        std::string shown;
-        if (!text.empty()) {
-            shown = getTipField(text, 1);
-            if (text == kSleepTag) shown += " " + std::to_string(gSnoozeTime) + " minutes";
-        }
-        if (shown.empty()) {
+        const button_tips::Tip tip = button_tips::shown(text, gSnoozeTime);
+        if (tip.text.empty()) {
             ShowWindow(form.hwnd(), SW_HIDE);
             if (g_warningColours) {
                 form.setColours(kNormalBack, 0);
@@ -87,7 +81,7 @@ void showToolTip(ToolTipForm& form, const std::string& text) {
             }
             return;
         }
-        form.setCaption(shown);
+        form.setCaption(tip.text);
         POINT p;
         GetCursorPos(&p);
         SIZE label = form.labelSize();
@@ -95,8 +89,7 @@ void showToolTip(ToolTipForm& form, const std::string& text) {
         // wider and two higher than its label (borders included).
         SetWindowPos(form.hwnd(), HWND_TOPMOST, p.x - 2, p.y + 18, label.cx + 4, label.cy + 2,
                      SWP_NOACTIVATE);
-        std::string style = text_rules::lower(getTipField(text, 2));
-        if (style == "warning") {
+        if (tip.warning) {
             form.setColours(kWarningBack, kWarningText);
             g_warningColours = true;
         }

@@ -7,7 +7,7 @@
 #include <htmlhelp.h>
 #include <richedit.h>
 
-#include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "pellanor/win/GlobalFunctions.h"
@@ -18,6 +18,8 @@
 #include "sysTray.h"
 #include "FrmSysTray.h"
 #include "ToolTips.h"
+#include "main_layout.h"
+#include "main_menus.h"
 #include "settings_rules.h"
 
 namespace {
@@ -29,12 +31,6 @@ enum ControlId : int {
     IDC_TOPICS = 130,
     IDC_TRANSLATIONS = 131,
 };
-
-// Designed size (twips) and the widths of the controls the layout keeps.
-constexpr int kDesignWidthTw = 9000;
-constexpr int kDesignHeightTw = 6600;
-constexpr int kFrame1TopTw = 840;
-constexpr int kFrame1HeightTw = 405;
 
 struct HoldLayout {
     explicit HoldLayout(bool& held) : held(held) { held = true; }
@@ -62,7 +58,7 @@ bool frmMain::create() {
     InitCommonControlsEx(&icc);
     if (!richEditLoaded) return false;
 
-    int w = twToPxX(kDesignWidthTw), h = twToPxY(kDesignHeightTw);
+    int w = twToPxX(main_layout::kDesignWidthTw), h = twToPxY(main_layout::kDesignHeightTw);
     int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), "APPICON");
     if (!ui::Window::create(kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
@@ -219,8 +215,10 @@ void frmMain::restoreWindowPlace() {
     settings_rules::parseLong(registry::getSetting(settings::mainTop), top);
     settings_rules::parseLong(registry::getSetting(settings::mainWidth), width);
     settings_rules::parseLong(registry::getSetting(settings::mainHeight), height);
-    MoveWindow(hwnd(), left / ui::twipsPerPixelX(), top / ui::twipsPerPixelY(),
-               width / ui::twipsPerPixelX(), height / ui::twipsPerPixelY(), FALSE);
+    const std::optional<main_layout::Rect> place =
+        main_layout::savedPlace(left, top, width, height, ui::twipsPerPixelX(), ui::twipsPerPixelY());
+    if (!place) return;
+    MoveWindow(hwnd(), place->left, place->top, place->width, place->height, FALSE);
     bringOntoScreen();
 }
 
@@ -255,9 +253,10 @@ bool frmMain::showFirstVerse() {
 void frmMain::checkAccessSoundAndRevisions(bool& newVersion) {
     gLimitedAccess = registry::seeIfRestrictedUser();
     if (gLimitedAccess) {
-        buttonSoundsOn = false;
-        EnableMenuItem(mnuPopupHelp, mnuButtonSounds, MF_BYCOMMAND | MF_GRAYED);
-        EnableMenuItem(mnuPopupHelp, mnuUpdates, MF_BYCOMMAND | MF_GRAYED);
+        const main_menus::Offer offer = main_menus::offer(true, 0, false);
+        buttonSoundsOn = offer.soundsOn;
+        if (!offer.soundsEnabled) EnableMenuItem(mnuPopupHelp, mnuButtonSounds, MF_BYCOMMAND | MF_GRAYED);
+        if (!offer.updatesEnabled) EnableMenuItem(mnuPopupHelp, mnuUpdates, MF_BYCOMMAND | MF_GRAYED);
         return;
     }
     startSoundCheck();
@@ -282,9 +281,10 @@ void frmMain::settleSoundCheck() {
     if (!m_soundCheckPending) return;
     m_soundCheckPending = false;
     KillTimer(hwnd(), kSoundCheckTimer);
-    if (seams::soundDeviceCount() == 0) {
-        buttonSoundsOn = false;
-        // No sound device: the item and the separator above it go.
+    const main_menus::Offer offer = main_menus::offer(false, seams::soundDeviceCount(), m_buttonSoundsSetting);
+    buttonSoundsOn = offer.soundsOn;
+    if (!offer.soundsItem) {
+        // The item and the separator above it go.
         int pos = -1;
         for (int i = 0; i < GetMenuItemCount(mnuPopupHelp); ++i)
             if (GetMenuItemID(mnuPopupHelp, i) == mnuButtonSounds) pos = i;
@@ -293,7 +293,6 @@ void frmMain::settleSoundCheck() {
             RemoveMenu(mnuPopupHelp, static_cast<UINT>(pos - 1), MF_BYPOSITION);
         }
     } else {
-        buttonSoundsOn = m_buttonSoundsSetting;
         gButtonSound.clear();
         if (HRSRC res = FindResourceA(nullptr, "BUTTON01", "WAVE")) {
             HGLOBAL data = LoadResource(nullptr, res);
@@ -338,11 +337,10 @@ void frmMain::bringOntoScreen() {
     info.cbSize = sizeof info;
     if (!GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) return;
     const RECT& work = info.rcWork;
-    LONG width = std::min(r.right - r.left, work.right - work.left);
-    LONG height = std::min(r.bottom - r.top, work.bottom - work.top);
-    LONG x = std::clamp(r.left, work.left, work.right - width);
-    LONG y = std::clamp(r.top, work.top, work.bottom - height);
-    MoveWindow(hwnd(), x, y, width, height, FALSE);
+    const main_layout::Rect place = main_layout::ontoScreen(
+        {r.left, r.top, r.right - r.left, r.bottom - r.top},
+        {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    MoveWindow(hwnd(), place.left, place.top, place.width, place.height, FALSE);
 }
 
 void frmMain::failurePath() {
@@ -380,37 +378,40 @@ frmMain::LaidOutFor frmMain::currentGeometry() const {
 void frmMain::Form_Resize() {
     if (!hwnd() || IsIconic(hwnd()) || m_layoutHeld) return;
     m_laidOutFor = currentGeometry();
-    const int sw = m_laidOutFor.clientWidth, sh = m_laidOutFor.clientHeight;
     SendMessageA(StatusBar1, WM_SIZE, 0, 0);
+    main_layout::Input in;
+    in.clientWidth = m_laidOutFor.clientWidth;
+    in.clientHeight = m_laidOutFor.clientHeight;
+    in.windowWidth = m_laidOutFor.windowWidth;
+    in.twipsX = ui::twipsPerPixelX();
+    in.twipsY = ui::twipsPerPixelY();
+    for (size_t i = 0; i < picButton.size(); ++i) {
+        RECT r;
+        GetWindowRect(picButton[i], &r);
+        in.buttons[i] = {static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top)};
+    }
+    // The button's own visibility, whether or not the window is shown yet.
+    in.schedulerShown = (GetWindowLongPtrA(picButton[7], GWL_STYLE) & WS_VISIBLE) != 0;
+    in.comboHeight = m_comboHeight;
+    const main_layout::Layout laid = main_layout::place(in);
 
     // The topic combo lies over panel 1, the translation combo over panel 3.
-    SetWindowPos(ComboTopics, HWND_TOP, 0, sh - m_comboHeight + 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(ComboTopics, HWND_TOP, laid.topicList.x, laid.topicList.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     sizeStatusPanels();
     RECT p3{};
     SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
-    SetWindowPos(comboTranslations, HWND_TOP, p3.left, sh - m_comboHeight + 2,
+    SetWindowPos(comboTranslations, HWND_TOP, p3.left, laid.topicList.y,
                  p3.right - p3.left + 2, kListHeight, SWP_NOACTIVATE);
 
-    layoutButtons(m_laidOutFor.windowWidth * ui::twipsPerPixelX());
-
-    // The reference row (Frame1) between Previous and Next, the same gap
-    // on either side, and the verse box below it.
-    int rowTop = twToPxY(kFrame1TopTw), rowHeight = twToPxY(kFrame1HeightTw);
-    auto clientRect = [&](HWND h) {
-        RECT r;
-        GetWindowRect(h, &r);
-        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    };
-    const int gap = 8;
-    RECT prev = clientRect(picButton[5]), next = clientRect(picButton[6]);
-    int locLeft = prev.right + gap;
-    int locWidth = next.left - gap - locLeft;
-    for (HWND box : txtLocation)
-        MoveWindow(box, locLeft, rowTop, locWidth < 40 ? 40 : locWidth, rowHeight, TRUE);
-    int verseTop = rowTop + rowHeight + 4;
-    int verseHeight = sh - m_comboHeight - 90;
-    MoveWindow(RichTxtVerse, 5, verseTop, sw - 10 < 10 ? 10 : sw - 10, verseHeight < 20 ? 20 : verseHeight, TRUE);
+    for (size_t i = 0; i < picButton.size(); ++i)
+        SetWindowPos(picButton[i], nullptr, laid.buttons[i].left, laid.buttons[i].top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The reference row (Frame1) between Previous and Next, and the verse
+    // box below it.
+    const main_layout::Rect& refs = laid.references;
+    for (HWND box : txtLocation) MoveWindow(box, refs.left, refs.top, refs.width, refs.height, TRUE);
+    const main_layout::Rect& verse = laid.verse;
+    MoveWindow(RichTxtVerse, verse.left, verse.top, verse.width, verse.height, TRUE);
     if (m_tooltips) {
         for (int part = 0; part < 4; ++part) {
             TOOLINFOA ti{};
@@ -529,7 +530,7 @@ void frmMain::paintSeparator() {
     HDC dc = BeginPaint(hwnd(), &ps);
     RECT client;
     GetClientRect(hwnd(), &client);
-    int y = twToPxY(780);
+    int y = twToPxY(main_layout::kSeparatorTw);
     win32::Pen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
     HGDIOBJ old = SelectObject(dc, pen.get());
     MoveToEx(dc, 0, y, nullptr);

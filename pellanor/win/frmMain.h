@@ -16,6 +16,7 @@
 #include "outcome.h"
 #include "settings_rules.h"
 #include "action_rule.h"
+#include "held_button.h"
 #include "verse_navigation.h"
 #include "outside/subclass/SbcEasy.h"
 #include "outside/subclass/SubClass.h"
@@ -155,8 +156,6 @@ public:
 
     std::string tipText;
     int hoverButton = -1;
-    int downMouseButton = 0;
-    int repeatButton = -1;
 
     // Timers (identifiers are the WM_TIMER ids).
     FormTimer timerVerse{1, 30000};
@@ -226,7 +225,6 @@ private:
     void closeComboLists();
     void hideToolTips();
     void showToolTipText();
-    void layoutButtons(int widthTw);
     void createMenus();
     void attachSubclasses();
     bool firstRun(bool& newVersion);
@@ -281,6 +279,9 @@ private:
     std::unique_ptr<FrmSysTray> m_sysTrayForm;
     std::array<std::array<win32::Bitmap, 3>, kButtons> m_buttonImages;
     std::array<ui::PictureButton, kButtons> m_picButtons;
+    // The press of Previous or Next that repeats, and the mouse button of
+    // the last press.
+    held_button::Repeat m_heldButton;
     bool m_inTimerTick = false;
     bool m_unloaded = false;
     // Boxes are held from the question whether the session may end until

@@ -9,8 +9,11 @@
 
 #include "pellanor/win/Module1.h"
 #include "ToolTips.h"
+#include "button_tips.h"
+#include "held_button.h"
 #include "dataManipulation.h"
 #include "frmMain.h"
+#include "main_layout.h"
 #include "registry.h"
 #include "seams.h"
 #include "settings_rules.h"
@@ -71,19 +74,7 @@ void frmMain::LoadTagProperties() {
     });
 }
 
-std::string frmMain::buttonTipText(int index) const {
-    switch (index) {
-    case 0: return "/Press this button to put the program to sleep.  It will wake up again in//";
-    case 1: return "/Tell the program how long to sleep, startup options, alerts, etc.//";
-    case 2: return "/Add your own verses to the program//";
-    case 3: return "/Information about the program and Tamberly, Inc.//";
-    case 4: return "/Quit out of this program - saves all settings automatically//";
-    case 5: return "/View the Previous Verse in this subject - HOLD DOWN TO SCROLL//";
-    case 6: return "/View the Next Verse in this subject - HOLD DOWN TO SCROLL//";
-    case 7: return "/Run using the Pellanor Scheduler - wake up at " + gSchedulerTime + "//";
-    default: return {};
-    }
-}
+std::string frmMain::buttonTipText(int index) const { return button_tips::tagText(index, gSchedulerTime); }
 
 void frmMain::closeComboLists() {
     PostMessageA(ComboTopics, CB_SHOWDROPDOWN, 0, 0);
@@ -113,67 +104,21 @@ void frmMain::hideToolTips() {
     if (m_tooltips) SendMessageA(m_tooltips, TTM_POP, 0, 0);
 }
 
-void frmMain::layoutButtons(int widthTw) {
-    int tx = ui::twipsPerPixelX(), ty = ui::twipsPerPixelY();
-    auto width = [&](int i) {
-        RECT r;
-        GetWindowRect(picButton[static_cast<size_t>(i)], &r);
-        return static_cast<int>(r.right - r.left) * tx;
-    };
-    auto height = [&](int i) {
-        RECT r;
-        GetWindowRect(picButton[static_cast<size_t>(i)], &r);
-        return static_cast<int>(r.bottom - r.top) * ty;
-    };
-    // Picture4 (the top bar) starts at 3570 twips; its buttons pack against
-    // its right edge. Positions here are twips in the bar, turned into pixels.
-    const int barLeft = 3570, barTop = 30, barHeight = 735;
-    int barWidth = widthTw - barLeft;
-    int left[kButtons] = {};
-    left[4] = barWidth - width(4) - 300;
-    left[3] = left[4] - width(3) - 200;
-    left[1] = left[3] - width(1) - 150;
-    left[2] = left[1] - width(1) - 125;
-    // The button's own visibility, whether or not the window is shown yet.
-    if (GetWindowLongPtrA(picButton[7], GWL_STYLE) & WS_VISIBLE) {
-        left[7] = left[2] - width(7) - 125;
-        left[0] = left[7] - width(0) - 75;
-    } else {
-        left[0] = left[2] - width(0) - 125;
-    }
-    for (int i : {0, 1, 2, 3, 4, 7}) {
-        int top = barTop + (barHeight - height(i)) / 2;
-        SetWindowPos(picButton[static_cast<size_t>(i)], nullptr, (barLeft + left[i]) / tx, top / ty, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    // Frame1, the second row: Previous at the left, Next near the right.
-    const int rowTop = 840, rowHeight = 405;
-    SetWindowPos(picButton[5], nullptr, 80 / tx, (rowTop + (rowHeight - height(5)) / 2) / ty, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(picButton[6], nullptr, (widthTw - 1000) / tx, (rowTop + (rowHeight - height(6)) / 2) / ty, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void frmMain::picButton_MouseDown(int index, int button, int, int, int) {
     (void)userAction::run({hwnd(), "picbutton_MouseDown", kStopCaption, MB_ICONSTOP}, [&] {
         closeComboLists();
         hideToolTips();
         hoverButton = -1;
         setButtonPicture(index, 1);
-        downMouseButton = button;
-        // Only the left button arms the repeat of Previous and Next.
-        if ((index == 5 || index == 6) && button == 1) {
-            repeatButton = index;
-            tmrPrevNext.setEnabled(true);
-        }
+        if (m_heldButton.press(index, button)) tmrPrevNext.setEnabled(true);
     });
 }
 
 void frmMain::picButton_MouseUp(int index, int, int, int, int) {
     (void)userAction::run({hwnd(), "picButton_MouseUp", kStopCaption, MB_ICONSTOP}, [&] {
         tmrPrevNext.setEnabled(false);
-        tmrPrevNext.setInterval(500);
-        repeatButton = -1;
+        m_heldButton.release();
+        tmrPrevNext.setInterval(m_heldButton.interval());
         setButtonPicture(index, 0);
     });
 }
@@ -183,8 +128,7 @@ void frmMain::picButton_MouseMove(int index, int button, int, int x, int y) {
         if (button != 1) return;
         RECT r;
         GetClientRect(picButton[static_cast<size_t>(index)], &r);
-        bool outside = x <= 0 || x > r.right || y < 0 || y > r.bottom;
-        setButtonPicture(index, outside ? 0 : 1);
+        setButtonPicture(index, held_button::pointerOver(x, y, r.right, r.bottom) ? 1 : 0);
     });
 }
 
@@ -194,21 +138,23 @@ void frmMain::picButton_MouseMove(int index, int button, int, int x, int y) {
 // will not see it let go.
 void frmMain::tmrPrevNext_Timer() {
     if (m_inTimerTick) return;
-    tmrPrevNext.setInterval(300);
+    const int button = m_heldButton.tick();
+    tmrPrevNext.setInterval(m_heldButton.interval());
     Outcome step = Outcome::Ok;
     m_inTimerTick = true;
-    if (repeatButton == 5) step = prevVerse();
-    else if (repeatButton == 6) step = nextVerse();
+    if (button == held_button::kPrevious) step = prevVerse();
+    else if (button == held_button::kNext) step = nextVerse();
     m_inTimerTick = false;
-    if ((repeatButton != 5 && repeatButton != 6) || failed(step)) {
-        repeatButton = -1;
-        tmrPrevNext.setInterval(500);
+    // The button may have been let go while the step's box was open.
+    if (failed(step)) m_heldButton.stepFailed();
+    if (!m_heldButton.running()) {
+        tmrPrevNext.setInterval(m_heldButton.interval());
         tmrPrevNext.setEnabled(false);
     }
 }
 
 void frmMain::picButton_Click(int index) {
-    if (downMouseButton == 2 || index < 0 || index > 7) return;
+    if (!m_heldButton.clickCounts(index)) return;
     (void)userAction::run({hwnd(), "picButton_click", dataManipulation::kExitingCaption, MB_ICONSTOP},
         [&] {
             switch (index) {
@@ -369,8 +315,8 @@ void frmMain::SubClassMain_WndMessage(HWND, UINT msg, WPARAM, LPARAM lp, LRESULT
     (void)userAction::run({hwnd(), "SubClassMain_WndMessage", kStopCaption, MB_ICONSTOP}, [&] {
         if (msg == WM_GETMINMAXINFO) {
             MINMAXINFO info = *reinterpret_cast<MINMAXINFO*>(lp);
-            info.ptMinTrackSize.x = 510;
-            info.ptMinTrackSize.y = 200;
+            info.ptMinTrackSize.x = main_layout::kMinTrackWidth;
+            info.ptMinTrackSize.y = main_layout::kMinTrackHeight;
             *reinterpret_cast<MINMAXINFO*>(lp) = info;
             result = 0;
             suppress = true;

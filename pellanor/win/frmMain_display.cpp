@@ -6,6 +6,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <iterator>
@@ -13,6 +14,7 @@
 
 #include "pellanor/win/Module1.h"
 #include "common/win32/handles.h"
+#include "button_tips.h"
 #include "dataManipulation.h"
 #include "frmMain.h"
 #include "seams.h"
@@ -190,8 +192,9 @@ void frmMain::sizeStatusPanels() {
         }
         needs.topicLeast = box ? box.width(kLeast) + button + padding : button + padding;
     }
-    int grip = (GetWindowLongPtrA(StatusBar1, GWL_STYLE) & SBARS_SIZEGRIP) && !IsZoomed(hwnd()) ? button : 0;
-    needs.available = static_cast<int>(client.right) - grip;
+    needs.available = status_panels::availableWidth(static_cast<int>(client.right), button,
+                                                    (GetWindowLongPtrA(StatusBar1, GWL_STYLE) & SBARS_SIZEGRIP) != 0,
+                                                    IsZoomed(hwnd()) != FALSE);
     const status_panels::Widths widths = status_panels::allot(needs);
 
     RECT combo;
@@ -199,15 +202,11 @@ void frmMain::sizeStatusPanels() {
     if (combo.right - combo.left != widths.topic)
         SetWindowPos(ComboTopics, nullptr, 0, 0, widths.topic, kListHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(ComboTopics, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::max(widths.topic, needLongest)), 0);
-    int edges[4];
-    edges[0] = widths.topic - status_panels::kTopicOverlap;
-    edges[1] = edges[0] + widths.count;
-    edges[2] = edges[1] + widths.translation;
-    edges[3] = std::max(edges[2] + 1, needs.available);
+    std::array<int, 4> edges = status_panels::partEdges(widths, needs.available);
     int before[4] = {};
     SendMessageA(StatusBar1, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(before));
-    if (std::equal(std::begin(edges), std::end(edges), std::begin(before))) return;
-    SendMessageA(StatusBar1, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    if (std::equal(edges.begin(), edges.end(), std::begin(before))) return;
+    SendMessageA(StatusBar1, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges.data()));
     InvalidateRect(StatusBar1, nullptr, TRUE);
     RECT p3{};
     SendMessageA(StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&p3));
@@ -273,13 +272,6 @@ Outcome frmMain::prepStatusBar() {
     });
 }
 
-namespace {
-const char* const kTopicTip = "Click here to change the subject you are studying.";
-const char* const kTranslationTip = "Click here to change the Bible Translation you are studying.";
-const char* const kPanelTips[4] = {kTopicTip, "The total number of verses in this subject.",
-                                   "The Bible Translation you are viewing.", "This panel displays the Sleep time."};
-} // namespace
-
 // The tips ask for their text as they are about to show (listTipText), so that
 // none shows while a list is open: a tip lies just below the pointer, where
 // the list drops.
@@ -307,10 +299,10 @@ void frmMain::addTooltips() {
 const char* frmMain::listTipText(UINT_PTR tool, bool isWindow) const {
     for (HWND combo : {ComboTopics, comboTranslations})
         if (SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) return "";
-    if (!isWindow) return tool >= 1 && tool <= 4 ? kPanelTips[tool - 1] : "";
+    if (!isWindow) return tool <= 4 ? button_tips::panelTip(static_cast<int>(tool)) : "";
     HWND h = reinterpret_cast<HWND>(tool);
-    if (h == ComboTopics || GetParent(h) == ComboTopics) return kTopicTip;
-    if (h == comboTranslations || GetParent(h) == comboTranslations) return kTranslationTip;
+    if (h == ComboTopics || GetParent(h) == ComboTopics) return button_tips::kTopicListTip;
+    if (h == comboTranslations || GetParent(h) == comboTranslations) return button_tips::kTranslationListTip;
     return "";
 }
 

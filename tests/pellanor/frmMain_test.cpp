@@ -2,10 +2,13 @@
 // The main window, hidden, over prepared program folders and the real
 // registry: start-up and shutdown, the verse box, navigation, each shown
 // through the window; the rules they follow are tested natively
-// (verse_navigation_test, verse_display_test).
+// (verse_navigation_test, verse_display_test, main_layout_test).
 #include "main_window_fixture.h"
 
 #include <cstring>
+#include <optional>
+
+#include "main_layout.h"
 
 using namespace testsupport;
 
@@ -210,10 +213,13 @@ TEST_F(MainWindow, WindowPlace) {
     start();
     RECT r;
     GetWindowRect(form->hwnd(), &r);
-    EXPECT_EQ(r.left, 100);
-    EXPECT_EQ(r.top, 80);
-    EXPECT_EQ(r.right - r.left, 600);
-    EXPECT_EQ(r.bottom - r.top, 400);
+    const std::optional<main_layout::Rect> saved =
+        main_layout::savedPlace(1500, 1200, 9000, 6000, ui::twipsPerPixelX(), ui::twipsPerPixelY());
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(r.left, saved->left);
+    EXPECT_EQ(r.top, saved->top);
+    EXPECT_EQ(r.right - r.left, saved->width);
+    EXPECT_EQ(r.bottom - r.top, saved->height);
     // A minimised close leaves the saved place alone.
     ShowWindow(form->hwnd(), SW_MINIMIZE);
     form->closeNow();
@@ -224,7 +230,8 @@ TEST_F(MainWindow, WindowPlace) {
     RegCloseKey(k);
 }
 
-// A place saved on a screen that is no longer there.
+// A place saved on a screen that is no longer there comes where the rule
+// brings it (main_layout_test); one partly on the screen stays.
 TEST_F(MainWindow, WindowPlaceOffEveryScreenComesOntoTheNearest) {
     standardLibrary();
     RECT screen;
@@ -241,22 +248,13 @@ TEST_F(MainWindow, WindowPlaceOffEveryScreenComesOntoTheNearest) {
     start();
     RECT r;
     GetWindowRect(form->hwnd(), &r);
-    EXPECT_EQ(r.right, screen.right) << "at the edge nearest to where it was";
-    EXPECT_EQ(r.top, 150) << "the height on the screen is kept";
-    EXPECT_EQ(r.right - r.left, 600);
-    EXPECT_EQ(r.bottom - r.top, 400);
-    form->closeNow();
-
-    // Far below, and larger than the screen.
-    put("MainLeft", 40 * tx);
-    put("MainTop", (screen.bottom + 2000) * ty);
-    put("MainWidth", (screen.right - screen.left + 500) * tx);
-    resetLibraryState();
-    start();
-    GetWindowRect(form->hwnd(), &r);
-    EXPECT_EQ(r.left, screen.left);
-    EXPECT_EQ(r.right, screen.right) << "no wider than the screen";
-    EXPECT_EQ(r.bottom, screen.bottom);
+    const main_layout::Rect onto = main_layout::ontoScreen(
+        {screen.right + 300, 150, 600, 400},
+        {screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top});
+    EXPECT_EQ(r.left, onto.left) << "where the rule brings it";
+    EXPECT_EQ(r.top, onto.top);
+    EXPECT_EQ(r.right - r.left, onto.width);
+    EXPECT_EQ(r.bottom - r.top, onto.height);
     form->closeNow();
 
     // A place partly on the screen is the user's choice and stays.

@@ -15,6 +15,7 @@
 #include "library_fixture.h"
 #include "seams.h"
 #include "verse_file.h"
+#include "verse_library.h"
 
 using namespace testsupport;
 
@@ -54,18 +55,19 @@ protected:
     std::vector<HelpCall> helpCalls;
 };
 
-// Which entries are translations is decided natively (verse_library_test);
-// here the two ways the program cannot go on: no entry at all is told and
-// logged, entries without topic files end it silently.
+// Which entries are translations, and the words for none, are decided
+// natively (verse_library_test); here the two ways the program cannot go
+// on: no entry at all is told and logged, entries without topic files end
+// it silently.
 TEST_F(Library, NoTranslationEntryShowsMissingFoldersAndEmptyEntriesEndSilently) {
     {
         BoxRecorder boxes;
         EXPECT_EQ(dataManipulation::findTranslations(), Outcome::Failed);
         ASSERT_EQ(boxes.boxes.size(), 1u);
-        EXPECT_EQ(boxes.boxes[0].caption, "Folders Containing the Scriptures are Missing");
+        EXPECT_EQ(boxes.boxes[0].caption, verse_library::kMissingFoldersCaption);
         EXPECT_EQ(boxes.boxes[0].flags, static_cast<UINT>(MB_ICONSTOP));
-        EXPECT_NE(boxes.boxes[0].text.find("\r\n>>> NOTE: If you have copied the program icon"), std::string::npos);
-        EXPECT_NE(log().find("The folders containing the scripture verses have been deleted."), std::string::npos);
+        EXPECT_EQ(boxes.boxes[0].text, verse_library::missingFoldersText());
+        EXPECT_NE(log().find("\t" + verse_library::missingFoldersText() + "\r\n"), std::string::npos);
     }
     DeleteFileA((root / "error_log.txt").c_str());
     resetLibraryState();

@@ -158,4 +158,21 @@ protected:
     std::vector<std::string> started;
 };
 
+// Runs the thread's messages for ms milliseconds.
+inline void pumpFor(DWORD ms) {
+    MSG m;
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < ms; Sleep(10))
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+}
+
+// A window's place on the screen.
+inline RECT rectOf(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    return r;
+}
+
 } // namespace testsupport

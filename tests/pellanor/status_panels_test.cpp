@@ -88,4 +88,26 @@ TEST(StatusPanels, ALongerNameThanDesignedWidensTheTranslationPanel) {
     EXPECT_EQ(allot(n).topic, 170) << "the topic box keeps its width; its list widens instead";
 }
 
+// The parts as the bar takes them: the last ends before the size grip, at
+// every width the window takes; a maximised window has no grip.
+TEST(StatusPanels, PanelsEndClearOfTheGrip) {
+    const int grip = 17;
+    for (int bar : {604, 984, 494}) {
+        const int available = availableWidth(bar, grip, true, false);
+        EXPECT_EQ(available, bar - grip);
+        const Widths w = allot(typical(available));
+        const std::array<int, 4> edges = partEdges(w, available);
+        EXPECT_EQ(edges[0], w.topic - kTopicOverlap);
+        EXPECT_EQ(edges[1] - edges[0], w.count) << bar;
+        EXPECT_EQ(edges[2] - edges[1], w.translation) << bar;
+        EXPECT_EQ(edges[3] - edges[2], w.sleep) << bar;
+        EXPECT_LE(edges[3], bar - grip) << "clear of the grip";
+    }
+    EXPECT_EQ(availableWidth(604, grip, true, true), 604);
+    EXPECT_EQ(availableWidth(604, grip, false, false), 604);
+    // Even with no room left the last part keeps a pixel.
+    const std::array<int, 4> edges = partEdges(allot(typical(100)), 100);
+    EXPECT_EQ(edges[3], edges[2] + 1);
+}
+
 } // namespace

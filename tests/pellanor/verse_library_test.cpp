@@ -50,6 +50,11 @@ protected:
 
 TEST_F(Load, WhichFoldersAreTranslations) {
     EXPECT_EQ(find().found, Found::NoFolders) << "an empty program folder";
+    // Which is told, and logged, in these words.
+    const std::string missing = verse_library::missingFoldersText();
+    EXPECT_STREQ(verse_library::kMissingFoldersCaption, "Folders Containing the Scriptures are Missing");
+    EXPECT_NE(missing.find("\r\n>>> NOTE: If you have copied the program icon"), std::string::npos);
+    EXPECT_EQ(missing.find("The folders containing the scripture verses have been deleted."), 0u);
 
     disk.folder(kRoot + "\\TRANSLATION_Empty");
     disk.file(kRoot + "\\TRANSLATION_Empty\\readme.doc", "x");
