@@ -24,15 +24,10 @@ void addTopic(const TempDir& root, const std::string& translationFolder,
 }
 
 bool HeldFiles::hold(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    m_handles.push_back(h);
+    win32::File h(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
+    m_handles.push_back(std::move(h));
     return true;
-}
-
-void HeldFiles::release() {
-    for (void* h : m_handles) CloseHandle(h);
-    m_handles.clear();
 }
 
 void resetLibraryState() {

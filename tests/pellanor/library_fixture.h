@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/handles.h"
 #include "win_test_support.h"
 
 namespace testsupport {
@@ -22,16 +23,12 @@ void addTopic(const TempDir& root, const std::string& translationFolder,
 // released (at the latest when this goes).
 class HeldFiles {
 public:
-    HeldFiles() = default;
-    HeldFiles(const HeldFiles&) = delete;
-    HeldFiles& operator=(const HeldFiles&) = delete;
-    ~HeldFiles() { release(); }
     // False when the file could not be opened.
     bool hold(const std::string& path);
-    void release();
+    void release() { m_handles.clear(); }
 
 private:
-    std::vector<void*> m_handles;
+    std::vector<win32::File> m_handles;
 };
 
 // Clears the program-wide library variables and the error flags.
