@@ -8,6 +8,8 @@
 #include <array>
 #include <string>
 
+#include "settings_rules.h"
+
 namespace options_rules {
 
 // The text is exactly the plain decimal form of a whole number: an
@@ -15,8 +17,12 @@ namespace options_rules {
 // allowed). value saturates at the limits of long.
 bool isPlainWholeNumber(const std::string& text, long& value);
 
-inline constexpr long kSnoozeMin = 1, kSnoozeMax = 240, kSnoozeSpecial = 999;
-inline constexpr std::array<long, 2> kRepeatMax{10, 5};
+// The fields take what the stored settings allow.
+inline constexpr long kSnoozeMin = settings_rules::settings::snoozeTime.lo;
+inline constexpr long kSnoozeMax = settings_rules::settings::snoozeTime.hi;
+inline constexpr long kSnoozeSpecial = settings_rules::kSnoozeAtOnce;
+inline constexpr std::array<long, 2> kRepeatMax{settings_rules::settings::repeatCounter.hi,
+                                                settings_rules::settings::repeatTopicCtr.hi};
 
 // The verse text sizes the size list offers, in list order; a size as the
 // list writes it (one leading blank, then the number); the list index of a
@@ -35,7 +41,8 @@ struct Entry {
     std::string text;
 };
 
-// The sleep time: 1 to 240, and 999 ("do not wake") typed as such.
+// The sleep time: 1 to 240, and 999 (wake after one short tick) typed as
+// such.
 Entry sleepEntry(const std::string& entry, long current);
 // Repeat count field (0: each verse, 1: each subject): 1 to kRepeatMax[field].
 Entry repeatEntry(size_t field, const std::string& entry, long current);

@@ -63,7 +63,7 @@ int referenceBoxFor(long fontSize) { return fontSize < 10 ? 0 : fontSize < 14 ? 
 
 long snoozeTime(std::string_view text) {
     long v = 0;
-    if (parseLong(text, v) && v == 999) return 999;
+    if (parseLong(text, v) && v == kSnoozeAtOnce) return kSnoozeAtOnce;
     return limited(text, settings::snoozeTime);
 }
 

@@ -36,6 +36,10 @@ struct Setting {
     long lo = 0, hi = 0, invalid = 0;
 };
 
+// The snooze time that wakes after one short tick instead of counting
+// minutes down.
+inline constexpr long kSnoozeAtOnce = 999;
+
 namespace settings {
 using enum SettingKind;
 inline constexpr long kNoLimit = 2147483647L;
@@ -46,7 +50,7 @@ inline constexpr Setting repeatTopicCtr{kUserSettings, "repeatTopicCtr", Number,
 // its counter's value.
 inline constexpr Setting repeatLeft0{kUserSettings, "lRepeatCtr(0)", Number, "", 1, 10, 1};
 inline constexpr Setting repeatLeft1{kUserSettings, "lRepeatCtr(1)", Number, "", 1, 5, 1};
-// 999 also stands: "do not wake" (see snoozeTime()).
+// kSnoozeAtOnce also stands (see snoozeTime()).
 inline constexpr Setting snoozeTime{kUserSettings, "snoozeTime", Number, "15", 1, 240, 1};
 inline constexpr Setting audioAlert{kUserSettings, "audioAlert", Boolean, "true"};
 inline constexpr Setting visualAlert{kUserSettings, "visualAlert", Boolean, "true"};

@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "settings_rules.h"
+
 namespace sleep_rules {
 
 // The snooze time that means "wake at once": a short tick, no countdown.
-inline constexpr long kWakeAtOnce = 999;
+inline constexpr long kWakeAtOnce = settings_rules::kSnoozeAtOnce;
 
 struct Snooze {
     long minutesLeft = 0;
