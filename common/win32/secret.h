@@ -59,4 +59,14 @@ private:
     std::string m_text;
 };
 
+// Reads an edit box straight into target, wiping what target held first:
+// no other copy of the text is left behind in freed memory.
+inline void readWindowText(HWND box, Secret& target) {
+    const int n = GetWindowTextLengthA(box);
+    target.fill(n > 0 ? static_cast<std::size_t>(n) : 0, [box](char* buffer, std::size_t size) {
+        const int got = GetWindowTextA(box, buffer, static_cast<int>(size));
+        return got > 0 ? static_cast<std::size_t>(got) : std::size_t{0};
+    });
+}
+
 } // namespace win32

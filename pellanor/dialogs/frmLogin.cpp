@@ -9,20 +9,6 @@
 
 void wipeAdminPassword() { gAdminPassword.clear(); }
 
-namespace {
-
-// Reads an edit box straight into target, wiping what target held first:
-// no other copy of the text is left behind in freed memory.
-void readSecret(HWND box, win32::Secret& target) {
-    int n = GetWindowTextLengthA(box);
-    target.fill(n > 0 ? static_cast<size_t>(n) : 0, [box](char* buffer, size_t size) {
-        int got = GetWindowTextA(box, buffer, static_cast<int>(size));
-        return got > 0 ? static_cast<size_t>(got) : size_t{0};
-    });
-}
-
-} // namespace
-
 frmLogin::frmLogin(HWND owner) { create(IDD_LOGIN, owner); }
 
 frmLogin::~frmLogin() = default;
@@ -65,7 +51,7 @@ bool frmLogin::OnInit() {
 
 void frmLogin::cmdOK_Click() {
     gAdminUser = ui::getWindowText(txtUserName[0]);
-    readSecret(txtUserName[1], gAdminPassword);
+    win32::readWindowText(txtUserName[1], gAdminPassword);
     const std::string domain;
 
     ui::setWindowText(hwnd(), "Please Wait....");

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 
+#include "common/win32/secret.h"
 #include "pellanor/win/GlobalFunctions.h"
 #include "pellanor/win/Module1.h"
 #include "dataManipulation.h"
@@ -26,16 +27,6 @@ using dataManipulation::kErrorCaption;
 using frmScheduleRules::normalPointer;
 
 constexpr long kEightAM = 8 * 3600;
-
-// Reads an edit box straight into target, leaving no other copy behind.
-void readSecret(HWND box, std::string& target) {
-    secureWipe(target);
-    int n = box ? GetWindowTextLengthA(box) : 0;
-    if (n <= 0) return;
-    target.resize(static_cast<size_t>(n) + 1);
-    int got = GetWindowTextA(box, target.data(), n + 1);
-    target.resize(got > 0 ? static_cast<size_t>(got) : 0);
-}
 
 // The frames of each tab and the controls they hold.
 constexpr int kTab0Controls[] = {IDC_SCH_FRAME7, IDC_SCH_CHK0, IDC_SCH_FRAME5, IDC_SCH_COMBO0};
@@ -234,11 +225,10 @@ public:
         : m_dialog(dialog), m_refuse(std::move(refuse)), m_makeService(std::move(makeService)) {}
     ~DialogSteps() override { secureWipe(m_password); }
     bool logon() override {
-        std::string typed;
-        readSecret(m_dialog.txtUserName[1], typed);
+        win32::Secret typed;
+        win32::readWindowText(m_dialog.txtUserName[1], typed);
         m_user = ui::getWindowText(m_dialog.txtUserName[0]);
-        m_password = typed;
-        secureWipe(typed);
+        m_password = typed.text();
         return succeeded(GlobalFunctions::testPassword(m_user, m_password, m_dialog.hwnd()));
     }
     void passwordRefused() override {
@@ -276,10 +266,9 @@ void frmSchedule::cmdOK_Click() {
         choice.checked = SendMessageA(chkSchedule[static_cast<size_t>(tab)], BM_GETCHECK, 0, 0) == BST_CHECKED;
         choice.time = chosenTime;
         if (choice.windowsTab) {
-            std::string typed;
-            readSecret(txtUserName[1], typed);
-            choice.passwordBlank = schedule_choice::blankPassword(typed);
-            secureWipe(typed);
+            win32::Secret typed;
+            win32::readWindowText(txtUserName[1], typed);
+            choice.passwordBlank = schedule_choice::blankPassword(typed.text());
         }
         schedule_choice::Scheduler scheduler{gUseWindowsScheduler, gSchedulerEnabled, gSchedulerTime};
         DialogSteps steps(*this, [this] { passwordRefusal(); }, [this] { return makeTaskService(); });
