@@ -153,4 +153,10 @@ std::string PlainSocket::receive(size_t n, DWORD ms) const {
     return got;
 }
 
+std::string tempPath(const char* name) {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + std::to_string(GetCurrentProcessId()) + "_" + name;
+}
+
 }  // namespace harness

@@ -65,6 +65,11 @@ private:
 
 bool readableWithin(SOCKET s, DWORD ms);
 
+// A file in the temporary folder under a name of this process's own: the
+// test programs run side by side in one prefix and must not open each
+// other's files.
+std::string tempPath(const char* name);
+
 // Puts every sockgate entry back to the real Winsock when it goes.
 struct GateRestore {
     GateRestore() = default;

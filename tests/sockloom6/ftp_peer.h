@@ -37,12 +37,6 @@ inline void writeFile(const std::string& path, const std::string& content) {
 
 inline bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-inline std::string tempPath(const char* name) {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + name;
-}
-
 inline std::wstring wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 inline std::string textOf(const com::Variant& v) {

@@ -42,6 +42,8 @@ Result invoke(IDispatch* target, const wchar_t* name, WORD flags, std::initializ
 }  // namespace
 
 LONG Result::asLong() const {
+    // A raised error is never read as a return code of 0.
+    if (!ok()) return hr;
     LONG v = 0;
     com::toLong(value.get(), v);
     return v;

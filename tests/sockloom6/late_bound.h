@@ -23,6 +23,7 @@ struct Result {
     std::wstring description;
 
     bool ok() const { return SUCCEEDED(hr); }
+    // The value, or hr itself when the call failed.
     LONG asLong() const;
     bool asBool() const;
     std::string asText() const;

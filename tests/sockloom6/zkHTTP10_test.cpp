@@ -195,9 +195,7 @@ TEST_F(Http, AnAnnouncedByteArrayBodyArrivesWholeWhateverItsPiecesAndTail) {
 TEST_F(Http, ABodyThatWaitedWholeInTheSocketArrivesWholeInAFileAndInAnArray) {
     std::string body(3 * 1024 * 1024 + 1234, '\0');
     for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 13 + i / 4099);
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    const std::string path = std::string(dir) + "sockloom_http_whole.bin";
+    const std::string path = tempPath("sockloom_http_whole.bin");
     const std::wstring wide(path.begin(), path.end());
     for (const bool toFile : {true, false}) {
         m_log.calls.clear();
@@ -280,9 +278,7 @@ TEST_F(Http, PostSendsDataWithItsLengthAndABodyTooLongFails) {
 }
 
 TEST_F(Http, BodyGoesIntoTheFileAndAFailureDeletesIt) {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    const std::string path = std::string(dir) + "sockloom_http_test.bin";
+    const std::string path = tempPath("sockloom_http_test.bin");
     const std::wstring wide(path.begin(), path.end());
     EXPECT_EQ(execute(url(), nullptr, nullptr, wide.c_str()).asLong(), 0);
     serve("HTTP/1.0 200 OK\r\n\r\nfile body");

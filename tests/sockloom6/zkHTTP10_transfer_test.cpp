@@ -46,12 +46,6 @@ size_t processMemory() {
     return std::max<size_t>(pmc.PrivateUsage, pmc.WorkingSetSize);
 }
 
-std::string tempFile(const char* name) {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + name;
-}
-
 std::string contentOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
@@ -145,9 +139,7 @@ TEST_F(HttpTransfer, ShortBodiesAndMissingResponsesAreNotComplete) {
     expectFailedTransfer("short body in memory");
 
     m_log.calls.clear();
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    const std::string file = std::string(dir) + "sockloom_http_short.bin";
+    const std::string file = tempPath("sockloom_http_short.bin");
     execute(file);
     serve("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nshort");
     expectFailedTransfer("short body into a file");
@@ -204,7 +196,7 @@ TEST_F(HttpTransfer, ABodyPastTheMemoryLimitEndsWithAnError) {
 
 TEST_F(HttpTransfer, AConnectionThatCannotStartLeavesNoFileOpen) {
     m_listener.close();
-    const std::string file = tempFile("sockloom_http_refused.bin");
+    const std::string file = tempPath("sockloom_http_refused.bin");
     EXPECT_EQ(execute(file).asLong(), 0);
     ASSERT_TRUE(pumpUntil([&] { return m_log.count(http::ObjectError) == 1; }));
     EXPECT_EQ(m_log.first(http::ObjectError)->longArg(0), 5);
@@ -271,7 +263,7 @@ TEST_F(HttpTransfer, AHeaderPastItsLimitInOneBurstIsABrokenTransferToo) {
 }
 
 TEST_F(HttpTransfer, AnEmptyBodyAndTheAnswerToHeadEndWithTheHeader) {
-    const std::string file = tempFile("sockloom_http_empty.bin");
+    const std::string file = tempPath("sockloom_http_empty.bin");
     // Connections the server leaves open; each must be closed by the client.
     for (const std::string& output : {std::string(), file}) {
         m_log.calls.clear();
@@ -340,7 +332,7 @@ TEST_F(HttpTransfer, AHeaderAloneMakesTheClientTakeLittleMemory) {
 }
 
 TEST_F(HttpTransfer, ABodyFarPastItsLengthEndsAtOnce) {
-    const std::string file = tempFile("sockloom_http_far.bin");
+    const std::string file = tempPath("sockloom_http_far.bin");
     for (const std::string& output : {std::string(), file}) {
         m_log.calls.clear();
         execute(output);
@@ -371,7 +363,7 @@ TEST_F(HttpTransfer, AWholeAnnouncedBodyEndsTheResponseWithoutAClose) {
 
     // Into a file, the body in two pieces: complete with the last.
     m_log.calls.clear();
-    const std::string file = tempFile("sockloom_http_whole.bin");
+    const std::string file = tempPath("sockloom_http_whole.bin");
     execute(file);
     std::string second;
     PlainSocket filePeer = accept(second);
@@ -407,7 +399,7 @@ TEST_F(HttpTransfer, ARequestWithNoAddressIsRefusedAtOnce) {
     Log log;
     ComPtr<EventSink> sink = com::make<EventSink>(log, DIID___zkHTTP10);
     ASSERT_TRUE(sink->advise(fresh.get()));
-    const std::string file = tempFile("sockloom_http_nowhere.bin");
+    const std::string file = tempPath("sockloom_http_nowhere.bin");
     const std::wstring wideFile(file.begin(), file.end());
     Text out(wideFile.c_str());
     EXPECT_EQ(call(fresh.get(), L"Execute2", {missing(), missing(), missing(), missing(), text(out)}).hr,
