@@ -1,6 +1,7 @@
 // dialog_driver.cpp
 #include "dialog_driver.h"
 
+#include <utility>
 #include <vector>
 
 namespace dialogdriver {
@@ -52,5 +53,30 @@ std::string text(HWND control) {
 }
 
 void setText(HWND control, const std::string& t) { SetWindowTextA(control, t.c_str()); }
+
+namespace {
+WhenReady* gWaiting = nullptr;
+}
+
+WhenReady::WhenReady(std::function<bool()> ready, std::function<void()> act)
+    : m_ready(std::move(ready)), m_act(std::move(act)) {
+    gWaiting = this;
+    m_timer = SetTimer(nullptr, 0, 20, poll);
+}
+
+WhenReady::~WhenReady() {
+    if (m_timer) KillTimer(nullptr, m_timer);
+    gWaiting = nullptr;
+}
+
+void CALLBACK WhenReady::poll(HWND, UINT, UINT_PTR, DWORD) {
+    WhenReady* self = gWaiting;
+    if (!self || self->done || !self->m_ready()) return;
+    KillTimer(nullptr, self->m_timer);
+    self->m_timer = 0;
+    self->done = true;
+    self->at = GetTickCount64();
+    self->m_act();
+}
 
 } // namespace dialogdriver

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace dialogdriver {
@@ -24,5 +25,25 @@ void click(HWND dialog, int id);
 int defaultId(HWND dialog);
 std::string text(HWND control);
 void setText(HWND control, const std::string& text);
+
+// Runs act once ready() holds, polled every 20 ms by a thread timer, so a
+// test can drive a dialog whose modal loop it is waiting in (only a loop
+// that dispatches its messages lets it run). One at a time.
+class WhenReady {
+public:
+    WhenReady(std::function<bool()> ready, std::function<void()> act);
+    ~WhenReady();
+    WhenReady(const WhenReady&) = delete;
+    WhenReady& operator=(const WhenReady&) = delete;
+
+    bool done = false;
+    ULONGLONG at = 0; // when it acted
+
+private:
+    static void CALLBACK poll(HWND, UINT, UINT_PTR, DWORD);
+    std::function<bool()> m_ready;
+    std::function<void()> m_act;
+    UINT_PTR m_timer = 0;
+};
 
 } // namespace dialogdriver

@@ -11,8 +11,10 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "dialog_driver.h"
 #include "pellanor/win/Module1.h"
 #include "seams.h"
 #include "win_test_support.h"
@@ -52,42 +54,22 @@ protected:
 };
 
 // Acts once on the top-level window with this caption as soon as it shows
-// up, polled by a thread timer, so a test can drive a dialog whose modal
-// loop it is waiting in. One at a time.
+// up, so a test can drive a dialog whose modal loop it is waiting in. One
+// at a time.
 class WhenShown {
 public:
-    WhenShown(const char* caption, std::function<void(HWND)> act) : m_caption(caption), m_act(std::move(act)) {
-        current() = this;
-        m_timer = SetTimer(nullptr, 0, 20, poll);
-    }
-    ~WhenShown() {
-        if (m_timer) KillTimer(nullptr, m_timer);
-        current() = nullptr;
-    }
-    WhenShown(const WhenShown&) = delete;
-    WhenShown& operator=(const WhenShown&) = delete;
+    WhenShown(const char* caption, std::function<void(HWND)> act)
+        : m_act(std::move(act)),
+          m_when([this, caption] { return (m_window = FindWindowA(nullptr, caption)) != nullptr; },
+                 [this] { m_act(m_window); }) {}
 
     // Posts a click of button id to the dialog.
     static void click(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 private:
-    static WhenShown*& current() {
-        static WhenShown* self = nullptr;
-        return self;
-    }
-    static VOID CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
-        WhenShown* self = current();
-        if (!self || !self->m_timer) return;
-        HWND window = FindWindowA(nullptr, self->m_caption);
-        if (!window) return;
-        KillTimer(nullptr, self->m_timer);
-        self->m_timer = 0;
-        self->m_act(window);
-    }
-
-    const char* m_caption;
     std::function<void(HWND)> m_act;
-    UINT_PTR m_timer = 0;
+    HWND m_window = nullptr;
+    dialogdriver::WhenReady m_when;
 };
 
 } // namespace testsupport

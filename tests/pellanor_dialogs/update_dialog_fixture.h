@@ -10,11 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "pellanor/win/Module1.h"
@@ -125,41 +123,6 @@ protected:
         return GetScrollBarInfo(dlg->List1, OBJID_HSCROLL, &info) &&
                !(info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN));
     }
-    // Runs act from a thread timer once ready() holds (polled every 20 ms):
-    // only a dialog that dispatches its messages while it waits lets it run.
-    struct WhenReady {
-        WhenReady(std::function<bool()> ready, std::function<void()> act)
-            : m_ready(std::move(ready)), m_act(std::move(act)) {
-            current() = this;
-            m_timer = SetTimer(nullptr, 0, 20, poll);
-        }
-        ~WhenReady() {
-            if (m_timer) KillTimer(nullptr, m_timer);
-            current() = nullptr;
-        }
-        WhenReady(const WhenReady&) = delete;
-        WhenReady& operator=(const WhenReady&) = delete;
-        bool done = false;
-        ULONGLONG at = 0; // when it acted
-
-    private:
-        static WhenReady*& current() {
-            static WhenReady* self = nullptr;
-            return self;
-        }
-        static VOID CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
-            WhenReady* self = current();
-            if (!self || self->done || !self->m_ready()) return;
-            KillTimer(nullptr, self->m_timer);
-            self->m_timer = 0;
-            self->done = true;
-            self->at = GetTickCount64();
-            self->m_act();
-        }
-        std::function<bool()> m_ready;
-        std::function<void()> m_act;
-        UINT_PTR m_timer = 0;
-    };
     void pressAbort() {
         SendMessageA(h(), WM_COMMAND, MAKEWPARAM(IDC_AU_ABORT, BN_CLICKED), reinterpret_cast<LPARAM>(item(IDC_AU_ABORT)));
     }
