@@ -15,14 +15,8 @@ long storedNumber(const std::optional<std::string>& text) {
 bool patchExecuted(const std::optional<std::string>& text) { return text && settings_rules::toBoolean(*text); }
 
 Decision decide(const Version& stored, bool patchExecuted) {
-    const Version r = running();
-    const Version& s = stored;
-    bool older = s.major > r.major || (s.major == r.major && s.minor > r.minor) ||
-                 (s.major == r.major && s.minor == r.minor && s.revision > r.revision);
-    bool newer = s.major < r.major || (s.major == r.major && s.minor < r.minor) ||
-                 (s.major == r.major && s.minor == r.minor && s.revision < r.revision);
-    if (older) return Decision::WarnOlder;
-    if (newer) return Decision::NewVersion;
+    if (stored > running()) return Decision::WarnOlder;
+    if (stored < running()) return Decision::NewVersion;
     return patchExecuted ? Decision::FailedPatch : Decision::Nothing;
 }
 

@@ -3,6 +3,7 @@
 // the running one, and what the program does about it.
 #pragma once
 
+#include <compare>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,8 @@ namespace revision_check {
 
 struct Version {
     long major = 0, minor = 0, revision = 0;
+    // Major first, then minor, then revision.
+    auto operator<=>(const Version&) const = default;
 };
 // The running version.
 Version running();

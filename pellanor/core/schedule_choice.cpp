@@ -3,10 +3,6 @@
 
 namespace schedule_choice {
 
-namespace {
-const char* booleanText(bool value) { return value ? "True" : "False"; }
-} // namespace
-
 bool blankPassword(std::string_view password) { return password.find_first_not_of(' ') == std::string_view::npos; }
 
 Applied applyOk(const Choice& choice, Scheduler& scheduler, settings_store::Store& store, WindowsSteps& steps) {
@@ -24,9 +20,9 @@ Applied applyOk(const Choice& choice, Scheduler& scheduler, settings_store::Stor
         scheduler.enabled = choice.checked;
         scheduler.time = choice.time;
     }
-    settings_store::save(store, settings::useTheWindowsScheduler, booleanText(scheduler.useWindowsScheduler));
+    settings_store::save(store, settings::useTheWindowsScheduler, settings_rules::booleanText(scheduler.useWindowsScheduler));
     settings_store::save(store, settings::schedulerTime, scheduler.time);
-    settings_store::save(store, settings::schedulerEnabled, booleanText(scheduler.enabled));
+    settings_store::save(store, settings::schedulerEnabled, settings_rules::booleanText(scheduler.enabled));
     return Applied::Saved;
 }
 

@@ -15,11 +15,7 @@
 namespace schedule_choice {
 
 // The program-wide scheduler choice, state and time.
-struct Scheduler {
-    bool useWindowsScheduler = false;
-    bool enabled = false;
-    std::string time;
-};
+using Scheduler = settings_store::SchedulerSettings;
 
 // What the dialog holds at OK: the tab chosen, that tab's box and time,
 // and whether the password box is blank (blanks only).

@@ -107,6 +107,7 @@ public:
 
     UpdateRun() = default;
     explicit UpdateRun(Folders folders, Log log = {}) : m_folders(std::move(folders)), m_log(std::move(log)) {}
+    const Folders& folders() const { return m_folders; }
 
     // Takes a placed entry in, picked or not. A picked entry that is not
     // allowed is refused (told at the end) and no longer picked.

@@ -65,14 +65,13 @@ void Run::prepare(Host& host, const Lists& lists, update_plan::Folders folders) 
     doneBytes = 0;
     patchDownloaded = false;
     records.clear();
-    m_folders = folders;
     // Every entry that does not go in leaves its reason in the log.
     m_plan = update_plan::UpdateRun(std::move(folders), [&host](const std::string& line) { host.log(line); });
     for (const auto& list : lists) {
         if (!list) continue;
         for (long j = 1; j <= list->count(); ++j) {
             const size_t item = records.size();
-            update_plan::Placement placement = update_plan::place(*list, j, m_folders);
+            update_plan::Placement placement = update_plan::place(*list, j, m_plan.folders());
             if (!placement.subfolder.empty()) host.makeFolders(placement.subfolder);
             const bool picked = host.picked(item);
             SelectedUpdate rec = m_plan.take(std::move(placement), picked);
@@ -153,7 +152,7 @@ void Run::finish(Host& host) {
             host.tell({"You have downloaded a program update that requires you to quit out of Pellanor.   \r\nThe "
                        "program will automatically exit when you press OK, and then launch the Microsoft Installer.   ",
                        "Program Patch Needs To Be Installed..."});
-            host.start("\"" + m_folders.program + "\\update.exe\"");
+            host.start("\"" + m_plan.folders().program + "\\update.exe\"");
         }
     } else if (m_plan.complete()) {
         host.tell({"All selected files were successfully downloaded and installed.    The changes will be applied the "

@@ -132,7 +132,6 @@ private:
     bool fetchRecord(Host& host, const SelectedUpdate& record, size_t item);
     void installFile(Host& host, const SelectedUpdate& record, const update_plan::Download& download);
 
-    update_plan::Folders m_folders;
     update_plan::UpdateRun m_plan;
 };
 

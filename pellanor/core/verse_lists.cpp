@@ -6,9 +6,7 @@
 
 namespace verse_lists {
 
-namespace {
-const char* const kCrLf = "\r\n";
-} // namespace
+using verse_file::kCrLf;
 
 void Lists::fill(int list, const VerseArray& verses) {
     Rows& rows = m_rows.at(static_cast<size_t>(list));
