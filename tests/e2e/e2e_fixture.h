@@ -65,19 +65,6 @@ inline std::vector<std::string> answerBoxes(DWORD pid, HWND keep, DWORD quietMs 
     return captions;
 }
 
-// A file another program holds open with no sharing (an editor, a virus
-// scanner): nothing else can open it until this lets go.
-class HeldOpen {
-public:
-    explicit HeldOpen(const std::string& path)
-        : m_handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                               nullptr)) {}
-    bool held() const { return static_cast<bool>(m_handle); }
-
-private:
-    win32::File m_handle;
-};
-
 // One translation of two topics, the shown verse the last of "Peace and
 // Trust" and every count at 1, so the next step of the verse order (a
 // wake-up, or the close) loads "Hope.txt".

@@ -105,8 +105,8 @@ TEST_F(Session, LogOffOntoATopicHeldOpenElsewhereWaitsOnNoBox) {
     start();
     HWND main = mainWindowReady();
     ASSERT_NE(main, nullptr);
-    HeldOpen hope(root / "TRANSLATION_King James Version\\Hope.txt");
-    ASSERT_TRUE(hope.held());
+    HeldFiles held;
+    ASSERT_TRUE(held.hold(root / "TRANSLATION_King James Version\\Hope.txt"));
     ASSERT_TRUE(endSession());
     EXPECT_NE(finish(10000), -1);
     std::string log = readBytes(root / "error_log.txt");

@@ -196,8 +196,8 @@ TEST_F(Startup, ATopicHeldOpenElsewhereGivesAWakeUpOneBoxAndHoldsUpNoQuit) {
     start();
     HWND main = mainWindowReady();
     ASSERT_NE(main, nullptr);
-    HeldOpen hope(root / "TRANSLATION_King James Version\\Hope.txt");
-    ASSERT_TRUE(hope.held());
+    HeldFiles held;
+    ASSERT_TRUE(held.hold(root / "TRANSLATION_King James Version\\Hope.txt"));
     clickButton(main, 0); // Sleep; snooze 999 wakes it 1.5 s later
     for (DWORD t0 = GetTickCount(); IsWindowVisible(main) && GetTickCount() - t0 < 5000;) Sleep(20);
     ASSERT_FALSE(IsWindowVisible(main));

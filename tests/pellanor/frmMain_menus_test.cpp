@@ -6,7 +6,6 @@
 #include <mmsystem.h>
 
 #include <atomic>
-#include "main_menus.h"
 #include "modHyperLink.h"
 
 using namespace testsupport;
@@ -71,10 +70,10 @@ TEST_F(Menus, SoundStateIsDecidedWhenFirstRead) {
         EXPECT_EQ(form->menuPresent(frmMain::mnuButtonSounds), devices);
         EXPECT_EQ(GetMenuItemCount(form->mnuPopupHelp), devices ? itemsBefore : itemsBefore - 2)
             << "without a device the item and its separator go";
-        const main_menus::Offer offer = main_menus::offer(false, devices ? 1u : 0u, std::string(saved) == "True");
-        EXPECT_EQ(form->buttonSoundsOn, offer.soundsOn);
+        const bool soundsOn = devices && std::string(saved) == "True";
+        EXPECT_EQ(form->buttonSoundsOn, soundsOn);
         if (devices) {
-            EXPECT_EQ(form->menuChecked(frmMain::mnuButtonSounds), offer.soundsOn);
+            EXPECT_EQ(form->menuChecked(frmMain::mnuButtonSounds), soundsOn);
         }
         form->closeNow();
         EXPECT_EQ(userSetting("buttonSounds"), saved);
@@ -187,6 +186,43 @@ protected:
     bool startSucceeds = true, logonAccepted = true;
     bool updateStarted = false, newVersion = false;
 };
+
+// What the window does with a decision: a new version (no values, or one
+// that is not a number) is stored and the update program goes; the same
+// version without a patch leaves both as they are.
+TEST_F(Revisions, ANewVersionIsStoredAndTheSameOneLeftAlone) {
+    {
+        SCOPED_TRACE("no values");
+        BoxRecorder boxes;
+        check();
+        EXPECT_TRUE(newVersion);
+        EXPECT_TRUE(boxes.boxes.empty());
+        EXPECT_EQ(machineValue("revMajor"), "1");
+        EXPECT_EQ(machineValue("revMinor"), "5");
+        EXPECT_EQ(machineValue("revRevision"), "95");
+        EXPECT_EQ(machineValue("patchExecuted"), "False");
+        EXPECT_FALSE(exists(root / "update.exe"));
+    }
+    {
+        SCOPED_TRACE("not a number");
+        storeVersion("one", "5", "95");
+        BoxRecorder boxes;
+        check();
+        EXPECT_TRUE(newVersion);
+        EXPECT_TRUE(boxes.boxes.empty());
+        EXPECT_EQ(machineValue("revMajor"), "1");
+    }
+    {
+        SCOPED_TRACE("same version, no patch");
+        writeBytes(root / "update.exe", "MZ");
+        storeVersion("1", "5", "95");
+        setMachine("patchExecuted", "False");
+        BoxRecorder boxes;
+        check();
+        EXPECT_TRUE(boxes.boxes.empty());
+        EXPECT_TRUE(exists(root / "update.exe"));
+    }
+}
 
 TEST_F(Revisions, OlderRunningVersionWarns) {
     storeVersion("1", "6", "0");

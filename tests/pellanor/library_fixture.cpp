@@ -5,19 +5,6 @@
 
 namespace testsupport {
 
-std::string topicText(const std::vector<std::string>& lines) {
-    std::string s;
-    for (const std::string& l : lines) s += l + "\r\n";
-    return s;
-}
-
-std::string verses(int n, const std::string& tag) {
-    std::string s;
-    for (int i = 1; i <= n; ++i)
-        s += "Psalms\t1\t" + std::to_string(i) + "\t" + tag + " verse " + std::to_string(i) + "\r\n";
-    return s;
-}
-
 void addTopic(const TempDir& root, const std::string& translationFolder,
               const std::string& fileName, const std::string& content) {
     writeBytes(root / (translationFolder + "\\" + fileName), content);

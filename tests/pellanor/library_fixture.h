@@ -7,14 +7,10 @@
 #include <vector>
 
 #include "common/win32/handles.h"
+#include "topic_text.h"
 #include "win_test_support.h"
 
 namespace testsupport {
-
-// One topic file's lines, joined with CR LF.
-std::string topicText(const std::vector<std::string>& lines);
-// n valid verse lines "Book TAB 1 TAB i TAB <tag> verse i".
-std::string verses(int n, const std::string& tag = "v");
 
 void addTopic(const TempDir& root, const std::string& translationFolder,
               const std::string& fileName, const std::string& content);

@@ -212,8 +212,8 @@ TEST_F(Library, AFileHeldOpenElsewhereIsNotCalledDamaged) {
     addTopic(root, WEB, "Peace and Trust.txt", verses(2));
     const std::string yv = root / "Your Verses\\Your Verses.txt";
     writeBytes(yv, "John\t3\t16\tKJV: For God\r\n");
-    win32::File held(CreateFileA(yv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(held);
+    HeldFiles held;
+    ASSERT_TRUE(held.hold(yv));
     ASSERT_EQ(dataManipulation::findTranslations(), Outcome::Ok);
     gHelpFile = root / "help.chm";
     BoxRecorder boxes;
@@ -232,7 +232,7 @@ TEST_F(Library, AFileHeldOpenElsewhereIsNotCalledDamaged) {
     gHelpFile = root / "help.chm";
     boxes.boxes.clear();
     ASSERT_EQ(loadAll(), Outcome::Ok);
-    held.reset();
+    held.release();
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Errors Were Identified in the Verse Files");
     const std::string& t = boxes.boxes[0].text;

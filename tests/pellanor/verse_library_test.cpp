@@ -9,8 +9,10 @@
 #include <stdexcept>
 
 #include "memory_disk.h"
+#include "topic_text.h"
 
 using testsupport::MemoryDisk;
+using testsupport::verses;
 using verse_library::Shown;
 using Found = verse_library::Translations::Found;
 
@@ -19,13 +21,6 @@ namespace {
 const std::string kRoot = "C:\\Program Files\\Pellanor";
 const std::string KJV = "TRANSLATION_King James Version";
 const std::string WEB = "TRANSLATION_World English Bible";
-
-std::string verses(int n, const std::string& tag = "v") {
-    std::string s;
-    for (int i = 1; i <= n; ++i)
-        s += "Psalms\t1\t" + std::to_string(i) + "\t" + tag + " verse " + std::to_string(i) + "\r\n";
-    return s;
-}
 
 class Load : public ::testing::Test {
 protected:

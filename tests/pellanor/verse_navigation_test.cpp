@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "memory_disk.h"
+#include "topic_text.h"
 #include "verse_display.h"
 #include "verse_library.h"
 
@@ -19,12 +20,6 @@ namespace {
 const std::string kRoot = "C:\\Program Files\\Pellanor";
 const std::string KJV = "TRANSLATION_King James Version";
 const std::string WEB = "TRANSLATION_World English Bible";
-
-std::string lines(const std::vector<std::string>& l) {
-    std::string s;
-    for (const std::string& line : l) s += line + "\r\n";
-    return s;
-}
 
 class Navigation : public ::testing::Test {
 protected:
@@ -40,7 +35,7 @@ protected:
                "John\t14\t27\tPeace I leave with you; my peace"});
     }
     void topic(const std::string& folder, const std::string& file, const std::vector<std::string>& l) {
-        disk.file(kRoot + "\\" + folder + "\\" + file, lines(l));
+        disk.file(kRoot + "\\" + folder + "\\" + file, testsupport::topicText(l));
     }
 
     // The library as the load leaves it: every translation lists its own
