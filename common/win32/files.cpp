@@ -36,6 +36,11 @@ bool readWholeFile(const std::string& path, std::string& content) {
     return true;
 }
 
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 namespace {
 
 // Writes all bytes, a bounded chunk per call.
@@ -48,11 +53,6 @@ bool writeAll(HANDLE h, const std::string& bytes) {
         at += done;
     }
     return true;
-}
-
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 // "<name>.<8 hex digits>.<suffix>" beside path.

@@ -19,6 +19,8 @@ namespace win32 {
 
 // The folder of the running executable, without a trailing "\".
 std::string moduleFolder();
+// The folder of a path, with its trailing "\"; "" when it names none.
+std::string folderOf(const std::string& path);
 
 // Reads the whole file; false when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::string& content);

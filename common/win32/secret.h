@@ -15,8 +15,9 @@ namespace win32 {
 
 // Overwrites a string's characters in memory, then empties it. The buffer
 // stays the string's own, holding zeros.
-inline void secureWipe(std::string& secret) {
-    if (!secret.empty()) SecureZeroMemory(secret.data(), secret.size());
+template <class Char>
+void secureWipe(std::basic_string<Char>& secret) {
+    if (!secret.empty()) SecureZeroMemory(secret.data(), secret.size() * sizeof(Char));
     secret.clear();
 }
 

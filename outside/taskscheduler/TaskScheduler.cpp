@@ -25,6 +25,7 @@
 #include "common/com/ptr.h"
 #include "common/win32/files.h"
 #include "common/win32/handles.h"
+#include "common/win32/secret.h"
 #include "task_xml.h"
 
 namespace taskscheduler {
@@ -33,11 +34,6 @@ namespace {
 
 using com::Bstr;
 using com::ComPtr;
-
-void wipe(std::wstring& secret) {
-    if (!secret.empty()) SecureZeroMemory(secret.data(), secret.size() * sizeof(wchar_t));
-    secret.clear();
-}
 
 SYSTEMTIME today() {
     SYSTEMTIME now{};
@@ -274,7 +270,7 @@ public:
             (logon == TASK_LOGON_INTERACTIVE_TOKEN || logon == TASK_LOGON_INTERACTIVE_TOKEN_OR_PASSWORD))
             m_interactive = true;
     }
-    ~RegisteredTask() override { wipe(m_password); }
+    ~RegisteredTask() override { win32::secureWipe(m_password); }
 
     std::string name() const override { return m_name; }
 
@@ -317,7 +313,7 @@ public:
 
     HRESULT setAccountInformation(const std::string& account, const std::string& password) override {
         m_account = com::toWide(account);
-        wipe(m_password);
+        win32::secureWipe(m_password);
         m_password = com::toWide(password);
         m_accountSet = true;
         return S_OK;
@@ -378,7 +374,7 @@ public:
                                                                sddl, stored.put());
         // The password served once; no copy of it stays behind.
         if (passwordText) SecureZeroMemory(passwordText.get(), passwordText.length() * sizeof(wchar_t));
-        wipe(m_password);
+        win32::secureWipe(m_password);
         m_accountSet = false;
         return hr;
     }

@@ -80,11 +80,6 @@ private:
     std::atomic<bool> m_running{false};
 };
 
-std::string folderOf(const std::string& path) {
-    size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // A new temporary file of the downloader's own naming in folder, open for
 // writing (write sharing for the early flush; no delete sharing, so that
 // another run clearing leftovers cannot take it while it is in use).
@@ -259,7 +254,7 @@ Result FileDownloader::download(const std::string& url, const std::string& local
     m_abort = false;
     m_storedPath.clear();
 
-    std::string folder = folderOf(localPath);
+    std::string folder = win32::folderOf(localPath);
     std::string name = localPath.substr(folder.size());
     if (name.empty()) name = urlFileName(url);
     if (folder.empty() || !isPlainFileName(name)) return {dlBadRequest, "refused file name \"" + name + "\" for " + url};

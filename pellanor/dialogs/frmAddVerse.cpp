@@ -21,7 +21,6 @@
 
 namespace {
 using dataManipulation::kErrorCaption;
-using dialog_shared::kCrLf;
 const char* const kAddError = "An error occurred in the function addVerse_cmdAdd_Click.  ";
 const char* const kAddErrorCaption = "Error Adding a Verse";
 const char* const kThoughtPrompt = "Please enter an Inspirational Thought here.";

@@ -14,7 +14,6 @@
 #include "seams.h"
 #include "verse_entry.h"
 
-using dialog_shared::kCrLf;
 
 void frmAddVerse::createColumns() {
     struct Column {

@@ -19,7 +19,6 @@
 using dataManipulation::kErrorCaption;
 using options_rules::fontSizeIndex;
 using options_rules::fontSizeText;
-using options_rules::isPlainWholeNumber;
 using options_rules::kFontSizes;
 using options_rules::kRepeatMax;
 using options_rules::kSnoozeMax;

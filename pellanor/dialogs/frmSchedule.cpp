@@ -217,18 +217,18 @@ void frmSchedule::chkSchedule_Click() {
 }
 
 namespace {
-// The Windows tab's logon and task, as the dialog does them. The password
-// is read from its box only for the logon and wiped after the task.
+// The Windows tab's logon and task, as the dialog does them, with the
+// password read from its box at OK; the copy the logon trims is wiped after
+// the task.
 class DialogSteps : public schedule_choice::WindowsSteps {
 public:
-    DialogSteps(frmSchedule& dialog, std::function<void()> refuse, std::function<bool()> makeService)
-        : m_dialog(dialog), m_refuse(std::move(refuse)), m_makeService(std::move(makeService)) {}
+    DialogSteps(frmSchedule& dialog, const win32::Secret& typed, std::function<void()> refuse,
+                std::function<bool()> makeService)
+        : m_dialog(dialog), m_typed(typed), m_refuse(std::move(refuse)), m_makeService(std::move(makeService)) {}
     ~DialogSteps() override { secureWipe(m_password); }
     bool logon() override {
-        win32::Secret typed;
-        win32::readWindowText(m_dialog.txtUserName[1], typed);
         m_user = ui::getWindowText(m_dialog.txtUserName[0]);
-        m_password = typed.text();
+        m_password = m_typed.text();
         return succeeded(GlobalFunctions::testPassword(m_user, m_password, m_dialog.hwnd()));
     }
     void passwordRefused() override {
@@ -250,6 +250,7 @@ public:
 
 private:
     frmSchedule& m_dialog;
+    const win32::Secret& m_typed;
     std::function<void()> m_refuse;
     std::function<bool()> m_makeService;
     std::string m_user, m_password;
@@ -265,13 +266,13 @@ void frmSchedule::cmdOK_Click() {
         choice.windowsTab = tab == 1;
         choice.checked = SendMessageA(chkSchedule[static_cast<size_t>(tab)], BM_GETCHECK, 0, 0) == BST_CHECKED;
         choice.time = chosenTime;
+        win32::Secret typed;
         if (choice.windowsTab) {
-            win32::Secret typed;
             win32::readWindowText(txtUserName[1], typed);
             choice.passwordBlank = schedule_choice::blankPassword(typed.text());
         }
         schedule_choice::Scheduler scheduler{gUseWindowsScheduler, gSchedulerEnabled, gSchedulerTime};
-        DialogSteps steps(*this, [this] { passwordRefusal(); }, [this] { return makeTaskService(); });
+        DialogSteps steps(*this, typed, [this] { passwordRefusal(); }, [this] { return makeTaskService(); });
         // The user was told of a refusal or a failed task; the dialog stays
         // open with nothing saved.
         if (schedule_choice::applyOk(choice, scheduler, registry::programSettings(), steps) !=

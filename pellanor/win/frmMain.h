@@ -17,6 +17,7 @@
 #include "settings_rules.h"
 #include "action_rule.h"
 #include "held_button.h"
+#include "main_layout.h"
 #include "verse_navigation.h"
 #include "outside/subclass/SbcEasy.h"
 #include "outside/subclass/SubClass.h"
@@ -173,7 +174,7 @@ public:
     outside::SbcEasy SbcEasy1;
 
     // Controls.
-    static constexpr int kButtons = 8;
+    static constexpr int kButtons = main_layout::kButtons;
     std::array<HWND, kButtons> picButton{};
     std::array<std::string, kButtons> picButtonTag;
     HWND RichTxtVerse = nullptr;

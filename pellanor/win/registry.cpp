@@ -116,12 +116,8 @@ class UserStore : public settings_store::Store {
 public:
     explicit UserStore(std::string title) : m_title(std::move(title)) {}
     std::optional<std::string> read(const std::string& section, const std::string& name) const override {
-        win32::RegKey key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, userKeyPath(m_title, section).c_str(), 0, KEY_QUERY_VALUE,
-                          key.put()) != ERROR_SUCCESS)
-            return std::nullopt;
         std::string value;
-        if (queryValue(key.get(), name, value) != 0) return std::nullopt;
+        if (failed(regRead(HKEY_CURRENT_USER, userKeyPath(m_title, section), name, value))) return std::nullopt;
         return value;
     }
     void write(const std::string& section, const std::string& name, const std::string& value) override {
