@@ -24,28 +24,26 @@ protected:
     void SetUp() override {
         gTicks = 0;
         gCancelled = false;
-        owned.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        event = owned.get();
-        ASSERT_NE(event, nullptr);
+        event.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        ASSERT_TRUE(event);
     }
     void TearDown() override {
         if (timer) KillTimer(nullptr, timer);
     }
     ULONGLONG elapsed() const { return GetTickCount64() - start; }
-    win32::Handle owned;
-    HANDLE event = nullptr;
+    win32::Handle event;
     UINT_PTR timer = 0;
     ULONGLONG start = GetTickCount64();
 };
 
 TEST_F(WaitDispatching, RunsMessagesUntilSignalledOrOutOfTime) {
     timer = SetTimer(nullptr, 0, 30, tick);
-    EXPECT_EQ(ui::waitDispatching(event, 400), WaitEnd::TimedOut);
+    EXPECT_EQ(ui::waitDispatching(event.get(), 400), WaitEnd::TimedOut);
     EXPECT_GE(elapsed(), 380u) << "messages did not end the wait";
     EXPECT_GE(gTicks, 3) << "timers ran while it waited";
 
-    SetEvent(event);
-    EXPECT_EQ(ui::waitDispatching(event, 400), WaitEnd::Signalled);
+    SetEvent(event.get());
+    EXPECT_EQ(ui::waitDispatching(event.get(), 400), WaitEnd::Signalled);
 
     win32::Handle gone(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     HANDLE closed = gone.get();
@@ -56,7 +54,7 @@ TEST_F(WaitDispatching, RunsMessagesUntilSignalledOrOutOfTime) {
 
 TEST_F(WaitDispatching, AQuitOrACancelEndsItAtOnce) {
     timer = SetTimer(nullptr, 0, 50, quit);
-    EXPECT_EQ(ui::waitDispatching(event, 5000), WaitEnd::Quitting);
+    EXPECT_EQ(ui::waitDispatching(event.get(), 5000), WaitEnd::Quitting);
     EXPECT_LT(elapsed(), 2000u);
     KillTimer(nullptr, timer);
     MSG msg;
@@ -65,7 +63,7 @@ TEST_F(WaitDispatching, AQuitOrACancelEndsItAtOnce) {
 
     timer = SetTimer(nullptr, 0, 50, cancel);
     start = GetTickCount64();
-    EXPECT_EQ(ui::waitDispatching(event, 5000, [] { return !gCancelled; }), WaitEnd::Stopped);
+    EXPECT_EQ(ui::waitDispatching(event.get(), 5000, [] { return !gCancelled; }), WaitEnd::Stopped);
     EXPECT_LT(elapsed(), 2000u);
 }
 

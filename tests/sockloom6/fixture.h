@@ -69,6 +69,12 @@ bool readableWithin(SOCKET s, DWORD ms);
 // test programs run side by side in one prefix and must not open each
 // other's files.
 std::string tempPath(const char* name);
+// The whole file; "" when it cannot be read.
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+bool exists(const std::string& path);
+// A path as the library's text arguments take it (ASCII).
+inline std::wstring wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 // Puts every sockgate entry back to the real Winsock when it goes.
 struct GateRestore {

@@ -1,15 +1,12 @@
 // ftp_peer.h
-// What the FTP client's tests share: the library's error codes, files in
-// the temporary folder, and the server's end of a connection that a test
-// plays itself on loopback sockets.
+// What the FTP client's tests share: the library's error codes, test data,
+// and the server's end of a connection that a test plays itself on
+// loopback sockets.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "fixture.h"
 
@@ -22,22 +19,6 @@ using com::ComPtr;
 inline constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(0x80040201);
 inline constexpr HRESULT kInvalidState = static_cast<HRESULT>(0x80040202);
 inline constexpr HRESULT kHostFile = static_cast<HRESULT>(0x80040203);
-
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
-
-inline bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-inline std::wstring wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 inline std::string textOf(const com::Variant& v) {
     std::string s;
@@ -165,7 +146,5 @@ inline PlainSocket connectFrom(ULONG from, u_short port) {
     if (connect(s.get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return {};
     return s;
 }
-
-// What the library hands to send, and whether as urgent data.
 
 }  // namespace ftptest

@@ -6,8 +6,6 @@
 // Real servers: zkFTPclient_server_test.cpp.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +20,7 @@ using namespace ftptest;
 
 namespace {
 
+// What the library hands to send, and whether as urgent data.
 struct Sent {
     std::string bytes;
     bool urgent;

@@ -8,8 +8,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -196,11 +194,11 @@ TEST_F(Http, ABodyThatWaitedWholeInTheSocketArrivesWholeInAFileAndInAnArray) {
     std::string body(3 * 1024 * 1024 + 1234, '\0');
     for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 13 + i / 4099);
     const std::string path = tempPath("sockloom_http_whole.bin");
-    const std::wstring wide(path.begin(), path.end());
+    const std::wstring widePath = wide(path);
     for (const bool toFile : {true, false}) {
         m_log.calls.clear();
         put(m_http.get(), L"RetrieveMode", com::argLong(toFile ? 0 : 1));
-        EXPECT_EQ(execute(url(), nullptr, nullptr, toFile ? wide.c_str() : nullptr).asLong(), 0);
+        EXPECT_EQ(execute(url(), nullptr, nullptr, toFile ? widePath.c_str() : nullptr).asLong(), 0);
         PlainSocket peer = acceptRequest();
         ASSERT_TRUE(peer);
         // The whole response is handed to the system before the client
@@ -220,11 +218,7 @@ TEST_F(Http, ABodyThatWaitedWholeInTheSocketArrivesWholeInAFileAndInAnArray) {
         EXPECT_EQ(m_log.last(http::DataTransferred)->longArg(0), static_cast<LONG>(body.size()));
         if (toFile) {
             EXPECT_EQ(m_log.count(http::DataReceived), 0u);
-            std::ifstream in(path, std::ios::binary);
-            std::stringstream content;
-            content << in.rdbuf();
-            in.close();
-            EXPECT_EQ(content.str() == body, true) << "the file holds exactly the body";
+            EXPECT_EQ(readFile(path) == body, true) << "the file holds exactly the body";
         } else {
             ASSERT_EQ(m_log.count(http::DataReceived), 1u);
             std::vector<BYTE> got;
@@ -279,19 +273,15 @@ TEST_F(Http, PostSendsDataWithItsLengthAndABodyTooLongFails) {
 
 TEST_F(Http, BodyGoesIntoTheFileAndAFailureDeletesIt) {
     const std::string path = tempPath("sockloom_http_test.bin");
-    const std::wstring wide(path.begin(), path.end());
-    EXPECT_EQ(execute(url(), nullptr, nullptr, wide.c_str()).asLong(), 0);
+    const std::wstring widePath = wide(path);
+    EXPECT_EQ(execute(url(), nullptr, nullptr, widePath.c_str()).asLong(), 0);
     serve("HTTP/1.0 200 OK\r\n\r\nfile body");
     ASSERT_TRUE(ready());
     EXPECT_EQ(m_log.count(http::DataReceived), 0u);
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    in.close();
-    EXPECT_EQ(content.str(), "file body");
+    EXPECT_EQ(readFile(path), "file body");
 
     m_log.calls.clear();
-    EXPECT_EQ(execute(url(), nullptr, nullptr, wide.c_str()).asLong(), 0);
+    EXPECT_EQ(execute(url(), nullptr, nullptr, widePath.c_str()).asLong(), 0);
     serve("HTTP/1.0 500 Oops\r\n\r\n");
     ASSERT_TRUE(ready());
     EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << "a failed transfer leaves no file";

@@ -12,8 +12,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,8 +32,6 @@ constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(0x80040201);
 constexpr HRESULT kInvalidState = static_cast<HRESULT>(0x80040202);
 constexpr HRESULT kMalformedUrl = static_cast<HRESULT>(0x80040204);
 
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // The larger of the process's committed private memory and its working
 // set: the first is what Windows charges for memory taken, the second what
 // Wine reports for memory touched.
@@ -44,13 +40,6 @@ size_t processMemory() {
     pmc.cb = sizeof pmc;
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
     return std::max<size_t>(pmc.PrivateUsage, pmc.WorkingSetSize);
-}
-
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 class HttpTransfer : public ::testing::Test {
@@ -373,7 +362,7 @@ TEST_F(HttpTransfer, AWholeAnnouncedBodyEndsTheResponseWithoutAClose) {
     filePeer.sendAll("lo");
     ASSERT_TRUE(ready());
     EXPECT_EQ(m_log.count(http::ObjectError), 0u);
-    EXPECT_EQ(contentOf(file), "hello");
+    EXPECT_EQ(readFile(file), "hello");
     EXPECT_TRUE(filePeer.closedWithin(3000));
     DeleteFileA(file.c_str());
 

@@ -150,11 +150,18 @@ TEST_F(RealScheduler, BeginDayAndStartTimeShareTheBoundaryWithoutDisturbingEachO
     EXPECT_EQ(formatBoundary(back), L"2031-02-28T20:15:05");
 }
 
+// The scheduler's store of task files, with its trailing "\\"; "" when
+// the system folder is not known.
+std::string taskFolder() {
+    char system[MAX_PATH] = {};
+    if (!GetSystemDirectoryA(system, MAX_PATH)) return {};
+    return std::string(system) + "\\Tasks\\";
+}
+
 // A task file in the scheduler's store, UTF-16 as the scheduler writes it.
 bool plantTaskFile(const std::string& name, const std::wstring& xml) {
-    char system[MAX_PATH] = {};
-    if (!GetSystemDirectoryA(system, MAX_PATH)) return false;
-    std::string folder = std::string(system) + "\\Tasks\\";
+    const std::string folder = taskFolder();
+    if (folder.empty()) return false;
     CreateDirectoryA(folder.c_str(), nullptr);
     win32::File f(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     if (!f) return false;
@@ -166,9 +173,8 @@ bool plantTaskFile(const std::string& name, const std::wstring& xml) {
 }
 
 void removeTaskFile(const std::string& name) {
-    char system[MAX_PATH] = {};
-    GetSystemDirectoryA(system, MAX_PATH);
-    DeleteFileA((std::string(system) + "\\Tasks\\" + name).c_str());
+    const std::string folder = taskFolder();
+    if (!folder.empty()) DeleteFileA((folder + name).c_str());
 }
 
 // A daily task as Windows stores it.
