@@ -1,9 +1,6 @@
 // fixture.cpp
 #include "fixture.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "zkSockName.h"
 #include "zkSockets.h"
 
@@ -161,19 +158,5 @@ std::string tempPath(const char* name) {
     GetTempPathA(MAX_PATH, dir);
     return std::string(dir) + std::to_string(GetCurrentProcessId()) + "_" + name;
 }
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace harness

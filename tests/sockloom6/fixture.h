@@ -12,6 +12,7 @@
 #include "common/com/com.h"
 #include "late_bound.h"
 #include "recorder.h"
+#include "win_test_support.h"
 
 namespace harness {
 
@@ -69,10 +70,9 @@ bool readableWithin(SOCKET s, DWORD ms);
 // test programs run side by side in one prefix and must not open each
 // other's files.
 std::string tempPath(const char* name);
-// The whole file; "" when it cannot be read.
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& content);
-bool exists(const std::string& path);
+using testsupport::exists;
+using testsupport::readBytes;
+using testsupport::writeBytes;
 // A path as the library's text arguments take it (ASCII).
 inline std::wstring wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 

@@ -17,7 +17,7 @@ using namespace ftptest;
 
 namespace {
 
-u_short realServerPort() { return static_cast<u_short>(std::stoi("0" + readFile(gFtpFolder + "\\port"))); }
+u_short realServerPort() { return static_cast<u_short>(std::stoi("0" + readBytes(gFtpFolder + "\\port"))); }
 std::string realServerFile(const std::string& name) { return gFtpFolder + "\\root\\" + name; }
 
 // The registered DLL, as a host creates it.
@@ -67,8 +67,8 @@ protected:
 TEST_P(RealServer, ListsRetrievesAndStoresByteExact) {
     const std::string small = "hello from the server\r\n";
     const std::string binary = allBytes(150000);
-    writeFile(realServerFile("small.txt"), small);
-    writeFile(realServerFile("binary.bin"), binary);
+    writeBytes(realServerFile("small.txt"), small);
+    writeBytes(realServerFile("binary.bin"), binary);
     CreateDirectoryA(realServerFile("sub").c_str(), nullptr);
 
     ASSERT_TRUE(logOn(L"secret"));
@@ -78,12 +78,12 @@ TEST_P(RealServer, ListsRetrievesAndStoresByteExact) {
     // Binary, then at once a download into a longer existing file.
     m_log.calls.clear();
     const std::string local = tempPath(GetParam() ? "sockloom_ftp_p.bin" : "sockloom_ftp_a.bin");
-    writeFile(local, std::string(200000, 'z'));
+    writeBytes(local, std::string(200000, 'z'));
     call(m_ftp.get(), L"Binary");
     ASSERT_EQ(call(m_ftp.get(), L"Retrieve", {text(Text(L"binary.bin")), text(Text(wide(local).c_str()))}).asLong(), 0);
     ASSERT_TRUE(finished());
     EXPECT_EQ(m_log.count(ftpev::Error) + m_log.count(ftpev::ObjectError), 0u);
-    EXPECT_EQ(readFile(local) == binary, true) << "the file holds exactly the download";
+    EXPECT_EQ(readBytes(local) == binary, true) << "the file holds exactly the download";
     EXPECT_EQ(m_log.last(ftpev::DataTransferred)->longArg(0), 150000);
 
     // Listings.
@@ -112,11 +112,11 @@ TEST_P(RealServer, ListsRetrievesAndStoresByteExact) {
     m_log.calls.clear();
     const std::string upload = allBytes(10000) + allBytes(123457);
     const std::string source = tempPath("sockloom_ftp_up.bin");
-    writeFile(source, upload);
+    writeBytes(source, upload);
     ASSERT_EQ(call(m_ftp.get(), L"Store", {text(Text(L"up.bin")), text(Text(wide(source).c_str()))}).asLong(), 0);
     ASSERT_TRUE(finished());
     EXPECT_EQ(m_log.count(ftpev::Error) + m_log.count(ftpev::ObjectError), 0u);
-    EXPECT_EQ(readFile(realServerFile("up.bin")) == upload, true) << "the server holds exactly the upload";
+    EXPECT_EQ(readBytes(realServerFile("up.bin")) == upload, true) << "the server holds exactly the upload";
     // Progress comes with each DataSent, when the socket had to wait.
     LONG previous = 0;
     for (const Call& c : m_log.calls) {
@@ -173,11 +173,11 @@ protected:
     void SetUp() override {
         RealServer::SetUp();
         put(m_ftp.get(), L"Port",
-            com::argLong(static_cast<LONG>(std::stoi("0" + readFile(gVsftpdFolder + "\\port")))));
+            com::argLong(static_cast<LONG>(std::stoi("0" + readBytes(gVsftpdFolder + "\\port")))));
     }
     // How often the server's log says a download of big.bin ended so.
     static size_t logged(const char* ending) {
-        const std::string log = readFile(gVsftpdFolder + "\\vsftpd.log");
+        const std::string log = readBytes(gVsftpdFolder + "\\vsftpd.log");
         const std::string line = std::string(ending) + ": Client \"127.0.0.1\", \"/big.bin\"";
         size_t n = 0;
         for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++n;

@@ -361,7 +361,7 @@ TEST_F(FtpClient, BrokenDataConnectionsEndTheTransferWithAnError) {
 TEST_F(FtpClient, ARefusedDownloadLeavesNoLocalFile) {
     Peer p = logOn();
     const std::string local = tempPath("sockloom_ftp_refused.bin");
-    writeFile(local, "an older, longer file");
+    writeBytes(local, "an older, longer file");
     EXPECT_EQ(call(m_ftp.get(), L"Retrieve", {text(Text(L"missing.txt")), text(Text(wide(local).c_str()))}).asLong(),
               0);
     EXPECT_EQ(p.line(), "PASV");
@@ -383,7 +383,7 @@ TEST_F(FtpClient, ARefusedDownloadLeavesNoLocalFile) {
 TEST_F(FtpClient, AnUploadIsPacedAndItsDataConnectionClosesOnlyWhenDrained) {
     const std::string upload = allBytes(12 * 1024 * 1024 + 1808);
     const std::string source = tempPath("sockloom_ftp_paced.bin");
-    writeFile(source, upload);
+    writeBytes(source, upload);
     Peer p = logOn();
     EXPECT_EQ(call(m_ftp.get(), L"Store", {text(Text(L"paced.bin")), text(Text(wide(source).c_str()))}).asLong(), 0);
     EXPECT_EQ(p.line(), "PASV");
@@ -441,7 +441,7 @@ TEST_F(FtpClient, MisuseRaisesTheLibraryErrors) {
     EXPECT_EQ(put(m_ftp.get(), L"PassiveMode", com::argBool(false)), kInvalidState);
     EXPECT_EQ(call(m_ftp.get(), L"Abort").hr, kInvalidState) << "ready: nothing to abort";
     const std::string empty = tempPath("sockloom_ftp_empty.bin");
-    writeFile(empty, "");
+    writeBytes(empty, "");
     EXPECT_EQ(call(m_ftp.get(), L"Store", {text(Text(L"x")), text(Text(wide(empty).c_str()))}).hr, kHostFile);
     EXPECT_EQ(call(m_ftp.get(), L"Store", {text(Text(L"x")), text(Text(L"Z:\\no\\such\\file"))}).hr, kHostFile);
     EXPECT_EQ(state(), 1);
@@ -519,7 +519,7 @@ TEST_F(FtpClient, ACallbackObjectGetsTheEventsByNameButUploadProgressStaysAnEven
 
     const std::string upload = allBytes(12 * 1024 * 1024);
     const std::string source = tempPath("sockloom_ftp_callback.bin");
-    writeFile(source, upload);
+    writeBytes(source, upload);
     EXPECT_EQ(call(m_ftp.get(), L"Store", {text(Text(L"cb.bin")), text(Text(wide(source).c_str()))}).asLong(), 0);
     EXPECT_EQ(p.line(), "PASV");
     u_short dataPort = 0;

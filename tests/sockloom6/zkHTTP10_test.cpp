@@ -218,7 +218,7 @@ TEST_F(Http, ABodyThatWaitedWholeInTheSocketArrivesWholeInAFileAndInAnArray) {
         EXPECT_EQ(m_log.last(http::DataTransferred)->longArg(0), static_cast<LONG>(body.size()));
         if (toFile) {
             EXPECT_EQ(m_log.count(http::DataReceived), 0u);
-            EXPECT_EQ(readFile(path) == body, true) << "the file holds exactly the body";
+            EXPECT_EQ(readBytes(path) == body, true) << "the file holds exactly the body";
         } else {
             ASSERT_EQ(m_log.count(http::DataReceived), 1u);
             std::vector<BYTE> got;
@@ -278,7 +278,7 @@ TEST_F(Http, BodyGoesIntoTheFileAndAFailureDeletesIt) {
     serve("HTTP/1.0 200 OK\r\n\r\nfile body");
     ASSERT_TRUE(ready());
     EXPECT_EQ(m_log.count(http::DataReceived), 0u);
-    EXPECT_EQ(readFile(path), "file body");
+    EXPECT_EQ(readBytes(path), "file body");
 
     m_log.calls.clear();
     EXPECT_EQ(execute(url(), nullptr, nullptr, widePath.c_str()).asLong(), 0);

@@ -362,7 +362,7 @@ TEST_F(HttpTransfer, AWholeAnnouncedBodyEndsTheResponseWithoutAClose) {
     filePeer.sendAll("lo");
     ASSERT_TRUE(ready());
     EXPECT_EQ(m_log.count(http::ObjectError), 0u);
-    EXPECT_EQ(readFile(file), "hello");
+    EXPECT_EQ(readBytes(file), "hello");
     EXPECT_TRUE(filePeer.closedWithin(3000));
     DeleteFileA(file.c_str());
 
